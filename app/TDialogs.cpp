@@ -1,0 +1,119 @@
+#include "app/TDialogs.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace {
+TQtDialogs realDialogs;
+TDialogs* installed = nullptr;
+
+QString qtFilter(const QString& filter)
+{
+    // "description|pattern|description|pattern" to "description (pattern);;..."
+    const QStringList parts = filter.split('|');
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2)
+        out << parts[i] + " (" + parts[i + 1] + ")";
+    return out.join(";;");
+}
+
+QString captionFor(TMsgIcon icon)
+{
+    switch (icon) {
+    case TMsgIcon::Information: return QStringLiteral("Information");
+    case TMsgIcon::Warning: return QStringLiteral("Warning");
+    case TMsgIcon::Error: return QStringLiteral("Error");
+    case TMsgIcon::Question: return QStringLiteral("Confirm");
+    case TMsgIcon::None: break;
+    }
+    return QApplication::applicationName();
+}
+} // namespace
+
+TDialogs& TDialogs::current()
+{
+    return installed ? *installed : realDialogs;
+}
+
+void TDialogs::install(TDialogs* dialogs)
+{
+    installed = dialogs;
+}
+
+int TQtDialogs::message(const TMessage& msg)
+{
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(msg.caption.isEmpty() ? captionFor(msg.icon) : msg.caption);
+    box.setText(msg.text);
+    switch (msg.icon) {
+    case TMsgIcon::Information: box.setIcon(QMessageBox::Information); break;
+    case TMsgIcon::Warning: box.setIcon(QMessageBox::Warning); break;
+    case TMsgIcon::Error: box.setIcon(QMessageBox::Critical); break;
+    case TMsgIcon::Question: box.setIcon(QMessageBox::Question); break;
+    case TMsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
+    }
+    struct Pair { int ours; QMessageBox::StandardButton qt; };
+    const Pair pairs[] = {{mbYes, QMessageBox::Yes}, {mbNo, QMessageBox::No},
+                          {mbOK, QMessageBox::Ok}, {mbCancel, QMessageBox::Cancel}};
+    QMessageBox::StandardButtons buttons;
+    for (const Pair& p : pairs)
+        if (msg.buttons & p.ours)
+            buttons |= p.qt;
+    box.setStandardButtons(buttons);
+    const int answer = box.exec();
+    for (const Pair& p : pairs)
+        if (answer == p.qt)
+            return p.ours;
+    return (msg.buttons & mbCancel) ? mbCancel : mbOK;
+}
+
+QString TQtDialogs::openFile(const TFileRequest& req)
+{
+    return QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), req.fileName,
+                                        qtFilter(req.filter));
+}
+
+QString TQtDialogs::saveFile(const TFileRequest& req)
+{
+    QFileDialog dialog(QApplication::activeWindow(), QString(), QString(), qtFilter(req.filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(req.defaultExtension);
+    dialog.selectFile(req.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().first();
+}
+
+int TQtDialogs::execModal(QDialog& dialog)
+{
+    return dialog.exec();
+}
+
+namespace Dlg {
+int information(const QString& text)
+{
+    return TDialogs::current().message({text, QString(), TMsgIcon::Information, mbOK});
+}
+
+bool confirm(const QString& text)
+{
+    return TDialogs::current().message({text, QString(), TMsgIcon::Information, mbOK | mbCancel}) == mbOK;
+}
+
+int askYesNoCancel(const QString& text)
+{
+    return TDialogs::current().message({text, QString(), TMsgIcon::Information, mbYes | mbNo | mbCancel});
+}
+
+void error(const QString& text)
+{
+    TDialogs::current().message({text, QString(), TMsgIcon::Error, mbOK});
+}
+
+void plain(const QString& text)
+{
+    TDialogs::current().message({text, QString(), TMsgIcon::None, mbOK});
+}
+} // namespace Dlg
