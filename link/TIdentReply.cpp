@@ -1,0 +1,36 @@
+#include "TIdentReply.h"
+
+#include "FrameLayout.h"
+
+namespace {
+
+// Zero-based positions in the text and the reply bytes shown there.
+constexpr size_t SerialAt = 4;
+constexpr size_t SerialLength = 4;
+struct Group {
+    size_t textAt;
+    int byteAt;
+};
+constexpr Group Groups[] = {{10, 8}, {13, 10}, {16, 12}};
+
+}  // namespace
+
+TIdentReply::TIdentReply(const uint8_t* batch, size_t count)
+    : m_text("S/N-     (  .  .  ) ")
+{
+    const auto at = [&](int i) {
+        return static_cast<char>(static_cast<size_t>(i) < count ? batch[i] : 0x00);
+    };
+    m_accepted = static_cast<uint8_t>(at(Frame::PosCommand)) == Frame::StatusAccepted;
+    for (size_t i = 0; i < SerialLength; ++i)
+        m_text[SerialAt + i] = at(Frame::PosSerial + static_cast<int>(i));
+    for (const Group& g : Groups) {
+        m_text[g.textAt] = at(g.byteAt);
+        m_text[g.textAt + 1] = at(g.byteAt + 1);
+    }
+}
+
+std::string TIdentReply::serial() const
+{
+    return m_text.substr(SerialAt, SerialLength);
+}

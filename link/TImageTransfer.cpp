@@ -1,0 +1,90 @@
+#include "TImageTransfer.h"
+
+#include "THexText.h"
+#include "TRequestFrames.h"
+#include "image/TImage.h"
+
+namespace {
+
+constexpr int BlockSize = Frame::BlockDataSize;
+
+bool fitsImage(unsigned address)
+{
+    return address + BlockSize <= TImage::Size;
+}
+
+}  // namespace
+
+std::vector<uint8_t> TImageTransfer::start(Kind kind, const TImage& image)
+{
+    m_kind = kind;
+    m_active = true;
+    m_checksumMismatches = 0;
+    m_collector.reset();
+    return requestFor(0, image);
+}
+
+std::vector<uint8_t> TImageTransfer::requestFor(uint16_t address, const TImage& image) const
+{
+    if (m_kind == Kind::Read) {
+        const auto frame = TRequestFrames::read(address);
+        return {frame.begin(), frame.end()};
+    }
+    uint8_t data[BlockSize];
+    for (int i = 0; i < BlockSize; ++i)
+        data[i] = image.byte(address + i);
+    const auto frame = TRequestFrames::write(address, data);
+    return {frame.begin(), frame.end()};
+}
+
+TImageTransfer::Step TImageTransfer::take(const uint8_t* batch, size_t count, TImage& image)
+{
+    Step step;
+    if (!m_active)
+        return step;
+    step.notes.push_back("byte=" + THexText::of(static_cast<unsigned>(count), 4));
+    m_collector.append(batch, count);
+    if (!m_collector.complete())
+        return step;
+
+    step.address = m_collector.address();
+    step.notes.push_back("------------");
+    step.notes.push_back("copy to" + THexText::of(step.address, 4));
+    if (!m_collector.checksumMatches()) {
+        step.checksumMismatch = true;
+        ++m_checksumMismatches;
+        step.notes.push_back("crc error " + THexText::of(m_collector.checksum(), 2)
+                             + ", expected " + THexText::of(m_collector.expectedChecksum(), 2));
+    }
+    const TBlockCollector reply = m_collector;
+    m_collector.reset();
+
+    if (!fitsImage(step.address)) {
+        m_active = false;
+        step.outcome = Outcome::AddressOutside;
+        return step;
+    }
+
+    const uint8_t* data = reply.data();
+    for (int i = 0; i < BlockSize; ++i) {
+        if (m_kind == Kind::Read)
+            image.setByte(step.address + i, data[i]);
+        else if (image.byte(step.address + i) != data[i])
+            step.echoDiffers = true;
+    }
+
+    const unsigned next = step.address + BlockSize;
+    if (next >= TImage::Size) {
+        m_active = false;
+        step.outcome = Outcome::Complete;
+    } else if (!fitsImage(next)) {
+        // An unaligned address earlier on leaves a last block that would run
+        // past the image end; it can be neither requested nor stored.
+        m_active = false;
+        step.outcome = Outcome::AddressOutside;
+    } else {
+        step.outcome = Outcome::NextBlock;
+        step.request = requestFor(static_cast<uint16_t>(next), image);
+    }
+    return step;
+}

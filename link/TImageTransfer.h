@@ -1,0 +1,54 @@
+#pragma once
+// A whole-image read or write in 32-byte blocks, stop and wait: every block
+// reply is stored (read) or compared with the image (write), and names the
+// request to send next. The reply's address is trusted as long as its 32 bytes
+// lie inside the image; any other address ends the transfer, because going on
+// from it would wrap the 16-bit address and could repeat the image forever.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "TBlockCollector.h"
+
+class TImage;
+
+class TImageTransfer {
+public:
+    enum class Kind { Read, Write };
+    enum class Outcome {
+        Waiting,         // the block reply is not complete yet
+        NextBlock,       // send request, then wait for its reply
+        Complete,        // the last block has been handled
+        AddressOutside,  // the reply's address does not lie inside the image; transfer ended
+    };
+
+    struct Step {
+        Outcome outcome = Outcome::Waiting;
+        std::vector<std::string> notes;  // traffic-log notes, in order
+        uint16_t address = 0;            // address the completed reply carried
+        bool echoDiffers = false;        // write: the echo is not what was written
+        bool checksumMismatch = false;   // byte 38 is not the CRC of bytes 0..37
+        std::vector<uint8_t> request;    // with NextBlock
+    };
+
+    // Begins a transfer at block 0 and returns its first request.
+    std::vector<uint8_t> start(Kind kind, const TImage& image);
+    void stop() { m_active = false; }
+
+    // Handles one batch of received bytes. Without an active transfer the
+    // batch is ignored and the step is Waiting without notes.
+    Step take(const uint8_t* batch, size_t count, TImage& image);
+
+    bool active() const { return m_active; }
+    Kind kind() const { return m_kind; }
+    int checksumMismatches() const { return m_checksumMismatches; }
+
+private:
+    std::vector<uint8_t> requestFor(uint16_t address, const TImage& image) const;
+
+    Kind m_kind = Kind::Read;
+    bool m_active = false;
+    int m_checksumMismatches = 0;
+    TBlockCollector m_collector;
+};
