@@ -1,0 +1,72 @@
+#include "link/TDbg.h"
+
+#include "image/TImage.h"
+#include "link/TDumpModel.h"
+
+#include <QHeaderView>
+#include <QTableView>
+#include <QVBoxLayout>
+
+TDbg::TDbg(QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , m_model(new TDumpModel(this))
+    , SG(new QTableView(this))
+{
+    setObjectName(QStringLiteral("Dbg"));
+    setWindowTitle(QStringLiteral("Dbg"));
+    move(735, 0);
+    resize(288, 593);
+
+    setUpGrid();
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(SG);
+}
+
+// The heading row and the address column are shown by the header views, which
+// do not scroll; the model's own row 0 and column 0 are therefore hidden.
+void TDbg::setUpGrid()
+{
+    SG->setObjectName(QStringLiteral("SG"));
+    SG->setModel(m_model);
+    SG->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    SG->setSelectionMode(QAbstractItemView::NoSelection);
+    SG->setWordWrap(false);
+    SG->setCornerButtonEnabled(false);
+
+    QFont cellFont = SG->font();
+    cellFont.setPixelSize(CellFontPixels);
+    SG->setFont(cellFont);
+
+    QHeaderView* columns = SG->horizontalHeader();
+    columns->setMinimumSectionSize(1);
+    columns->setSectionResizeMode(QHeaderView::Fixed);
+    columns->setFixedHeight(RowHeight);
+    for (int c = TDumpModel::FirstBitColumn; c < TDumpModel::HexColumn; ++c)
+        columns->resizeSection(c, BitWidth);
+    columns->resizeSection(TDumpModel::HexColumn, HexWidth);
+    SG->setColumnHidden(TDumpModel::AddressColumn, true);
+
+    QHeaderView* rows = SG->verticalHeader();
+    rows->setMinimumSectionSize(1);
+    rows->setDefaultSectionSize(RowHeight);
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setFixedWidth(AddressWidth);
+    SG->setRowHidden(TDumpModel::HeadingRow, true);
+}
+
+void TDbg::Refresh(const TImage& image)
+{
+    if (!isVisible())
+        return;
+    m_model->setImage(image);
+}
+
+void TDbg::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (m_opened)
+        return;
+    m_opened = true;
+    SG->scrollTo(m_model->index(FirstVisibleRow, TDumpModel::FirstBitColumn), QAbstractItemView::PositionAtTop);
+}
