@@ -1,12 +1,14 @@
 #include "link/TDumpModel.h"
 
+#include "link/THexText.h"
+
 #include <algorithm>
 
 namespace {
 
 QString hexDigits(unsigned value, int width)
 {
-    return QStringLiteral("%1").arg(value, width, 16, QLatin1Char('0')).toUpper();
+    return QString::fromStdString(THexText::of(value, width));
 }
 
 // Column FirstBitColumn shows the most significant bit, as the image bit order does.

@@ -1,26 +1,9 @@
 #include "link/TFormPort.h"
 
+#include "link/TFrameLine.h"
+
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
-
-#include <algorithm>
-
-namespace {
-
-// Both labels are nine characters long so that the bytes line up.
-QString frameLine(const uint8_t* bytes, int count, bool received, int portNumber)
-{
-    QString line = QStringLiteral("COM") + QString::number(portNumber)
-        + (received ? QStringLiteral(" Read  :") : QStringLiteral(" Write :"));
-    if (!bytes)
-        return line;
-    line.reserve(line.size() + 5 * std::max(count, 0));
-    for (int i = 0; i < count; ++i)
-        line += QStringLiteral(" 0x") + QStringLiteral("%1").arg(bytes[i], 2, 16, QLatin1Char('0')).toUpper();
-    return line;
-}
-
-}  // namespace
 
 TFormPort::TFormPort(QWidget* parent)
     : QWidget(parent, Qt::Window)
@@ -46,7 +29,10 @@ void TFormPort::logFrame(const uint8_t* bytes, int count, bool received, int por
 {
     if (!isVisible())
         return;
-    Memo1->appendPlainText(frameLine(bytes, count, received, portNumber));
+    // A missing buffer or a negative count logs the label alone rather than reading wild memory.
+    const size_t n = bytes && count > 0 ? static_cast<size_t>(count) : 0;
+    const auto direction = received ? TFrameLine::Direction::Received : TFrameLine::Direction::Sent;
+    Memo1->appendPlainText(QString::fromStdString(TFrameLine::format(portNumber, bytes, n, direction)));
 }
 
 void TFormPort::logNote(const QString& text)
