@@ -1,0 +1,24 @@
+#pragma once
+// Replaces a file's content so that a reader, a crash or a full disk never
+// sees half of it: the bytes go to a temporary file in the same folder, are
+// flushed to the disk and then renamed over the old file. A failure at any
+// step removes the temporary file and leaves the old file as it was.
+//
+// A target that exists but is no regular file (a device, a folder) cannot be
+// renamed over; it is written directly, so a folder fails and a device gets
+// the bytes.
+
+#include "project/TFileResult.h"
+
+#include <string>
+#include <string_view>
+
+class TAtomicFile {
+public:
+    static TFileResult write(const std::string& path, std::string_view bytes);
+
+private:
+    static TFileResult writeDirectly(const std::string& path, std::string_view bytes);
+    static TFileResult replace(const std::string& path, const std::string& target,
+                               std::string_view bytes);
+};

@@ -1,0 +1,19 @@
+#pragma once
+// Conversion between UTF-8, which the tool holds in memory, and the
+// single-byte Windows-1251 code page of its files.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+class TCp1251 {
+public:
+    // The Windows-1251 bytes of a UTF-8 text, or nothing when the text holds
+    // a character the code page lacks or is no valid UTF-8. Nothing is ever
+    // replaced by a look-alike.
+    static std::optional<std::string> fromUtf8(std::string_view text);
+    // The UTF-8 text of Windows-1251 bytes. The one byte the code page leaves
+    // undefined (0x98) reads as U+FFFD.
+    static std::string toUtf8(std::string_view bytes);
+    static bool canHold(std::string_view text) { return fromUtf8(text).has_value(); }
+};

@@ -1,0 +1,32 @@
+#include "project/TFileReader.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+TFileResult TFileReader::read(const std::string& path, size_t limit, std::string& out)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return TFileResult::fromErrno(path, errno);
+
+    std::string bytes(limit, '\0');
+    size_t done = 0;
+    while (done < limit) {
+        const ssize_t n = ::read(fd, bytes.data() + done, limit - done);
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            const int error = errno;
+            ::close(fd);
+            return TFileResult::fromErrno(path, error);
+        }
+        done += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    bytes.resize(done);
+    out = std::move(bytes);
+    return TFileResult::success();
+}

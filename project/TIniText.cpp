@@ -1,0 +1,155 @@
+#include "project/TIniText.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace {
+
+constexpr std::string_view Blanks = " \t\v\f\r\x1a";
+
+std::string_view trimmed(std::string_view text)
+{
+    const size_t first = text.find_first_not_of(Blanks);
+    if (first == std::string_view::npos)
+        return {};
+    const size_t last = text.find_last_not_of(Blanks);
+    return text.substr(first, last - first + 1);
+}
+
+bool sameName(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size()
+        && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+               return std::tolower(x) == std::tolower(y);
+           });
+}
+
+} // namespace
+
+TIniText::TIniText(std::string_view text)
+{
+    while (!text.empty()) {
+        const size_t lf = text.find('\n');
+        if (lf == std::string_view::npos) {
+            m_lines.push_back({std::string(text), {}});
+            break;
+        }
+        const bool crlf = lf > 0 && text[lf - 1] == '\r';
+        const size_t bodyLength = crlf ? lf - 1 : lf;
+        m_lines.push_back({std::string(text.substr(0, bodyLength)), crlf ? "\r\n" : "\n"});
+        text.remove_prefix(lf + 1);
+    }
+}
+
+std::string TIniText::text() const
+{
+    std::string out;
+    for (const Line& line : m_lines)
+        out += line.body + line.end;
+    return out;
+}
+
+std::optional<std::string> TIniText::sectionName(const std::string& body)
+{
+    const std::string_view line = trimmed(body);
+    if (line.empty() || line.front() != '[')
+        return std::nullopt;
+    const size_t close = line.rfind(']');
+    if (close == std::string_view::npos)
+        return std::nullopt;
+    return std::string(trimmed(line.substr(1, close - 1)));
+}
+
+std::optional<TIniText::KeyLine> TIniText::keyLine(const std::string& body)
+{
+    const std::string_view line = trimmed(body);
+    if (line.empty() || line.front() == ';' || sectionName(body))
+        return std::nullopt;
+    const size_t equals = body.find('=');
+    if (equals == std::string::npos)
+        return KeyLine{std::string(line), body.size(), false};
+    const size_t valueStart = body.find_first_not_of(Blanks, equals + 1);
+    return KeyLine{std::string(trimmed(std::string_view(body).substr(0, equals))),
+                   valueStart == std::string::npos ? body.size() : valueStart, true};
+}
+
+std::optional<size_t> TIniText::findSection(std::string_view section) const
+{
+    for (size_t i = 0; i < m_lines.size(); ++i) {
+        const auto name = sectionName(m_lines[i].body);
+        if (name && sameName(*name, section))
+            return i;
+    }
+    return std::nullopt;
+}
+
+size_t TIniText::sectionEnd(size_t header) const
+{
+    size_t i = header + 1;
+    while (i < m_lines.size() && !sectionName(m_lines[i].body))
+        ++i;
+    return i;
+}
+
+std::optional<size_t> TIniText::findKey(size_t header, std::string_view key) const
+{
+    const size_t end = sectionEnd(header);
+    for (size_t i = header + 1; i < end; ++i) {
+        const auto line = keyLine(m_lines[i].body);
+        if (line && sameName(line->name, key))
+            return i;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> TIniText::value(std::string_view section, std::string_view key) const
+{
+    const auto header = findSection(section);
+    if (!header)
+        return std::nullopt;
+    const auto at = findKey(*header, key);
+    if (!at)
+        return std::nullopt;
+    const std::string& body = m_lines[*at].body;
+    return std::string(trimmed(std::string_view(body).substr(keyLine(body)->valueStart)));
+}
+
+std::string TIniText::newline() const
+{
+    const bool anyLf = std::any_of(m_lines.begin(), m_lines.end(),
+                                   [](const Line& line) { return line.end == "\n"; });
+    const bool anyCrLf = std::any_of(m_lines.begin(), m_lines.end(),
+                                     [](const Line& line) { return line.end == "\r\n"; });
+    return anyLf && !anyCrLf ? "\n" : "\r\n";
+}
+
+void TIniText::insertLine(size_t at, std::string body)
+{
+    const std::string end = newline();
+    if (at > 0 && m_lines[at - 1].end.empty())
+        m_lines[at - 1].end = end;
+    m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(at), Line{std::move(body), end});
+}
+
+void TIniText::setValue(std::string_view section, std::string_view key, std::string_view value)
+{
+    auto header = findSection(section);
+    if (!header) {
+        if (!m_lines.empty() && !trimmed(m_lines.back().body).empty())
+            insertLine(m_lines.size(), {});
+        insertLine(m_lines.size(), "[" + std::string(section) + "]");
+        header = m_lines.size() - 1;
+    }
+    if (const auto at = findKey(*header, key)) {
+        std::string& body = m_lines[*at].body;
+        const KeyLine line = *keyLine(body);
+        body = body.substr(0, line.valueStart) + (line.hasEquals ? "" : "=") + std::string(value);
+        return;
+    }
+    size_t after = *header;
+    const size_t end = sectionEnd(*header);
+    for (size_t i = *header + 1; i < end; ++i)
+        if (keyLine(m_lines[i].body))
+            after = i;
+    insertLine(after + 1, std::string(key) + "=" + std::string(value));
+}

@@ -1,0 +1,42 @@
+#pragma once
+// The names file: the 24 alarm algorithm names as keys Item0..Item23 of the
+// section "Scenic", in Windows-1251, readable and writable by the Windows
+// private-profile functions on the machines the projects travel to.
+//
+// Reading does what those functions do: blanks around a value and one pair
+// of matching quotes (single or double) around it are dropped, and a value is
+// cut to 2047 characters, what their 2048-character buffer holds. Writing
+// quotes a name that would otherwise lose blanks or quotes, so every name
+// that canStore() accepts reads back exactly as written.
+
+#include "project/TFileResult.h"
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+class TNamesFile {
+public:
+    static constexpr int Count = 24;
+    static constexpr size_t ValueLimit = 2047;
+    using Names = std::array<std::string, Count>;  // UTF-8
+
+    // A missing file, section or key gives empty names. Any other failure
+    // leaves names unchanged.
+    static TFileResult read(const std::string& path, Names& names);
+    // Replaces the 24 keys and keeps the rest of an existing file as it was.
+    // A name that cannot be stored is refused and nothing is written.
+    static TFileResult write(const std::string& path, const Names& names);
+
+    // True if the text can be written as a name and read back unchanged:
+    // Windows-1251 holds every character, no line break or NUL, at most
+    // 2047 characters.
+    static bool canStore(std::string_view name);
+
+private:
+    static std::string key(int index);
+    static std::string quoted(const std::string& bytes);
+    static std::string unquoted(std::string_view raw);
+    static TFileResult readExisting(const std::string& path, std::string& text);
+};
