@@ -1,0 +1,64 @@
+#pragma once
+// The simulated KT7-CU: a 2048-byte memory that answers identify, read block
+// and write block requests. It takes the bytes sent to the controller as they
+// come (in any pieces, with noise in between) and returns the reply bytes as
+// chunks; whoever drives it decides how fast and with which pauses they go out.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class TSimController {
+public:
+    static constexpr size_t MemorySize = 2048;
+    using Memory = std::array<uint8_t, MemorySize>;
+    using Chunk = std::vector<uint8_t>;
+
+    struct Redirect {
+        uint16_t from;  // address requested
+        uint16_t to;    // address the reply carries instead
+    };
+
+    struct Faults {
+        bool refuseIdentify = false;
+        std::vector<size_t> split;         // sizes of the first chunks of each reply; the rest is one more
+        std::vector<Redirect> wrongAddress;
+        int corruptEchoBlock = -1;         // block number (address / 32) whose write echo gets one byte changed
+        int silentAfter = -1;              // block replies sent before the controller falls silent
+        int closeAfter = -1;               // block replies sent before the line is closed
+        size_t garbage = 0;                // noise bytes sent ahead of the first reply
+    };
+
+    static constexpr uint8_t StatusRefused = 0xEE;
+    static constexpr char DefaultSerial[] = "KT7S010203";
+
+    // serial: 10 characters, shown by the tool as S/N-xxxx (xx.xx.xx).
+    explicit TSimController(std::string serial = DefaultSerial);
+    TSimController(std::string serial, Faults faults);
+
+    std::vector<Chunk> consume(const uint8_t* bytes, size_t count);
+
+    Memory& memory() { return m_memory; }
+    const Memory& memory() const { return m_memory; }
+    int blockReplies() const { return m_blockReplies; }
+    bool lineClosed() const { return m_lineClosed; }
+
+private:
+    // Length of a complete request at the start of the input, 0 if more bytes
+    // are needed, -1 if the first byte cannot begin a valid request.
+    int requestAtFront() const;
+    Chunk answer(const uint8_t* request);
+    Chunk identifyReply() const;
+    Chunk blockReply(uint8_t command, uint16_t address);
+    void queue(Chunk reply, std::vector<Chunk>& out);
+
+    std::string m_serial;
+    Faults m_faults;
+    Memory m_memory{};
+    std::vector<uint8_t> m_input;
+    int m_blockReplies = 0;
+    bool m_garbageSent = false;
+    bool m_lineClosed = false;
+};
