@@ -1,0 +1,513 @@
+#include "serial/TCommPort.h"
+
+#include "serial/TPortMap.h"
+#include "serial/TReadEventThread.h"
+#include "serial/TReadThread.h"
+#include "serial/TStatusEventThread.h"
+#include "serial/TStatusThread.h"
+#include "serial/TWriteThread.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <grp.h>
+#include <iostream>
+#include <sys/stat.h>
+#include <thread>
+
+namespace {
+
+constexpr int32_t kBaudRates[] = {110,   300,   600,   1200,  2400,   4800,   9600,  14400,
+                                  19200, 38400, 56000, 57600, 115200, 128000, 256000};
+constexpr int kBaudRateCount = sizeof kBaudRates / sizeof kBaudRates[0];
+
+constexpr uint32_t kControlFlags[] = {
+    TLineSettings::FlagBinary,
+    TLineSettings::FlagBinary | TLineSettings::FlagDtrEnable | TLineSettings::FlagOutX |
+        TLineSettings::FlagInX | TLineSettings::FlagRtsEnable,
+    TLineSettings::FlagBinary | TLineSettings::FlagOutxCtsFlow | TLineSettings::FlagOutxDsrFlow |
+        TLineSettings::FlagDtrHandshake | TLineSettings::FlagRtsHandshake,
+};
+
+constexpr const char* kErrorCaption = "COM port error";
+constexpr const char* kWarningCaption = "COM port warning";
+
+std::string GroupOf(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return "dialout";
+    if (const group* g = ::getgrgid(st.st_gid))
+        return g->gr_name;
+    return std::to_string(st.st_gid);
+}
+
+}  // namespace
+
+TCommPort::TMessageBox TCommPort::MessageBox = [](const std::string& text, const std::string& caption, unsigned) {
+    std::cerr << caption << ": " << text << std::endl;
+};
+
+TCommPort::TCommPort()
+{
+    MonitorEvents.set();
+    MonitorEvents.reset(evRxEventChar);
+}
+
+TCommPort::~TCommPort()
+{
+    ClosePort();
+}
+
+void TCommPort::SetOpen(bool value)
+{
+    if (value == FOpen)
+        return;
+    if (value)
+        OpenPort();
+    else
+        ClosePort();
+}
+
+void TCommPort::OpenPort()
+{
+    if (FOpen || FClosing)
+        return;
+    FOut.Allocate(FOutSize);
+    FIn.Allocate(FInSize);
+
+    FDevice.ClearLastError();
+    FDeviceName = TPortMap::Device(FComNumber);
+    const int error = FDeviceName.empty() ? ENOENT : FDevice.Open(FDeviceName);
+    if (error != 0) {
+        FIn.Release();
+        FOut.Release();
+        ShowOpenError(FDeviceName, error);
+        return;
+    }
+    // The driver queues are the kernel's own; the rings have the requested
+    // sizes, and the descriptor never blocks, so no time-outs are needed.
+    ApplySettings();
+
+    FLineWake.Clear();
+    FLastEventMask.store(0);
+    FPendingEvents.store(0);
+    FReceiveArmed.store(true);
+    FOutputWritten.store(false);
+    FLost.store(false);
+    FLostError.store(0);
+    FLostShown = false;
+
+    FStatusThread = std::make_unique<TStatusThread>(*this);
+    FStatusThread->Start();
+    FReceiveRequest.Reset();
+    FReadThread = std::make_unique<TReadThread>(*this);
+    FReadThread->Start();
+    FTransmit.Reset();
+    FClearToSend.Reset();
+    FWriteThread = std::make_unique<TWriteThread>(*this);
+    FWriteThread->Start();
+    FDataReceivedNote.Reset();
+    FReadEventThread = std::make_unique<TReadEventThread>(*this);
+    FReadEventThread->Start();
+    FStatusNote.Reset();
+    FStatusEventThread = std::make_unique<TStatusEventThread>(*this);
+    FStatusEventThread->Start();
+
+    FOpen = true;
+    SetDTR(FDTR);
+    SetRTS(FRTS);
+    if (OnOpen)
+        OnOpen(this, FDevice.LastError());
+}
+
+void TCommPort::ApplySettings()
+{
+    SetComControl(Control());
+    SetBaudRate(FBaudRate);
+    SetParity(FParity);
+    SetStopBits(FStopBits);
+    SetDataBits(FDataBits);
+    SetXonLim(FXonLim);
+    SetXoffLim(FXoffLim);
+    SetXonChar(FXonChar);
+    SetXoffChar(FXoffChar);
+    SetEventChar(FEventChar);
+}
+
+void TCommPort::ShowOpenError(const std::string& path, int error)
+{
+    std::string text = "Can't open COM port\n";
+    const std::string port = "COM" + std::to_string(FComNumber);
+    if (path.empty()) {
+        text += port + ": no serial device has this number";
+    } else if (error == EBUSY) {
+        text += path + " (" + port + ") is busy: another program is using it";
+    } else {
+        text += path + " (" + port + "): " + std::strerror(error);
+        if (error == EACCES)
+            text += "\nAdd your user to the group \"" + GroupOf(path) +
+                    "\" that owns the device, then log out and log in again";
+    }
+    MessageBox(text, kErrorCaption, MB_ICONERROR);
+}
+
+void TCommPort::ClosePort()
+{
+    if (!FOpen || FClosing)
+        return;
+    FClosing = true;
+    FCTS = FDSR = FDCD = FRing = false;
+
+    FStatusThread->Terminate();
+    FLineWake.Signal();
+    FStatusThread->WaitFor();
+    FStatusThread.reset();
+
+    FReadThread->Terminate();
+    FReceiveRequest.Set();
+    FReadThread->WaitFor();
+    FReadThread.reset();
+
+    FWriteThread->Terminate();
+    FTransmit.Set();
+    FWriteThread->WaitFor();
+    FWriteThread.reset();
+
+    FReadEventThread->Terminate();
+    FDataReceivedNote.Set();
+    FReadEventThread->WaitFor();
+    FReadEventThread.reset();
+
+    FStatusEventThread->Terminate();
+    FStatusNote.Set();
+    FStatusEventThread->WaitFor();
+    FStatusEventThread.reset();
+
+    FDevice.Close();
+    FIn.Release();
+    FOut.Release();
+    FOpen = false;
+    FClosing = false;
+    if (OnClose)
+        OnClose(this);
+}
+
+void TCommPort::SetComNumber(int32_t value)
+{
+    ClosePort();
+    FComNumber = value;
+}
+
+void TCommPort::SetIBuffSize(uint32_t value)
+{
+    const bool wasOpen = FOpen;
+    ClosePort();
+    FInSize = value;
+    if (wasOpen)
+        OpenPort();
+}
+
+void TCommPort::SetOBuffSize(uint32_t value)
+{
+    const bool wasOpen = FOpen;
+    ClosePort();
+    FOutSize = value;
+    if (wasOpen)
+        OpenPort();
+}
+
+uint32_t TCommPort::GetInBuffFree()
+{
+    return FIn.Free();
+}
+
+uint32_t TCommPort::GetOutBuffFree()
+{
+    return FOut.Free();
+}
+
+int32_t TCommPort::GetOutQueCount() const
+{
+    if (!IsEnabled())
+        return 0;
+    return std::max(FDevice.OutQueue(), 0);
+}
+
+uint8_t TCommPort::GetChar()
+{
+    uint8_t c = 0;
+    if (CharReady())
+        GetBlock(&c, 1);
+    return c;
+}
+
+void TCommPort::PutChar(uint8_t c)
+{
+    PutBlock(&c, 1);
+}
+
+uint32_t TCommPort::PutString(const char* text)
+{
+    const size_t length = text ? std::strlen(text) : 0;
+    return length ? PutBlock(text, static_cast<uint32_t>(length)) : 0;
+}
+
+uint32_t TCommPort::PutBlock(const void* data, uint32_t length)
+{
+    if (!FOpen)
+        return 0;
+    const uint32_t queued = FOut.Put(static_cast<const uint8_t*>(data), length);
+    if (queued > 0)
+        FTransmit.Set();
+    return queued;
+}
+
+uint32_t TCommPort::GetBlock(void* buffer, uint32_t length)
+{
+    if (!FOpen || FIn.Used() == 0)
+        return 0;
+    const uint32_t taken = FIn.Take(static_cast<uint8_t*>(buffer), length);
+    FReceiveRequest.Set();
+    return taken;
+}
+
+void TCommPort::SetComControl(TComControl value)
+{
+    FControl = value;
+    FSettings.Flags = value <= ccHard ? kControlFlags[value] : TLineSettings::FlagBinary;
+    if (IsEnabled())
+        FDevice.Apply(FSettings);
+}
+
+void TCommPort::SetBaudRate(TBaudRate value)
+{
+    FBaudRate = value;
+    if (value < kBaudRateCount) {
+        FSettings.BaudRate = static_cast<uint32_t>(kBaudRates[value]);
+        FBaudValue = FSettings.BaudRate;
+    }
+    if (IsEnabled())
+        FDevice.Apply(FSettings);
+}
+
+void TCommPort::SetParity(TParity value)
+{
+    FParity = value;
+    FSettings.Parity = value;
+    if (IsEnabled())
+        FDevice.Apply(FSettings);
+}
+
+void TCommPort::SetStopBits(TStopBits value)
+{
+    FStopBits = value;
+    FSettings.StopBits = value;
+    if (IsEnabled())
+        FDevice.Apply(FSettings);
+    BitsWarning();
+}
+
+void TCommPort::SetDataBits(uint16_t value)
+{
+    FDataBits = value >= 5 && value <= 8 ? value : 8;
+    FSettings.ByteSize = static_cast<uint8_t>(FDataBits);
+    if (IsEnabled())
+        FDevice.Apply(FSettings);
+    BitsWarning();
+}
+
+void TCommPort::SetXonLim(uint16_t value)
+{
+    FXonLim = value;
+    FSettings.XonLim = value;
+    if (IsEnabled())
+        FDevice.Apply(FSettings);
+}
+
+void TCommPort::SetXoffLim(uint16_t value)
+{
+    FXoffLim = static_cast<uint16_t>(std::min<uint32_t>(value, std::min<uint32_t>(FInSize, 65535)));
+    FSettings.XoffLim = FXoffLim;
+    if (IsEnabled())
+        FDevice.Apply(FSettings);
+}
+
+void TCommPort::SetXonChar(uint8_t value)
+{
+    FXonChar = value;
+    FSettings.XonChar = value;
+    if (IsEnabled())
+        FDevice.Apply(FSettings);
+}
+
+void TCommPort::SetXoffChar(uint8_t value)
+{
+    FXoffChar = value;
+    FSettings.XoffChar = value;
+    if (IsEnabled())
+        FDevice.Apply(FSettings);
+}
+
+void TCommPort::SetEventChar(uint8_t value)
+{
+    FEventChar = value;
+    FSettings.EvtChar = value;
+    if (IsEnabled())
+        FDevice.Apply(FSettings);
+}
+
+void TCommPort::SetBaud(int32_t value)
+{
+    for (int i = 0; i < kBaudRateCount; ++i)
+        if (kBaudRates[i] == value) {
+            SetBaudRate(static_cast<TBaudRate>(i));
+            return;
+        }
+}
+
+int32_t TCommPort::GetBaud() const
+{
+    return FBaudRate < kBaudRateCount ? kBaudRates[FBaudRate] : 0;
+}
+
+void TCommPort::BitsWarning()
+{
+    if (FDataBits == 5 && FStopBits == sb2_0)
+        MessageBox("Invalid combination (5 data bits with 2 stop bits)", kWarningCaption, MB_ICONWARNING);
+    else if (FDataBits != 5 && FStopBits == sb1_5)
+        MessageBox("Invalid combination (6,7 or 8 data bits with 1.5 stop bits)", kWarningCaption, MB_ICONWARNING);
+}
+
+void TCommPort::FlushInBuffer()
+{
+    if (IsEnabled())
+        FDevice.Purge(TSerialDevice::TPurge::Receive);
+    FIn.Clear();
+}
+
+void TCommPort::FlushOutBuffer()
+{
+    if (IsEnabled())
+        FDevice.Purge(TSerialDevice::TPurge::Transmit);
+    FOut.Clear(&FTransmit);
+}
+
+bool TCommPort::GetModemState(int32_t selector)
+{
+    static constexpr uint32_t masks[] = {TSerialDevice::ModemCts, TSerialDevice::ModemDsr,
+                                         TSerialDevice::ModemRing, TSerialDevice::ModemDcd};
+    uint32_t bits = 0;
+    if (selector < 1 || selector > 4 || !IsEnabled() || !FDevice.ModemStatus(bits))
+        return false;
+    return (bits & masks[selector - 1]) != 0;
+}
+
+void TCommPort::PowerOn()
+{
+    FDevice.Escape(TSerialDevice::TEscape::SetDtr);
+    FDevice.Escape(TSerialDevice::TEscape::SetRts);
+    FDTR = FRTS = true;
+}
+
+void TCommPort::PowerOff()
+{
+    FDevice.Escape(TSerialDevice::TEscape::ClrDtr);
+    FDevice.Escape(TSerialDevice::TEscape::ClrRts);
+    FDTR = FRTS = false;
+}
+
+void TCommPort::SetDTR(bool value)
+{
+    if (!IsEnabled())
+        FDTR = value;
+    else if (FDevice.Escape(value ? TSerialDevice::TEscape::SetDtr : TSerialDevice::TEscape::ClrDtr))
+        FDTR = value;
+}
+
+void TCommPort::SetRTS(bool value)
+{
+    if (!IsEnabled())
+        FRTS = value;
+    else if (FDevice.Escape(value ? TSerialDevice::TEscape::SetRts : TSerialDevice::TEscape::ClrRts))
+        FRTS = value;
+}
+
+bool TCommPort::SetBreak(bool value)
+{
+    if (!IsEnabled())
+        return false;
+    return FDevice.Escape(value ? TSerialDevice::TEscape::SetBreak : TSerialDevice::TEscape::ClrBreak);
+}
+
+void TCommPort::SendBreak(uint16_t ticks)
+{
+    SetBreak(true);
+    if (ticks > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(55 * ticks));
+    SetBreak(false);
+}
+
+void TCommPort::UpdateModemFlags(uint32_t bits)
+{
+    FCTS = (bits & TSerialDevice::ModemCts) != 0;
+    FDSR = (bits & TSerialDevice::ModemDsr) != 0;
+    FDCD = (bits & TSerialDevice::ModemDcd) != 0;
+    FRing = (bits & TSerialDevice::ModemRing) != 0;
+}
+
+void TCommPort::NoteLineEvents(uint32_t events)
+{
+    FPendingEvents.fetch_or(events);
+    FLineWake.Signal();
+}
+
+void TCommPort::NoteOutput()
+{
+    FOutputWritten.store(true);
+    FLineWake.Signal();
+}
+
+void TCommPort::ArmReceive()
+{
+    if (!FReceiveArmed.exchange(true))
+        FLineWake.Signal();
+}
+
+void TCommPort::MarkLost(int error)
+{
+    if (FLost.exchange(true))
+        return;
+    FLostError.store(error);
+    FLineWake.Signal();
+}
+
+void TCommPort::AnnounceData()
+{
+    if (OnDataReceived)
+        OnDataReceived(this, FIn.Used());
+}
+
+void TCommPort::DispatchLineEvents()
+{
+    const uint32_t mask = FLastEventMask.load();
+    const std::pair<uint32_t, TNotifyEvent*> handlers[] = {
+        {EV_CTS, &OnCTSSignal},     {EV_RLSD, &OnDCDSignal},      {EV_DSR, &OnDSRSignal},
+        {EV_RING, &OnRingSignal},   {EV_RXCHAR, &OnRxDSignal},    {EV_RXFLAG, &OnRxEventSignal},
+        {EV_TXEMPTY, &OnTxDSignal}, {EV_BREAK, &OnBreakSignal},
+    };
+    for (const auto& [bit, handler] : handlers)
+        if ((mask & bit) && *handler)
+            (*handler)(this);
+    const bool lostNow = FLost.load() && !FLostShown;
+    if ((mask & EV_ERR) && OnErrorSignal)
+        OnErrorSignal(this, lostNow ? FLostError.load() : errno);
+    if (lostNow) {
+        FLostShown = true;
+        MessageBox("COM port lost\n" + FDeviceName + " (COM" + std::to_string(FComNumber) +
+                       "): " + std::strerror(FLostError.load()) +
+                       "\nClose the port, reconnect the device and open the port again",
+                   kErrorCaption, MB_ICONERROR);
+    }
+}

@@ -1,0 +1,226 @@
+#pragma once
+
+#include "serial/TEvent.h"
+#include "serial/TEventFd.h"
+#include "serial/TLineSettings.h"
+#include "serial/TRingBuffer.h"
+#include "serial/TSerialDevice.h"
+
+#include <atomic>
+#include <bitset>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+enum TBaudRate : uint8_t {
+    cbr110, cbr300, cbr600, cbr1200, cbr2400, cbr4800, cbr9600, cbr14400,
+    cbr19200, cbr38400, cbr56000, cbr57600, cbr115200, cbr128000, cbr256000
+};
+enum TParity : uint8_t { paNone, paOdd, paEven, paMark, paSpace };
+enum TStopBits : uint8_t { sb1_0, sb1_5, sb2_0 };
+enum TComControl : uint8_t { ccNone, ccSoft, ccHard };
+enum TEventState : uint8_t {
+    evRxChar, evRxEventChar, evTxEmpty, evCTS, evDSR, evRlsd, evBreak, evError, evRing
+};
+// Element n stands for line-event bit 1 << n.
+using TEventSet = std::bitset<9>;
+
+class TStatusThread;
+class TReadThread;
+class TWriteThread;
+class TReadEventThread;
+class TStatusEventThread;
+
+// One serial port: opened by number, line settings, and two rings that five
+// worker threads move to and from the device. Every operation and every
+// event handler runs on the user-interface thread.
+class TCommPort {
+public:
+    static constexpr uint32_t EV_RXCHAR = 0x001;
+    static constexpr uint32_t EV_RXFLAG = 0x002;
+    static constexpr uint32_t EV_TXEMPTY = 0x004;
+    static constexpr uint32_t EV_CTS = 0x008;
+    static constexpr uint32_t EV_DSR = 0x010;
+    static constexpr uint32_t EV_RLSD = 0x020;
+    static constexpr uint32_t EV_BREAK = 0x040;
+    static constexpr uint32_t EV_ERR = 0x080;
+    static constexpr uint32_t EV_RING = 0x100;
+    static constexpr uint32_t EV_MODEM = EV_CTS | EV_DSR | EV_RLSD | EV_ERR | EV_RING;
+
+    static constexpr unsigned MB_ICONERROR = 0x10;
+    static constexpr unsigned MB_ICONWARNING = 0x30;
+
+    using TNotifyEvent = std::function<void(TCommPort* Sender)>;
+    using TErrorEvent = std::function<void(TCommPort* Sender, int32_t Error)>;
+    using TDataEvent = std::function<void(TCommPort* Sender, uint32_t Count)>;
+    using TMessageBox = std::function<void(const std::string& Text, const std::string& Caption, unsigned Flags)>;
+
+    // Where the component's own boxes go; prints to stderr until replaced.
+    static TMessageBox MessageBox;
+
+    TCommPort();
+    ~TCommPort();
+    TCommPort(const TCommPort&) = delete;
+    TCommPort& operator=(const TCommPort&) = delete;
+
+    int32_t ComNumber() const { return FComNumber; }
+    bool Open() const { return FOpen; }
+    bool DTR() const { return FDTR; }
+    bool RTS() const { return FRTS; }
+    bool CTS() const { return FCTS.load(std::memory_order_relaxed); }
+    bool DSR() const { return FDSR.load(std::memory_order_relaxed); }
+    bool DCD() const { return FDCD.load(std::memory_order_relaxed); }
+    bool Ring() const { return FRing.load(std::memory_order_relaxed); }
+    uint32_t InSize() const { return FInSize; }
+    uint32_t OutSize() const { return FOutSize; }
+    TBaudRate BaudRate() const { return FBaudRate; }
+    TComControl Control() const { return FControl.load(std::memory_order_relaxed); }
+    TParity Parity() const { return FParity; }
+    TStopBits StopBits() const { return FStopBits; }
+    uint16_t DataBits() const { return FDataBits; }
+    uint16_t XonLim() const { return FXonLim; }
+    uint16_t XoffLim() const { return FXoffLim; }
+    uint8_t XonChar() const { return FXonChar; }
+    uint8_t XoffChar() const { return FXoffChar; }
+    uint8_t EventChar() const { return FEventChar; }
+    const TLineSettings& LineSettings() const { return FSettings; }
+
+    TEventSet MonitorEvents;
+
+    TNotifyEvent OnCTSSignal;
+    TNotifyEvent OnDCDSignal;
+    TNotifyEvent OnDSRSignal;
+    TNotifyEvent OnRxDSignal;
+    TNotifyEvent OnTxDSignal;
+    TNotifyEvent OnRingSignal;
+    TNotifyEvent OnBreakSignal;
+    TNotifyEvent OnRxEventSignal;
+    TErrorEvent OnErrorSignal;
+    TDataEvent OnDataReceived;
+    TErrorEvent OnOpen;
+    TNotifyEvent OnClose;
+
+    bool IsEnabled() const { return FDevice.IsOpen(); }
+    // The device behind ComNumber as last opened (empty before).
+    const std::string& DeviceName() const { return FDeviceName; }
+
+    void SetOpen(bool value);
+    void OpenPort();
+    void ClosePort();
+    void SetComNumber(int32_t value);
+    void SetIBuffSize(uint32_t value);
+    void SetOBuffSize(uint32_t value);
+
+    uint32_t GetInBuffUsed() const { return FIn.Used(); }
+    uint32_t GetOutBuffUsed() const { return FOut.Used(); }
+    uint32_t GetInBuffFree();
+    uint32_t GetOutBuffFree();
+    int32_t GetOutQueCount() const;
+
+    bool CharReady() const { return FIn.Used() > 0; }
+    uint8_t GetChar();
+    void PutChar(uint8_t c);
+    uint32_t PutString(const char* text);
+    uint32_t PutBlock(const void* data, uint32_t length);
+    uint32_t GetBlock(void* buffer, uint32_t length);
+
+    void SetComControl(TComControl value);
+    void SetBaudRate(TBaudRate value);
+    void SetParity(TParity value);
+    void SetStopBits(TStopBits value);
+    void SetDataBits(uint16_t value);
+    void SetXonLim(uint16_t value);
+    void SetXoffLim(uint16_t value);
+    void SetXonChar(uint8_t value);
+    void SetXoffChar(uint8_t value);
+    void SetEventChar(uint8_t value);
+    void SetBaud(int32_t value);
+    int32_t GetBaud() const;
+    void BitsWarning();
+
+    void FlushInBuffer();
+    void FlushOutBuffer();
+    bool GetModemState(int32_t selector);
+    void PowerOn();
+    void PowerOff();
+    void SetDTR(bool value);
+    void SetRTS(bool value);
+    bool SetBreak(bool value);
+    void SendBreak(uint16_t ticks);
+
+private:
+    friend class TStatusThread;
+    friend class TReadThread;
+    friend class TWriteThread;
+    friend class TReadEventThread;
+    friend class TStatusEventThread;
+
+    void ApplySettings();
+    void ShowOpenError(const std::string& path, int error);
+    void UpdateModemFlags(uint32_t bits);
+
+    // Called by the workers.
+    void NoteLineEvents(uint32_t events);
+    void NoteOutput();
+    void ArmReceive();
+    void MarkLost(int error);
+
+    // Run on the user-interface thread by the event threads.
+    void AnnounceData();
+    void DispatchLineEvents();
+
+    int32_t FComNumber = 2;
+    bool FOpen = false;
+    bool FClosing = false;
+    bool FDTR = false;
+    bool FRTS = false;
+    std::atomic<bool> FCTS{false};
+    std::atomic<bool> FDSR{false};
+    std::atomic<bool> FDCD{false};
+    std::atomic<bool> FRing{false};
+    uint32_t FInSize = 2048;
+    uint32_t FOutSize = 4096;
+    TBaudRate FBaudRate = cbr9600;
+    std::atomic<TComControl> FControl{ccNone};
+    TParity FParity = paNone;
+    TStopBits FStopBits = sb1_0;
+    uint16_t FDataBits = 8;
+    uint16_t FXonLim = 0;
+    uint16_t FXoffLim = 1024;
+    uint8_t FXonChar = 0x11;
+    uint8_t FXoffChar = 0x13;
+    uint8_t FEventChar = 0;
+
+    TLineSettings FSettings;
+    TSerialDevice FDevice;
+    std::string FDeviceName;
+    TRingBuffer FOut;
+    TRingBuffer FIn;
+
+    TEvent FReceiveRequest{TEvent::TMode::AutoReset};
+    TEvent FTransmit{TEvent::TMode::ManualReset};
+    TEvent FDataReceivedNote{TEvent::TMode::AutoReset};
+    TEvent FStatusNote{TEvent::TMode::AutoReset};
+    // Lets the write thread sleep while hardware flow control holds it back.
+    TEvent FClearToSend{TEvent::TMode::AutoReset};
+    // Ends the status thread's wait on the device; also carries the workers'
+    // notes (receive re-armed, output written, event character, loss).
+    TEventFd FLineWake;
+
+    std::atomic<uint32_t> FLastEventMask{0};
+    std::atomic<uint32_t> FPendingEvents{0};
+    std::atomic<uint32_t> FBaudValue{9600};
+    std::atomic<bool> FReceiveArmed{true};
+    std::atomic<bool> FOutputWritten{false};
+    std::atomic<bool> FModemKnown{false};
+    std::atomic<bool> FLost{false};
+    std::atomic<int> FLostError{0};
+    bool FLostShown = false;
+
+    std::unique_ptr<TStatusThread> FStatusThread;
+    std::unique_ptr<TReadThread> FReadThread;
+    std::unique_ptr<TWriteThread> FWriteThread;
+    std::unique_ptr<TReadEventThread> FReadEventThread;
+    std::unique_ptr<TStatusEventThread> FStatusEventThread;
+};

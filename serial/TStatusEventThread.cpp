@@ -1,0 +1,13 @@
+#include "serial/TStatusEventThread.h"
+
+#include "serial/TCommPort.h"
+
+void TStatusEventThread::Execute()
+{
+    while (!Terminated()) {
+        FPort.FStatusNote.Wait();
+        if (Terminated())
+            break;
+        Synchronize([this] { FPort.DispatchLineEvents(); });
+    }
+}

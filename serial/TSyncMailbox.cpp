@@ -1,0 +1,93 @@
+#include "serial/TSyncMailbox.h"
+
+#include "serial/TSyncReceiver.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QThread>
+#include <cassert>
+
+TSyncMailbox& TSyncMailbox::Instance()
+{
+    static TSyncMailbox mailbox;
+    return mailbox;
+}
+
+TSyncMailbox::TSyncMailbox()
+{
+    [[maybe_unused]] QCoreApplication* app = QCoreApplication::instance();
+    assert(app && QThread::currentThread() == app->thread() &&
+           "the first hand-over must be set up on the user-interface thread");
+    FUiThread = std::this_thread::get_id();
+    FReceiver = std::make_unique<TSyncReceiver>(*this);
+}
+
+TSyncMailbox::~TSyncMailbox() = default;
+
+bool TSyncMailbox::OnUiThread() const
+{
+    return std::this_thread::get_id() == FUiThread;
+}
+
+void TSyncMailbox::Send(const std::function<void()>& call)
+{
+    TCall entry{&call};
+    std::unique_lock lock(FMutex);
+    const bool wasEmpty = FQueue.empty();
+    FQueue.push_back(&entry);
+    // One posted event drains the whole queue, so only the first call of a
+    // batch needs to post one.
+    if (wasEmpty)
+        QCoreApplication::postEvent(FReceiver.get(), new QEvent(QEvent::User));
+    FCond.notify_all();
+    FCond.wait(lock, [&entry] { return entry.Done; });
+}
+
+void TSyncMailbox::RunOne(std::unique_lock<std::mutex>& lock)
+{
+    TCall* entry = FQueue.front();
+    FQueue.pop_front();
+    lock.unlock();
+    struct TDone {
+        TSyncMailbox& Box;
+        TCall* Entry;
+        std::unique_lock<std::mutex>& Lock;
+        // Releases the worker even when the call throws.
+        ~TDone()
+        {
+            Lock.lock();
+            Entry->Done = true;
+            Box.FCond.notify_all();
+        }
+    } done{*this, entry, lock};
+    (*entry->Call)();
+}
+
+void TSyncMailbox::RunPending()
+{
+    std::unique_lock lock(FMutex);
+    while (!FQueue.empty())
+        RunOne(lock);
+}
+
+void TSyncMailbox::WaitUntil(const std::atomic<bool>& flag)
+{
+    std::unique_lock lock(FMutex);
+    for (;;) {
+        if (flag.load())
+            return;
+        if (!FQueue.empty())
+            RunOne(lock);
+        else
+            FCond.wait(lock);
+    }
+}
+
+void TSyncMailbox::Raise(std::atomic<bool>& flag)
+{
+    {
+        std::lock_guard lock(FMutex);
+        flag.store(true);
+    }
+    FCond.notify_all();
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+class TSyncReceiver;
+
+// Hands calls from worker threads to the user-interface thread (the thread
+// of the QCoreApplication). A worker queues the call and blocks until the
+// user-interface thread has run it; a posted event makes the event loop drain
+// the queue. Everything shared is guarded by the standard mutex here, so the
+// hand-over is visible to race checkers that cannot see inside the toolkit.
+class TSyncMailbox {
+public:
+    static TSyncMailbox& Instance();
+
+    bool OnUiThread() const;
+
+    // Worker side: returns once `call` has run on the user-interface thread.
+    void Send(const std::function<void()>& call);
+
+    // User-interface side: runs every queued call.
+    void RunPending();
+
+    // User-interface side: runs queued calls until `flag` is true.
+    void WaitUntil(const std::atomic<bool>& flag);
+
+    // Sets `flag` and wakes a WaitUntil on it.
+    void Raise(std::atomic<bool>& flag);
+
+    ~TSyncMailbox();
+
+private:
+    struct TCall {
+        const std::function<void()>* Call;
+        bool Done = false;
+    };
+
+    TSyncMailbox();
+    void RunOne(std::unique_lock<std::mutex>& lock);
+
+    std::mutex FMutex;
+    std::condition_variable FCond;
+    std::deque<TCall*> FQueue;
+    std::thread::id FUiThread;
+    std::unique_ptr<TSyncReceiver> FReceiver;
+};

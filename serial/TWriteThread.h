@@ -1,0 +1,28 @@
+#pragma once
+
+#include "serial/TEventFd.h"
+#include "serial/TThread.h"
+
+class TCommPort;
+
+// Moves bytes from the output ring to the port, the longest contiguous run
+// per write.
+class TWriteThread : public TThread {
+public:
+    explicit TWriteThread(TCommPort& port);
+
+    // Also ends a wait for the device to accept more output.
+    void Terminate() override;
+
+protected:
+    void Execute() override;
+
+private:
+    void WriteQueued();
+    void Discard();
+    bool WaitWritable();
+
+    TCommPort& FPort;
+    const int FHandle;
+    TEventFd FAbort;
+};
