@@ -32,7 +32,7 @@ std::vector<std::string> TTempFolder::entries() const
 std::string TTempFolder::readAll(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 void TTempFolder::writeAll(const std::string& path, const std::string& bytes)
