@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <stdexcept>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -133,6 +134,16 @@ void TSimPty::writeAll(const uint8_t* bytes, size_t count)
         bytes += n;
         count -= static_cast<size_t>(n);
     }
+}
+
+void TSimPty::drain()
+{
+    const auto deadline = Clock::now() + std::chrono::seconds(1);
+    // The terminal hands written bytes on to the reading side a little later.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    int waiting = 0;
+    while (Clock::now() < deadline && ioctl(m_slave, FIONREAD, &waiting) == 0 && waiting > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
 }
 
 void TSimPty::close()

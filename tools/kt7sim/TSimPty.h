@@ -30,6 +30,9 @@ public:
     // Sends the chunks one after another, gapMs apart; the first byte goes out
     // only once the request received before would have passed the line.
     void send(const std::vector<std::vector<uint8_t>>& chunks, int gapMs);
+    // Waits (at most a second) until the tool has taken everything sent, so
+    // that closing the line does not swallow the last reply.
+    void drain();
     void close();
 
 private:

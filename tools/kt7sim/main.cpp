@@ -91,6 +91,8 @@ int main(int argc, char** argv)
             pty.publishAs(options.com);
         std::cout << pty.deviceName() << std::endl;
         serve(pty, controller, options.gapMs);
+        if (controller.lineClosed())
+            pty.drain();
         pty.close();
         if (!options.dumpPath.empty())
             dumpImage(options.dumpPath, controller.memory());
