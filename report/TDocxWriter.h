@@ -1,0 +1,15 @@
+#pragma once
+// Saves a document model as a .docx file (Office Open XML, WordprocessingML).
+
+#include "report/TDocument.h"
+
+#include <QByteArray>
+#include <QString>
+
+class TDocxWriter {
+public:
+    // The main part, word/document.xml.
+    static QByteArray documentXml(const TDocument& doc);
+    // Writes the whole package; throws std::runtime_error when the file cannot be written.
+    static void save(const TDocument& doc, const QString& path);
+};

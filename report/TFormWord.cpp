@@ -1,0 +1,138 @@
+#include "report/TFormWord.h"
+
+#include "app/TDialogs.h"
+#include "report/TDocxWriter.h"
+#include "report/TReportGenerator.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMetaObject>
+#include <QProgressBar>
+#include <QScreen>
+#include <QTemporaryFile>
+#include <QUrl>
+
+TFormWord* FormWord = nullptr;
+
+namespace {
+constexpr int ProgressMaximum = 24;
+const char* const FailureText = "Ошибка формирования отчета !";
+const char* const DocumentsOpenText = "Для формирования нового отчета\nзакройте все документы WORD !";
+} // namespace
+
+TFormWord::TFormWord(QWidget* parent)
+    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      Label1(new QLabel(this)),
+      PB(new QProgressBar(this)),
+      m_opener([](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }),
+      // Each report is a new file of its own, so no open document ever stands
+      // in the way of the next one.
+      m_documentsOpen([] { return false; })
+{
+    setObjectName(QStringLiteral("FormWord"));
+    setWindowTitle(QStringLiteral("Отчет"));
+    setFixedSize(345, 101);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setText(QStringLiteral("Идет генерация отчета ..."));
+    Label1->setGeometry(16, 16, 313, 20);
+    PB->setObjectName(QStringLiteral("PB"));
+    PB->setRange(0, ProgressMaximum);
+    PB->setTextVisible(false);
+    PB->setGeometry(16, 56, 313, 17);
+}
+
+void TFormWord::showEvent(QShowEvent* event)
+{
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    m_armed = true;
+    QWidget::showEvent(event);
+}
+
+void TFormWord::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    FormPaint();
+}
+
+void TFormWord::FormPaint()
+{
+    // Only the first paint after showing starts a report; paints while it runs
+    // or after it do not start another. The generation runs once this paint is over.
+    if (!m_armed || m_running)
+        return;
+    m_armed = false;
+    m_running = true;
+    QMetaObject::invokeMethod(this, &TFormWord::generate, Qt::QueuedConnection);
+}
+
+void TFormWord::advance()
+{
+    const int next = PB->value() + 1;
+    PB->setValue(next > ProgressMaximum ? 0 : next);
+    PB->repaint();
+}
+
+void TFormWord::generate()
+{
+    Label1->setText(QStringLiteral("Идет генерация отчета ..."));
+    Label1->repaint();
+    PB->setValue(0);
+    m_lastDocument.clear();
+
+    if (m_documentsOpen()) {
+        hide();
+        Dlg::error(QString::fromUtf8(DocumentsOpenText));
+        done();
+        return;
+    }
+
+    TWordDocument doc;
+    bool ok = true;
+    try {
+        if (!m_provider)
+            throw std::runtime_error("no report input");
+        const TReportInput input = m_provider();
+        TReportGenerator(input, doc, [this] { advance(); }).run();
+    } catch (const std::exception&) {
+        ok = false;
+    }
+    if (ok) {
+        hide();
+        done();
+        if (!present(doc.document()))
+            Dlg::error(QString::fromUtf8(FailureText));
+        return;
+    }
+    // What was written up to the failure is still shown.
+    present(doc.document());
+    Dlg::error(QString::fromUtf8(FailureText));
+    hide();
+    done();
+}
+
+bool TFormWord::present(const TDocument& doc)
+{
+    QTemporaryFile file(QDir::tempPath() + QStringLiteral("/kt7-report-XXXXXX.docx"));
+    file.setAutoRemove(false);
+    if (!file.open())
+        return false;
+    const QString path = file.fileName();
+    file.close();
+    try {
+        TDocxWriter::save(doc, path);
+    } catch (const std::exception&) {
+        QFile::remove(path);
+        return false;
+    }
+    m_lastDocument = path;
+    return m_opener(path);
+}
+
+void TFormWord::done()
+{
+    m_running = false;
+    emit finished();
+}

@@ -1,0 +1,65 @@
+#pragma once
+// The report window: shows a progress bar while the report is generated. The
+// first paint after the window is shown starts the generation; when it ends the
+// finished .docx is written to a new temporary file and handed to the desktop's
+// default application, the window hides and finished() is emitted so the main
+// window can release its report button.
+
+#include "report/TReportInput.h"
+
+#include <QWidget>
+#include <functional>
+
+class QLabel;
+class TDocument;
+class QProgressBar;
+
+class TFormWord : public QWidget {
+    Q_OBJECT
+public:
+    using InputProvider = std::function<TReportInput()>;
+    // Shows a written document; false when it could not be shown.
+    using Opener = std::function<bool(const QString& path)>;
+    // True when documents that stand in the way of a new report are open.
+    using OpenDocumentsCheck = std::function<bool()>;
+
+    explicit TFormWord(QWidget* parent = nullptr);
+
+    void setInputProvider(InputProvider provider) { m_provider = std::move(provider); }
+    void setOpener(Opener opener) { m_opener = std::move(opener); }
+    void setOpenDocumentsCheck(OpenDocumentsCheck check) { m_documentsOpen = std::move(check); }
+
+    // The report button released by hand: the window goes away.
+    void release() { hide(); }
+
+    bool generating() const { return m_running; }
+    // Path of the last document written, empty when none was.
+    QString lastDocument() const { return m_lastDocument; }
+
+    QLabel* Label1;
+    QProgressBar* PB;
+
+signals:
+    void finished();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void FormPaint();
+    void generate();
+    void advance();
+    // Writes and shows what the document holds; false when that failed.
+    bool present(const TDocument& doc);
+    void done();
+
+    InputProvider m_provider;
+    Opener m_opener;
+    OpenDocumentsCheck m_documentsOpen;
+    bool m_armed = false;
+    bool m_running = false;
+    QString m_lastDocument;
+};
+
+extern TFormWord* FormWord;
