@@ -1,0 +1,194 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "image/TImage.h"
+#include "link/TBlockCollector.h"
+#include "link/TFrameChecksum.h"
+#include "link/TImageTransfer.h"
+#include "link/TRequestFrames.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using Outcome = TImageTransfer::Outcome;
+
+Bytes blockReply(uint16_t address, uint8_t fill, uint8_t command = 0x33)
+{
+    Bytes r = {0x00, 0x01, 0x26, command, static_cast<uint8_t>(address >> 8), static_cast<uint8_t>(address)};
+    for (int i = 0; i < 32; ++i)
+        r.push_back(static_cast<uint8_t>(fill + i));
+    r.push_back(TFrameChecksum::over(r.data(), r.size()));
+    return r;
+}
+
+Bytes readRequest(uint16_t address)
+{
+    const auto f = TRequestFrames::read(address);
+    return {f.begin(), f.end()};
+}
+
+}  // namespace
+
+TEST(BlockCollector, CollectsAReplyOverBatchesAndDropsSurplus)
+{
+    const Bytes reply = blockReply(0x0020, 0x40);
+    TBlockCollector c;
+    EXPECT_EQ(c.append(reply.data(), 10), 10u);
+    EXPECT_EQ(c.append(reply.data() + 10, 10), 10u);
+    EXPECT_FALSE(c.complete());
+    EXPECT_EQ(c.append(reply.data() + 20, 19), 19u);
+    ASSERT_TRUE(c.complete());
+    EXPECT_EQ(c.address(), 0x0020);
+    EXPECT_EQ(c.data()[0], 0x40);
+    EXPECT_EQ(c.data()[31], 0x5F);
+    EXPECT_TRUE(c.checksumMatches());
+
+    // A 45-byte batch completes the reply; the 6 bytes behind it are not kept,
+    // and a full area takes nothing more.
+    Bytes longBatch = blockReply(0x0100, 0x10);
+    longBatch.insert(longBatch.end(), 6, 0xEE);
+    c.reset();
+    EXPECT_EQ(c.append(longBatch.data(), longBatch.size()), 39u);
+    EXPECT_EQ(c.received(), 39u);
+    EXPECT_EQ(c.append(longBatch.data(), longBatch.size()), 0u);
+    EXPECT_EQ(c.address(), 0x0100);
+    EXPECT_TRUE(c.checksumMatches());
+}
+
+TEST(BlockCollector, DetectsAChecksumMismatchButKeepsTheData)
+{
+    Bytes reply = blockReply(0x0040, 0x00);
+    reply[38] ^= 0x01;
+    TBlockCollector c;
+    c.append(reply.data(), reply.size());
+    ASSERT_TRUE(c.complete());
+    EXPECT_FALSE(c.checksumMatches());
+    EXPECT_EQ(c.expectedChecksum(), static_cast<uint8_t>(reply[38] ^ 0x01));
+    EXPECT_EQ(c.address(), 0x0040);
+    EXPECT_EQ(c.data()[5], 5);
+}
+
+TEST(ImageTransfer, SplitReplyGivesOneNotePerBatchAndOneCopyLine)
+{
+    TImage image;
+    TImageTransfer t;
+    EXPECT_EQ(t.start(TImageTransfer::Kind::Read, image), readRequest(0));
+
+    const Bytes reply = blockReply(0x0000, 0x80);
+    auto s1 = t.take(reply.data(), 10, image);
+    auto s2 = t.take(reply.data() + 10, 10, image);
+    auto s3 = t.take(reply.data() + 20, 19, image);
+    EXPECT_EQ(s1.outcome, Outcome::Waiting);
+    EXPECT_EQ(s2.outcome, Outcome::Waiting);
+    EXPECT_EQ(s1.notes, std::vector<std::string>{"byte=000A"});
+    EXPECT_EQ(s2.notes, std::vector<std::string>{"byte=000A"});
+    EXPECT_EQ(s3.notes, (std::vector<std::string>{"byte=0013", "------------", "copy to0000"}));
+    EXPECT_EQ(s3.outcome, Outcome::NextBlock);
+    EXPECT_EQ(s3.request, readRequest(0x0020));
+    EXPECT_EQ(image.byte(0), 0x80);
+    EXPECT_EQ(image.byte(31), 0x9F);
+    EXPECT_EQ(image.byte(32), 0x00);
+
+    // The same reply in one batch has the same effect, with byte=0027.
+    TImage whole;
+    TImageTransfer t2;
+    t2.start(TImageTransfer::Kind::Read, whole);
+    const auto s = t2.take(reply.data(), reply.size(), whole);
+    EXPECT_EQ(s.notes, (std::vector<std::string>{"byte=0027", "------------", "copy to0000"}));
+    EXPECT_EQ(s.request, s3.request);
+    EXPECT_EQ(whole, image);
+}
+
+TEST(ImageTransfer, TrustsTheRepliedAddressInsideTheImage)
+{
+    TImage image;
+    TImageTransfer t;
+    t.start(TImageTransfer::Kind::Read, image);
+    const Bytes reply = blockReply(0x0040, 0x01);
+    const auto s = t.take(reply.data(), reply.size(), image);
+    EXPECT_EQ(s.address, 0x0040);
+    EXPECT_EQ(s.outcome, Outcome::NextBlock);
+    EXPECT_EQ(s.request, readRequest(0x0060));
+    EXPECT_EQ(image.byte(0x40), 0x01);
+    EXPECT_FALSE(image.anySet(0, 0x40));
+
+    // Unaligned but inside: stored where it says.
+    const Bytes odd = blockReply(0x0065, 0x01);
+    EXPECT_EQ(t.take(odd.data(), odd.size(), image).request, readRequest(0x0085));
+    EXPECT_EQ(image.byte(0x65), 0x01);
+    EXPECT_EQ(image.byte(0x84), 0x20);
+}
+
+TEST(ImageTransfer, StopsOnAnAddressOutsideTheImage)
+{
+    for (uint16_t address : {uint16_t(0x0800), uint16_t(0x07E1), uint16_t(0xFFE0)}) {
+        TImage image;
+        TImageTransfer t;
+        t.start(TImageTransfer::Kind::Write, image);
+        const Bytes reply = blockReply(address, 0x33, 0x44);
+        const auto s = t.take(reply.data(), reply.size(), image);
+        EXPECT_EQ(s.outcome, Outcome::AddressOutside) << address;
+        EXPECT_FALSE(s.echoDiffers);
+        EXPECT_TRUE(s.request.empty());
+        EXPECT_FALSE(t.active());
+        EXPECT_EQ(image, TImage());
+        // Later bytes are ignored without notes.
+        EXPECT_TRUE(t.take(reply.data(), reply.size(), image).notes.empty());
+    }
+
+    // An unaligned block that fits, but whose follower would pass the end.
+    TImage image;
+    TImageTransfer t;
+    t.start(TImageTransfer::Kind::Read, image);
+    const Bytes reply = blockReply(0x07D0, 0x01);
+    EXPECT_EQ(t.take(reply.data(), reply.size(), image).outcome, Outcome::AddressOutside);
+    EXPECT_EQ(image.byte(0x7D0), 0x01);
+}
+
+TEST(ImageTransfer, NotesAChecksumMismatchAndGoesOn)
+{
+    TImage image;
+    TImageTransfer t;
+    t.start(TImageTransfer::Kind::Read, image);
+    Bytes reply = blockReply(0x0000, 0x07);
+    const uint8_t good = reply[38];
+    reply[38] = static_cast<uint8_t>(good + 1);
+    const auto s = t.take(reply.data(), reply.size(), image);
+    EXPECT_TRUE(s.checksumMismatch);
+    EXPECT_EQ(s.outcome, Outcome::NextBlock);
+    ASSERT_EQ(s.notes.size(), 4u);
+    EXPECT_NE(s.notes[3].find("crc"), std::string::npos);
+    EXPECT_EQ(image.byte(0), 0x07);
+    EXPECT_EQ(t.checksumMismatches(), 1);
+}
+
+TEST(ImageTransfer, WriteComparesTheEchoAndSendsTheNextBlock)
+{
+    TImage image;
+    for (int i = 0; i < TImage::Size; ++i)
+        image.setByte(i, static_cast<uint8_t>(i * 7));
+    TImageTransfer t;
+    const Bytes first = t.start(TImageTransfer::Kind::Write, image);
+    ASSERT_EQ(first.size(), 39u);
+    EXPECT_EQ(first[3], 0x44);
+    EXPECT_EQ(first[6 + 5], image.byte(5));
+
+    Bytes echo(first);  // a faithful controller echoes what it stored
+    auto s = t.take(echo.data(), echo.size(), image);
+    EXPECT_FALSE(s.echoDiffers);
+    ASSERT_EQ(s.outcome, Outcome::NextBlock);
+    EXPECT_EQ(s.request[5], 0x20);
+    EXPECT_EQ(s.request[6], image.byte(0x20));
+
+    Bytes bad(s.request);
+    bad[6 + 31] ^= 0x10;
+    bad[38] = TFrameChecksum::over(bad.data(), 38);
+    const TImage before = image;
+    s = t.take(bad.data(), bad.size(), image);
+    EXPECT_TRUE(s.echoDiffers);
+    EXPECT_FALSE(s.checksumMismatch);
+    EXPECT_EQ(s.outcome, Outcome::NextBlock);
+    EXPECT_EQ(image, before);  // a write never changes the image
+}
