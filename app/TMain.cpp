@@ -1,0 +1,456 @@
+#include "app/TMain.h"
+
+#include "app/TScanPanel.h"
+#include "app/TStateMarks.h"
+#include "editor/TAlgorithmPage.h"
+#include "editor/TPromptPage.h"
+#include "editor/TSettingsPage.h"
+#include "editor/TStagePage.h"
+#include "editor/TSystemPage.h"
+#include "editor/TZonePage.h"
+#include "image/TAlarmRecord.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+
+TMain* Main = nullptr;
+
+namespace {
+constexpr int ClientWidth = 751;
+constexpr int ClientHeight = 593;
+const QString Title = QStringLiteral("Конфигурация");
+} // namespace
+
+TMain::TMain()
+{
+    setObjectName("Main");
+    setWindowTitle(Title);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                   | Qt::WindowCloseButtonHint);
+    setFixedSize(ClientWidth, ClientHeight);
+
+    Image.clear();
+    buildToolBar();
+    buildStatusBar();
+
+    auto* central = new QWidget(this);
+    auto* layout = new QHBoxLayout(central);
+    layout->setContentsMargins(2, 2, 2, 2);
+    TV = new QTreeWidget(central);
+    TV->setObjectName("TV");
+    TV->setHeaderHidden(true);
+    TV->setFixedWidth(260);
+    PageControl = new QStackedWidget(central);
+    PageControl->setObjectName("PageControl");
+    layout->addWidget(TV);
+    layout->addWidget(PageControl, 1);
+    setCentralWidget(central);
+
+    buildPages();
+    buildTree();
+
+    connect(TV, &QTreeWidget::currentItemChanged, this, &TMain::onCurrentChanged);
+    connect(TV, &QTreeWidget::itemExpanded, this, &TMain::onExpanded);
+    connect(TV, &QTreeWidget::itemCollapsed, this, &TMain::onCollapsed);
+
+    TV->setCurrentItem(m_systemNode);
+    RefreshStates();
+    Saved = true;
+    setStatusText(0, QStringLiteral("Нет подключения"));
+
+    PanelScan = new TScanPanel(this);
+    PanelScan->centreOnParent();
+
+    TV->hide();
+    PageControl->hide();
+}
+
+QToolButton* TMain::addToolButton(const QString& name, const QString& caption, const QIcon& icon, bool checkable)
+{
+    auto* button = new QToolButton(this);
+    button->setObjectName(name);
+    button->setText(caption);
+    button->setIcon(icon);
+    button->setCheckable(checkable);
+    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    button->setAutoRaise(true);
+    button->setMinimumWidth(64);
+    return button;
+}
+
+void TMain::buildToolBar()
+{
+    auto* bar = new QToolBar(this);
+    bar->setObjectName("ToolBar1");
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->setContextMenuPolicy(Qt::PreventContextMenu);
+    addToolBar(Qt::TopToolBarArea, bar);
+    QStyle* s = style();
+    struct Button {
+        const char* name;
+        QString caption;
+        QStyle::StandardPixmap icon;
+        bool checkable;
+        bool enabled;
+    };
+    const Button buttons[] = {
+        {"TBNew", "Создать", QStyle::SP_FileIcon, false, true},
+        {"TBOpen", "Открыть", QStyle::SP_DialogOpenButton, false, true},
+        {"TBSave", "Сохранить", QStyle::SP_DialogSaveButton, false, false},
+        {"TBReport", "Отчет", QStyle::SP_FileDialogDetailedView, true, false},
+        {"TBFind", "Подключить", QStyle::SP_DriveNetIcon, true, true},
+        {"TBRead", "Чтение", QStyle::SP_ArrowDown, false, false},
+        {"TBWrite", "Запись", QStyle::SP_ArrowUp, false, false},
+        {"TBDebug", "Отладка", QStyle::SP_MessageBoxInformation, false, true},
+        {"ToolButton1", "Выход", QStyle::SP_DialogCloseButton, false, true},
+    };
+    for (const Button& b : buttons) {
+        QToolButton* button = addToolButton(b.name, b.caption, s->standardIcon(b.icon), b.checkable);
+        button->setEnabled(b.enabled);
+        QAction* action = bar->addWidget(button);
+        if (QString(b.name) == "TBDebug")
+            action->setVisible(false);
+    }
+}
+
+void TMain::buildStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setObjectName("StatusBar1");
+    bar->setSizeGripEnabled(false);
+    const int widths[] = {200, 200, 100};
+    for (int i = 0; i < 3; ++i) {
+        auto* panel = new QLabel(bar);
+        panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        panel->setFixedWidth(widths[i]);
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        if (i < 2)
+            panel->setAlignment(Qt::AlignCenter);
+        bar->addWidget(panel);
+        m_panels[i] = panel;
+    }
+}
+
+void TMain::buildPages()
+{
+    m_systemPage = new TSystemPage(*this);
+    m_settingsPage = new TSettingsPage(*this);
+    m_buttonsPage = new TPromptPage(*this, QStringLiteral("  Выберите кнопку для программирования"),
+                                    "STPult", QStringLiteral("В конфигурации системы отсутствуют пульты диктора ! "));
+    m_groupsPage = new TPromptPage(
+        *this, QStringLiteral("  Выберите группу  телефонного аудио пейджинга"), "StPhone",
+        QStringLiteral("В функцональных настройках системы отсутствует телефонный аудио пейджинг ! "));
+    m_zonePage = new TZonePage(*this);
+    m_algorithmPage = new TAlgorithmPage(*this);
+    m_stagePage = new TStagePage(*this);
+    m_inputsPage = new TPromptPage(*this, QStringLiteral("  Выберите вход активации"), QString(), QString());
+    for (QWidget* page : std::initializer_list<QWidget*>{m_systemPage, m_settingsPage, m_buttonsPage, m_groupsPage,
+                                                         m_zonePage, m_algorithmPage, m_stagePage, m_inputsPage})
+        PageControl->addWidget(page);
+}
+
+QTreeWidgetItem* TMain::addNode(QTreeWidgetItem* parent, const QString& caption, int offset)
+{
+    auto* node = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(TV);
+    node->setText(0, caption);
+    node->setData(0, OffsetRole, offset);
+    node->setData(0, MarkRole, TStateMarks::None);
+    return node;
+}
+
+void TMain::buildTree()
+{
+    m_systemNode = addNode(nullptr, QStringLiteral("Конфигурация системы"), Layout::SystemNode);
+    m_settingsNode = addNode(nullptr, QStringLiteral("Функциональные настройки"), Layout::SystemNode);
+    m_buttonsRoot = addNode(nullptr, QStringLiteral("Прогр. кнопок пульта  диктора"), Layout::ButtonTable);
+    m_groupsRoot = addNode(nullptr, QStringLiteral("Прогр. групп телеф. пейджинга"), Layout::GroupTable);
+    m_algorithmsRoot = addNode(nullptr, QStringLiteral("Алгоритмы"), 0);
+    for (int c = 1; c <= Layout::MaskCount; ++c) {
+        addNode(m_groupsRoot, QStringLiteral("Группа %1 (Код-%2)").arg(c).arg(Layout::GroupCodeBase + c),
+                Layout::groupOffset(c));
+        addNode(m_buttonsRoot, QStringLiteral("Кнопка %1").arg(c), Layout::buttonOffset(c));
+    }
+    for (int i = 1; i <= Layout::InputCount; ++i) {
+        QTreeWidgetItem* input = addNode(m_algorithmsRoot, QStringLiteral("IN-%1 ").arg(i), Layout::recordOffset(i));
+        for (int k = 1; k <= Layout::StageCount; ++k)
+            addNode(input, QStringLiteral("Этап %1").arg(k), Layout::stageOffset(i, k));
+    }
+}
+
+QTreeWidgetItem* TMain::buttonNode(int k) const { return m_buttonsRoot->child(k - 1); }
+QTreeWidgetItem* TMain::groupNode(int g) const { return m_groupsRoot->child(g - 1); }
+QTreeWidgetItem* TMain::inputNode(int i) const { return m_algorithmsRoot->child(i - 1); }
+QTreeWidgetItem* TMain::stageNode(int i, int k) const { return inputNode(i)->child(k - 1); }
+
+QString TMain::inputName(int i) const
+{
+    const QString caption = inputNode(i)->text(0);
+    const int blank = caption.indexOf(' ');
+    return blank < 0 ? caption : caption.mid(blank + 1);
+}
+
+void TMain::setInputName(int i, const QString& name)
+{
+    const QString caption = inputNode(i)->text(0);
+    const int blank = caption.indexOf(' ');
+    inputNode(i)->setText(0, (blank < 0 ? caption + ' ' : caption.left(blank + 1)) + name);
+}
+
+// ---- TEditorHost --------------------------------------------------------
+
+int TMain::nodeOffset() const
+{
+    const QTreeWidgetItem* node = m_loadingNode ? m_loadingNode : TV->currentItem();
+    return node ? node->data(0, OffsetRole).toInt() : 0;
+}
+
+QString TMain::nodeCaption() const
+{
+    return TV->currentItem() ? TV->currentItem()->text(0) : QString();
+}
+
+QString TMain::parentCaption() const
+{
+    const QTreeWidgetItem* node = TV->currentItem();
+    return node && node->parent() ? node->parent()->text(0) : QString();
+}
+
+void TMain::setNodeCaption(const QString& caption)
+{
+    if (TV->currentItem())
+        TV->currentItem()->setText(0, caption);
+}
+
+void TMain::setNodeExpanded(bool expanded)
+{
+    if (TV->currentItem())
+        TV->currentItem()->setExpanded(expanded);
+}
+
+int TMain::nodeIndex() const
+{
+    const QTreeWidgetItem* node = TV->currentItem();
+    if (!node)
+        return 0;
+    return node->parent() ? node->parent()->indexOfChild(const_cast<QTreeWidgetItem*>(node)) + 1 : TV->indexOfTopLevelItem(const_cast<QTreeWidgetItem*>(node)) + 1;
+}
+
+void TMain::applySplitterCount()
+{
+    m_systemPage->applySplitterCount();
+}
+
+void TMain::setUsableSplitters(int splitters)
+{
+    m_settingsPage->setUsableSplitters(splitters);
+    m_stagePage->setUsableSplitters(splitters);
+    m_zonePage->setUsableSplitters(splitters);
+}
+
+void TMain::setUsableMessageModules(int modules)
+{
+    m_stagePage->setUsableMessageModules(modules);
+}
+
+void TMain::setUsableRelayModules(int modules)
+{
+    m_stagePage->setUsableRelayModules(modules);
+}
+
+// ---- notifications and reload -------------------------------------------
+
+void TMain::ToolButton2Click()
+{
+    Saved = false;
+    RefreshStates();
+}
+
+void TMain::SetProjectName(const QString& name)
+{
+    ProjectName = name;
+    setWindowTitle(Title + " - " + name);
+}
+
+void TMain::EditorReload()
+{
+    Loading = true;
+    TV->show();
+    PageControl->show();
+
+    m_loadingNode = m_settingsNode;
+    m_settingsPage->load();
+    m_loadingNode = m_systemNode;
+    m_systemPage->load();
+    m_loadingNode = nullptr;
+
+    toolButton("TBSave")->setEnabled(true);
+    toolButton("TBReport")->setEnabled(true);
+    {
+        const QSignalBlocker blocker(TV);
+        TV->setCurrentItem(m_systemNode);
+    }
+    TVChange(m_systemNode);
+
+    // The counts are applied as a user's choice would apply them: the pages'
+    // usability follows the image and the counts are written back unchanged.
+    m_systemPage->CBCountChange();
+    m_systemPage->CBModChange();
+    m_systemPage->CBReleChange();
+    RefreshStates();
+}
+
+// ---- tree ---------------------------------------------------------------
+
+TMain::Page TMain::pageFor(const QTreeWidgetItem* node) const
+{
+    if (node == m_systemNode)
+        return PageSystem;
+    if (node == m_settingsNode)
+        return PageSettings;
+    if (node == m_buttonsRoot)
+        return PageButtons;
+    if (node == m_groupsRoot)
+        return PageGroups;
+    if (node == m_algorithmsRoot)
+        return PageInputs;
+    const QTreeWidgetItem* parent = node->parent();
+    if (parent == m_buttonsRoot || parent == m_groupsRoot)
+        return PageZones;
+    if (parent == m_algorithmsRoot)
+        return PageAlgorithm;
+    return PageStage;
+}
+
+void TMain::TVChange(QTreeWidgetItem* node)
+{
+    Loading = true;
+    const Page page = pageFor(node);
+    PageControl->setCurrentIndex(page);
+    switch (page) {
+    case PageSystem: m_systemPage->load(); break;
+    case PageSettings: m_settingsPage->load(); break;
+    case PageZones: m_zonePage->load(); break;
+    case PageAlgorithm: m_algorithmPage->load(); break;
+    case PageStage: m_stagePage->load(); break;
+    case PageButtons:
+    case PageGroups:
+    case PageInputs: break;
+    }
+    Loading = false;
+}
+
+int TMain::nodeMark(const QTreeWidgetItem* node) const
+{
+    const QTreeWidgetItem* parent = node->parent();
+    if (!parent)
+        return TStateMarks::None;
+    const int offset = node->data(0, OffsetRole).toInt();
+    if (parent == m_buttonsRoot || parent == m_groupsRoot)
+        return Image.anySet(offset, Layout::MaskSize) ? TStateMarks::On : TStateMarks::Off;
+    TImage& image = const_cast<TImage&>(Image);
+    if (parent == m_algorithmsRoot) {
+        const int i = parent->indexOfChild(const_cast<QTreeWidgetItem*>(node)) + 1;
+        if (i > 1 && !TAlarmRecord(image, i - 1).enabled())
+            return TStateMarks::Unreachable;
+        return TAlarmRecord(image, i).enabled() ? TStateMarks::On : TStateMarks::Off;
+    }
+    const int k = parent->indexOfChild(const_cast<QTreeWidgetItem*>(node)) + 1;
+    const TStageRecord stage(image, offset);
+    if (k > 1 && TStageRecord(image, offset - Layout::StageSize).endsRun())
+        return TStateMarks::Unreachable;
+    return stage.isOn() ? TStateMarks::On : TStateMarks::Off;
+}
+
+void TMain::RefreshStates()
+{
+    for (QTreeWidgetItem* root : {m_buttonsRoot, m_groupsRoot, m_algorithmsRoot}) {
+        for (int c = 0; c < root->childCount(); ++c) {
+            QTreeWidgetItem* node = root->child(c);
+            const auto refresh = [](QTreeWidgetItem* n, int mark) {
+                if (n->data(0, MarkRole).toInt() == mark)
+                    return;
+                n->setData(0, MarkRole, mark);
+                n->setIcon(0, TStateMarks::icon(mark));
+            };
+            refresh(node, nodeMark(node));
+            for (int s = 0; s < node->childCount(); ++s)
+                refresh(node->child(s), nodeMark(node->child(s)));
+        }
+    }
+}
+
+void TMain::onCurrentChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous)
+{
+    if (m_revertingSelection || !current)
+        return;
+    if (nodeMark(current) == TStateMarks::Unreachable) {
+        m_revertingSelection = true;
+        TV->setCurrentItem(previous);
+        m_revertingSelection = false;
+        return;
+    }
+    TVChange(current);
+    // The tree opens a node when it is selected.
+    if (current->childCount() > 0)
+        current->setExpanded(true);
+}
+
+bool TMain::mayExpand(QTreeWidgetItem* node)
+{
+    if (node == m_groupsRoot) {
+        const bool may = m_settingsPage->paging();
+        m_groupsPage->setMessageShown(!may);
+        return may;
+    }
+    if (node == m_buttonsRoot) {
+        const bool may = m_systemPage->consoles() > 0;
+        m_buttonsPage->setMessageShown(!may);
+        return may;
+    }
+    if (node->parent() == m_algorithmsRoot)
+        return TAlarmRecord(Image, m_algorithmsRoot->indexOfChild(node) + 1).enabled();
+    return true;
+}
+
+void TMain::onExpanded(QTreeWidgetItem* node)
+{
+    if (!mayExpand(node)) {
+        const QSignalBlocker blocker(TV);
+        node->setExpanded(false);
+    }
+}
+
+void TMain::onCollapsed(QTreeWidgetItem* node)
+{
+    // A hidden node cannot stay selected: the selection moves to the node closed.
+    for (QTreeWidgetItem* n = TV->currentItem(); n; n = n->parent())
+        if (n->parent() == node) {
+            TV->setCurrentItem(node);
+            return;
+        }
+}
+
+// ---- furniture ----------------------------------------------------------
+
+QToolButton* TMain::toolButton(const QString& name) const
+{
+    return findChild<QToolButton*>(name);
+}
+
+void TMain::setStatusText(int panel, const QString& text)
+{
+    m_panels.at(static_cast<size_t>(panel))->setText(text);
+}
+
+QString TMain::statusText(int panel) const
+{
+    return m_panels.at(static_cast<size_t>(panel))->text();
+}

@@ -1,0 +1,127 @@
+#pragma once
+// The main window: it owns the controller image and the state that several
+// parts of the program share, shows the navigation tree and the page of the
+// selected node, and carries the toolbar and the status bar.
+
+#include "editor/TEditorHost.h"
+#include "image/TImage.h"
+
+#include <QMainWindow>
+
+#include <array>
+
+class QLabel;
+class QStackedWidget;
+class QToolButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+class TAlgorithmPage;
+class TPromptPage;
+class TScanPanel;
+class TSettingsPage;
+class TStagePage;
+class TSystemPage;
+class TZonePage;
+
+class TMain : public QMainWindow, public TEditorHost {
+    Q_OBJECT
+public:
+    enum Page { PageSystem, PageSettings, PageButtons, PageGroups, PageZones, PageAlgorithm, PageStage, PageInputs };
+    static constexpr int OffsetRole = Qt::UserRole;
+    static constexpr int MarkRole = Qt::UserRole + 1;
+
+    TMain();
+
+    // Shared state.
+    TImage Image;
+    QString ProjectName;
+    bool Saved = true;
+    bool Loading = false;
+
+    // TEditorHost
+    TImage& image() override { return Image; }
+    bool loading() const override { return Loading; }
+    int nodeOffset() const override;
+    void imageChanged() override { ToolButton2Click(); }
+    void refreshStates() override { RefreshStates(); }
+    void applySplitterCount() override;
+    void setUsableSplitters(int splitters) override;
+    void setUsableMessageModules(int modules) override;
+    void setUsableRelayModules(int modules) override;
+    QString nodeCaption() const override;
+    QString parentCaption() const override;
+    void setNodeCaption(const QString& caption) override;
+    void setNodeExpanded(bool expanded) override;
+    int nodeIndex() const override;
+
+    // The image-changed notification: unsaved, and the dump refreshed if shown.
+    void ToolButton2Click();
+    // Brings tree and pages in line with an image replaced or sent as a whole.
+    void EditorReload();
+    void SetProjectName(const QString& name);
+    // Runs whenever the tree selection changes.
+    void TVChange(QTreeWidgetItem* node);
+    void RefreshStates();
+
+    // Tree nodes.
+    QTreeWidgetItem* systemNode() const { return m_systemNode; }
+    QTreeWidgetItem* settingsNode() const { return m_settingsNode; }
+    QTreeWidgetItem* buttonsRoot() const { return m_buttonsRoot; }
+    QTreeWidgetItem* groupsRoot() const { return m_groupsRoot; }
+    QTreeWidgetItem* algorithmsRoot() const { return m_algorithmsRoot; }
+    QTreeWidgetItem* buttonNode(int k) const;
+    QTreeWidgetItem* groupNode(int g) const;
+    QTreeWidgetItem* inputNode(int i) const;
+    QTreeWidgetItem* stageNode(int i, int k) const;
+    // Caption text after the first blank (the whole caption if it has none).
+    QString inputName(int i) const;
+    void setInputName(int i, const QString& name);
+
+    TSystemPage* systemPage() const { return m_systemPage; }
+    TSettingsPage* settingsPage() const { return m_settingsPage; }
+
+    QToolButton* toolButton(const QString& name) const;
+    void setStatusText(int panel, const QString& text);
+    QString statusText(int panel) const;
+    TScanPanel* scanPanel() const { return PanelScan; }
+
+private:
+    void buildToolBar();
+    void buildStatusBar();
+    void buildTree();
+    void buildPages();
+    QToolButton* addToolButton(const QString& name, const QString& caption, const QIcon& icon, bool checkable);
+    QTreeWidgetItem* addNode(QTreeWidgetItem* parent, const QString& caption, int offset);
+
+    int nodeMark(const QTreeWidgetItem* node) const;
+    Page pageFor(const QTreeWidgetItem* node) const;
+    bool mayExpand(QTreeWidgetItem* node);
+    void onCurrentChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
+    void onExpanded(QTreeWidgetItem* node);
+    void onCollapsed(QTreeWidgetItem* node);
+
+    QTreeWidget* TV;
+    QStackedWidget* PageControl;
+    TScanPanel* PanelScan;
+    std::array<QLabel*, 3> m_panels{};
+
+    QTreeWidgetItem* m_systemNode;
+    QTreeWidgetItem* m_settingsNode;
+    QTreeWidgetItem* m_buttonsRoot;
+    QTreeWidgetItem* m_groupsRoot;
+    QTreeWidgetItem* m_algorithmsRoot;
+    // Set while the reload loads a page for a node other than the selected one.
+    QTreeWidgetItem* m_loadingNode = nullptr;
+    bool m_revertingSelection = false;
+
+    TSystemPage* m_systemPage;
+    TSettingsPage* m_settingsPage;
+    TPromptPage* m_buttonsPage;
+    TPromptPage* m_groupsPage;
+    TZonePage* m_zonePage;
+    TAlgorithmPage* m_algorithmPage;
+    TStagePage* m_stagePage;
+    TPromptPage* m_inputsPage;
+};
+
+extern TMain* Main;

@@ -1,0 +1,28 @@
+#pragma once
+// Page 5: whether the alarm algorithm of one activation input is switched on,
+// its delay and its name.
+
+#include "editor/TPage.h"
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+class TAlgorithmPage : public TPage {
+    Q_OBJECT
+public:
+    explicit TAlgorithmPage(TEditorHost& host, QWidget* parent = nullptr);
+
+    void load() override;
+
+    void CBIntStateClick();
+    void CBDelayChange();
+    void Button6Click();
+
+private:
+    QCheckBox* CBIntState;
+    QComboBox* CBDelay;
+    QLineEdit* EditAName;
+    QPushButton* Button6;
+};

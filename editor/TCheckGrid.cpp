@@ -1,0 +1,54 @@
+#include "editor/TCheckGrid.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+TCheckGrid::TCheckGrid(const TCheckGridLayout& layout, QWidget* parent)
+    : QWidget(parent), m_rows(layout.rows)
+{
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto* heading = new QLabel(layout.columnHeading, this);
+    heading->setAlignment(Qt::AlignCenter);
+    outer->addWidget(heading);
+
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(2);
+    grid->setVerticalSpacing(2);
+    grid->addWidget(new QLabel(layout.rowHeading, this), 0, 0);
+    for (int c = 0; c < layout.columns; ++c) {
+        auto* number = new QLabel(QString::number(c + 1), this);
+        number->setAlignment(Qt::AlignCenter);
+        grid->addWidget(number, 0, c + 1);
+    }
+    for (int r = 0; r < layout.rows; ++r)
+        grid->addWidget(new QLabel(layout.rowLabelPrefix + QString::number(r + 1), this), r + 1, 0);
+
+    const int total = layout.columns * layout.rows;
+    m_boxes.reserve(static_cast<size_t>(total));
+    for (int p = 0; p < total; ++p) {
+        auto* box = new QCheckBox(this);
+        box->setObjectName(layout.boxName(p));
+        box->setProperty("Tag", p);
+        grid->addWidget(box, p % layout.rows + 1, p / layout.rows + 1, Qt::AlignCenter);
+        connect(box, &QCheckBox::toggled, this, [this, p](bool on) { emit boxToggled(p, on); });
+        m_boxes.push_back(box);
+    }
+    outer->addLayout(grid);
+}
+
+void TCheckGrid::setUsableColumns(int units)
+{
+    for (int p = 0; p < count(); ++p)
+        m_boxes[static_cast<size_t>(p)]->setEnabled(p < units * m_rows);
+}
+
+void TCheckGrid::showStates(const std::function<bool(int position)>& state)
+{
+    for (int p = 0; p < count(); ++p) {
+        QCheckBox* b = m_boxes[static_cast<size_t>(p)];
+        b->setChecked(b->isEnabled() && state(p));
+    }
+}

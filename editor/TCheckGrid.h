@@ -1,0 +1,41 @@
+#pragma once
+// A grid of check boxes, one column per unit (splitter or relay module) and one
+// row per output or relay, with headings. Box p stands in column p / rows and
+// row p % rows, which is bit p of the mask the grid edits.
+
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <vector>
+
+class QCheckBox;
+
+struct TCheckGridLayout {
+    int columns;
+    int rows;
+    std::function<QString(int position)> boxName;  // objectName of box p
+    QString columnHeading;                          // over the column numbers
+    QString rowHeading;                             // beside the row labels
+    QString rowLabelPrefix;                         // "OUT" gives OUT1..OUT4
+};
+
+class TCheckGrid : public QWidget {
+    Q_OBJECT
+public:
+    TCheckGrid(const TCheckGridLayout& layout, QWidget* parent = nullptr);
+
+    int count() const { return static_cast<int>(m_boxes.size()); }
+    QCheckBox* box(int position) const { return m_boxes.at(static_cast<size_t>(position)); }
+    // Boxes of the first `units` columns are usable, the rest are not.
+    void setUsableColumns(int units);
+    // Shows the given states; unusable boxes are shown cleared.
+    void showStates(const std::function<bool(int position)>& state);
+
+signals:
+    // A box changed state, by the user or by the program.
+    void boxToggled(int position, bool checked);
+
+private:
+    std::vector<QCheckBox*> m_boxes;
+    int m_rows;
+};

@@ -1,0 +1,50 @@
+#include "editor/TZonePage.h"
+
+#include "editor/TCheckGrid.h"
+#include "editor/TEditorHost.h"
+#include "image/ImageLayout.h"
+
+#include <QLabel>
+#include <QVBoxLayout>
+
+TZonePage::TZonePage(TEditorHost& host, QWidget* parent)
+    : TPage(host, QString(), parent)
+{
+    header()->setObjectName("StaticText7");
+    Label12 = new QLabel(this);
+    Label12->setObjectName("Label12");
+    body()->addWidget(Label12);
+    m_grid = new TCheckGrid({Layout::Splitters, Layout::OutputsPerSplitter,
+                             [](int p) { return QStringLiteral("CheckBox%1").arg(1 + p); },
+                             QStringLiteral("№ разветвителя Zarna KT7-LB"), QStringLiteral("  Выход"),
+                             QStringLiteral("OUT")},
+                            this);
+    body()->addWidget(m_grid);
+    body()->addStretch();
+    connect(m_grid, &TCheckGrid::boxToggled, this, &TZonePage::CBGrpClick);
+}
+
+void TZonePage::load()
+{
+    const int node = m_host.nodeOffset();
+    const bool button = node < Layout::GroupTable;
+    Label12->setText(button ? QStringLiteral("Назначте выходы разветвителей активируемые данной кнопкой")
+                            : QStringLiteral("Назначте выходы разветвителей соответствующие данной группе"));
+    const TImage& image = m_host.image();
+    m_grid->showStates([&](int p) { return image.bit(node, p); });
+    header()->setText(m_host.parentCaption() + " -> " + m_host.nodeCaption());
+}
+
+void TZonePage::setUsableSplitters(int splitters)
+{
+    m_grid->setUsableColumns(std::max(splitters, 0));
+}
+
+void TZonePage::CBGrpClick(int position, bool checked)
+{
+    if (m_host.loading())
+        return;
+    m_host.image().setBit(m_host.nodeOffset(), position, checked);
+    m_host.refreshStates();
+    m_host.imageChanged();
+}

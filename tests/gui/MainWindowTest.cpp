@@ -1,0 +1,198 @@
+#include "TMainFixture.h"
+
+#include "app/TScanPanel.h"
+#include "app/TStateMarks.h"
+#include "image/TAlarmRecord.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QStackedWidget>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+int countNodes(QTreeWidgetItem* node)
+{
+    int n = 1;
+    for (int i = 0; i < node->childCount(); ++i)
+        n += countNodes(node->child(i));
+    return n;
+}
+} // namespace
+
+using MainWindow = TMainFixture;
+
+TEST_F(MainWindow, StartsWithoutAProject)
+{
+    EXPECT_EQ(Main->windowTitle(), "Конфигурация");
+    EXPECT_EQ(Main->size(), QSize(751, 593));
+    EXPECT_TRUE(tree()->isHidden());
+    EXPECT_TRUE(ctl<QStackedWidget>("PageControl")->isHidden());
+    EXPECT_TRUE(Main->Saved);
+    EXPECT_EQ(Main->Image, TImage());
+    EXPECT_EQ(Main->statusText(0), "Нет подключения");
+    EXPECT_EQ(Main->statusText(1), "");
+
+    struct Expect { const char* name; const char* caption; bool enabled; bool checkable; };
+    const Expect buttons[] = {{"TBNew", "Создать", true, false},     {"TBOpen", "Открыть", true, false},
+                              {"TBSave", "Сохранить", false, false}, {"TBReport", "Отчет", false, true},
+                              {"TBFind", "Подключить", true, true},  {"TBRead", "Чтение", false, false},
+                              {"TBWrite", "Запись", false, false},   {"ToolButton1", "Выход", true, false}};
+    for (const Expect& e : buttons) {
+        QToolButton* b = ctl<QToolButton>(e.name);
+        EXPECT_EQ(b->text(), QString(e.caption)) << e.name;
+        EXPECT_EQ(b->isEnabled(), e.enabled) << e.name;
+        EXPECT_EQ(b->isCheckable(), e.checkable) << e.name;
+        EXPECT_TRUE(b->isVisible()) << e.name;
+    }
+    EXPECT_FALSE(ctl<QToolButton>("TBDebug")->isVisible());
+
+    TScanPanel* panel = Main->scanPanel();
+    EXPECT_TRUE(panel->isHidden());
+    EXPECT_EQ(panel->geometry(), QRect(751 / 2 - 233 / 2, 593 / 2 - 81 / 2, 233, 81));
+    EXPECT_EQ(panel->progressBar()->maximum(), 2048);
+}
+
+TEST_F(MainWindow, TreeHas173NodesWithCaptionsAndOffsets)
+{
+    int total = 0;
+    for (int i = 0; i < tree()->topLevelItemCount(); ++i)
+        total += countNodes(tree()->topLevelItem(i));
+    EXPECT_EQ(total, 173);
+
+    EXPECT_EQ(Main->buttonsRoot()->text(0), "Прогр. кнопок пульта  диктора");
+    EXPECT_EQ(Main->groupsRoot()->text(0), "Прогр. групп телеф. пейджинга");
+    EXPECT_EQ(offset(Main->systemNode()), 32);
+    EXPECT_EQ(offset(Main->settingsNode()), 32);
+    EXPECT_EQ(offset(Main->buttonsRoot()), 1488);
+    EXPECT_EQ(offset(Main->groupsRoot()), 1560);
+    EXPECT_EQ(Main->groupNode(12)->text(0), "Группа 12 (Код-212)");
+    EXPECT_EQ(offset(Main->groupNode(12)), 1626);
+    EXPECT_EQ(Main->buttonNode(12)->text(0), "Кнопка 12");
+    EXPECT_EQ(offset(Main->buttonNode(12)), 1554);
+    EXPECT_EQ(Main->inputNode(24)->text(0), "IN-24 ");
+    EXPECT_EQ(offset(Main->inputNode(24)), 1428);
+    EXPECT_EQ(Main->stageNode(3, 2)->text(0), "Этап 2");
+    EXPECT_EQ(offset(Main->stageNode(3, 2)), 48 + 120 + 12);
+    EXPECT_EQ(mark(Main->systemNode()), TStateMarks::None);
+}
+
+TEST_F(MainWindow, ReloadShowsTheEditorAndKeepsEveryByte)
+{
+    TImage image;
+    for (int i = 0; i < TImage::Size; ++i)
+        image.setByte(i, static_cast<uint8_t>(i * 7 + 3));
+    image.setByte(32, 0x57);  // 6 splitters, 1 console, paging on, music on
+    image.setByte(33, 0x97);  // 2 message modules, 2 relay modules, low bits set
+    reloadWith(image);
+    EXPECT_EQ(Main->Image, image);
+    EXPECT_FALSE(Main->Saved);
+    EXPECT_FALSE(tree()->isHidden());
+    EXPECT_EQ(tree()->currentItem(), Main->systemNode());
+    EXPECT_EQ(ctl<QStackedWidget>("PageControl")->currentIndex(), TMain::PageSystem);
+    EXPECT_TRUE(ctl<QToolButton>("TBSave")->isEnabled());
+    EXPECT_TRUE(ctl<QToolButton>("TBReport")->isEnabled());
+}
+
+TEST_F(MainWindow, MarksAndRefusalFollowTheAlgorithms)
+{
+    reloadWith(TImage());
+    EXPECT_EQ(mark(Main->inputNode(1)), TStateMarks::Off);
+    for (int i = 2; i <= 24; ++i)
+        EXPECT_EQ(mark(Main->inputNode(i)), TStateMarks::Unreachable) << i;
+    EXPECT_FALSE(select(Main->inputNode(2)));
+    EXPECT_EQ(tree()->currentItem(), Main->systemNode());
+
+    TImage image;
+    TAlarmRecord(image, 1).setEnabled(true);
+    reloadWith(image);
+    EXPECT_EQ(mark(Main->inputNode(1)), TStateMarks::On);
+    EXPECT_EQ(mark(Main->inputNode(2)), TStateMarks::Off);
+    EXPECT_TRUE(select(Main->inputNode(2)));
+
+    // Stage 2 waits for stage 1 to run for a limited time.
+    EXPECT_EQ(mark(Main->stageNode(1, 2)), TStateMarks::Unreachable);
+    EXPECT_FALSE(select(Main->stageNode(1, 2)));
+    TAlarmRecord(image, 1).stage(1).setDuration(4);
+    reloadWith(image);
+    EXPECT_EQ(mark(Main->stageNode(1, 1)), TStateMarks::On);
+    EXPECT_EQ(mark(Main->stageNode(1, 2)), TStateMarks::Off);
+    TAlarmRecord(image, 1).stage(1).setDuration(255);
+    reloadWith(image);
+    EXPECT_EQ(mark(Main->stageNode(1, 2)), TStateMarks::Unreachable);
+}
+
+TEST_F(MainWindow, AssignedMarkFollowsAnyMaskBit)
+{
+    TImage image;
+    image.setBit(Layout::buttonOffset(3), 47, true);  // splitter 12, beyond the one configured
+    reloadWith(image);
+    EXPECT_EQ(mark(Main->buttonNode(3)), TStateMarks::On);
+    EXPECT_EQ(mark(Main->buttonNode(4)), TStateMarks::Off);
+    EXPECT_EQ(mark(Main->groupNode(1)), TStateMarks::Off);
+}
+
+TEST_F(MainWindow, RootsOpenOnlyWithConsolesOrPaging)
+{
+    reloadWith(TImage());
+    QWidget* stPult = ctl<QWidget>("STPult");
+    QWidget* stPhone = ctl<QWidget>("StPhone");
+    EXPECT_TRUE(select(Main->buttonsRoot()));
+    EXPECT_EQ(ctl<QStackedWidget>("PageControl")->currentIndex(), TMain::PageButtons);
+    EXPECT_FALSE(Main->buttonsRoot()->isExpanded());
+    EXPECT_FALSE(stPult->isHidden());
+    EXPECT_EQ(ctl<QLabel>("STPult")->text(), "В конфигурации системы отсутствуют пульты диктора ! ");
+
+    EXPECT_TRUE(select(Main->groupsRoot()));
+    EXPECT_FALSE(Main->groupsRoot()->isExpanded());
+    EXPECT_FALSE(stPhone->isHidden());
+
+    EXPECT_TRUE(select(Main->systemNode()));
+    choose("CBPult", 1);
+    EXPECT_TRUE(select(Main->buttonsRoot()));
+    EXPECT_TRUE(Main->buttonsRoot()->isExpanded());
+    EXPECT_TRUE(stPult->isHidden());
+
+    // An open root stays open when the consoles go.
+    EXPECT_TRUE(select(Main->systemNode()));
+    choose("CBPult", 0);
+    EXPECT_TRUE(Main->buttonsRoot()->isExpanded());
+    EXPECT_TRUE(select(Main->buttonNode(5)));
+
+    // An input node opens only while its algorithm is on.
+    EXPECT_TRUE(select(Main->inputNode(1)));
+    Main->inputNode(1)->setExpanded(true);
+    EXPECT_FALSE(Main->inputNode(1)->isExpanded());
+}
+
+TEST_F(MainWindow, SelectingPagesNeverWritesTheImage)
+{
+    TImage image;
+    for (int i = 0; i < TImage::Size; ++i)
+        image.setByte(i, static_cast<uint8_t>(i * 13 + 5));
+    image.setByte(32, 0xB7);
+    image.setByte(33, 0xF5);
+    for (int i = 1; i <= 24; ++i) {
+        image.setByte(Layout::recordOffset(i), 0x80 | 0x1B);
+        for (int k = 1; k <= 5; ++k)
+            image.setByte(Layout::stageOffset(i, k) + 1, static_cast<uint8_t>(k * 3));
+    }
+    reloadWith(image);
+    Main->Saved = true;
+    std::vector<QTreeWidgetItem*> nodes;
+    for (int t = 0; t < tree()->topLevelItemCount(); ++t) {
+        QTreeWidgetItem* top = tree()->topLevelItem(t);
+        nodes.push_back(top);
+        for (int c = 0; c < top->childCount(); ++c) {
+            nodes.push_back(top->child(c));
+            for (int s = 0; s < top->child(c)->childCount(); ++s)
+                nodes.push_back(top->child(c)->child(s));
+        }
+    }
+    for (int pass = 0; pass < 2; ++pass)
+        for (QTreeWidgetItem* node : nodes) {
+            select(node);
+            ASSERT_EQ(Main->Image, image) << node->text(0).toStdString();
+            ASSERT_TRUE(Main->Saved) << node->text(0).toStdString();
+        }
+}

@@ -1,0 +1,60 @@
+#pragma once
+// A fresh main window for each test, with scripted dialogs and helpers that
+// reach controls by their object names, as a user's test script would.
+
+#include "TScriptedDialogs.h"
+#include "app/TMain.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QTreeWidget>
+#include <QTreeWidgetItem>
+#include <gtest/gtest.h>
+
+class TMainFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Main = new TMain;
+        Main->show();
+    }
+    void TearDown() override
+    {
+        delete Main;
+        Main = nullptr;
+    }
+
+    template <class T> T* ctl(const QString& name) const
+    {
+        T* widget = Main->findChild<T*>(name);
+        EXPECT_NE(widget, nullptr) << name.toStdString();
+        return widget;
+    }
+    QCheckBox* box(int number) const { return ctl<QCheckBox>(QStringLiteral("CheckBox%1").arg(number)); }
+    QTreeWidget* tree() const { return ctl<QTreeWidget>("TV"); }
+
+    // Selects a node as a click would; returns whether the selection moved there.
+    bool select(QTreeWidgetItem* node) const
+    {
+        tree()->setCurrentItem(node);
+        return tree()->currentItem() == node;
+    }
+    // Chooses a list entry as the user would.
+    void choose(const QString& list, int index) const
+    {
+        QComboBox* combo = ctl<QComboBox>(list);
+        combo->setCurrentIndex(index);
+        emit combo->activated(index);
+    }
+    static int mark(const QTreeWidgetItem* node) { return node->data(0, TMain::MarkRole).toInt(); }
+    static int offset(const QTreeWidgetItem* node) { return node->data(0, TMain::OffsetRole).toInt(); }
+
+    // Loads an image as a whole, the way New, Open and a controller read end.
+    void reloadWith(const TImage& image) const
+    {
+        Main->Image = image;
+        Main->EditorReload();
+    }
+
+    TScriptedDialogs dialogs;
+};

@@ -1,0 +1,54 @@
+#include "TScriptedDialogs.h"
+
+int TScriptedDialogs::message(const TMessage& msg)
+{
+    messages.push_back(msg);
+    if (!answers.empty()) {
+        const int answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    for (int b : {mbOK, mbYes, mbNo, mbCancel})
+        if (msg.buttons & b)
+            return b;
+    return mbOK;
+}
+
+QString TScriptedDialogs::openFile(const TFileRequest& req)
+{
+    fileRequests.push_back(req);
+    if (openPaths.empty())
+        return QString();
+    const QString path = openPaths.front();
+    openPaths.pop_front();
+    return path;
+}
+
+QString TScriptedDialogs::saveFile(const TFileRequest& req)
+{
+    fileRequests.push_back(req);
+    if (savePaths.empty())
+        return QString();
+    const QString path = savePaths.front();
+    savePaths.pop_front();
+    return path;
+}
+
+int TScriptedDialogs::execModal(QDialog& dialog)
+{
+    if (modals.empty())
+        return QDialog::Rejected;
+    auto handler = std::move(modals.front());
+    modals.pop_front();
+    const int result = handler(dialog);
+    dialog.setResult(result);
+    return result;
+}
+
+QStringList TScriptedDialogs::texts() const
+{
+    QStringList out;
+    for (const TMessage& m : messages)
+        out << m.text;
+    return out;
+}

@@ -1,0 +1,37 @@
+#pragma once
+// Answers the program's dialogs from a script and records every message box,
+// so tests can drive the real windows without a user.
+
+#include "app/TDialogs.h"
+
+#include <QDialog>
+#include <deque>
+#include <functional>
+#include <vector>
+
+class TScriptedDialogs : public TDialogs {
+public:
+    TScriptedDialogs() { TDialogs::install(this); }
+    ~TScriptedDialogs() override { TDialogs::install(nullptr); }
+
+    // Answers for the coming message boxes, in order; without one, a box is
+    // answered with OK (or Yes, or its first button).
+    std::deque<int> answers;
+    // Paths for the coming file dialogs; an empty path cancels.
+    std::deque<QString> openPaths;
+    std::deque<QString> savePaths;
+    // Handlers for the coming modal dialogs: they may fill the dialog's
+    // controls and return its result.
+    std::deque<std::function<int(QDialog&)>> modals;
+
+    std::vector<TMessage> messages;
+    std::vector<TFileRequest> fileRequests;
+
+    int message(const TMessage& msg) override;
+    QString openFile(const TFileRequest& req) override;
+    QString saveFile(const TFileRequest& req) override;
+    int execModal(QDialog& dialog) override;
+
+    // Texts of the boxes shown so far.
+    QStringList texts() const;
+};
