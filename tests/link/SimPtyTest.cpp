@@ -27,60 +27,43 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<uint8_t>;
 
+// kt7sim with XDG_CONFIG_HOME pointing at a scratch folder; the first line
+// of its output names the device.
 class SimProcess {
 public:
-    SimProcess(const std::vector<std::string>& args, const fs::path& configHome)
+    SimProcess(std::vector<std::string> args, const fs::path& configHome)
     {
         int out[2];
         if (pipe(out) != 0)
             return;
-        std::vector<std::string> env = {"XDG_CONFIG_HOME=" + configHome.string()};
-        for (char** e = environ; *e; ++e)
-            if (std::string(*e).rfind("XDG_CONFIG_HOME=", 0) != 0)
-                env.emplace_back(*e);
-        std::vector<char*> envp;
-        for (auto& e : env)
-            envp.push_back(e.data());
-        envp.push_back(nullptr);
-        std::vector<std::string> all = {KT7SIM_PATH};
-        all.insert(all.end(), args.begin(), args.end());
+        setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
+        args.insert(args.begin(), KT7SIM_PATH);
         std::vector<char*> argv;
-        for (auto& a : all)
+        for (auto& a : args)
             argv.push_back(a.data());
         argv.push_back(nullptr);
-
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-        posix_spawn_file_actions_addclose(&actions, out[0]);
-        if (posix_spawn(&m_pid, KT7SIM_PATH, &actions, nullptr, argv.data(), envp.data()) != 0)
+        if (posix_spawn(&m_pid, KT7SIM_PATH, &actions, nullptr, argv.data(), environ) != 0)
             m_pid = -1;
         posix_spawn_file_actions_destroy(&actions);
         close(out[1]);
-
-        // The first line of its output names the device.
         char c;
         pollfd p{out[0], POLLIN, 0};
         while (poll(&p, 1, 5000) > 0 && read(out[0], &c, 1) == 1 && c != '\n')
             m_device += c;
         close(out[0]);
     }
-
-    ~SimProcess()
-    {
-        if (m_pid > 0) {
-            kill(m_pid, SIGKILL);
-            waitpid(m_pid, nullptr, 0);
-        }
-    }
+    ~SimProcess() { stop(); }
 
     const std::string& device() const { return m_device; }
 
     int stop()
     {
         int status = -1;
-        kill(m_pid, SIGTERM);
-        waitpid(m_pid, &status, 0);
+        if (m_pid > 0 && kill(m_pid, SIGTERM) == 0)
+            waitpid(m_pid, &status, 0);
         m_pid = -1;
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
