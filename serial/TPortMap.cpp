@@ -77,11 +77,14 @@ std::string TPortMap::Device(int number)
     if (!folder.empty()) {
         const fs::path link = fs::path(folder) / ("com" + std::to_string(number));
         std::error_code ec;
-        if (fs::is_symlink(link, ec) || fs::exists(link, ec)) {
-            const fs::path target = fs::canonical(link, ec);
-            // A dangling link still names the port, so the open reports why.
-            return ec ? link.string() : target.string();
+        if (fs::is_symlink(link, ec)) {
+            // Name the device the link points at, even a missing one, so an
+            // open failure tells the user which device is meant.
+            const fs::path target = fs::read_symlink(link, ec);
+            return (target.is_absolute() ? target : (link.parent_path() / target)).lexically_normal().string();
         }
+        if (fs::exists(link, ec))
+            return link.string();
     }
     const std::vector<std::string> devices = Numbered();
     return static_cast<size_t>(number) <= devices.size() ? devices[number - 1] : std::string();

@@ -85,6 +85,8 @@ bool TStatusThread::SleepUnlessStopped(int milliseconds)
 uint32_t TStatusThread::Collect(bool block)
 {
     const bool lost = FPort.FLost.load();
+    if (lost && !FLostReported)
+        return ReportLoss();
     const bool watchInput = !lost && (FMask & TCommPort::EV_RXCHAR) && FPort.FReceiveArmed.load();
     pollfd fds[2] = {{FPort.FLineWake.Handle(), POLLIN, 0}, {lost ? -1 : FHandle, short(watchInput ? POLLIN : 0), 0}};
 
@@ -113,20 +115,21 @@ uint32_t TStatusThread::Collect(bool block)
         FPort.FReceiveArmed = false;
         m |= TCommPort::EV_RXCHAR;
     }
-    if (FPort.FLost.load()) {
-        if (!FLostReported) {
-            FLostReported = true;
-            // Reported whatever the monitored set, so the loss is never silent.
-            return TCommPort::EV_ERR;
-        }
-        return 0;
-    }
+    if (FPort.FLost.load())
+        return FLostReported ? 0 : ReportLoss();
     if (FPort.FOutputWritten.load() && FPort.FDevice.OutQueue() <= 0) {
         FPort.FOutputWritten = false;
         m |= TCommPort::EV_TXEMPTY;
     }
     m |= ModemChanges();
     return m & FMask;
+}
+
+uint32_t TStatusThread::ReportLoss()
+{
+    FLostReported = true;
+    // Reported whatever the monitored set, so the loss is never silent.
+    return TCommPort::EV_ERR;
 }
 
 uint32_t TStatusThread::ModemChanges()

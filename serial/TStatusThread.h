@@ -21,6 +21,7 @@ private:
     bool SleepUnlessStopped(int milliseconds);
     uint32_t Collect(bool block);
     uint32_t ModemChanges();
+    uint32_t ReportLoss();
 
     TCommPort& FPort;
     const int FHandle;

@@ -1,0 +1,179 @@
+#include "PtyPeer.h"
+#include "SerialFixture.h"
+
+#include "serial/TPortMap.h"
+
+#include <filesystem>
+#include <string>
+#include <thread>
+
+namespace {
+
+size_t CountEntries(const char* folder)
+{
+    size_t n = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder))
+        ++n;
+    return n;
+}
+
+}  // namespace
+
+class CommPortLifecycle : public SerialFixture {
+protected:
+    void SetUp() override
+    {
+        SerialFixture::SetUp();
+        Peer.LinkAs(3);
+        Port.SetComNumber(3);
+        Port.OnOpen = [this](TCommPort* sender, int32_t) {
+            EXPECT_EQ(sender, &Port);
+            Trace += "open;";
+        };
+        Port.OnClose = [this](TCommPort*) { Trace += "close;"; };
+    }
+
+    PtyPeer Peer;
+    TCommPort Port;
+    std::string Trace;
+};
+
+TEST_F(CommPortLifecycle, SetComNumberClosesAndDoesNotReopen)
+{
+    Port.SetOpen(true);
+    ASSERT_TRUE(Port.Open());
+    Port.SetComNumber(4);
+    EXPECT_FALSE(Port.Open());
+    EXPECT_EQ(Port.ComNumber(), 4);
+    EXPECT_EQ(Trace, "open;close;");
+    EXPECT_FALSE(Port.IsEnabled());
+}
+
+TEST_F(CommPortLifecycle, BufferSizeChangeReopensWithFreshRings)
+{
+    Port.SetOpen(true);
+    const char bytes[] = "abc";
+    Peer.WriteAll(bytes, 3);
+    ASSERT_TRUE(PumpUntil([&] { return Port.GetInBuffUsed() == 3; }));
+
+    Port.SetIBuffSize(512);
+    EXPECT_TRUE(Port.Open());
+    EXPECT_EQ(Port.InSize(), 512u);
+    EXPECT_EQ(Port.GetInBuffUsed(), 0u) << "a close discards the input ring";
+    EXPECT_EQ(Port.GetInBuffFree(), 512u);
+    EXPECT_EQ(Trace, "open;close;open;");
+
+    Port.SetOBuffSize(100);
+    EXPECT_EQ(Port.GetOutBuffFree(), 100u);
+    EXPECT_EQ(Trace, "open;close;open;close;open;");
+
+    Port.SetOpen(false);
+    Port.SetIBuffSize(1024);  // closed: no reopen
+    EXPECT_FALSE(Port.Open());
+    EXPECT_EQ(Trace, "open;close;open;close;open;close;");
+}
+
+TEST_F(CommPortLifecycle, LineStatesAreStoredWhileClosedAndAppliedAtOpen)
+{
+    Port.SetDTR(true);
+    Port.SetRTS(true);
+    EXPECT_TRUE(Port.DTR());
+    EXPECT_TRUE(Port.RTS());
+    bool dtrAtOpen = false;
+    Port.OnOpen = [&](TCommPort* sender, int32_t) { dtrAtOpen = sender->DTR(); };
+    Port.SetOpen(true);
+    EXPECT_TRUE(dtrAtOpen);
+    EXPECT_TRUE(Port.DTR());
+
+    // A pseudo-terminal has no modem lines: the refused line call leaves the
+    // stored state alone and the port keeps working.
+    EXPECT_FALSE(Port.GetModemState(1));
+    Port.SetDTR(false);
+    EXPECT_TRUE(Port.DTR());
+    EXPECT_FALSE(Port.GetModemState(0));
+    EXPECT_FALSE(Port.GetModemState(5));
+
+    Port.SetOpen(false);
+    EXPECT_FALSE(Port.CTS());
+    EXPECT_FALSE(Port.DSR());
+    EXPECT_FALSE(Port.DCD());
+    EXPECT_FALSE(Port.Ring());
+    EXPECT_FALSE(Port.SetBreak(true));
+    EXPECT_FALSE(Port.GetModemState(1));
+}
+
+TEST_F(CommPortLifecycle, FailedOpenShowsOneBoxAndCanBeRetried)
+{
+    Port.SetComNumber(5);
+    const auto link = std::filesystem::path(TPortMap::OverrideFolder()) / "com5";
+    std::filesystem::create_symlink("/dev/kt7-no-such-device", link);
+    Port.SetOpen(true);
+    EXPECT_FALSE(Port.Open());
+    EXPECT_EQ(Trace, "");
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].Caption, "COM port error");
+    EXPECT_EQ(Boxes[0].Flags, 0x10u);
+    EXPECT_EQ(Boxes[0].Text.rfind("Can't open COM port\n", 0), 0u);
+    EXPECT_NE(Boxes[0].Text.find("/dev/kt7-no-such-device"), std::string::npos);
+    EXPECT_NE(Boxes[0].Text.find("No such file"), std::string::npos);
+    EXPECT_EQ(Port.PutBlock("x", 1), 0u);
+
+    std::filesystem::remove(link);
+    Peer.LinkAs(5);
+    Port.SetOpen(true);
+    EXPECT_TRUE(Port.Open());
+    EXPECT_EQ(Boxes.size(), 1u);
+}
+
+TEST_F(CommPortLifecycle, PortHeldByAnotherOwnerIsReportedBusy)
+{
+    Port.SetOpen(true);
+    TCommPort other;
+    other.SetComNumber(3);
+    other.SetOpen(true);
+    EXPECT_FALSE(other.Open());
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_NE(Boxes[0].Text.find("busy"), std::string::npos);
+    EXPECT_NE(Boxes[0].Text.find(Peer.SlavePath()), std::string::npos);
+
+    other.SetComNumber(42);
+    other.SetOpen(true);
+    ASSERT_EQ(Boxes.size(), 2u);
+    EXPECT_NE(Boxes[1].Text.find("COM42"), std::string::npos);
+}
+
+TEST_F(CommPortLifecycle, CloseFinishesWhileWorkersWaitForTheUserInterface)
+{
+    int announced = 0;
+    Port.OnDataReceived = [&](TCommPort*, uint32_t) { ++announced; };
+    Port.OnRxDSignal = [&](TCommPort*) { ++announced; };
+    Port.SetOpen(true);
+    Peer.WriteAll("hello", 5);
+    // No events are processed here, so both event threads end up blocked
+    // handing their calls to this thread.
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    Port.SetOpen(false);
+    EXPECT_FALSE(Port.Open());
+    EXPECT_EQ(Trace, "open;close;");
+    PumpFor(20);  // stale wake-ups find nothing to run
+}
+
+TEST_F(CommPortLifecycle, ThousandOpenCloseCyclesLeakNoDescriptorOrThread)
+{
+    Port.OnOpen = nullptr;
+    Port.OnClose = nullptr;
+    Port.SetOpen(true);
+    Port.SetOpen(false);
+    const size_t fds = CountEntries("/proc/self/fd");
+    const size_t tasks = CountEntries("/proc/self/task");
+    for (int i = 0; i < 1000; ++i) {
+        Port.SetOpen(true);
+        ASSERT_TRUE(Port.Open());
+        if (i % 100 == 0)
+            Port.PutBlock("ping", 4);
+        Port.SetOpen(false);
+    }
+    EXPECT_EQ(CountEntries("/proc/self/fd"), fds);
+    EXPECT_EQ(CountEntries("/proc/self/task"), tasks);
+    EXPECT_TRUE(Boxes.empty());
+}
