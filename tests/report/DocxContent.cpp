@@ -1,0 +1,116 @@
+#include "DocxContent.h"
+
+#include <QXmlStreamReader>
+#include <gtest/gtest.h>
+#include <zip.h>
+
+int DocxTable::countMarks() const
+{
+    int marks = 0;
+    for (const auto& row : rows)
+        for (const DocxCell& c : row)
+            marks += c.text() == QLatin1String("X");
+    return marks;
+}
+
+QString DocxContent::bodyText() const
+{
+    QStringList all;
+    for (const DocxParagraph& p : paragraphs)
+        all << p.text;
+    return all.join(QLatin1Char('\n'));
+}
+
+DocxContent DocxContent::load(const QString& path)
+{
+    int error = 0;
+    zip_t* archive = zip_open(path.toLocal8Bit().constData(), ZIP_RDONLY, &error);
+    EXPECT_NE(archive, nullptr) << "cannot open " << path.toStdString();
+    if (!archive)
+        return {};
+    QByteArray xml;
+    for (const char* name : {"[Content_Types].xml", "_rels/.rels", "word/styles.xml", "word/document.xml"}) {
+        zip_stat_t st;
+        EXPECT_EQ(zip_stat(archive, name, 0, &st), 0) << name;
+        zip_file_t* f = zip_fopen(archive, name, 0);
+        EXPECT_NE(f, nullptr) << name;
+        if (!f)
+            continue;
+        QByteArray data(static_cast<qsizetype>(st.size), '\0');
+        EXPECT_EQ(zip_fread(f, data.data(), st.size), static_cast<zip_int64_t>(st.size));
+        zip_fclose(f);
+        xml = data;
+    }
+    zip_close(archive);
+    return parse(xml);
+}
+
+DocxContent DocxContent::parse(const QByteArray& documentXml)
+{
+    DocxContent doc;
+    QXmlStreamReader r(documentXml);
+    int tableDepth = 0;
+    DocxParagraph para;
+    DocxCell cell;
+    bool inRun = false;
+    while (!r.atEnd()) {
+        r.readNext();
+        const QStringView name = r.name();
+        if (r.isStartElement()) {
+            const auto val = r.attributes().value(QLatin1String("w:val")).toString();
+            if (name == u"tbl") {
+                if (++tableDepth == 1) {
+                    doc.tables.emplace_back();
+                    doc.order += QLatin1Char('t');
+                }
+            } else if (name == u"gridCol") {
+                doc.tables.back().grid.push_back(r.attributes().value(QLatin1String("w:w")).toInt());
+            } else if (name == u"tr") {
+                doc.tables.back().rows.emplace_back();
+            } else if (name == u"tc") {
+                cell = DocxCell{};
+            } else if (name == u"gridSpan") {
+                cell.span = val.toInt();
+            } else if (name == u"vMerge") {
+                cell.vmerge = val.isEmpty() ? QStringLiteral("continue") : val;
+            } else if (name == u"shd") {
+                cell.fill = r.attributes().value(QLatin1String("w:fill")).toString();
+            } else if (name == u"bottom" && tableDepth > 0 && cell.paragraphs.isEmpty()) {
+                cell.bottom = val;
+            } else if (name == u"p") {
+                para = DocxParagraph{};
+            } else if (name == u"jc") {
+                para.jc = val;
+            } else if (name == u"r") {
+                inRun = true;
+            } else if (name == u"b" && inRun && para.halfPoints == 0) {
+                para.bold = true;
+            } else if (name == u"sz" && inRun && para.halfPoints == 0) {
+                para.halfPoints = val.toInt();
+            } else if (name == u"tab") {
+                para.text += QLatin1Char('\t');
+            } else if (name == u"br") {
+                para.text += QLatin1Char('\f');
+            } else if (name == u"t") {
+                para.text += r.readElementText();
+            }
+        } else if (r.isEndElement()) {
+            if (name == u"tbl") {
+                --tableDepth;
+            } else if (name == u"tc") {
+                doc.tables.back().rows.back().push_back(cell);
+            } else if (name == u"r") {
+                inRun = false;
+            } else if (name == u"p") {
+                if (tableDepth > 0)
+                    cell.paragraphs << para.text;
+                else {
+                    doc.paragraphs.push_back(para);
+                    doc.order += QLatin1Char('p');
+                }
+            }
+        }
+    }
+    EXPECT_FALSE(r.hasError()) << r.errorString().toStdString();
+    return doc;
+}

@@ -1,0 +1,42 @@
+#pragma once
+// A .docx read back for checking: body paragraphs and tables as the file holds them.
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+struct DocxCell {
+    QStringList paragraphs;
+    int span = 1;
+    QString vmerge;  // "", "restart" or "continue"
+    QString fill;
+    QString bottom;
+    QString text() const { return paragraphs.join(QLatin1Char('\n')); }
+};
+
+struct DocxParagraph {
+    QString text;  // tabs as '\t', a page break as '\f'
+    int halfPoints = 0;  // size of the first run
+    bool bold = false;
+    QString jc;
+};
+
+struct DocxTable {
+    std::vector<std::vector<DocxCell>> rows;
+    std::vector<int> grid;
+    // Cell (row, column) from 1, as the word processor counts them.
+    const DocxCell& cell(int row, int column) const { return rows.at(row - 1).at(column - 1); }
+    int countMarks() const;
+};
+
+class DocxContent {
+public:
+    // Reads word/document.xml out of the package; fails the test when it cannot.
+    static DocxContent load(const QString& path);
+    static DocxContent parse(const QByteArray& documentXml);
+
+    std::vector<DocxParagraph> paragraphs;  // body paragraphs only
+    std::vector<DocxTable> tables;
+    QString order;  // 'p' and 't' for each body block
+    QString bodyText() const;
+};

@@ -1,0 +1,175 @@
+// The report window: one generation per showing, the progress bar, every exit.
+
+#include "app/TDialogs.h"
+#include "image/TAlarmRecord.h"
+#include "report/TFormWord.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QProgressBar>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+class ScriptedDialogs : public TDialogs {
+public:
+    int message(const TMessage& msg) override
+    {
+        shown << msg.text;
+        return mbOK;
+    }
+    QString openFile(const TFileRequest&) override { return {}; }
+    QString saveFile(const TFileRequest&) override { return {}; }
+    int execModal(QDialog&) override { return 0; }
+    QStringList shown;
+};
+
+struct FormFixture : ::testing::Test {
+    FormFixture()
+    {
+        TDialogs::install(&dialogs);
+        QObject::connect(&form, &TFormWord::finished, [this] { ++finishedCount; });
+    }
+    ~FormFixture() override
+    {
+        TDialogs::install(nullptr);
+        for (const QString& path : opened)
+            QFile::remove(path);
+    }
+    TReportInput input()
+    {
+        TReportInput in;
+        in.splitterCount = "1";
+        in.consoleCount = "0";
+        in.messageModuleCount = "0";
+        in.relayModuleCount = "0";
+        return in;
+    }
+    void runOnce(TReportInput in)
+    {
+        form.setInputProvider([in] { return in; });
+        form.setOpener([this](const QString& path) {
+            opened << path;
+            return true;
+        });
+        form.show();
+        QElapsedTimer timer;
+        timer.start();
+        while (finishedCount == 0 && timer.elapsed() < 10000)
+            QApplication::processEvents();
+    }
+
+    ScriptedDialogs dialogs;
+    TFormWord form;
+    int finishedCount = 0;
+    QStringList opened;
+};
+} // namespace
+
+TEST_F(FormFixture, FirstPaintGeneratesOnceThenHides)
+{
+    EXPECT_EQ(form.windowTitle(), QString::fromUtf8("Отчет"));
+    EXPECT_EQ(form.size(), QSize(345, 101));
+    EXPECT_EQ(form.findChild<QProgressBar*>("PB")->maximum(), 24);
+    runOnce(input());
+    form.repaint();
+    QApplication::processEvents();
+    EXPECT_EQ(finishedCount, 1);
+    EXPECT_FALSE(form.isVisible());
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_TRUE(opened[0].endsWith(".docx"));
+    EXPECT_TRUE(QFile::exists(opened[0]));
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+
+    form.show();  // every showing makes a new report
+    QElapsedTimer timer;
+    timer.start();
+    while (finishedCount < 2 && timer.elapsed() < 10000)
+        QApplication::processEvents();
+    EXPECT_EQ(finishedCount, 2);
+    EXPECT_EQ(opened.size(), 2);
+}
+
+TEST_F(FormFixture, ProgressBarCyclesOneStepPerBlock)
+{
+    TReportInput in = input();
+    in.music = true;          // 1 block
+    in.consoleIndex = 1;      // 12
+    in.phonePaging = true;    // 12: the 25th step goes back to 0
+    runOnce(in);
+    EXPECT_EQ(form.PB->value(), 0);
+    in.phonePaging = false;
+    form.setInputProvider([in] { return in; });
+    form.show();
+    QElapsedTimer timer;
+    timer.start();
+    while (finishedCount < 2 && timer.elapsed() < 10000)
+        QApplication::processEvents();
+    EXPECT_EQ(form.PB->value(), 13);
+}
+
+TEST_F(FormFixture, FailureShowsWhatWasWrittenAndTheErrorBox)
+{
+    TReportInput in = input();
+    TAlarmRecord(in.image, 1).setEnabled(true);
+    TAlarmRecord(in.image, 1).setDelayCode(27);
+    runOnce(in);
+    EXPECT_EQ(finishedCount, 1);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(opened.size(), 1);
+    EXPECT_EQ(dialogs.shown, QStringList{QString::fromUtf8("Ошибка формирования отчета !")});
+}
+
+TEST_F(FormFixture, OpenDocumentsRefuseANewReport)
+{
+    form.setOpenDocumentsCheck([] { return true; });
+    runOnce(input());
+    EXPECT_EQ(finishedCount, 1);
+    EXPECT_TRUE(opened.isEmpty());
+    EXPECT_EQ(dialogs.shown, QStringList{QString::fromUtf8("Для формирования нового отчета\nзакройте все документы WORD !")});
+}
+
+TEST_F(FormFixture, DocumentThatCannotBeShownIsReported)
+{
+    form.setInputProvider([this] { return input(); });
+    form.setOpener([](const QString& path) {
+        QFile::remove(path);
+        return false;
+    });
+    form.show();
+    QElapsedTimer timer;
+    timer.start();
+    while (finishedCount == 0 && timer.elapsed() < 10000)
+        QApplication::processEvents();
+    EXPECT_EQ(dialogs.shown, QStringList{QString::fromUtf8("Ошибка формирования отчета !")});
+}
+
+TEST_F(FormFixture, FullReportConvertsToPdfInLibreOffice)
+{
+    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    if (soffice.isEmpty())
+        GTEST_SKIP() << "LibreOffice is not installed";
+    TReportInput in = input();
+    in.music = true;
+    in.consoleIndex = 1;
+    in.phonePaging = true;
+    in.image.setBit(Layout::buttonOffset(1), 0, true);
+    TAlarmRecord rec(in.image, 3);
+    rec.setEnabled(true);
+    rec.stage(1).setDuration(4);
+    rec.stage(1).setOutputBit(1, true);
+    runOnce(in);
+    ASSERT_EQ(opened.size(), 1);
+    QTemporaryDir out;
+    QProcess p;
+    p.start(soffice, {QStringLiteral("-env:UserInstallation=file://") + out.path() + QStringLiteral("/profile"), QStringLiteral("--headless"),
+                      QStringLiteral("--convert-to"), QStringLiteral("pdf"), QStringLiteral("--outdir"), out.path(), opened[0]});
+    ASSERT_TRUE(p.waitForFinished(90000)) << "LibreOffice did not finish";
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    const QString pdf = out.filePath(QFileInfo(opened[0]).completeBaseName() + QStringLiteral(".pdf"));
+    EXPECT_TRUE(QFile::exists(pdf)) << p.readAllStandardOutput().toStdString();
+    EXPECT_GT(QFileInfo(pdf).size(), 1000);
+}
