@@ -91,7 +91,8 @@ uint32_t TStatusThread::Collect(bool block)
     pollfd fds[2] = {{FPort.FLineWake.Handle(), POLLIN, 0}, {lost ? -1 : FHandle, short(watchInput ? POLLIN : 0), 0}};
 
     int timeout = 0;
-    if (block) {
+    // Notes whose wake-up the pause has already consumed are collected at once.
+    if (block && FPort.FPendingEvents.load() == 0) {
         timeout = -1;
         if (!lost && ((FModemKnown && (FMask & TCommPort::EV_MODEM)) || (FCountersKnown && (FMask & (TCommPort::EV_BREAK | TCommPort::EV_ERR)))))
             timeout = kLineSampleMs;

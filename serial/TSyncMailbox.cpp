@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QThread>
 #include <cassert>
+#include <utility>
 
 TSyncMailbox& TSyncMailbox::Instance()
 {
@@ -20,9 +21,13 @@ TSyncMailbox::TSyncMailbox()
            "the first hand-over must be set up on the user-interface thread");
     FUiThread = std::this_thread::get_id();
     FReceiver = std::make_unique<TSyncReceiver>(*this);
+    FWakeEvent = new QEvent(QEvent::User);
 }
 
-TSyncMailbox::~TSyncMailbox() = default;
+TSyncMailbox::~TSyncMailbox()
+{
+    delete FWakeEvent;
+}
 
 bool TSyncMailbox::OnUiThread() const
 {
@@ -33,12 +38,11 @@ void TSyncMailbox::Send(const std::function<void()>& call)
 {
     TCall entry{&call};
     std::unique_lock lock(FMutex);
-    const bool wasEmpty = FQueue.empty();
     FQueue.push_back(&entry);
-    // One posted event drains the whole queue, so only the first call of a
-    // batch needs to post one.
-    if (wasEmpty)
-        QCoreApplication::postEvent(FReceiver.get(), new QEvent(QEvent::User));
+    // Without a wake event at hand one is already on its way, and its
+    // delivery drains the whole queue.
+    if (QEvent* wake = std::exchange(FWakeEvent, nullptr))
+        QCoreApplication::postEvent(FReceiver.get(), wake);
     FCond.notify_all();
     FCond.wait(lock, [&entry] { return entry.Done; });
 }
@@ -66,6 +70,8 @@ void TSyncMailbox::RunOne(std::unique_lock<std::mutex>& lock)
 void TSyncMailbox::RunPending()
 {
     std::unique_lock lock(FMutex);
+    if (!FWakeEvent)
+        FWakeEvent = new QEvent(QEvent::User);
     while (!FQueue.empty())
         RunOne(lock);
 }

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <thread>
 
+class QEvent;
 class TSyncReceiver;
 
 // Hands calls from worker threads to the user-interface thread (the thread
@@ -15,6 +16,9 @@ class TSyncReceiver;
 // user-interface thread has run it; a posted event makes the event loop drain
 // the queue. Everything shared is guarded by the standard mutex here, so the
 // hand-over is visible to race checkers that cannot see inside the toolkit.
+// For the same reason the wake event is allocated on the user-interface
+// thread (one at a time, replaced when it is delivered) and only posted by
+// the worker.
 class TSyncMailbox {
 public:
     static TSyncMailbox& Instance();
@@ -48,5 +52,6 @@ private:
     std::condition_variable FCond;
     std::deque<TCall*> FQueue;
     std::thread::id FUiThread;
+    QEvent* FWakeEvent = nullptr;
     std::unique_ptr<TSyncReceiver> FReceiver;
 };

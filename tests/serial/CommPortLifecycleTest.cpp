@@ -3,6 +3,7 @@
 
 #include "serial/TPortMap.h"
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -176,4 +177,17 @@ TEST_F(CommPortLifecycle, ThousandOpenCloseCyclesLeakNoDescriptorOrThread)
     EXPECT_EQ(CountEntries("/proc/self/fd"), fds);
     EXPECT_EQ(CountEntries("/proc/self/task"), tasks);
     EXPECT_TRUE(Boxes.empty());
+}
+
+TEST_F(CommPortLifecycle, SendBreakPausesFiftyFiveMillisecondsPerTick)
+{
+    Port.SetOpen(true);
+    const auto t0 = std::chrono::steady_clock::now();
+    Port.SendBreak(0);
+    const auto t1 = std::chrono::steady_clock::now();
+    Port.SendBreak(2);
+    const auto t2 = std::chrono::steady_clock::now();
+    EXPECT_LT(t1 - t0, std::chrono::milliseconds(20));
+    EXPECT_GE(t2 - t1, std::chrono::milliseconds(110));
+    EXPECT_TRUE(Port.Open());
 }

@@ -63,6 +63,11 @@ TEST_F(CommPortTransfer, GetBlockTakesWhatIsHeldAndNothingWhenClosed)
 
     Peer.WriteAll("zz", 2);
     ASSERT_TRUE(PumpUntil([&] { return Port.GetInBuffUsed() == 2; }));
+    Port.FlushInBuffer();
+    EXPECT_EQ(Port.GetInBuffUsed(), 0u);
+    EXPECT_EQ(Port.GetBlock(buffer, 64), 0u);
+    Peer.WriteAll("yy", 2);
+    ASSERT_TRUE(PumpUntil([&] { return Port.GetInBuffUsed() == 2; }));
     Port.SetOpen(false);
     EXPECT_EQ(Port.GetBlock(buffer, 64), 0u);
     EXPECT_EQ(Port.GetInBuffUsed(), 0u);
@@ -82,6 +87,28 @@ TEST_F(CommPortTransfer, OutputReachesThePeerInOrderAndTheQueueEmpties)
     EXPECT_EQ(got, "hello w");
     EXPECT_TRUE(PumpUntil([&] { return txEmpty; }));
     EXPECT_EQ(Port.GetOutQueCount(), 0);
+}
+
+TEST_F(CommPortTransfer, EventCharacterRaisesItsSignalOnlyWhenMonitored)
+{
+    int flagged = 0;
+    Port.OnRxEventSignal = [&](TCommPort*) { ++flagged; };
+    Port.SetEventChar('\n');
+    Port.SetOpen(true);
+    Peer.WriteAll("ab\n", 3);
+    ASSERT_TRUE(PumpUntil([&] { return Port.GetInBuffUsed() == 3; }));
+    PumpFor(80);
+    EXPECT_EQ(flagged, 0);
+
+    Port.SetOpen(false);
+    Port.MonitorEvents.set(evRxEventChar);
+    Port.SetOpen(true);
+    Peer.WriteAll("cd", 2);
+    ASSERT_TRUE(PumpUntil([&] { return Port.GetInBuffUsed() == 2; }));
+    PumpFor(80);
+    EXPECT_EQ(flagged, 0);
+    Peer.WriteAll("e\n", 2);
+    EXPECT_TRUE(PumpUntil([&] { return flagged == 1; }));
 }
 
 TEST_F(CommPortTransfer, TenMegabytesEachWayArriveByteExact)
