@@ -1,11 +1,14 @@
 #include "link/TDbg.h"
 
 #include "image/TImage.h"
+#include "link/TDumpCellPainter.h"
 #include "link/TDumpModel.h"
 
 #include <QHeaderView>
 #include <QTableView>
 #include <QVBoxLayout>
+
+TDbg* Dbg = nullptr;
 
 TDbg::TDbg(QWidget* parent)
     : QWidget(parent, Qt::Window)
@@ -29,6 +32,7 @@ void TDbg::setUpGrid()
 {
     SG->setObjectName(QStringLiteral("SG"));
     SG->setModel(m_model);
+    SG->setItemDelegate(new TDumpCellPainter(SG));
     SG->setEditTriggers(QAbstractItemView::NoEditTriggers);
     SG->setSelectionMode(QAbstractItemView::NoSelection);
     SG->setWordWrap(false);
@@ -37,6 +41,8 @@ void TDbg::setUpGrid()
     QFont cellFont = SG->font();
     cellFont.setPixelSize(CellFontPixels);
     SG->setFont(cellFont);
+    SG->horizontalHeader()->setFont(cellFont);
+    SG->verticalHeader()->setFont(cellFont);
 
     QHeaderView* columns = SG->horizontalHeader();
     columns->setMinimumSectionSize(1);

@@ -58,11 +58,7 @@ int TDumpModel::columnCount(const QModelIndex& parent) const
 
 QVariant TDumpModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid())
-        return {};
-    if (role == Qt::TextAlignmentRole)
-        return QVariant::fromValue(Qt::AlignCenter);
-    if (role != Qt::DisplayRole)
+    if (!index.isValid() || role != Qt::DisplayRole)
         return {};
     return cellText(index.row(), index.column());
 }
@@ -71,8 +67,6 @@ QVariant TDumpModel::data(const QModelIndex& index, int role) const
 // so they stay in place while the bits scroll.
 QVariant TDumpModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (role == Qt::TextAlignmentRole)
-        return QVariant::fromValue(Qt::AlignCenter);
     if (role != Qt::DisplayRole)
         return {};
     if (orientation == Qt::Horizontal)

@@ -27,7 +27,6 @@ public:
 
     // Takes a copy of the image and tells the views which rows changed.
     void setImage(const TImage& image);
-    bool hasImage() const { return m_hasImage; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

@@ -2,7 +2,9 @@
 #include "link/TDbg.h"
 #include "link/TDumpModel.h"
 
+#include <QCoreApplication>
 #include <QHeaderView>
+#include <QImage>
 #include <QScrollBar>
 #include <QTableView>
 #include <gtest/gtest.h>
@@ -45,6 +47,8 @@ TEST(Dump, WindowAndGridFurniture)
     EXPECT_EQ(sg->rowHeight(1), 16);
     EXPECT_EQ(sg->rowHeight(2079), 16);
     EXPECT_EQ(sg->font().pixelSize(), 5);
+    EXPECT_EQ(sg->horizontalHeader()->font().pixelSize(), 5);
+    EXPECT_EQ(sg->verticalHeader()->font().pixelSize(), 5);
 }
 
 TEST(Dump, HeadingsAndAddresses)
@@ -139,4 +143,31 @@ TEST(Dump, RefreshAnnouncesChangedRows)
     ASSERT_EQ(changes.size(), 2);
     EXPECT_EQ(changes[0], std::make_pair(1, 2048));
     EXPECT_EQ(changes[1], std::make_pair(6, 41));
+}
+
+// What the user sees, not only the model: the visible rows are painted with the new bits.
+TEST(Dump, RefreshRepaintsTheVisibleRows)
+{
+    TDbg dbg;
+    dbg.show();
+    QWidget* cells = dbg.grid()->viewport();
+    const QImage empty = cells->grab().toImage();
+
+    TImage zeros;
+    dbg.Refresh(zeros);
+    QCoreApplication::processEvents();
+    const QImage zeroBits = cells->grab().toImage();
+    EXPECT_NE(zeroBits, empty);
+
+    TImage image;
+    image.setByte(0x20, 0xFF);
+    dbg.Refresh(image);
+    QCoreApplication::processEvents();
+    const QImage oneBits = cells->grab().toImage();
+    EXPECT_NE(oneBits, zeroBits);
+
+    // Back to the same bytes gives the same picture, so the cells hold no stale text.
+    dbg.Refresh(zeros);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(cells->grab().toImage(), zeroBits);
 }
