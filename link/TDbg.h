@@ -36,3 +36,5 @@ private:
     QTableView* SG;
     bool m_opened = false;
 };
+
+extern TDbg* Dbg;

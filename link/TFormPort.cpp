@@ -5,6 +5,8 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
+TFormPort* FormPort = nullptr;
+
 TFormPort::TFormPort(QWidget* parent)
     : QWidget(parent, Qt::Window)
     , Memo1(new QPlainTextEdit(this))

@@ -24,3 +24,5 @@ public:
 private:
     QPlainTextEdit* Memo1;
 };
+
+extern TFormPort* FormPort;
