@@ -69,7 +69,7 @@ bool TStatusThread::SleepUnlessStopped(int milliseconds)
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left <= 0)
             return true;
         pollfd wake{FPort.FLineWake.Handle(), POLLIN, 0};

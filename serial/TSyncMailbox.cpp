@@ -38,7 +38,8 @@ void TSyncMailbox::Send(const std::function<void()>& call)
 {
     TCall entry{&call};
     std::unique_lock lock(FMutex);
-    FQueue.push_back(&entry);
+    (FLast ? FLast->Next : FFirst) = &entry;
+    FLast = &entry;
     // Without a wake event at hand one is already on its way, and its
     // delivery drains the whole queue.
     if (QEvent* wake = std::exchange(FWakeEvent, nullptr))
@@ -49,8 +50,10 @@ void TSyncMailbox::Send(const std::function<void()>& call)
 
 void TSyncMailbox::RunOne(std::unique_lock<std::mutex>& lock)
 {
-    TCall* entry = FQueue.front();
-    FQueue.pop_front();
+    TCall* entry = FFirst;
+    FFirst = entry->Next;
+    if (!FFirst)
+        FLast = nullptr;
     lock.unlock();
     struct TDone {
         TSyncMailbox& Box;
@@ -72,7 +75,7 @@ void TSyncMailbox::RunPending()
     std::unique_lock lock(FMutex);
     if (!FWakeEvent)
         FWakeEvent = new QEvent(QEvent::User);
-    while (!FQueue.empty())
+    while (FFirst)
         RunOne(lock);
 }
 
@@ -82,7 +85,7 @@ void TSyncMailbox::WaitUntil(const std::atomic<bool>& flag)
     for (;;) {
         if (flag.load())
             return;
-        if (!FQueue.empty())
+        if (FFirst)
             RunOne(lock);
         else
             FCond.wait(lock);

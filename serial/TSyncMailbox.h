@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <condition_variable>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -40,8 +39,11 @@ public:
     ~TSyncMailbox();
 
 private:
+    // Lives on the sending worker's stack while it waits: queuing needs no
+    // allocation.
     struct TCall {
         const std::function<void()>* Call;
+        TCall* Next = nullptr;
         bool Done = false;
     };
 
@@ -50,7 +52,8 @@ private:
 
     std::mutex FMutex;
     std::condition_variable FCond;
-    std::deque<TCall*> FQueue;
+    TCall* FFirst = nullptr;
+    TCall* FLast = nullptr;
     std::thread::id FUiThread;
     QEvent* FWakeEvent = nullptr;
     std::unique_ptr<TSyncReceiver> FReceiver;

@@ -190,6 +190,11 @@ int main(int argc, char** argv)
 
     Latency(port, peer);
     Throughput(port, peer, 4u << 20);
+    port.SetIBuffSize(65536);
+    port.SetOBuffSize(65536);
+    Throughput(port, peer, 4u << 20);
+    port.SetIBuffSize(2048);
+    port.SetOBuffSize(4096);
 
     port.OnDataReceived = nullptr;
     const double before = CpuMs();
