@@ -9,8 +9,14 @@
 #include "editor/TSystemPage.h"
 #include "editor/TZonePage.h"
 #include "image/TAlarmRecord.h"
+#include "link/TDbg.h"
+#include "link/TFormPort.h"
+#include "report/TFormWord.h"
 
+#include <QDateTime>
 #include <QHBoxLayout>
+#include <QLocale>
+#include <QShortcut>
 #include <QLabel>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -69,6 +75,7 @@ TMain::TMain()
 
     TV->hide();
     PageControl->hide();
+    connectControls();
 }
 
 QToolButton* TMain::addToolButton(const QString& name, const QString& caption, const QIcon& icon, bool checkable)
@@ -229,6 +236,12 @@ void TMain::setNodeCaption(const QString& caption)
         TV->currentItem()->setText(0, caption);
 }
 
+void TMain::reloadPage()
+{
+    if (TV->currentItem())
+        TVChange(TV->currentItem());
+}
+
 void TMain::setNodeExpanded(bool expanded)
 {
     if (TV->currentItem())
@@ -271,6 +284,69 @@ void TMain::ToolButton2Click()
 {
     Saved = false;
     RefreshStates();
+    if (Dbg && Dbg->isVisible())
+        Dbg->Refresh(Image);
+}
+
+void TMain::TBDebugClick()
+{
+    if (Dbg)
+        Dbg->show();
+    if (FormPort)
+        FormPort->show();
+}
+
+void TMain::TBReportClick(bool down)
+{
+    if (!FormWord)
+        return;
+    if (down)
+        FormWord->show();
+    else
+        FormWord->release();
+}
+
+TReportInput TMain::reportInput() const
+{
+    TReportInput input;
+    input.projectName = ProjectName.toStdString();
+    const QStringList counts = m_systemPage->shownCounts();
+    input.splitterCount = counts[0].toStdString();
+    input.consoleCount = counts[1].toStdString();
+    input.messageModuleCount = counts[2].toStdString();
+    input.relayModuleCount = counts[3].toStdString();
+    input.consoleIndex = m_systemPage->consoles();
+    input.phonePaging = m_settingsPage->paging();
+    input.music = m_settingsPage->music();
+    for (int p = 0; p < Layout::OutputBits; ++p)
+        input.musicOutputs[static_cast<size_t>(p)] = m_settingsPage->musicBoxTicked(p);
+    input.image = Image;
+    for (int i = 1; i <= Layout::InputCount; ++i)
+        input.inputCaptions[static_cast<size_t>(i - 1)] = inputNode(i)->text(0).toStdString();
+    const QLocale locale;
+    const QDateTime now = QDateTime::currentDateTime();
+    input.dateTime = (locale.toString(now.date(), QLocale::ShortFormat) + ' '
+                      + locale.toString(now.time(), QLocale::LongFormat))
+                         .toStdString();
+    return input;
+}
+
+void TMain::connectControls()
+{
+    connect(toolButton("TBDebug"), &QToolButton::clicked, this, &TMain::TBDebugClick);
+    // The toolbar keeps its button hidden; the service engineer reaches the
+    // diagnostic windows with a shortcut instead.
+    auto* debug = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D), this);
+    connect(debug, &QShortcut::activated, this, &TMain::TBDebugClick);
+    connect(toolButton("TBReport"), &QToolButton::clicked, this, &TMain::TBReportClick);
+}
+
+void TMain::connectWindows()
+{
+    if (FormWord) {
+        FormWord->setInputProvider([this] { return reportInput(); });
+        connect(FormWord, &TFormWord::finished, this, [this] { toolButton("TBReport")->setChecked(false); });
+    }
 }
 
 void TMain::SetProjectName(const QString& name)

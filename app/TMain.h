@@ -5,6 +5,7 @@
 
 #include "editor/TEditorHost.h"
 #include "image/TImage.h"
+#include "report/TReportInput.h"
 
 #include <QMainWindow>
 
@@ -44,6 +45,7 @@ public:
     int nodeOffset() const override;
     void imageChanged() override { ToolButton2Click(); }
     void refreshStates() override { RefreshStates(); }
+    void reloadPage() override;
     void applySplitterCount() override;
     void setUsableSplitters(int splitters) override;
     void setUsableMessageModules(int modules) override;
@@ -62,6 +64,13 @@ public:
     // Runs whenever the tree selection changes.
     void TVChange(QTreeWidgetItem* node);
     void RefreshStates();
+    // Shows the dump and the traffic log.
+    void TBDebugClick();
+    void TBReportClick(bool down);
+    // What the report reads from the window.
+    TReportInput reportInput() const;
+    // Connects the windows created after the main window.
+    void connectWindows();
 
     // Tree nodes.
     QTreeWidgetItem* systemNode() const { return m_systemNode; }
@@ -90,6 +99,7 @@ private:
     void buildStatusBar();
     void buildTree();
     void buildPages();
+    void connectControls();
     QToolButton* addToolButton(const QString& name, const QString& caption, const QIcon& icon, bool checkable);
     QTreeWidgetItem* addNode(QTreeWidgetItem* parent, const QString& caption, int offset);
 

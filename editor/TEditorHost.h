@@ -19,6 +19,8 @@ public:
     virtual void imageChanged() = 0;
     // Re-evaluates the state marks of the tree after a change.
     virtual void refreshStates() = 0;
+    // Loads the selected node's page again from the image, under the loading guard.
+    virtual void reloadPage() = 0;
 
     // Knock-on of the system composition. applySplitterCount runs the whole
     // rule with the count the composition page shows; the setUsable calls only

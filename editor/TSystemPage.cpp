@@ -64,6 +64,11 @@ int TSystemPage::consoles() const
     return CBPult->currentIndex();
 }
 
+QStringList TSystemPage::shownCounts() const
+{
+    return {CBCount->currentText(), CBPult->currentText(), CBMod->currentText(), CBRele->currentText()};
+}
+
 void TSystemPage::CBCountChange()
 {
     if (m_host.loading())

@@ -16,6 +16,8 @@ public:
     // Counts as the lists show them; -1 when a list shows no choice.
     int splitters() const;
     int consoles() const;
+    // Texts of CBCount, CBPult, CBMod and CBRele as shown.
+    QStringList shownCounts() const;
 
     // Edit handlers; the editor reload runs the three count handlers too.
     void CBCountChange();
