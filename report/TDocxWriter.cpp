@@ -34,56 +34,73 @@ QString fillValue(int colour)
         .toUpper();
 }
 
+// Collects the text in a string, which is much faster than writing small
+// pieces through a device, and gives it out as UTF-8 at the end.
 class Xml {
 public:
-    explicit Xml(QByteArray* out) : w(out)
+    Xml() : w(&text)
     {
         w.writeStartDocument(QStringLiteral("1.0"), true);
     }
-    void start(const QString& name) { w.writeStartElement(W, name); }
+    QByteArray finish()
+    {
+        w.writeEndDocument();
+        // A string writer declares no encoding; the part is UTF-8.
+        text.replace(0, text.indexOf(QLatin1String("?>")), QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\""));
+        return text.toUtf8();
+    }
+    // Names come with their "w:" prefix, declared once on the root element, which
+    // spares the writer a namespace look-up for every element.
+    void root(const QString& name)
+    {
+        w.writeStartElement(name);
+        w.writeAttribute(QStringLiteral("xmlns:w"), W);
+    }
+    void start(const QString& name) { w.writeStartElement(name); }
     void end() { w.writeEndElement(); }
     void val(const QString& name, const QString& value)
     {
         start(name);
-        w.writeAttribute(W, QStringLiteral("val"), value);
+        w.writeAttribute(QStringLiteral("w:val"), value);
         end();
     }
-    void attr(const QString& name, const QString& value) { w.writeAttribute(W, name, value); }
+    void attr(const QString& name, const QString& value) { w.writeAttribute(name, value); }
     void border(const QString& side, TLineStyle style)
     {
         start(side);
-        attr(QStringLiteral("val"), lineValue(style));
-        attr(QStringLiteral("sz"), QString::number(BorderEighths));
-        attr(QStringLiteral("space"), QStringLiteral("0"));
-        attr(QStringLiteral("color"), QStringLiteral("auto"));
+        attr(QStringLiteral("w:val"), lineValue(style));
+        attr(QStringLiteral("w:sz"), QString::number(BorderEighths));
+        attr(QStringLiteral("w:space"), QStringLiteral("0"));
+        attr(QStringLiteral("w:color"), QStringLiteral("auto"));
         end();
     }
 
+    QString text;
     QXmlStreamWriter w;
 };
 
 void writeRun(Xml& x, const TTextRun& run)
 {
-    x.start(QStringLiteral("r"));
-    x.start(QStringLiteral("rPr"));
+    x.start(QStringLiteral("w:r"));
+    x.start(QStringLiteral("w:rPr"));
     if (run.bold)
-        x.start(QStringLiteral("b")), x.end();
-    x.val(QStringLiteral("sz"), QString::number(run.sizePt * 2));
-    x.val(QStringLiteral("szCs"), QString::number(run.sizePt * 2));
+        x.start(QStringLiteral("w:b")), x.end();
+    x.val(QStringLiteral("w:sz"), QString::number(run.sizePt * 2));
+    x.val(QStringLiteral("w:szCs"), QString::number(run.sizePt * 2));
     x.end();
     if (run.pageBreak) {
-        x.start(QStringLiteral("br"));
-        x.attr(QStringLiteral("type"), QStringLiteral("page"));
+        x.start(QStringLiteral("w:br"));
+        x.attr(QStringLiteral("w:type"), QStringLiteral("page"));
         x.end();
     }
     // A tab is an element of its own between pieces of text.
     const QStringList pieces = QString::fromStdString(run.text).split(QLatin1Char('\t'));
     for (qsizetype i = 0; i < pieces.size(); ++i) {
         if (i > 0)
-            x.start(QStringLiteral("tab")), x.end();
+            x.start(QStringLiteral("w:tab")), x.end();
         if (pieces[i].isEmpty())
             continue;
-        x.start(QStringLiteral("t"));
+        x.start(QStringLiteral("w:t"));
         x.w.writeAttribute(QStringLiteral("xml:space"), QStringLiteral("preserve"));
         x.w.writeCharacters(pieces[i]);
         x.end();
@@ -93,9 +110,9 @@ void writeRun(Xml& x, const TTextRun& run)
 
 void writeParagraph(Xml& x, const TParagraph& p)
 {
-    x.start(QStringLiteral("p"));
-    x.start(QStringLiteral("pPr"));
-    x.val(QStringLiteral("jc"), p.align == TAlign::Centre ? QStringLiteral("center") : QStringLiteral("left"));
+    x.start(QStringLiteral("w:p"));
+    x.start(QStringLiteral("w:pPr"));
+    x.val(QStringLiteral("w:jc"), p.align == TAlign::Centre ? QStringLiteral("center") : QStringLiteral("left"));
     x.end();
     for (const TTextRun& run : p.runs)
         writeRun(x, run);
@@ -117,60 +134,60 @@ std::vector<TTwips> gridEdges(const TTable& table)
 void writeTable(Xml& x, const TTable& table)
 {
     const std::vector<TTwips> edges = gridEdges(table);
-    x.start(QStringLiteral("tbl"));
-    x.start(QStringLiteral("tblPr"));
-    x.start(QStringLiteral("tblW"));
-    x.attr(QStringLiteral("w"), QStringLiteral("0"));
-    x.attr(QStringLiteral("type"), QStringLiteral("auto"));
+    x.start(QStringLiteral("w:tbl"));
+    x.start(QStringLiteral("w:tblPr"));
+    x.start(QStringLiteral("w:tblW"));
+    x.attr(QStringLiteral("w:w"), QStringLiteral("0"));
+    x.attr(QStringLiteral("w:type"), QStringLiteral("auto"));
     x.end();
-    x.start(QStringLiteral("tblBorders"));
-    for (const char* side : {"top", "left", "bottom", "right"})
+    x.start(QStringLiteral("w:tblBorders"));
+    for (const char* side : {"w:top", "w:left", "w:bottom", "w:right"})
         x.border(QLatin1String(side), table.outside);
-    x.border(QStringLiteral("insideH"), table.inside);
-    x.border(QStringLiteral("insideV"), table.inside);
+    x.border(QStringLiteral("w:insideH"), table.inside);
+    x.border(QStringLiteral("w:insideV"), table.inside);
     x.end();
-    x.start(QStringLiteral("tblLayout"));
-    x.attr(QStringLiteral("type"), QStringLiteral("fixed"));
+    x.start(QStringLiteral("w:tblLayout"));
+    x.attr(QStringLiteral("w:type"), QStringLiteral("fixed"));
     x.end();
     x.end();
 
-    x.start(QStringLiteral("tblGrid"));
+    x.start(QStringLiteral("w:tblGrid"));
     for (size_t i = 1; i < edges.size(); ++i) {
-        x.start(QStringLiteral("gridCol"));
-        x.attr(QStringLiteral("w"), QString::number(edges[i] - edges[i - 1]));
+        x.start(QStringLiteral("w:gridCol"));
+        x.attr(QStringLiteral("w:w"), QString::number(edges[i] - edges[i - 1]));
         x.end();
     }
     x.end();
 
     for (const TTable::Row& row : table.rows()) {
-        x.start(QStringLiteral("tr"));
+        x.start(QStringLiteral("w:tr"));
         TTwips left = 0;
         for (const TTableCell& cell : row) {
             const TTwips right = left + cell.width;
             const auto span = std::upper_bound(edges.begin(), edges.end(), right) - std::upper_bound(edges.begin(), edges.end(), left);
             left = right;
-            x.start(QStringLiteral("tc"));
-            x.start(QStringLiteral("tcPr"));
-            x.start(QStringLiteral("tcW"));
-            x.attr(QStringLiteral("w"), QString::number(cell.width));
-            x.attr(QStringLiteral("type"), QStringLiteral("dxa"));
+            x.start(QStringLiteral("w:tc"));
+            x.start(QStringLiteral("w:tcPr"));
+            x.start(QStringLiteral("w:tcW"));
+            x.attr(QStringLiteral("w:w"), QString::number(cell.width));
+            x.attr(QStringLiteral("w:type"), QStringLiteral("dxa"));
             x.end();
             if (span > 1)
-                x.val(QStringLiteral("gridSpan"), QString::number(span));
+                x.val(QStringLiteral("w:gridSpan"), QString::number(span));
             if (cell.vmerge == TVMerge::Restart)
-                x.val(QStringLiteral("vMerge"), QStringLiteral("restart"));
+                x.val(QStringLiteral("w:vMerge"), QStringLiteral("restart"));
             else if (cell.vmerge == TVMerge::Continue)
-                x.start(QStringLiteral("vMerge")), x.end();
+                x.start(QStringLiteral("w:vMerge")), x.end();
             if (cell.bottom != TLineStyle::None) {
-                x.start(QStringLiteral("tcBorders"));
-                x.border(QStringLiteral("bottom"), cell.bottom);
+                x.start(QStringLiteral("w:tcBorders"));
+                x.border(QStringLiteral("w:bottom"), cell.bottom);
                 x.end();
             }
             if (cell.shading) {
-                x.start(QStringLiteral("shd"));
-                x.attr(QStringLiteral("val"), QStringLiteral("clear"));
-                x.attr(QStringLiteral("color"), QStringLiteral("auto"));
-                x.attr(QStringLiteral("fill"), fillValue(*cell.shading));
+                x.start(QStringLiteral("w:shd"));
+                x.attr(QStringLiteral("w:val"), QStringLiteral("clear"));
+                x.attr(QStringLiteral("w:color"), QStringLiteral("auto"));
+                x.attr(QStringLiteral("w:fill"), fillValue(*cell.shading));
                 x.end();
             }
             x.end();
@@ -185,14 +202,14 @@ void writeTable(Xml& x, const TTable& table)
 
 void writeSection(Xml& x)
 {
-    x.start(QStringLiteral("sectPr"));
-    x.start(QStringLiteral("pgSz"));
-    x.attr(QStringLiteral("w"), QString::number(PageWidth));
-    x.attr(QStringLiteral("h"), QString::number(PageHeight));
+    x.start(QStringLiteral("w:sectPr"));
+    x.start(QStringLiteral("w:pgSz"));
+    x.attr(QStringLiteral("w:w"), QString::number(PageWidth));
+    x.attr(QStringLiteral("w:h"), QString::number(PageHeight));
     x.end();
-    x.start(QStringLiteral("pgMar"));
-    const std::pair<const char*, TTwips> margins[] = {{"top", MarginTop}, {"right", MarginRight}, {"bottom", MarginBottom},
-                                                      {"left", MarginLeft}, {"header", 709}, {"footer", 709}, {"gutter", 0}};
+    x.start(QStringLiteral("w:pgMar"));
+    const std::pair<const char*, TTwips> margins[] = {{"w:top", MarginTop}, {"w:right", MarginRight}, {"w:bottom", MarginBottom},
+                                                      {"w:left", MarginLeft}, {"w:header", 709}, {"w:footer", 709}, {"w:gutter", 0}};
     for (const auto& [side, value] : margins)
         x.attr(QLatin1String(side), QString::number(value));
     x.end();
@@ -201,42 +218,39 @@ void writeSection(Xml& x)
 
 QByteArray stylesXml()
 {
-    QByteArray out;
-    Xml x(&out);
-    x.w.writeNamespace(W, QStringLiteral("w"));
-    x.start(QStringLiteral("styles"));
-    x.start(QStringLiteral("docDefaults"));
-    x.start(QStringLiteral("rPrDefault"));
-    x.start(QStringLiteral("rPr"));
-    x.start(QStringLiteral("rFonts"));
-    for (const char* kind : {"ascii", "hAnsi", "cs", "eastAsia"})
+    Xml x;
+    x.root(QStringLiteral("w:styles"));
+    x.start(QStringLiteral("w:docDefaults"));
+    x.start(QStringLiteral("w:rPrDefault"));
+    x.start(QStringLiteral("w:rPr"));
+    x.start(QStringLiteral("w:rFonts"));
+    for (const char* kind : {"w:ascii", "w:hAnsi", "w:cs", "w:eastAsia"})
         x.attr(QLatin1String(kind), QStringLiteral("Times New Roman"));
     x.end();
-    x.val(QStringLiteral("sz"), QStringLiteral("20"));
-    x.start(QStringLiteral("lang"));
-    x.attr(QStringLiteral("val"), QStringLiteral("ru-RU"));
+    x.val(QStringLiteral("w:sz"), QStringLiteral("20"));
+    x.start(QStringLiteral("w:lang"));
+    x.attr(QStringLiteral("w:val"), QStringLiteral("ru-RU"));
     x.end();
     x.end();
     x.end();
-    x.start(QStringLiteral("pPrDefault"));
-    x.start(QStringLiteral("pPr"));
-    x.start(QStringLiteral("spacing"));
-    x.attr(QStringLiteral("after"), QStringLiteral("0"));
-    x.attr(QStringLiteral("line"), QStringLiteral("240"));
-    x.attr(QStringLiteral("lineRule"), QStringLiteral("auto"));
+    x.start(QStringLiteral("w:pPrDefault"));
+    x.start(QStringLiteral("w:pPr"));
+    x.start(QStringLiteral("w:spacing"));
+    x.attr(QStringLiteral("w:after"), QStringLiteral("0"));
+    x.attr(QStringLiteral("w:line"), QStringLiteral("240"));
+    x.attr(QStringLiteral("w:lineRule"), QStringLiteral("auto"));
     x.end();
     x.end();
     x.end();
     x.end();
-    x.start(QStringLiteral("style"));
-    x.attr(QStringLiteral("type"), QStringLiteral("paragraph"));
-    x.attr(QStringLiteral("default"), QStringLiteral("1"));
-    x.attr(QStringLiteral("styleId"), QStringLiteral("Normal"));
-    x.val(QStringLiteral("name"), QStringLiteral("Normal"));
+    x.start(QStringLiteral("w:style"));
+    x.attr(QStringLiteral("w:type"), QStringLiteral("paragraph"));
+    x.attr(QStringLiteral("w:default"), QStringLiteral("1"));
+    x.attr(QStringLiteral("w:styleId"), QStringLiteral("Normal"));
+    x.val(QStringLiteral("w:name"), QStringLiteral("Normal"));
     x.end();
     x.end();
-    x.w.writeEndDocument();
-    return out;
+    return x.finish();
 }
 
 QByteArray relationships(const QString& type, const QString& target)
@@ -294,11 +308,9 @@ struct ZipCloser {
 
 QByteArray TDocxWriter::documentXml(const TDocument& doc)
 {
-    QByteArray out;
-    Xml x(&out);
-    x.w.writeNamespace(W, QStringLiteral("w"));
-    x.start(QStringLiteral("document"));
-    x.start(QStringLiteral("body"));
+    Xml x;
+    x.root(QStringLiteral("w:document"));
+    x.start(QStringLiteral("w:body"));
     for (const TDocument::Block& block : doc.body()) {
         if (const auto* p = std::get_if<TParagraph>(&block))
             writeParagraph(x, *p);
@@ -311,8 +323,7 @@ QByteArray TDocxWriter::documentXml(const TDocument& doc)
     writeSection(x);
     x.end();
     x.end();
-    x.w.writeEndDocument();
-    return out;
+    return x.finish();
 }
 
 void TDocxWriter::save(const TDocument& doc, const QString& path)

@@ -1,5 +1,5 @@
 // Builds and writes the fullest report the controller image allows and prints
-// the median time of several runs.
+// the median time of several runs. A path given as argument keeps the document.
 
 #include "image/TAlarmRecord.h"
 #include "report/TDocxWriter.h"
@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <vector>
 
-int main()
+int main(int argc, char** argv)
 {
     TReportInput in;
     in.projectName = "bench";
@@ -44,7 +44,7 @@ int main()
         rec.setDelayCode(26);
     }
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("full.docx"));
+    const QString path = argc > 1 ? QString::fromLocal8Bit(argv[1]) : dir.filePath(QStringLiteral("full.docx"));
     std::vector<double> times;
     constexpr int Runs = 9;
     for (int run = 0; run < Runs; ++run) {
