@@ -95,6 +95,7 @@ void TCommPort::OpenPort()
     FPendingEvents.store(0);
     FReceiveArmed.store(true);
     FOutputWritten.store(false);
+    FModemKnown.store(false);
     FLost.store(false);
     FLostError.store(0);
     FLostShown = false;
@@ -158,12 +159,14 @@ void TCommPort::ClosePort()
     if (!FOpen || FClosing)
         return;
     FClosing = true;
-    FCTS = FDSR = FDCD = FRing = false;
 
     FStatusThread->Terminate();
     FLineWake.Signal();
     FStatusThread->WaitFor();
     FStatusThread.reset();
+    // Cleared once the status thread has ended, so a last line event cannot
+    // set them again.
+    FCTS = FDSR = FDCD = FRing = false;
 
     FReadThread->Terminate();
     FReceiveRequest.Set();

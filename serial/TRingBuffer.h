@@ -25,7 +25,6 @@ public:
     void Allocate(uint32_t size);
     void Release();
 
-    uint32_t Size() const { return FSize; }
     uint32_t Used() const { return FUsed.load(std::memory_order_relaxed); }
     uint32_t Free();
 
