@@ -1,6 +1,8 @@
 #include "editor/TAlgorithmPage.h"
 
+#include "app/TDialogs.h"
 #include "editor/TEditorHost.h"
+#include "editor/TNameValidator.h"
 #include "image/TAlarmLists.h"
 #include "image/TAlarmRecord.h"
 
@@ -10,6 +12,21 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+
+namespace {
+// An input node's caption is "IN-" + i, a blank and the algorithm's name; the
+// name is everything after the first blank and may itself hold blanks.
+QString inputLabel(const QString& caption)
+{
+    return caption.section(' ', 0, 0);
+}
+
+QString algorithmName(const QString& caption)
+{
+    const int blank = caption.indexOf(' ');
+    return blank < 0 ? QString() : caption.mid(blank + 1);
+}
+} // namespace
 
 TAlgorithmPage::TAlgorithmPage(TEditorHost& host, QWidget* parent)
     : TPage(host, QString(), parent)
@@ -29,6 +46,7 @@ TAlgorithmPage::TAlgorithmPage(TEditorHost& host, QWidget* parent)
     body()->addWidget(new QLabel(QStringLiteral("Наименование алгоритма оповещения"), this));
     EditAName = new QLineEdit(this);
     EditAName->setObjectName("EditAName");
+    EditAName->setValidator(new TNameValidator(EditAName));
     body()->addWidget(EditAName);
     Button6 = new QPushButton(QStringLiteral("Применить"), this);
     Button6->setObjectName("Button6");
@@ -40,7 +58,60 @@ TAlgorithmPage::TAlgorithmPage(TEditorHost& host, QWidget* parent)
     connect(Button6, &QPushButton::clicked, this, [this] { Button6Click(); });
 }
 
-void TAlgorithmPage::load() {}
-void TAlgorithmPage::CBIntStateClick() {}
-void TAlgorithmPage::CBDelayChange() {}
-void TAlgorithmPage::Button6Click() {}
+TAlarmRecord TAlgorithmPage::record() const
+{
+    return TAlarmRecord(m_host.image(), m_host.nodeIndex());
+}
+
+void TAlgorithmPage::load()
+{
+    const TAlarmRecord r = record();
+    CBIntState->setChecked(r.enabled());
+    const QString caption = m_host.nodeCaption();
+    header()->setText(m_host.parentCaption() + " -> " + caption);
+    EditAName->setText(algorithmName(caption));
+    // A stored code without a list entry shows as no entry and stays stored.
+    const int code = r.delayCode();
+    CBDelay->setCurrentIndex(code < TAlarmLists::DelayEntries ? code : -1);
+}
+
+void TAlgorithmPage::CBIntStateClick()
+{
+    if (m_host.loading())
+        return;
+    const int input = m_host.nodeIndex();
+    const bool on = CBIntState->isChecked();
+    // Switched-on algorithms form an unbroken run from IN-1.
+    if (!on && input < Layout::InputCount && TAlarmRecord(m_host.image(), input + 1).enabled()) {
+        const QSignalBlocker blocker(CBIntState);
+        CBIntState->setChecked(true);
+        Dlg::error(QStringLiteral("Нельзя выключить этот алгоритм,\nтак как алгоритм на последующем входе активен !"));
+        return;
+    }
+    TAlarmRecord r = record();
+    r.setEnabled(on);
+    m_host.setNodeExpanded(false);
+    // Every switch, on or off, starts stage 1 again at its shortest running time.
+    r.stage(1).setDuration(TStageRecord::DurationMin);
+    if (on)
+        m_host.setNodeExpanded(true);
+    m_host.refreshStates();
+    m_host.imageChanged();
+}
+
+void TAlgorithmPage::CBDelayChange()
+{
+    if (m_host.loading() || CBDelay->currentIndex() < 0)
+        return;
+    record().setDelayCode(static_cast<uint8_t>(CBDelay->currentIndex()));
+    m_host.imageChanged();
+}
+
+void TAlgorithmPage::Button6Click()
+{
+    // The name lives in the caption only: the image does not change.
+    const QString caption = m_host.nodeCaption();
+    const QString named = inputLabel(caption) + ' ' + EditAName->text();
+    m_host.setNodeCaption(named);
+    header()->setText(m_host.parentCaption() + " -> " + named);
+}

@@ -5,6 +5,7 @@
 #include "editor/TPage.h"
 
 class QCheckBox;
+class TAlarmRecord;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
@@ -21,6 +22,8 @@ public:
     void Button6Click();
 
 private:
+    TAlarmRecord record() const;
+
     QCheckBox* CBIntState;
     QComboBox* CBDelay;
     QLineEdit* EditAName;

@@ -7,10 +7,11 @@
 #include <array>
 
 class QCheckBox;
-class QComboBox;
 class QPushButton;
 class TCheckGrid;
+class TCloseUpComboBox;
 class TRadioGroup;
+class TStageRecord;
 
 class TStagePage : public TPage {
     Q_OBJECT
@@ -38,9 +39,24 @@ public:
     void ButtonCopyClick();
 
 private:
-    QPushButton* addButton(const QString& name, const QString& text);
+    using BitWriter = void (TStageRecord::*)(int, bool);
+    using StageCopy = void (TStageRecord::*)(const TStageRecord&);
 
-    QComboBox* CBTime;
+    QPushButton* makeButton(const QString& name, const QString& text);
+    // Stage number 1..5 of the selected node, from its place in its algorithm.
+    int stageNumber() const;
+    // Stage j of the selected node's algorithm.
+    TStageRecord stage(int j) const;
+    // Stores list entry e as the duration of the selected stage.
+    void applyDuration(int entry);
+    // Stage 1 runs at least 30 s: a shorter entry becomes 00:30, with a notice.
+    bool belowStageOneMinimum(int entry) const;
+    void correctToStageOneMinimum();
+    // Sets or clears every usable box of a grid that shows otherwise, with its bit.
+    void setAllBoxes(TCheckGrid* grid, bool on, BitWriter write);
+    void copyFromPrevious(StageCopy copy);
+
+    TCloseUpComboBox* CBTime;
     std::array<TRadioGroup*, 4> m_groups{};  // RG1..RG4, Tag 0..3
     TCheckGrid* m_outputGrid;
     TCheckGrid* m_relayGrid;
