@@ -41,6 +41,7 @@ class Xml {
 public:
     Xml() : w(&text)
     {
+        text.reserve(1 << 22);
         w.writeStartDocument(QStringLiteral("1.0"), true);
     }
     QByteArray finish()
@@ -87,7 +88,6 @@ void writeRun(Xml& x, const TTextRun& run)
     if (run.bold)
         x.start(QStringLiteral("w:b")), x.end();
     x.val(QStringLiteral("w:sz"), QString::number(run.sizePt * 2));
-    x.val(QStringLiteral("w:szCs"), QString::number(run.sizePt * 2));
     x.end();
     if (run.pageBreak) {
         x.start(QStringLiteral("w:br"));
@@ -112,9 +112,12 @@ void writeRun(Xml& x, const TTextRun& run)
 void writeParagraph(Xml& x, const TParagraph& p)
 {
     x.start(QStringLiteral("w:p"));
-    x.start(QStringLiteral("w:pPr"));
-    x.val(QStringLiteral("w:jc"), p.align == TAlign::Centre ? QStringLiteral("center") : QStringLiteral("left"));
-    x.end();
+    // Left is the default alignment and needs no mark.
+    if (p.align == TAlign::Centre) {
+        x.start(QStringLiteral("w:pPr"));
+        x.val(QStringLiteral("w:jc"), QStringLiteral("center"));
+        x.end();
+    }
     for (const TTextRun& run : p.runs)
         writeRun(x, run);
     x.end();

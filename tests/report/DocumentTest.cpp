@@ -25,7 +25,7 @@ TEST(WordDocument, TextRunsSplitIntoParagraphsKeepingAlignment)
     EXPECT_EQ(d.paragraphs[0].halfPoints, 28);
     EXPECT_EQ(d.paragraphs[1].jc, "center");
     EXPECT_EQ(d.paragraphs[2].text, "x -\tb");
-    EXPECT_EQ(d.paragraphs[2].jc, "left");
+    EXPECT_EQ(d.paragraphs[2].jc, "");
     EXPECT_FALSE(d.paragraphs[2].bold);
     EXPECT_EQ(d.paragraphs[3].text, "");
     EXPECT_EQ(d.order, "pppp");
