@@ -9,10 +9,14 @@
 #include "editor/TSystemPage.h"
 #include "editor/TZonePage.h"
 #include "image/TAlarmRecord.h"
+#include "link/TControllerLink.h"
 #include "link/TDbg.h"
 #include "link/TFormPort.h"
+#include "link/TSetComPort.h"
+#include "project/TProjectCommands.h"
 #include "report/TFormWord.h"
 
+#include <QCloseEvent>
 #include <QDateTime>
 #include <QHBoxLayout>
 #include <QLocale>
@@ -99,27 +103,27 @@ void TMain::buildToolBar()
     bar->setFloatable(false);
     bar->setContextMenuPolicy(Qt::PreventContextMenu);
     addToolBar(Qt::TopToolBarArea, bar);
-    QStyle* s = style();
     struct Button {
         const char* name;
         QString caption;
-        QStyle::StandardPixmap icon;
+        const char* icon;
         bool checkable;
         bool enabled;
     };
     const Button buttons[] = {
-        {"TBNew", "Создать", QStyle::SP_FileIcon, false, true},
-        {"TBOpen", "Открыть", QStyle::SP_DialogOpenButton, false, true},
-        {"TBSave", "Сохранить", QStyle::SP_DialogSaveButton, false, false},
-        {"TBReport", "Отчет", QStyle::SP_FileDialogDetailedView, true, false},
-        {"TBFind", "Подключить", QStyle::SP_DriveNetIcon, true, true},
-        {"TBRead", "Чтение", QStyle::SP_ArrowDown, false, false},
-        {"TBWrite", "Запись", QStyle::SP_ArrowUp, false, false},
-        {"TBDebug", "Отладка", QStyle::SP_MessageBoxInformation, false, true},
-        {"ToolButton1", "Выход", QStyle::SP_DialogCloseButton, false, true},
+        {"TBNew", "Создать", "new", false, true},
+        {"TBOpen", "Открыть", "open", false, true},
+        {"TBSave", "Сохранить", "save", false, false},
+        {"TBReport", "Отчет", "report", true, false},
+        {"TBFind", "Подключить", "connect", true, true},
+        {"TBRead", "Чтение", "read", false, false},
+        {"TBWrite", "Запись", "write", false, false},
+        {"TBDebug", "Отладка", "debug", false, true},
+        {"ToolButton1", "Выход", "exit", false, true},
     };
     for (const Button& b : buttons) {
-        QToolButton* button = addToolButton(b.name, b.caption, s->standardIcon(b.icon), b.checkable);
+        QToolButton* button = addToolButton(b.name, b.caption,
+                                              QIcon(QStringLiteral(":/icons/%1.svg").arg(b.icon)), b.checkable);
         button->setEnabled(b.enabled);
         QAction* action = bar->addWidget(button);
         if (QString(b.name) == "TBDebug")
@@ -339,10 +343,33 @@ void TMain::connectControls()
     auto* debug = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D), this);
     connect(debug, &QShortcut::activated, this, &TMain::TBDebugClick);
     connect(toolButton("TBReport"), &QToolButton::clicked, this, &TMain::TBReportClick);
+
+    m_commands = new TProjectCommands(*this);
+    connect(toolButton("TBNew"), &QToolButton::clicked, this, &TMain::TBNewClick);
+    connect(toolButton("TBOpen"), &QToolButton::clicked, this, &TMain::TBOpenClick);
+    connect(toolButton("TBSave"), &QToolButton::clicked, this, &TMain::TBSaveClick);
+    connect(toolButton("ToolButton1"), &QToolButton::clicked, this, &TMain::ToolButton1Click);
+
+    m_link = new TControllerLink(*this);
+    connect(toolButton("TBFind"), &QToolButton::clicked, m_link, &TControllerLink::TBFindClick);
+    connect(toolButton("TBRead"), &QToolButton::clicked, m_link, &TControllerLink::TBReadClick);
+    connect(toolButton("TBWrite"), &QToolButton::clicked, m_link, &TControllerLink::TBWriteClick);
+}
+
+void TMain::TBNewClick() { m_commands->TBNewClick(); }
+void TMain::TBOpenClick() { m_commands->TBOpenClick(); }
+void TMain::TBSaveClick() { m_commands->TBSaveClick(); }
+void TMain::ToolButton1Click() { close(); }
+bool TMain::FormClose() { return m_commands->FormClose(); }
+
+void TMain::closeEvent(QCloseEvent* event)
+{
+    event->setAccepted(FormClose());
 }
 
 void TMain::connectWindows()
 {
+    m_link->setPortDialog(SetComPort);
     if (FormWord) {
         FormWord->setInputProvider([this] { return reportInput(); });
         connect(FormWord, &TFormWord::finished, this, [this] { toolButton("TBReport")->setChecked(false); });

@@ -17,6 +17,8 @@ class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class TAlgorithmPage;
+class TControllerLink;
+class TProjectCommands;
 class TPromptPage;
 class TScanPanel;
 class TSettingsPage;
@@ -67,6 +69,13 @@ public:
     // Shows the dump and the traffic log.
     void TBDebugClick();
     void TBReportClick(bool down);
+    void TBNewClick();
+    void TBOpenClick();
+    void TBSaveClick();
+    // Asks the window to close; the close is guarded by FormClose.
+    void ToolButton1Click();
+    // True when the window may close.
+    bool FormClose();
     // What the report reads from the window.
     TReportInput reportInput() const;
     // Connects the windows created after the main window.
@@ -93,6 +102,10 @@ public:
     void setStatusText(int panel, const QString& text);
     QString statusText(int panel) const;
     TScanPanel* scanPanel() const { return PanelScan; }
+    TControllerLink* link() const { return m_link; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildToolBar();
@@ -132,6 +145,8 @@ private:
     TAlgorithmPage* m_algorithmPage;
     TStagePage* m_stagePage;
     TPromptPage* m_inputsPage;
+    TProjectCommands* m_commands = nullptr;
+    TControllerLink* m_link = nullptr;
 };
 
 extern TMain* Main;

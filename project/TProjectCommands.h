@@ -1,0 +1,45 @@
+#pragma once
+// The project commands of the main window: new, open, save and the guarded
+// close. A project is the image file (*.usr) and the names file (*.ini)
+// beside it; the 24 algorithm names live in the captions of the input nodes.
+
+#include "project/TNamesFile.h"
+
+#include <QObject>
+#include <QString>
+
+class TFileResult;
+class TMain;
+
+class TProjectCommands : public QObject {
+    Q_OBJECT
+public:
+    explicit TProjectCommands(TMain& main);
+
+    // The program names file is written beside this path (or in the user's
+    // data folder when its folder is not writable).
+    void setExecutablePath(const QString& path) { m_executablePath = path; }
+
+    void TBNewClick();
+    void TBOpenClick();
+    void TBSaveClick();
+    // True when the main window may close.
+    bool FormClose();
+
+private:
+    enum class SaveResult { Saved, Cancelled, Failed };
+
+    SaveResult save();
+    // Asks whether to save unsaved changes; false when the save failed and
+    // the command must stop so the changes are not thrown away.
+    bool saveQuestion();
+    void writeProgramNames();
+    TNamesFile::Names names() const;
+    // The lead with the file name in place of %1, the reason on a second line.
+    static QString failureText(const QString& lead, const TFileResult& result);
+    static QString filePath(const std::string& path);
+    static std::string nativePath(const QString& path);
+
+    TMain& m_main;
+    QString m_executablePath;
+};
