@@ -47,25 +47,30 @@ TStagePage::TStagePage(TEditorHost& host, QWidget* parent)
     CBTime->setCurrentIndex(0);
     timeRow->addWidget(CBTime);
     timeRow->addStretch();
-    ButtonCopyTime = makeButton("ButtonCopyTime", QString());
-    timeRow->addWidget(ButtonCopyTime);
     body()->addLayout(timeRow);
 
     body()->addWidget(new QLabel(QStringLiteral("Выберите источник и номер сообщения"), this));
     const QStringList numbers{"1", "2", "3", "4", "5", "6", "7", "8"};
     const QStringList titles{"Панель", "MS3-1", "MS3-2", "MS3-3"};
-    auto* groups = new QGridLayout;
-    groups->setSpacing(3);
+    auto* messageRow = new QHBoxLayout;
+    auto* groups = new QVBoxLayout;
+    groups->setSpacing(0);
     for (int t = 0; t < 4; ++t) {
         m_groups[t] = new TRadioGroup(QStringLiteral("RG%1").arg(t + 1), titles[t], numbers,
                                       TRadioGroup::Arrangement::Row, this);
         m_groups[t]->setProperty("Tag", t);
-        m_groups[t]->layout()->setContentsMargins(4, 0, 4, 2);
-        m_groups[t]->layout()->setSpacing(0);
-        groups->addWidget(m_groups[t], t / 2, t % 2);
+        m_groups[t]->layout()->setContentsMargins(6, 0, 6, 0);
+        groups->addWidget(m_groups[t]);
         connect(m_groups[t], &TRadioGroup::itemClicked, this, [this, t](int b) { RG1Click(t, b); });
     }
-    body()->addLayout(groups);
+    messageRow->addLayout(groups);
+    auto* messageButtons = new QVBoxLayout;
+    ButtonCopyTime = makeButton("ButtonCopyTime", QString());
+    messageButtons->addWidget(ButtonCopyTime);
+    messageButtons->addStretch();
+    messageRow->addLayout(messageButtons);
+    messageRow->addStretch();
+    body()->addLayout(messageRow);
 
     body()->addWidget(new QLabel(QStringLiteral("Назначте выходы разветвителей для трансляции сообщения"), this));
     auto* outputRow = new QHBoxLayout;

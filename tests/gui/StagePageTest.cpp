@@ -76,6 +76,10 @@ TEST_F(StagePage, LoadShowsTheStageAndWritesNothing)
     EXPECT_FALSE(box(170)->isChecked());
     EXPECT_FALSE(ctl<QCheckBox>("CBReleK1")->isChecked());
     EXPECT_TRUE(ctl<QCheckBox>("CBReleK2")->isChecked());
+    // Everything fits the fixed window without being squeezed.
+    const QWidget* page = ctl<QStackedWidget>("PageControl")->currentWidget();
+    EXPECT_LE(page->minimumSizeHint().width(), page->width());
+    EXPECT_LE(page->minimumSizeHint().height(), page->height());
 
     // Moving between stages whose K1 differs is no change.
     ASSERT_TRUE(openStage(1));
