@@ -1,0 +1,282 @@
+#include "link/TControllerLink.h"
+
+#include "app/TDialogs.h"
+#include "app/TMain.h"
+#include "app/TScanPanel.h"
+#include "link/TFormPort.h"
+#include "link/THexText.h"
+#include "link/TIdentReply.h"
+#include "link/TRequestFrames.h"
+#include "link/TSetComPort.h"
+#include "serial/TPortMap.h"
+
+#include <QDialog>
+#include <QProgressBar>
+#include <QTimer>
+#include <QToolButton>
+
+#include <array>
+
+namespace {
+
+int scanInterval = TControllerLink::ScanInterval;
+constexpr int LastPort = 255;
+
+const QString NotConnected = QStringLiteral("Нет подключения");
+const QString FindCaption = QStringLiteral("Подключить");
+const QString ConnectedOn = QStringLiteral("Подключено на COM ");
+const QString IdentifyRefused = QStringLiteral("Ошибка подключения !");
+const QString CompareError = QStringLiteral("Compare Erorr !!!");
+const QString ReadQuestion = QStringLiteral("Текущий проект конфигурации будет изменен!\n\tПродолжить?");
+const QString WriteQuestion
+    = QStringLiteral("Текущие настройки конфигурации контроллера будут изменены!\n\tПродолжить?");
+const QString ReadCaption = QStringLiteral("Чтение данных ...");
+const QString WriteCaption = QStringLiteral("Запись данных ...");
+const QString ScanCaption = QStringLiteral("Сканирование порта COM%1");
+const QString OpenError = QStringLiteral("Ошибка открытия COM %1 !");
+const QString AddressError
+    = QStringLiteral("Ошибка адреса блока !\nКонтроллер ответил адресом %1 вне памяти конфигурации.\n"
+                     "Обмен прерван.");
+const QString ChecksumError
+    = QStringLiteral("Ошибка контрольной суммы в принятых блоках: %1 !\nПовторите чтение.");
+
+TMsgIcon iconFor(unsigned flags)
+{
+    if ((flags & 0xF0) == TCommPort::MB_ICONWARNING)
+        return TMsgIcon::Warning;
+    if ((flags & 0xF0) == TCommPort::MB_ICONERROR)
+        return TMsgIcon::Error;
+    return TMsgIcon::None;
+}
+
+} // namespace
+
+void TControllerLink::setScanIntervalForTests(int ms)
+{
+    scanInterval = ms;
+}
+
+TControllerLink::TControllerLink(TMain& main) : QObject(&main), m_main(main), Timer(new QTimer(this))
+{
+    Timer->setInterval(scanInterval);
+    connect(Timer, &QTimer::timeout, this, &TControllerLink::TimerTimer);
+
+    CommPort.SetComNumber(1);
+    CommPort.SetIBuffSize(2048);
+    CommPort.SetOBuffSize(4096);
+    CommPort.OnDataReceived = [this](TCommPort* sender, uint32_t count) { CommPortDataReceived(sender, count); };
+    // The component's own boxes go through the program's dialog layer.
+    TCommPort::MessageBox = [](const std::string& text, const std::string& caption, unsigned flags) {
+        TDialogs::current().message(
+            {QString::fromStdString(text), QString::fromStdString(caption), iconFor(flags), mbOK});
+    };
+}
+
+TControllerLink::~TControllerLink()
+{
+    CommPort.OnDataReceived = nullptr;
+    CommPort.SetOpen(false);
+}
+
+void TControllerLink::setPortDialog(TSetComPort* dialog)
+{
+    m_dialog = dialog;
+    if (m_dialog)
+        m_dialog->bind(this);
+}
+
+bool TControllerLink::automaticScan() const
+{
+    return m_dialog && m_dialog->automatic();
+}
+
+void TControllerLink::send(const uint8_t* bytes, int count)
+{
+    if (FormPort)
+        FormPort->logFrame(bytes, count, false, m_portNumber);
+    CommPort.PutBlock(bytes, static_cast<uint32_t>(count));
+}
+
+void TControllerLink::setTransferButtons(bool enabled)
+{
+    m_main.toolButton("TBRead")->setEnabled(enabled);
+    m_main.toolButton("TBWrite")->setEnabled(enabled);
+}
+
+// ---- receiving ------------------------------------------------------------
+
+void TControllerLink::CommPortDataReceived(TCommPort* Sender, uint32_t)
+{
+    Timer->stop();
+    if (m_linkState == Idle)
+        return;  // the bytes wait in the component for the next exchange
+    std::array<uint8_t, BatchSize> batch{};
+    const int n = static_cast<int>(Sender->GetBlock(batch.data(), BatchSize));
+    if (n == 0)
+        return;
+    if (m_linkState == Identify)
+        handleIdentify(batch.data(), n);
+    else
+        handleBlock(batch.data(), n);
+}
+
+void TControllerLink::handleIdentify(const uint8_t* batch, int count)
+{
+    m_main.scanPanel()->hide();
+    if (FormPort)
+        FormPort->logFrame(batch, count, true, m_portNumber);
+    // The reply is read from this one batch; positions it does not hold read as 0.
+    const TIdentReply reply(batch, static_cast<size_t>(count));
+    if (reply.accepted()) {
+        m_identification = QString::fromLatin1(reply.text().data(), static_cast<qsizetype>(reply.text().size()));
+        m_serial = QString::fromLatin1(reply.serial());
+        m_main.setStatusText(1, m_identification);
+        const QString connected = ConnectedOn + QString::number(m_portNumber);
+        Dlg::information(connected);
+        m_main.setStatusText(0, connected);
+        setTransferButtons(true);
+    } else {
+        Dlg::error(IdentifyRefused);
+    }
+    m_linkState = Idle;
+}
+
+void TControllerLink::handleBlock(const uint8_t* batch, int count)
+{
+    if (FormPort)
+        FormPort->logFrame(batch, count, true, m_portNumber);
+    const TImageTransfer::Step step = m_transfer.take(batch, static_cast<size_t>(count), m_main.Image);
+    if (FormPort)
+        for (const std::string& note : step.notes)
+            FormPort->logNote(QString::fromStdString(note));
+    if (step.outcome == TImageTransfer::Outcome::Waiting)
+        return;
+
+    QProgressBar* bar = m_main.scanPanel()->progressBar();
+    bar->setValue(bar->value() + TScanPanel::Step);
+    if (step.outcome == TImageTransfer::Outcome::AddressOutside) {
+        abortTransfer(step.address);
+        return;
+    }
+    // The box is modal: the next block goes out once it is dismissed.
+    if (step.echoDiffers)
+        Dlg::plain(CompareError);
+    if (step.outcome == TImageTransfer::Outcome::NextBlock)
+        send(step.request.data(), static_cast<int>(step.request.size()));
+    else
+        finishTransfer(m_transfer.kind());
+}
+
+// ---- transfers ------------------------------------------------------------
+
+void TControllerLink::TBReadClick()
+{
+    if (!m_main.Saved && !Dlg::confirm(ReadQuestion))
+        return;
+    startTransfer(TImageTransfer::Kind::Read, ReadCaption);
+}
+
+void TControllerLink::TBWriteClick()
+{
+    if (!Dlg::confirm(WriteQuestion))
+        return;
+    startTransfer(TImageTransfer::Kind::Write, WriteCaption);
+}
+
+void TControllerLink::startTransfer(TImageTransfer::Kind kind, const QString& caption)
+{
+    TScanPanel* panel = m_main.scanPanel();
+    panel->setCaption(caption);
+    panel->show();
+    panel->progressBar()->setValue(0);
+    m_linkState = kind == TImageTransfer::Kind::Read ? Read : Write;
+    const std::vector<uint8_t> request = m_transfer.start(kind, m_main.Image);
+    send(request.data(), static_cast<int>(request.size()));
+}
+
+void TControllerLink::finishTransfer(TImageTransfer::Kind kind)
+{
+    m_main.scanPanel()->hide();
+    m_linkState = Idle;
+    m_main.EditorReload();
+    m_main.toolButton("TBSave")->setEnabled(true);
+    m_main.toolButton("TBReport")->setEnabled(true);
+    if (kind == TImageTransfer::Kind::Read) {
+        m_main.SetProjectName(m_serial);
+        // A write needs no such warning: its echo comparison already shows
+        // every block that did not arrive as sent.
+        if (m_transfer.checksumMismatches() > 0)
+            Dlg::error(ChecksumError.arg(m_transfer.checksumMismatches()));
+    }
+}
+
+void TControllerLink::abortTransfer(uint16_t address)
+{
+    m_main.scanPanel()->hide();
+    m_linkState = Idle;
+    Dlg::error(AddressError.arg(QString::fromStdString(THexText::of(address, 4))));
+}
+
+// ---- connecting and the scan ----------------------------------------------
+
+void TControllerLink::TBFindClick(bool down)
+{
+    QToolButton* find = m_main.toolButton("TBFind");
+    if (down) {
+        if (m_dialog && TDialogs::current().execModal(*m_dialog) == QDialog::Accepted) {
+            m_main.scanPanel()->show();
+            ScanStep();
+        } else {
+            find->setChecked(false);
+        }
+        return;
+    }
+    Timer->stop();
+    CommPort.SetOpen(false);
+    m_main.setStatusText(0, NotConnected);
+    find->setText(FindCaption);
+    setTransferButtons(false);
+    m_main.scanPanel()->hide();
+}
+
+void TControllerLink::ScanStep()
+{
+    const int n = m_portNumber;
+    m_main.scanPanel()->setCaption(ScanCaption.arg(n));
+    m_linkState = Identify;
+    const TRequestFrames::Identify request = TRequestFrames::identify();
+    if (TPortMap::Probe(n) == 0) {
+        CommPort.SetComNumber(n);
+        CommPort.SetOpen(true);
+        send(request.data(), static_cast<int>(request.size()));
+    } else if (!automaticScan()) {
+        m_main.scanPanel()->hide();
+        Timer->stop();
+        Dlg::plain(OpenError.arg(n));
+        m_main.toolButton("TBFind")->setChecked(false);
+        return;
+    }
+    // A running timer keeps its rhythm: one interval per port.
+    if (!Timer->isActive())
+        Timer->start();
+}
+
+void TControllerLink::TimerTimer()
+{
+    if (m_linkState == Identify && automaticScan()) {
+        ++m_portNumber;
+        if (m_portNumber <= LastPort) {
+            ScanStep();
+            return;
+        }
+    }
+    Timer->stop();
+}
+
+void TControllerLink::stop()
+{
+    Timer->stop();
+    m_transfer.stop();
+    m_linkState = Idle;
+    CommPort.SetOpen(false);
+}

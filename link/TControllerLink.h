@@ -1,0 +1,74 @@
+#pragma once
+// The main window's link to the controller: finding it on a port, and reading
+// or writing the whole image. Everything runs on the user-interface thread as a
+// small state machine keyed by the link state; each reply triggers the next
+// request, so only one request is ever outstanding.
+
+#include "link/TImageTransfer.h"
+#include "serial/TCommPort.h"
+
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+
+class QTimer;
+class TMain;
+class TSetComPort;
+
+class TControllerLink : public QObject {
+    Q_OBJECT
+public:
+    enum LinkState : uint8_t { Idle = 0, Identify = 1, Write = 2, Read = 3 };
+
+    static constexpr int ScanInterval = 1000;  // ms per port tried
+    static constexpr int BatchSize = 1024;
+
+    explicit TControllerLink(TMain& main);
+    ~TControllerLink() override;
+
+    // The dialog asked for when TBFind goes down; it applies its settings here.
+    void setPortDialog(TSetComPort* dialog);
+
+    void CommPortDataReceived(TCommPort* Sender, uint32_t Count);
+    void TBReadClick();
+    void TBWriteClick();
+    void TBFindClick(bool down);
+    void TimerTimer();
+    // One port attempt of the scan: the identify request on the port number's
+    // port if it probes free.
+    void ScanStep();
+    // For closing the main window: link idle, port closed.
+    void stop();
+
+    uint8_t linkState() const { return m_linkState; }
+    int portNumber() const { return m_portNumber; }
+    void setPortNumber(int n) { m_portNumber = n; }
+    TCommPort& commPort() { return CommPort; }
+    QTimer* timer() const { return Timer; }
+    const QString& identification() const { return m_identification; }
+
+    // Test hook: shortens the scan interval of links created afterwards so
+    // scan tests need not wait a second per port. The tool never calls it.
+    static void setScanIntervalForTests(int ms);
+
+private:
+    void handleIdentify(const uint8_t* batch, int count);
+    void handleBlock(const uint8_t* batch, int count);
+    void startTransfer(TImageTransfer::Kind kind, const QString& caption);
+    void finishTransfer(TImageTransfer::Kind kind);
+    void abortTransfer(uint16_t address);
+    void send(const uint8_t* bytes, int count);
+    void setTransferButtons(bool enabled);
+    bool automaticScan() const;
+
+    TMain& m_main;
+    TSetComPort* m_dialog = nullptr;
+    uint8_t m_linkState = Idle;
+    int m_portNumber = 1;
+    QTimer* Timer;
+    TCommPort CommPort;
+    TImageTransfer m_transfer;
+    QString m_identification;
+    QString m_serial;
+};

@@ -1,0 +1,60 @@
+#pragma once
+// The port dialog: automatic detection or a fixed port number, and the line
+// parameters. It lives for the whole run, so its controls keep their last
+// state between uses; both of its buttons apply the settings to the link.
+
+#include <QDialog>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class TControllerLink;
+class TRadioGroup;
+
+class TSetComPort : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int DialogWidth = 330;
+    static constexpr int CompactHeight = 190;
+    static constexpr int GroupHeight = 193;
+
+    explicit TSetComPort(QWidget* parent = nullptr);
+
+    void bind(TControllerLink* link) { m_link = link; }
+    bool automatic() const;
+
+    void CheckBox1Click();
+    void ButtonParamClick();
+    // Run by both buttons: the port number and the line settings go to the link.
+    void ButtonOkClick();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildLineParameters();
+    // The device that the chosen port number stands for, beside the list.
+    void showDevice();
+
+    TControllerLink* m_link = nullptr;
+    QCheckBox* CheckBox1;
+    QComboBox* ComboBoxPort;
+    QLabel* Label1;
+    QLabel* LabelDevice;
+    QPushButton* ButtonParam;
+    QGroupBox* GroupBox1;
+    QComboBox* ComboBoxSpeed;
+    QComboBox* ComboBoxControl;
+    TRadioGroup* RadioGroupParity;
+    TRadioGroup* RadioGroupData;
+    TRadioGroup* RadioGroupStop;
+    QCheckBox* CheckBoxDTR;
+    QCheckBox* CheckBoxRTS;
+    QPushButton* ButtonOk;
+    QPushButton* Button1;
+};
+
+extern TSetComPort* SetComPort;
