@@ -1,0 +1,501 @@
+#include "TMainFixture.h"
+
+#include "link/TDbg.h"
+#include "link/TFormPort.h"
+#include "project/TFormProjectName.h"
+#include "project/TProjectCommands.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+namespace {
+
+const QString SaveQuestion = QStringLiteral("Хотите сохранить текущий проект конфигурации ?");
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray bytesOf(const TImage& image)
+{
+    return QByteArray(reinterpret_cast<const char*>(image.bytes().data()), TImage::Size);
+}
+
+TImage patterned(int seed)
+{
+    TImage image;
+    for (int i = 0; i < TImage::Size; ++i)
+        image.setByte(i, static_cast<uint8_t>((i * 7 + seed) & 0xFF));
+    return image;
+}
+
+// Answers the project name dialog with a text and a result.
+std::function<int(QDialog&)> typeName(const QString& text, int result = QDialog::Accepted)
+{
+    return [text, result](QDialog& dialog) {
+        dialog.findChild<QLineEdit*>("ProjectName")->setText(text);
+        return result;
+    };
+}
+
+} // namespace
+
+class ProjectCommands : public TMainFixture {
+protected:
+    void SetUp() override
+    {
+        TMainFixture::SetUp();
+        ASSERT_TRUE(dir.isValid());
+        // The program names file goes beside this path, not beside the test.
+        commands()->setExecutablePath(path("bin/kt7config"));
+        QDir(dir.path()).mkdir("bin");
+    }
+
+    TProjectCommands* commands() const { return Main->findChild<TProjectCommands*>(); }
+    QString path(const QString& name) const { return dir.filePath(name); }
+    QStringList captions() const
+    {
+        QStringList out;
+        for (int i = 1; i <= 24; ++i)
+            out << Main->inputNode(i)->text(0);
+        return out;
+    }
+    void setNames(const QStringList& names) const
+    {
+        for (int i = 0; i < names.size(); ++i)
+            Main->setInputName(i + 1, names[i]);
+    }
+    // A project that exists and has changes: what every guarded command meets.
+    void makeProject(const QString& name, const TImage& image) const
+    {
+        Main->SetProjectName(name);
+        reloadWith(image);
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(ProjectCommands, SaveWritesBothFilesAndOpenGivesThemBack)
+{
+    const TImage image = patterned(3);
+    makeProject("site", image);
+    QStringList names;
+    for (int i = 0; i < 24; ++i)
+        names << QString();
+    names[0] = "Пожар в зале";
+    names[2] = "two words";
+    names[4] = "  leading and trailing  ";
+    names[23] = "\"quoted\"";
+    setNames(names);
+    ASSERT_FALSE(Main->Saved);
+
+    dialogs.savePaths.push_back(path("site.usr"));
+    ctl<QToolButton>("TBSave")->click();
+
+    ASSERT_EQ(dialogs.fileRequests.size(), 1u);
+    EXPECT_EQ(dialogs.fileRequests[0].filter, "*.usr|*.usr");
+    EXPECT_EQ(dialogs.fileRequests[0].fileName, "site");
+    EXPECT_EQ(dialogs.fileRequests[0].defaultExtension, "usr");
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(contents(path("site.usr")), bytesOf(image));
+    const QByteArray ini = contents(path("site.ini"));
+    EXPECT_TRUE(ini.contains("[Scenic]"));
+    for (int i = 0; i < 24; ++i)
+        EXPECT_TRUE(ini.contains(QStringLiteral("Item%1=").arg(i).toLatin1())) << i;
+    // Windows-1251 on disk: "Пожар" is CF EE E6 E0 F0.
+    EXPECT_TRUE(ini.contains("Item0=\xCF\xEE\xE6\xE0\xF0 \xE2 \xE7\xE0\xEB\xE5"));
+    EXPECT_EQ(Main->windowTitle(), "Конфигурация - site");
+    EXPECT_TRUE(Main->Saved);
+
+    // Another project replaces this one; opening the saved one brings it back.
+    makeProject("other", patterned(99));
+    setNames(QStringList(24, "x"));
+    Main->Saved = true;
+    dialogs.openPaths.push_back(path("site.usr"));
+    ctl<QToolButton>("TBOpen")->click();
+
+    EXPECT_EQ(Main->Image, image);
+    for (int i = 0; i < 24; ++i)
+        EXPECT_EQ(Main->inputName(i + 1), names[i]) << i;
+    EXPECT_EQ(Main->inputNode(1)->text(0), "IN-1 Пожар в зале");
+    EXPECT_EQ(Main->inputNode(2)->text(0), "IN-2 ");
+    EXPECT_EQ(Main->windowTitle(), "Конфигурация - site");
+    EXPECT_TRUE(ctl<QToolButton>("TBSave")->isEnabled());
+    EXPECT_TRUE(ctl<QToolButton>("TBReport")->isEnabled());
+    EXPECT_FALSE(tree()->isHidden());
+    EXPECT_EQ(tree()->currentItem(), Main->systemNode());
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(ProjectCommands, OpenTakesWhatTheFilesHold)
+{
+    QByteArray longFile(3000, '\x11');
+    longFile[2047] = '\x22';
+    writeFile(path("long.usr"), longFile);
+    writeFile(path("short.usr"), QByteArray(100, '\x33'));
+    writeFile(path("a.b.usr"), QByteArray());
+    QByteArray ini = "; kept\r\n[scenic]\r\nITEM0 = first \r\nItem4=fifth\r\nItem6=seventh\r\n";
+    writeFile(path("short.ini"), ini);
+
+    Main->Image = patterned(5);
+    dialogs.openPaths = {path("short.usr")};
+    Main->TBOpenClick();
+    for (int i = 0; i < TImage::Size; ++i)
+        ASSERT_EQ(Main->Image.byte(i), i < 100 ? 0x33 : 0) << i;
+    EXPECT_EQ(Main->inputNode(1)->text(0), "IN-1 first");
+    EXPECT_EQ(Main->inputNode(5)->text(0), "IN-5 fifth");
+    EXPECT_EQ(Main->inputNode(6)->text(0), "IN-6 ");
+    EXPECT_EQ(Main->inputNode(7)->text(0), "IN-7 seventh");
+
+    Main->Saved = true;
+    dialogs.openPaths = {path("long.usr")};
+    Main->TBOpenClick();
+    EXPECT_EQ(bytesOf(Main->Image), longFile.left(2048));
+    EXPECT_EQ(Main->windowTitle(), "Конфигурация - long");
+    // No names file: every name empty, none left over from the project before.
+    EXPECT_EQ(captions()[0], "IN-1 ");
+
+    Main->Saved = true;
+    dialogs.openPaths = {path("a.b.usr")};
+    Main->TBOpenClick();
+    EXPECT_EQ(Main->ProjectName, "a");
+    EXPECT_EQ(Main->Image, TImage());
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(ProjectCommands, OpenOfAnUnreadableFileChangesNothing)
+{
+    const TImage image = patterned(8);
+    makeProject("kept", image);
+    setNames({"one", "two"});
+    Main->Saved = true;
+    const QStringList before = captions();
+    QDir(dir.path()).mkdir("folder.usr");
+
+    for (const QString& chosen : {path("missing.usr"), path("folder.usr"), QString()}) {
+        dialogs.openPaths = {chosen};
+        Main->TBOpenClick();
+        EXPECT_EQ(Main->Image, image) << chosen.toStdString();
+        EXPECT_EQ(captions(), before);
+        EXPECT_EQ(Main->windowTitle(), "Конфигурация - kept");
+        EXPECT_TRUE(Main->Saved);
+    }
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(ProjectCommands, NamesFileThatCannotBeReadGivesEmptyNamesAndSaysSo)
+{
+    writeFile(path("p.usr"), QByteArray(10, '\x01'));
+    QDir(dir.path()).mkdir("p.ini");
+    setNames({"old"});
+    dialogs.openPaths = {path("p.usr")};
+    Main->TBOpenClick();
+    EXPECT_EQ(Main->inputNode(1)->text(0), "IN-1 ");
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].icon, TMsgIcon::Error);
+    EXPECT_TRUE(dialogs.messages[0].text.startsWith("Unable to read " + path("p.ini")));
+}
+
+TEST_F(ProjectCommands, NewStartsAnEmptyProject)
+{
+    makeProject("old", patterned(1));
+    setNames({"a", "b b"});
+    Main->Saved = true;
+
+    dialogs.modals.push_back(typeName(" new project "));
+    ctl<QToolButton>("TBNew")->click();
+
+    EXPECT_EQ(Main->ProjectName, " new project ");
+    EXPECT_EQ(Main->windowTitle(), "Конфигурация -  new project ");
+    EXPECT_EQ(Main->Image, TImage());
+    for (int i = 1; i <= 24; ++i)
+        EXPECT_EQ(Main->inputNode(i)->text(0), QStringLiteral("IN-%1 ").arg(i));
+    EXPECT_TRUE(ctl<QToolButton>("TBSave")->isEnabled());
+    EXPECT_TRUE(ctl<QToolButton>("TBReport")->isEnabled());
+    EXPECT_FALSE(tree()->isHidden());
+    EXPECT_FALSE(Main->Saved);
+    EXPECT_TRUE(dialogs.messages.empty());
+    // No file is written until the first save.
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
+
+    // The dialog keeps its text and offers it next time.
+    ASSERT_NE(FormProjectName, nullptr);
+    QString offered;
+    dialogs.modals.push_back([&offered](QDialog& dialog) {
+        offered = dialog.findChild<QLineEdit*>("ProjectName")->text();
+        return QDialog::Rejected;
+    });
+    dialogs.answers = {mbCancel};
+    Main->TBNewClick();
+    EXPECT_EQ(offered, " new project ");
+}
+
+TEST_F(ProjectCommands, NewThatIsCancelledOrUnnamedChangesNothing)
+{
+    const TImage image = patterned(4);
+    makeProject("kept", image);
+    setNames({"name"});
+    Main->Saved = true;
+    const QStringList before = captions();
+
+    dialogs.modals.push_back(typeName("typed", QDialog::Rejected));
+    Main->TBNewClick();
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    dialogs.modals.push_back(typeName(""));
+    Main->TBNewClick();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "Неверное имя проекта !");
+    EXPECT_EQ(dialogs.messages[0].icon, TMsgIcon::Error);
+    EXPECT_EQ(dialogs.messages[0].buttons, mbOK);
+    EXPECT_TRUE(dialogs.modals.empty());
+
+    EXPECT_EQ(Main->windowTitle(), "Конфигурация - kept");
+    EXPECT_EQ(Main->Image, image);
+    EXPECT_EQ(captions(), before);
+    EXPECT_TRUE(Main->Saved);
+}
+
+TEST_F(ProjectCommands, SaveQuestionGuardsNewAndOpen)
+{
+    makeProject("site", patterned(2));
+    ASSERT_FALSE(Main->Saved);
+
+    // OK saves first, then the command goes on.
+    dialogs.answers = {mbOK};
+    dialogs.savePaths = {path("site.usr")};
+    dialogs.modals.push_back(typeName("next"));
+    Main->TBNewClick();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, SaveQuestion);
+    EXPECT_EQ(dialogs.messages[0].icon, TMsgIcon::Information);
+    EXPECT_EQ(dialogs.messages[0].buttons, mbOK | mbCancel);
+    EXPECT_EQ(contents(path("site.usr")), bytesOf(patterned(2)));
+    EXPECT_EQ(Main->ProjectName, "next");
+
+    // Cancel skips the save and the command goes on.
+    dialogs.answers = {mbCancel};
+    dialogs.openPaths = {path("site.usr")};
+    Main->TBOpenClick();
+    EXPECT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(Main->ProjectName, "site");
+    EXPECT_EQ(dialogs.savePaths.size(), 0u);
+
+    // A saved project is replaced without a question.
+    Main->Saved = true;
+    dialogs.openPaths = {path("site.usr")};
+    Main->TBOpenClick();
+    EXPECT_EQ(dialogs.messages.size(), 2u);
+}
+
+TEST_F(ProjectCommands, CancelledSaveDialogWritesNothing)
+{
+    makeProject("site", patterned(6));
+    Main->TBSaveClick();
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
+    EXPECT_EQ(Main->windowTitle(), "Конфигурация - site");
+    EXPECT_FALSE(Main->Saved);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(ProjectCommands, FailedSaveLosesNothingAndSaysWhy)
+{
+    makeProject("site", patterned(7));
+    writeFile(path("old.usr"), "old image");
+    writeFile(path("old.ini"), "[Scenic]\r\nItem0=old\r\n");
+
+    // The image file cannot be created: no names file either.
+    const QString nowhere = path("missing/site.usr");
+    dialogs.savePaths = {nowhere};
+    Main->TBSaveClick();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].icon, TMsgIcon::Error);
+    EXPECT_EQ(dialogs.messages[0].text.section('\n', 0, 0), "Unable to write to " + nowhere);
+    EXPECT_FALSE(dialogs.messages[0].text.section('\n', 1).isEmpty());
+    EXPECT_FALSE(QFile::exists(path("missing/site.ini")));
+
+    // A device that takes no bytes.
+    dialogs.savePaths = {"/dev/full"};
+    Main->TBSaveClick();
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_TRUE(dialogs.messages[1].text.startsWith("Unable to write to /dev/full\n"));
+
+    // The names file is a folder: the command stops there.
+    QDir(dir.path()).mkdir("folder.ini");
+    dialogs.savePaths = {path("folder.usr")};
+    Main->TBSaveClick();
+    ASSERT_EQ(dialogs.messages.size(), 3u);
+    EXPECT_TRUE(dialogs.messages[2].text.startsWith("Unable to write to " + path("folder.ini") + "\n"));
+
+    // A name Windows-1251 cannot hold is refused; the old names file stays whole.
+    Main->setInputName(1, "漢字");
+    dialogs.savePaths = {path("old.usr")};
+    Main->TBSaveClick();
+    ASSERT_EQ(dialogs.messages.size(), 4u);
+    EXPECT_TRUE(dialogs.messages[3].text.startsWith("Unable to write to " + path("old.ini") + "\n"));
+    EXPECT_EQ(contents(path("old.ini")), "[Scenic]\r\nItem0=old\r\n");
+
+    EXPECT_EQ(Main->windowTitle(), "Конфигурация - site");
+    EXPECT_FALSE(Main->Saved);
+}
+
+TEST_F(ProjectCommands, FailedSaveStopsTheCommandItGuards)
+{
+    makeProject("site", patterned(9));
+    dialogs.answers = {mbOK};
+    dialogs.savePaths = {path("missing/site.usr")};
+    dialogs.modals.push_back(typeName("next"));
+    Main->TBNewClick();
+    EXPECT_EQ(Main->ProjectName, "site");
+    EXPECT_EQ(Main->Image, patterned(9));
+    EXPECT_EQ(dialogs.modals.size(), 1u);
+}
+
+class ProjectClosing : public ProjectCommands {
+protected:
+    void SetUp() override
+    {
+        ProjectCommands::SetUp();
+        Dbg = new TDbg;
+        FormPort = new TFormPort;
+        Dbg->show();
+        FormPort->show();
+    }
+    void TearDown() override
+    {
+        delete Dbg;
+        delete FormPort;
+        Dbg = nullptr;
+        FormPort = nullptr;
+        ProjectCommands::TearDown();
+    }
+};
+
+TEST_F(ProjectClosing, OpenedProjectAsksAndCancelKeepsTheWindow)
+{
+    writeFile(path("site.usr"), QByteArray(2048, '\x05'));
+    writeFile(path("site.ini"), "[Scenic]\nItem2=third\n");
+    dialogs.openPaths = {path("site.usr")};
+    Main->TBOpenClick();
+    const QStringList before = captions();
+
+    dialogs.answers = {mbCancel};
+    ctl<QToolButton>("ToolButton1")->click();
+
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, SaveQuestion);
+    EXPECT_EQ(dialogs.messages[0].buttons, mbYes | mbNo | mbCancel);
+    EXPECT_TRUE(Main->isVisible());
+    EXPECT_FALSE(Dbg->isVisible());
+    EXPECT_FALSE(FormPort->isVisible());
+    EXPECT_EQ(captions(), before);
+    EXPECT_FALSE(Main->Saved);
+
+    dialogs.answers = {mbNo};
+    EXPECT_TRUE(Main->close());
+    EXPECT_FALSE(Main->isVisible());
+    EXPECT_EQ(contents(path("site.usr")), QByteArray(2048, '\x05'));
+}
+
+TEST_F(ProjectClosing, YesSavesAndClosesEvenWhenTheDialogIsCancelled)
+{
+    makeProject("site", patterned(10));
+    dialogs.answers = {mbYes};
+    dialogs.savePaths = {path("site.usr")};
+    EXPECT_TRUE(Main->close());
+    EXPECT_EQ(contents(path("site.usr")), bytesOf(patterned(10)));
+
+    Main->show();
+    Main->Saved = false;
+    dialogs.answers = {mbYes};
+    EXPECT_TRUE(Main->close());
+    EXPECT_EQ(dialogs.messages.size(), 2u);
+}
+
+TEST_F(ProjectClosing, FailedSaveKeepsTheWindowOpen)
+{
+    makeProject("site", patterned(11));
+    dialogs.answers = {mbYes};
+    dialogs.savePaths = {path("missing/site.usr")};
+    EXPECT_FALSE(Main->close());
+    EXPECT_TRUE(Main->isVisible());
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[1].icon, TMsgIcon::Error);
+}
+
+TEST_F(ProjectClosing, ProgramNamesFileIsWrittenAtEveryClose)
+{
+    setNames({"Пожар", "", "two words"});
+    Main->Saved = true;
+    EXPECT_TRUE(Main->close());
+    const QByteArray ini = contents(path("bin/kt7config.ini"));
+    EXPECT_TRUE(ini.contains("[Scenic]"));
+    EXPECT_TRUE(ini.contains("Item0=\xCF\xEE\xE6\xE0\xF0"));
+    EXPECT_TRUE(ini.contains("Item2=two words"));
+    EXPECT_TRUE(ini.contains("Item23="));
+    EXPECT_EQ(Main->inputNode(1)->text(0), "IN-1 Пожар");
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(ProjectClosing, ProgramNamesFileFailureNeverKeepsTheWindowOpen)
+{
+    // Neither the executable's folder nor the data folder can take the file.
+    writeFile(path("plainfile"), "x");
+    commands()->setExecutablePath(path("nowhere/kt7config"));
+    const QByteArray oldData = qgetenv("XDG_DATA_HOME");
+    const bool hadData = qEnvironmentVariableIsSet("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", path("plainfile/data").toLocal8Bit());
+
+    Main->Saved = true;
+    const bool closed = Main->close();
+    if (hadData)
+        qputenv("XDG_DATA_HOME", oldData);
+    else
+        qunsetenv("XDG_DATA_HOME");
+
+    EXPECT_TRUE(closed);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].text.startsWith("Unable to write to "));
+    EXPECT_NE(dialogs.messages[0].icon, TMsgIcon::Error);
+}
+
+TEST(ProjectNameDialog, AsksForTheNameOfANewProject)
+{
+    TFormProjectName dialog;
+    EXPECT_EQ(dialog.windowTitle(), "Создание проета");
+    auto* ok = dialog.findChild<QPushButton*>("OKBtn");
+    auto* cancel = dialog.findChild<QPushButton*>("CancelBtn");
+    auto* edit = dialog.findChild<QLineEdit*>("ProjectName");
+    ASSERT_TRUE(ok && cancel && edit);
+    EXPECT_EQ(ok->text(), "OK");
+    EXPECT_EQ(cancel->text(), "Cancel");
+    EXPECT_TRUE(ok->isDefault());
+    bool labelled = false;
+    for (QLabel* label : dialog.findChildren<QLabel*>())
+        labelled |= label->text() == "Задайте имя нового проекта" && label->buddy() == edit;
+    EXPECT_TRUE(labelled);
+
+    dialog.show();
+    EXPECT_EQ(dialog.focusWidget(), edit);
+    edit->setText("site");
+    ok->click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    dialog.show();
+    cancel->click();
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_EQ(dialog.name(), "site");
+}
