@@ -1,0 +1,70 @@
+#!/bin/sh
+# Installs the build into a scratch prefix and checks the tree a Debian desktop
+# expects: programs, menu entry, icon and the user guide with its pictures.
+#   check_install.sh <build dir> <source dir>
+set -u
+build=$1
+source=$2
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+if ! cmake --install "$build" --prefix "$prefix" >"$prefix.log" 2>&1; then
+    cat "$prefix.log"; rm -f "$prefix.log"
+    echo "FAIL: cmake --install"; exit 1
+fi
+rm -f "$prefix.log"
+
+for program in kt7config kt7sim; do
+    file="$prefix/bin/$program"
+    if [ ! -f "$file" ]; then fail "$program not installed"; continue; fi
+    [ -x "$file" ] || fail "$program is not executable"
+    head -c 4 "$file" | od -An -c | grep -q 'E   L   F' || fail "$program is not a program"
+done
+
+desktop="$prefix/share/applications/kt7config.desktop"
+if [ ! -f "$desktop" ]; then
+    fail "desktop entry not installed"
+else
+    if command -v desktop-file-validate >/dev/null 2>&1; then
+        desktop-file-validate "$desktop" || fail "desktop entry does not validate"
+    fi
+    key() { sed -n "s/^$1=//p" "$desktop" | head -n 1; }
+    [ "$(key Type)" = Application ] || fail "Type is not Application"
+    for k in 'Name' 'Name\[ru\]' 'Comment' 'Comment\[ru\]'; do
+        [ -n "$(key "$k")" ] || fail "desktop entry lacks $k"
+    done
+    # Cyrillic letters start with byte D0 or D1 in UTF-8.
+    cyrillic=$(printf '[\320\321]')
+    for k in 'Name\[ru\]' 'Comment\[ru\]'; do
+        key "$k" | LC_ALL=C grep -q "$cyrillic" || fail "$k is not Russian"
+    done
+    exec_program=$(key Exec | cut -d' ' -f1)
+    [ -x "$prefix/bin/$exec_program" ] || fail "Exec=$exec_program names no installed program"
+    icon=$(key Icon)
+    svg="$prefix/share/icons/hicolor/scalable/apps/$icon.svg"
+    if [ -f "$svg" ]; then
+        grep -q '<svg' "$svg" || fail "$icon.svg is not an SVG picture"
+    else
+        fail "Icon=$icon has no picture in the hicolor theme"
+    fi
+fi
+
+doc="$prefix/share/doc/kt7config"
+if [ -f "$doc/README.md" ]; then
+    cmp -s "$doc/README.md" "$source/README.md" || fail "installed README differs from the source"
+    # Every picture the guide shows must travel with it.
+    for picture in $(grep -o 'docs/[A-Za-z0-9_.-]*\.png' "$source/README.md" | sort -u); do
+        [ -f "$doc/$picture" ] || fail "guide picture $picture not installed"
+    done
+else
+    fail "README not installed in share/doc/kt7config"
+fi
+
+# Nothing installed may be writable by others.
+writable=$(find "$prefix" -perm -o+w ! -type l)
+[ -z "$writable" ] || fail "writable by others: $writable"
+
+[ "$failures" -eq 0 ] && echo "installed tree complete"
+exit "$failures"
