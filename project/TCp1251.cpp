@@ -39,14 +39,23 @@ private:
     iconv_t m_cd;
 };
 
+// The byte the code page leaves undefined and the character Windows reads
+// it as, U+0098, so that it survives a read and a write unchanged.
+constexpr char UndefinedByte = '\x98';
+constexpr std::string_view Undefined = "\xC2\x98";
+
 } // namespace
 
 std::optional<std::string> TCp1251::fromUtf8(std::string_view text)
 {
     Converter converter("CP1251", "UTF-8");
     std::string out;
-    if (converter.convert(text, out) != 0)
-        return std::nullopt;
+    while (const int error = converter.convert(text, out)) {
+        if (error != EILSEQ || !text.starts_with(Undefined))
+            return std::nullopt;
+        out += UndefinedByte;
+        text.remove_prefix(Undefined.size());
+    }
     return out;
 }
 
@@ -55,7 +64,7 @@ std::string TCp1251::toUtf8(std::string_view bytes)
     Converter converter("UTF-8", "CP1251");
     std::string out;
     while (converter.convert(bytes, out) == EILSEQ) {
-        out += "\xEF\xBF\xBD";
+        out += Undefined;
         bytes.remove_prefix(1);
     }
     return out;

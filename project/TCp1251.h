@@ -13,7 +13,8 @@ public:
     // replaced by a look-alike.
     static std::optional<std::string> fromUtf8(std::string_view text);
     // The UTF-8 text of Windows-1251 bytes. The one byte the code page leaves
-    // undefined (0x98) reads as U+FFFD.
+    // undefined (0x98) reads as U+0098, as Windows reads it, and writes back
+    // as 0x98.
     static std::string toUtf8(std::string_view bytes);
     static bool canHold(std::string_view text) { return fromUtf8(text).has_value(); }
 };

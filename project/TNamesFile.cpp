@@ -59,6 +59,12 @@ std::string TNamesFile::quoted(const std::string& bytes)
 
 std::string TNamesFile::unquoted(std::string_view raw)
 {
+    // A NUL or a carriage return inside a line ends the value there, as it
+    // would end the C string the Windows functions return: a name holding one
+    // could never be saved again.
+    raw = raw.substr(0, raw.find_first_of(std::string_view("\0\r", 2)));
+    while (!raw.empty() && Blanks.find(raw.back()) != std::string_view::npos)
+        raw.remove_suffix(1);
     if (hasQuotePair(raw))
         raw = raw.substr(1, raw.size() - 2);
     return std::string(raw.substr(0, ValueLimit));

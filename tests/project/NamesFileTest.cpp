@@ -95,13 +95,37 @@ TEST(NamesFile, ReadingFollowsWindowsForQuotesBlanksLengthAndMissingFiles)
     EXPECT_EQ(read[0], "  kept  ");
     EXPECT_EQ(read[1], "x");
     EXPECT_EQ(read[2], "\"x'");
-    EXPECT_EQ(read[3], "\xEF\xBF\xBD");
+    EXPECT_EQ(read[3], "\xC2\x98");
     EXPECT_EQ(read[4], std::string(TNamesFile::ValueLimit, 'y'));
     EXPECT_EQ(read[5], "first");
     EXPECT_EQ(read[6], "");
 
     ASSERT_TRUE(TNamesFile::read(folder.path("none.ini"), read));
     EXPECT_EQ(read, TNamesFile::Names{});
+}
+
+TEST(NamesFile, WhateverIsReadIsSavedAndReadBackUnchanged)
+{
+    TTempFolder folder;
+    const std::string path = folder.path("odd.ini");
+    using namespace std::string_literals;
+    TTempFolder::writeAll(path, "[Scenic]\nItem0=ab \0cd\nItem1=one\rtwo\r\nItem2=\x98x\x98\n"
+                                "Item3=\"q\" \r x\nItem4=\r\n"s);
+    TNamesFile::Names read;
+    ASSERT_TRUE(TNamesFile::read(path, read));
+    EXPECT_EQ(read[0], "ab");
+    EXPECT_EQ(read[1], "one");
+    EXPECT_EQ(read[2], "\xC2\x98x\xC2\x98");
+    EXPECT_EQ(read[3], "q");
+    EXPECT_EQ(read[4], "");
+    for (const std::string& name : read)
+        EXPECT_TRUE(TNamesFile::canStore(name)) << name;
+
+    ASSERT_TRUE(TNamesFile::write(path, read));
+    EXPECT_TRUE(contains(TTempFolder::readAll(path), "Item2=\x98x\x98\n"));
+    TNamesFile::Names again;
+    ASSERT_TRUE(TNamesFile::read(path, again));
+    EXPECT_EQ(again, read);
 }
 
 TEST(NamesFile, MissingSectionIsAppendedWithTheLineEndsOfAnLfFile)
