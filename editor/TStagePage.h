@@ -47,7 +47,8 @@ private:
     int stageNumber() const;
     // Stage j of the selected node's algorithm.
     TStageRecord stage(int j) const;
-    // Stores list entry e as the duration of the selected stage.
+    // Stores a list entry as the running time of the selected stage; off and
+    // unlimited switch the later stages off.
     void applyDuration(int entry);
     // Stage 1 runs at least 30 s: a shorter entry becomes 00:30, with a notice.
     bool belowStageOneMinimum(int entry) const;
