@@ -99,14 +99,11 @@ void TProjectCommands::TBOpenClick()
         return;
     m_main.SetProjectName(filePath(TProjectName::fromPath(path)));
 
-    // The names must never be those of the project replaced: on a failure
-    // they stay empty and the user learns why.
+    // Names that cannot be read stay empty, never those of the project
+    // replaced, and the user learns why.
     TNamesFile::Names loaded;
-    const std::string namesPath = TProjectName::namesFilePath(path);
-    if (const TFileResult result = TNamesFile::read(namesPath, loaded); !result) {
-        loaded = TNamesFile::Names();
+    if (const TFileResult result = TNamesFile::read(TProjectName::namesFilePath(path), loaded); !result)
         Dlg::error(failureText(QStringLiteral("Unable to read %1"), result));
-    }
     for (int i = 0; i < TNamesFile::Count; ++i)
         m_main.setInputName(i + 1, QString::fromStdString(loaded[static_cast<size_t>(i)]));
     m_main.EditorReload();
