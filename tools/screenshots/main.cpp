@@ -1,0 +1,130 @@
+// Takes the pictures of the user guide from the real windows: fills the image
+// with a small example installation, selects the main pages one by one and
+// saves each window as a PNG.
+//   kt7shots <output folder>
+
+#include "app/TMain.h"
+#include "image/ImageLayout.h"
+#include "image/TAlarmRecord.h"
+#include "link/TDbg.h"
+#include "link/TFormPort.h"
+#include "link/TSetComPort.h"
+#include "project/TFormProjectName.h"
+#include "report/TFormWord.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTreeWidget>
+#include <QTreeWidgetItem>
+
+#include <cstdio>
+
+namespace {
+
+// Four splitters, one console, telephone paging and background music, one
+// message module and one relay module; two alarm algorithms.
+void fillExample(TImage& image)
+{
+    using namespace Layout;
+    image.setValue(SplitterCount.at(SystemNode), 4 - 1);
+    image.setValue(ConsoleCount.at(SystemNode), 1);
+    image.setValue(PagingFlag.at(SystemNode), 1);
+    image.setValue(MusicFlag.at(SystemNode), 1);
+    image.setValue(MessageModules.at(SystemNode), 1);
+    image.setValue(RelayModuleCount.at(SystemNode), 1);
+    for (int out = 1; out <= OutputsPerSplitter; ++out)
+        image.setBit(MusicMask, outputBit(2, out), true);
+    for (int splitter = 1; splitter <= 2; ++splitter)
+        image.setBit(buttonOffset(1), outputBit(splitter, 1), true);
+    image.setBit(groupOffset(1), outputBit(3, 2), true);
+
+    TAlarmRecord fire(image, 1);
+    fire.setEnabled(true);
+    fire.setDelayCode(2);
+    TStageRecord warning = fire.stage(1);
+    warning.setDuration(4);
+    warning.setMessageCode(0);
+    warning.setK1(true);
+    for (int splitter = 1; splitter <= 4; ++splitter)
+        for (int out = 1; out <= OutputsPerSplitter; ++out)
+            warning.setOutputBit(outputBit(splitter, out), true);
+    warning.setRelayBit(relayBit(1, 1), true);
+    TStageRecord evacuation = fire.stage(2);
+    evacuation.setDuration(255);
+    evacuation.setMessageCode(8 + 2);
+    evacuation.setOutputBit(outputBit(1, 1), true);
+    evacuation.setOutputBit(outputBit(1, 2), true);
+
+    TAlarmRecord gas(image, 2);
+    gas.setEnabled(true);
+    gas.stage(1).setDuration(8);
+}
+
+bool save(QWidget* window, const QString& path)
+{
+    window->show();
+    window->raise();
+    QApplication::processEvents();
+    // Strongest PNG compression: the pictures travel in the repository.
+    const bool ok = window->grab().save(path, "PNG", 0);
+    std::fprintf(stderr, "%s %s\n", ok ? "saved" : "FAILED", qPrintable(path));
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("kt7config");
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: kt7shots <output folder>\n");
+        return 2;
+    }
+    const QDir out(QString::fromLocal8Bit(argv[1]));
+    Main = new TMain;
+    Dbg = new TDbg;
+    FormPort = new TFormPort;
+    SetComPort = new TSetComPort;
+    FormProjectName = new TFormProjectName;
+    FormWord = new TFormWord;
+    Main->connectWindows();
+    Main->show();
+
+    fillExample(Main->Image);
+    Main->setInputName(1, QStringLiteral("Пожар"));
+    Main->setInputName(2, QStringLiteral("Утечка газа"));
+    Main->SetProjectName(QStringLiteral("Школа 5"));
+    Main->EditorReload();
+    Main->setStatusText(0, QStringLiteral("Нет подключения"));
+
+    auto* tree = Main->findChild<QTreeWidget*>("TV");
+    const auto shoot = [&](QTreeWidgetItem* node, const char* name) {
+        tree->setCurrentItem(node);
+        tree->scrollToItem(node);
+        Main->RefreshStates();
+        return save(Main, out.filePath(QString::fromLatin1(name)));
+    };
+    bool ok = shoot(Main->systemNode(), "system.png");
+    ok &= shoot(Main->settingsNode(), "settings.png");
+    tree->expandItem(Main->buttonsRoot());
+    ok &= shoot(Main->buttonNode(1), "button.png");
+    tree->collapseItem(Main->buttonsRoot());
+    tree->expandItem(Main->inputNode(1));
+    ok &= shoot(Main->inputNode(1), "algorithm.png");
+    ok &= shoot(Main->stageNode(1, 2), "stage.png");
+    ok &= save(SetComPort, out.filePath(QStringLiteral("port.png")));
+    SetComPort->hide();
+    Dbg->show();
+    Dbg->Refresh(Main->Image);
+    ok &= save(Dbg, out.filePath(QStringLiteral("dump.png")));
+
+    // Nothing of this run is a project: leave without the close questions.
+    delete FormWord;
+    delete FormProjectName;
+    delete SetComPort;
+    delete FormPort;
+    delete Dbg;
+    delete Main;
+    return ok ? 0 : 1;
+}
