@@ -13,7 +13,6 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QToolButton>
 #include <QTreeWidgetItem>
 
 namespace {
