@@ -22,6 +22,8 @@ for program in kt7config kt7sim; do
     [ -x "$file" ] || fail "$program is not executable"
     head -c 4 "$file" | od -An -c | grep -q 'E   L   F' || fail "$program is not a program"
 done
+# The installed simulator finds its libraries and starts.
+"$prefix/bin/kt7sim" --help >/dev/null 2>&1 || fail "installed kt7sim does not start"
 
 desktop="$prefix/share/applications/kt7config.desktop"
 if [ ! -f "$desktop" ]; then
