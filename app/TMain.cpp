@@ -24,7 +24,6 @@
 #include <QLabel>
 #include <QStackedWidget>
 #include <QStatusBar>
-#include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
