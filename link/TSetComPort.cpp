@@ -81,7 +81,7 @@ TSetComPort::TSetComPort(QWidget* parent) : QDialog(parent)
         accept();
     });
 
-    setFixedSize(DialogWidth, CompactHeight);
+    setHeight(CompactHeight);
 }
 
 void TSetComPort::buildLineParameters()
@@ -157,7 +157,7 @@ void TSetComPort::CheckBox1Click()
 void TSetComPort::ButtonParamClick()
 {
     GroupBox1->setVisible(!GroupBox1->isVisibleTo(this));
-    setFixedSize(DialogWidth, CompactHeight + (GroupBox1->isVisibleTo(this) ? GroupHeight : 0));
+    setHeight(CompactHeight + (GroupBox1->isVisibleTo(this) ? GroupHeight : 0));
 }
 
 void TSetComPort::ButtonOkClick()
@@ -185,12 +185,12 @@ void TSetComPort::showDevice()
     LabelDevice->setText(device.empty() ? NoDevice : QString::fromStdString(device));
 }
 
-void TSetComPort::resizeEvent(QResizeEvent* event)
+void TSetComPort::setHeight(int height)
 {
-    QDialog::resizeEvent(event);
-    const int top = height() - Margin - ButtonHeight;
-    Button1->setGeometry(width() - Margin - ButtonWidth, top, ButtonWidth, ButtonHeight);
-    ButtonOk->setGeometry(width() - 2 * (Margin + ButtonWidth), top, ButtonWidth, ButtonHeight);
+    setFixedSize(DialogWidth, height);
+    const int top = height - Margin - ButtonHeight;
+    Button1->setGeometry(DialogWidth - Margin - ButtonWidth, top, ButtonWidth, ButtonHeight);
+    ButtonOk->setGeometry(DialogWidth - 2 * (Margin + ButtonWidth), top, ButtonWidth, ButtonHeight);
 }
 
 void TSetComPort::showEvent(QShowEvent* event)

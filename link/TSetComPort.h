@@ -31,11 +31,12 @@ public:
     void ButtonOkClick();
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
     void buildLineParameters();
+    // The buttons stay at the bottom edge.
+    void setHeight(int height);
     // The device that the chosen port number stands for, beside the list.
     void showDevice();
 

@@ -1,0 +1,408 @@
+// The controller link of the main window, end to end: the real window code,
+// the serial port component on a pseudo-terminal and kt7sim on the far side.
+
+#include "TLinkFixture.h"
+
+#include <QFile>
+#include <QRegularExpression>
+
+#include <fcntl.h>
+#include <random>
+#include <stdlib.h>
+#include <unistd.h>
+
+namespace {
+
+TImage randomImage(unsigned seed)
+{
+    TImage image;
+    std::mt19937 random(seed);
+    for (int i = 0; i < TImage::Size; ++i)
+        image.setByte(i, static_cast<uint8_t>(random()));
+    return image;
+}
+
+void writeFile(const QString& path, const TImage& image)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    for (int i = 0; i < TImage::Size; ++i)
+        file.putChar(static_cast<char>(image.byte(i)));
+}
+
+TImage readFile(const QString& path)
+{
+    QFile file(path);
+    TImage image;
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    const QByteArray bytes = file.readAll();
+    EXPECT_EQ(bytes.size(), TImage::Size);
+    for (int i = 0; i < TImage::Size && i < bytes.size(); ++i)
+        image.setByte(i, static_cast<uint8_t>(bytes[i]));
+    return image;
+}
+
+int firstDifference(const TImage& a, const TImage& b)
+{
+    for (int i = 0; i < TImage::Size; ++i)
+        if (a.byte(i) != b.byte(i))
+            return i;
+    return -1;
+}
+
+int count(const QString& text, const QString& line)
+{
+    return static_cast<int>(text.split('\n').count(line));
+}
+
+const QString Connected3 = QStringLiteral("Подключено на COM 3");
+
+} // namespace
+
+// ---- identify ---------------------------------------------------------------
+
+TEST_F(TLinkFixture, IdentifyAcceptedShowsTheSerialAndDisconnectKeepsIt)
+{
+    simulate(2);
+    FormPort->show();
+    pressFind(2);
+    ASSERT_TRUE(waitFor([&] { return !dialogs.messages.empty(); }));
+
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("Подключено на COM 2"));
+    EXPECT_EQ(dialogs.messages[0].icon, TMsgIcon::Information);
+    EXPECT_EQ(Main->statusText(0), QStringLiteral("Подключено на COM 2"));
+    EXPECT_EQ(Main->statusText(1), QStringLiteral("S/N-ABCD (EF.GH.IJ) "));
+    EXPECT_TRUE(button("TBRead")->isEnabled());
+    EXPECT_TRUE(button("TBWrite")->isEnabled());
+    EXPECT_TRUE(button("TBFind")->isChecked());
+    EXPECT_FALSE(panel()->isVisible());
+    EXPECT_FALSE(link().timer()->isActive());
+    EXPECT_EQ(link().linkState(), TControllerLink::Idle);
+    EXPECT_TRUE(log().startsWith("COM2 Write : 0x00 0x01 0x04 0x55 0x74")) << log().toStdString();
+
+    button("TBFind")->click();
+    EXPECT_FALSE(button("TBFind")->isChecked());
+    EXPECT_EQ(button("TBFind")->text(), QStringLiteral("Подключить"));
+    EXPECT_EQ(Main->statusText(0), QStringLiteral("Нет подключения"));
+    EXPECT_EQ(Main->statusText(1), QStringLiteral("S/N-ABCD (EF.GH.IJ) "));
+    EXPECT_FALSE(button("TBRead")->isEnabled());
+    EXPECT_FALSE(button("TBWrite")->isEnabled());
+    EXPECT_FALSE(link().commPort().Open());
+}
+
+TEST_F(TLinkFixture, IdentifyIsReadFromTheFirstBatchOnly)
+{
+    simulate(1, {"--split", "8", "--gap", "50"});
+    connectTo(1);
+    const QString text = Main->statusText(1);
+    ASSERT_EQ(text.size(), 20);
+    EXPECT_EQ(text.left(10), QStringLiteral("S/N-ABCD ("));
+    for (int position : {11, 12, 14, 15, 17, 18})
+        EXPECT_EQ(text[position - 1], QChar(0)) << position;
+    EXPECT_EQ(text.mid(18), QStringLiteral(") "));
+
+    // The rest of the reply finds the link idle and stays in the component.
+    idle(200);
+    EXPECT_EQ(link().commPort().GetInBuffUsed(), 15u - 8u);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(TLinkFixture, RefusedIdentifyLeavesThePortOpenAndTransfersDisabled)
+{
+    simulate(1, {"--refuse-identify"});
+    pressFind(1);
+    ASSERT_TRUE(waitFor([&] { return !dialogs.messages.empty(); }));
+    EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("Ошибка подключения !")});
+    EXPECT_EQ(dialogs.messages[0].icon, TMsgIcon::Error);
+    EXPECT_FALSE(button("TBRead")->isEnabled());
+    EXPECT_TRUE(button("TBFind")->isChecked());
+    EXPECT_TRUE(link().commPort().Open());
+    EXPECT_FALSE(panel()->isVisible());
+    EXPECT_EQ(Main->statusText(0), QStringLiteral("Нет подключения"));
+    EXPECT_EQ(link().linkState(), TControllerLink::Idle);
+}
+
+// ---- whole-image transfers --------------------------------------------------
+
+TEST_F(TLinkFixture, ReadFetchesTheControllersWholeImage)
+{
+    const TImage controller = randomImage(7);
+    const QString path = m_config.filePath("controller.usr");
+    writeFile(path, controller);
+    simulate(1, {"--image", path});
+    connectTo(1);
+
+    // Unsaved changes: the question comes first, and Cancel sends nothing.
+    Main->Saved = false;
+    dialogs.answers = {mbCancel};
+    button("TBRead")->click();
+    EXPECT_EQ(dialogs.texts(),
+              QStringList{QStringLiteral("Текущий проект конфигурации будет изменен!\n\tПродолжить?")});
+    EXPECT_EQ(link().linkState(), TControllerLink::Idle);
+    EXPECT_FALSE(panel()->isVisible());
+
+    // Saved: no question.
+    Main->Saved = true;
+    dialogs.messages.clear();
+    button("TBRead")->click();
+    EXPECT_TRUE(panel()->isVisible());
+    EXPECT_EQ(panel()->caption(), QStringLiteral("Чтение данных ..."));
+    EXPECT_EQ(link().linkState(), TControllerLink::Read);
+    ASSERT_TRUE(waitFor([&] { return transferDone(); }));
+
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(firstDifference(Main->Image, controller), -1);
+    EXPECT_EQ(panel()->progressBar()->value(), 2048);
+    EXPECT_FALSE(panel()->isVisible());
+    EXPECT_EQ(Main->windowTitle(), QStringLiteral("Конфигурация - ABCD"));
+    EXPECT_EQ(Main->ProjectName, QStringLiteral("ABCD"));
+    EXPECT_TRUE(button("TBSave")->isEnabled());
+    EXPECT_TRUE(button("TBReport")->isEnabled());
+    EXPECT_EQ(count(log(), "------------"), 64);
+}
+
+TEST_F(TLinkFixture, WriteStoresTheImageInTheController)
+{
+    const QString dump = m_config.filePath("dump.usr");
+    TSimProcess& sim = simulate(1, {"--dump", dump});
+    connectTo(1);
+    Main->Image = randomImage(11);
+    Main->SetProjectName("mine");
+
+    dialogs.answers = {mbCancel};
+    button("TBWrite")->click();
+    EXPECT_EQ(link().linkState(), TControllerLink::Idle);
+
+    button("TBWrite")->click();
+    EXPECT_EQ(dialogs.texts().last(),
+              QStringLiteral("Текущие настройки конфигурации контроллера будут изменены!\n\tПродолжить?"));
+    EXPECT_EQ(panel()->caption(), QStringLiteral("Запись данных ..."));
+    ASSERT_TRUE(waitFor([&] { return transferDone(); }));
+    EXPECT_EQ(dialogs.messages.size(), 2u);  // the two questions, nothing else
+    EXPECT_EQ(panel()->progressBar()->value(), 2048);
+    EXPECT_FALSE(panel()->isVisible());
+    EXPECT_EQ(Main->windowTitle(), QStringLiteral("Конфигурация - mine"));
+    EXPECT_TRUE(button("TBSave")->isEnabled());
+
+    ASSERT_TRUE(sim.finish());
+    EXPECT_EQ(firstDifference(readFile(dump), Main->Image), -1);
+}
+
+TEST_F(TLinkFixture, ReplyInBatchesIsCollectedAsOne)
+{
+    // Batches further apart than the component's status pause arrive one by
+    // one; three replies are enough, then the controller falls silent.
+    const TImage controller = randomImage(3);
+    const QString path = m_config.filePath("controller.usr");
+    writeFile(path, controller);
+    simulate(1, {"--image", path, "--split", "10,10", "--gap", "90", "--silent-after", "3"});
+    connectTo(1);
+    // The identify reply is split too; its tail waits in the component while
+    // the link is idle and would open the read. Take it away.
+    ASSERT_TRUE(waitFor([&] { return link().commPort().GetInBuffUsed() == 5; }));
+    uint8_t tail[5];
+    link().commPort().GetBlock(tail, sizeof tail);
+    button("TBRead")->click();
+    ASSERT_TRUE(waitFor([&] { return panel()->progressBar()->value() == 3 * 32; }));
+
+    for (int i = 0; i < 3 * 32; ++i)
+        ASSERT_EQ(Main->Image.byte(i), controller.byte(i)) << i;
+    const QString text = log() + '\n';
+    const QString reply = "byte=000A\nbyte=000A\nbyte=0013\n------------\ncopy to%1\n";
+    EXPECT_TRUE(text.contains(reply.arg("0000") + reply.arg("0020") + reply.arg("0040"))) << text.toStdString();
+    EXPECT_EQ(count(text, "byte=000A"), 6);
+    EXPECT_EQ(link().linkState(), TControllerLink::Read);
+}
+
+TEST_F(TLinkFixture, ReplyAtAnotherAddressIsStoredThereAndTheReadGoesOnFromIt)
+{
+    const TImage controller = randomImage(5);
+    const QString path = m_config.filePath("controller.usr");
+    writeFile(path, controller);
+    simulate(1, {"--image", path, "--wrong-address", "0x20:0x40"});
+    connectTo(1);
+    FormPort->show();
+    button("TBRead")->click();
+    ASSERT_TRUE(waitFor([&] { return transferDone(); }));
+
+    TImage expected = controller;
+    for (int i = 0x20; i < 0x40; ++i)
+        expected.setByte(i, 0);
+    EXPECT_EQ(firstDifference(Main->Image, expected), -1);
+    const QString text = log();
+    EXPECT_EQ(count(text, "copy to0040"), 1);
+    EXPECT_EQ(count(text, "copy to0020"), 0);
+    EXPECT_TRUE(text.contains("copy to0040\nCOM1 Write : 0x00 0x01 0x06 0x33 0x00 0x60")) << text.toStdString();
+    EXPECT_EQ(count(text, "------------"), 63);
+}
+
+TEST_F(TLinkFixture, CorruptedEchoIsReportedOnceAndTheWriteGoesOn)
+{
+    const QString dump = m_config.filePath("dump.usr");
+    TSimProcess& sim = simulate(1, {"--dump", dump, "--corrupt-echo", "5"});
+    connectTo(1);
+    Main->Image = randomImage(13);
+    button("TBWrite")->click();
+    ASSERT_TRUE(waitFor([&] { return transferDone(); }));
+
+    EXPECT_EQ(dialogs.texts().count(QStringLiteral("Compare Erorr !!!")), 1);
+    EXPECT_EQ(dialogs.messages.back().icon, TMsgIcon::None);
+    EXPECT_EQ(count(log(), "------------"), 64);
+    ASSERT_TRUE(sim.finish());
+    EXPECT_EQ(firstDifference(readFile(dump), Main->Image), -1);
+}
+
+TEST_F(TLinkFixture, AddressOutsideTheImageStopsTheTransfer)
+{
+    // 0x07F0 would put the block's last 16 bytes past the image; 0x0800 lies
+    // wholly outside it.
+    for (const char* redirect : {"0x40:0x800", "0x40:0x7f0"}) {
+        SCOPED_TRACE(redirect);
+        if (button("TBFind")->isChecked())
+            button("TBFind")->click();  // disconnect from the previous round
+        m_sims.clear();
+        simulate(1, {"--wrong-address", redirect});
+        connectTo(1);
+        Main->Image = randomImage(17);
+        const TImage before = Main->Image;
+        Main->Saved = true;
+        button("TBRead")->click();
+        ASSERT_TRUE(waitFor([&] { return !dialogs.messages.empty(); }));
+
+        EXPECT_EQ(dialogs.messages[0].icon, TMsgIcon::Error);
+        EXPECT_TRUE(dialogs.messages[0].text.startsWith(QStringLiteral("Ошибка адреса блока !")));
+        EXPECT_EQ(link().linkState(), TControllerLink::Idle);
+        EXPECT_FALSE(panel()->isVisible());
+        // Blocks 0 and 1 were read; nothing else was touched.
+        EXPECT_EQ(firstDifference(Main->Image, before), 0);
+        for (int i = 0x40; i < TImage::Size; ++i)
+            ASSERT_EQ(Main->Image.byte(i), before.byte(i)) << i;
+        idle(100);
+        EXPECT_EQ(count(log(), "------------"), 3);
+        FormPort->memo()->clear();
+    }
+}
+
+// ---- the scan ---------------------------------------------------------------
+
+TEST_F(TLinkFixture, AutomaticScanSkipsAbsentPortsOneIntervalEach)
+{
+    absent(1);
+    absent(2);
+    simulate(3);
+    FormPort->show();
+    QElapsedTimer clock;
+    clock.start();
+    pressFind(0);
+    EXPECT_TRUE(panel()->isVisible());
+    EXPECT_EQ(panel()->caption(), QStringLiteral("Сканирование порта COM1"));
+    ASSERT_TRUE(waitFor([&] { return !dialogs.messages.empty(); }));
+
+    EXPECT_GE(clock.elapsed(), 2 * Interval - 20);
+    EXPECT_EQ(dialogs.texts(), QStringList{Connected3});
+    EXPECT_EQ(link().portNumber(), 3);
+    EXPECT_FALSE(link().timer()->isActive());
+    const QString text = log();
+    EXPECT_FALSE(text.contains("COM1")) << text.toStdString();
+    EXPECT_FALSE(text.contains("COM2")) << text.toStdString();
+    EXPECT_EQ(count(text, "COM3 Write : 0x00 0x01 0x04 0x55 0x74"), 1);
+}
+
+TEST_F(TLinkFixture, AutomaticScanPassesASilentPortAfterOneInterval)
+{
+    // A pseudo-terminal nobody answers on COM 1.
+    const int silent = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(silent, 0);
+    ASSERT_EQ(grantpt(silent), 0);
+    ASSERT_EQ(unlockpt(silent), 0);
+    std::filesystem::create_symlink(ptsname(silent), TPortMap::OverrideFolder() + "/com1");
+    simulate(2);
+    FormPort->show();
+    QElapsedTimer clock;
+    clock.start();
+    pressFind(0);
+    ASSERT_TRUE(waitFor([&] { return !dialogs.messages.empty(); }));
+    close(silent);
+
+    EXPECT_GE(clock.elapsed(), Interval - 20);
+    EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("Подключено на COM 2")});
+    const QString text = log();
+    EXPECT_EQ(count(text, "COM1 Write : 0x00 0x01 0x04 0x55 0x74"), 1);
+    EXPECT_EQ(count(text, "COM2 Write : 0x00 0x01 0x04 0x55 0x74"), 1);
+}
+
+TEST_F(TLinkFixture, FixedPortThatIsAbsentIsReported)
+{
+    absent(5);
+    FormPort->show();
+    pressFind(5);
+    EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("Ошибка открытия COM 5 !")});
+    EXPECT_EQ(dialogs.messages[0].icon, TMsgIcon::None);
+    EXPECT_FALSE(button("TBFind")->isChecked());
+    EXPECT_FALSE(panel()->isVisible());
+    EXPECT_FALSE(link().timer()->isActive());
+    EXPECT_TRUE(log().isEmpty());
+}
+
+TEST_F(TLinkFixture, CancelledDialogStartsNoScan)
+{
+    dialogs.modals.push_back([](QDialog& dialog) {
+        dialog.findChild<QPushButton*>("ButtonOk")->click();
+        return dialog.result();
+    });
+    button("TBFind")->click();
+    EXPECT_FALSE(button("TBFind")->isChecked());
+    EXPECT_FALSE(panel()->isVisible());
+    EXPECT_FALSE(link().timer()->isActive());
+    EXPECT_EQ(link().linkState(), TControllerLink::Idle);
+}
+
+TEST_F(TLinkFixture, DisconnectStopsARunningScan)
+{
+    for (int com = 1; com <= 4; ++com)
+        absent(com);
+    pressFind(0);
+    idle(Interval + Interval / 2);
+    EXPECT_EQ(panel()->caption(), QStringLiteral("Сканирование порта COM2"));
+    button("TBFind")->click();
+
+    EXPECT_FALSE(link().timer()->isActive());
+    EXPECT_FALSE(panel()->isVisible());
+    EXPECT_FALSE(link().commPort().Open());
+    EXPECT_EQ(Main->statusText(0), QStringLiteral("Нет подключения"));
+    idle(2 * Interval);
+    EXPECT_EQ(link().portNumber(), 2);
+}
+
+TEST_F(TLinkFixture, LineClosedMidTransferLeavesTheUserInControl)
+{
+    simulate(1, {"--close-after", "10"});
+    connectTo(1);
+    button("TBRead")->click();
+    ASSERT_TRUE(waitFor([&] { return !dialogs.messages.empty(); }, 5000));
+    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("COM port error"));
+    EXPECT_EQ(dialogs.messages[0].icon, TMsgIcon::Error);
+    EXPECT_TRUE(dialogs.messages[0].text.startsWith("COM port lost")) << dialogs.messages[0].text.toStdString();
+
+    // The read waits; the user disconnects.
+    EXPECT_EQ(link().linkState(), TControllerLink::Read);
+    EXPECT_EQ(panel()->progressBar()->value(), 10 * 32);
+    button("TBFind")->click();
+    EXPECT_FALSE(panel()->isVisible());
+    EXPECT_FALSE(link().commPort().Open());
+    EXPECT_FALSE(button("TBRead")->isEnabled());
+}
+
+TEST_F(TLinkFixture, ClosingTheWindowStopsTheLink)
+{
+    simulate(1, {"--silent-after", "2"});
+    connectTo(1);
+    button("TBRead")->click();
+    idle(100);
+    ASSERT_EQ(link().linkState(), TControllerLink::Read);
+    Main->Saved = true;
+    EXPECT_TRUE(Main->close());
+    EXPECT_EQ(link().linkState(), TControllerLink::Idle);
+    EXPECT_FALSE(link().commPort().Open());
+}

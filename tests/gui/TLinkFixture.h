@@ -1,0 +1,126 @@
+#pragma once
+// A main window with its link, the traffic log and the port dialog, and
+// simulated controllers on pseudo-terminals published as COM ports of the
+// test's own configuration folder.
+
+#include "TScriptedDialogs.h"
+#include "TSimProcess.h"
+#include "app/TMain.h"
+#include "app/TScanPanel.h"
+#include "link/TControllerLink.h"
+#include "link/TFormPort.h"
+#include "link/TSetComPort.h"
+#include "serial/TPortMap.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+class TLinkFixture : public ::testing::Test {
+protected:
+    static constexpr int Interval = 150;  // ms per port while scanning
+    static constexpr char Serial[] = "ABCDEFGHIJ";
+
+    static void SetUpTestSuite() { TControllerLink::setScanIntervalForTests(Interval); }
+    static void TearDownTestSuite() { TControllerLink::setScanIntervalForTests(TControllerLink::ScanInterval); }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_config.isValid());
+        qputenv("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
+        std::filesystem::create_directories(TPortMap::OverrideFolder());
+        FormPort = new TFormPort;
+        SetComPort = new TSetComPort;
+        Main = new TMain;
+        Main->connectWindows();
+        Main->show();
+    }
+    void TearDown() override
+    {
+        delete Main;
+        Main = nullptr;
+        delete SetComPort;
+        SetComPort = nullptr;
+        delete FormPort;
+        FormPort = nullptr;
+        m_sims.clear();
+    }
+
+    TControllerLink& link() const { return *Main->link(); }
+    QToolButton* button(const char* name) const { return Main->toolButton(name); }
+    TScanPanel* panel() const { return Main->scanPanel(); }
+    QString log() const { return FormPort->memo()->toPlainText(); }
+
+    // Starts kt7sim published as COM `com`, unpaced unless arguments say otherwise.
+    TSimProcess& simulate(int com, QStringList arguments = {})
+    {
+        arguments << "--com" << QString::number(com) << "--serial" << Serial;
+        if (!arguments.contains("--baud"))
+            arguments << "--baud" << "0";
+        m_sims.push_back(std::make_unique<TSimProcess>(arguments));
+        return *m_sims.back();
+    }
+    // COM `com` names a device that does not exist.
+    void absent(int com) const
+    {
+        std::filesystem::create_symlink(m_config.filePath("no-such-device").toStdString(),
+                                        TPortMap::OverrideFolder() + "/com" + std::to_string(com));
+    }
+
+    // Presses TBFind and answers the port dialog with Ok: automatic detection
+    // when com is 0, else the fixed port com.
+    void pressFind(int com)
+    {
+        dialogs.modals.push_back([com](QDialog& dialog) {
+            auto* automatic = dialog.findChild<QCheckBox*>("CheckBox1");
+            if (automatic->isChecked() != (com == 0))
+                automatic->click();
+            if (com != 0)
+                dialog.findChild<QComboBox*>("ComboBoxPort")->setEditText(QString::number(com));
+            dialog.findChild<QPushButton*>("Button1")->click();
+            return dialog.result();
+        });
+        button("TBFind")->click();
+    }
+    // Connects to the simulator on COM `com` and waits for its answer.
+    void connectTo(int com)
+    {
+        dialogs.messages.clear();
+        pressFind(com);
+        ASSERT_TRUE(waitFor([&] { return !dialogs.messages.empty(); })) << "no identify reply";
+        dialogs.messages.clear();
+    }
+
+    template <class Done> static bool waitFor(Done done, int ms = 10000)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (!done()) {
+            if (clock.elapsed() > ms)
+                return false;
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            QThread::usleep(200);
+        }
+        return true;
+    }
+    // Lets the event loop run for a while.
+    static void idle(int ms) { waitFor([] { return false; }, ms); }
+
+    bool transferDone() const { return link().linkState() == TControllerLink::Idle; }
+
+    QTemporaryDir m_config;
+    TScriptedDialogs dialogs;
+    std::vector<std::unique_ptr<TSimProcess>> m_sims;
+};
