@@ -1,9 +1,12 @@
 // Takes the pictures of the user guide from the real windows: fills the image
 // with a small example installation, selects the main pages one by one and
-// saves each window as a PNG.
+// saves each window as a PNG. When a controller (or kt7sim) answers on a port,
+// it also connects, writes the example and shows the window during the write.
 //   kt7shots <output folder>
 
+#include "TAcceptingDialogs.h"
 #include "app/TMain.h"
+#include "app/TScanPanel.h"
 #include "image/ImageLayout.h"
 #include "image/TAlarmRecord.h"
 #include "link/TDbg.h"
@@ -14,10 +17,15 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QProgressBar>
+#include <QThread>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
 
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -71,6 +79,35 @@ bool save(QWidget* window, const QString& path)
     return ok;
 }
 
+// Keeps the windows working until the condition holds or the time is up.
+bool waitFor(const std::function<bool()>& done, int ms)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < ms) {
+        QApplication::processEvents();
+        QThread::msleep(10);
+    }
+    return done();
+}
+
+bool shootLink(const QDir& out)
+{
+    Main->toolButton("TBFind")->click();
+    if (!waitFor([] { return !Main->statusText(1).isEmpty(); }, 10000)) {
+        std::fprintf(stderr, "no controller answered: no picture of the link\n");
+        Main->toolButton("TBFind")->click();
+        return true;
+    }
+    Main->toolButton("TBWrite")->click();
+    QProgressBar* progress = Main->scanPanel()->progressBar();
+    waitFor([progress] { return progress->value() >= progress->maximum() / 2; }, 20000);
+    const bool ok = save(Main, out.filePath(QStringLiteral("link.png")));
+    waitFor([] { return Main->scanPanel()->isHidden(); }, 30000);
+    Main->toolButton("TBFind")->click();
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -82,6 +119,8 @@ int main(int argc, char** argv)
         return 2;
     }
     const QDir out(QString::fromLocal8Bit(argv[1]));
+    TAcceptingDialogs answers;
+    TDialogs::install(&answers);
     Main = new TMain;
     Dbg = new TDbg;
     FormPort = new TFormPort;
@@ -118,6 +157,8 @@ int main(int argc, char** argv)
     Dbg->show();
     Dbg->Refresh(Main->Image);
     ok &= save(Dbg, out.filePath(QStringLiteral("dump.png")));
+    Dbg->hide();
+    ok &= shootLink(out);
 
     // Nothing of this run is a project: leave without the close questions.
     delete FormWord;
@@ -126,5 +167,6 @@ int main(int argc, char** argv)
     delete FormPort;
     delete Dbg;
     delete Main;
+    TDialogs::install(nullptr);
     return ok ? 0 : 1;
 }

@@ -1,0 +1,26 @@
+#include "TAcceptingDialogs.h"
+
+#include <QDialog>
+
+#include <cstdio>
+
+int TAcceptingDialogs::message(const TMessage& msg)
+{
+    std::fprintf(stderr, "message: %s\n", qPrintable(msg.text));
+    return (msg.buttons & mbYes) ? mbYes : mbOK;
+}
+
+QString TAcceptingDialogs::openFile(const TFileRequest&)
+{
+    return {};
+}
+
+QString TAcceptingDialogs::saveFile(const TFileRequest&)
+{
+    return {};
+}
+
+int TAcceptingDialogs::execModal(QDialog&)
+{
+    return QDialog::Accepted;
+}

@@ -1,0 +1,14 @@
+#pragma once
+// Answers every question of the program with its accepting button and every
+// dialog with OK, so that a picture run never waits for a user. Each message
+// is echoed on standard error.
+
+#include "app/TDialogs.h"
+
+class TAcceptingDialogs : public TDialogs {
+public:
+    int message(const TMessage& msg) override;
+    QString openFile(const TFileRequest& req) override;
+    QString saveFile(const TFileRequest& req) override;
+    int execModal(QDialog& dialog) override;
+};
