@@ -1,0 +1,148 @@
+// Whole-image reads and writes through the real main window, its link and
+// the serial port component, against kt7sim paced like a 9600 baud line.
+// Prints each transfer's time against the bare line time, and where the
+// rest goes: the time of each request/reply cycle and how many pieces each
+// reply arrived in.
+
+#include "TScriptedDialogs.h"
+#include "TSimProcess.h"
+#include "app/TMain.h"
+#include "app/TScanPanel.h"
+#include "link/TControllerLink.h"
+#include "link/TFormPort.h"
+#include "link/TSetComPort.h"
+#include "serial/TPortMap.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QToolButton>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <vector>
+
+namespace {
+
+constexpr int Baud = 9600;
+constexpr int BitsPerByte = 10;
+constexpr int Blocks = 64;
+constexpr int ReadBytesPerBlock = 7 + 39;
+constexpr int WriteBytesPerBlock = 39 + 39;
+constexpr int Runs = 3;
+
+template <class Done> bool waitFor(Done done, int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > ms)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::usleep(100);
+    }
+    return true;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+struct Result {
+    double seconds = 0;
+    std::vector<double> cycles;  // ms between completed replies
+    int batches = 0;             // pieces the replies arrived in
+};
+
+Result transfer(const char* button, TScriptedDialogs& dialogs)
+{
+    TControllerLink& link = *Main->link();
+    QProgressBar* bar = Main->scanPanel()->progressBar();
+    FormPort->memo()->clear();
+    Main->Saved = true;
+    Result result;
+    QElapsedTimer clock;
+    std::vector<qint64> completions;
+    const auto connection = QObject::connect(bar, &QProgressBar::valueChanged, [&](int value) {
+        if (value > 0)
+            completions.push_back(clock.nsecsElapsed());
+    });
+    dialogs.messages.clear();
+    clock.start();
+    Main->toolButton(button)->click();
+    if (!waitFor([&] { return link.linkState() == TControllerLink::Idle; }, 60000))
+        std::fprintf(stderr, "transfer did not end\n");
+    result.seconds = clock.nsecsElapsed() / 1e9;
+    QObject::disconnect(connection);
+    for (size_t i = 1; i < completions.size(); ++i)
+        result.cycles.push_back((completions[i] - completions[i - 1]) / 1e6);
+    result.batches = static_cast<int>(FormPort->memo()->toPlainText().count("byte="));
+    return result;
+}
+
+void report(const char* what, int bytesPerBlock, const std::vector<Result>& results)
+{
+    const double line = double(Blocks) * bytesPerBlock * BitsPerByte / Baud;
+    std::vector<double> seconds, cycles;
+    for (const Result& r : results) {
+        seconds.push_back(r.seconds);
+        cycles.insert(cycles.end(), r.cycles.begin(), r.cycles.end());
+    }
+    const double best = *std::min_element(seconds.begin(), seconds.end());
+    const double lineCycle = line / Blocks * 1000;
+    std::printf("%-5s line %.2f s | best %.2f s (%.2fx) median %.2f s (%.2fx) | cycle median %.1f ms, "
+                "line %.1f ms, beyond the line %.1f ms | pieces per reply %.2f\n",
+                what, line, best, best / line, median(seconds), median(seconds) / line, median(cycles), lineCycle,
+                median(cycles) - lineCycle, double(results.back().batches) / Blocks);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    std::filesystem::create_directories(TPortMap::OverrideFolder());
+
+    TScriptedDialogs dialogs;
+    FormPort = new TFormPort;
+    SetComPort = new TSetComPort;
+    Main = new TMain;
+    Main->connectWindows();
+
+    TSimProcess sim({"--com", "1", "--baud", QString::number(Baud)});
+    dialogs.modals.push_back([](QDialog& dialog) {
+        dialog.findChild<QPushButton*>("Button1")->click();
+        return dialog.result();
+    });
+    Main->toolButton("TBFind")->click();
+    if (!waitFor([&] { return !dialogs.messages.empty(); }, 5000)) {
+        std::fprintf(stderr, "the simulator did not answer\n");
+        return 1;
+    }
+
+    std::vector<Result> reads, writes;
+    for (int run = 0; run < Runs; ++run) {
+        reads.push_back(transfer("TBRead", dialogs));
+        writes.push_back(transfer("TBWrite", dialogs));
+    }
+    report("read", ReadBytesPerBlock, reads);
+    report("write", WriteBytesPerBlock, writes);
+
+    delete Main;
+    delete SetComPort;
+    delete FormPort;
+    return 0;
+}
