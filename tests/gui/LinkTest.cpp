@@ -3,6 +3,9 @@
 
 #include "TLinkFixture.h"
 
+#include "link/FrameLayout.h"
+#include "link/TFrameChecksum.h"
+
 #include <QFile>
 #include <QRegularExpression>
 
@@ -405,4 +408,60 @@ TEST_F(TLinkFixture, ClosingTheWindowStopsTheLink)
     EXPECT_TRUE(Main->close());
     EXPECT_EQ(link().linkState(), TControllerLink::Idle);
     EXPECT_FALSE(link().commPort().Open());
+}
+
+// ---- a controller played by the test ----------------------------------------
+
+TEST_F(TLinkFixture, ChecksumMismatchesAreLoggedAndReportedAfterTheRead)
+{
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+    std::filesystem::create_symlink(ptsname(master), TPortMap::OverrideFolder() + "/com1");
+
+    // Answers every complete request at once; the replies to blocks 2 and 5
+    // carry a wrong last byte.
+    std::vector<uint8_t> input;
+    const auto serve = [&] {
+        uint8_t bytes[256];
+        const ssize_t n = read(master, bytes, sizeof bytes);
+        if (n > 0)
+            input.insert(input.end(), bytes, bytes + n);
+        if (input.size() >= 5 && input[3] == Frame::CmdIdentify) {
+            const uint8_t reply[] = {0, 1, 14, Frame::StatusAccepted, 'W', 'X', 'Y', 'Z', '0', '1', '0', '2', '0', '3', 0};
+            EXPECT_EQ(write(master, reply, sizeof reply), ssize_t(sizeof reply));
+            input.erase(input.begin(), input.begin() + 5);
+        } else if (input.size() >= 7 && input[3] == Frame::CmdRead) {
+            std::array<uint8_t, Frame::BlockFrameSize> reply{0, 1, 38, Frame::CmdRead, input[4], input[5]};
+            const int address = input[4] << 8 | input[5];
+            for (int i = 0; i < Frame::BlockDataSize; ++i)
+                reply[Frame::PosData + i] = static_cast<uint8_t>(address + i);
+            reply[Frame::PosBlockChecksum] = TFrameChecksum::over(reply.data(), Frame::PosBlockChecksum);
+            if (address == 2 * 32 || address == 5 * 32)
+                reply[Frame::PosBlockChecksum] ^= 0x5A;
+            EXPECT_EQ(write(master, reply.data(), reply.size()), ssize_t(reply.size()));
+            input.erase(input.begin(), input.begin() + 7);
+        }
+        return false;
+    };
+    pressFind(1);
+    ASSERT_TRUE(waitFor([&] { return serve() || !dialogs.messages.empty(); }));
+    EXPECT_EQ(Main->statusText(1), QStringLiteral("S/N-WXYZ (01.02.03) "));
+    dialogs.messages.clear();
+
+    button("TBRead")->click();
+    ASSERT_TRUE(waitFor([&] { return serve() || transferDone(); }));
+    close(master);
+
+    // The data is kept as received; the user is told once, at the end.
+    for (int i = 0; i < TImage::Size; ++i)
+        ASSERT_EQ(Main->Image.byte(i), static_cast<uint8_t>(i)) << i;
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].icon, TMsgIcon::Error);
+    EXPECT_TRUE(dialogs.messages[0].text.startsWith(QStringLiteral("Ошибка контрольной суммы в принятых блоках: 2 !")))
+        << dialogs.messages[0].text.toStdString();
+    EXPECT_EQ(log().count("crc error"), 2);
+    EXPECT_EQ(Main->windowTitle(), QStringLiteral("Конфигурация - WXYZ"));
 }
