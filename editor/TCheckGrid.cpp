@@ -1,5 +1,7 @@
 #include "editor/TCheckGrid.h"
 
+#include "image/ImageLayout.h"
+
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QLabel>
@@ -37,6 +39,14 @@ TCheckGrid::TCheckGrid(const TCheckGridLayout& layout, QWidget* parent)
         m_boxes.push_back(box);
     }
     outer->addLayout(grid);
+}
+
+TCheckGrid* TCheckGrid::outputGrid(int firstBoxNumber, const QString& columnHeading, QWidget* parent)
+{
+    return new TCheckGrid({Layout::Splitters, Layout::OutputsPerSplitter,
+                           [firstBoxNumber](int p) { return QStringLiteral("CheckBox%1").arg(firstBoxNumber + p); },
+                           columnHeading, QStringLiteral("  Выход"), QStringLiteral("OUT")},
+                          parent);
 }
 
 void TCheckGrid::setUsableColumns(int units)

@@ -23,6 +23,8 @@ class TCheckGrid : public QWidget {
     Q_OBJECT
 public:
     TCheckGrid(const TCheckGridLayout& layout, QWidget* parent = nullptr);
+    // The 48 outputs of 12 splitters, boxes named CheckBox<first>..CheckBox<first + 47>.
+    static TCheckGrid* outputGrid(int firstBoxNumber, const QString& columnHeading, QWidget* parent);
 
     int count() const { return static_cast<int>(m_boxes.size()); }
     QCheckBox* box(int position) const { return m_boxes.at(static_cast<size_t>(position)); }

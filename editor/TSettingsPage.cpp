@@ -18,11 +18,7 @@ TSettingsPage::TSettingsPage(TEditorHost& host, QWidget* parent)
     body()->addWidget(CBPhone);
     body()->addWidget(CBMusic);
     body()->addWidget(new QLabel(QStringLiteral("Назначте выходы разветвителей  для трансляции фоновой музыки"), this));
-    m_musicGrid = new TCheckGrid({Layout::Splitters, Layout::OutputsPerSplitter,
-                                  [](int p) { return QStringLiteral("CheckBox%1").arg(49 + p); },
-                                  QStringLiteral("№ разветвителя Zarna KT7-LB"), QStringLiteral("  Выход"),
-                                  QStringLiteral("OUT")},
-                                 this);
+    m_musicGrid = TCheckGrid::outputGrid(49, QStringLiteral("№ разветвителя Zarna KT7-LB"), this);
     body()->addWidget(m_musicGrid);
     body()->addStretch();
 

@@ -74,11 +74,7 @@ TStagePage::TStagePage(TEditorHost& host, QWidget* parent)
 
     body()->addWidget(new QLabel(QStringLiteral("Назначте выходы разветвителей для трансляции сообщения"), this));
     auto* outputRow = new QHBoxLayout;
-    m_outputGrid = new TCheckGrid({Layout::Splitters, Layout::OutputsPerSplitter,
-                                   [](int p) { return QStringLiteral("CheckBox%1").arg(97 + p); },
-                                   QStringLiteral("Номер разветвителя Zarna KT7-LB"), QStringLiteral("  Выход"),
-                                   QStringLiteral("OUT")},
-                                  this);
+    m_outputGrid = TCheckGrid::outputGrid(97, QStringLiteral("Номер разветвителя Zarna KT7-LB"), this);
     outputRow->addWidget(m_outputGrid);
     auto* outputButtons = new QVBoxLayout;
     ButtonAll = makeButton("ButtonAll", QStringLiteral("Выбрать все"));

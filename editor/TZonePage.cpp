@@ -14,11 +14,7 @@ TZonePage::TZonePage(TEditorHost& host, QWidget* parent)
     Label12 = new QLabel(this);
     Label12->setObjectName("Label12");
     body()->addWidget(Label12);
-    m_grid = new TCheckGrid({Layout::Splitters, Layout::OutputsPerSplitter,
-                             [](int p) { return QStringLiteral("CheckBox%1").arg(1 + p); },
-                             QStringLiteral("№ разветвителя Zarna KT7-LB"), QStringLiteral("  Выход"),
-                             QStringLiteral("OUT")},
-                            this);
+    m_grid = TCheckGrid::outputGrid(1, QStringLiteral("№ разветвителя Zarna KT7-LB"), this);
     body()->addWidget(m_grid);
     body()->addStretch();
     connect(m_grid, &TCheckGrid::boxToggled, this, &TZonePage::CBGrpClick);
