@@ -20,7 +20,9 @@ template <class T> T* control(const char* name)
 
 } // namespace
 
-TEST_F(TLinkFixture, PortDialogStartsWithAutomaticDetectionAndTheDefaultLine)
+using PortDialog = TLinkFixture;
+
+TEST_F(PortDialog, StartsWithAutomaticDetectionAndTheDefaultLine)
 {
     EXPECT_EQ(SetComPort->windowTitle(), QStringLiteral("Подключение к контроллеру"));
     EXPECT_EQ(SetComPort->height(), 190);
@@ -45,7 +47,7 @@ TEST_F(TLinkFixture, PortDialogStartsWithAutomaticDetectionAndTheDefaultLine)
     EXPECT_EQ(control<QPushButton>("Button1")->text(), "Ok");
 }
 
-TEST_F(TLinkFixture, PortDialogParametersGroupChangesTheHeightAndButtonsFollowTheBottom)
+TEST_F(PortDialog, ParametersGroupChangesTheHeightAndButtonsFollowTheBottom)
 {
     auto* group = control<QGroupBox>("GroupBox1");
     auto* ok = control<QPushButton>("Button1");
@@ -66,7 +68,7 @@ TEST_F(TLinkFixture, PortDialogParametersGroupChangesTheHeightAndButtonsFollowTh
     EXPECT_EQ(SetComPort->height() - ok->geometry().bottom(), gap);
 }
 
-TEST_F(TLinkFixture, PortDialogManualPortShowsItsDevice)
+TEST_F(PortDialog, ManualPortShowsItsDevice)
 {
     absent(7);
     auto* automatic = control<QCheckBox>("CheckBox1");
@@ -87,7 +89,7 @@ TEST_F(TLinkFixture, PortDialogManualPortShowsItsDevice)
     EXPECT_TRUE(device->text().isEmpty());
 }
 
-TEST_F(TLinkFixture, PortDialogBothButtonsApplyTheSettings)
+TEST_F(PortDialog, BothButtonsApplyTheSettings)
 {
     control<QCheckBox>("CheckBox1")->click();
     control<QComboBox>("ComboBoxPort")->setEditText("12");
@@ -117,7 +119,7 @@ TEST_F(TLinkFixture, PortDialogBothButtonsApplyTheSettings)
     EXPECT_EQ(link().portNumber(), 1);
 }
 
-TEST_F(TLinkFixture, PortComponentBoxesGoThroughTheDialogLayer)
+TEST_F(PortDialog, ComponentBoxesGoThroughTheDialogLayer)
 {
     TCommPort::MessageBox("careful", "COM port warning", TCommPort::MB_ICONWARNING);
     TCommPort::MessageBox("broken", "COM port error", TCommPort::MB_ICONERROR);
