@@ -39,13 +39,13 @@ asan() {
 
 tsan() {
     configure build-tsan thread
-    # The main window's link tests run too where the tree has them.
-    gui=""
-    grep -q 'kt7_test(test_linkgui' tests/gui/CMakeLists.txt && gui=test_linkgui
-    cmake --build build-tsan -j2 --target test_serial test_link $gui
+    # The main window's link tests (test_linkgui) stay out: they start kt7sim
+    # through QProcess, whose clone() call aborts clang 14's ThreadSanitizer
+    # runtime (CHECK failed in ForkAfter) before any test runs. They run
+    # under AddressSanitizer with the rest.
+    cmake --build build-tsan -j2 --target test_serial test_link
     build-tsan/tests/serial/test_serial
     build-tsan/tests/link/test_link
-    [ -z "$gui" ] || build-tsan/tests/gui/test_linkgui
 }
 
 case "${1:-all}" in
