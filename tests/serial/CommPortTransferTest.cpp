@@ -180,28 +180,41 @@ TEST_F(CommPortTransfer, ShortReplyPacedAt9600BaudArrivesInOneBatch)
         if (count > 0)
             batches.push_back(sender->GetBlock(buffer, sizeof buffer));
     };
-    for (int trial = 0; trial < 3; ++trial) {
+    // A trial only tells something when the peer kept its pace: on a busy
+    // machine it may fall behind and send the tail after the pause is over.
+    using Clock = std::chrono::steady_clock;
+    int conclusive = 0;
+    for (int trial = 0; trial < 10 && conclusive < 3; ++trial) {
         batches.clear();
+        Clock::time_point sent;
+        Clock::time_point lastByte;
         std::thread peer([&] {
             std::string request;
             while (request.size() < 5 && Peer.ReadFor(request, 1000) > 0) {
             }
-            auto next = std::chrono::steady_clock::now() + std::chrono::milliseconds(2);
+            auto next = Clock::now() + std::chrono::milliseconds(2);
             for (size_t i = 0; i < kReply; ++i) {
                 std::this_thread::sleep_until(next);
                 const char byte = static_cast<char>(i);
                 Peer.WriteAll(&byte, 1);
                 next += std::chrono::microseconds(1042);
             }
+            lastByte = Clock::now();
         });
         std::this_thread::sleep_for(std::chrono::milliseconds(120));  // line idle
         QCoreApplication::processEvents();
+        sent = Clock::now();
         ASSERT_EQ(Port.PutBlock("\x00\x01\x04\x55\x74", 5), 5u);
         PumpUntil([&] { return !batches.empty() && batches[0] >= kReply; }, 2000);
         peer.join();
         PumpFor(60);
+        if (lastByte - sent > std::chrono::milliseconds(46))
+            continue;
+        ++conclusive;
         ASSERT_EQ(batches, std::vector<uint32_t>{kReply}) << "trial " << trial;
     }
+    if (conclusive == 0)
+        GTEST_SKIP() << "the peer never kept the pace of 9600 baud on this machine";
 }
 
 TEST_F(CommPortTransfer, PeerHangupStopsTransferWithoutSpinningAndPortReopens)
