@@ -1,5 +1,6 @@
 #include "project/TFileReader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
@@ -10,10 +11,15 @@ TFileResult TFileReader::read(const std::string& path, size_t limit, std::string
     if (fd < 0)
         return TFileResult::fromErrno(path, errno);
 
-    std::string bytes(limit, '\0');
+    // Grows in steps rather than taking the whole limit up front: names files
+    // are a few hundred bytes, the limit is megabytes.
+    constexpr size_t Step = 64 * 1024;
+    std::string bytes;
     size_t done = 0;
     while (done < limit) {
-        const ssize_t n = ::read(fd, bytes.data() + done, limit - done);
+        if (bytes.size() == done)
+            bytes.resize(std::min(limit, done + Step));
+        const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
         if (n == 0)
             break;
         if (n < 0) {
