@@ -2,7 +2,7 @@
 // from its files, every page of the tree selected, the dump shown, and a
 // report generated and written. Prints the process's peak resident size.
 
-#include "TBenchWindows.h"
+#include "app/TAppWindows.h"
 
 #include "app/TMain.h"
 #include "image/TAlarmRecord.h"
@@ -94,7 +94,7 @@ int main(int argc, char** argv)
     const std::string namesPath = dir.filePath(QStringLiteral("bench.ini")).toStdString();
     writeProject(imagePath, namesPath);
 
-    TBenchWindows windows;
+    TAppWindows windows;
     QCoreApplication::processEvents();
     const long windowsKiB = peakKiB();
     openProject(imagePath, namesPath);

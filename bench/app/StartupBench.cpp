@@ -3,7 +3,7 @@
 // like kt7config does and reports when the main window is first exposed; the
 // parent times from the start of the child to that report, over several runs.
 
-#include "TBenchWindows.h"
+#include "app/TAppWindows.h"
 
 #include "app/TMain.h"
 
@@ -44,7 +44,7 @@ int child(int argc, char** argv)
     QApplication app(argc, argv);
     ExposeWatch watch;
     app.installEventFilter(&watch);
-    TBenchWindows windows;
+    TAppWindows windows;
     return QApplication::exec();
 }
 

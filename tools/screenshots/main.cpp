@@ -5,6 +5,7 @@
 //   kt7shots <output folder>
 
 #include "TAcceptingDialogs.h"
+#include "app/TAppWindows.h"
 #include "app/TMain.h"
 #include "app/TScanPanel.h"
 #include "image/ImageLayout.h"
@@ -121,14 +122,7 @@ int main(int argc, char** argv)
     const QDir out(QString::fromLocal8Bit(argv[1]));
     TAcceptingDialogs answers;
     TDialogs::install(&answers);
-    Main = new TMain;
-    Dbg = new TDbg;
-    FormPort = new TFormPort;
-    SetComPort = new TSetComPort;
-    FormProjectName = new TFormProjectName;
-    FormWord = new TFormWord;
-    Main->connectWindows();
-    Main->show();
+    TAppWindows windows;
 
     fillExample(Main->Image);
     Main->setInputName(1, QStringLiteral("Пожар"));
@@ -160,13 +154,7 @@ int main(int argc, char** argv)
     Dbg->hide();
     ok &= shootLink(out);
 
-    // Nothing of this run is a project: leave without the close questions.
-    delete FormWord;
-    delete FormProjectName;
-    delete SetComPort;
-    delete FormPort;
-    delete Dbg;
-    delete Main;
+    // Nothing of this run is a project: the windows go without the close questions.
     TDialogs::install(nullptr);
     return ok ? 0 : 1;
 }
