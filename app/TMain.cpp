@@ -18,6 +18,8 @@
 
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QHBoxLayout>
 #include <QLocale>
 #include <QShortcut>
@@ -43,6 +45,8 @@ TMain::TMain()
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                    | Qt::WindowCloseButtonHint);
     setFixedSize(ClientWidth, ClientHeight);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 
     Image.clear();
     buildToolBar();
