@@ -87,6 +87,8 @@ TEST_F(CommPortTransfer, OutputReachesThePeerInOrderAndTheQueueEmpties)
     EXPECT_EQ(got, "hello w");
     EXPECT_TRUE(PumpUntil([&] { return txEmpty; }));
     EXPECT_EQ(Port.GetOutQueCount(), 0);
+    // The handlers above hold this test's locals: close before they go.
+    Port.SetOpen(false);
 }
 
 TEST_F(CommPortTransfer, EventCharacterRaisesItsSignalOnlyWhenMonitored)
@@ -109,6 +111,8 @@ TEST_F(CommPortTransfer, EventCharacterRaisesItsSignalOnlyWhenMonitored)
     EXPECT_EQ(flagged, 0);
     Peer.WriteAll("e\n", 2);
     EXPECT_TRUE(PumpUntil([&] { return flagged == 1; }));
+    // The handlers above hold this test's locals: close before they go.
+    Port.SetOpen(false);
 }
 
 TEST_F(CommPortTransfer, TenMegabytesEachWayArriveByteExact)
@@ -166,6 +170,8 @@ TEST_F(CommPortTransfer, TenMegabytesEachWayArriveByteExact)
     EXPECT_TRUE(received == in);
     ASSERT_EQ(echoed.size(), kTotal);
     EXPECT_TRUE(echoed == out);
+    // The handlers above hold this test's locals: close before they go.
+    Port.SetOpen(false);
 }
 
 TEST_F(CommPortTransfer, ShortReplyPacedAt9600BaudArrivesInOneBatch)
@@ -213,6 +219,8 @@ TEST_F(CommPortTransfer, ShortReplyPacedAt9600BaudArrivesInOneBatch)
         ++conclusive;
         ASSERT_EQ(batches, std::vector<uint32_t>{kReply}) << "trial " << trial;
     }
+    // The handler above holds this test's locals: close before they go.
+    Port.SetOpen(false);
     if (conclusive == 0)
         GTEST_SKIP() << "the peer never kept the pace of 9600 baud on this machine";
 }
@@ -270,4 +278,6 @@ TEST_F(CommPortTransfer, PeerHangupStopsTransferWithoutSpinningAndPortReopens)
     Port.OnDataReceived = [&](TCommPort*, uint32_t count) { seen = count; };
     EXPECT_TRUE(PumpUntil([&] { return seen == 2; }));
     EXPECT_EQ(Boxes.size(), 1u);
+    // The handlers above hold this test's locals: close before they go.
+    Port.SetOpen(false);
 }
