@@ -280,6 +280,12 @@ void TCommPort::SetComControl(TComControl value)
 {
     FControl = value;
     FSettings.Flags = value <= ccHard ? kControlFlags[value] : TLineSettings::FlagBinary;
+    WriteLineSettings();
+}
+
+void TCommPort::WriteLineSettings()
+{
+    // Closed, the settings are only kept; the open sequence applies them.
     if (IsEnabled())
         FDevice.Apply(FSettings);
 }
@@ -291,24 +297,21 @@ void TCommPort::SetBaudRate(TBaudRate value)
         FSettings.BaudRate = static_cast<uint32_t>(kBaudRates[value]);
         FBaudValue = FSettings.BaudRate;
     }
-    if (IsEnabled())
-        FDevice.Apply(FSettings);
+    WriteLineSettings();
 }
 
 void TCommPort::SetParity(TParity value)
 {
     FParity = value;
     FSettings.Parity = value;
-    if (IsEnabled())
-        FDevice.Apply(FSettings);
+    WriteLineSettings();
 }
 
 void TCommPort::SetStopBits(TStopBits value)
 {
     FStopBits = value;
     FSettings.StopBits = value;
-    if (IsEnabled())
-        FDevice.Apply(FSettings);
+    WriteLineSettings();
     BitsWarning();
 }
 
@@ -316,8 +319,7 @@ void TCommPort::SetDataBits(uint16_t value)
 {
     FDataBits = value >= 5 && value <= 8 ? value : 8;
     FSettings.ByteSize = static_cast<uint8_t>(FDataBits);
-    if (IsEnabled())
-        FDevice.Apply(FSettings);
+    WriteLineSettings();
     BitsWarning();
 }
 
@@ -325,40 +327,35 @@ void TCommPort::SetXonLim(uint16_t value)
 {
     FXonLim = value;
     FSettings.XonLim = value;
-    if (IsEnabled())
-        FDevice.Apply(FSettings);
+    WriteLineSettings();
 }
 
 void TCommPort::SetXoffLim(uint16_t value)
 {
     FXoffLim = static_cast<uint16_t>(std::min<uint32_t>(value, std::min<uint32_t>(FInSize, 65535)));
     FSettings.XoffLim = FXoffLim;
-    if (IsEnabled())
-        FDevice.Apply(FSettings);
+    WriteLineSettings();
 }
 
 void TCommPort::SetXonChar(uint8_t value)
 {
     FXonChar = value;
     FSettings.XonChar = value;
-    if (IsEnabled())
-        FDevice.Apply(FSettings);
+    WriteLineSettings();
 }
 
 void TCommPort::SetXoffChar(uint8_t value)
 {
     FXoffChar = value;
     FSettings.XoffChar = value;
-    if (IsEnabled())
-        FDevice.Apply(FSettings);
+    WriteLineSettings();
 }
 
 void TCommPort::SetEventChar(uint8_t value)
 {
     FEventChar = value;
     FSettings.EvtChar = value;
-    if (IsEnabled())
-        FDevice.Apply(FSettings);
+    WriteLineSettings();
 }
 
 void TCommPort::SetBaud(int32_t value)

@@ -157,6 +157,8 @@ private:
     friend class TStatusEventThread;
 
     void ApplySettings();
+    // Writes the line-settings record to the open port.
+    void WriteLineSettings();
     void ShowOpenError(const std::string& path, int error);
     void UpdateModemFlags(uint32_t bits);
 
