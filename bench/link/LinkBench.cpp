@@ -4,6 +4,7 @@
 // rest goes: the time of each request/reply cycle and how many pieces each
 // reply arrived in.
 
+#include "TEventPump.h"
 #include "TScriptedDialogs.h"
 #include "TSimProcess.h"
 #include "app/TMain.h"
@@ -38,19 +39,6 @@ constexpr int ReadBytesPerBlock = 7 + 39;
 constexpr int WriteBytesPerBlock = 39 + 39;
 constexpr int Runs = 3;
 
-template <class Done> bool waitFor(Done done, int ms)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::usleep(100);
-    }
-    return true;
-}
-
 double median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
@@ -79,7 +67,7 @@ Result transfer(const char* button, TScriptedDialogs& dialogs)
     dialogs.messages.clear();
     clock.start();
     Main->toolButton(button)->click();
-    if (!waitFor([&] { return link.linkState() == TControllerLink::Idle; }, 60000))
+    if (!TEventPump::until([&] { return link.linkState() == TControllerLink::Idle; }, 60000))
         std::fprintf(stderr, "transfer did not end\n");
     result.seconds = clock.nsecsElapsed() / 1e9;
     QObject::disconnect(connection);
@@ -128,7 +116,7 @@ int main(int argc, char** argv)
         return dialog.result();
     });
     Main->toolButton("TBFind")->click();
-    if (!waitFor([&] { return !dialogs.messages.empty(); }, 5000)) {
+    if (!TEventPump::until([&] { return !dialogs.messages.empty(); }, 5000)) {
         std::fprintf(stderr, "the simulator did not answer\n");
         return 1;
     }

@@ -3,6 +3,7 @@
 // simulated controllers on pseudo-terminals published as COM ports of the
 // test's own configuration folder.
 
+#include "TEventPump.h"
 #include "TScriptedDialogs.h"
 #include "TSimProcess.h"
 #include "app/TMain.h"
@@ -103,18 +104,7 @@ protected:
         dialogs.messages.clear();
     }
 
-    template <class Done> static bool waitFor(Done done, int ms = 10000)
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (!done()) {
-            if (clock.elapsed() > ms)
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-            QThread::usleep(200);
-        }
-        return true;
-    }
+    template <class Done> static bool waitFor(Done done, int ms = 10000) { return TEventPump::until(done, ms); }
     // Lets the event loop run for a while.
     static void idle(int ms) { waitFor([] { return false; }, ms); }
 
