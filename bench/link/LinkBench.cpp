@@ -22,7 +22,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QThread>
 #include <QToolButton>
 
 #include <algorithm>
