@@ -427,11 +427,12 @@ void TMain::EditorReload()
 
     toolButton("TBSave")->setEnabled(true);
     toolButton("TBReport")->setEnabled(true);
-    {
-        const QSignalBlocker blocker(TV);
+    // Selecting the node runs the selection handler; so does this when the
+    // node is selected already.
+    if (TV->currentItem() == m_systemNode)
+        TVChange(m_systemNode);
+    else
         TV->setCurrentItem(m_systemNode);
-    }
-    TVChange(m_systemNode);
 
     // The counts are applied as a user's choice would apply them: the pages'
     // usability follows the image and the counts are written back unchanged.
