@@ -1,5 +1,6 @@
 #include "app/TMain.h"
 
+#include "app/TNodeSelectionModel.h"
 #include "app/TScanPanel.h"
 #include "app/TStateMarks.h"
 #include "editor/TAlgorithmPage.h"
@@ -29,6 +30,8 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
+
+#include <vector>
 
 TMain* Main = nullptr;
 
@@ -68,7 +71,21 @@ TMain::TMain()
     buildPages();
     buildTree();
 
-    connect(TV, &QTreeWidget::currentItemChanged, this, &TMain::onCurrentChanged);
+    // A node that cannot be reached is refused before the view moves its
+    // highlight or its current node, for clicks and keys alike.
+    QItemSelectionModel* plain = TV->selectionModel();
+    TV->setSelectionModel(new TNodeSelectionModel(
+        TV->model(),
+        [this](const QModelIndex& index) {
+            const QTreeWidgetItem* node = nodeAt(index);
+            return node && nodeMark(node) == TStateMarks::Unreachable;
+        },
+        TV));
+    delete plain;
+
+    // QTreeWidget's own currentItemChanged stays tied to the selection model it was built with.
+    connect(TV->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { onCurrentChanged(nodeAt(current)); });
     connect(TV, &QTreeWidget::itemExpanded, this, &TMain::onExpanded);
     connect(TV, &QTreeWidget::itemCollapsed, this, &TMain::onCollapsed);
 
@@ -197,6 +214,16 @@ void TMain::buildTree()
         for (int k = 1; k <= Layout::StageCount; ++k)
             addNode(input, QStringLiteral("Этап %1").arg(k), Layout::stageOffset(i, k));
     }
+}
+
+QTreeWidgetItem* TMain::nodeAt(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return nullptr;
+    if (!index.parent().isValid())
+        return TV->topLevelItem(index.row());
+    QTreeWidgetItem* parent = nodeAt(index.parent());
+    return parent ? parent->child(index.row()) : nullptr;
 }
 
 QTreeWidgetItem* TMain::buttonNode(int k) const { return m_buttonsRoot->child(k - 1); }
@@ -387,6 +414,7 @@ void TMain::SetProjectName(const QString& name)
 
 void TMain::EditorReload()
 {
+    ++m_shownStamp;
     Loading = true;
     TV->show();
     PageControl->show();
@@ -399,11 +427,12 @@ void TMain::EditorReload()
 
     toolButton("TBSave")->setEnabled(true);
     toolButton("TBReport")->setEnabled(true);
-    {
-        const QSignalBlocker blocker(TV);
+    // Selecting the node runs the selection handler; so does this when the
+    // node is selected already.
+    if (TV->currentItem() == m_systemNode)
+        TVChange(m_systemNode);
+    else
         TV->setCurrentItem(m_systemNode);
-    }
-    TVChange(m_systemNode);
 
     // The counts are applied as a user's choice would apply them: the pages'
     // usability follows the image and the counts are written back unchanged.
@@ -411,6 +440,15 @@ void TMain::EditorReload()
     m_systemPage->CBModChange();
     m_systemPage->CBReleChange();
     RefreshStates();
+
+    // Nodes left open from the image replaced stay open only where the new
+    // image lets them open; the selection is on the system node by now.
+    std::vector<QTreeWidgetItem*> branches{m_buttonsRoot, m_groupsRoot};
+    for (int i = 1; i <= Layout::InputCount; ++i)
+        branches.push_back(inputNode(i));
+    for (QTreeWidgetItem* node : branches)
+        if (node->isExpanded() && !mayExpand(node))
+            node->setExpanded(false);
 }
 
 // ---- tree ---------------------------------------------------------------
@@ -437,6 +475,7 @@ TMain::Page TMain::pageFor(const QTreeWidgetItem* node) const
 
 void TMain::TVChange(QTreeWidgetItem* node)
 {
+    ++m_shownStamp;
     Loading = true;
     const Page page = pageFor(node);
     PageControl->setCurrentIndex(page);
@@ -493,19 +532,14 @@ void TMain::RefreshStates()
     }
 }
 
-void TMain::onCurrentChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous)
+void TMain::onCurrentChanged(QTreeWidgetItem* current)
 {
-    if (m_revertingSelection || !current)
+    if (!current)
         return;
-    if (nodeMark(current) == TStateMarks::Unreachable) {
-        m_revertingSelection = true;
-        TV->setCurrentItem(previous);
-        m_revertingSelection = false;
-        return;
-    }
     TVChange(current);
-    // The tree opens a node when it is selected.
-    if (current->childCount() > 0)
+    // The tree opens a node when it is selected, but not the node that takes
+    // the selection because it was just closed.
+    if (current->childCount() > 0 && !m_closingBranch)
         current->setExpanded(true);
 }
 
@@ -522,7 +556,8 @@ bool TMain::mayExpand(QTreeWidgetItem* node)
         return may;
     }
     if (node->parent() == m_algorithmsRoot)
-        return TAlarmRecord(Image, m_algorithmsRoot->indexOfChild(node) + 1).enabled();
+        return nodeMark(node) != TStateMarks::Unreachable
+            && TAlarmRecord(Image, m_algorithmsRoot->indexOfChild(node) + 1).enabled();
     return true;
 }
 
@@ -539,7 +574,9 @@ void TMain::onCollapsed(QTreeWidgetItem* node)
     // A hidden node cannot stay selected: the selection moves to the node closed.
     for (QTreeWidgetItem* n = TV->currentItem(); n; n = n->parent())
         if (n->parent() == node) {
+            m_closingBranch = true;
             TV->setCurrentItem(node);
+            m_closingBranch = false;
             return;
         }
 }

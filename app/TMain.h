@@ -12,6 +12,7 @@
 #include <array>
 
 class QLabel;
+class QModelIndex;
 class QStackedWidget;
 class QToolButton;
 class QTreeWidget;
@@ -48,6 +49,7 @@ public:
     void imageChanged() override { ToolButton2Click(); }
     void refreshStates() override { RefreshStates(); }
     void reloadPage() override;
+    unsigned shownStamp() const override { return m_shownStamp; }
     void applySplitterCount() override;
     void setUsableSplitters(int splitters) override;
     void setUsableMessageModules(int modules) override;
@@ -115,11 +117,12 @@ private:
     void connectControls();
     QToolButton* addToolButton(const QString& name, const QString& caption, const QIcon& icon, bool checkable);
     QTreeWidgetItem* addNode(QTreeWidgetItem* parent, const QString& caption, int offset);
+    QTreeWidgetItem* nodeAt(const QModelIndex& index) const;
 
     int nodeMark(const QTreeWidgetItem* node) const;
     Page pageFor(const QTreeWidgetItem* node) const;
     bool mayExpand(QTreeWidgetItem* node);
-    void onCurrentChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
+    void onCurrentChanged(QTreeWidgetItem* current);
     void onExpanded(QTreeWidgetItem* node);
     void onCollapsed(QTreeWidgetItem* node);
 
@@ -135,7 +138,10 @@ private:
     QTreeWidgetItem* m_algorithmsRoot;
     // Set while the reload loads a page for a node other than the selected one.
     QTreeWidgetItem* m_loadingNode = nullptr;
-    bool m_revertingSelection = false;
+    // Set while the selection moves to a node that was just closed.
+    bool m_closingBranch = false;
+    // Changes whenever a page is loaded for a node or the image is replaced.
+    unsigned m_shownStamp = 0;
 
     TSystemPage* m_systemPage;
     TSettingsPage* m_settingsPage;

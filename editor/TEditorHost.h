@@ -21,6 +21,11 @@ public:
     virtual void refreshStates() = 0;
     // Loads the selected node's page again from the image, under the loading guard.
     virtual void reloadPage() = 0;
+    // Changes whenever a page is loaded for a node and whenever the image is
+    // replaced as a whole. A controller read may complete while a message box
+    // is open; a handler compares the stamp from before its box with the one
+    // after it and writes nothing when they differ.
+    virtual unsigned shownStamp() const = 0;
 
     // Knock-on of the system composition. applySplitterCount runs the whole
     // rule with the count the composition page shows; the setUsable calls only

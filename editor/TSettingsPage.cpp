@@ -54,8 +54,15 @@ bool TSettingsPage::musicBoxTicked(int position) const
 
 void TSettingsPage::setUsableSplitters(int splitters)
 {
-    const bool musicOn = m_host.image().value(Layout::MusicFlag.at(Layout::SystemNode));
+    const TImage& image = m_host.image();
+    const bool musicOn = image.value(Layout::MusicFlag.at(Layout::SystemNode));
     m_musicGrid->setUsableColumns(musicOn ? std::max(splitters, 0) : 0);
+    // The boxes show the image again under the new usability, without writing
+    // it: the report reads them whether or not the page was shown since, and
+    // a splitter the composition lacks shows no mark.
+    const QSignalBlocker blocker(m_musicGrid);
+    const int mask = Layout::SystemNode + Layout::MusicMaskDisplacement;
+    m_musicGrid->showStates([&](int p) { return image.bit(mask, p); });
 }
 
 void TSettingsPage::CBPhoneClick()

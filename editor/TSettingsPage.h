@@ -16,7 +16,8 @@ public:
     bool paging() const;
     bool music() const;
     bool musicBoxTicked(int position) const;
-    // Music boxes usable: music on in the image and within the splitter count.
+    // Music boxes usable: music on in the image and within the splitter count;
+    // the boxes then show the image's bits, unusable ones cleared.
     void setUsableSplitters(int splitters);
 
     void CBPhoneClick();

@@ -115,7 +115,7 @@ TStagePage::TStagePage(TEditorHost& host, QWidget* parent)
     body()->addLayout(relayRow);
     body()->addStretch();
 
-    connect(CBTime, &QComboBox::activated, this, [this] { CBTimeChange(); });
+    connect(CBTime, &TCloseUpComboBox::chosen, this, [this] { CBTimeChange(); });
     connect(CBTime, &TCloseUpComboBox::closedUp, this, &TStagePage::CBTimeCloseUp);
     connect(m_outputGrid, &TCheckGrid::boxToggled, this, &TStagePage::CBZClick);
     connect(m_relayGrid, &TCheckGrid::boxToggled, this, &TStagePage::CBReleClick);
@@ -168,6 +168,7 @@ void TStagePage::load()
 {
     const int k = stageNumber();
     const TStageRecord s = stage(k);
+    m_loadedStamp = m_host.shownStamp();
     CBReleK1->setChecked(s.k1());
     CBReleK2->setChecked(s.k2());
 
@@ -197,16 +198,17 @@ void TStagePage::CBTimeChange()
         return;
     const int k = stageNumber();
     const int entry = CBTime->currentIndex();
-    // Active stages form an unbroken run from stage 1.
-    if (entry == 0 && k < Layout::StageCount && stage(k + 1).isOn()) {
-        Dlg::error(QStringLiteral("Нельзя выключить этот этап алгоритма,\nтак как последующий этап активен !"));
-        m_host.reloadPage();
-        return;
-    }
-    // The list may close before or after the choice arrives: the minimum is
-    // kept here as well, so a short stage 1 is never stored.
+    // Stage 1 never runs below 30 s: a shorter entry, 00:00 included, is
+    // corrected rather than refused.
     if (belowStageOneMinimum(entry)) {
         correctToStageOneMinimum();
+        return;
+    }
+    // Active stages form an unbroken run from stage 1. The list returns to
+    // the stored entry before the box opens: nothing is left to do after it.
+    if (entry == 0 && k < Layout::StageCount && stage(k + 1).isOn()) {
+        m_host.reloadPage();
+        Dlg::error(QStringLiteral("Нельзя выключить этот этап алгоритма,\nтак как последующий этап активен !"));
         return;
     }
     applyDuration(entry);
@@ -214,7 +216,9 @@ void TStagePage::CBTimeChange()
 
 void TStagePage::CBTimeCloseUp()
 {
-    if (m_host.loading() || !belowStageOneMinimum(CBTime->currentIndex()))
+    // The list may close after a box for the choice let a controller read
+    // replace the image and show another page.
+    if (m_host.loading() || m_loadedStamp != m_host.shownStamp() || !belowStageOneMinimum(CBTime->currentIndex()))
         return;
     correctToStageOneMinimum();
 }
@@ -226,7 +230,13 @@ bool TStagePage::belowStageOneMinimum(int entry) const
 
 void TStagePage::correctToStageOneMinimum()
 {
+    // A controller read may complete while the box is open and replace the
+    // image and the page: the correction is then dropped, never stored at the
+    // offset of whatever node is shown by then.
+    const unsigned shown = m_host.shownStamp();
     Dlg::information(QStringLiteral("Время работы 1 этапа\nне может быть менее 30 сек. !"));
+    if (m_host.shownStamp() != shown)
+        return;
     CBTime->setCurrentIndex(TStageRecord::DurationMin);
     applyDuration(TStageRecord::DurationMin);
 }

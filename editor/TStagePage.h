@@ -50,7 +50,8 @@ private:
     // Stores a list entry as the running time of the selected stage; off and
     // unlimited switch the later stages off.
     void applyDuration(int entry);
-    // Stage 1 runs at least 30 s: a shorter entry becomes 00:30, with a notice.
+    // Stage 1 runs at least 30 s: a shorter entry becomes 00:30, with a notice;
+    // the correction is dropped when the box outlives the page it was for.
     bool belowStageOneMinimum(int entry) const;
     void correctToStageOneMinimum();
     // Sets or clears every usable box of a grid that shows otherwise, with its bit.
@@ -70,4 +71,6 @@ private:
     QPushButton* Button1;
     QPushButton* Button2;
     QPushButton* ButtonCopy;
+    // The host's stamp when the page was last loaded.
+    unsigned m_loadedStamp = 0;
 };

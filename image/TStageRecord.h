@@ -22,9 +22,11 @@ public:
 
     uint8_t duration() const { return m_image.byte(m_offset + Layout::Stage::Duration); }
     void setDuration(uint8_t code) { m_image.setByte(m_offset + Layout::Stage::Duration, code); }
-    // On: any duration but 0. Ends the run of stages: off or unlimited.
+    // On: any duration but 0. Ends the run of stages: off or unlimited, where
+    // every code above 240 reads as unlimited, so a stage shown as unlimited
+    // is never followed by a reachable stage.
     bool isOn() const { return duration() != DurationOff; }
-    bool endsRun() const { return duration() == DurationOff || duration() == DurationUnlimited; }
+    bool endsRun() const { return duration() == DurationOff || duration() > DurationMaxTimed; }
 
     // Message code = source x 8 + (number - 1); source 0 is the panel, 1..3 MS3-1..MS3-3.
     uint8_t messageCode() const { return m_image.value(Layout::Stage::Message.at(m_offset)); }

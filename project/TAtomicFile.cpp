@@ -71,17 +71,30 @@ TFileResult TAtomicFile::write(const std::string& path, std::string_view bytes)
         if (::realpath(path.c_str(), resolved))
             target = resolved;
     }
-    if (::stat(target.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
-        return writeDirectly(path, bytes);
+    if (::stat(target.c_str(), &info) == 0) {
+        if (!S_ISREG(info.st_mode))
+            return writeDirectly(path, bytes);
+        // A file the user may not write is refused: the rename would replace
+        // it all the same, since only the folder's permission counts for it.
+        if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+            return TFileResult::fromErrno(path, errno);
+        // No temporary file can be made in a folder the user may not write;
+        // a file there that the user may write is written where it is.
+        if (::faccessat(AT_FDCWD, folderOf(target).c_str(), W_OK, AT_EACCESS) != 0)
+            return writeDirectly(path, bytes);
+    }
     return replace(path, target, bytes);
 }
 
 TFileResult TAtomicFile::writeDirectly(const std::string& path, std::string_view bytes)
 {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    // Opening a FIFO that nobody reads would wait for a reader for good; with
+    // O_NONBLOCK it fails at once instead. The writes themselves block as usual.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return TFileResult::fromErrno(path, errno);
-    if (!writeAll(fd, bytes)) {
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 || !writeAll(fd, bytes)) {
         const int error = errno;
         ::close(fd);
         return TFileResult::fromErrno(path, error);

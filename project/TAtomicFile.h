@@ -5,8 +5,11 @@
 // step removes the temporary file and leaves the old file as it was.
 //
 // A target that exists but is no regular file (a device, a folder) cannot be
-// renamed over; it is written directly, so a folder fails and a device gets
-// the bytes.
+// renamed over; it is written directly, so a folder fails, a device gets the
+// bytes and a FIFO without a reader fails at once. As with QSaveFile, an
+// existing file the user may not write is refused and left as it was, and a
+// file the user may write in a folder the user may not write is written in
+// place, since no temporary file can be made beside it.
 
 #include "project/TFileResult.h"
 

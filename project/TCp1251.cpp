@@ -1,72 +1,124 @@
 #include "project/TCp1251.h"
 
-#include <cerrno>
-#include <iconv.h>
-#include <stdexcept>
+#include <array>
+#include <cstdint>
 
 namespace {
 
-// One conversion descriptor for the length of one call, so that calls from
-// several threads never share state.
-class Converter {
-public:
-    Converter(const char* to, const char* from) : m_cd(iconv_open(to, from))
-    {
-        if (m_cd == reinterpret_cast<iconv_t>(-1))
-            throw std::runtime_error(std::string("iconv cannot convert from ") + from + " to " + to);
-    }
-    ~Converter() { iconv_close(m_cd); }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
-
-    // Converts as much as it can; returns the errno that stopped it, 0 at the end.
-    int convert(std::string_view& in, std::string& out)
-    {
-        char* src = const_cast<char*>(in.data());
-        size_t srcLeft = in.size();
-        const size_t start = out.size();
-        out.resize(start + 4 * in.size() + 4);
-        char* dst = out.data() + start;
-        size_t dstLeft = out.size() - start;
-        const size_t rc = iconv(m_cd, &src, &srcLeft, &dst, &dstLeft);
-        const int error = rc == static_cast<size_t>(-1) ? errno : 0;
-        out.resize(out.size() - dstLeft);
-        in.remove_prefix(in.size() - srcLeft);
-        return error;
-    }
-
-private:
-    iconv_t m_cd;
+// The characters of bytes 0x80..0xFF. Byte 0x98 has none in the code page;
+// it reads as U+0098, as Windows reads it, so that it survives a read and a
+// write unchanged. Bytes below 0x80 are ASCII.
+constexpr std::array<char16_t, 128> Upper = {
+    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F,
+    0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x0098, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F,
+    0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7,
+    0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407,
+    0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7,
+    0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457,
+    0x0410, 0x0411, 0x0412, 0x0413, 0x0414, 0x0415, 0x0416, 0x0417,
+    0x0418, 0x0419, 0x041A, 0x041B, 0x041C, 0x041D, 0x041E, 0x041F,
+    0x0420, 0x0421, 0x0422, 0x0423, 0x0424, 0x0425, 0x0426, 0x0427,
+    0x0428, 0x0429, 0x042A, 0x042B, 0x042C, 0x042D, 0x042E, 0x042F,
+    0x0430, 0x0431, 0x0432, 0x0433, 0x0434, 0x0435, 0x0436, 0x0437,
+    0x0438, 0x0439, 0x043A, 0x043B, 0x043C, 0x043D, 0x043E, 0x043F,
+    0x0440, 0x0441, 0x0442, 0x0443, 0x0444, 0x0445, 0x0446, 0x0447,
+    0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,
 };
 
-// The byte the code page leaves undefined and the character Windows reads
-// it as, U+0098, so that it survives a read and a write unchanged.
-constexpr char UndefinedByte = '\x98';
-constexpr std::string_view Undefined = "\xC2\x98";
+// The byte of a character, or -1 when the code page lacks it.
+int byteOf(char32_t c)
+{
+    if (c < 0x80)
+        return static_cast<int>(c);
+    for (size_t i = 0; i < Upper.size(); ++i)
+        if (Upper[i] == c)
+            return static_cast<int>(0x80 + i);
+    return -1;
+}
+
+// Decodes one UTF-8 sequence at the front of text and removes it; nothing
+// for a sequence that is no valid UTF-8 (truncated, overlong, a surrogate or
+// beyond U+10FFFF).
+std::optional<char32_t> takeCharacter(std::string_view& text)
+{
+    const auto lead = static_cast<uint8_t>(text.front());
+    int length = 0;
+    char32_t c = 0;
+    char32_t least = 0;
+    if (lead < 0x80) {
+        text.remove_prefix(1);
+        return lead;
+    }
+    if ((lead & 0xE0) == 0xC0) {
+        length = 2;
+        c = lead & 0x1F;
+        least = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3;
+        c = lead & 0x0F;
+        least = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4;
+        c = lead & 0x07;
+        least = 0x10000;
+    } else {
+        return std::nullopt;
+    }
+    if (text.size() < static_cast<size_t>(length))
+        return std::nullopt;
+    for (int i = 1; i < length; ++i) {
+        const auto next = static_cast<uint8_t>(text[static_cast<size_t>(i)]);
+        if ((next & 0xC0) != 0x80)
+            return std::nullopt;
+        c = (c << 6) | (next & 0x3F);
+    }
+    if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+        return std::nullopt;
+    text.remove_prefix(static_cast<size_t>(length));
+    return c;
+}
+
+void appendUtf8(std::string& out, char32_t c)
+{
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
 
 } // namespace
 
 std::optional<std::string> TCp1251::fromUtf8(std::string_view text)
 {
-    Converter converter("CP1251", "UTF-8");
     std::string out;
-    while (const int error = converter.convert(text, out)) {
-        if (error != EILSEQ || !text.starts_with(Undefined))
+    out.reserve(text.size());
+    while (!text.empty()) {
+        const std::optional<char32_t> c = takeCharacter(text);
+        if (!c)
             return std::nullopt;
-        out += UndefinedByte;
-        text.remove_prefix(Undefined.size());
+        const int byte = byteOf(*c);
+        if (byte < 0)
+            return std::nullopt;
+        out += static_cast<char>(byte);
     }
     return out;
 }
 
 std::string TCp1251::toUtf8(std::string_view bytes)
 {
-    Converter converter("UTF-8", "CP1251");
     std::string out;
-    while (converter.convert(bytes, out) == EILSEQ) {
-        out += Undefined;
-        bytes.remove_prefix(1);
+    out.reserve(2 * bytes.size());
+    for (const char b : bytes) {
+        const auto byte = static_cast<uint8_t>(b);
+        appendUtf8(out, byte < 0x80 ? char32_t{byte} : char32_t{Upper[byte - 0x80u]});
     }
     return out;
 }
-

@@ -1,6 +1,7 @@
 #pragma once
 // Conversion between UTF-8, which the tool holds in memory, and the
-// single-byte Windows-1251 code page of its files.
+// single-byte Windows-1251 code page of its files. The code page is a fixed
+// table built in, so the conversion works whatever converters the system has.
 
 #include <optional>
 #include <string>

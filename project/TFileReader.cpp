@@ -3,13 +3,35 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+namespace {
+TFileResult notRegular(const std::string& path, const struct stat& info)
+{
+    if (S_ISDIR(info.st_mode))
+        return TFileResult::fromErrno(path, EISDIR);
+    return TFileResult::failure(path, "not a regular file");
+}
+} // namespace
 
 TFileResult TFileReader::read(const std::string& path, size_t limit, std::string& out)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Only a regular file is read: a FIFO or a device could keep the caller
+    // waiting for bytes for good, and opening a serial device alone changes
+    // its lines. The check after the open catches a file swapped in between;
+    // O_NONBLOCK keeps that open from waiting for a FIFO's writer.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+        return notRegular(path, info);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return TFileResult::fromErrno(path, errno);
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        const int error = errno;
+        ::close(fd);
+        return S_ISREG(info.st_mode) ? TFileResult::fromErrno(path, error) : notRegular(path, info);
+    }
 
     // Grows in steps rather than taking the whole limit up front: names files
     // are a few hundred bytes, the limit is megabytes.

@@ -82,7 +82,8 @@ bool TProjectCommands::saveQuestion()
 {
     if (m_main.Saved || !Dlg::confirm(SaveQuestion))
         return true;
-    return save() != SaveResult::Failed;
+    // Cancelling the save dialog after asking to save keeps the project.
+    return save() == SaveResult::Saved;
 }
 
 void TProjectCommands::TBOpenClick()
@@ -144,7 +145,7 @@ bool TProjectCommands::FormClose()
     bool close = true;
     if (!m_main.Saved) {
         switch (Dlg::askYesNoCancel(SaveQuestion)) {
-        case mbYes: close = save() != SaveResult::Failed; break;
+        case mbYes: close = save() == SaveResult::Saved; break;
         case mbNo: break;
         default: close = false; break;
         }

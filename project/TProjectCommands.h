@@ -30,8 +30,8 @@ private:
     enum class SaveResult { Saved, Cancelled, Failed };
 
     SaveResult save();
-    // Asks whether to save unsaved changes; false when the save failed and
-    // the command must stop so the changes are not thrown away.
+    // Asks whether to save unsaved changes; false when the save failed or its
+    // dialog was cancelled: the command stops so the changes are not thrown away.
     bool saveQuestion();
     void writeProgramNames();
     TNamesFile::Names names() const;

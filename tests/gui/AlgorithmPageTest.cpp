@@ -76,9 +76,14 @@ TEST_F(AlgorithmPage, SwitchOffIsRefusedWhileTheNextInputIsOn)
     EXPECT_EQ(Main->Image.byte(Layout::recordOffset(3)), 0);
     EXPECT_EQ(mark(Main->inputNode(4)), TStateMarks::Unreachable);
 
-    reloadWith(withInputsOn(24));
-    ASSERT_TRUE(openInput(24));
-    flipSwitch();
+    // IN-24 has no next input, whatever the byte after its record holds:
+    // console button 1 with splitter 1 OUT1.
+    TImage all = withInputsOn(24);
+    all.setBit(Layout::buttonOffset(1), 0, true);
+    reloadWith(all);
+    ASSERT_TRUE(click(Main->algorithmsRoot()) && click(Main->inputNode(24)));
+    QCheckBox* state = ctl<QCheckBox>("CBIntState");
+    QTest::mouseClick(state, Qt::LeftButton, {}, QPoint(state->height() / 2, state->height() / 2));
     EXPECT_FALSE(TAlarmRecord(Main->Image, 24).enabled());
     EXPECT_EQ(dialogs.messages.size(), 1u);
 }

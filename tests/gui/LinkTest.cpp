@@ -2,7 +2,9 @@
 // the serial port component on a pseudo-terminal and kt7sim on the far side.
 
 #include "TLinkFixture.h"
+#include "TUserInput.h"
 
+#include "image/TAlarmRecord.h"
 #include "link/FrameLayout.h"
 #include "link/TFrameChecksum.h"
 
@@ -410,6 +412,40 @@ TEST_F(ControllerLink, ClosingTheWindowStopsTheLink)
     EXPECT_TRUE(Main->close());
     EXPECT_EQ(link().linkState(), TControllerLink::Idle);
     EXPECT_FALSE(link().commPort().Open());
+}
+
+TEST_F(ControllerLink, ReadEndingWhileABoxIsOpenKeepsTheControllersImage)
+{
+    TImage controller = randomImage(11);
+    controller.setByte(33, 0x97);
+    const QString path = m_config.filePath("controller.usr");
+    writeFile(path, controller);
+    simulate(1, {"--image", path});
+    connectTo(1);
+
+    // On the page of IN-1 stage 1 the user chooses 00:15 while a read runs;
+    // the read ends while the box about the 30 s minimum is open.
+    TImage local;
+    TAlarmRecord(local, 1).setEnabled(true);
+    TAlarmRecord(local, 1).stage(1).setDuration(8);
+    Main->Image = local;
+    Main->EditorReload();
+    Main->Saved = true;
+    QTreeWidget* tree = Main->findChild<QTreeWidget*>("TV");
+    ASSERT_TRUE(TUserInput::click(tree, Main->algorithmsRoot()) && TUserInput::click(tree, Main->inputNode(1))
+                && TUserInput::click(tree, Main->stageNode(1, 1)));
+    bool readRunning = false;
+    dialogs.whileShown = [&](const TMessage&) {
+        readRunning = link().linkState() == TControllerLink::Read;
+        waitFor([&] { return transferDone(); });
+    };
+    button("TBRead")->click();
+    ASSERT_TRUE(TUserInput::pick(Main->findChild<QComboBox*>("CBTime"), 1));
+
+    EXPECT_TRUE(readRunning);
+    EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("Время работы 1 этапа\nне может быть менее 30 сек. !")});
+    EXPECT_EQ(firstDifference(Main->Image, controller), -1);
+    EXPECT_EQ(tree->currentItem(), Main->systemNode());
 }
 
 // ---- a controller played by the test ----------------------------------------

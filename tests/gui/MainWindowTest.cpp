@@ -196,3 +196,80 @@ TEST_F(MainWindow, SelectingPagesNeverWritesTheImage)
             ASSERT_TRUE(Main->Saved) << node->text(0).toStdString();
         }
 }
+
+TEST_F(MainWindow, ReloadLeavesOpenOnlyNodesThatMayOpen)
+{
+    // IN-1 and IN-2 on, both opened with the mouse, the buttons root too.
+    TImage both;
+    both.setValue(Layout::ConsoleCount.at(Layout::SystemNode), 1);
+    for (int i = 1; i <= 2; ++i) {
+        TAlarmRecord(both, i).setEnabled(true);
+        TAlarmRecord(both, i).stage(1).setDuration(4);
+    }
+    reloadWith(both);
+    ASSERT_TRUE(click(Main->buttonsRoot()));
+    ASSERT_TRUE(click(Main->algorithmsRoot()));
+    ASSERT_TRUE(click(Main->inputNode(1)));
+    ASSERT_TRUE(click(Main->inputNode(2)));
+    ASSERT_TRUE(Main->inputNode(2)->isExpanded() && Main->buttonsRoot()->isExpanded());
+
+    // IN-2 off in the new image: its stages are gone from reach.
+    TImage first = both;
+    TAlarmRecord(first, 2).setEnabled(false);
+    first.setValue(Layout::ConsoleCount.at(Layout::SystemNode), 0);
+    reloadWith(first);
+    Main->Saved = true;
+    EXPECT_TRUE(Main->inputNode(1)->isExpanded());
+    EXPECT_FALSE(Main->inputNode(2)->isExpanded());
+    EXPECT_FALSE(Main->buttonsRoot()->isExpanded());
+    ASSERT_TRUE(click(Main->inputNode(2)));
+    press(Qt::Key_Right);
+    press(Qt::Key_Down);
+    EXPECT_EQ(tree()->currentItem(), Main->inputNode(2));
+    EXPECT_FALSE(Main->inputNode(2)->isExpanded());
+
+    // Nothing on: neither input opens, and the keys never reach a stage.
+    ASSERT_TRUE(click(Main->inputNode(1)));
+    reloadWith(TImage());
+    Main->Saved = true;
+    EXPECT_FALSE(Main->inputNode(1)->isExpanded());
+    ASSERT_TRUE(click(Main->inputNode(1)));
+    for (Qt::Key key : {Qt::Key_Right, Qt::Key_Down, Qt::Key_Down})
+        press(key);
+    EXPECT_EQ(tree()->currentItem(), Main->inputNode(1));
+    EXPECT_EQ(Main->Image, TImage());
+    EXPECT_TRUE(Main->Saved);
+}
+
+TEST_F(MainWindow, RefusedNodesAndClosedBranchesKeepTheSelectionWhereItBelongs)
+{
+    TImage image;
+    TAlarmRecord(image, 1).setEnabled(true);
+    TAlarmRecord(image, 1).stage(1).setDuration(4);
+    reloadWith(image);
+    ASSERT_TRUE(click(Main->algorithmsRoot()));
+    ASSERT_TRUE(click(Main->inputNode(2)));
+
+    // A click or a key onto IN-3, which cannot be reached, leaves both the
+    // highlight and the page on IN-2.
+    const auto stays = [&](const char* how) {
+        EXPECT_EQ(tree()->currentItem(), Main->inputNode(2)) << how;
+        EXPECT_EQ(tree()->selectedItems(), QList<QTreeWidgetItem*>{Main->inputNode(2)}) << how;
+        EXPECT_EQ(ctl<QLabel>("StaticText8")->text(), "Алгоритмы -> IN-2 ") << how;
+    };
+    EXPECT_FALSE(click(Main->inputNode(3)));
+    stays("click");
+    press(Qt::Key_Down);
+    stays("key");
+
+    // The first click on the arrow of an open branch closes it, also while
+    // one of its children is selected; the selection moves to the branch.
+    ASSERT_TRUE(click(Main->inputNode(1)));
+    ASSERT_TRUE(click(Main->stageNode(1, 2)));
+    clickBranch(Main->inputNode(1));
+    EXPECT_FALSE(Main->inputNode(1)->isExpanded());
+    EXPECT_EQ(tree()->currentItem(), Main->inputNode(1));
+    clickBranch(Main->algorithmsRoot());
+    EXPECT_FALSE(Main->algorithmsRoot()->isExpanded());
+    EXPECT_EQ(tree()->currentItem(), Main->algorithmsRoot());
+}

@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QString SaveQuestion = QStringLiteral("Хотите сохранить текущий проект конфигурации ?");
@@ -180,8 +182,10 @@ TEST_F(ProjectCommands, OpenOfAnUnreadableFileChangesNothing)
     Main->Saved = true;
     const QStringList before = captions();
     QDir(dir.path()).mkdir("folder.usr");
+    // A FIFO nobody writes to would keep the window waiting for good.
+    ASSERT_EQ(::mkfifo(path("fifo.usr").toLocal8Bit().constData(), 0644), 0);
 
-    for (const QString& chosen : {path("missing.usr"), path("folder.usr"), QString()}) {
+    for (const QString& chosen : {path("missing.usr"), path("folder.usr"), path("fifo.usr"), QString()}) {
         dialogs.openPaths = {chosen};
         Main->TBOpenClick();
         EXPECT_EQ(Main->Image, image) << chosen.toStdString();
@@ -347,7 +351,7 @@ TEST_F(ProjectCommands, FailedSaveLosesNothingAndSaysWhy)
     EXPECT_FALSE(Main->Saved);
 }
 
-TEST_F(ProjectCommands, FailedSaveStopsTheCommandItGuards)
+TEST_F(ProjectCommands, FailedOrCancelledSaveStopsTheCommandItGuards)
 {
     makeProject("site", patterned(9));
     dialogs.answers = {mbOK};
@@ -357,6 +361,19 @@ TEST_F(ProjectCommands, FailedSaveStopsTheCommandItGuards)
     EXPECT_EQ(Main->ProjectName, "site");
     EXPECT_EQ(Main->Image, patterned(9));
     EXPECT_EQ(dialogs.modals.size(), 1u);
+
+    // OK to the question, then Cancel in the save dialog: New and Open stop.
+    writeFile(path("other.usr"), QByteArray(2048, '\x33'));
+    dialogs.answers = {mbOK};
+    Main->TBNewClick();
+    dialogs.answers = {mbOK};
+    dialogs.openPaths = {path("other.usr")};
+    Main->TBOpenClick();
+    EXPECT_EQ(Main->ProjectName, "site");
+    EXPECT_EQ(Main->Image, patterned(9));
+    EXPECT_FALSE(Main->Saved);
+    EXPECT_EQ(dialogs.modals.size(), 1u);
+    EXPECT_EQ(dialogs.openPaths.size(), 1u);
 }
 
 class ProjectClosing : public ProjectCommands {
@@ -405,19 +422,20 @@ TEST_F(ProjectClosing, OpenedProjectAsksAndCancelKeepsTheWindow)
     EXPECT_EQ(contents(path("site.usr")), QByteArray(2048, '\x05'));
 }
 
-TEST_F(ProjectClosing, YesSavesAndClosesEvenWhenTheDialogIsCancelled)
+TEST_F(ProjectClosing, YesSavesAndClosesButACancelledSaveDialogKeepsTheWindow)
 {
     makeProject("site", patterned(10));
+    dialogs.answers = {mbYes};
+    EXPECT_FALSE(Main->close());
+    EXPECT_TRUE(Main->isVisible());
+    EXPECT_FALSE(Main->Saved);
+    EXPECT_EQ(Main->Image, patterned(10));
+
     dialogs.answers = {mbYes};
     dialogs.savePaths = {path("site.usr")};
     EXPECT_TRUE(Main->close());
     EXPECT_EQ(contents(path("site.usr")), bytesOf(patterned(10)));
-
-    Main->show();
-    Main->Saved = false;
-    dialogs.answers = {mbYes};
-    EXPECT_TRUE(Main->close());
-    EXPECT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.texts(), QStringList({SaveQuestion, SaveQuestion}));
 }
 
 TEST_F(ProjectClosing, FailedSaveKeepsTheWindowOpen)

@@ -40,6 +40,13 @@ protected:
         select(Main->inputNode(1));
         return select(Main->stageNode(1, k));
     }
+    // The same, reached with mouse clicks.
+    bool clickStage(const TImage& image, int k) const
+    {
+        reloadWith(image);
+        Main->Saved = true;
+        return click(Main->algorithmsRoot()) && click(Main->inputNode(1)) && click(Main->stageNode(1, k));
+    }
     static uint8_t at(int k, int b) { return Main->Image.byte(Layout::stageOffset(1, k) + b); }
     QComboBox* timeList() const { return ctl<QComboBox>("CBTime"); }
     QPushButton* button(const char* name) const { return ctl<QPushButton>(name); }
@@ -109,21 +116,30 @@ TEST_F(StagePage, SwitchOffIsRefusedWhileTheNextStageIsOn)
     EXPECT_EQ(Main->Image, image);
     EXPECT_TRUE(Main->Saved);
 
-    ASSERT_TRUE(openStage(algorithm({8, 8, 8, 8, 8}), 5));
-    choose("CBTime", 0);
+    // The last stage that has a next one, chosen in the opened list.
+    const TImage all = algorithm({8, 8, 8, 8, 8});
+    ASSERT_TRUE(clickStage(all, 4));
+    pick("CBTime", 0);
+    EXPECT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(timeList()->currentIndex(), 8);
+    EXPECT_EQ(Main->Image, all);
+
+    ASSERT_TRUE(clickStage(all, 5));
+    pick("CBTime", 0);
     EXPECT_EQ(at(5, 1), 0);
-    EXPECT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages.size(), 2u);
 }
 
 TEST_F(StagePage, StageOneNeverRunsBelowThirtySeconds)
 {
-    // The list's closing and the choice may come in either order.
+    // The list's closing and the choice may come in either order; a closing
+    // without a choice is told once the event loop runs.
     const std::vector<std::function<void(QComboBox*)>> orders = {
         [](QComboBox* list) { list->setCurrentIndex(1); emit list->activated(1); },
         [](QComboBox* list) { list->showPopup(); list->hidePopup(); list->setCurrentIndex(1); emit list->activated(1); },
         [](QComboBox* list) { list->showPopup(); list->setCurrentIndex(1); emit list->activated(1); list->hidePopup(); },
         [](QComboBox* list) { list->showPopup(); list->setCurrentIndex(1); list->hidePopup(); emit list->activated(1); },
-        [](QComboBox* list) { list->showPopup(); list->setCurrentIndex(0); list->hidePopup(); },
+        [](QComboBox* list) { list->showPopup(); list->setCurrentIndex(0); list->hidePopup(); QCoreApplication::processEvents(); },
     };
     for (size_t o = 0; o < orders.size(); ++o) {
         ASSERT_TRUE(openStage(algorithm({8, 0, 0, 0, 0}), 1));
@@ -141,6 +157,50 @@ TEST_F(StagePage, StageOneNeverRunsBelowThirtySeconds)
     choose("CBTime", 1);
     EXPECT_EQ(at(2, 1), 1);
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(StagePage, StageOneBoxJudgesTheEntryChosenInTheOpenedList)
+{
+    // Stage 1 holding code 0, as an image from elsewhere may.
+    const TImage image = algorithm({0, 0, 0, 0, 0});
+    const QStringList once{"Время работы 1 этапа\nне может быть менее 30 сек. !"};
+    ASSERT_TRUE(clickStage(image, 1));
+    pick("CBTime", 5);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(at(1, 1), 5);
+
+    ASSERT_TRUE(clickStage(image, 1));
+    pick("CBTime", 1);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dialogs.texts(), once);
+    EXPECT_EQ(timeList()->currentIndex(), 2);
+    EXPECT_EQ(at(1, 1), 2);
+
+    // Closed without a choice: the stored entry is judged.
+    ASSERT_TRUE(clickStage(image, 1));
+    dialogs.messages.clear();
+    QTest::mouseClick(timeList(), Qt::LeftButton);
+    ASSERT_TRUE(timeList()->view()->isVisible());
+    QTest::keyClick(timeList()->view(), Qt::Key_Escape);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dialogs.texts(), once);
+    EXPECT_EQ(at(1, 1), 2);
+}
+
+TEST_F(StagePage, CodesAbove240ShowUnlimitedAndEndTheRun)
+{
+    for (const uint8_t code : {241, 254}) {
+        const TImage image = algorithm({8, code, 8, 0, 0});
+        ASSERT_TRUE(clickStage(image, 2)) << int(code);
+        EXPECT_EQ(timeList()->currentText(), "неограниченно");
+        EXPECT_EQ(mark(Main->stageNode(1, 3)), TStateMarks::Unreachable);
+        EXPECT_FALSE(click(Main->stageNode(1, 3))) << int(code);
+        press(Qt::Key_Down);
+        EXPECT_EQ(tree()->currentItem(), Main->stageNode(1, 2)) << int(code);
+        EXPECT_EQ(Main->Image, image);
+        EXPECT_TRUE(Main->Saved);
+    }
 }
 
 TEST_F(StagePage, MessageCodeKeepsTheLowBits)
@@ -184,6 +244,18 @@ TEST_F(StagePage, SelectAndClearAllTouchPresentModulesOnly)
     EXPECT_EQ(at(1, 10), relays10);
     EXPECT_EQ(at(1, 11), relays11);
     EXPECT_FALSE(Main->Saved);
+
+    // A full composition: the last box of each grid is set and cleared too.
+    ASSERT_TRUE(clickStage(algorithm({8, 0, 0, 0, 0}, 12, 3, 6), 1));
+    for (const char* name : {"ButtonAll", "Button1"})
+        QTest::mouseClick(button(name), Qt::LeftButton);
+    for (int b = 3; b <= 11; ++b)
+        EXPECT_EQ(at(1, b), 0xFF) << b;
+    EXPECT_TRUE(box(144)->isChecked() && box(170)->isChecked());
+    for (const char* name : {"ButtonCancel", "Button2"})
+        QTest::mouseClick(button(name), Qt::LeftButton);
+    for (int b = 3; b <= 11; ++b)
+        EXPECT_EQ(at(1, b), 0x00) << b;
 }
 
 TEST_F(StagePage, CopiesTakeWholeBytesButNeverK1K2)

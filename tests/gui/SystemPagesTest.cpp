@@ -2,6 +2,7 @@
 
 #include "editor/TRadioGroup.h"
 #include "image/ImageLayout.h"
+#include "report/TReportInput.h"
 
 #include <QComboBox>
 #include <QStackedWidget>
@@ -74,6 +75,31 @@ TEST_F(SystemPages, SplitterCountDecidesUsableOutputsAndKeepsBits)
     }
     select(Main->settingsNode());
     EXPECT_FALSE(box(49 + 47)->isChecked());
+    EXPECT_EQ(Main->Image.byte(39), 0xFF);
+}
+
+TEST_F(SystemPages, ReportAndPageMarkMusicOnlyOnPresentSplitters)
+{
+    TImage image;
+    image.setByte(32, 0x11);  // 2 splitters, music on
+    for (int b = 34; b < 40; ++b)
+        image.setByte(b, 0xFF);
+    const auto marked = [&](int splitters, const char* when) {
+        const TReportInput report = Main->reportInput();
+        for (int p = 0; p < 48; ++p) {
+            ASSERT_EQ(report.musicOutputs[static_cast<size_t>(p)], p < 4 * splitters) << when << " box " << p;
+            ASSERT_EQ(box(49 + p)->isChecked(), p < 4 * splitters) << when << " box " << p;
+        }
+    };
+    // Right after the load, before the page was ever shown.
+    reloadWith(image);
+    marked(2, "loaded");
+    pick("CBCount", 0);
+    marked(1, "one splitter");
+    pick("CBCount", 11);
+    marked(12, "twelve splitters");
+    ASSERT_TRUE(click(Main->settingsNode()));
+    marked(12, "page shown");
     EXPECT_EQ(Main->Image.byte(39), 0xFF);
 }
 

@@ -3,6 +3,7 @@
 // reach controls by their object names, as a user's test script would.
 
 #include "TScriptedDialogs.h"
+#include "TUserInput.h"
 #include "app/TMain.h"
 
 #include <QCheckBox>
@@ -33,19 +34,25 @@ protected:
     QCheckBox* box(int number) const { return ctl<QCheckBox>(QStringLiteral("CheckBox%1").arg(number)); }
     QTreeWidget* tree() const { return ctl<QTreeWidget>("TV"); }
 
-    // Selects a node as a click would; returns whether the selection moved there.
+    // Selects a node programmatically; returns whether the selection moved there.
     bool select(QTreeWidgetItem* node) const
     {
         tree()->setCurrentItem(node);
         return tree()->currentItem() == node;
     }
-    // Chooses a list entry as the user would.
+    // Sets a list entry and raises the choice's signal.
     void choose(const QString& list, int index) const
     {
         QComboBox* combo = ctl<QComboBox>(list);
         combo->setCurrentIndex(index);
         emit combo->activated(index);
     }
+    // Real input: a click on a node's caption or on its arrow, a key pressed
+    // in the tree, a list entry chosen through the opened list.
+    bool click(QTreeWidgetItem* node) const { return TUserInput::click(tree(), node); }
+    void clickBranch(QTreeWidgetItem* node) const { TUserInput::clickBranch(tree(), node); }
+    void press(Qt::Key key) const { QTest::keyClick(tree(), key); }
+    void pick(const QString& list, int index) const { ASSERT_TRUE(TUserInput::pick(ctl<QComboBox>(list), index)) << list.toStdString(); }
     static int mark(const QTreeWidgetItem* node) { return node->data(0, TMain::MarkRole).toInt(); }
     static int offset(const QTreeWidgetItem* node) { return node->data(0, TMain::OffsetRole).toInt(); }
 

@@ -2,6 +2,7 @@
 #include "project/TImageFile.h"
 
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -68,6 +69,9 @@ TEST(ImageFile, UnreadableFileReportsWhyAndLeavesTheImage)
 
     ::mkdir(folder.path("dir.usr").c_str(), 0755);
     EXPECT_EQ(TImageFile::read(folder.path("dir.usr"), image).code(), EISDIR);
+    // A FIFO nobody writes to fails at once instead of waiting for a writer.
+    ::mkfifo(folder.path("fifo.usr").c_str(), 0644);
+    EXPECT_FALSE(TImageFile::read(folder.path("fifo.usr"), image));
     EXPECT_EQ(image, patterned());
 }
 
@@ -82,6 +86,8 @@ TEST(ImageFile, FailedWritesReportTheReasonAndLoseNothing)
     EXPECT_EQ(TImageFile::write(folder.path("no/such/site.usr"), patterned()).code(), ENOENT);
     EXPECT_EQ(TImageFile::write(folder.path("dir.usr"), patterned()).code(), EISDIR);
     EXPECT_EQ(TImageFile::write("/dev/full", patterned()).code(), ENOSPC);
+    ::mkfifo(folder.path("fifo.usr").c_str(), 0644);
+    EXPECT_EQ(TImageFile::write(folder.path("fifo.usr"), patterned()).code(), ENXIO);
 
     // A file size limit makes the write fail half-way with EFBIG.
     rlimit old_limit{};
@@ -97,5 +103,59 @@ TEST(ImageFile, FailedWritesReportTheReasonAndLoseNothing)
     EXPECT_EQ(halfWay.code(), EFBIG);
     EXPECT_EQ(halfWay.fileName(), path);
     EXPECT_EQ(TTempFolder::readAll(path), old);
-    EXPECT_EQ(folder.entries(), (std::vector<std::string>{"dir.usr", "site.usr"}));
+    EXPECT_EQ(folder.entries(), (std::vector<std::string>{"dir.usr", "fifo.usr", "site.usr"}));
+}
+
+namespace {
+// Runs the scope as an ordinary user: root may write any file, so root takes
+// the ids of "nobody" until the scope ends.
+class TOrdinaryUser {
+public:
+    explicit TOrdinaryUser(const std::string& folder)
+    {
+        if (::geteuid() != 0)
+            return;
+        m_switched = ::chown(folder.c_str(), Nobody, Nobody) == 0 && ::setegid(Nobody) == 0
+            && ::seteuid(Nobody) == 0;
+    }
+    ~TOrdinaryUser()
+    {
+        if (m_switched && (::seteuid(0) != 0 || ::setegid(0) != 0))
+            std::abort();
+    }
+    TOrdinaryUser(const TOrdinaryUser&) = delete;
+    TOrdinaryUser& operator=(const TOrdinaryUser&) = delete;
+
+private:
+    static constexpr uid_t Nobody = 65534;
+    bool m_switched = false;
+};
+} // namespace
+
+TEST(ImageFile, ReadOnlyFileIsRefusedAndAFileInAReadOnlyFolderIsWrittenInPlace)
+{
+    TTempFolder folder;
+    const std::string root = folder.path(".");
+    const std::string path = folder.path("site.usr");
+    const std::string old(2048, '\x11');
+    TOrdinaryUser user(root);
+    TTempFolder::writeAll(path, old);
+    ::chmod(path.c_str(), 0444);
+
+    const TFileResult refused = TImageFile::write(path, patterned());
+    EXPECT_EQ(refused.code(), EACCES);
+    EXPECT_EQ(refused.fileName(), path);
+    EXPECT_EQ(TTempFolder::readAll(path), old);
+    EXPECT_EQ(folder.entries(), std::vector<std::string>{"site.usr"});
+
+    ::chmod(path.c_str(), 0640);
+    ::chmod(root.c_str(), 0555);
+    const TFileResult inPlace = TImageFile::write(path, patterned());
+    ::chmod(root.c_str(), 0755);
+    EXPECT_TRUE(inPlace) << inPlace.text();
+    EXPECT_EQ(TTempFolder::readAll(path), imageBytes(patterned()));
+    struct stat info {};
+    ::stat(path.c_str(), &info);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+    EXPECT_EQ(folder.entries(), std::vector<std::string>{"site.usr"});
 }

@@ -1,9 +1,11 @@
 #include "TTempFolder.h"
+#include "project/TCp1251.h"
 #include "project/TNamesFile.h"
 #include "project/TProgramNamesFile.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <iconv.h>
 #include <sys/stat.h>
 
 namespace {
@@ -161,6 +163,34 @@ TEST(NamesFile, NameWindows1251CannotHoldIsRefusedAndNothingIsWritten)
     EXPECT_EQ(TTempFolder::readAll(path), old);
     EXPECT_FALSE(TNamesFile::write(folder.path("new.ini"), names));
     EXPECT_EQ(folder.entries(), std::vector<std::string>{"site.ini"});
+}
+
+TEST(NamesFile, EveryWindows1251ByteReadsAsTheSystemConverterReadsItAndWritesBack)
+{
+    // The built-in table against the C library's converter, where it has one.
+    const iconv_t cd = ::iconv_open("UTF-8", "CP1251");
+    for (int b = 0; b < 256; ++b) {
+        const std::string byte(1, static_cast<char>(b));
+        const std::string text = TCp1251::toUtf8(byte);
+        EXPECT_EQ(TCp1251::fromUtf8(text), byte) << "byte " << b;
+        if (cd == reinterpret_cast<iconv_t>(-1) || b == 0x98)
+            continue;
+        char in = static_cast<char>(b);
+        char* src = &in;
+        size_t srcLeft = 1;
+        char out[8];
+        char* dst = out;
+        size_t dstLeft = sizeof out;
+        ASSERT_NE(::iconv(cd, &src, &srcLeft, &dst, &dstLeft), static_cast<size_t>(-1)) << "byte " << b;
+        EXPECT_EQ(text, std::string(out, sizeof out - dstLeft)) << "byte " << b;
+    }
+    if (cd != reinterpret_cast<iconv_t>(-1))
+        ::iconv_close(cd);
+    EXPECT_EQ(TCp1251::toUtf8("\x98"), "\xC2\x98");
+    // Overlong forms and surrogates are no UTF-8, even where they would decode to ASCII.
+    EXPECT_FALSE(TCp1251::fromUtf8("\xC1\x81"));
+    EXPECT_FALSE(TCp1251::fromUtf8("\xED\xA0\x80"));
+    EXPECT_FALSE(TCp1251::fromUtf8("\xD0"));
 }
 
 TEST(NamesFile, FailedWritesReportTheReasonAndLoseNothing)

@@ -3,6 +3,8 @@
 int TScriptedDialogs::message(const TMessage& msg)
 {
     messages.push_back(msg);
+    if (whileShown)
+        whileShown(msg);
     if (!answers.empty()) {
         const int answer = answers.front();
         answers.pop_front();

@@ -23,6 +23,9 @@ public:
     // Handlers for the coming modal dialogs: they may fill the dialog's
     // controls and return its result.
     std::deque<std::function<int(QDialog&)>> modals;
+    // Runs while a message box is open, before it is answered: a modal box
+    // runs the event loop, so a transfer may go on or end meanwhile.
+    std::function<void(const TMessage&)> whileShown;
 
     std::vector<TMessage> messages;
     std::vector<TFileRequest> fileRequests;

@@ -1,0 +1,42 @@
+#pragma once
+// Real mouse clicks and key presses on the windows' own widgets, as a user
+// gives them: a tree node clicked at its caption, a drop-down list opened,
+// moved through with the arrow keys and closed with Return.
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QTest>
+#include <QTreeWidget>
+#include <QTreeWidgetItem>
+
+class TUserInput {
+public:
+    // Clicks a node's caption; true when it became the tree's current node.
+    static bool click(QTreeWidget* tree, QTreeWidgetItem* node)
+    {
+        tree->scrollToItem(node);
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(node).center());
+        return tree->currentItem() == node;
+    }
+    // Clicks the arrow that opens and closes a node.
+    static void clickBranch(QTreeWidget* tree, QTreeWidgetItem* node)
+    {
+        tree->scrollToItem(node);
+        const QRect caption = tree->visualItemRect(node);
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                          QPoint(caption.left() - tree->indentation() / 2, caption.center().y()));
+    }
+    // Opens the list with the mouse, moves to the entry with the arrow keys
+    // and presses Return; false when the list did not open.
+    static bool pick(QComboBox* list, int index)
+    {
+        QTest::mouseClick(list, Qt::LeftButton);
+        QAbstractItemView* view = list->view();
+        if (!view->isVisible())
+            return false;
+        for (int row = view->currentIndex().row(); row != index; row += row < index ? 1 : -1)
+            QTest::keyClick(view, row < index ? Qt::Key_Down : Qt::Key_Up);
+        QTest::keyClick(view, Qt::Key_Return);
+        return true;
+    }
+};
