@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cassert>
 #include <cstring>
+#include <stdexcept>
+#include <string>
 
 namespace {
 constexpr uint8_t bitMask(int bitIndex)
@@ -30,6 +32,11 @@ uint8_t TImage::value(TBitRange range) const
 
 void TImage::setValue(TBitRange range, uint8_t value)
 {
+    // A value wider than its field would land in a neighbour's bits if it
+    // were masked: refuse it like an offset outside the image.
+    if (value > range.maxValue())
+        throw std::out_of_range("value " + std::to_string(value) + " does not fit the field at offset "
+                                + std::to_string(range.offset) + " under mask " + std::to_string(range.mask));
     const uint8_t placed = static_cast<uint8_t>((value << range.shift()) & range.mask);
     setByte(range.offset, static_cast<uint8_t>((byte(range.offset) & ~range.mask) | placed));
 }

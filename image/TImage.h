@@ -41,7 +41,8 @@ public:
     bool bit(int fieldOffset, int bitIndex) const;
     void setBit(int fieldOffset, int bitIndex, bool on);
 
-    // A value in a bit range of one byte; a write leaves the other bits unchanged.
+    // A value in a bit range of one byte; a write leaves the other bits
+    // unchanged and throws std::out_of_range for a value the range cannot hold.
     uint8_t value(TBitRange range) const;
     void setValue(TBitRange range, uint8_t value);
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 namespace {
 // Fills the image with a pattern so that any stray write shows.
 TImage patterned()
@@ -91,6 +93,12 @@ TEST(CompositionByte, FieldsNeverDisturbOneAnother)
     EXPECT_EQ(image.value(paging), 1);
     EXPECT_EQ(image.value(music), 1);
     image.setValue(paging, 0);
+    EXPECT_EQ(image.byte(32), 0xB5);
+
+    // A count too wide for its field is refused instead of spilling into the
+    // flags beside it.
+    EXPECT_THROW(image.setValue(consoles, 4), std::out_of_range);
+    EXPECT_THROW(image.setValue(paging, 2), std::out_of_range);
     EXPECT_EQ(image.byte(32), 0xB5);
 }
 
