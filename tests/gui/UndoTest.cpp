@@ -9,6 +9,8 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <random>
+
 namespace {
 // Names of the 24 inputs as the captions hold them.
 QStringList names()
@@ -139,4 +141,56 @@ TEST_F(Undo, EditsAndNamesGoBackAndComeAgainAndTheSavedFlagFollowsTheSavedProjec
     keys(Qt::Key_Y, Qt::ControlModifier);
     EXPECT_EQ(Main->Image, enabled);
     EXPECT_EQ(Main->history().redoCount(), 0u);
+}
+
+// The history on its own: whatever bytes and names a step changes, going
+// back and forth gives every state exactly, as far back as it keeps steps.
+TEST(EditHistory, EveryKeptStateComesBackExactly)
+{
+    std::mt19937 random(18);
+    TEditState state;
+    TEditHistory history(state);
+    std::vector<TEditState> states{state};
+    for (int n = 0; n < 300; ++n) {
+        // Scattered bytes, some next to each other, some a few apart.
+        const int changes = 1 + static_cast<int>(random() % 12);
+        for (int c = 0; c < changes; ++c) {
+            const size_t at = random() % TImage::Size;
+            for (size_t k = at; k < std::min<size_t>(at + random() % 9, TImage::Size); k += 1 + random() % 3)
+                state.bytes[k] = static_cast<uint8_t>(random());
+        }
+        if (n % 7 == 0)
+            state.names[random() % 24] = "name " + std::to_string(n) + std::string(n % 40, 'x');
+        ASSERT_TRUE(history.record(state) || state == states.back());
+        if (!(state == states.back()))
+            states.push_back(state);
+    }
+    EXPECT_FALSE(history.record(state));
+    const size_t kept = TEditHistory::Capacity;
+    ASSERT_GE(kept, 200u);
+    ASSERT_EQ(history.undoCount(), kept);
+
+    for (size_t k = 1; k <= kept; ++k) {
+        ASSERT_TRUE(history.undo());
+        ASSERT_TRUE(history.state() == states[states.size() - 1 - k]) << k;
+    }
+    EXPECT_FALSE(history.undo());
+    history.markSaved();
+    for (size_t k = kept; k > 0; --k) {
+        ASSERT_TRUE(history.redo());
+        ASSERT_TRUE(history.state() == states[states.size() - k]) << k;
+        EXPECT_FALSE(history.atSaved());
+    }
+    EXPECT_FALSE(history.redo());
+    EXPECT_LT(history.memoryUse(), 200u * 1024);
+
+    // A change made after going back replaces the steps ahead.
+    history.undo();
+    history.undo();
+    state = history.state();
+    state.bytes[0] ^= 1;
+    ASSERT_TRUE(history.record(state));
+    EXPECT_EQ(history.redoCount(), 0u);
+    ASSERT_TRUE(history.undo());
+    EXPECT_TRUE(history.state() == states[states.size() - 3]);
 }
