@@ -25,7 +25,7 @@ struct TEditState {
 class TEditHistory {
 public:
     // Steps kept; older ones are forgotten. A step that replaces the whole
-    // image costs about 2 KB, an edit on a page a few dozen bytes.
+    // image costs about 2 KB, an edit on a page about a hundred bytes.
     static constexpr size_t Capacity = 256;
 
     TEditHistory() = default;
