@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <cstdio>
 #include <exception>
 #include <memory>
 
@@ -17,6 +18,13 @@ QStringList argumentsOf(int argc, char** argv)
         arguments << QString::fromLocal8Bit(argv[i]);
     return arguments;
 }
+
+// Without Qt's translation the program works, with Qt's own texts in English.
+void translateQt(QCoreApplication& app)
+{
+    if (!TQtRussian::install(app))
+        std::fputs("kt7config: Qt's Russian translation (qt6-translations-l10n) is not installed\n", stderr);
+}
 } // namespace
 
 int main(int argc, char** argv)
@@ -25,7 +33,8 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationVersion(QStringLiteral(KT7CONFIG_VERSION));
     if (TCommandLine::asksForText(argumentsOf(argc, argv))) {
         QCoreApplication app(argc, argv);
-        TQtRussian::install(app);
+        translateQt(app);
+        // Prints the text asked for and ends the process.
         TCommandLine::projectFile(QCoreApplication::arguments());
         return 0;
     }
@@ -33,7 +42,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setDesktopFileName("kt7config");
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/kt7config.svg")));
-    TQtRussian::install(app);
+    translateQt(app);
     const QString project = TCommandLine::projectFile(QCoreApplication::arguments());
     std::unique_ptr<TAppWindows> windows;
     try {
