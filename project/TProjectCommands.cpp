@@ -92,6 +92,7 @@ void TProjectCommands::TBOpenClick()
     const QString chosen = TDialogs::current().openFile({ProjectFilter, QString(), QString()});
     if (chosen.isEmpty())
         return;
+    // A file that cannot be opened ends Open without a message.
     openChosen(chosen);
 }
 
@@ -99,6 +100,7 @@ void TProjectCommands::openDropped(const QString& path)
 {
     if (!saveQuestion())
         return;
+    // As Open: a file that cannot be opened changes nothing, without a message.
     openChosen(path);
 }
 
