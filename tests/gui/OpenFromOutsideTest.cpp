@@ -102,10 +102,11 @@ TEST_F(OpenFromOutside, DroppedProjectOpensAfterTheSaveQuestionAndAnythingElseIs
     Main->SetProjectName("kept");
     reloadWith(patterned(9));
     ASSERT_FALSE(Main->Saved);
-    select(Main->algorithmsRoot());
-    ASSERT_TRUE(select(Main->inputNode(1)));
+    clickNode(Main->algorithmsRoot());
+    clickNode(Main->inputNode(1));
+    ASSERT_EQ(tree()->currentItem(), Main->inputNode(1));
     auto* name = ctl<QLineEdit>("EditAName");
-    name->setText("typed");
+    QTest::keyClicks(name, "typed");
 
     for (const QStringList& files : {QStringList{path("notes.txt")}, QStringList{dir.path()},
                                      QStringList{path("site.usr"), path("two.usr")}}) {

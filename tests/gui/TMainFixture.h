@@ -7,6 +7,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QTest>
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
 #include <gtest/gtest.h>
@@ -38,6 +40,14 @@ protected:
     {
         tree()->setCurrentItem(node);
         return tree()->currentItem() == node;
+    }
+    // A click on a node's row in the tree, as the user selects it; the event
+    // loop then turns as it does between two user actions.
+    void clickNode(QTreeWidgetItem* node) const
+    {
+        tree()->scrollToItem(node);
+        QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, tree()->visualItemRect(node).center());
+        QCoreApplication::processEvents();
     }
     // Chooses a list entry as the user would.
     void choose(const QString& list, int index) const

@@ -32,13 +32,6 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(Main));
     }
 
-    // A click on a node's row in the tree, as the user selects it.
-    void clickNode(QTreeWidgetItem* node) const
-    {
-        tree()->scrollToItem(node);
-        QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, tree()->visualItemRect(node).center());
-        settle();
-    }
     // A click on a button or a box; a check box takes it on its indicator.
     void click(QWidget* widget) const
     {
