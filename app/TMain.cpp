@@ -19,6 +19,10 @@
 
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QHBoxLayout>
@@ -100,6 +104,16 @@ TMain::TMain()
     TV->hide();
     PageControl->hide();
     connectControls();
+
+    m_history.reset(editState());
+    m_history.markSaved();
+
+    // Fields that take dropped text would swallow a dropped file: files are
+    // the window's business wherever they are dropped.
+    setAcceptDrops(true);
+    for (QWidget* child : findChildren<QWidget*>())
+        if (child->acceptDrops())
+            child->installEventFilter(this);
 }
 
 QToolButton* TMain::addToolButton(const QString& name, const QString& caption, const QIcon& icon, bool checkable)
@@ -268,6 +282,7 @@ void TMain::setNodeCaption(const QString& caption)
 {
     if (TV->currentItem())
         TV->currentItem()->setText(0, caption);
+    scheduleRecord();
 }
 
 void TMain::reloadPage()
@@ -318,8 +333,11 @@ void TMain::ToolButton2Click()
 {
     Saved = false;
     RefreshStates();
+    if (m_replaying)
+        return;
     if (Dbg && Dbg->isVisible())
         Dbg->Refresh(Image);
+    scheduleRecord();
 }
 
 void TMain::TBDebugClick()
@@ -373,6 +391,14 @@ void TMain::connectControls()
     auto* debug = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D), this);
     connect(debug, &QShortcut::activated, this, &TMain::TBDebugClick);
     connect(toolButton("TBReport"), &QToolButton::clicked, this, &TMain::TBReportClick);
+    // Undo and redo have no toolbar buttons; the usual keys reach them.
+    const std::pair<QKeySequence, void (TMain::*)()> history[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_Z), &TMain::Undo},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), &TMain::Redo},
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), &TMain::Redo},
+    };
+    for (const auto& [keys, command] : history)
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, command);
 
     m_commands = new TProjectCommands(*this);
     connect(toolButton("TBNew"), &QToolButton::clicked, this, &TMain::TBNewClick);
@@ -543,22 +569,35 @@ void TMain::onCurrentChanged(QTreeWidgetItem* current)
         current->setExpanded(true);
 }
 
+bool TMain::expandable(const QTreeWidgetItem* node) const
+{
+    if (node == m_groupsRoot)
+        return m_settingsPage->paging();
+    if (node == m_buttonsRoot)
+        return m_systemPage->consoles() > 0;
+    if (node->parent() == m_algorithmsRoot) {
+        const int i = m_algorithmsRoot->indexOfChild(const_cast<QTreeWidgetItem*>(node)) + 1;
+        return nodeMark(node) != TStateMarks::Unreachable && TAlarmRecord(const_cast<TImage&>(Image), i).enabled();
+    }
+    return true;
+}
+
 bool TMain::mayExpand(QTreeWidgetItem* node)
 {
-    if (node == m_groupsRoot) {
-        const bool may = m_settingsPage->paging();
+    const bool may = expandable(node);
+    if (node == m_groupsRoot)
         m_groupsPage->setMessageShown(!may);
-        return may;
-    }
-    if (node == m_buttonsRoot) {
-        const bool may = m_systemPage->consoles() > 0;
+    if (node == m_buttonsRoot)
         m_buttonsPage->setMessageShown(!may);
-        return may;
-    }
-    if (node->parent() == m_algorithmsRoot)
-        return nodeMark(node) != TStateMarks::Unreachable
-            && TAlarmRecord(Image, m_algorithmsRoot->indexOfChild(node) + 1).enabled();
-    return true;
+    return may;
+}
+
+bool TMain::reachable(const QTreeWidgetItem* node) const
+{
+    for (const QTreeWidgetItem* above = node->parent(); above; above = above->parent())
+        if (!expandable(above))
+            return false;
+    return nodeMark(node) != TStateMarks::Unreachable;
 }
 
 void TMain::onExpanded(QTreeWidgetItem* node)
@@ -596,4 +635,153 @@ void TMain::setStatusText(int panel, const QString& text)
 QString TMain::statusText(int panel) const
 {
     return m_panels.at(static_cast<size_t>(panel))->text();
+}
+
+// ---- undo and redo --------------------------------------------------------
+
+TEditState TMain::editState() const
+{
+    TEditState state;
+    state.bytes = Image.bytes();
+    for (int i = 1; i <= Layout::InputCount; ++i)
+        state.names[static_cast<size_t>(i - 1)] = inputName(i).toStdString();
+    return state;
+}
+
+void TMain::scheduleRecord()
+{
+    if (m_replaying || m_recordPending)
+        return;
+    m_recordPending = true;
+    QMetaObject::invokeMethod(this, &TMain::recordStep, Qt::QueuedConnection);
+}
+
+void TMain::recordStep()
+{
+    m_recordPending = false;
+    m_history.record(editState());
+}
+
+void TMain::ClearHistory()
+{
+    m_recordPending = false;
+    m_history.reset(editState());
+}
+
+void TMain::ProjectSaved()
+{
+    recordStep();
+    m_history.markSaved();
+    Saved = true;
+}
+
+void TMain::Undo() { stepHistory(&TEditHistory::undo); }
+void TMain::Redo() { stepHistory(&TEditHistory::redo); }
+
+void TMain::stepHistory(bool (TEditHistory::*move)())
+{
+    // A transfer reads into or sends from the image: it stays as it is until
+    // the transfer has ended.
+    const int linkState = m_link ? m_link->linkState() : int(TControllerLink::Idle);
+    if (Loading || linkState == TControllerLink::Read || linkState == TControllerLink::Write)
+        return;
+    recordStep();
+    if (!(m_history.*move)())
+        return;
+
+    QTreeWidgetItem* selected = TV->currentItem();
+    m_replaying = true;
+    const TEditState& state = m_history.state();
+    Image.replace(state.bytes);
+    for (int i = 1; i <= Layout::InputCount; ++i)
+        setInputName(i, QString::fromStdString(state.names[static_cast<size_t>(i - 1)]));
+    EditorReload();
+    restoreSelection(selected);
+    m_replaying = false;
+
+    Saved = m_history.atSaved();
+    if (Dbg && Dbg->isVisible())
+        Dbg->Refresh(Image);
+}
+
+void TMain::restoreSelection(QTreeWidgetItem* node)
+{
+    // The reload has selected the system composition node.
+    if (!node || node == m_systemNode || !reachable(node))
+        return;
+    QList<QTreeWidgetItem*> branch;
+    for (QTreeWidgetItem* above = node->parent(); above; above = above->parent())
+        branch.prepend(above);
+    for (QTreeWidgetItem* above : branch)
+        above->setExpanded(true);
+    TV->setCurrentItem(node);
+}
+
+// ---- projects from outside ------------------------------------------------
+
+void TMain::OpenAtStart(const QString& path)
+{
+    m_commands->openAtStart(path);
+}
+
+QString TMain::droppedProject(const QMimeData* data)
+{
+    if (!data || !data->hasUrls() || data->urls().size() != 1)
+        return QString();
+    const QUrl url = data->urls().constFirst();
+    if (!url.isLocalFile())
+        return QString();
+    const QFileInfo file(url.toLocalFile());
+    if (file.suffix().compare(QLatin1String("usr"), Qt::CaseInsensitive) != 0 || file.isDir())
+        return QString();
+    return file.filePath();
+}
+
+void TMain::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (droppedProject(event->mimeData()).isEmpty())
+        event->ignore();
+    else
+        event->acceptProposedAction();
+}
+
+void TMain::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (droppedProject(event->mimeData()).isEmpty())
+        event->ignore();
+    else
+        event->acceptProposedAction();
+}
+
+void TMain::dropEvent(QDropEvent* event)
+{
+    const QString path = droppedProject(event->mimeData());
+    if (path.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    // The file manager waits until the drop is handled: the save question and
+    // the opening come after it.
+    QMetaObject::invokeMethod(this, [this, path] { m_commands->openDropped(path); }, Qt::QueuedConnection);
+}
+
+bool TMain::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        if (!drop->mimeData()->hasUrls())
+            break;
+        if (event->type() == QEvent::Drop)
+            dropEvent(drop);
+        else
+            dragMoveEvent(static_cast<QDragMoveEvent*>(event));
+        return true;
+    }
+    default: break;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }

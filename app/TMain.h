@@ -3,6 +3,7 @@
 // parts of the program share, shows the navigation tree and the page of the
 // selected node, and carries the toolbar and the status bar.
 
+#include "app/TEditHistory.h"
 #include "editor/TEditorHost.h"
 #include "image/TImage.h"
 #include "report/TReportInput.h"
@@ -13,6 +14,7 @@
 
 class QLabel;
 class QModelIndex;
+class QMimeData;
 class QStackedWidget;
 class QToolButton;
 class QTreeWidget;
@@ -82,6 +84,21 @@ public:
     TReportInput reportInput() const;
     // Connects the windows created after the main window.
     void connectWindows();
+    // Opens the project named on the command line; a file that cannot be
+    // opened leaves the tool without a project and says why.
+    void OpenAtStart(const QString& path);
+
+    // Undo and redo of the changes made through the pages and of a completed
+    // controller read: the image and the names come back as they were, the
+    // pages are reloaded and the selected node is kept where it still may be.
+    void Undo();
+    void Redo();
+    // New and Open start a history of their own.
+    void ClearHistory();
+    // A completed save: the project is saved, and the history knows its state
+    // so that undo and redo can tell when the project is back to it.
+    void ProjectSaved();
+    const TEditHistory& history() const { return m_history; }
 
     // Tree nodes.
     QTreeWidgetItem* systemNode() const { return m_systemNode; }
@@ -108,6 +125,11 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // A project file dropped on the window is opened; anything else is refused.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildToolBar();
@@ -121,10 +143,20 @@ private:
 
     int nodeMark(const QTreeWidgetItem* node) const;
     Page pageFor(const QTreeWidgetItem* node) const;
+    bool expandable(const QTreeWidgetItem* node) const;
     bool mayExpand(QTreeWidgetItem* node);
+    bool reachable(const QTreeWidgetItem* node) const;
     void onCurrentChanged(QTreeWidgetItem* current);
     void onExpanded(QTreeWidgetItem* node);
     void onCollapsed(QTreeWidgetItem* node);
+
+    TEditState editState() const;
+    void scheduleRecord();
+    void recordStep();
+    void stepHistory(bool (TEditHistory::*move)());
+    void restoreSelection(QTreeWidgetItem* node);
+    // The local .usr file that a drop carries, or an empty text.
+    static QString droppedProject(const QMimeData* data);
 
     QTreeWidget* TV;
     QStackedWidget* PageControl;
@@ -153,6 +185,13 @@ private:
     TPromptPage* m_inputsPage;
     TProjectCommands* m_commands = nullptr;
     TControllerLink* m_link = nullptr;
+
+    TEditHistory m_history;
+    // A change waits to be taken into the history until the event that made
+    // it has been handled, so one user action is one step.
+    bool m_recordPending = false;
+    // Set while undo or redo reloads the editor.
+    bool m_replaying = false;
 };
 
 extern TMain* Main;

@@ -1,17 +1,49 @@
 #include "app/TAppWindows.h"
+#include "app/TCommandLine.h"
 #include "app/TDialogs.h"
+#include "app/TMain.h"
+#include "app/TQtRussian.h"
 
 #include <QApplication>
 #include <QIcon>
+#include <cstdio>
 #include <exception>
 #include <memory>
 
+namespace {
+QStringList argumentsOf(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+// Without Qt's translation the program works, with Qt's own texts in English.
+void translateQt(QCoreApplication& app)
+{
+    if (!TQtRussian::install(app))
+        std::fputs("kt7config: Qt's Russian translation (qt6-translations-l10n) is not installed\n", stderr);
+}
+} // namespace
+
 int main(int argc, char** argv)
 {
+    QCoreApplication::setApplicationName("kt7config");
+    QCoreApplication::setApplicationVersion(QStringLiteral(KT7CONFIG_VERSION));
+    if (TCommandLine::asksForText(argumentsOf(argc, argv))) {
+        QCoreApplication app(argc, argv);
+        translateQt(app);
+        // Prints the text asked for and ends the process.
+        TCommandLine::projectFile(QCoreApplication::arguments());
+        return 0;
+    }
+
     QApplication app(argc, argv);
-    QApplication::setApplicationName("kt7config");
     QApplication::setDesktopFileName("kt7config");
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/kt7config.svg")));
+    translateQt(app);
+    const QString project = TCommandLine::projectFile(QCoreApplication::arguments());
     std::unique_ptr<TAppWindows> windows;
     try {
         windows = std::make_unique<TAppWindows>();
@@ -19,5 +51,8 @@ int main(int argc, char** argv)
         Dlg::error(QString::fromLocal8Bit(e.what()));
         return 1;
     }
+    // Opened once the window is up, so that a box about it appears over it.
+    if (!project.isEmpty())
+        QMetaObject::invokeMethod(Main, [project] { Main->OpenAtStart(project); }, Qt::QueuedConnection);
     return QApplication::exec();
 }

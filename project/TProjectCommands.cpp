@@ -69,7 +69,7 @@ TProjectCommands::SaveResult TProjectCommands::save()
         return SaveResult::Failed;
     }
     m_main.SetProjectName(filePath(TProjectName::fromPath(path)));
-    m_main.Saved = true;
+    m_main.ProjectSaved();
     return SaveResult::Saved;
 }
 
@@ -93,10 +93,30 @@ void TProjectCommands::TBOpenClick()
     const QString chosen = TDialogs::current().openFile({ProjectFilter, QString(), QString()});
     if (chosen.isEmpty())
         return;
+    // A file that cannot be opened ends Open without a message.
+    openChosen(chosen);
+}
+
+void TProjectCommands::openDropped(const QString& path)
+{
+    if (!saveQuestion())
+        return;
+    // As Open: a file that cannot be opened changes nothing, without a message.
+    openChosen(path);
+}
+
+void TProjectCommands::openAtStart(const QString& path)
+{
+    if (const TFileResult result = openChosen(path); !result)
+        Dlg::error(failureText(QStringLiteral("Unable to open %1"), result));
+}
+
+TFileResult TProjectCommands::openChosen(const QString& chosen)
+{
     const std::string path = nativePath(chosen);
     // A file that cannot be read ends the command with the project untouched.
-    if (!TImageFile::read(path, m_main.Image))
-        return;
+    if (const TFileResult result = TImageFile::read(path, m_main.Image); !result)
+        return result;
     m_main.SetProjectName(filePath(TProjectName::fromPath(path)));
 
     // Names that cannot be read stay empty, never those of the project
@@ -107,6 +127,8 @@ void TProjectCommands::TBOpenClick()
     for (int i = 0; i < TNamesFile::Count; ++i)
         m_main.setInputName(i + 1, QString::fromStdString(loaded[static_cast<size_t>(i)]));
     m_main.EditorReload();
+    m_main.ClearHistory();
+    return TFileResult::success();
 }
 
 void TProjectCommands::TBNewClick()
@@ -127,6 +149,7 @@ void TProjectCommands::TBNewClick()
     for (int i = 1; i <= TNamesFile::Count; ++i)
         m_main.inputNode(i)->setText(0, QStringLiteral("IN-%1 ").arg(i));
     m_main.EditorReload();
+    m_main.ClearHistory();
 }
 
 void TProjectCommands::writeProgramNames()

@@ -23,6 +23,12 @@ public:
     void TBNewClick();
     void TBOpenClick();
     void TBSaveClick();
+    // A project file dropped on the main window: opened as Open opens the
+    // file chosen in its dialog, after the save question.
+    void openDropped(const QString& path);
+    // The project named on the command line; a file that cannot be opened is
+    // told in a box and the tool starts without a project.
+    void openAtStart(const QString& path);
     // True when the main window may close.
     bool FormClose();
 
@@ -33,6 +39,8 @@ private:
     // Asks whether to save unsaved changes; false when the save failed or its
     // dialog was cancelled: the command stops so the changes are not thrown away.
     bool saveQuestion();
+    // Open's steps after its dialog; a failure has changed nothing.
+    TFileResult openChosen(const QString& chosen);
     void writeProgramNames();
     TNamesFile::Names names() const;
     // The lead with the file name in place of %1, the reason on a second line.

@@ -10,6 +10,7 @@
 
 #include <QFile>
 #include <QRegularExpression>
+#include <QTest>
 
 #include <fcntl.h>
 #include <random>
@@ -167,6 +168,49 @@ TEST_F(ControllerLink, ReadFetchesTheControllersWholeImage)
     EXPECT_TRUE(button("TBSave")->isEnabled());
     EXPECT_TRUE(button("TBReport")->isEnabled());
     EXPECT_EQ(count(log(), "------------"), 64);
+}
+
+TEST_F(ControllerLink, ReadIsUndoneAndRedoneByTheKeysButNotWhileATransferRuns)
+{
+    const TImage controller = randomImage(5);
+    const QString path = m_config.filePath("controller.usr");
+    writeFile(path, controller);
+    simulate(1, {"--image", path});
+    connectTo(1);
+    Main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Main));
+
+    // A project opened and saved: the read replaces it.
+    const TImage mine = randomImage(6);
+    writeFile(m_config.filePath("mine.usr"), mine);
+    dialogs.openPaths = {m_config.filePath("mine.usr")};
+    button("TBOpen")->click();
+    Main->setInputName(3, "third");
+    dialogs.savePaths = {m_config.filePath("mine.usr")};
+    button("TBSave")->click();
+    ASSERT_TRUE(Main->Saved);
+    button("TBRead")->click();
+    ASSERT_TRUE(waitFor([&] { return transferDone(); }));
+    ASSERT_EQ(firstDifference(Main->Image, controller), -1);
+    QCoreApplication::processEvents();
+
+    QTest::keyClick(Main, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(firstDifference(Main->Image, mine), -1);
+    EXPECT_EQ(Main->inputName(3), QStringLiteral("third"));
+    EXPECT_TRUE(Main->Saved) << "the project is as saved";
+    QTest::keyClick(Main, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(firstDifference(Main->Image, controller), -1);
+    EXPECT_FALSE(Main->Saved);
+
+    // While a read fills the image, the keys leave it alone.
+    dialogs.answers = {mbOK};
+    button("TBRead")->click();
+    ASSERT_EQ(link().linkState(), TControllerLink::Read);
+    const size_t steps = Main->history().undoCount();
+    QTest::keyClick(Main, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Main->history().undoCount(), steps);
+    ASSERT_TRUE(waitFor([&] { return transferDone(); }));
+    EXPECT_EQ(firstDifference(Main->Image, controller), -1);
 }
 
 TEST_F(ControllerLink, WriteStoresTheImageInTheController)

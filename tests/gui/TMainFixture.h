@@ -8,6 +8,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QTest>
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
 #include <gtest/gtest.h>
@@ -39,6 +41,13 @@ protected:
     {
         tree()->setCurrentItem(node);
         return tree()->currentItem() == node;
+    }
+    // A click on a node's row in the tree, then a turn of the event loop as
+    // between two user actions.
+    void clickNode(QTreeWidgetItem* node) const
+    {
+        TUserInput::click(tree(), node);
+        QCoreApplication::processEvents();
     }
     // Sets a list entry and raises the choice's signal.
     void choose(const QString& list, int index) const

@@ -21,7 +21,7 @@ echo "package $(basename "$deb"), $(du -k "$deb" | cut -f1) KiB"
 [ "$(dpkg-deb -f "$deb" Architecture)" = "$(dpkg --print-architecture)" ] || fail "wrong Architecture"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in libqt6core6 libqt6gui6 libqt6widgets6 qt6-qpa-plugins libqt6svg6 libzip4; do
+for needed in libqt6core6 libqt6gui6 libqt6widgets6 qt6-qpa-plugins libqt6svg6 qt6-translations-l10n libzip4; do
     echo "$depends" | grep -Eq "(^|, )$needed( |,|$)" || fail "Depends lacks $needed"
 done
 # Every dependency must be a real Debian package; this machine runs the
@@ -32,7 +32,9 @@ done
 
 contents=$(dpkg-deb -c "$deb")
 for path in ./usr/bin/kt7config ./usr/bin/kt7sim ./usr/share/applications/kt7config.desktop \
-            ./usr/share/icons/hicolor/scalable/apps/kt7config.svg ./usr/share/doc/kt7config/README.md; do
+            ./usr/share/icons/hicolor/scalable/apps/kt7config.svg ./usr/share/doc/kt7config/README.md \
+            ./usr/share/mime/packages/kt7config.xml \
+            ./usr/share/icons/hicolor/scalable/mimetypes/application-x-kt7config-project.svg; do
     echo "$contents" | grep -q " $path\$" || fail "package lacks $path"
 done
 

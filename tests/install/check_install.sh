@@ -24,6 +24,12 @@ for program in kt7config kt7sim; do
 done
 # The installed simulator finds its libraries and starts.
 "$prefix/bin/kt7sim" --help >/dev/null 2>&1 || fail "installed kt7sim does not start"
+# Help and version print without a display, so no window system is touched.
+nodisplay() { env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$@"; }
+[ "$(nodisplay "$prefix/bin/kt7config" --version 2>/dev/null)" = "kt7config $(sed -n 's/^project(kt7config VERSION \([0-9.]*\).*/\1/p' "$source/CMakeLists.txt")" ] \
+    || fail "kt7config --version does not print its version without a display"
+nodisplay "$prefix/bin/kt7config" --help 2>/dev/null | grep -q 'проект.usr' \
+    || fail "kt7config --help does not print its help without a display"
 
 desktop="$prefix/share/applications/kt7config.desktop"
 if [ ! -f "$desktop" ]; then
@@ -44,6 +50,10 @@ else
     done
     exec_program=$(key Exec | cut -d' ' -f1)
     [ -x "$prefix/bin/$exec_program" ] || fail "Exec=$exec_program names no installed program"
+    # A project double-clicked in the file manager is handed over as a path.
+    [ "$(key Exec)" = "$exec_program %f" ] || fail "Exec does not take the file opened (%f)"
+    project_type=application/x-kt7config-project
+    key MimeType | tr ';' '\n' | grep -qx "$project_type" || fail "MimeType lacks $project_type"
     icon=$(key Icon)
     svg="$prefix/share/icons/hicolor/scalable/apps/$icon.svg"
     if [ -f "$svg" ]; then
@@ -51,6 +61,31 @@ else
     else
         fail "Icon=$icon has no picture in the hicolor theme"
     fi
+fi
+
+# The project type: a valid shared-mime-info package that gives *.usr its
+# type, its Russian and English names and a document icon.
+mime="$prefix/share/mime/packages/kt7config.xml"
+if [ ! -f "$mime" ]; then
+    fail "MIME package not installed"
+else
+    xmllint --noout "$mime" || fail "MIME package is not well-formed XML"
+    # A scratch database, on the search path so the tool does not warn.
+    data=$(mktemp -d)
+    database="$data/mime"
+    mkdir -p "$database/packages"
+    cp "$mime" "$database/packages/"
+    XDG_DATA_HOME="$data" XDG_DATA_DIRS="$data" update-mime-database "$database" >"$data/log" 2>&1 \
+        || fail "update-mime-database: $(cat "$data/log")"
+    [ -s "$data/log" ] && fail "update-mime-database warns: $(cat "$data/log")"
+    grep -q ":application/x-kt7config-project:\*\.usr\$" "$database/globs2" 2>/dev/null \
+        || fail "*.usr is not given the project type"
+    described="$database/application/x-kt7config-project.xml"
+    grep -q '<comment>KT7' "$described" 2>/dev/null || fail "project type has no English name"
+    grep -q '<comment xml:lang="ru">Проект' "$described" 2>/dev/null || fail "project type has no Russian name"
+    rm -rf "$data"
+    document="$prefix/share/icons/hicolor/scalable/mimetypes/application-x-kt7config-project.svg"
+    grep -q '<svg' "$document" 2>/dev/null || fail "project type has no document icon"
 fi
 
 doc="$prefix/share/doc/kt7config"

@@ -1,0 +1,17 @@
+#pragma once
+// The program's arguments: one project file to open at start, and --help and
+// --version, which print their text and end the run without a window.
+
+#include <QString>
+#include <QStringList>
+
+class TCommandLine {
+public:
+    // True when the arguments ask for help or the version: that text needs
+    // no display, so it is printed before the windowing system is started.
+    static bool asksForText(const QStringList& arguments);
+    // Parses the arguments. Help, the version and wrong arguments are printed
+    // and end the process; otherwise returns the project file named, or an
+    // empty text.
+    static QString projectFile(const QStringList& arguments);
+};

@@ -1,0 +1,189 @@
+// Undo and redo on the main window, through the keys a user presses and the
+// clicks that make the changes.
+
+#include "TMainFixture.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <random>
+
+namespace {
+// Names of the 24 inputs as the captions hold them.
+QStringList names()
+{
+    QStringList out;
+    for (int i = 1; i <= 24; ++i)
+        out << Main->inputName(i);
+    return out;
+}
+} // namespace
+
+class Undo : public TMainFixture {
+protected:
+    void SetUp() override
+    {
+        TMainFixture::SetUp();
+        ASSERT_TRUE(dir.isValid());
+        Main->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(Main));
+    }
+
+    // A click on a button or a box; a check box takes it on its indicator.
+    void click(QWidget* widget) const
+    {
+        const QPoint at = qobject_cast<QCheckBox*>(widget) ? QPoint(widget->height() / 2, widget->height() / 2)
+                                                           : widget->rect().center();
+        ASSERT_TRUE(widget->isVisible() && widget->isEnabled()) << widget->objectName().toStdString();
+        QTest::mouseClick(widget, Qt::LeftButton, {}, at);
+        settle();
+    }
+    // The event loop turns between two user actions.
+    static void settle() { QCoreApplication::processEvents(); }
+    static void keys(Qt::Key key, Qt::KeyboardModifiers modifiers)
+    {
+        QTest::keyClick(Main, key, modifiers);
+        settle();
+    }
+    static void undo() { keys(Qt::Key_Z, Qt::ControlModifier); }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(Undo, EditsAndNamesGoBackAndComeAgainAndTheSavedFlagFollowsTheSavedProject)
+{
+    dialogs.modals.push_back([](QDialog& dialog) {
+        dialog.findChild<QLineEdit*>("ProjectName")->setText("site");
+        return QDialog::Accepted;
+    });
+    ctl<QToolButton>("TBNew")->click();
+    dialogs.savePaths.push_back(dir.filePath("site.usr"));
+    ctl<QToolButton>("TBSave")->click();
+    ASSERT_TRUE(Main->Saved);
+    const TImage saved = Main->Image;
+
+    clickNode(Main->settingsNode());
+    ASSERT_EQ(tree()->currentItem(), Main->settingsNode());
+    click(ctl<QCheckBox>("CBPhone"));
+    click(ctl<QCheckBox>("CBMusic"));
+    click(box(49));
+    ASSERT_EQ(Main->Image.byte(32), saved.byte(32) | 0x03);
+    ASSERT_EQ(Main->Image.byte(34), 0x80);
+    const TImage edited = Main->Image;
+
+    undo();
+    EXPECT_EQ(Main->Image.byte(34), 0x00);
+    EXPECT_EQ(Main->Image.byte(32), saved.byte(32) | 0x03);
+    EXPECT_FALSE(box(49)->isChecked());
+    EXPECT_EQ(tree()->currentItem(), Main->settingsNode());
+    EXPECT_FALSE(Main->Saved);
+    undo();
+    undo();
+    EXPECT_EQ(Main->Image, saved);
+    EXPECT_FALSE(ctl<QCheckBox>("CBPhone")->isChecked());
+    EXPECT_TRUE(Main->Saved) << "back at the saved project";
+    undo();  // the history starts at New
+    EXPECT_EQ(Main->Image, saved);
+
+    keys(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(Main->Image.byte(32), saved.byte(32) | 0x02);
+    EXPECT_FALSE(Main->Saved);
+    keys(Qt::Key_Y, Qt::ControlModifier);
+    keys(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(Main->Image, edited);
+    EXPECT_TRUE(box(49)->isChecked());
+    keys(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(Main->Image, edited);
+
+    // A name, and an algorithm switched on whose stage is then selected.
+    clickNode(Main->algorithmsRoot());
+    clickNode(Main->inputNode(1));
+    auto* name = ctl<QLineEdit>("EditAName");
+    click(name);
+    QTest::keyClicks(name, QStringLiteral("Fire hall"));
+    click(ctl<QPushButton>("Button6"));
+    ASSERT_EQ(Main->inputNode(1)->text(0), QStringLiteral("IN-1 Fire hall"));
+    click(ctl<QCheckBox>("CBIntState"));
+    clickNode(Main->stageNode(1, 1));
+    ASSERT_EQ(tree()->currentItem(), Main->stageNode(1, 1));
+    const TImage enabled = Main->Image;
+
+    // The stage cannot be reached once the algorithm is off again.
+    undo();
+    EXPECT_EQ(Main->Image, edited);
+    EXPECT_EQ(tree()->currentItem(), Main->systemNode());
+    EXPECT_FALSE(Main->inputNode(1)->isExpanded());
+    EXPECT_EQ(names()[0], QStringLiteral("Fire hall"));
+    clickNode(Main->inputNode(1));
+    undo();
+    EXPECT_EQ(names(), QStringList(24));
+    EXPECT_EQ(tree()->currentItem(), Main->inputNode(1));
+    EXPECT_TRUE(name->text().isEmpty());
+    keys(Qt::Key_Y, Qt::ControlModifier);
+    keys(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(Main->Image, enabled);
+    EXPECT_EQ(names()[0], QStringLiteral("Fire hall"));
+    EXPECT_FALSE(Main->Saved);
+
+    // A new change after undo drops what could have been redone.
+    undo();
+    click(ctl<QCheckBox>("CBIntState"));
+    keys(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(Main->Image, enabled);
+    EXPECT_EQ(Main->history().redoCount(), 0u);
+}
+
+// The history on its own: whatever bytes and names a step changes, going
+// back and forth gives every state exactly, as far back as it keeps steps.
+TEST(EditHistory, EveryKeptStateComesBackExactly)
+{
+    std::mt19937 random(18);
+    TEditState state;
+    TEditHistory history(state);
+    std::vector<TEditState> states{state};
+    for (int n = 0; n < 300; ++n) {
+        // Scattered bytes, some next to each other, some a few apart.
+        const int changes = 1 + static_cast<int>(random() % 12);
+        for (int c = 0; c < changes; ++c) {
+            const size_t at = random() % TImage::Size;
+            for (size_t k = at; k < std::min<size_t>(at + random() % 9, TImage::Size); k += 1 + random() % 3)
+                state.bytes[k] = static_cast<uint8_t>(random());
+        }
+        if (n % 7 == 0)
+            state.names[random() % 24] = "name " + std::to_string(n) + std::string(n % 40, 'x');
+        ASSERT_TRUE(history.record(state) || state == states.back());
+        if (!(state == states.back()))
+            states.push_back(state);
+    }
+    EXPECT_FALSE(history.record(state));
+    const size_t kept = TEditHistory::Capacity;
+    ASSERT_GE(kept, 200u);
+    ASSERT_EQ(history.undoCount(), kept);
+
+    for (size_t k = 1; k <= kept; ++k) {
+        ASSERT_TRUE(history.undo());
+        ASSERT_TRUE(history.state() == states[states.size() - 1 - k]) << k;
+    }
+    EXPECT_FALSE(history.undo());
+    history.markSaved();
+    for (size_t k = kept; k > 0; --k) {
+        ASSERT_TRUE(history.redo());
+        ASSERT_TRUE(history.state() == states[states.size() - k]) << k;
+        EXPECT_FALSE(history.atSaved());
+    }
+    EXPECT_FALSE(history.redo());
+    EXPECT_LT(history.memoryUse(), 200u * 1024);
+
+    // A change made after going back replaces the steps ahead.
+    history.undo();
+    history.undo();
+    state = history.state();
+    state.bytes[0] ^= 1;
+    ASSERT_TRUE(history.record(state));
+    EXPECT_EQ(history.redoCount(), 0u);
+    ASSERT_TRUE(history.undo());
+    EXPECT_TRUE(history.state() == states[states.size() - 3]);
+}
