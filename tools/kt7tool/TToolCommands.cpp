@@ -22,6 +22,7 @@
 #include <filesystem>
 #include <iostream>
 #include <system_error>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -185,14 +186,16 @@ int TToolCommands::write()
     std::string backup;
     if (!m_o.noBackup) {
         TImage current;
-        {
+        try {
             TProgressBar bar("backup", TDirectLink::Blocks, !m_o.quiet);
             link->read(current, [&](int done) { bar.show(done); });
+        } catch (const TToolError& e) {
+            throw TToolError(std::string(e.what()) + " while keeping the backup; nothing was written to the controller");
         }
         // The ten serial characters name the controller.
         const std::string& text = ident.text();
         backup = keepBackup(current, text.substr(4, 4) + text.substr(10, 2) + text.substr(13, 2) + text.substr(16, 2));
-        if (!m_o.quiet)
+        if (!m_o.quiet && ::isatty(STDERR_FILENO))
             std::cerr << "kt7tool: backup of the controller in " << backup << '\n';
     }
     std::vector<uint16_t> differing;
