@@ -20,23 +20,27 @@ std::vector<std::string> TConfigDiffer::lines(const std::vector<TFact>& a, const
 {
     std::vector<std::string> out;
     std::array<uint8_t, TImage::Size> explained{};
-    std::unordered_set<std::string> keysB;
+    std::vector<std::string> keysA;
+    std::vector<std::string> keysB;
+    for (const TFact& f : a)
+        keysA.push_back(f.key());
     for (const TFact& f : b)
-        keysB.insert(f.key());
+        keysB.push_back(f.key());
+    const std::unordered_set<std::string> inB(keysB.begin(), keysB.end());
 
     // Both lists follow one order, so a walk through both meets every fact
     // shared by the two in step.
     size_t i = 0;
     size_t j = 0;
     while (i < a.size() || j < b.size()) {
-        if (i < a.size() && j < b.size() && a[i].key() == b[j].key()) {
+        if (i < a.size() && j < b.size() && keysA[i] == keysB[j]) {
             if (a[i].value != b[j].value || a[i].mark != b[j].mark) {
-                out.push_back(a[i].key() + ": " + a[i].value + Arrow + b[j].value);
+                out.push_back(keysA[i] + ": " + a[i].value + Arrow + b[j].value);
                 explain(a[i], explained);
                 explain(b[j], explained);
             }
             ++i, ++j;
-        } else if (i < a.size() && (j == b.size() || !keysB.count(a[i].key()))) {
+        } else if (i < a.size() && (j == b.size() || !inB.count(keysA[i]))) {
             out.push_back("- " + a[i].line());
             explain(a[i], explained);
             ++i;

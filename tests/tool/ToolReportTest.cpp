@@ -108,7 +108,7 @@ TEST(ToolReport, SameDocumentAsTheWindowForTheSameProject)
     ASSERT_EQ(tree->currentItem(), Main->settingsNode());
     TWordDocument doc;
     TReportGenerator(Main->reportInput(), doc, [] {}).run();
-    const QString window = withoutDate(QString::fromUtf8(TDocxWriter::documentXml(doc.document())));
+    const QString window = withoutDate(QString::fromStdString(TDocxWriter::documentXml(doc.document())));
     delete Main;
     Main = nullptr;
 

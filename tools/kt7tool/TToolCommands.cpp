@@ -308,7 +308,7 @@ int TToolCommands::report()
         throw TToolError(m_o.operands[0] + ": the report cannot be made: " + e.what() + " (no document written)");
     }
     try {
-        TDocxWriter::save(doc.document(), QString::fromStdString(m_o.output));
+        TDocxWriter::save(doc.document(), m_o.output);
     } catch (const std::exception& e) {
         throw TToolError(e.what());
     }
