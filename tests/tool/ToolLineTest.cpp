@@ -38,7 +38,7 @@ protected:
     // The tool on the simulator's line, unpaced, with short time-outs.
     TToolRun tool(const TSimProcess& sim, QStringList arguments) const
     {
-        arguments << "--device" << sim.device() << "--timeout" << "150";
+        arguments << "--device" << sim.device() << "--timeout" << "300";
         return TToolRun::of(arguments, path("data"));
     }
     QStringList backups() const { return QDir(path("data/kt7config/backups")).entryList(QDir::Files); }
@@ -115,7 +115,7 @@ TEST_F(ToolLine, BlockWithBadChecksumOrEchoAndAControllerFallingSilent)
         TSimProcess sim({"--baud", "0", "--silent-after", "5"});
         const TToolRun run = tool(sim, {"read", path("kept.usr")});
         EXPECT_EQ(run.status, 2);
-        EXPECT_EQ(run.err, "kt7tool: " + sim.device() + ": block 0x00A0: no reply within 150 ms (3 tries)\n");
+        EXPECT_EQ(run.err, "kt7tool: " + sim.device() + ": block 0x00A0: no reply within 300 ms (3 tries)\n");
         EXPECT_EQ(load("kept.usr"), old);
         EXPECT_EQ(QDir(path("")).entryList(QDir::Files), QStringList({"dump.usr", "image.usr", "kept.usr", "read.usr"}));
     }
