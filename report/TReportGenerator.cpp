@@ -28,7 +28,6 @@ constexpr int FirstRelayRow = 56;
 constexpr int GridBandRows = 2;
 
 std::string n(int value) { return std::to_string(value); }
-
 } // namespace
 
 TReportGenerator::TReportGenerator(const TReportInput& input, TWordDocument& doc, std::function<void()> advance)
