@@ -1,121 +1,175 @@
 #include "report/TDocxWriter.h"
 
-#include <QXmlStreamWriter>
 #include <zip.h>
 
+#include <algorithm>
 #include <memory>
 #include <set>
 #include <stdexcept>
 #include <vector>
 
 namespace {
-const QString W = QStringLiteral("http://schemas.openxmlformats.org/wordprocessingml/2006/main");
-const QString Rel = QStringLiteral("http://schemas.openxmlformats.org/package/2006/relationships");
-const QString OfficeRel = QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/relationships");
+const char* const W = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
+const char* const Rel = "http://schemas.openxmlformats.org/package/2006/relationships";
+const char* const OfficeRel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
 constexpr int BorderEighths = 4;  // half-point lines
 constexpr zip_uint32_t FastestDeflate = 1;
 
-QString lineValue(TLineStyle style)
+std::string lineValue(TLineStyle style)
 {
     switch (style) {
-    case TLineStyle::Single: return QStringLiteral("single");
-    case TLineStyle::Double: return QStringLiteral("double");
+    case TLineStyle::Single: return "single";
+    case TLineStyle::Double: return "double";
     case TLineStyle::None: break;
     }
-    return QStringLiteral("nil");
+    return "nil";
 }
 
 // Word keeps colours as red + 256 green + 65536 blue.
-QString fillValue(int colour)
+std::string fillValue(int colour)
 {
-    return QStringLiteral("%1%2%3")
-        .arg(colour & 0xFF, 2, 16, QLatin1Char('0'))
-        .arg((colour >> 8) & 0xFF, 2, 16, QLatin1Char('0'))
-        .arg((colour >> 16) & 0xFF, 2, 16, QLatin1Char('0'))
-        .toUpper();
+    char text[8];
+    std::snprintf(text, sizeof text, "%02X%02X%02X", colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+    return text;
 }
 
-// Collects the text in a string, which is much faster than writing small
-// pieces through a device, and gives it out as UTF-8 at the end.
+std::string number(long value)
+{
+    return std::to_string(value);
+}
+
+// Markup written straight into one string. A start tag stays open until
+// something goes inside it, so that an element without content closes as <name/>.
 class Xml {
 public:
-    Xml() : w(&text)
+    Xml()
     {
         text.reserve(1 << 22);
-        w.writeStartDocument(QStringLiteral("1.0"), true);
+        text += "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>";
     }
-    QByteArray finish()
-    {
-        w.writeEndDocument();
-        // A string writer declares no encoding; the part is UTF-8.
-        text.replace(0, text.indexOf(QLatin1String("?>")), QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\""));
-        return text.toUtf8();
-    }
-    // Names come with their "w:" prefix, declared once on the root element, which
-    // spares the writer a namespace look-up for every element.
-    void root(const QString& name)
-    {
-        w.writeStartElement(name);
-        w.writeAttribute(QStringLiteral("xmlns:w"), W);
-    }
-    void start(const QString& name) { w.writeStartElement(name); }
-    void end() { w.writeEndElement(); }
-    void val(const QString& name, const QString& value)
+    std::string finish() { return std::move(text); }
+    // Names come with their "w:" prefix, declared once on the root element.
+    void root(const char* name)
     {
         start(name);
-        w.writeAttribute(QStringLiteral("w:val"), value);
+        attr("xmlns:w", W);
+    }
+    void start(const std::string& name)
+    {
+        closeTag();
+        text += '<';
+        text += name;
+        names.push_back(name);
+        open = true;
+    }
+    void end()
+    {
+        if (open)
+            text += "/>";
+        else
+            text += "</" + names.back() + '>';
+        open = false;
+        names.pop_back();
+    }
+    void val(const std::string& name, const std::string& value)
+    {
+        start(name);
+        attr("w:val", value);
         end();
     }
-    void attr(const QString& name, const QString& value) { w.writeAttribute(name, value); }
-    void border(const QString& side, TLineStyle style)
+    void attr(const std::string& name, const std::string& value)
+    {
+        text += ' ';
+        text += name;
+        text += "=\"";
+        escape(value, true);
+        text += '"';
+    }
+    void characters(const std::string& value)
+    {
+        closeTag();
+        escape(value, false);
+    }
+    void border(const char* side, TLineStyle style)
     {
         start(side);
-        attr(QStringLiteral("w:val"), lineValue(style));
-        attr(QStringLiteral("w:sz"), QString::number(BorderEighths));
-        attr(QStringLiteral("w:space"), QStringLiteral("0"));
-        attr(QStringLiteral("w:color"), QStringLiteral("auto"));
+        attr("w:val", lineValue(style));
+        attr("w:sz", number(BorderEighths));
+        attr("w:space", "0");
+        attr("w:color", "auto");
         end();
     }
 
-    QString text;
-    QXmlStreamWriter w;
+private:
+    void closeTag()
+    {
+        if (open)
+            text += '>';
+        open = false;
+    }
+    // Control characters other than tab and line ends cannot stand in XML 1.0.
+    void escape(const std::string& value, bool attribute)
+    {
+        for (const char c : value) {
+            switch (c) {
+            case '&': text += "&amp;"; break;
+            case '<': text += "&lt;"; break;
+            case '>': text += "&gt;"; break;
+            case '"': text += attribute ? "&quot;" : "\""; break;
+            case '\t': text += attribute ? "&#9;" : "\t"; break;
+            case '\n': text += attribute ? "&#10;" : "\n"; break;
+            case '\r': text += "&#13;"; break;
+            default:
+                if (static_cast<unsigned char>(c) >= 0x20)
+                    text += c;
+            }
+        }
+    }
+
+    std::string text;
+    std::vector<std::string> names;
+    bool open = false;
 };
 
 void writeRun(Xml& x, const TTextRun& run)
 {
-    x.start(QStringLiteral("w:r"));
-    x.start(QStringLiteral("w:rPr"));
+    x.start("w:r");
+    x.start("w:rPr");
     if (run.bold)
-        x.start(QStringLiteral("w:b")), x.end();
-    x.val(QStringLiteral("w:sz"), QString::number(run.sizePt * 2));
+        x.start("w:b"), x.end();
+    x.val("w:sz", number(run.sizePt * 2));
     x.end();
     if (run.pageBreak) {
-        x.start(QStringLiteral("w:br"));
-        x.attr(QStringLiteral("w:type"), QStringLiteral("page"));
+        x.start("w:br");
+        x.attr("w:type", "page");
         x.end();
     }
     // A tab is an element of its own between pieces of text.
-    const QStringList pieces = QString::fromStdString(run.text).split(QLatin1Char('\t'));
-    for (qsizetype i = 0; i < pieces.size(); ++i) {
-        if (i > 0)
-            x.start(QStringLiteral("w:tab")), x.end();
-        if (pieces[i].isEmpty())
-            continue;
-        x.start(QStringLiteral("w:t"));
-        x.w.writeAttribute(QStringLiteral("xml:space"), QStringLiteral("preserve"));
-        x.w.writeCharacters(pieces[i]);
-        x.end();
+    size_t from = 0;
+    for (;;) {
+        const size_t tab = run.text.find('\t', from);
+        const std::string piece = run.text.substr(from, tab == std::string::npos ? std::string::npos : tab - from);
+        if (!piece.empty()) {
+            x.start("w:t");
+            x.attr("xml:space", "preserve");
+            x.characters(piece);
+            x.end();
+        }
+        if (tab == std::string::npos)
+            break;
+        x.start("w:tab"), x.end();
+        from = tab + 1;
     }
     x.end();
 }
 
 void writeParagraph(Xml& x, const TParagraph& p)
 {
-    x.start(QStringLiteral("w:p"));
+    x.start("w:p");
     // Left is the default alignment and needs no mark.
     if (p.align == TAlign::Centre) {
-        x.start(QStringLiteral("w:pPr"));
-        x.val(QStringLiteral("w:jc"), QStringLiteral("center"));
+        x.start("w:pPr");
+        x.val("w:jc", "center");
         x.end();
     }
     for (const TTextRun& run : p.runs)
@@ -138,60 +192,60 @@ std::vector<TTwips> gridEdges(const TTable& table)
 void writeTable(Xml& x, const TTable& table)
 {
     const std::vector<TTwips> edges = gridEdges(table);
-    x.start(QStringLiteral("w:tbl"));
-    x.start(QStringLiteral("w:tblPr"));
-    x.start(QStringLiteral("w:tblW"));
-    x.attr(QStringLiteral("w:w"), QStringLiteral("0"));
-    x.attr(QStringLiteral("w:type"), QStringLiteral("auto"));
+    x.start("w:tbl");
+    x.start("w:tblPr");
+    x.start("w:tblW");
+    x.attr("w:w", "0");
+    x.attr("w:type", "auto");
     x.end();
-    x.start(QStringLiteral("w:tblBorders"));
+    x.start("w:tblBorders");
     for (const char* side : {"w:top", "w:left", "w:bottom", "w:right"})
-        x.border(QLatin1String(side), table.outside);
-    x.border(QStringLiteral("w:insideH"), table.inside);
-    x.border(QStringLiteral("w:insideV"), table.inside);
+        x.border(side, table.outside);
+    x.border("w:insideH", table.inside);
+    x.border("w:insideV", table.inside);
     x.end();
-    x.start(QStringLiteral("w:tblLayout"));
-    x.attr(QStringLiteral("w:type"), QStringLiteral("fixed"));
+    x.start("w:tblLayout");
+    x.attr("w:type", "fixed");
     x.end();
     x.end();
 
-    x.start(QStringLiteral("w:tblGrid"));
+    x.start("w:tblGrid");
     for (size_t i = 1; i < edges.size(); ++i) {
-        x.start(QStringLiteral("w:gridCol"));
-        x.attr(QStringLiteral("w:w"), QString::number(edges[i] - edges[i - 1]));
+        x.start("w:gridCol");
+        x.attr("w:w", number(edges[i] - edges[i - 1]));
         x.end();
     }
     x.end();
 
     for (const TTable::Row& row : table.rows()) {
-        x.start(QStringLiteral("w:tr"));
+        x.start("w:tr");
         TTwips left = 0;
         for (const TTableCell& cell : row) {
             const TTwips right = left + cell.width;
             const auto span = std::upper_bound(edges.begin(), edges.end(), right) - std::upper_bound(edges.begin(), edges.end(), left);
             left = right;
-            x.start(QStringLiteral("w:tc"));
-            x.start(QStringLiteral("w:tcPr"));
-            x.start(QStringLiteral("w:tcW"));
-            x.attr(QStringLiteral("w:w"), QString::number(cell.width));
-            x.attr(QStringLiteral("w:type"), QStringLiteral("dxa"));
+            x.start("w:tc");
+            x.start("w:tcPr");
+            x.start("w:tcW");
+            x.attr("w:w", number(cell.width));
+            x.attr("w:type", "dxa");
             x.end();
             if (span > 1)
-                x.val(QStringLiteral("w:gridSpan"), QString::number(span));
+                x.val("w:gridSpan", number(span));
             if (cell.vmerge == TVMerge::Restart)
-                x.val(QStringLiteral("w:vMerge"), QStringLiteral("restart"));
+                x.val("w:vMerge", "restart");
             else if (cell.vmerge == TVMerge::Continue)
-                x.start(QStringLiteral("w:vMerge")), x.end();
+                x.start("w:vMerge"), x.end();
             if (cell.bottom != TLineStyle::None) {
-                x.start(QStringLiteral("w:tcBorders"));
-                x.border(QStringLiteral("w:bottom"), cell.bottom);
+                x.start("w:tcBorders");
+                x.border("w:bottom", cell.bottom);
                 x.end();
             }
             if (cell.shading) {
-                x.start(QStringLiteral("w:shd"));
-                x.attr(QStringLiteral("w:val"), QStringLiteral("clear"));
-                x.attr(QStringLiteral("w:color"), QStringLiteral("auto"));
-                x.attr(QStringLiteral("w:fill"), fillValue(*cell.shading));
+                x.start("w:shd");
+                x.attr("w:val", "clear");
+                x.attr("w:color", "auto");
+                x.attr("w:fill", fillValue(*cell.shading));
                 x.end();
             }
             x.end();
@@ -206,103 +260,96 @@ void writeTable(Xml& x, const TTable& table)
 
 void writeSection(Xml& x)
 {
-    x.start(QStringLiteral("w:sectPr"));
-    x.start(QStringLiteral("w:pgSz"));
-    x.attr(QStringLiteral("w:w"), QString::number(PageWidth));
-    x.attr(QStringLiteral("w:h"), QString::number(PageHeight));
+    x.start("w:sectPr");
+    x.start("w:pgSz");
+    x.attr("w:w", number(PageWidth));
+    x.attr("w:h", number(PageHeight));
     x.end();
-    x.start(QStringLiteral("w:pgMar"));
+    x.start("w:pgMar");
     const std::pair<const char*, TTwips> margins[] = {{"w:top", MarginTop}, {"w:right", MarginRight}, {"w:bottom", MarginBottom},
                                                       {"w:left", MarginLeft}, {"w:header", 709}, {"w:footer", 709}, {"w:gutter", 0}};
     for (const auto& [side, value] : margins)
-        x.attr(QLatin1String(side), QString::number(value));
+        x.attr(side, number(value));
     x.end();
     x.end();
 }
 
-QByteArray stylesXml()
+std::string stylesXml()
 {
     Xml x;
-    x.root(QStringLiteral("w:styles"));
-    x.start(QStringLiteral("w:docDefaults"));
-    x.start(QStringLiteral("w:rPrDefault"));
-    x.start(QStringLiteral("w:rPr"));
-    x.start(QStringLiteral("w:rFonts"));
+    x.root("w:styles");
+    x.start("w:docDefaults");
+    x.start("w:rPrDefault");
+    x.start("w:rPr");
+    x.start("w:rFonts");
     for (const char* kind : {"w:ascii", "w:hAnsi", "w:cs", "w:eastAsia"})
-        x.attr(QLatin1String(kind), QStringLiteral("Times New Roman"));
+        x.attr(kind, "Times New Roman");
     x.end();
-    x.val(QStringLiteral("w:sz"), QStringLiteral("20"));
-    x.start(QStringLiteral("w:lang"));
-    x.attr(QStringLiteral("w:val"), QStringLiteral("ru-RU"));
-    x.end();
-    x.end();
-    x.end();
-    x.start(QStringLiteral("w:pPrDefault"));
-    x.start(QStringLiteral("w:pPr"));
-    x.start(QStringLiteral("w:spacing"));
-    x.attr(QStringLiteral("w:after"), QStringLiteral("0"));
-    x.attr(QStringLiteral("w:line"), QStringLiteral("240"));
-    x.attr(QStringLiteral("w:lineRule"), QStringLiteral("auto"));
+    x.val("w:sz", "20");
+    x.start("w:lang");
+    x.attr("w:val", "ru-RU");
     x.end();
     x.end();
     x.end();
+    x.start("w:pPrDefault");
+    x.start("w:pPr");
+    x.start("w:spacing");
+    x.attr("w:after", "0");
+    x.attr("w:line", "240");
+    x.attr("w:lineRule", "auto");
     x.end();
-    x.start(QStringLiteral("w:style"));
-    x.attr(QStringLiteral("w:type"), QStringLiteral("paragraph"));
-    x.attr(QStringLiteral("w:default"), QStringLiteral("1"));
-    x.attr(QStringLiteral("w:styleId"), QStringLiteral("Normal"));
-    x.val(QStringLiteral("w:name"), QStringLiteral("Normal"));
+    x.end();
+    x.end();
+    x.end();
+    x.start("w:style");
+    x.attr("w:type", "paragraph");
+    x.attr("w:default", "1");
+    x.attr("w:styleId", "Normal");
+    x.val("w:name", "Normal");
     x.end();
     x.end();
     return x.finish();
 }
 
-QByteArray relationships(const QString& type, const QString& target)
+std::string relationships(const std::string& type, const std::string& target)
 {
-    QByteArray out;
-    QXmlStreamWriter w(&out);
-    w.writeStartDocument(QStringLiteral("1.0"), true);
-    w.writeDefaultNamespace(Rel);
-    w.writeStartElement(Rel, QStringLiteral("Relationships"));
-    w.writeStartElement(Rel, QStringLiteral("Relationship"));
-    w.writeAttribute(QStringLiteral("Id"), QStringLiteral("rId1"));
-    w.writeAttribute(QStringLiteral("Type"), OfficeRel + QLatin1Char('/') + type);
-    w.writeAttribute(QStringLiteral("Target"), target);
-    w.writeEndElement();
-    w.writeEndElement();
-    w.writeEndDocument();
-    return out;
+    Xml x;
+    x.start("Relationships");
+    x.attr("xmlns", Rel);
+    x.start("Relationship");
+    x.attr("Id", "rId1");
+    x.attr("Type", std::string(OfficeRel) + "/" + type);
+    x.attr("Target", target);
+    x.end();
+    x.end();
+    return x.finish();
 }
 
-QByteArray contentTypes()
+std::string contentTypes()
 {
-    const QString ns = QStringLiteral("http://schemas.openxmlformats.org/package/2006/content-types");
-    const QString wml = QStringLiteral("application/vnd.openxmlformats-officedocument.wordprocessingml.");
-    QByteArray out;
-    QXmlStreamWriter w(&out);
-    w.writeStartDocument(QStringLiteral("1.0"), true);
-    w.writeDefaultNamespace(ns);
-    w.writeStartElement(ns, QStringLiteral("Types"));
-    const std::pair<const char*, QString> defaults[] = {
-        {"rels", QStringLiteral("application/vnd.openxmlformats-package.relationships+xml")},
-        {"xml", QStringLiteral("application/xml")}};
+    const std::string wml = "application/vnd.openxmlformats-officedocument.wordprocessingml.";
+    Xml x;
+    x.start("Types");
+    x.attr("xmlns", "http://schemas.openxmlformats.org/package/2006/content-types");
+    const std::pair<const char*, std::string> defaults[] = {
+        {"rels", "application/vnd.openxmlformats-package.relationships+xml"},
+        {"xml", "application/xml"}};
     for (const auto& [extension, type] : defaults) {
-        w.writeStartElement(ns, QStringLiteral("Default"));
-        w.writeAttribute(QStringLiteral("Extension"), QLatin1String(extension));
-        w.writeAttribute(QStringLiteral("ContentType"), type);
-        w.writeEndElement();
+        x.start("Default");
+        x.attr("Extension", extension);
+        x.attr("ContentType", type);
+        x.end();
     }
-    const std::pair<const char*, QString> parts[] = {{"/word/document.xml", wml + QStringLiteral("document.main+xml")},
-                                                     {"/word/styles.xml", wml + QStringLiteral("styles+xml")}};
+    const std::pair<const char*, std::string> parts[] = {{"/word/document.xml", wml + "document.main+xml"},
+                                                         {"/word/styles.xml", wml + "styles+xml"}};
     for (const auto& [part, type] : parts) {
-        w.writeStartElement(ns, QStringLiteral("Override"));
-        w.writeAttribute(QStringLiteral("PartName"), QLatin1String(part));
-        w.writeAttribute(QStringLiteral("ContentType"), type);
-        w.writeEndElement();
+        x.start("Override");
+        x.attr("PartName", part);
+        x.attr("ContentType", type);
+        x.end();
     }
-    w.writeEndElement();
-    w.writeEndDocument();
-    return out;
+    x.end();
+    return x.finish();
 }
 
 struct ZipCloser {
@@ -310,11 +357,11 @@ struct ZipCloser {
 };
 } // namespace
 
-QByteArray TDocxWriter::documentXml(const TDocument& doc)
+std::string TDocxWriter::documentXml(const TDocument& doc)
 {
     Xml x;
-    x.root(QStringLiteral("w:document"));
-    x.start(QStringLiteral("w:body"));
+    x.root("w:document");
+    x.start("w:body");
     for (const TDocument::Block& block : doc.body()) {
         if (const auto* p = std::get_if<TParagraph>(&block))
             writeParagraph(x, *p);
@@ -330,26 +377,26 @@ QByteArray TDocxWriter::documentXml(const TDocument& doc)
     return x.finish();
 }
 
-void TDocxWriter::save(const TDocument& doc, const QString& path)
+void TDocxWriter::save(const TDocument& doc, const std::string& path)
 {
-    const std::pair<const char*, QByteArray> parts[] = {
+    const std::pair<const char*, std::string> parts[] = {
         {"[Content_Types].xml", contentTypes()},
-        {"_rels/.rels", relationships(QStringLiteral("officeDocument"), QStringLiteral("word/document.xml"))},
-        {"word/_rels/document.xml.rels", relationships(QStringLiteral("styles"), QStringLiteral("styles.xml"))},
+        {"_rels/.rels", relationships("officeDocument", "word/document.xml")},
+        {"word/_rels/document.xml.rels", relationships("styles", "styles.xml")},
         {"word/document.xml", documentXml(doc)},
         {"word/styles.xml", stylesXml()},
     };
     int error = 0;
-    std::unique_ptr<zip_t, ZipCloser> archive(zip_open(path.toLocal8Bit().constData(), ZIP_CREATE | ZIP_TRUNCATE, &error));
+    std::unique_ptr<zip_t, ZipCloser> archive(zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error));
     if (!archive) {
         zip_error_t ze;
         zip_error_init_with_code(&ze, error);
         const std::string message = zip_error_strerror(&ze);
         zip_error_fini(&ze);
-        throw std::runtime_error("cannot create " + path.toStdString() + ": " + message);
+        throw std::runtime_error("cannot create " + path + ": " + message);
     }
     for (const auto& [name, data] : parts) {
-        zip_source_t* source = zip_source_buffer(archive.get(), data.constData(), static_cast<zip_uint64_t>(data.size()), 0);
+        zip_source_t* source = zip_source_buffer(archive.get(), data.data(), static_cast<zip_uint64_t>(data.size()), 0);
         const zip_int64_t index = source ? zip_file_add(archive.get(), name, source, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE) : -1;
         if (index < 0) {
             if (source)
@@ -360,6 +407,6 @@ void TDocxWriter::save(const TDocument& doc, const QString& path)
         zip_set_file_compression(archive.get(), static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, FastestDeflate);
     }
     if (zip_close(archive.get()) < 0)
-        throw std::runtime_error("cannot write " + path.toStdString() + ": " + zip_strerror(archive.get()));
+        throw std::runtime_error("cannot write " + path + ": " + zip_strerror(archive.get()));
     archive.release();
 }

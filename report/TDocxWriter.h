@@ -3,13 +3,12 @@
 
 #include "report/TDocument.h"
 
-#include <QByteArray>
-#include <QString>
+#include <string>
 
 class TDocxWriter {
 public:
-    // The main part, word/document.xml.
-    static QByteArray documentXml(const TDocument& doc);
+    // The main part, word/document.xml, in UTF-8.
+    static std::string documentXml(const TDocument& doc);
     // Writes the whole package; throws std::runtime_error when the file cannot be written.
-    static void save(const TDocument& doc, const QString& path);
+    static void save(const TDocument& doc, const std::string& path);
 };

@@ -122,7 +122,7 @@ bool TFormWord::present(const TDocument& doc)
     const QString path = file.fileName();
     file.close();
     try {
-        TDocxWriter::save(doc, path);
+        TDocxWriter::save(doc, QFile::encodeName(path).toStdString());
     } catch (const std::exception&) {
         QFile::remove(path);
         return false;

@@ -2,6 +2,7 @@
 
 #include "image/TAlarmLists.h"
 #include "image/TAlarmRecord.h"
+#include "report/TReportTerms.h"
 
 namespace {
 constexpr int LightGrey = 15132390;  // red, green and blue 230 each
@@ -9,7 +10,6 @@ constexpr int LightGrey = 15132390;  // red, green and blue 230 each
 constexpr int BlockRows = 4;
 constexpr int GridValueColumns = 12;
 constexpr int StageValueColumns = 5;
-constexpr int ControllerRelayUnit = 12;
 constexpr int LastRelayModuleUnit = 18;
 constexpr int ControllerRelayRows = 2;    // K1 and K2; K3 and K4 of its block are removed
 constexpr int FirstControllerRelayRow = 49;
@@ -28,21 +28,6 @@ constexpr int FirstRelayRow = 56;
 constexpr int GridBandRows = 2;
 
 std::string n(int value) { return std::to_string(value); }
-
-std::string unitLabel(int unit)
-{
-    if (unit < Layout::Splitters)
-        return "Zarna\nKT7-LB\n№" + n(unit + 1);
-    if (unit == ControllerRelayUnit)
-        return "Реле в\nKT7-CU";
-    return "Релейный\nмодуль\n№" + n(unit - ControllerRelayUnit);
-}
-
-std::string messageSource(int code)
-{
-    static const char* const sources[] = {"Панель", "MS3-1", "MS3-2", "MS3-3"};
-    return sources[code / 8];
-}
 } // namespace
 
 TReportGenerator::TReportGenerator(const TReportInput& input, TWordDocument& doc, std::function<void()> advance)
@@ -108,10 +93,10 @@ void TReportGenerator::generalSettings()
     composition.setColumnWidth(2, 40);
     setSingleBorders(composition);
     const std::pair<const char*, const std::string*> rows[] = {
-        {"Кол-во раветвителей Zarna KT7-LB", &m_input.splitterCount},
-        {"Кол-во пультов диктора Zarna KT7-PQ", &m_input.consoleCount},
-        {"Кол-во доп. модулей сообщений Zarna KT7-MS3", &m_input.messageModuleCount},
-        {"Кол-во доп. релейных модулей", &m_input.relayModuleCount},
+        {TReportTerms::SplitterCount, &m_input.splitterCount},
+        {TReportTerms::ConsoleCount, &m_input.consoleCount},
+        {TReportTerms::MessageModuleCount, &m_input.messageModuleCount},
+        {TReportTerms::RelayModuleCount, &m_input.relayModuleCount},
     };
     for (int r = 1; r <= 4; ++r) {
         writeCell(composition, r, 1, rows[r - 1].first, 10, false, TAlign::Left);
@@ -123,10 +108,10 @@ void TReportGenerator::generalSettings()
     TWordTable functions = m_doc.tablesAdd(2, 2);
     functions.setColumnWidth(2, 40);
     setSingleBorders(functions);
-    writeCell(functions, 1, 1, "Телефонный аудио пейджинг", 10, false, TAlign::Left);
-    writeCell(functions, 2, 1, "Фоновая музыка", 10, false, TAlign::Left);
-    writeCell(functions, 1, 2, m_input.phonePaging ? "есть" : "нет", 10, true, TAlign::Centre);
-    writeCell(functions, 2, 2, m_input.music ? "есть" : "нет", 10, true, TAlign::Centre);
+    writeCell(functions, 1, 1, TReportTerms::PhonePaging, 10, false, TAlign::Left);
+    writeCell(functions, 2, 1, TReportTerms::Music, 10, false, TAlign::Left);
+    writeCell(functions, 1, 2, m_input.phonePaging ? TReportTerms::Present : TReportTerms::Absent, 10, true, TAlign::Centre);
+    writeCell(functions, 2, 2, m_input.music ? TReportTerms::Present : TReportTerms::Absent, 10, true, TAlign::Centre);
     m_doc.moveDown(functions.rowsCount());
 }
 
@@ -140,10 +125,9 @@ TWordTable TReportGenerator::tableBlock(int unit, int valueColumns)
     table.setColumnWidth(2, 56);
     setSingleBorders(table);
     const int first = BlockRows * unit + 1;
-    writeCell(table, first, 1, unitLabel(unit), 8, true, TAlign::Centre);
-    const std::string prefix = unit < Layout::Splitters ? "OUT" : "K";
+    writeCell(table, first, 1, TReportTerms::unitLabel(unit), 8, true, TAlign::Centre);
     for (int i = 1; i <= BlockRows; ++i)
-        writeCell(table, first + i - 1, 2, prefix + n(i), 8, true, TAlign::Centre);
+        writeCell(table, first + i - 1, 2, TReportTerms::rowLabel(unit, i), 8, true, TAlign::Centre);
     m_doc.moveDown(table.rowsCount());
     return table;
 }
@@ -189,9 +173,9 @@ void TReportGenerator::stageHeadingBand(TWordTable& below)
     band.setRowBottomLineStyle(StageBandRows, TLineStyle::Double);
     for (int j = 2; j <= 6; ++j)
         writeCell(band, 2, j, n(j - 1), 8, true, TAlign::Centre);
-    writeCell(band, DurationRow, 1, "Время работы этапа", 8, true, TAlign::Centre);
-    writeCell(band, SourceRow, 1, "Источник сообщения", 8, true, TAlign::Centre);
-    writeCell(band, NumberRow, 1, "Номер сообщения", 8, true, TAlign::Centre);
+    writeCell(band, DurationRow, 1, TReportTerms::Duration, 8, true, TAlign::Centre);
+    writeCell(band, SourceRow, 1, TReportTerms::Source, 8, true, TAlign::Centre);
+    writeCell(band, NumberRow, 1, TReportTerms::Number, 8, true, TAlign::Centre);
     band.cell(1, 2).merge(band.cell(1, 6));
     writeCell(band, 1, 2, "Номера этапа", 8, true, TAlign::Centre);
     band.cell(1, 1).merge(band.cell(2, 1));
@@ -256,7 +240,7 @@ void TReportGenerator::algorithmPart(int input)
 {
     const TAlarmRecord record(m_image, input);
     write("Вход активации алгоритма -\t" + m_input.inputCaptions[input - 1] + "\n", 10, true, TAlign::Left);
-    write("Время задержки (мин:сек) -\t" + TAlarmLists::delayEntry(record.delayCode()) + "\n\n", 10, true, TAlign::Left);
+    write(std::string(TReportTerms::Delay) + " -\t" + TAlarmLists::delayEntry(record.delayCode()) + "\n\n", 10, true, TAlign::Left);
 
     TWordTable table = tableBlock(0, StageValueColumns);
     for (int k = 0; k <= LastRelayModuleUnit; ++k) {
@@ -297,7 +281,7 @@ void TReportGenerator::stages(TWordTable& table, int input)
         // 255 shows the last entry; 241 is that entry too; 242..254 have none.
         const int entry = stage.duration() == TStageRecord::DurationUnlimited ? TAlarmLists::UnlimitedEntry : stage.duration();
         writeCell(table, DurationRow, k + 1, TAlarmLists::durationEntry(entry), 8, true, TAlign::Centre);
-        writeCell(table, SourceRow, k + 1, messageSource(stage.messageCode()), 8, true, TAlign::Centre);
+        writeCell(table, SourceRow, k + 1, TReportTerms::messageSource(stage.messageCode()), 8, true, TAlign::Centre);
         writeCell(table, NumberRow, k + 1, n(stage.messageNumber()), 8, true, TAlign::Centre);
         for (int bit = 0; bit < Layout::OutputBits; ++bit)
             if (stage.outputBit(bit))

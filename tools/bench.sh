@@ -1,5 +1,6 @@
 #!/bin/sh
-# Builds every benchmark in the release build tree build/ and runs them all.
+# Builds every benchmark in the release build tree build/ and runs them all,
+# kt7tool's among them (bench_link, bench_tool).
 #   sh tools/bench.sh
 # Another tree can be named in KT7_BUILD (it is configured if new).
 set -eu

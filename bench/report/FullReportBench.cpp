@@ -6,6 +6,7 @@
 #include "report/TReportGenerator.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
@@ -51,7 +52,7 @@ int main(int argc, char** argv)
         const auto start = std::chrono::steady_clock::now();
         TWordDocument doc;
         TReportGenerator(in, doc, [] {}).run();
-        TDocxWriter::save(doc.document(), path);
+        TDocxWriter::save(doc.document(), QFile::encodeName(path).toStdString());
         times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
     }
     std::sort(times.begin(), times.end());

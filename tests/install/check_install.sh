@@ -1,6 +1,7 @@
 #!/bin/sh
 # Installs the build into a scratch prefix and checks the tree a Debian desktop
-# expects: programs, menu entry, icon and the user guide with its pictures.
+# expects: programs, manual pages, menu entry, AppStream metadata, icons and
+# the user guide with its pictures.
 #   check_install.sh <build dir> <source dir>
 set -u
 build=$1
@@ -16,13 +17,13 @@ if ! cmake --install "$build" --prefix "$prefix" >"$prefix.log" 2>&1; then
 fi
 rm -f "$prefix.log"
 
-for program in kt7config kt7sim; do
+for program in kt7config kt7tool kt7sim; do
     file="$prefix/bin/$program"
     if [ ! -f "$file" ]; then fail "$program not installed"; continue; fi
     [ -x "$file" ] || fail "$program is not executable"
     head -c 4 "$file" | od -An -c | grep -q 'E   L   F' || fail "$program is not a program"
 done
-# The installed simulator finds its libraries and starts.
+# The installed simulator and kt7tool find their libraries and start.
 "$prefix/bin/kt7sim" --help >/dev/null 2>&1 || fail "installed kt7sim does not start"
 # Help and version print without a display, so no window system is touched.
 nodisplay() { env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$@"; }
@@ -30,6 +31,35 @@ nodisplay() { env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$@"; }
     || fail "kt7config --version does not print its version without a display"
 nodisplay "$prefix/bin/kt7config" --help 2>/dev/null | grep -q 'проект.usr' \
     || fail "kt7config --help does not print its help without a display"
+"$prefix/bin/kt7tool" --help >/dev/null 2>&1 || fail "installed kt7tool does not start"
+
+for page in kt7config kt7tool kt7sim; do
+    man="$prefix/share/man/man1/$page.1.gz"
+    if [ ! -f "$man" ]; then fail "manual page $page.1 not installed"; continue; fi
+    gzip -dc "$man" | grep -q "^\.TH $(echo "$page" | tr a-z A-Z) 1" || fail "$page.1 is no manual page"
+done
+
+metainfo=$(ls "$prefix"/share/metainfo/*.metainfo.xml 2>/dev/null | head -n 1)
+if [ -z "$metainfo" ]; then
+    fail "no AppStream metainfo installed"
+else
+    grep -q '<launchable type="desktop-id">kt7config.desktop</launchable>' "$metainfo" ||
+        fail "metainfo does not launch kt7config.desktop"
+    if command -v appstreamcli >/dev/null 2>&1; then
+        appstreamcli validate --no-net "$metainfo" >/dev/null 2>&1 || {
+            appstreamcli validate --no-net "$metainfo"; fail "metainfo does not validate"; }
+    fi
+fi
+
+# PNG icons beside the SVG, each of its folder's size (width and height are
+# big-endian at bytes 16..23 of a PNG).
+for size in 48 128 256; do
+    png="$prefix/share/icons/hicolor/${size}x${size}/apps/kt7config.png"
+    if [ ! -f "$png" ]; then fail "no ${size}px PNG icon"; continue; fi
+    dims=$(od -An -tu1 -j16 -N8 "$png" | tr -s ' ')
+    [ "$dims" = " 0 0 $((size / 256)) $((size % 256)) 0 0 $((size / 256)) $((size % 256))" ] ||
+        fail "${size}px icon has the size bytes$dims"
+done
 
 desktop="$prefix/share/applications/kt7config.desktop"
 if [ ! -f "$desktop" ]; then

@@ -19,7 +19,7 @@ TEST(WordDocument, TextRunsSplitIntoParagraphsKeepingAlignment)
     w.setBold(false);
     w.setAlignment(TAlign::Left);
     w.insertAfter("x -\tb\n");
-    const DocxContent d = DocxContent::parse(TDocxWriter::documentXml(w.document()));
+    const DocxContent d = DocxContent::parse(QByteArray::fromStdString(TDocxWriter::documentXml(w.document())));
     ASSERT_EQ(d.paragraphs.size(), 4u);
     EXPECT_EQ(d.paragraphs[0].text, "A");
     EXPECT_EQ(d.paragraphs[0].halfPoints, 28);
@@ -116,7 +116,7 @@ TEST(DocxWriter, EmitsMergesGridShadingBordersAndBreaks)
     t.setColumnShading(3, 15132390);
     t.cell(1, 1).merge(t.cell(2, 1));
     t.cell(1, 2).merge(t.cell(1, 3));
-    const QByteArray xml = TDocxWriter::documentXml(w.document());
+    const QByteArray xml = QByteArray::fromStdString(TDocxWriter::documentXml(w.document()));
     EXPECT_TRUE(xml.contains("<w:br w:type=\"page\"/>"));
     EXPECT_TRUE(xml.contains("<w:tblGrid><w:gridCol w:w=\"1120\"/><w:gridCol w:w=\"560\"/><w:gridCol w:w=\"560\"/></w:tblGrid>"));
     EXPECT_TRUE(xml.contains("<w:insideH w:val=\"single\""));

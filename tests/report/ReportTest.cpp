@@ -6,6 +6,7 @@
 #include "report/TDocxWriter.h"
 #include "report/TReportGenerator.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -40,7 +41,7 @@ Result generate(const TReportInput& in)
     }
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("r.docx"));
-    TDocxWriter::save(word.document(), path);
+    TDocxWriter::save(word.document(), QFile::encodeName(path).toStdString());
     result.doc = DocxContent::load(path);
     return result;
 }

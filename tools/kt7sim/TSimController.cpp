@@ -129,6 +129,10 @@ TSimController::Chunk TSimController::blockReply(uint8_t command, uint16_t addre
     if (command == Frame::CmdWrite && address / Frame::BlockDataSize == m_faults.corruptEchoBlock)
         frame[Frame::PosData] ^= 0xFF;
     closeFrame(frame);
+    if (address / Frame::BlockDataSize == m_faults.badChecksumBlock && !m_badChecksumSent) {
+        frame[Frame::PosBlockChecksum] ^= 0x5A;
+        m_badChecksumSent = true;
+    }
 
     ++m_blockReplies;
     if (m_faults.closeAfter >= 0 && m_blockReplies >= m_faults.closeAfter)

@@ -26,6 +26,7 @@ public:
         std::vector<size_t> split;         // sizes of the first chunks of each reply; the rest is one more
         std::vector<Redirect> wrongAddress;
         int corruptEchoBlock = -1;         // block number (address / 32) whose write echo gets one byte changed
+        int badChecksumBlock = -1;         // block number whose first reply carries a wrong checksum
         int silentAfter = -1;              // block replies sent before the controller falls silent
         int closeAfter = -1;               // block replies sent before the line is closed
         size_t garbage = 0;                // noise bytes sent ahead of the first reply
@@ -60,5 +61,6 @@ private:
     std::vector<uint8_t> m_input;
     int m_blockReplies = 0;
     bool m_garbageSent = false;
+    bool m_badChecksumSent = false;
     bool m_lineClosed = false;
 };

@@ -75,6 +75,8 @@ TSimOptions TSimOptions::parse(int argc, const char* const* argv)
                  static_cast<uint16_t>(number(option, pair.substr(colon + 1), 0xFFFF))});
         } else if (option == "--corrupt-echo") {
             o.faults.corruptEchoBlock = static_cast<int>(number(option, value(), 63));
+        } else if (option == "--bad-checksum") {
+            o.faults.badChecksumBlock = static_cast<int>(number(option, value(), 63));
         } else if (option == "--silent-after") {
             o.faults.silentAfter = static_cast<int>(number(option, value(), 1000000));
         } else if (option == "--close-after") {
@@ -113,6 +115,7 @@ Faults:
                         (with the memory at T); T >= 0x800 gives an address past the image;
                         may be given several times
   --corrupt-echo K      change one byte of the write echo of block K (address K*32)
+  --bad-checksum K      the first reply to block K (address K*32) carries a wrong checksum
   --silent-after N      answer N block requests, then none (identify is still answered)
   --close-after N       close the line after the N-th block reply and exit
   --garbage N           send N noise bytes ahead of the first reply

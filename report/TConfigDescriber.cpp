@@ -1,0 +1,203 @@
+#include "report/TConfigDescriber.h"
+
+#include "image/TAlarmLists.h"
+#include "image/TAlarmRecord.h"
+#include "report/TReportTerms.h"
+
+namespace {
+using Bits = TFact::Bits;
+
+// Unit labels on one line: "Zarna KT7-LB №2".
+std::string flat(std::string label)
+{
+    for (char& c : label)
+        if (c == '\n')
+            c = ' ';
+    return label;
+}
+
+// The bit of a mask in image bit order.
+Bits maskBit(int field, int bit)
+{
+    return {field + bit / 8, static_cast<uint8_t>(0x80 >> (bit % 8))};
+}
+
+Bits rangeBits(TBitRange range)
+{
+    return {range.offset, range.mask};
+}
+
+// A stored field beyond its list is shown by its stored code.
+std::string orCode(const std::string& shown, int code)
+{
+    return shown.empty() ? "? (" + std::to_string(code) + ")" : shown;
+}
+
+class Builder {
+public:
+    explicit Builder(const TReportInput& input) : m_in(input), m_image(input.image) {}
+
+    std::vector<TFact> run()
+    {
+        composition();
+        if (m_in.music)
+            music();
+        if (m_in.consoleIndex >= 1)
+            zones("Кнопка ", Layout::ButtonTable, false);
+        if (m_in.phonePaging)
+            zones("Группа ", Layout::GroupTable, true);
+        for (int i = 1; i <= Layout::InputCount; ++i)
+            if (TAlarmRecord(m_image, i).enabled())
+                algorithm(i);
+        return std::move(m_facts);
+    }
+
+private:
+    void add(std::vector<std::string> path, std::string value, std::vector<Bits> source)
+    {
+        m_facts.push_back({std::move(path), std::move(value), std::move(source), false});
+    }
+    void mark(std::vector<std::string> path, Bits source)
+    {
+        m_facts.push_back({std::move(path), {}, {source}, true});
+    }
+
+    void composition()
+    {
+        using namespace Layout;
+        const char* const system = "Конфигурация системы";
+        const auto at = [](TBitRange r) { return rangeBits(r.at(SystemNode)); };
+        add({system, TReportTerms::SplitterCount},
+            orCode(m_in.splitterCount, m_image.value(SplitterCount.at(SystemNode))), {at(SplitterCount)});
+        add({system, TReportTerms::ConsoleCount}, m_in.consoleCount, {at(ConsoleCount)});
+        add({system, TReportTerms::MessageModuleCount}, m_in.messageModuleCount, {at(MessageModules)});
+        add({system, TReportTerms::RelayModuleCount},
+            orCode(m_in.relayModuleCount, m_image.value(RelayModuleCount.at(SystemNode))), {at(RelayModuleCount)});
+        const char* const functions = "Функциональные настройки";
+        add({functions, TReportTerms::PhonePaging}, m_in.phonePaging ? TReportTerms::Present : TReportTerms::Absent,
+            {at(PagingFlag)});
+        add({functions, TReportTerms::Music}, m_in.music ? TReportTerms::Present : TReportTerms::Absent, {at(MusicFlag)});
+    }
+
+    static std::string output(int bit)
+    {
+        const int unit = bit / Layout::OutputsPerSplitter;
+        return flat(TReportTerms::unitLabel(unit)) + " " + TReportTerms::rowLabel(unit, bit % 4 + 1);
+    }
+
+    void music()
+    {
+        for (int p = 0; p < Layout::OutputBits; ++p)
+            if (m_in.musicOutputs[static_cast<size_t>(p)])
+                mark({TReportTerms::Music, output(p)}, maskBit(Layout::MusicMask, p));
+    }
+
+    void zones(const std::string& itemWord, int table, bool groupCode)
+    {
+        for (int k = 1; k <= Layout::MaskCount; ++k) {
+            const int mask = table + Layout::MaskSize * (k - 1);
+            std::string item = itemWord + std::to_string(k);
+            if (groupCode)
+                item += " (Код-" + std::to_string(Layout::GroupCodeBase + k) + ")";
+            for (int bit = 0; bit < Layout::OutputBits; ++bit)
+                if (m_image.bit(mask, bit))
+                    mark({item, output(bit)}, maskBit(mask, bit));
+        }
+    }
+
+    void algorithm(int input)
+    {
+        const TAlarmRecord record(m_image, input);
+        const std::string in = "IN-" + std::to_string(input);
+        const int head = record.offset();
+        const std::string& caption = m_in.inputCaptions[static_cast<size_t>(input - 1)];
+        const size_t blank = caption.find(' ');
+        add({in, "Имя"}, blank == std::string::npos ? caption : caption.substr(blank + 1), {});
+        const int delay = record.delayCode();
+        add({in, TReportTerms::Delay},
+            delay < TAlarmLists::DelayEntries ? TAlarmLists::delayEntry(delay) : orCode({}, delay),
+            {rangeBits(Layout::Stage::Enabled.at(head)), rangeBits(Layout::Stage::DelayCode.at(head))});
+        for (int k = 1; k <= Layout::StageCount; ++k) {
+            const TStageRecord stage = record.stage(k);
+            const int s = stage.offset();
+            const std::string name = "Этап " + std::to_string(k);
+            if (!stage.isOn())
+                continue;
+            const Bits duration{s + Layout::Stage::Duration, 0xFF};
+            add({in, name, TReportTerms::Duration}, TAlarmLists::durationEntry(TAlarmLists::entryForDuration(stage.duration())),
+                {duration});
+            const Bits message = rangeBits(Layout::Stage::Message.at(s));
+            add({in, name, TReportTerms::Source}, TReportTerms::messageSource(stage.messageCode()), {message});
+            add({in, name, TReportTerms::Number}, std::to_string(stage.messageNumber()), {message});
+            for (int bit = 0; bit < Layout::OutputBits; ++bit)
+                if (stage.outputBit(bit))
+                    mark({in, name, output(bit)}, maskBit(s + Layout::Stage::Outputs, bit));
+            const std::string controller = flat(TReportTerms::unitLabel(TReportTerms::ControllerRelayUnit)) + " ";
+            if (stage.k1())
+                mark({in, name, controller + "K1"}, rangeBits(Layout::Stage::K1.at(s)));
+            if (stage.k2())
+                mark({in, name, controller + "K2"}, rangeBits(Layout::Stage::K2.at(s)));
+            for (int bit = 0; bit < Layout::RelayBits; ++bit)
+                if (stage.relayBit(bit)) {
+                    const int unit = TReportTerms::ControllerRelayUnit + 1 + bit / Layout::RelaysPerModule;
+                    mark({in, name, flat(TReportTerms::unitLabel(unit)) + " " + TReportTerms::rowLabel(unit, bit % 4 + 1)},
+                         maskBit(s + Layout::Stage::Relays, bit));
+                }
+        }
+    }
+
+    const TReportInput& m_in;
+    TImage m_image;
+    std::vector<TFact> m_facts;
+};
+} // namespace
+
+std::vector<TFact> TConfigDescriber::facts(const TReportInput& input)
+{
+    return Builder(input).run();
+}
+
+std::string TConfigDescriber::text(const std::vector<TFact>& facts)
+{
+    std::string out;
+    for (const TFact& f : facts)
+        out += f.line() + "\n";
+    return out;
+}
+
+std::string TConfigDescriber::jsonString(const std::string& text)
+{
+    static const char* const hex = "0123456789abcdef";
+    std::string out = "\"";
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\t': out += "\\t"; break;
+        case '\r': out += "\\r"; break;
+        default:
+            if (u < 0x20) {
+                out += "\\u00";
+                out += hex[u >> 4];
+                out += hex[u & 15];
+            } else {
+                out += c;
+            }
+        }
+    }
+    return out + "\"";
+}
+
+std::string TConfigDescriber::json(const std::vector<TFact>& facts)
+{
+    std::string out = "{\"facts\": [";
+    for (size_t i = 0; i < facts.size(); ++i) {
+        out += i == 0 ? "\n  {\"path\": [" : ",\n  {\"path\": [";
+        for (size_t p = 0; p < facts[i].path.size(); ++p)
+            out += (p == 0 ? "" : ", ") + jsonString(facts[i].path[p]);
+        out += "], \"value\": " + (facts[i].mark ? std::string("true") : jsonString(facts[i].value)) + "}";
+    }
+    return out + (facts.empty() ? "]}\n" : "\n]}\n");
+}

@@ -1,0 +1,61 @@
+#include "report/TConfigDiffer.h"
+
+#include "link/THexText.h"
+
+#include <array>
+#include <unordered_set>
+
+namespace {
+const char* const Arrow = " → ";
+
+void explain(const TFact& fact, std::array<uint8_t, TImage::Size>& explained)
+{
+    for (const TFact::Bits& bits : fact.source)
+        explained[static_cast<size_t>(bits.offset)] |= bits.mask;
+}
+} // namespace
+
+std::vector<std::string> TConfigDiffer::lines(const std::vector<TFact>& a, const TImage& imageA,
+                                              const std::vector<TFact>& b, const TImage& imageB)
+{
+    std::vector<std::string> out;
+    std::array<uint8_t, TImage::Size> explained{};
+    std::vector<std::string> keysA;
+    std::vector<std::string> keysB;
+    for (const TFact& f : a)
+        keysA.push_back(f.key());
+    for (const TFact& f : b)
+        keysB.push_back(f.key());
+    const std::unordered_set<std::string> inB(keysB.begin(), keysB.end());
+
+    // Both lists follow one order, so a walk through both meets every fact
+    // shared by the two in step.
+    size_t i = 0;
+    size_t j = 0;
+    while (i < a.size() || j < b.size()) {
+        if (i < a.size() && j < b.size() && keysA[i] == keysB[j]) {
+            if (a[i].value != b[j].value || a[i].mark != b[j].mark) {
+                out.push_back(keysA[i] + ": " + a[i].value + Arrow + b[j].value);
+                explain(a[i], explained);
+                explain(b[j], explained);
+            }
+            ++i, ++j;
+        } else if (i < a.size() && (j == b.size() || !inB.count(keysA[i]))) {
+            out.push_back("- " + a[i].line());
+            explain(a[i], explained);
+            ++i;
+        } else {
+            out.push_back("+ " + b[j].line());
+            explain(b[j], explained);
+            ++j;
+        }
+    }
+    for (int offset = 0; offset < TImage::Size; ++offset) {
+        const uint8_t was = imageA.byte(offset);
+        const uint8_t is = imageB.byte(offset);
+        if (((was ^ is) & ~explained[static_cast<size_t>(offset)]) != 0)
+            out.push_back("Байт 0x" + THexText::of(static_cast<unsigned>(offset), 4) + ": " + THexText::of(was, 2) + Arrow
+                          + THexText::of(is, 2));
+    }
+    return out;
+}

@@ -1,0 +1,31 @@
+#pragma once
+// One fact of a configuration in words: where it is (section, item, field),
+// its value, and the image bits it was read from. A mark stands for a marked
+// cell of the report: an output or relay that is switched; it has no value.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct TFact {
+    struct Bits {
+        int offset;
+        uint8_t mask;
+    };
+
+    std::vector<std::string> path;
+    std::string value;
+    std::vector<Bits> source;
+    bool mark = false;
+
+    // The path joined by ", ".
+    std::string key() const
+    {
+        std::string k;
+        for (const std::string& part : path)
+            k += (k.empty() ? "" : ", ") + part;
+        return k;
+    }
+    // "key: value", or the key alone for a mark.
+    std::string line() const { return mark ? key() : key() + ":" + (value.empty() ? "" : " " + value); }
+};

@@ -1,0 +1,34 @@
+#pragma once
+// The words of the configuration report, shared by the report itself and by
+// the texts that describe a configuration line by line. UTF-8.
+
+#include <string>
+
+class TReportTerms {
+public:
+    // System composition table, rows 1..4.
+    static constexpr const char* SplitterCount = "Кол-во раветвителей Zarna KT7-LB";
+    static constexpr const char* ConsoleCount = "Кол-во пультов диктора Zarna KT7-PQ";
+    static constexpr const char* MessageModuleCount = "Кол-во доп. модулей сообщений Zarna KT7-MS3";
+    static constexpr const char* RelayModuleCount = "Кол-во доп. релейных модулей";
+    // Functional settings table.
+    static constexpr const char* PhonePaging = "Телефонный аудио пейджинг";
+    static constexpr const char* Music = "Фоновая музыка";
+    static constexpr const char* Present = "есть";
+    static constexpr const char* Absent = "нет";
+    // Algorithm map.
+    static constexpr const char* Delay = "Время задержки (мин:сек)";
+    static constexpr const char* Duration = "Время работы этапа";
+    static constexpr const char* Source = "Источник сообщения";
+    static constexpr const char* Number = "Номер сообщения";
+
+    static constexpr int ControllerRelayUnit = 12;
+
+    // Label of a table block's unit: splitters 0..11, the controller's relays
+    // 12, relay modules 13..18. Lines are separated by "\n".
+    static std::string unitLabel(int unit);
+    // "OUT1".."OUT4" for splitters, "K1".."K4" for relays; row 1..4.
+    static std::string rowLabel(int unit, int row);
+    // "Панель", "MS3-1".."MS3-3" for a message code 0..31.
+    static std::string messageSource(int code);
+};

@@ -1,0 +1,316 @@
+#include "TToolCommands.h"
+
+#include "TDirectLink.h"
+#include "TProgressBar.h"
+#include "TToolError.h"
+#include "link/THexText.h"
+#include "project/TImageFile.h"
+#include "project/TNamesFile.h"
+#include "project/TProjectName.h"
+#include "report/TConfigDescriber.h"
+#include "report/TConfigDiffer.h"
+#include "report/TDocxWriter.h"
+#include "report/TReportGenerator.h"
+#include "report/TReportSource.h"
+#include "serial/TPortMap.h"
+
+#include <cerrno>
+#include <clocale>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <iostream>
+#include <system_error>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void warn(const std::string& text)
+{
+    std::cerr << "kt7tool: warning: " << text << '\n';
+}
+
+// The identification bytes are characters of one byte each.
+std::string latin1ToUtf8(const std::string& bytes)
+{
+    std::string out;
+    for (const char c : bytes) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x80) {
+            out += c;
+        } else {
+            out += static_cast<char>(0xC0 | (u >> 6));
+            out += static_cast<char>(0x80 | (u & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::string nowText(const char* format, bool utc)
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm parts{};
+    if (utc)
+        gmtime_r(&now, &parts);
+    else
+        localtime_r(&now, &parts);
+    char text[128];
+    return std::strftime(text, sizeof text, format, &parts) ? text : "";
+}
+
+// The /dev/serial/by-id name of a device, or "-".
+std::string byIdName(const std::string& device)
+{
+    std::error_code ec;
+    const fs::path target = fs::canonical(device, ec);
+    if (ec)
+        return "-";
+    for (const fs::directory_entry& e : fs::directory_iterator("/dev/serial/by-id", ec)) {
+        std::error_code ec2;
+        if (fs::canonical(e.path(), ec2) == target && !ec2)
+            return e.path().string();
+    }
+    return "-";
+}
+
+} // namespace
+
+int TToolCommands::run()
+{
+    const std::string& c = m_o.command;
+    if (c == "ports")
+        return ports();
+    if (c == "identify")
+        return identify();
+    if (c == "read")
+        return read();
+    if (c == "write")
+        return write();
+    if (c == "verify")
+        return verify();
+    if (c == "show")
+        return show();
+    if (c == "diff")
+        return diff();
+    return report();
+}
+
+std::string TToolCommands::devicePath() const
+{
+    if (!m_o.device.empty())
+        return m_o.device;
+    const std::string device = TPortMap::Device(m_o.com);
+    if (device.empty())
+        throw TToolError("COM" + std::to_string(m_o.com) + ": no such port (see kt7tool ports)");
+    return device;
+}
+
+std::unique_ptr<TDirectLink> TToolCommands::openLink() const
+{
+    return std::make_unique<TDirectLink>(devicePath(), m_o.baud, m_o.timeoutMs);
+}
+
+int TToolCommands::ports()
+{
+    for (int n = 1; n <= 255; ++n) {
+        const std::string device = TPortMap::Device(n);
+        if (device.empty())
+            continue;
+        const int state = TPortMap::Probe(n);
+        const std::string use = state == 0 ? "free" : state == EBUSY ? "busy" : std::strerror(state);
+        std::cout << "COM" << n << '\t' << device << '\t' << byIdName(device) << '\t' << use << '\n';
+    }
+    return 0;
+}
+
+int TToolCommands::identify()
+{
+    const auto link = openLink();
+    std::cout << latin1ToUtf8(link->identify().text()) << '\n';
+    return 0;
+}
+
+int TToolCommands::read()
+{
+    const auto link = openLink();
+    link->identify();
+    TImage image;
+    {
+        TProgressBar bar("read ", TDirectLink::Blocks, !m_o.quiet);
+        link->read(image, [&](int done) { bar.show(done); });
+    }
+    const TFileResult saved = TImageFile::write(m_o.operands[0], image);
+    if (!saved)
+        throw TToolError(saved.text());
+    return 0;
+}
+
+std::string TToolCommands::backupFolder()
+{
+    const char* data = std::getenv("XDG_DATA_HOME");
+    fs::path base;
+    if (data && *data)
+        base = data;
+    else if (const char* home = std::getenv("HOME"); home && *home)
+        base = fs::path(home) / ".local/share";
+    else
+        throw TToolError("no place for the backup: neither XDG_DATA_HOME nor HOME is set");
+    return (base / "kt7config" / "backups").string();
+}
+
+std::string TToolCommands::keepBackup(const TImage& image, const std::string& serial) const
+{
+    const std::string folder = backupFolder();
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    if (ec)
+        throw TToolError(folder + ": " + ec.message() + " (nothing was written to the controller)");
+    std::string name;
+    for (const char c : serial)
+        name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    const std::string path = folder + "/" + name + "-" + nowText("%Y%m%dT%H%M%SZ", true) + ".usr";
+    const TFileResult saved = TImageFile::write(path, image);
+    if (!saved)
+        throw TToolError(saved.text() + " (nothing was written to the controller)");
+    return path;
+}
+
+int TToolCommands::write()
+{
+    const TImage image = loadImage(m_o.operands[0]);
+    const auto link = openLink();
+    const TIdentReply ident = link->identify();
+    std::string backup;
+    if (!m_o.noBackup) {
+        TImage current;
+        try {
+            TProgressBar bar("backup", TDirectLink::Blocks, !m_o.quiet);
+            link->read(current, [&](int done) { bar.show(done); });
+        } catch (const TToolError& e) {
+            throw TToolError(std::string(e.what()) + " while keeping the backup; nothing was written to the controller");
+        }
+        // The ten serial characters name the controller.
+        const std::string& text = ident.text();
+        backup = keepBackup(current, text.substr(4, 4) + text.substr(10, 2) + text.substr(13, 2) + text.substr(16, 2));
+        if (!m_o.quiet && ::isatty(STDERR_FILENO))
+            std::cerr << "kt7tool: backup of the controller in " << backup << '\n';
+    }
+    std::vector<uint16_t> differing;
+    try {
+        TProgressBar bar("write ", TDirectLink::Blocks, !m_o.quiet);
+        differing = link->write(image, [&](int done) { bar.show(done); });
+    } catch (const TToolError& e) {
+        std::string cut = std::string(e.what()) + "; write cut short after " + std::to_string(link->blocksWritten()) + " of "
+                          + std::to_string(TDirectLink::Blocks) + " blocks, the controller holds a mixed configuration";
+        cut += backup.empty() ? " (no backup was kept)" : "; its earlier configuration is in " + backup;
+        throw TToolError(cut);
+    }
+    for (const uint16_t address : differing)
+        std::cerr << "kt7tool: " << link->device() << ": block 0x" << THexText::of(address, 4)
+                  << ": the echo differs from what was written\n";
+    int status = differing.empty() ? 0 : 1;
+    if (m_o.verify) {
+        TImage back;
+        {
+            TProgressBar bar("verify", TDirectLink::Blocks, !m_o.quiet);
+            link->read(back, [&](int done) { bar.show(done); });
+        }
+        const TReportInput file = TReportSource::of(image, {}, {}, {});
+        const TReportInput controller = TReportSource::of(back, {}, {}, {});
+        status = std::max(status, printDifferences(file, controller));
+    }
+    return status;
+}
+
+int TToolCommands::verify()
+{
+    const TReportInput file = loadProject(m_o.operands[0], {});
+    const auto link = openLink();
+    link->identify();
+    TImage image;
+    {
+        TProgressBar bar("read ", TDirectLink::Blocks, !m_o.quiet);
+        link->read(image, [&](int done) { bar.show(done); });
+    }
+    // The controller holds no names: it is compared under the file's.
+    TReportInput controller = TReportSource::of(image, {}, {}, {});
+    controller.inputCaptions = file.inputCaptions;
+    return printDifferences(file, controller);
+}
+
+TImage TToolCommands::loadImage(const std::string& path)
+{
+    TImage image;
+    const TFileResult result = TImageFile::read(path, image);
+    if (!result)
+        throw TToolError(result.text());
+    std::error_code ec;
+    const auto size = fs::file_size(path, ec);
+    if (!ec && size != TImage::Size)
+        warn(path + ": " + std::to_string(size) + " bytes, not 2048; "
+             + (size < TImage::Size ? "the rest of the image reads as zeros" : "bytes past 2048 are ignored"));
+    return image;
+}
+
+TReportInput TToolCommands::loadProject(const std::string& path, const std::string& namesPath, std::string dateTime)
+{
+    const TImage image = loadImage(path);
+    const std::string names = namesPath.empty() ? TProjectName::namesFilePath(path) : namesPath;
+    TNamesFile::Names read;
+    const TFileResult result = TNamesFile::read(names, read);
+    if (!result) {
+        warn(result.text() + "; the algorithms have no names");
+        read = {};
+    } else if (!namesPath.empty() && !fs::exists(namesPath)) {
+        warn(namesPath + ": " + std::strerror(ENOENT) + "; the algorithms have no names");
+    }
+    TReportSource::Names captions;
+    std::copy(read.begin(), read.end(), captions.begin());
+    return TReportSource::of(image, captions, TProjectName::fromPath(path), std::move(dateTime));
+}
+
+int TToolCommands::printDifferences(const TReportInput& a, const TReportInput& b)
+{
+    const auto lines = TConfigDiffer::lines(TConfigDescriber::facts(a), a.image, TConfigDescriber::facts(b), b.image);
+    std::string out;
+    for (const std::string& line : lines)
+        out += line + "\n";
+    std::cout << out << std::flush;
+    return lines.empty() ? 0 : 1;
+}
+
+int TToolCommands::show()
+{
+    const TReportInput input = loadProject(m_o.operands[0], m_o.names);
+    const auto facts = TConfigDescriber::facts(input);
+    std::cout << (m_o.json ? TConfigDescriber::json(facts) : TConfigDescriber::text(facts)) << std::flush;
+    return 0;
+}
+
+int TToolCommands::diff()
+{
+    const TReportInput a = loadProject(m_o.operands[0], m_o.namesA);
+    const TReportInput b = loadProject(m_o.operands[1], m_o.namesB);
+    return printDifferences(a, b);
+}
+
+int TToolCommands::report()
+{
+    std::setlocale(LC_TIME, "");
+    const TReportInput input = loadProject(m_o.operands[0], m_o.names, nowText("%x %X", false));
+    TWordDocument doc;
+    try {
+        TReportGenerator(input, doc, [] {}).run();
+    } catch (const std::exception& e) {
+        throw TToolError(m_o.operands[0] + ": the report cannot be made: " + e.what() + " (no document written)");
+    }
+    try {
+        TDocxWriter::save(doc.document(), m_o.output);
+    } catch (const std::exception& e) {
+        throw TToolError(e.what());
+    }
+    return 0;
+}

@@ -1,0 +1,46 @@
+#pragma once
+// The commands of kt7tool. Results go to standard output, warnings to
+// standard error; failures throw TToolError. run() returns the exit status:
+// 0, or 1 when a check found a difference.
+
+#include "TToolOptions.h"
+#include "image/TImage.h"
+#include "report/TReportInput.h"
+
+#include <memory>
+#include <string>
+
+class TDirectLink;
+
+class TToolCommands {
+public:
+    explicit TToolCommands(TToolOptions options) : m_o(std::move(options)) {}
+
+    int run();
+
+    // $XDG_DATA_HOME/kt7config/backups (default ~/.local/share/kt7config/backups).
+    static std::string backupFolder();
+
+private:
+    int ports();
+    int identify();
+    int read();
+    int write();
+    int verify();
+    int show();
+    int diff();
+    int report();
+
+    std::unique_ptr<TDirectLink> openLink() const;
+    std::string devicePath() const;
+    // The image as Open reads it; a file of another size gives a warning.
+    static TImage loadImage(const std::string& path);
+    // The project's report input: the names from namesPath, or from the names
+    // file beside the image when namesPath is empty.
+    static TReportInput loadProject(const std::string& path, const std::string& namesPath, std::string dateTime = {});
+    // Prints the differences; returns 1 when there are any.
+    static int printDifferences(const TReportInput& a, const TReportInput& b);
+    std::string keepBackup(const TImage& image, const std::string& serial) const;
+
+    TToolOptions m_o;
+};

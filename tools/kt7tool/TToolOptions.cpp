@@ -1,0 +1,176 @@
+#include "TToolOptions.h"
+
+#include "TToolError.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+
+namespace {
+
+long number(const std::string& option, const std::string& text, long min, long max)
+{
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || errno != 0 || value < min || value > max)
+        throw TToolError(option + ": expected a number from " + std::to_string(min) + " to " + std::to_string(max)
+                             + ", got '" + text + "'",
+                         TToolError::Usage);
+    return value;
+}
+
+struct CommandHelp {
+    const char* name;
+    const char* synopsis;
+    const char* text;
+};
+
+const CommandHelp Help[] = {
+    {"ports", "kt7tool ports",
+     "Lists each COM number with the device it stands for, its /dev/serial/by-id\n"
+     "name (or -) and whether it is free or busy, one port a line, tab-separated.\n"},
+    {"identify", "kt7tool identify (--com N | --device PATH)",
+     "Prints the controller's identification text, as the window shows it.\n"},
+    {"read", "kt7tool read OUT.usr (--com N | --device PATH)",
+     "Reads the controller's whole image into OUT.usr. The file is replaced\n"
+     "atomically: a failed read leaves no file, or the old one, behind.\n"},
+    {"write", "kt7tool write IN.usr (--com N | --device PATH) [--no-backup] [--verify]",
+     "Writes IN.usr into the controller, comparing every block's echo. First the\n"
+     "controller's current image is kept in\n"
+     "$XDG_DATA_HOME/kt7config/backups/<serial>-<UTC time>.usr (unless --no-backup);\n"
+     "with --verify the controller is read back and compared with IN.usr.\n"
+     "Exit status 1 when an echo or the read-back differs.\n"},
+    {"verify", "kt7tool verify FILE.usr (--com N | --device PATH)",
+     "Reads the controller and prints how it differs from FILE.usr, in the words\n"
+     "of kt7tool diff (FILE.usr first). Exit status 1 when they differ.\n"},
+    {"show", "kt7tool show FILE.usr [--names FILE.ini] [--json]",
+     "Prints the configuration in words, one fact per line in a fixed order.\n"
+     "The names file defaults to FILE.ini beside FILE.usr.\n"},
+    {"diff", "kt7tool diff A.usr B.usr [--names-a FILE.ini] [--names-b FILE.ini]",
+     "Prints the differences between two configurations in words: 'key: old → new',\n"
+     "'- fact' only in A, '+ fact' only in B, then 'Байт 0xOOOO: AA → BB' for bytes\n"
+     "that differ outside the facts shown. Exit status 1 when they differ.\n"},
+    {"report", "kt7tool report FILE.usr [--names FILE.ini] -o OUT.docx",
+     "Writes the configuration report the window makes as OUT.docx.\n"},
+};
+
+const CommandHelp* find(const std::string& command)
+{
+    for (const CommandHelp& h : Help)
+        if (command == h.name)
+            return &h;
+    return nullptr;
+}
+
+} // namespace
+
+const std::vector<std::string>& TToolOptions::commands()
+{
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> n;
+        for (const CommandHelp& h : Help)
+            n.emplace_back(h.name);
+        return n;
+    }();
+    return names;
+}
+
+std::string TToolOptions::usage(const std::string& command)
+{
+    if (const CommandHelp* h = find(command))
+        return std::string("usage: ") + h->synopsis + "\n\n" + h->text
+               + "\nLine options: --com N or --device PATH, --baud N (default 9600),\n"
+                 "--timeout MS per reply (default 500), --quiet (no progress bar).\n";
+    std::string text =
+        "usage: kt7tool COMMAND [ARGS] [OPTIONS]\n"
+        "The KT7-CU controller and its configuration images from the command line.\n\n"
+        "Commands:\n";
+    for (const CommandHelp& h : Help)
+        text += std::string("  ") + h.synopsis + "\n";
+    text +=
+        "\nOptions:\n"
+        "  --com N          the port the window calls COM N\n"
+        "  --device PATH    the serial device itself\n"
+        "  --baud N         line speed (default 9600)\n"
+        "  --timeout MS     time to wait for each reply (default 500); a block whose\n"
+        "                   reply is late or damaged is asked for twice more\n"
+        "  --quiet          no progress bar on standard error\n"
+        "  --help           this text; 'kt7tool COMMAND --help' for a command\n\n"
+        "Exit status: 0 success, 1 a difference was found, 2 usage or I/O error.\n";
+    return text;
+}
+
+TToolOptions TToolOptions::parse(int argc, const char* const* argv)
+{
+    TToolOptions o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const auto value = [&]() -> std::string {
+            if (i + 1 >= argc)
+                throw TToolError(arg + " needs a value", TToolError::Usage);
+            return argv[++i];
+        };
+        if (arg == "--help" || arg == "-h") {
+            o.help = true;
+        } else if (arg == "--com") {
+            o.com = static_cast<int>(number(arg, value(), 1, 255));
+        } else if (arg == "--device") {
+            o.device = value();
+        } else if (arg == "--baud") {
+            o.baud = static_cast<unsigned>(number(arg, value(), 50, 4000000));
+        } else if (arg == "--timeout") {
+            o.timeoutMs = static_cast<int>(number(arg, value(), 1, 600000));
+        } else if (arg == "--quiet" || arg == "-q") {
+            o.quiet = true;
+        } else if (arg == "--no-backup") {
+            o.noBackup = true;
+        } else if (arg == "--verify") {
+            o.verify = true;
+        } else if (arg == "--json") {
+            o.json = true;
+        } else if (arg == "--names") {
+            o.names = value();
+        } else if (arg == "--names-a") {
+            o.namesA = value();
+        } else if (arg == "--names-b") {
+            o.namesB = value();
+        } else if (arg == "-o" || arg == "--output") {
+            o.output = value();
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            throw TToolError("unknown option " + arg + " (see kt7tool --help)", TToolError::Usage);
+        } else if (o.command.empty()) {
+            if (arg == "help") {
+                o.help = true;
+                o.command = i + 1 < argc ? argv[++i] : "";
+                if (!o.command.empty() && !find(o.command))
+                    throw TToolError("unknown command " + o.command + " (see kt7tool --help)", TToolError::Usage);
+                continue;
+            }
+            if (!find(arg))
+                throw TToolError("unknown command " + arg + " (see kt7tool --help)", TToolError::Usage);
+            o.command = arg;
+        } else {
+            o.operands.push_back(arg);
+        }
+    }
+    if (o.help)
+        return o;
+    if (o.command.empty())
+        throw TToolError("no command given (see kt7tool --help)", TToolError::Usage);
+    if (o.com != 0 && !o.device.empty())
+        throw TToolError("--com and --device name the port twice; give one", TToolError::Usage);
+
+    const std::string& c = o.command;
+    const size_t wanted = c == "diff" ? 2 : (c == "ports" || c == "identify") ? 0 : 1;
+    if (o.operands.size() != wanted)
+        throw TToolError(c + ": expected " + std::to_string(wanted) + " file operand" + (wanted == 1 ? "" : "s") + ", got "
+                             + std::to_string(o.operands.size()) + " (see kt7tool " + c + " --help)",
+                         TToolError::Usage);
+    const bool line = c == "identify" || c == "read" || c == "write" || c == "verify";
+    if (line && o.com == 0 && o.device.empty())
+        throw TToolError(c + ": name the port with --com N or --device PATH", TToolError::Usage);
+    if (c == "report" && o.output.empty())
+        throw TToolError("report: name the document with -o OUT.docx", TToolError::Usage);
+    return o;
+}

@@ -1,0 +1,30 @@
+// kt7tool: the KT7-CU controller and its configuration images from the
+// command line: identify, read, write with backup, verify, show, diff and
+// report, for scripts and version control.
+
+#include "TToolCommands.h"
+#include "TToolError.h"
+#include "TToolOptions.h"
+
+#include <csignal>
+#include <iostream>
+
+int main(int argc, char** argv)
+{
+    // A closed pipe (kt7tool show | head) ends the output, not the program with a signal.
+    std::signal(SIGPIPE, SIG_IGN);
+    try {
+        const TToolOptions options = TToolOptions::parse(argc, argv);
+        if (options.help) {
+            std::cout << TToolOptions::usage(options.command);
+            return 0;
+        }
+        return TToolCommands(options).run();
+    } catch (const TToolError& e) {
+        std::cerr << "kt7tool: " << e.what() << '\n';
+        return e.status();
+    } catch (const std::exception& e) {
+        std::cerr << "kt7tool: " << e.what() << '\n';
+        return TToolError::Failure;
+    }
+}
