@@ -35,6 +35,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include <cstdio>
 #include <vector>
 
 TMain* Main = nullptr;
@@ -429,6 +430,11 @@ void TMain::connectWindows()
     if (FormWord) {
         FormWord->setInputProvider([this] { return reportInput(); });
         connect(FormWord, &TFormWord::finished, this, [this] { toolButton("TBReport")->setChecked(false); });
+        connect(FormWord, &TFormWord::failed, this, [](const QString& reason) {
+            std::fprintf(stderr, "kt7config: report: %s\n", qPrintable(reason));
+            if (FormPort && FormPort->isVisible())
+                FormPort->logNote(QStringLiteral("Отчет: ") + reason);
+        });
     }
 }
 

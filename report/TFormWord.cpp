@@ -1,6 +1,7 @@
 #include "report/TFormWord.h"
 
 #include "app/TDialogs.h"
+#include "report/TAutomationError.h"
 #include "report/TDocxWriter.h"
 #include "report/TReportGenerator.h"
 
@@ -90,45 +91,57 @@ void TFormWord::generate()
     }
 
     TWordDocument doc;
-    bool ok = true;
+    QString failure;
     try {
         if (!m_provider)
             throw std::runtime_error("no report input");
         const TReportInput input = m_provider();
         TReportGenerator(input, doc, [this] { advance(); }).run();
-    } catch (const std::exception&) {
-        ok = false;
+    } catch (const TAutomationError& e) {
+        failure = QStringLiteral("report generation failed at %1").arg(QString::fromStdString(e.what()));
+    } catch (const std::exception& e) {
+        failure = QString::fromStdString(e.what());
     }
-    if (ok) {
+    if (failure.isEmpty()) {
         hide();
         done();
-        if (!present(doc.document()))
-            Dlg::error(QString::fromUtf8(FailureText));
+        const QString reason = present(doc.document());
+        if (!reason.isEmpty())
+            fail(reason);
         return;
     }
     // What was written up to the failure is still shown.
     present(doc.document());
-    Dlg::error(QString::fromUtf8(FailureText));
+    fail(failure);
     hide();
     done();
 }
 
-bool TFormWord::present(const TDocument& doc)
+void TFormWord::fail(const QString& reason)
+{
+    // The box keeps its fixed text; the reason goes to whoever listens.
+    emit failed(reason);
+    Dlg::error(QString::fromUtf8(FailureText));
+}
+
+QString TFormWord::present(const TDocument& doc)
 {
     QTemporaryFile file(QDir::tempPath() + QStringLiteral("/kt7-report-XXXXXX.docx"));
     file.setAutoRemove(false);
     if (!file.open())
-        return false;
+        return QStringLiteral("cannot create %1: %2").arg(file.fileTemplate(), file.errorString());
     const QString path = file.fileName();
     file.close();
     try {
         TDocxWriter::save(doc, QFile::encodeName(path).toStdString());
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         QFile::remove(path);
-        return false;
+        return QString::fromStdString(e.what());
     }
     m_lastDocument = path;
-    return m_opener(path);
+    if (!m_opener(path))
+        return QStringLiteral("no application opened %1").arg(path);
+    return QString();
 }
 
 void TFormWord::done()

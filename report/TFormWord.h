@@ -41,6 +41,8 @@ public:
 
 signals:
     void finished();
+    // Why a report failed, in words for a log: the user sees a fixed box.
+    void failed(const QString& reason);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -50,8 +52,9 @@ private:
     void FormPaint();
     void generate();
     void advance();
-    // Writes and shows what the document holds; false when that failed.
-    bool present(const TDocument& doc);
+    // Writes and shows what the document holds; the reason when that failed.
+    QString present(const TDocument& doc);
+    void fail(const QString& reason);
     void done();
 
     InputProvider m_provider;

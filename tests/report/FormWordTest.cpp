@@ -32,6 +32,7 @@ struct FormFixture : ::testing::Test {
     {
         TDialogs::install(&dialogs);
         QObject::connect(&form, &TFormWord::finished, [this] { ++finishedCount; });
+        QObject::connect(&form, &TFormWord::failed, [this](const QString& reason) { reasons << reason; });
     }
     ~FormFixture() override
     {
@@ -66,6 +67,7 @@ struct FormFixture : ::testing::Test {
     TFormWord form;
     int finishedCount = 0;
     QStringList opened;
+    QStringList reasons;
 };
 } // namespace
 
@@ -121,6 +123,8 @@ TEST_F(FormFixture, FailureShowsWhatWasWrittenAndTheErrorBox)
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(opened.size(), 1);
     EXPECT_EQ(dialogs.shown, QStringList{QString::fromUtf8("Ошибка формирования отчета !")});
+    // The box says only that it failed; the reason says why.
+    EXPECT_EQ(reasons, QStringList{"delay code has no list entry"});
 }
 
 TEST_F(FormFixture, OpenDocumentsRefuseANewReport)
@@ -145,6 +149,8 @@ TEST_F(FormFixture, DocumentThatCannotBeShownIsReported)
     while (finishedCount == 0 && timer.elapsed() < 10000)
         QApplication::processEvents();
     EXPECT_EQ(dialogs.shown, QStringList{QString::fromUtf8("Ошибка формирования отчета !")});
+    ASSERT_EQ(reasons.size(), 1);
+    EXPECT_TRUE(reasons[0].startsWith("no application opened ")) << reasons[0].toStdString();
 }
 
 TEST_F(FormFixture, FullReportConvertsToPdfInLibreOffice)
