@@ -87,7 +87,7 @@ bool TProjectCommands::saveQuestion()
 
 void TProjectCommands::TBOpenClick()
 {
-    if (!saveQuestion())
+    if (!m_main.link()->mayReplaceImage() || !saveQuestion())
         return;
     const QString chosen = TDialogs::current().openFile({ProjectFilter, QString(), QString()});
     if (chosen.isEmpty())
@@ -110,7 +110,7 @@ void TProjectCommands::TBOpenClick()
 
 void TProjectCommands::TBNewClick()
 {
-    if (!saveQuestion())
+    if (!m_main.link()->mayReplaceImage() || !saveQuestion())
         return;
     if (!FormProjectName)
         FormProjectName = new TFormProjectName;

@@ -203,16 +203,17 @@ TEST_F(ControllerLink, ReplyInBatchesIsCollectedAsOne)
     writeFile(path, controller);
     simulate(1, {"--image", path, "--split", "10,10", "--gap", "250", "--silent-after", "3"});
     connectTo(1);
-    // The identify reply is split too; its tail waits in the component while
-    // the link is idle and would open the read. Take it away.
+    // The identify reply is split too, and further apart than the scan's
+    // interval: the tick takes its first 10 bytes, and its tail waits in the
+    // component while the link is idle. The read must not take it as the
+    // start of its first reply.
     ASSERT_TRUE(waitFor([&] { return link().commPort().GetInBuffUsed() == 5; }));
-    uint8_t tail[5];
-    link().commPort().GetBlock(tail, sizeof tail);
     button("TBRead")->click();
     ASSERT_TRUE(waitFor([&] { return panel()->progressBar()->value() == 3 * 32; }));
 
-    for (int i = 0; i < 3 * 32; ++i)
-        ASSERT_EQ(Main->Image.byte(i), controller.byte(i)) << i;
+    // The read has not completed: the image is as it was.
+    EXPECT_EQ(firstDifference(Main->Image, TImage()), -1);
+    EXPECT_TRUE(dialogs.messages.empty());
     const QString text = log() + '\n';
     const QString reply = "byte=000A\nbyte=000A\nbyte=0013\n------------\ncopy to%1\n";
     EXPECT_TRUE(text.contains(reply.arg("0000") + reply.arg("0020") + reply.arg("0040"))) << text.toStdString();
@@ -261,8 +262,9 @@ TEST_F(ControllerLink, CorruptedEchoIsReportedOnceAndTheWriteGoesOn)
 TEST_F(ControllerLink, AddressOutsideTheImageStopsTheTransfer)
 {
     // 0x07F0 would put the block's last 16 bytes past the image; 0x0800 lies
-    // wholly outside it.
-    for (const char* redirect : {"0x40:0x800", "0x40:0x7f0"}) {
+    // wholly outside it; the block at 0x07D0 fits, but the one after it would
+    // pass the end.
+    for (const char* redirect : {"0x40:0x800", "0x40:0x7f0", "0x40:0x7d0"}) {
         SCOPED_TRACE(redirect);
         if (button("TBFind")->isChecked())
             button("TBFind")->click();  // disconnect from the previous round
@@ -276,13 +278,16 @@ TEST_F(ControllerLink, AddressOutsideTheImageStopsTheTransfer)
         ASSERT_TRUE(waitFor([&] { return !dialogs.messages.empty(); }));
 
         EXPECT_EQ(dialogs.messages[0].icon, TMsgIcon::Error);
-        EXPECT_TRUE(dialogs.messages[0].text.startsWith(QStringLiteral("Ошибка адреса блока !")));
+        EXPECT_EQ(dialogs.messages[0].text,
+                  QStringLiteral("Ошибка адреса блока !\nКонтроллер ответил адресом %1: обмен блоками по 32 байта "
+                                 "от этого адреса выходит за пределы памяти конфигурации (0000..07FF).\nОбмен прерван.")
+                      .arg(QString(redirect).mid(7).toUpper().rightJustified(4, '0')));
         EXPECT_EQ(link().linkState(), TControllerLink::Idle);
         EXPECT_FALSE(panel()->isVisible());
-        // Blocks 0 and 1 were read; nothing else was touched.
-        EXPECT_EQ(firstDifference(Main->Image, before), 0);
-        for (int i = 0x40; i < TImage::Size; ++i)
-            ASSERT_EQ(Main->Image.byte(i), before.byte(i)) << i;
+        // Blocks 0 and 1 had come; the read did not complete, so the image
+        // and the saved flag are as they were.
+        EXPECT_EQ(firstDifference(Main->Image, before), -1);
+        EXPECT_TRUE(Main->Saved);
         idle(100);
         EXPECT_EQ(count(log(), "------------"), 3);
         FormPort->memo()->clear();
