@@ -73,6 +73,23 @@ TEST_F(CommPortTransfer, GetBlockTakesWhatIsHeldAndNothingWhenClosed)
     EXPECT_EQ(Port.GetInBuffUsed(), 0u);
 }
 
+TEST_F(CommPortTransfer, FlushOfAFullRingLetsReceptionGoOn)
+{
+    Port.SetIBuffSize(64);
+    Port.SetOpen(true);
+    const std::string bytes(67, 'f');
+    Peer.WriteAll(bytes.data(), bytes.size());
+    ASSERT_TRUE(PumpUntil([&] { return Port.GetInBuffUsed() == 64; }));
+    PumpFor(50);
+    Port.FlushInBuffer();
+    EXPECT_EQ(Port.GetInBuffUsed(), 0u);
+    Peer.WriteAll("xyz", 3);
+    ASSERT_TRUE(PumpUntil([&] { return Port.GetInBuffUsed() == 3; }, 2000)) << Port.GetInBuffUsed();
+    uint8_t buffer[8];
+    ASSERT_EQ(Port.GetBlock(buffer, sizeof buffer), 3u);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), 3), "xyz");
+}
+
 TEST_F(CommPortTransfer, OutputReachesThePeerInOrderAndTheQueueEmpties)
 {
     Port.SetOpen(true);
@@ -111,6 +128,15 @@ TEST_F(CommPortTransfer, EventCharacterRaisesItsSignalOnlyWhenMonitored)
     EXPECT_EQ(flagged, 0);
     Peer.WriteAll("e\n", 2);
     EXPECT_TRUE(PumpUntil([&] { return flagged == 1; }));
+
+    // A new character takes effect on the open port.
+    Port.SetEventChar('!');
+    Peer.WriteAll("f\n", 2);
+    ASSERT_TRUE(PumpUntil([&] { return Port.GetInBuffUsed() == 6; }));
+    PumpFor(80);
+    EXPECT_EQ(flagged, 1);
+    Peer.WriteAll("g!", 2);
+    EXPECT_TRUE(PumpUntil([&] { return flagged == 2; }));
     // The handlers above hold this test's locals: close before they go.
     Port.SetOpen(false);
 }
@@ -225,6 +251,25 @@ TEST_F(CommPortTransfer, ShortReplyPacedAt9600BaudArrivesInOneBatch)
         GTEST_SKIP() << "the peer never kept the pace of 9600 baud on this machine";
 }
 
+TEST_F(CommPortTransfer, LineEventsWhileTheUserInterfaceIsBusyAreNeitherLostNorDoubled)
+{
+    int received = 0;
+    int errors = 0;
+    Port.OnRxDSignal = [&](TCommPort*) { ++received; };
+    Port.OnErrorSignal = [&](TCommPort*, int32_t) { ++errors; };
+    Port.SetOpen(true);
+    // Bytes, then the loss of the line, while no event is processed here.
+    Peer.WriteAll("abc", 3);
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    Peer.Hangup();
+    std::this_thread::sleep_for(std::chrono::milliseconds(250));
+    PumpFor(300);
+    EXPECT_GE(received, 1);
+    EXPECT_EQ(errors, 1);
+    EXPECT_EQ(Boxes.size(), 1u);
+    Port.SetOpen(false);
+}
+
 TEST_F(CommPortTransfer, PeerHangupStopsTransferWithoutSpinningAndPortReopens)
 {
     int errors = 0;
@@ -261,6 +306,7 @@ TEST_F(CommPortTransfer, PeerHangupStopsTransferWithoutSpinningAndPortReopens)
     }
     const double used = ProcessCpuMs() - before;
     EXPECT_LT(used, 100.0) << "a worker spins on the dead device";
+    EXPECT_EQ(Port.PutBlock(out.data(), 100), 0u) << "nothing can be queued on a lost line";
     ASSERT_EQ(Boxes.size(), 1u);
     EXPECT_EQ(Boxes[0].Caption, "COM port error");
     EXPECT_EQ(Boxes[0].Text.rfind("COM port lost\n", 0), 0u);

@@ -24,6 +24,10 @@ public:
     // controls and return its result.
     std::deque<std::function<int(QDialog&)>> modals;
 
+    // How long each message box keeps its own event loop running before it
+    // is answered, as a real modal box does while the user reads it.
+    int boxOpenMs = 0;
+
     std::vector<TMessage> messages;
     std::vector<TFileRequest> fileRequests;
 
