@@ -417,6 +417,160 @@ TEST_F(ControllerLink, ClosingTheWindowStopsTheLink)
     EXPECT_FALSE(link().commPort().Open());
 }
 
+// ---- faults under real use ---------------------------------------------------
+
+TEST_F(ControllerLink, ScanGoesOnWhileTheBoxOfALostPortIsOpen)
+{
+    // COM1 hangs up when asked to identify, COM3 holds a controller; the box
+    // about COM1 stays open over several scan intervals. (The simulator must
+    // not inherit COM1's far end, or closing it would not hang up.)
+    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+    std::filesystem::create_symlink(ptsname(master), TPortMap::OverrideFolder() + "/com1");
+    absent(2);
+    simulate(3);
+    dialogs.boxOpenMs = 4 * Interval;
+    pressFind(0);
+    bool hungUp = false;
+    ASSERT_TRUE(waitFor([&] {
+        uint8_t request[16];
+        if (!hungUp && read(master, request, sizeof request) > 0) {
+            close(master);
+            hungUp = true;
+        }
+        return dialogs.texts().contains(Connected3);
+    }));
+    ASSERT_TRUE(hungUp);
+    EXPECT_TRUE(dialogs.messages[0].text.startsWith("COM port lost")) << dialogs.texts().join('|').toStdString();
+    EXPECT_EQ(link().portNumber(), 3);
+    EXPECT_TRUE(link().commPort().Open());
+    EXPECT_TRUE(button("TBRead")->isEnabled());
+}
+
+TEST_F(ControllerLink, RestartedWriteEndsAsIfItHadRunAlone)
+{
+    const QString dump = m_config.filePath("dump.usr");
+    TSimProcess& sim = simulate(1, {"--dump", dump, "--delay", "60"});
+    connectTo(1);
+    FormPort->show();
+    Main->Image = randomImage(21);
+    button("TBWrite")->click();
+    ASSERT_TRUE(waitFor([&] { return panel()->progressBar()->value() >= 5 * 32; }));
+
+    // Pressed again while the reply to the request just sent is on its way.
+    Main->Image = randomImage(22);
+    FormPort->memo()->clear();
+    button("TBWrite")->click();
+    ASSERT_TRUE(waitFor([&] { return transferDone(); }, 30000));
+    EXPECT_EQ(dialogs.messages.size(), 2u) << dialogs.texts().join('|').toStdString();
+    EXPECT_EQ(panel()->progressBar()->value(), 2048);
+    ASSERT_TRUE(sim.finish());
+    EXPECT_EQ(firstDifference(readFile(dump), Main->Image), -1);
+
+    // One request at a time: every request after the restart, the first for
+    // block 0, goes out once the reply before it is complete.
+    const QStringList lines = log().split('\n', Qt::SkipEmptyParts);
+    int writes = 0;
+    int pending = 0;
+    for (const QString& line : lines) {
+        const int bytes = static_cast<int>(line.count(" 0x"));
+        if (line.startsWith("COM1 Write")) {
+            if (writes == 0)
+                EXPECT_TRUE(line.startsWith("COM1 Write : 0x00 0x01 0x26 0x44 0x00 0x00 ")) << line.toStdString();
+            EXPECT_LE(pending, 0) << "request " << writes << " sent before the reply to the one before";
+            pending = Frame::BlockFrameSize;
+            ++writes;
+        } else if (line.startsWith("COM1 Read")) {
+            pending -= bytes;
+        }
+    }
+    EXPECT_EQ(writes, 64);
+}
+
+TEST_F(ControllerLink, OpenAndNewWaitUntilATransferHasEnded)
+{
+    const QString dump = m_config.filePath("dump.usr");
+    TSimProcess& sim = simulate(1, {"--dump", dump, "--delay", "30"});
+    connectTo(1);
+    Main->Image = randomImage(23);
+    const TImage written = Main->Image;
+    Main->SetProjectName("A");
+    const QString other = m_config.filePath("other.usr");
+    writeFile(other, randomImage(24));
+
+    button("TBWrite")->click();
+    ASSERT_TRUE(waitFor([&] { return panel()->progressBar()->value() >= 3 * 32; }));
+    dialogs.messages.clear();
+    dialogs.openPaths = {other};
+    button("TBOpen")->click();
+    button("TBNew")->click();
+    const QString refused
+        = QStringLiteral("Идет обмен данными с контроллером !\nДождитесь его окончания или отключитесь от контроллера.");
+    EXPECT_EQ(dialogs.texts(), (QStringList{refused, refused}));
+    EXPECT_EQ(dialogs.messages[0].icon, TMsgIcon::Error);
+    EXPECT_TRUE(dialogs.fileRequests.empty());
+    EXPECT_EQ(firstDifference(Main->Image, written), -1);
+    EXPECT_EQ(Main->ProjectName, QStringLiteral("A"));
+
+    ASSERT_TRUE(waitFor([&] { return transferDone(); }, 30000));
+    ASSERT_TRUE(sim.finish());
+    EXPECT_EQ(firstDifference(readFile(dump), written), -1);
+
+    // Once it has ended, Open goes ahead.
+    dialogs.messages.clear();
+    Main->Saved = true;
+    button("TBOpen")->click();
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(firstDifference(Main->Image, readFile(other)), -1);
+}
+
+TEST_F(ControllerLink, IdentifyReplyInPiecesOrLateIsTakenWhole)
+{
+    // Pieces further apart than the component's pause but within the scan
+    // interval; and a paced reply that starts after the fixed port's only
+    // interval has passed.
+    const QStringList cases[] = {{"--split", "8", "--gap", "40"}, {"--baud", "9600", "--delay", "400"}};
+    for (const QStringList& arguments : cases) {
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        if (button("TBFind")->isChecked())
+            button("TBFind")->click();
+        m_sims.clear();
+        simulate(1, arguments);
+        dialogs.messages.clear();
+        pressFind(1);
+        ASSERT_TRUE(waitFor([&] { return !dialogs.messages.empty(); }));
+        EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("Подключено на COM 1")});
+        EXPECT_EQ(Main->statusText(1), QStringLiteral("S/N-ABCD (EF.GH.IJ) "));
+        idle(100);
+        EXPECT_EQ(link().commPort().GetInBuffUsed(), 0u);
+    }
+}
+
+TEST_F(ControllerLink, ReadCutShortByDisconnectingChangesNothingAndReconnectWorks)
+{
+    simulate(1, {"--delay", "100"});
+    connectTo(1);
+    Main->Image = randomImage(25);
+    const TImage before = Main->Image;
+    Main->Saved = true;
+    button("TBRead")->click();
+    ASSERT_TRUE(waitFor([&] { return panel()->progressBar()->value() >= 3 * 32; }));
+    // A request is outstanding; its reply arrives on the closed port.
+    button("TBFind")->click();
+    idle(300);
+    EXPECT_EQ(firstDifference(Main->Image, before), -1);
+    EXPECT_TRUE(Main->Saved);
+
+    dialogs.messages.clear();
+    pressFind(1);
+    ASSERT_TRUE(waitFor([&] { return !dialogs.messages.empty(); }));
+    EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("Подключено на COM 1")});
+    EXPECT_EQ(firstDifference(Main->Image, before), -1);
+}
+
 // ---- a controller played by the test ----------------------------------------
 
 TEST_F(ControllerLink, ChecksumMismatchesAreLoggedAndReportedAfterTheRead)
@@ -429,7 +583,9 @@ TEST_F(ControllerLink, ChecksumMismatchesAreLoggedAndReportedAfterTheRead)
     std::filesystem::create_symlink(ptsname(master), TPortMap::OverrideFolder() + "/com1");
 
     // Answers every complete request at once; the replies to blocks 2 and 5
-    // carry a wrong last byte.
+    // carry a wrong last byte while `corrupt` holds. The serial number holds
+    // a Windows-1251 letter and a NUL.
+    bool corrupt = true;
     std::vector<uint8_t> input;
     const auto serve = [&] {
         uint8_t bytes[256];
@@ -437,7 +593,7 @@ TEST_F(ControllerLink, ChecksumMismatchesAreLoggedAndReportedAfterTheRead)
         if (n > 0)
             input.insert(input.end(), bytes, bytes + n);
         if (input.size() >= 5 && input[3] == Frame::CmdIdentify) {
-            const uint8_t reply[] = {0, 1, 14, Frame::StatusAccepted, 'W', 'X', 'Y', 'Z', '0', '1', '0', '2', '0', '3', 0};
+            const uint8_t reply[] = {0, 1, 14, Frame::StatusAccepted, 0xC6, 'X', 0x00, 'Z', '0', '1', '0', '2', '0', '3', 0};
             EXPECT_EQ(write(master, reply, sizeof reply), ssize_t(sizeof reply));
             input.erase(input.begin(), input.begin() + 5);
         } else if (input.size() >= 7 && input[3] == Frame::CmdRead) {
@@ -446,7 +602,7 @@ TEST_F(ControllerLink, ChecksumMismatchesAreLoggedAndReportedAfterTheRead)
             for (int i = 0; i < Frame::BlockDataSize; ++i)
                 reply[Frame::PosData + i] = static_cast<uint8_t>(address + i);
             reply[Frame::PosBlockChecksum] = TFrameChecksum::over(reply.data(), Frame::PosBlockChecksum);
-            if (address == 2 * 32 || address == 5 * 32)
+            if (corrupt && (address == 2 * 32 || address == 5 * 32))
                 reply[Frame::PosBlockChecksum] ^= 0x5A;
             EXPECT_EQ(write(master, reply.data(), reply.size()), ssize_t(reply.size()));
             input.erase(input.begin(), input.begin() + 7);
@@ -455,12 +611,11 @@ TEST_F(ControllerLink, ChecksumMismatchesAreLoggedAndReportedAfterTheRead)
     };
     pressFind(1);
     ASSERT_TRUE(waitFor([&] { return serve() || !dialogs.messages.empty(); }));
-    EXPECT_EQ(Main->statusText(1), QStringLiteral("S/N-WXYZ (01.02.03) "));
+    EXPECT_EQ(Main->statusText(1), QStringLiteral("S/N-ЖX") + QChar(0) + QStringLiteral("Z (01.02.03) "));
     dialogs.messages.clear();
 
     button("TBRead")->click();
     ASSERT_TRUE(waitFor([&] { return serve() || transferDone(); }));
-    close(master);
 
     // The data is kept as received; the user is told once, at the end.
     for (int i = 0; i < TImage::Size; ++i)
@@ -470,5 +625,17 @@ TEST_F(ControllerLink, ChecksumMismatchesAreLoggedAndReportedAfterTheRead)
     EXPECT_TRUE(dialogs.messages[0].text.startsWith(QStringLiteral("Ошибка контрольной суммы в принятых блоках: 2 !")))
         << dialogs.messages[0].text.toStdString();
     EXPECT_EQ(log().count("crc error"), 2);
-    EXPECT_EQ(Main->windowTitle(), QStringLiteral("Конфигурация - WXYZ"));
+    // The NUL of the serial number stays out of the title and the name.
+    EXPECT_EQ(Main->windowTitle(), QStringLiteral("Конфигурация - ЖX_Z"));
+    EXPECT_EQ(Main->ProjectName, QStringLiteral("ЖX_Z"));
+
+    // A clean read after that one reports nothing.
+    corrupt = false;
+    dialogs.messages.clear();
+    Main->Saved = true;
+    button("TBRead")->click();
+    ASSERT_TRUE(waitFor([&] { return serve() || transferDone(); }));
+    close(master);
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('|').toStdString();
+    EXPECT_EQ(log().count("crc error"), 2);
 }
