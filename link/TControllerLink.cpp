@@ -268,10 +268,11 @@ void TControllerLink::sendFirstRequest()
 
 int TControllerLink::settleInterval() const
 {
-    // The controller's turn-around and a whole block reply at the line's
-    // speed, twice over.
+    // As long as a controller may take to answer at all (one scan interval),
+    // and the reply's time on the line twice over; each piece of the reply
+    // that comes starts the wait again.
     const int baud = std::max(CommPort.GetBaud(), 110);
-    return 200 + 2 * Frame::BlockFrameSize * 10 * 1000 / baud;
+    return ScanInterval + 2 * Frame::BlockFrameSize * 10 * 1000 / baud;
 }
 
 void TControllerLink::dropTransfer()

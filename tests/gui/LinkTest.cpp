@@ -99,7 +99,7 @@ TEST_F(ControllerLink, IdentifyAcceptedShowsTheSerialAndDisconnectKeepsIt)
 TEST_F(ControllerLink, IdentifyReplyCutShortByTheTickIsTakenAsFarAsItCame)
 {
     // The rest of the reply comes long after the scan interval.
-    simulate(1, {"--split", "8", "--gap", "400"});
+    simulate(1, {"--split", "8", "--gap", "900"});
     connectTo(1);
     const QString text = Main->statusText(1);
     ASSERT_EQ(text.size(), 20);
@@ -109,7 +109,7 @@ TEST_F(ControllerLink, IdentifyReplyCutShortByTheTickIsTakenAsFarAsItCame)
     EXPECT_EQ(text.mid(18), QStringLiteral(") "));
 
     // The rest of the reply finds the link idle and stays in the component.
-    idle(700);
+    idle(1200);
     EXPECT_EQ(link().commPort().GetInBuffUsed(), 15u - 8u);
     EXPECT_TRUE(dialogs.messages.empty());
 }
@@ -202,7 +202,7 @@ TEST_F(ControllerLink, ReplyInBatchesIsCollectedAsOne)
     const TImage controller = randomImage(3);
     const QString path = m_config.filePath("controller.usr");
     writeFile(path, controller);
-    simulate(1, {"--image", path, "--split", "10,10", "--gap", "250", "--silent-after", "3"});
+    simulate(1, {"--image", path, "--split", "10,10", "--gap", "700", "--silent-after", "3"});
     connectTo(1);
     // The identify reply is split too, and further apart than the scan's
     // interval: the tick takes its first 10 bytes, and its tail waits in the
@@ -533,7 +533,7 @@ TEST_F(ControllerLink, IdentifyReplyInPiecesOrLateIsTakenWhole)
     // Pieces further apart than the component's pause but within the scan
     // interval; and a paced reply that starts after the fixed port's only
     // interval has passed.
-    const QStringList cases[] = {{"--split", "8", "--gap", "40"}, {"--baud", "9600", "--delay", "400"}};
+    const QStringList cases[] = {{"--split", "8", "--gap", "60"}, {"--baud", "9600", "--delay", "600"}};
     for (const QStringList& arguments : cases) {
         SCOPED_TRACE(arguments.join(' ').toStdString());
         if (button("TBFind")->isChecked())
