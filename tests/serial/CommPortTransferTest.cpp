@@ -207,23 +207,32 @@ TEST_F(CommPortTransfer, ShortReplyPacedAt9600BaudArrivesInOneBatch)
     constexpr size_t kReply = 39;
     Port.SetOpen(true);
     std::vector<uint32_t> batches;
+    std::atomic<bool> requestGone{false};
+    Port.OnTxDSignal = [&](TCommPort*) { requestGone = true; };
     Port.OnDataReceived = [&](TCommPort* sender, uint32_t count) {
         uint8_t buffer[256];
         if (count > 0)
             batches.push_back(sender->GetBlock(buffer, sizeof buffer));
     };
-    // A trial only tells something when the peer kept its pace: on a busy
-    // machine it may fall behind and send the tail after the pause is over.
+    // A trial only tells something when the component had seen its request
+    // leave before the reply began (its pause starts there), and the peer
+    // kept its pace: on a busy machine either may fall behind.
     using Clock = std::chrono::steady_clock;
     int conclusive = 0;
     for (int trial = 0; trial < 10 && conclusive < 3; ++trial) {
         batches.clear();
+        requestGone = false;
+        bool goneFirst = false;
         Clock::time_point sent;
         Clock::time_point lastByte;
         std::thread peer([&] {
             std::string request;
             while (request.size() < 5 && Peer.ReadFor(request, 1000) > 0) {
             }
+            const auto giveUp = Clock::now() + std::chrono::milliseconds(30);
+            while (!requestGone && Clock::now() < giveUp)
+                std::this_thread::sleep_for(std::chrono::microseconds(100));
+            goneFirst = requestGone;
             auto next = Clock::now() + std::chrono::milliseconds(2);
             for (size_t i = 0; i < kReply; ++i) {
                 std::this_thread::sleep_until(next);
@@ -240,7 +249,7 @@ TEST_F(CommPortTransfer, ShortReplyPacedAt9600BaudArrivesInOneBatch)
         PumpUntil([&] { return !batches.empty() && batches[0] >= kReply; }, 2000);
         peer.join();
         PumpFor(60);
-        if (lastByte - sent > std::chrono::milliseconds(46))
+        if (!goneFirst || lastByte - sent > std::chrono::milliseconds(46))
             continue;
         ++conclusive;
         ASSERT_EQ(batches, std::vector<uint32_t>{kReply}) << "trial " << trial;
