@@ -479,8 +479,9 @@ TEST_F(ControllerLink, RestartedWriteEndsAsIfItHadRunAlone)
     for (const QString& line : lines) {
         const int bytes = static_cast<int>(line.count(" 0x"));
         if (line.startsWith("COM1 Write")) {
-            if (writes == 0)
+            if (writes == 0) {
                 EXPECT_TRUE(line.startsWith("COM1 Write : 0x00 0x01 0x26 0x44 0x00 0x00 ")) << line.toStdString();
+            }
             EXPECT_LE(pending, 0) << "request " << writes << " sent before the reply to the one before";
             pending = Frame::BlockFrameSize;
             ++writes;
