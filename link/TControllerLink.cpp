@@ -3,11 +3,13 @@
 #include "app/TDialogs.h"
 #include "app/TMain.h"
 #include "app/TScanPanel.h"
+#include "link/FrameLayout.h"
 #include "link/TFormPort.h"
 #include "link/THexText.h"
 #include "link/TIdentReply.h"
 #include "link/TRequestFrames.h"
 #include "link/TSetComPort.h"
+#include "project/TCp1251.h"
 #include "serial/TPortMap.h"
 
 #include <QDialog>
@@ -15,6 +17,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -35,10 +38,24 @@ const QString WriteCaption = QStringLiteral("Запись данных ...");
 const QString ScanCaption = QStringLiteral("Сканирование порта COM%1");
 const QString OpenError = QStringLiteral("Ошибка открытия COM %1 !");
 const QString AddressError
-    = QStringLiteral("Ошибка адреса блока !\nКонтроллер ответил адресом %1 вне памяти конфигурации.\n"
-                     "Обмен прерван.");
+    = QStringLiteral("Ошибка адреса блока !\nКонтроллер ответил адресом %1: обмен блоками по 32 байта от этого "
+                     "адреса выходит за пределы памяти конфигурации (0000..07FF).\nОбмен прерван.");
+const QString TransferRunning
+    = QStringLiteral("Идет обмен данными с контроллером !\nДождитесь его окончания или отключитесь от контроллера.");
 const QString ChecksumError
     = QStringLiteral("Ошибка контрольной суммы в принятых блоках: %1 !\nПовторите чтение.");
+
+// The controller's characters as a project name: control characters (a reply
+// cut short gives NULs) and the path separator become '_', so the name stays
+// four characters long and is usable as a window title and a file name.
+QString projectNameFrom(const std::string& serial)
+{
+    QString name = QString::fromStdString(TCp1251::toUtf8(serial));
+    for (QChar& c : name)
+        if (c.category() == QChar::Other_Control || c == QLatin1Char('/'))
+            c = QLatin1Char('_');
+    return name;
+}
 
 TMsgIcon iconFor(unsigned flags)
 {
@@ -56,10 +73,13 @@ void TControllerLink::setScanIntervalForTests(int ms)
     scanInterval = ms;
 }
 
-TControllerLink::TControllerLink(TMain& main) : QObject(&main), m_main(main), Timer(new QTimer(this))
+TControllerLink::TControllerLink(TMain& main)
+    : QObject(&main), m_main(main), Timer(new QTimer(this)), m_settle(new QTimer(this))
 {
     Timer->setInterval(scanInterval);
     connect(Timer, &QTimer::timeout, this, &TControllerLink::TimerTimer);
+    m_settle->setSingleShot(true);
+    connect(m_settle, &QTimer::timeout, this, &TControllerLink::sendFirstRequest);
 
     CommPort.SetComNumber(1);
     CommPort.SetIBuffSize(2048);
@@ -107,7 +127,10 @@ void TControllerLink::setTransferButtons(bool enabled)
 
 void TControllerLink::CommPortDataReceived(TCommPort* Sender, uint32_t)
 {
-    Timer->stop();
+    // An identify reply is collected until it is whole or the timer's next
+    // tick comes.
+    if (m_linkState != Identify)
+        Timer->stop();
     if (m_linkState == Idle)
         return;  // the bytes wait in the component for the next exchange
     std::array<uint8_t, BatchSize> batch{};
@@ -115,21 +138,39 @@ void TControllerLink::CommPortDataReceived(TCommPort* Sender, uint32_t)
     if (n == 0)
         return;
     if (m_linkState == Identify)
-        handleIdentify(batch.data(), n);
+        collectIdentify(batch.data(), n);
+    else if (m_staleBytes > 0)
+        dropStaleReply(batch.data(), n);
     else
         handleBlock(batch.data(), n);
 }
 
-void TControllerLink::handleIdentify(const uint8_t* batch, int count)
+void TControllerLink::collectIdentify(const uint8_t* batch, int count)
 {
-    m_main.scanPanel()->hide();
     if (FormPort)
         FormPort->logFrame(batch, count, true, m_portNumber);
-    // The reply is read from this one batch; positions it does not hold read as 0.
-    const TIdentReply reply(batch, static_cast<size_t>(count));
+    m_identBytes.insert(m_identBytes.end(), batch, batch + count);
+    if (m_identBytes.size() >= TIdentReply::expectedLength(m_identBytes.data(), m_identBytes.size())) {
+        Timer->stop();
+        handleIdentify();
+    } else if (!Timer->isActive()) {
+        // A late reply after the scan's last tick gets one interval more.
+        Timer->start();
+    }
+}
+
+void TControllerLink::handleIdentify()
+{
+    m_main.scanPanel()->hide();
+    // Positions the reply did not bring read as 0.
+    const TIdentReply reply(m_identBytes.data(), m_identBytes.size());
+    m_identBytes.clear();
+    // Idle before any box: bytes that come while it is open wait in the
+    // component.
+    m_linkState = Idle;
     if (reply.accepted()) {
-        m_identification = QString::fromLatin1(reply.text().data(), static_cast<qsizetype>(reply.text().size()));
-        m_serial = QString::fromLatin1(reply.serial());
+        m_identification = QString::fromStdString(TCp1251::toUtf8(reply.text()));
+        m_serial = projectNameFrom(reply.serial());
         m_main.setStatusText(1, m_identification);
         const QString connected = ConnectedOn + QString::number(m_portNumber);
         Dlg::information(connected);
@@ -138,7 +179,17 @@ void TControllerLink::handleIdentify(const uint8_t* batch, int count)
     } else {
         Dlg::error(IdentifyRefused);
     }
-    m_linkState = Idle;
+}
+
+void TControllerLink::dropStaleReply(const uint8_t* batch, int count)
+{
+    if (FormPort)
+        FormPort->logFrame(batch, count, true, m_portNumber);
+    m_staleBytes -= std::min(m_staleBytes, static_cast<size_t>(count));
+    if (m_staleBytes == 0)
+        sendFirstRequest();
+    else
+        m_settle->start(settleInterval());
 }
 
 void TControllerLink::handleBlock(const uint8_t* batch, int count)
@@ -185,13 +236,63 @@ void TControllerLink::TBWriteClick()
 
 void TControllerLink::startTransfer(TImageTransfer::Kind kind, const QString& caption)
 {
+    // A transfer started again: the reply to its outstanding request is
+    // still coming and would be taken as the answer to block 0. It is let in
+    // and dropped first, so only one request is ever outstanding.
+    if (m_transfer.active() && CommPort.Open())
+        m_staleBytes = m_transfer.replyBytesMissing();
+    m_transfer.stop();
     TScanPanel* panel = m_main.scanPanel();
     panel->setCaption(caption);
     panel->show();
     panel->progressBar()->setValue(0);
     m_linkState = kind == TImageTransfer::Kind::Read ? Read : Write;
-    const std::vector<uint8_t> request = m_transfer.start(kind, m_main.Image);
+    m_nextKind = kind;
+    if (m_staleBytes > 0)
+        m_settle->start(settleInterval());
+    else
+        sendFirstRequest();
+}
+
+void TControllerLink::sendFirstRequest()
+{
+    m_settle->stop();
+    m_staleBytes = 0;
+    if (m_linkState != Read && m_linkState != Write)
+        return;
+    // Nothing received before the request can belong to its reply.
+    CommPort.FlushInBuffer();
+    const std::vector<uint8_t> request = m_transfer.start(m_nextKind, m_main.Image);
     send(request.data(), static_cast<int>(request.size()));
+}
+
+int TControllerLink::settleInterval() const
+{
+    // As long as a controller may take to answer at all (one scan interval),
+    // and the reply's time on the line twice over; each piece of the reply
+    // that comes starts the wait again.
+    const int baud = std::max(CommPort.GetBaud(), 110);
+    return ScanInterval + 2 * Frame::BlockFrameSize * 10 * 1000 / baud;
+}
+
+void TControllerLink::dropTransfer()
+{
+    m_transfer.stop();
+    m_settle->stop();
+    m_staleBytes = 0;
+}
+
+bool TControllerLink::transferRunning() const
+{
+    return (m_linkState == Read || m_linkState == Write) && (m_transfer.active() || m_staleBytes > 0);
+}
+
+bool TControllerLink::mayReplaceImage()
+{
+    if (!transferRunning())
+        return true;
+    Dlg::error(TransferRunning);
+    return false;
 }
 
 void TControllerLink::finishTransfer(TImageTransfer::Kind kind)
@@ -232,6 +333,7 @@ void TControllerLink::TBFindClick(bool down)
         return;
     }
     Timer->stop();
+    dropTransfer();
     CommPort.SetOpen(false);
     m_main.setStatusText(0, NotConnected);
     find->setText(FindCaption);
@@ -243,11 +345,15 @@ void TControllerLink::ScanStep()
 {
     const int n = m_portNumber;
     m_main.scanPanel()->setCaption(ScanCaption.arg(n));
+    dropTransfer();
     m_linkState = Identify;
+    m_identBytes.clear();
     const TRequestFrames::Identify request = TRequestFrames::identify();
     if (TPortMap::Probe(n) == 0) {
         CommPort.SetComNumber(n);
         CommPort.SetOpen(true);
+        // A reply left on the line by an earlier session is not this one's.
+        CommPort.FlushInBuffer();
         send(request.data(), static_cast<int>(request.size()));
     } else if (!automaticScan()) {
         m_main.scanPanel()->hide();
@@ -263,6 +369,12 @@ void TControllerLink::ScanStep()
 
 void TControllerLink::TimerTimer()
 {
+    if (m_linkState == Identify && !m_identBytes.empty()) {
+        // The reply stopped short: taken as far as it came.
+        Timer->stop();
+        handleIdentify();
+        return;
+    }
     if (m_linkState == Identify && automaticScan()) {
         ++m_portNumber;
         if (m_portNumber <= LastPort) {
@@ -276,7 +388,7 @@ void TControllerLink::TimerTimer()
 void TControllerLink::stop()
 {
     Timer->stop();
-    m_transfer.stop();
+    dropTransfer();
     m_linkState = Idle;
     CommPort.SetOpen(false);
 }

@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <vector>
 
 class QTimer;
 class TMain;
@@ -40,6 +41,9 @@ public:
     void ScanStep();
     // For closing the main window: link idle, port closed.
     void stop();
+    // False, after telling the user, while a read or write runs: a command
+    // that replaces the image waits until it has ended.
+    bool mayReplaceImage();
 
     uint8_t linkState() const { return m_linkState; }
     int portNumber() const { return m_portNumber; }
@@ -53,9 +57,17 @@ public:
     static void setScanIntervalForTests(int ms);
 
 private:
-    void handleIdentify(const uint8_t* batch, int count);
+    void collectIdentify(const uint8_t* batch, int count);
+    void handleIdentify();
     void handleBlock(const uint8_t* batch, int count);
+    void dropStaleReply(const uint8_t* batch, int count);
     void startTransfer(TImageTransfer::Kind kind, const QString& caption);
+    void sendFirstRequest();
+    // Drops a transfer cut short (disconnect, a new scan): a read's blocks
+    // and any wait for the reply of the request given up.
+    void dropTransfer();
+    bool transferRunning() const;
+    int settleInterval() const;
     void finishTransfer(TImageTransfer::Kind kind);
     void abortTransfer(uint16_t address);
     void send(const uint8_t* bytes, int count);
@@ -69,6 +81,14 @@ private:
     QTimer* Timer;
     TCommPort CommPort;
     TImageTransfer m_transfer;
+    TImageTransfer::Kind m_nextKind = TImageTransfer::Kind::Read;
+    // Bytes of the reply to a request given up by a restart, still to come
+    // and to be dropped before block 0 goes out; m_settle ends the wait when
+    // they do not come.
+    size_t m_staleBytes = 0;
+    QTimer* m_settle;
+    // The identify reply as far as it has come.
+    std::vector<uint8_t> m_identBytes;
     QString m_identification;
     QString m_serial;
 };

@@ -2,6 +2,8 @@
 
 #include "FrameLayout.h"
 
+#include <algorithm>
+
 namespace {
 
 // Zero-based positions in the text and the reply bytes shown there.
@@ -28,6 +30,14 @@ TIdentReply::TIdentReply(const uint8_t* batch, size_t count)
         m_text[g.textAt] = at(g.byteAt);
         m_text[g.textAt + 1] = at(g.byteAt + 1);
     }
+}
+
+size_t TIdentReply::expectedLength(const uint8_t* bytes, size_t count)
+{
+    constexpr size_t Whole = Frame::IdentifyReplySize;
+    if (count <= Frame::PosLength)
+        return Whole;
+    return std::clamp<size_t>(size_t(bytes[Frame::PosLength]) + 1, Frame::PosCommand + 1, Whole);
 }
 
 std::string TIdentReply::serial() const

@@ -1,6 +1,6 @@
 #pragma once
-// The controller's answer to the identify request, read from the first batch
-// of bytes that arrives after it. Bytes the batch does not hold read as 0x00.
+// The controller's answer to the identify request, read from the bytes that
+// have arrived after it. Bytes not there read as 0x00.
 
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +11,12 @@ public:
     static constexpr size_t TextLength = 20;
 
     TIdentReply(const uint8_t* batch, size_t count);
+
+    // How many bytes the reply that begins with these bytes has: its length
+    // byte plus one, kept between the status byte and the bytes that are
+    // read (so a damaged length byte can neither end it before its status
+    // nor make it wait for more); the whole reply until the length is there.
+    static size_t expectedLength(const uint8_t* bytes, size_t count);
 
     bool accepted() const { return m_accepted; }
     // "S/N-" + 4 + " (" + 2 + "." + 2 + "." + 2 + ") ": 20 bytes, used as

@@ -4,6 +4,8 @@
 #include "TRequestFrames.h"
 #include "image/TImage.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr int BlockSize = Frame::BlockDataSize;
@@ -21,7 +23,20 @@ std::vector<uint8_t> TImageTransfer::start(Kind kind, const TImage& image)
     m_active = true;
     m_checksumMismatches = 0;
     m_collector.reset();
+    m_received.clear();
+    m_received.reserve(TImage::Size / BlockSize);
     return requestFor(0, image);
+}
+
+void TImageTransfer::stop()
+{
+    m_active = false;
+    m_received.clear();
+}
+
+size_t TImageTransfer::replyBytesMissing() const
+{
+    return m_active ? TBlockCollector::ReplySize - m_collector.received() : 0;
 }
 
 std::vector<uint8_t> TImageTransfer::requestFor(uint16_t address, const TImage& image) const
@@ -60,27 +75,33 @@ TImageTransfer::Step TImageTransfer::take(const uint8_t* batch, size_t count, TI
     m_collector.reset();
 
     if (!fitsImage(step.address)) {
-        m_active = false;
+        stop();
         step.outcome = Outcome::AddressOutside;
         return step;
     }
 
     const uint8_t* data = reply.data();
-    for (int i = 0; i < BlockSize; ++i) {
-        if (m_kind == Kind::Read)
-            image.setByte(step.address + i, data[i]);
-        else if (image.byte(step.address + i) != data[i])
-            step.echoDiffers = true;
+    if (m_kind == Kind::Read) {
+        Block& block = m_received.emplace_back();
+        block.address = step.address;
+        std::copy(data, data + BlockSize, block.data.begin());
+    } else {
+        for (int i = 0; i < BlockSize; ++i)
+            if (image.byte(step.address + i) != data[i])
+                step.echoDiffers = true;
     }
 
     const unsigned next = step.address + BlockSize;
     if (next >= TImage::Size) {
-        m_active = false;
+        for (const Block& block : m_received)
+            for (int i = 0; i < BlockSize; ++i)
+                image.setByte(block.address + i, block.data[static_cast<size_t>(i)]);
+        stop();
         step.outcome = Outcome::Complete;
     } else if (!fitsImage(next)) {
         // An unaligned address earlier on leaves a last block that would run
         // past the image end; it can be neither requested nor stored.
-        m_active = false;
+        stop();
         step.outcome = Outcome::AddressOutside;
     } else {
         step.outcome = Outcome::NextBlock;

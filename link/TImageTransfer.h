@@ -4,7 +4,11 @@
 // request to send next. The reply's address is trusted as long as its 32 bytes
 // lie inside the image; any other address ends the transfer, because going on
 // from it would wrap the 16-bit address and could repeat the image forever.
+// A read keeps its blocks apart and changes the image only when the last one
+// has arrived, all at once: a read that does not complete leaves the image as
+// it was.
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -34,7 +38,8 @@ public:
 
     // Begins a transfer at block 0 and returns its first request.
     std::vector<uint8_t> start(Kind kind, const TImage& image);
-    void stop() { m_active = false; }
+    // Ends the transfer; blocks a read has received are dropped.
+    void stop();
 
     // Handles one batch of received bytes. Without an active transfer the
     // batch is ignored and the step is Waiting without notes.
@@ -42,13 +47,22 @@ public:
 
     bool active() const { return m_active; }
     Kind kind() const { return m_kind; }
+    // Bytes of the reply to the outstanding request that have not arrived
+    // yet; 0 without an active transfer.
+    size_t replyBytesMissing() const;
     int checksumMismatches() const { return m_checksumMismatches; }
 
 private:
+    struct Block {
+        uint16_t address;
+        std::array<uint8_t, Frame::BlockDataSize> data;
+    };
+
     std::vector<uint8_t> requestFor(uint16_t address, const TImage& image) const;
 
     Kind m_kind = Kind::Read;
     bool m_active = false;
     int m_checksumMismatches = 0;
     TBlockCollector m_collector;
+    std::vector<Block> m_received;  // a read's blocks, in order of arrival
 };

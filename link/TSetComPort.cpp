@@ -99,7 +99,9 @@ void TSetComPort::buildLineParameters()
     ComboBoxSpeed->setInsertPolicy(QComboBox::NoInsert);
     ComboBoxSpeed->addItems({"110", "300", "600", "1200", "2400", "4800", "9600", "14400", "19200", "38400",
                              "56000", "57600", "115200", "128000", "256000"});
-    ComboBoxSpeed->setCurrentText("9600");
+    // The entry shown is the current one, so the keys and the opened list
+    // start from it.
+    ComboBoxSpeed->setCurrentIndex(ComboBoxSpeed->findText("9600"));
     ComboBoxSpeed->setGeometry(58, 12, 90, 22);
 
     auto* controlLabel = new QLabel(QStringLiteral("Control"), GroupBox1);

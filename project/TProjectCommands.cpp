@@ -88,7 +88,7 @@ bool TProjectCommands::saveQuestion()
 
 void TProjectCommands::TBOpenClick()
 {
-    if (!saveQuestion())
+    if (!m_main.link()->mayReplaceImage() || !saveQuestion())
         return;
     const QString chosen = TDialogs::current().openFile({ProjectFilter, QString(), QString()});
     if (chosen.isEmpty())
@@ -133,7 +133,7 @@ TFileResult TProjectCommands::openChosen(const QString& chosen)
 
 void TProjectCommands::TBNewClick()
 {
-    if (!saveQuestion())
+    if (!m_main.link()->mayReplaceImage() || !saveQuestion())
         return;
     if (!FormProjectName)
         FormProjectName = new TFormProjectName;

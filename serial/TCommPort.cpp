@@ -7,6 +7,7 @@
 #include "serial/TStatusThread.h"
 #include "serial/TWriteThread.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -14,6 +15,7 @@
 #include <grp.h>
 #include <iostream>
 #include <sys/stat.h>
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -57,6 +59,7 @@ TCommPort::TCommPort()
 
 TCommPort::~TCommPort()
 {
+    *FAlive = nullptr;
     ClosePort();
 }
 
@@ -100,27 +103,96 @@ void TCommPort::OpenPort()
     FLostError.store(0);
     FLostShown = false;
 
-    FStatusThread = std::make_unique<TStatusThread>(*this);
-    FStatusThread->Start();
-    FReceiveRequest.Reset();
-    FReadThread = std::make_unique<TReadThread>(*this);
-    FReadThread->Start();
-    FTransmit.Reset();
-    FClearToSend.Reset();
-    FWriteThread = std::make_unique<TWriteThread>(*this);
-    FWriteThread->Start();
-    FDataReceivedNote.Reset();
-    FReadEventThread = std::make_unique<TReadEventThread>(*this);
-    FReadEventThread->Start();
-    FStatusNote.Reset();
-    FStatusEventThread = std::make_unique<TStatusEventThread>(*this);
-    FStatusEventThread->Start();
+    // All or nothing: a worker that cannot be started (no descriptor for its
+    // event, no thread) ends those already running and leaves the port closed.
+    if (const int failure = StartThreads()) {
+        StopThreads();
+        FDevice.Close();
+        FIn.Release();
+        FOut.Release();
+        ShowOpenError(FDeviceName, failure);
+        return;
+    }
 
+    ++FGeneration;
     FOpen = true;
     SetDTR(FDTR);
     SetRTS(FRTS);
     if (OnOpen)
         OnOpen(this, FDevice.LastError());
+}
+
+int TCommPort::StartThreads()
+{
+    try {
+        FStatusThread = std::make_unique<TStatusThread>(*this);
+        FStatusThread->Start();
+        FReceiveRequest.Reset();
+        FReadThread = std::make_unique<TReadThread>(*this);
+        FReadThread->Start();
+        FTransmit.Reset();
+        FClearToSend.Reset();
+        FWriteThread = std::make_unique<TWriteThread>(*this);
+        FWriteThread->Start();
+        FDataReceivedNote.Reset();
+        FReadEventThread = std::make_unique<TReadEventThread>(*this);
+        FReadEventThread->Start();
+        FStatusNote.Reset();
+        FStatusEventThread = std::make_unique<TStatusEventThread>(*this);
+        FStatusEventThread->Start();
+    } catch (const std::system_error& e) {
+        return e.code().value() != 0 ? e.code().value() : EAGAIN;
+    } catch (const std::bad_alloc&) {
+        return ENOMEM;
+    }
+    return 0;
+}
+
+void TCommPort::StopThreads()
+{
+    // The event threads are told first: their pending hand-overs are dropped,
+    // so no handler runs from inside a close, and one whose handler is still
+    // running (a modal box with its own event loop below this close) ends
+    // without waiting for it.
+    if (FReadEventThread) {
+        FReadEventThread->Terminate();
+        FDataReceivedNote.Set();
+    }
+    if (FStatusEventThread) {
+        FStatusEventThread->Terminate();
+        FStatusNote.Set();
+    }
+
+    if (FStatusThread) {
+        FStatusThread->Terminate();
+        FLineWake.Signal();
+        FStatusThread->WaitFor();
+        FStatusThread.reset();
+    }
+    // Cleared once the status thread has ended, so a last line event cannot
+    // set them again.
+    FCTS = FDSR = FDCD = FRing = false;
+
+    if (FReadThread) {
+        FReadThread->Terminate();
+        FReceiveRequest.Set();
+        FReadThread->WaitFor();
+        FReadThread.reset();
+    }
+    if (FWriteThread) {
+        FWriteThread->Terminate();
+        FTransmit.Set();
+        FWriteThread->WaitFor();
+        FWriteThread.reset();
+    }
+    if (FReadEventThread) {
+        FReadEventThread->WaitFor();
+        FReadEventThread.reset();
+    }
+    if (FStatusEventThread) {
+        FStatusEventThread->WaitFor();
+        FStatusEventThread.reset();
+    }
 }
 
 void TCommPort::ApplySettings()
@@ -159,35 +231,7 @@ void TCommPort::ClosePort()
     if (!FOpen || FClosing)
         return;
     FClosing = true;
-
-    FStatusThread->Terminate();
-    FLineWake.Signal();
-    FStatusThread->WaitFor();
-    FStatusThread.reset();
-    // Cleared once the status thread has ended, so a last line event cannot
-    // set them again.
-    FCTS = FDSR = FDCD = FRing = false;
-
-    FReadThread->Terminate();
-    FReceiveRequest.Set();
-    FReadThread->WaitFor();
-    FReadThread.reset();
-
-    FWriteThread->Terminate();
-    FTransmit.Set();
-    FWriteThread->WaitFor();
-    FWriteThread.reset();
-
-    FReadEventThread->Terminate();
-    FDataReceivedNote.Set();
-    FReadEventThread->WaitFor();
-    FReadEventThread.reset();
-
-    FStatusEventThread->Terminate();
-    FStatusNote.Set();
-    FStatusEventThread->WaitFor();
-    FStatusEventThread.reset();
-
+    StopThreads();
     FDevice.Close();
     FIn.Release();
     FOut.Release();
@@ -259,7 +303,8 @@ uint32_t TCommPort::PutString(const char* text)
 
 uint32_t TCommPort::PutBlock(const void* data, uint32_t length)
 {
-    if (!FOpen)
+    // After a loss the write thread drops whatever is queued.
+    if (!FOpen || FLost.load())
         return 0;
     const uint32_t queued = FOut.Put(static_cast<const uint8_t*>(data), length);
     if (queued > 0)
@@ -385,6 +430,9 @@ void TCommPort::FlushInBuffer()
     if (IsEnabled())
         FDevice.Purge(TSerialDevice::TPurge::Receive);
     FIn.Clear();
+    // A full ring had stopped the read thread; the room is there again.
+    if (FOpen)
+        FReceiveRequest.Set();
 }
 
 void TCommPort::FlushOutBuffer()
@@ -491,23 +539,35 @@ void TCommPort::AnnounceData()
 
 void TCommPort::DispatchLineEvents()
 {
-    const uint32_t mask = FLastEventMask.load();
+    const uint32_t mask = FLastEventMask.exchange(0);
+    const uint64_t generation = FGeneration;
     const std::pair<uint32_t, TNotifyEvent*> handlers[] = {
         {EV_CTS, &OnCTSSignal},     {EV_RLSD, &OnDCDSignal},      {EV_DSR, &OnDSRSignal},
         {EV_RING, &OnRingSignal},   {EV_RXCHAR, &OnRxDSignal},    {EV_RXFLAG, &OnRxEventSignal},
         {EV_TXEMPTY, &OnTxDSignal}, {EV_BREAK, &OnBreakSignal},
     };
+    // A handler may close (and reopen) the port; events of the old opening
+    // are not passed on after that.
+    const auto stillOpen = [&] { return FOpen && FGeneration == generation; };
     for (const auto& [bit, handler] : handlers)
-        if ((mask & bit) && *handler)
+        if ((mask & bit) && *handler && stillOpen())
             (*handler)(this);
-    const bool lostNow = FLost.load() && !FLostShown;
-    if ((mask & EV_ERR) && OnErrorSignal)
+    const bool lostNow = stillOpen() && FLost.load() && !FLostShown;
+    if ((mask & EV_ERR) && OnErrorSignal && stillOpen())
         OnErrorSignal(this, lostNow ? FLostError.load() : errno);
-    if (lostNow) {
+    if (lostNow && stillOpen()) {
         FLostShown = true;
-        MessageBox("COM port lost\n" + FDeviceName + " (COM" + std::to_string(FComNumber) +
-                       "): " + std::strerror(FLostError.load()) +
-                       "\nClose the port, reconnect the device and open the port again",
-                   kErrorCaption, MB_ICONERROR);
+        // Shown once this hand-over has returned, so no worker waits while
+        // the box is open.
+        const std::string text = "COM port lost\n" + FDeviceName + " (COM" + std::to_string(FComNumber) +
+                                 "): " + std::strerror(FLostError.load()) +
+                                 "\nClose the port, reconnect the device and open the port again";
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [alive = FAlive, text] {
+                if (*alive)
+                    MessageBox(text, kErrorCaption, MB_ICONERROR);
+            },
+            Qt::QueuedConnection);
     }
 }

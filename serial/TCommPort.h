@@ -83,7 +83,7 @@ public:
     uint16_t XoffLim() const { return FXoffLim; }
     uint8_t XonChar() const { return FXonChar; }
     uint8_t XoffChar() const { return FXoffChar; }
-    uint8_t EventChar() const { return FEventChar; }
+    uint8_t EventChar() const { return FEventChar.load(std::memory_order_relaxed); }
     const TLineSettings& LineSettings() const { return FSettings; }
 
     TEventSet MonitorEvents;
@@ -157,6 +157,10 @@ private:
     friend class TStatusEventThread;
 
     void ApplySettings();
+    // 0, or the errno value of the worker that could not be started.
+    int StartThreads();
+    // Ends whichever workers run; usable on a half-finished open.
+    void StopThreads();
     // Writes the line-settings record to the open port.
     void WriteLineSettings();
     void ShowOpenError(const std::string& path, int error);
@@ -192,7 +196,8 @@ private:
     uint16_t FXoffLim = 1024;
     uint8_t FXonChar = 0x11;
     uint8_t FXoffChar = 0x13;
-    uint8_t FEventChar = 0;
+    // Read by the read thread for every batch.
+    std::atomic<uint8_t> FEventChar{0};
 
     TLineSettings FSettings;
     TSerialDevice FDevice;
@@ -219,6 +224,10 @@ private:
     std::atomic<bool> FLost{false};
     std::atomic<int> FLostError{0};
     bool FLostShown = false;
+    // Counts the openings, so events of an earlier one are told apart.
+    uint64_t FGeneration = 0;
+    // Cleared by the destructor; a box posted for later checks it.
+    std::shared_ptr<TCommPort*> FAlive = std::make_shared<TCommPort*>(this);
 
     std::unique_ptr<TStatusThread> FStatusThread;
     std::unique_ptr<TReadThread> FReadThread;

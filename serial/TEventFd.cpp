@@ -3,15 +3,14 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <stdexcept>
-#include <string>
+#include <system_error>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
 TEventFd::TEventFd() : FFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
 {
     if (FFd < 0)
-        throw std::runtime_error(std::string("eventfd: ") + std::strerror(errno));
+        throw std::system_error(errno, std::generic_category(), "eventfd");
 }
 
 TEventFd::~TEventFd()

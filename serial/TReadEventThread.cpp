@@ -8,6 +8,6 @@ void TReadEventThread::Execute()
         FPort.FDataReceivedNote.Wait();
         if (Terminated())
             break;
-        Synchronize([this] { FPort.AnnounceData(); });
+        Synchronize([&port = FPort] { port.AnnounceData(); });
     }
 }

@@ -8,8 +8,7 @@
 #include <unistd.h>
 
 TReadThread::TReadThread(TCommPort& port)
-    : FPort(port), FHandle(port.FDevice.Handle()), FWatchEventChar(port.MonitorEvents.test(evRxEventChar)),
-      FEventChar(port.EventChar())
+    : FPort(port), FHandle(port.FDevice.Handle()), FWatchEventChar(port.MonitorEvents.test(evRxEventChar))
 {
 }
 
@@ -43,7 +42,7 @@ void TReadThread::ReadHeld()
             return;  // ring full: GetBlock signals when it has made room
         const ssize_t k = ::read(FHandle, room.Data, n);
         if (k > 0) {
-            if (FWatchEventChar && std::memchr(room.Data, FEventChar, static_cast<size_t>(k)))
+            if (FWatchEventChar && std::memchr(room.Data, FPort.EventChar(), static_cast<size_t>(k)))
                 FPort.NoteLineEvents(TCommPort::EV_RXFLAG);
             FPort.FIn.Commit(room, static_cast<uint32_t>(k));
             FPort.FDataReceivedNote.Set();

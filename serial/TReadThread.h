@@ -20,5 +20,4 @@ private:
     TCommPort& FPort;
     const int FHandle;
     const bool FWatchEventChar;
-    const uint8_t FEventChar;
 };

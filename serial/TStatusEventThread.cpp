@@ -8,6 +8,6 @@ void TStatusEventThread::Execute()
         FPort.FStatusNote.Wait();
         if (Terminated())
             break;
-        Synchronize([this] { FPort.DispatchLineEvents(); });
+        Synchronize([&port = FPort] { port.DispatchLineEvents(); });
     }
 }

@@ -39,7 +39,8 @@ void TStatusThread::Execute()
             break;
         if (m == 0)
             continue;
-        FPort.FLastEventMask = m;
+        // Bits accumulate until the dispatch takes them.
+        FPort.FLastEventMask.fetch_or(m);
         if ((m & TCommPort::EV_MODEM) && FModemKnown)
             FPort.UpdateModemFlags(FModemBits);
         if (FPort.Control() == ccHard && FPort.CTS() && FPort.FOut.Used() > 0) {
@@ -118,9 +119,13 @@ uint32_t TStatusThread::Collect(bool block)
     }
     if (FPort.FLost.load())
         return FLostReported ? 0 : ReportLoss();
-    if (FPort.FOutputWritten.load() && FPort.FDevice.OutQueue() <= 0) {
-        FPort.FOutputWritten = false;
-        m |= TCommPort::EV_TXEMPTY;
+    // Cleared before the queue is looked at: output written meanwhile sets
+    // the flag again and earns its own EV_TXEMPTY.
+    if (FPort.FOutputWritten.exchange(false)) {
+        if (FPort.FDevice.OutQueue() <= 0)
+            m |= TCommPort::EV_TXEMPTY;
+        else
+            FPort.FOutputWritten.store(true);
     }
     m |= ModemChanges();
     return m & FMask;

@@ -34,30 +34,44 @@ bool TSyncMailbox::OnUiThread() const
     return std::this_thread::get_id() == FUiThread;
 }
 
-void TSyncMailbox::Send(const std::function<void()>& call)
+bool TSyncMailbox::Send(const std::function<void()>& call, const std::atomic<bool>* abandon)
 {
-    TCall entry{&call};
+    auto entry = std::make_shared<TCall>();
+    entry->Call = call;
+    entry->Abandon = abandon;
     std::unique_lock lock(FMutex);
-    (FLast ? FLast->Next : FFirst) = &entry;
-    FLast = &entry;
+    FQueue.push_back(entry);
     // Without a wake event at hand one is already on its way, and its
     // delivery drains the whole queue.
     if (QEvent* wake = std::exchange(FWakeEvent, nullptr))
         QCoreApplication::postEvent(FReceiver.get(), wake);
     FCond.notify_all();
-    FCond.wait(lock, [&entry] { return entry.Done; });
+    FCond.wait(lock, [&] { return entry->Done || (abandon && abandon->load()); });
+    if (!entry->Started)
+        std::erase(FQueue, entry);
+    return entry->Done;
+}
+
+void TSyncMailbox::Wake()
+{
+    {
+        std::lock_guard lock(FMutex);
+    }
+    FCond.notify_all();
 }
 
 void TSyncMailbox::RunOne(std::unique_lock<std::mutex>& lock)
 {
-    TCall* entry = FFirst;
-    FFirst = entry->Next;
-    if (!FFirst)
-        FLast = nullptr;
+    const std::shared_ptr<TCall> entry = FQueue.front();
+    FQueue.pop_front();
+    // Read under the lock: the worker cannot have left Send yet.
+    if (entry->Abandon && entry->Abandon->load())
+        return;
+    entry->Started = true;
     lock.unlock();
     struct TDone {
         TSyncMailbox& Box;
-        TCall* Entry;
+        const std::shared_ptr<TCall>& Entry;
         std::unique_lock<std::mutex>& Lock;
         // Releases the worker even when the call throws.
         ~TDone()
@@ -67,7 +81,7 @@ void TSyncMailbox::RunOne(std::unique_lock<std::mutex>& lock)
             Box.FCond.notify_all();
         }
     } done{*this, entry, lock};
-    (*entry->Call)();
+    entry->Call();
 }
 
 void TSyncMailbox::RunPending()
@@ -75,7 +89,7 @@ void TSyncMailbox::RunPending()
     std::unique_lock lock(FMutex);
     if (!FWakeEvent)
         FWakeEvent = new QEvent(QEvent::User);
-    while (FFirst)
+    while (!FQueue.empty())
         RunOne(lock);
 }
 
@@ -85,7 +99,7 @@ void TSyncMailbox::WaitUntil(const std::atomic<bool>& flag)
     for (;;) {
         if (flag.load())
             return;
-        if (FFirst)
+        if (!FQueue.empty())
             RunOne(lock);
         else
             FCond.wait(lock);

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -24,8 +25,14 @@ public:
 
     bool OnUiThread() const;
 
-    // Worker side: returns once `call` has run on the user-interface thread.
-    void Send(const std::function<void()>& call);
+    // Worker side: returns once `call` has run on the user-interface thread,
+    // or as soon as `abandon` is true (see Wake). An abandoned call that has
+    // not started never runs; one already running finishes on the
+    // user-interface thread without holding the worker. True when it ran.
+    bool Send(const std::function<void()>& call, const std::atomic<bool>* abandon = nullptr);
+
+    // Lets every worker blocked in Send look at its abandon flag again.
+    void Wake();
 
     // User-interface side: runs every queued call.
     void RunPending();
@@ -39,11 +46,13 @@ public:
     ~TSyncMailbox();
 
 private:
-    // Lives on the sending worker's stack while it waits: queuing needs no
-    // allocation.
+    // Shared by the worker and the user-interface thread: a worker that is
+    // told to stop may leave while its call still runs, for instance inside
+    // a modal box that a handler shows.
     struct TCall {
-        const std::function<void()>* Call;
-        TCall* Next = nullptr;
+        std::function<void()> Call;
+        const std::atomic<bool>* Abandon = nullptr;
+        bool Started = false;
         bool Done = false;
     };
 
@@ -52,8 +61,7 @@ private:
 
     std::mutex FMutex;
     std::condition_variable FCond;
-    TCall* FFirst = nullptr;
-    TCall* FLast = nullptr;
+    std::deque<std::shared_ptr<TCall>> FQueue;
     std::thread::id FUiThread;
     QEvent* FWakeEvent = nullptr;
     std::unique_ptr<TSyncReceiver> FReceiver;

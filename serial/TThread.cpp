@@ -20,6 +20,9 @@ void TThread::Start()
 void TThread::Terminate()
 {
     FTerminated.store(true);
+    // A hand-over in progress gives way: the thread can end even while its
+    // call is still running further down the user-interface thread's stack.
+    TSyncMailbox::Instance().Wake();
 }
 
 void TThread::WaitFor()
@@ -38,5 +41,5 @@ void TThread::Synchronize(const std::function<void()>& call)
     if (mailbox.OnUiThread())
         call();
     else
-        mailbox.Send(call);
+        mailbox.Send(call, &FTerminated);
 }

@@ -26,7 +26,9 @@ public:
 protected:
     virtual void Execute() = 0;
 
-    // Runs `call` on the user-interface thread and returns after it ran.
+    // Runs `call` on the user-interface thread and returns after it ran, or
+    // once the thread is told to terminate (the call then may not run, or may
+    // still be running). `call` must not refer to the thread object itself.
     void Synchronize(const std::function<void()>& call);
 
 private:

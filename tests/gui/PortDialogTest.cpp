@@ -5,7 +5,10 @@
 
 #include "editor/TRadioGroup.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QRadioButton>
 
@@ -128,4 +131,30 @@ TEST_F(PortDialog, ComponentBoxesGoThroughTheDialogLayer)
     EXPECT_EQ(dialogs.messages[0].caption, "COM port warning");
     EXPECT_EQ(dialogs.messages[1].icon, TMsgIcon::Error);
     EXPECT_EQ(dialogs.messages[1].text, "broken");
+}
+
+TEST_F(PortDialog, SpeedKeysAndListStartFromTheShownEntry)
+{
+    SetComPort->show();
+    control<QPushButton>("ButtonParam")->click();
+    auto* speed = control<QComboBox>("ComboBoxSpeed");
+    speed->setFocus();
+    const auto press = [&](int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QKeyEvent down(QEvent::KeyPress, key, modifiers);
+        QKeyEvent up(QEvent::KeyRelease, key, modifiers);
+        QApplication::sendEvent(speed->focusWidget() ? speed->focusWidget() : speed, &down);
+        QApplication::sendEvent(speed->focusWidget() ? speed->focusWidget() : speed, &up);
+    };
+    // The opened list marks the entry shown.
+    press(Qt::Key_Down, Qt::AltModifier);
+    ASSERT_TRUE(speed->view()->isVisible());
+    EXPECT_EQ(speed->view()->currentIndex().data().toString(), "9600");
+    speed->hidePopup();
+    // Down moves on from it.
+    press(Qt::Key_Down);
+    EXPECT_EQ(speed->currentText(), "14400");
+    press(Qt::Key_Up);
+    press(Qt::Key_Up);
+    EXPECT_EQ(speed->currentText(), "4800");
+    SetComPort->hide();
 }

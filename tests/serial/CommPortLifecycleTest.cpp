@@ -3,10 +3,13 @@
 
 #include "serial/TPortMap.h"
 
+#include <QTimer>
 #include <chrono>
 #include <filesystem>
 #include <string>
+#include <sys/resource.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -157,6 +160,78 @@ TEST_F(CommPortLifecycle, CloseFinishesWhileWorkersWaitForTheUserInterface)
     EXPECT_FALSE(Port.Open());
     EXPECT_EQ(Trace, "open;close;");
     PumpFor(20);  // stale wake-ups find nothing to run
+}
+
+TEST_F(CommPortLifecycle, CloseFromANestedEventLoopInsideAHandlerFinishes)
+{
+    // A handler shows a modal box; while it is open a timer closes the port,
+    // whose read-event thread is still inside the hand-over of that handler.
+    bool closedInBox = false;
+    int calls = 0;
+    Port.OnDataReceived = [&](TCommPort* sender, uint32_t) {
+        ++calls;
+        uint8_t buffer[64];
+        sender->GetBlock(buffer, sizeof buffer);
+        if (calls > 1)
+            return;
+        QTimer::singleShot(30, [&] {
+            Port.SetOpen(false);
+            closedInBox = true;
+        });
+        PumpUntil([&] { return closedInBox; }, 3000);
+    };
+    Port.SetOpen(true);
+    Peer.WriteAll("x", 1);
+    ASSERT_TRUE(PumpUntil([&] { return closedInBox; }));
+    EXPECT_FALSE(Port.Open());
+    EXPECT_EQ(Trace, "open;close;");
+
+    // The port works again after that.
+    Port.SetOpen(true);
+    Peer.WriteAll("y", 1);
+    EXPECT_TRUE(PumpUntil([&] { return calls == 2; }));
+    Port.SetOpen(false);
+}
+
+TEST_F(CommPortLifecycle, OpenThatCannotStartItsWorkersLeavesNothingBehind)
+{
+    Port.OnOpen = nullptr;
+    Port.OnClose = nullptr;
+    Port.SetOpen(true);
+    Port.SetOpen(false);
+    const size_t fds = CountEntries("/proc/self/fd");
+    const size_t tasks = CountEntries("/proc/self/task");
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+    // Room for the device and nothing more: the open fails part-way, once
+    // the device is open and some workers run.
+    int failures = 0;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const int lowestFree = dup(0);
+        ASSERT_GE(lowestFree, 0);
+        close(lowestFree);
+        rlimit low = saved;
+        low.rlim_cur = static_cast<rlim_t>(lowestFree) + 1;
+        ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+        Port.SetOpen(true);
+        ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &saved), 0);
+        if (!Port.Open())
+            ++failures;
+        Port.SetOpen(false);
+        EXPECT_EQ(CountEntries("/proc/self/fd"), fds);
+        EXPECT_EQ(CountEntries("/proc/self/task"), tasks);
+    }
+    EXPECT_EQ(failures, 2);
+    ASSERT_EQ(Boxes.size(), 2u);
+    EXPECT_EQ(Boxes[0].Caption, "COM port error");
+    EXPECT_EQ(Boxes[0].Text.rfind("Can't open COM port\n", 0), 0u);
+    EXPECT_NE(Boxes[0].Text.find("Too many open files"), std::string::npos) << Boxes[0].Text;
+
+    Port.SetOpen(true);
+    ASSERT_TRUE(Port.Open());
+    Peer.WriteAll("ok", 2);
+    EXPECT_TRUE(PumpUntil([&] { return Port.GetInBuffUsed() == 2; }));
+    Port.SetOpen(false);
 }
 
 TEST_F(CommPortLifecycle, ThousandOpenCloseCyclesLeakNoDescriptorOrThread)

@@ -34,7 +34,8 @@ TEST(Thread, HandedCallsRunOnTheUserInterfaceThreadAlsoDuringWaitFor)
         QCoreApplication::processEvents();
     EXPECT_EQ(worker.RanOn, std::this_thread::get_id());
     worker.Terminate();
-    // The worker is blocked in its next hand-over: WaitFor must run it.
+    // The worker may be blocked in its next hand-over: being told to stop
+    // lets it out, so WaitFor returns.
     worker.WaitFor();
     EXPECT_GE(worker.Calls.load(), 3);
     QCoreApplication::processEvents();

@@ -1,10 +1,14 @@
 #include "TScriptedDialogs.h"
 
+#include "TEventPump.h"
+
 int TScriptedDialogs::message(const TMessage& msg)
 {
     messages.push_back(msg);
     if (whileShown)
         whileShown(msg);
+    if (boxOpenMs > 0)
+        TEventPump::until([] { return false; }, boxOpenMs);
     if (!answers.empty()) {
         const int answer = answers.front();
         answers.pop_front();

@@ -27,6 +27,10 @@ public:
     // runs the event loop, so a transfer may go on or end meanwhile.
     std::function<void(const TMessage&)> whileShown;
 
+    // How long each message box keeps its own event loop running before it
+    // is answered, as a real modal box does while the user reads it.
+    int boxOpenMs = 0;
+
     std::vector<TMessage> messages;
     std::vector<TFileRequest> fileRequests;
 

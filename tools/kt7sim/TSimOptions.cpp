@@ -37,6 +37,8 @@ TSimOptions TSimOptions::parse(int argc, const char* const* argv)
             o.baud = static_cast<unsigned>(number(option, value(), 4000000));
         } else if (option == "--gap") {
             o.gapMs = static_cast<int>(number(option, value(), 10000));
+        } else if (option == "--delay") {
+            o.delayMs = static_cast<int>(number(option, value(), 10000));
         } else if (option == "--com") {
             o.com = static_cast<int>(number(option, value(), 255));
             if (o.com == 0)
@@ -107,6 +109,7 @@ read block and write block requests until it is ended (Ctrl+C, SIGTERM).
   --baud N              pace replies as N bit/s with 10 bits a byte (default 9600);
                         0 sends at once
   --gap MS              pause between the chunks of a split reply (default 20)
+  --delay MS            pause before each reply, as a slow controller's turn-around (default 0)
 
 Faults:
   --refuse-identify     answer identify with status 0xEE instead of 0xAA

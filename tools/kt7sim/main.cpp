@@ -2,6 +2,7 @@
 // the tool without hardware.
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <fstream>
@@ -9,6 +10,7 @@
 #include <iterator>
 #include <poll.h>
 #include <stdexcept>
+#include <thread>
 
 #include "TSimController.h"
 #include "TSimOptions.h"
@@ -52,7 +54,7 @@ void dumpImage(const std::string& path, const TSimController::Memory& memory)
         throw std::runtime_error("cannot write " + path);
 }
 
-void serve(TSimPty& pty, TSimController& controller, int gapMs)
+void serve(TSimPty& pty, TSimController& controller, int gapMs, int delayMs)
 {
     while (!stopRequested && !controller.lineClosed()) {
         pollfd p{pty.fd(), POLLIN, 0};
@@ -62,7 +64,10 @@ void serve(TSimPty& pty, TSimController& controller, int gapMs)
         if (ready <= 0 || !(p.revents & POLLIN))
             continue;
         const auto bytes = pty.receive();
-        pty.send(controller.consume(bytes.data(), bytes.size()), gapMs);
+        const auto replies = controller.consume(bytes.data(), bytes.size());
+        if (!replies.empty() && delayMs > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        pty.send(replies, gapMs);
     }
 }
 
@@ -90,7 +95,7 @@ int main(int argc, char** argv)
         if (options.com > 0)
             pty.publishAs(options.com);
         std::cout << pty.deviceName() << std::endl;
-        serve(pty, controller, options.gapMs);
+        serve(pty, controller, options.gapMs, options.delayMs);
         if (controller.lineClosed())
             pty.drain();
         pty.close();
