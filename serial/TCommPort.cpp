@@ -133,6 +133,8 @@ int TCommPort::StartThreads()
         FShared.StatusNote.Reset();
         FStatusEventThread = std::make_unique<TStatusEventThread>(FShared, [this] { DispatchLineEvents(); });
         FStatusEventThread->Start();
+    } catch (const TEventFd::Failure& f) {
+        return f.error != 0 ? f.error : EMFILE;
     } catch (const std::system_error& e) {
         return e.code().value() != 0 ? e.code().value() : EAGAIN;
     } catch (const std::bad_alloc&) {

@@ -3,14 +3,13 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <system_error>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
 TEventFd::TEventFd() : FFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
 {
     if (FFd < 0)
-        throw std::system_error(errno, std::generic_category(), "eventfd");
+        throw Failure{errno};
 }
 
 TEventFd::~TEventFd()
