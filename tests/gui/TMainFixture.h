@@ -68,7 +68,7 @@ protected:
     // Loads an image as a whole, the way New, Open and a controller read end.
     void reloadWith(const TImage& image) const
     {
-        Main->Image = image;
+        Main->image() = image;
         Main->EditorReload();
     }
 

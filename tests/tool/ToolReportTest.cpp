@@ -97,7 +97,7 @@ TEST(ToolReport, SameDocumentAsTheWindowForTheSameProject)
     Main = new TMain;
     Main->show();
     dialogs.openPaths.push_back(usr);
-    Main->toolButton("TBOpen")->click();
+    Main->findChild<QToolButton*>("TBOpen")->click();
     // Page 1 shown once, as a user checking the music outputs does: its boxes
     // then show the outputs of the present splitters only, which is what the
     // tool reports.

@@ -94,18 +94,18 @@ bool waitFor(const std::function<bool()>& done, int ms)
 
 bool shootLink(const QDir& out)
 {
-    Main->toolButton("TBFind")->click();
+    Main->findChild<QToolButton*>("TBFind")->click();
     if (!waitFor([] { return !Main->statusText(1).isEmpty(); }, 10000)) {
         std::fprintf(stderr, "no controller answered: no picture of the link\n");
-        Main->toolButton("TBFind")->click();
+        Main->findChild<QToolButton*>("TBFind")->click();
         return true;
     }
-    Main->toolButton("TBWrite")->click();
+    Main->findChild<QToolButton*>("TBWrite")->click();
     QProgressBar* progress = Main->scanPanel()->progressBar();
     waitFor([progress] { return progress->value() >= progress->maximum() / 2; }, 20000);
     const bool ok = save(Main, out.filePath(QStringLiteral("link.png")));
     waitFor([] { return Main->scanPanel()->isHidden(); }, 30000);
-    Main->toolButton("TBFind")->click();
+    Main->findChild<QToolButton*>("TBFind")->click();
     return ok;
 }
 
@@ -124,7 +124,7 @@ int main(int argc, char** argv)
     TDialogs::install(&answers);
     TAppWindows windows;
 
-    fillExample(Main->Image);
+    fillExample(Main->image());
     Main->setInputName(1, QStringLiteral("Пожар"));
     Main->setInputName(2, QStringLiteral("Утечка газа"));
     Main->SetProjectName(QStringLiteral("Школа 5"));
@@ -149,7 +149,7 @@ int main(int argc, char** argv)
     ok &= save(SetComPort, out.filePath(QStringLiteral("port.png")));
     SetComPort->hide();
     Dbg->show();
-    Dbg->Refresh(Main->Image);
+    Dbg->Refresh(Main->image());
     ok &= save(Dbg, out.filePath(QStringLiteral("dump.png")));
     Dbg->hide();
     ok &= shootLink(out);
