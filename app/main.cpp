@@ -1,6 +1,6 @@
 #include "app/TAppWindows.h"
 #include "app/TCommandLine.h"
-#include "app/TDialogs.h"
+#include "widgets/TDialogs.h"
 #include "app/TMain.h"
 #include "app/TQtRussian.h"
 

@@ -1,6 +1,6 @@
 #include "editor/TAlgorithmPage.h"
 
-#include "app/TDialogs.h"
+#include "widgets/TDialogs.h"
 #include "editor/TEditorHost.h"
 #include "editor/TNameValidator.h"
 #include "image/TAlarmLists.h"

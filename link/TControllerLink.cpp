@@ -1,6 +1,6 @@
 #include "link/TControllerLink.h"
 
-#include "app/TDialogs.h"
+#include "widgets/TDialogs.h"
 #include "app/TLinkHost.h"
 #include "app/TScanPanel.h"
 #include "link/FrameLayout.h"

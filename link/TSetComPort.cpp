@@ -1,6 +1,6 @@
 #include "link/TSetComPort.h"
 
-#include "editor/TRadioGroup.h"
+#include "widgets/TRadioGroup.h"
 #include "link/TControllerLink.h"
 #include "serial/TPortMap.h"
 

@@ -1,6 +1,6 @@
 #include "project/TProjectCommands.h"
 
-#include "app/TDialogs.h"
+#include "widgets/TDialogs.h"
 #include "app/TProjectHost.h"
 #include "link/TDbg.h"
 #include "link/TFormPort.h"

@@ -1,6 +1,6 @@
 #include "report/TFormWord.h"
 
-#include "app/TDialogs.h"
+#include "widgets/TDialogs.h"
 #include "report/TAutomationError.h"
 #include "report/TDocxWriter.h"
 #include "report/TReportGenerator.h"

@@ -3,7 +3,7 @@
 
 #include "TLinkFixture.h"
 
-#include "editor/TRadioGroup.h"
+#include "widgets/TRadioGroup.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

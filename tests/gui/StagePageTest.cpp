@@ -1,7 +1,7 @@
 #include "TMainFixture.h"
 
 #include "app/TStateMarks.h"
-#include "editor/TRadioGroup.h"
+#include "widgets/TRadioGroup.h"
 #include "image/TAlarmRecord.h"
 
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "TMainFixture.h"
 
-#include "editor/TRadioGroup.h"
+#include "widgets/TRadioGroup.h"
 #include "image/ImageLayout.h"
 #include "report/TReportInput.h"
 

@@ -1,6 +1,6 @@
 // The report window: one generation per showing, the progress bar, every exit.
 
-#include "app/TDialogs.h"
+#include "widgets/TDialogs.h"
 #include "image/TAlarmRecord.h"
 #include "report/TFormWord.h"
 
