@@ -1,8 +1,8 @@
 #include "app/TAppWindows.h"
 
 #include "app/TMain.h"
-#include "link/TDbg.h"
-#include "link/TFormPort.h"
+#include "diag/TDbg.h"
+#include "diag/TFormPort.h"
 #include "link/TSetComPort.h"
 #include "project/TFormProjectName.h"
 #include "report/TFormWord.h"

@@ -4,7 +4,7 @@
 #include "app/TLinkHost.h"
 #include "app/TScanPanel.h"
 #include "link/FrameLayout.h"
-#include "link/TFormPort.h"
+#include "diag/TFormPort.h"
 #include "link/THexText.h"
 #include "link/TIdentReply.h"
 #include "link/TRequestFrames.h"

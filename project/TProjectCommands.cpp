@@ -2,8 +2,8 @@
 
 #include "widgets/TDialogs.h"
 #include "app/TProjectHost.h"
-#include "link/TDbg.h"
-#include "link/TFormPort.h"
+#include "diag/TDbg.h"
+#include "diag/TFormPort.h"
 #include "project/TFileResult.h"
 #include "project/TFormProjectName.h"
 #include "project/TImageFile.h"

@@ -6,7 +6,7 @@
 
 #include "app/TMain.h"
 #include "image/TAlarmRecord.h"
-#include "link/TDbg.h"
+#include "diag/TDbg.h"
 #include "project/TImageFile.h"
 #include "project/TNamesFile.h"
 #include "report/TFormWord.h"

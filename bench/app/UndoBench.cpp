@@ -7,7 +7,7 @@
 #include "app/TEditHistory.h"
 #include "app/TMain.h"
 #include "image/TAlarmRecord.h"
-#include "link/TDbg.h"
+#include "diag/TDbg.h"
 
 #include <QApplication>
 #include <QTreeWidget>

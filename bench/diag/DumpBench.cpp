@@ -2,8 +2,8 @@
 // refresh, and the repaint it causes. Also the memory the dump window takes.
 
 #include "image/TImage.h"
-#include "link/TDbg.h"
-#include "link/TFormPort.h"
+#include "diag/TDbg.h"
+#include "diag/TFormPort.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #include "image/TImage.h"
-#include "link/TDbg.h"
-#include "link/TDumpModel.h"
+#include "diag/TDbg.h"
+#include "diag/TDumpModel.h"
 
 #include <QCoreApplication>
 #include <QHeaderView>

@@ -1,7 +1,7 @@
 #include "TMainFixture.h"
 
-#include "link/TDbg.h"
-#include "link/TFormPort.h"
+#include "diag/TDbg.h"
+#include "diag/TFormPort.h"
 #include "project/TFormProjectName.h"
 #include "project/TProjectCommands.h"
 

@@ -9,7 +9,7 @@
 #include "app/TMain.h"
 #include "app/TScanPanel.h"
 #include "link/TControllerLink.h"
-#include "link/TFormPort.h"
+#include "diag/TFormPort.h"
 #include "link/TSetComPort.h"
 #include "serial/TPortMap.h"
 
