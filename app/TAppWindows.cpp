@@ -3,7 +3,7 @@
 #include "app/TMain.h"
 #include "diag/TDbg.h"
 #include "diag/TFormPort.h"
-#include "link/TSetComPort.h"
+#include "app/TSetComPort.h"
 #include "project/TFormProjectName.h"
 #include "report/TFormWord.h"
 

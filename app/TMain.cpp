@@ -10,10 +10,10 @@
 #include "editor/TSystemPage.h"
 #include "editor/TZonePage.h"
 #include "image/TAlarmRecord.h"
-#include "link/TControllerLink.h"
+#include "app/TControllerLink.h"
 #include "diag/TDbg.h"
 #include "diag/TFormPort.h"
-#include "link/TSetComPort.h"
+#include "app/TSetComPort.h"
 #include "project/TProjectCommands.h"
 #include "report/TFormWord.h"
 

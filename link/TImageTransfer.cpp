@@ -1,7 +1,7 @@
-#include "TImageTransfer.h"
+#include "link/TImageTransfer.h"
 
-#include "THexText.h"
-#include "TRequestFrames.h"
+#include "link/THexText.h"
+#include "link/TRequestFrames.h"
 #include "image/TImage.h"
 
 #include <algorithm>

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "TBlockCollector.h"
+#include "link/TBlockCollector.h"
 
 class TImage;
 

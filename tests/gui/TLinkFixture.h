@@ -8,9 +8,9 @@
 #include "TSimProcess.h"
 #include "app/TMain.h"
 #include "app/TScanPanel.h"
-#include "link/TControllerLink.h"
+#include "app/TControllerLink.h"
 #include "diag/TFormPort.h"
-#include "link/TSetComPort.h"
+#include "app/TSetComPort.h"
 #include "serial/TPortMap.h"
 
 #include <QCheckBox>

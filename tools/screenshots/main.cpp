@@ -12,7 +12,7 @@
 #include "image/TAlarmRecord.h"
 #include "diag/TDbg.h"
 #include "diag/TFormPort.h"
-#include "link/TSetComPort.h"
+#include "app/TSetComPort.h"
 #include "project/TFormProjectName.h"
 #include "report/TFormWord.h"
 

@@ -1,7 +1,7 @@
-#include "link/TSetComPort.h"
+#include "app/TSetComPort.h"
 
 #include "widgets/TRadioGroup.h"
-#include "link/TControllerLink.h"
+#include "app/TControllerLink.h"
 #include "serial/TPortMap.h"
 
 #include <QCheckBox>

@@ -1,4 +1,4 @@
-#include "link/TControllerLink.h"
+#include "app/TControllerLink.h"
 
 #include "widgets/TDialogs.h"
 #include "app/TLinkHost.h"
@@ -8,7 +8,7 @@
 #include "link/THexText.h"
 #include "link/TIdentReply.h"
 #include "link/TRequestFrames.h"
-#include "link/TSetComPort.h"
+#include "app/TSetComPort.h"
 #include "project/TCp1251.h"
 #include "serial/TPortMap.h"
 
