@@ -4,7 +4,7 @@
 #include "diag/TDbg.h"
 #include "diag/TFormPort.h"
 #include "app/TSetComPort.h"
-#include "project/TFormProjectName.h"
+#include "app/TFormProjectName.h"
 #include "report/TFormWord.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include "diag/TDbg.h"
 #include "diag/TFormPort.h"
 #include "app/TSetComPort.h"
-#include "project/TProjectCommands.h"
+#include "app/TProjectCommands.h"
 #include "report/TFormWord.h"
 
 #include <QCloseEvent>

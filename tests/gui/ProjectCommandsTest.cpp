@@ -2,8 +2,8 @@
 
 #include "diag/TDbg.h"
 #include "diag/TFormPort.h"
-#include "project/TFormProjectName.h"
-#include "project/TProjectCommands.h"
+#include "app/TFormProjectName.h"
+#include "app/TProjectCommands.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,7 +3,7 @@
 // own texts stay as they are.
 
 #include "app/TQtRussian.h"
-#include "project/TFormProjectName.h"
+#include "app/TFormProjectName.h"
 
 #include <QApplication>
 #include <QFileDialog>

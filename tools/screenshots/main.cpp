@@ -13,7 +13,7 @@
 #include "diag/TDbg.h"
 #include "diag/TFormPort.h"
 #include "app/TSetComPort.h"
-#include "project/TFormProjectName.h"
+#include "app/TFormProjectName.h"
 #include "report/TFormWord.h"
 
 #include <QApplication>

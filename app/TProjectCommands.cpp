@@ -1,11 +1,11 @@
-#include "project/TProjectCommands.h"
+#include "app/TProjectCommands.h"
 
 #include "widgets/TDialogs.h"
 #include "app/TProjectHost.h"
 #include "diag/TDbg.h"
 #include "diag/TFormPort.h"
 #include "project/TFileResult.h"
-#include "project/TFormProjectName.h"
+#include "app/TFormProjectName.h"
 #include "project/TImageFile.h"
 #include "project/TProgramNamesFile.h"
 #include "project/TProjectName.h"
