@@ -5,7 +5,7 @@
 #include "diag/TFormPort.h"
 #include "app/TSetComPort.h"
 #include "app/TFormProjectName.h"
-#include "report/TFormWord.h"
+#include "app/TFormWord.h"
 
 namespace {
 template <class T> void release(T*& window)

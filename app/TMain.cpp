@@ -15,7 +15,7 @@
 #include "diag/TFormPort.h"
 #include "app/TSetComPort.h"
 #include "app/TProjectCommands.h"
-#include "report/TFormWord.h"
+#include "app/TFormWord.h"
 
 #include <QCloseEvent>
 #include <QDateTime>

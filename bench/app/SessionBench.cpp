@@ -9,7 +9,7 @@
 #include "diag/TDbg.h"
 #include "project/TImageFile.h"
 #include "project/TNamesFile.h"
-#include "report/TFormWord.h"
+#include "app/TFormWord.h"
 
 #include <QApplication>
 #include <QDir>

@@ -14,7 +14,7 @@
 #include "diag/TFormPort.h"
 #include "app/TSetComPort.h"
 #include "app/TFormProjectName.h"
-#include "report/TFormWord.h"
+#include "app/TFormWord.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "report/TFormWord.h"
+#include "app/TFormWord.h"
 
 #include "widgets/TDialogs.h"
 #include "report/TAutomationError.h"

@@ -2,7 +2,7 @@
 
 #include "widgets/TDialogs.h"
 #include "image/TAlarmRecord.h"
-#include "report/TFormWord.h"
+#include "app/TFormWord.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
