@@ -1,11 +1,11 @@
 #include "app/TAppWindows.h"
 
-#include "app/TMain.h"
-#include "diag/TDbg.h"
-#include "diag/TFormPort.h"
-#include "app/TSetComPort.h"
 #include "app/TFormProjectName.h"
 #include "app/TFormWord.h"
+#include "app/TMain.h"
+#include "app/TSetComPort.h"
+#include "diag/TDbg.h"
+#include "diag/TFormPort.h"
 
 namespace {
 template <class T> void release(T*& window)

@@ -1,16 +1,16 @@
 #include "app/TControllerLink.h"
 
-#include "widgets/TDialogs.h"
 #include "app/TLinkHost.h"
 #include "app/TScanPanel.h"
-#include "link/FrameLayout.h"
+#include "app/TSetComPort.h"
 #include "diag/TFormPort.h"
+#include "link/FrameLayout.h"
 #include "link/THexText.h"
 #include "link/TIdentReply.h"
 #include "link/TRequestFrames.h"
-#include "app/TSetComPort.h"
 #include "project/TCp1251.h"
 #include "serial/TPortMap.h"
+#include "widgets/TDialogs.h"
 
 #include <QDialog>
 #include <QProgressBar>

@@ -1,8 +1,14 @@
 #include "app/TMain.h"
 
+#include "app/TControllerLink.h"
+#include "app/TFormWord.h"
 #include "app/TNodeSelectionModel.h"
+#include "app/TProjectCommands.h"
 #include "app/TScanPanel.h"
+#include "app/TSetComPort.h"
 #include "app/TStateMarks.h"
+#include "diag/TDbg.h"
+#include "diag/TFormPort.h"
 #include "editor/TAlgorithmPage.h"
 #include "editor/TPromptPage.h"
 #include "editor/TSettingsPage.h"
@@ -10,12 +16,6 @@
 #include "editor/TSystemPage.h"
 #include "editor/TZonePage.h"
 #include "image/TAlarmRecord.h"
-#include "app/TControllerLink.h"
-#include "diag/TDbg.h"
-#include "diag/TFormPort.h"
-#include "app/TSetComPort.h"
-#include "app/TProjectCommands.h"
-#include "app/TFormWord.h"
 
 #include <QCloseEvent>
 #include <QDateTime>

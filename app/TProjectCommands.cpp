@@ -1,14 +1,14 @@
 #include "app/TProjectCommands.h"
 
-#include "widgets/TDialogs.h"
+#include "app/TFormProjectName.h"
 #include "app/TProjectHost.h"
 #include "diag/TDbg.h"
 #include "diag/TFormPort.h"
 #include "project/TFileResult.h"
-#include "app/TFormProjectName.h"
 #include "project/TImageFile.h"
 #include "project/TProgramNamesFile.h"
 #include "project/TProjectName.h"
+#include "widgets/TDialogs.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "app/TSetComPort.h"
 
-#include "widgets/TRadioGroup.h"
 #include "app/TControllerLink.h"
 #include "serial/TPortMap.h"
+#include "widgets/TRadioGroup.h"
 
 #include <QCheckBox>
 #include <QComboBox>

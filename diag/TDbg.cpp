@@ -1,8 +1,8 @@
 #include "diag/TDbg.h"
 
-#include "image/TImage.h"
 #include "diag/TDumpCellPainter.h"
 #include "diag/TDumpModel.h"
+#include "image/TImage.h"
 
 #include <QHeaderView>
 #include <QTableView>

@@ -1,8 +1,8 @@
 #include "link/TImageTransfer.h"
 
+#include "image/TImage.h"
 #include "link/THexText.h"
 #include "link/TRequestFrames.h"
-#include "image/TImage.h"
 
 #include <algorithm>
 

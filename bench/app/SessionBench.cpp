@@ -4,12 +4,12 @@
 
 #include "app/TAppWindows.h"
 
+#include "app/TFormWord.h"
 #include "app/TMain.h"
-#include "image/TAlarmRecord.h"
 #include "diag/TDbg.h"
+#include "image/TAlarmRecord.h"
 #include "project/TImageFile.h"
 #include "project/TNamesFile.h"
-#include "app/TFormWord.h"
 
 #include <QApplication>
 #include <QDir>

@@ -6,8 +6,8 @@
 
 #include "app/TEditHistory.h"
 #include "app/TMain.h"
-#include "image/TAlarmRecord.h"
 #include "diag/TDbg.h"
+#include "image/TAlarmRecord.h"
 
 #include <QApplication>
 #include <QTreeWidget>

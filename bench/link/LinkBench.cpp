@@ -5,15 +5,15 @@
 // reply arrived in. Then the same transfers made by kt7tool on the same line,
 // from its start to its end (identification included), beside them.
 
-#include "TEventPump.h"
-#include "TScriptedDialogs.h"
-#include "TSimProcess.h"
+#include "app/TControllerLink.h"
 #include "app/TMain.h"
 #include "app/TScanPanel.h"
-#include "app/TControllerLink.h"
-#include "diag/TFormPort.h"
 #include "app/TSetComPort.h"
+#include "diag/TFormPort.h"
 #include "serial/TPortMap.h"
+#include "tests/support/TEventPump.h"
+#include "tests/support/TScriptedDialogs.h"
+#include "tests/support/TSimProcess.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
-#include "image/TImage.h"
 #include "diag/TDbg.h"
 #include "diag/TDumpModel.h"
+#include "image/TImage.h"
 
 #include <QCoreApplication>
 #include <QHeaderView>

@@ -1,8 +1,8 @@
 // The controller link of the main window, end to end: the real window code,
 // the serial port component on a pseudo-terminal and kt7sim on the far side.
 
-#include "TLinkFixture.h"
-#include "TUserInput.h"
+#include "tests/gui/TLinkFixture.h"
+#include "tests/support/TUserInput.h"
 
 #include "app/TLinkHost.h"
 #include "image/TAlarmRecord.h"

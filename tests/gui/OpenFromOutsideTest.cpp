@@ -1,7 +1,7 @@
 // Projects that come from outside the window: a file named on the command
 // line, and files dropped on the window.
 
-#include "TMainFixture.h"
+#include "tests/gui/TMainFixture.h"
 
 #include <QCoreApplication>
 #include <QDropEvent>

@@ -1,7 +1,7 @@
 // The port dialog: its controls, its two heights and the settings that both
 // of its buttons hand to the link.
 
-#include "TLinkFixture.h"
+#include "tests/gui/TLinkFixture.h"
 
 #include "widgets/TRadioGroup.h"
 

@@ -1,9 +1,9 @@
-#include "TMainFixture.h"
+#include "tests/gui/TMainFixture.h"
 
-#include "diag/TDbg.h"
-#include "diag/TFormPort.h"
 #include "app/TFormProjectName.h"
 #include "app/TProjectCommands.h"
+#include "diag/TDbg.h"
+#include "diag/TFormPort.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
-#include "TMainFixture.h"
+#include "tests/gui/TMainFixture.h"
 
 #include "app/TStateMarks.h"
-#include "widgets/TRadioGroup.h"
 #include "image/TAlarmRecord.h"
+#include "widgets/TRadioGroup.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,8 +1,8 @@
-#include "TMainFixture.h"
+#include "tests/gui/TMainFixture.h"
 
-#include "widgets/TRadioGroup.h"
 #include "image/ImageLayout.h"
 #include "report/TReportInput.h"
+#include "widgets/TRadioGroup.h"
 
 #include <QComboBox>
 #include <QStackedWidget>

@@ -3,15 +3,15 @@
 // simulated controllers on pseudo-terminals published as COM ports of the
 // test's own configuration folder.
 
-#include "TEventPump.h"
-#include "TScriptedDialogs.h"
-#include "TSimProcess.h"
+#include "app/TControllerLink.h"
 #include "app/TMain.h"
 #include "app/TScanPanel.h"
-#include "app/TControllerLink.h"
-#include "diag/TFormPort.h"
 #include "app/TSetComPort.h"
+#include "diag/TFormPort.h"
 #include "serial/TPortMap.h"
+#include "tests/support/TEventPump.h"
+#include "tests/support/TScriptedDialogs.h"
+#include "tests/support/TSimProcess.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -2,9 +2,9 @@
 // A fresh main window for each test, with scripted dialogs and helpers that
 // reach controls by their object names, as a user's test script would.
 
-#include "TScriptedDialogs.h"
-#include "TUserInput.h"
 #include "app/TMain.h"
+#include "tests/support/TScriptedDialogs.h"
+#include "tests/support/TUserInput.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 // Undo and redo on the main window, through the keys a user presses and the
 // clicks that make the changes.
 
-#include "TMainFixture.h"
+#include "tests/gui/TMainFixture.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -1,4 +1,4 @@
-#include "TMainFixture.h"
+#include "tests/gui/TMainFixture.h"
 
 #include "app/TStateMarks.h"
 #include "image/ImageLayout.h"

@@ -1,9 +1,9 @@
 // The pictures ship inside the program: every toolbar button, state mark and
 // the application icon must actually draw, and no two may look alike.
 
-#include "TScriptedDialogs.h"
 #include "app/TMain.h"
 #include "app/TStateMarks.h"
+#include "tests/support/TScriptedDialogs.h"
 
 #include <QApplication>
 #include <QImage>

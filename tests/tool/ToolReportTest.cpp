@@ -1,14 +1,14 @@
 // kt7tool report writes the document the window makes for the same project,
 // all but the line with the time it was made.
 
-#include "TScriptedDialogs.h"
-#include "TToolRun.h"
 #include "app/TMain.h"
 #include "image/TAlarmRecord.h"
 #include "project/TImageFile.h"
 #include "project/TNamesFile.h"
 #include "report/TDocxWriter.h"
 #include "report/TReportGenerator.h"
+#include "tests/support/TScriptedDialogs.h"
+#include "tests/tool/TToolRun.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -4,17 +4,17 @@
 // it also connects, writes the example and shows the window during the write.
 //   kt7shots <output folder>
 
-#include "TAcceptingDialogs.h"
 #include "app/TAppWindows.h"
-#include "app/TMain.h"
-#include "app/TScanPanel.h"
-#include "image/ImageLayout.h"
-#include "image/TAlarmRecord.h"
-#include "diag/TDbg.h"
-#include "diag/TFormPort.h"
-#include "app/TSetComPort.h"
 #include "app/TFormProjectName.h"
 #include "app/TFormWord.h"
+#include "app/TMain.h"
+#include "app/TScanPanel.h"
+#include "app/TSetComPort.h"
+#include "diag/TDbg.h"
+#include "diag/TFormPort.h"
+#include "image/ImageLayout.h"
+#include "image/TAlarmRecord.h"
+#include "tools/screenshots/TAcceptingDialogs.h"
 
 #include <QApplication>
 #include <QDir>
