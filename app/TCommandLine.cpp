@@ -28,7 +28,8 @@ bool TCommandLine::asksForText(const QStringList& arguments)
     // Options the toolkit takes for itself (-platform and the like) are not
     // known here; they do not hide a request for help or the version.
     p.parser.parse(arguments);
-    return p.parser.isSet(p.help) || p.parser.isSet(QStringLiteral("help-all")) || p.parser.isSet(p.version);
+    return p.parser.isSet(p.help) || p.parser.isSet(QStringLiteral("help-all")) || p.parser.isSet(p.version)
+        || p.parser.positionalArguments().size() > 1;
 }
 
 QString TCommandLine::projectFile(const QStringList& arguments)

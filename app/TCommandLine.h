@@ -7,8 +7,9 @@
 
 class TCommandLine {
 public:
-    // True when the arguments ask for help or the version: that text needs
-    // no display, so it is printed before the windowing system is started.
+    // True when the arguments ask for help or the version, or name more than
+    // one project: the answer needs no display, so it is printed before the
+    // windowing system is started.
     static bool asksForText(const QStringList& arguments);
     // Parses the arguments. Help, the version and wrong arguments are printed
     // and end the process; otherwise returns the project file named, or an

@@ -25,7 +25,9 @@ std::vector<uint8_t> TImageTransfer::start(Kind kind, const TImage& image)
     m_collector.reset();
     m_received.clear();
     m_received.reserve(TImage::Size / BlockSize);
-    return requestFor(0, image);
+    if (kind == Kind::Write)
+        m_written = image.bytes();
+    return requestFor(0);
 }
 
 void TImageTransfer::stop()
@@ -39,7 +41,7 @@ size_t TImageTransfer::replyBytesMissing() const
     return m_active ? TBlockCollector::ReplySize - m_collector.received() : 0;
 }
 
-std::vector<uint8_t> TImageTransfer::requestFor(uint16_t address, const TImage& image) const
+std::vector<uint8_t> TImageTransfer::requestFor(uint16_t address) const
 {
     if (m_kind == Kind::Read) {
         const auto frame = TRequestFrames::read(address);
@@ -47,7 +49,7 @@ std::vector<uint8_t> TImageTransfer::requestFor(uint16_t address, const TImage& 
     }
     uint8_t data[BlockSize];
     for (int i = 0; i < BlockSize; ++i)
-        data[i] = image.byte(address + i);
+        data[i] = m_written[static_cast<size_t>(address + i)];
     const auto frame = TRequestFrames::write(address, data);
     return {frame.begin(), frame.end()};
 }
@@ -87,7 +89,7 @@ TImageTransfer::Step TImageTransfer::take(const uint8_t* batch, size_t count, TI
         std::copy(data, data + BlockSize, block.data.begin());
     } else {
         for (int i = 0; i < BlockSize; ++i)
-            if (image.byte(step.address + i) != data[i])
+            if (m_written[static_cast<size_t>(step.address + i)] != data[i])
                 step.echoDiffers = true;
     }
 
@@ -105,7 +107,7 @@ TImageTransfer::Step TImageTransfer::take(const uint8_t* batch, size_t count, TI
         step.outcome = Outcome::AddressOutside;
     } else {
         step.outcome = Outcome::NextBlock;
-        step.request = requestFor(static_cast<uint16_t>(next), image);
+        step.request = requestFor(static_cast<uint16_t>(next));
     }
     return step;
 }

@@ -6,16 +6,16 @@
 // from it would wrap the 16-bit address and could repeat the image forever.
 // A read keeps its blocks apart and changes the image only when the last one
 // has arrived, all at once: a read that does not complete leaves the image as
-// it was.
+// it was. A write sends the image as it was when the write began, so an
+// edit made while it runs never reaches the controller half-way.
 
 #include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "image/TImage.h"
 #include "link/TBlockCollector.h"
-
-class TImage;
 
 class TImageTransfer {
 public:
@@ -58,11 +58,12 @@ private:
         std::array<uint8_t, Frame::BlockDataSize> data;
     };
 
-    std::vector<uint8_t> requestFor(uint16_t address, const TImage& image) const;
+    std::vector<uint8_t> requestFor(uint16_t address) const;
 
     Kind m_kind = Kind::Read;
     bool m_active = false;
     int m_checksumMismatches = 0;
     TBlockCollector m_collector;
     std::vector<Block> m_received;  // a read's blocks, in order of arrival
+    TImage::Bytes m_written{};      // what a write sends and expects echoed
 };

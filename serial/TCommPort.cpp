@@ -77,15 +77,15 @@ void TCommPort::OpenPort()
 {
     if (FOpen || FClosing)
         return;
-    FOut.Allocate(FOutSize);
-    FIn.Allocate(FInSize);
+    FShared.Out.Allocate(FOutSize);
+    FShared.In.Allocate(FInSize);
 
-    FDevice.ClearLastError();
+    FShared.Device.ClearLastError();
     FDeviceName = TPortMap::Device(FComNumber);
-    const int error = FDeviceName.empty() ? ENOENT : FDevice.Open(FDeviceName);
+    const int error = FDeviceName.empty() ? ENOENT : FShared.Device.Open(FDeviceName);
     if (error != 0) {
-        FIn.Release();
-        FOut.Release();
+        FShared.In.Release();
+        FShared.Out.Release();
         ShowOpenError(FDeviceName, error);
         return;
     }
@@ -93,23 +93,16 @@ void TCommPort::OpenPort()
     // sizes, and the descriptor never blocks, so no time-outs are needed.
     ApplySettings();
 
-    FLineWake.Clear();
-    FLastEventMask.store(0);
-    FPendingEvents.store(0);
-    FReceiveArmed.store(true);
-    FOutputWritten.store(false);
-    FModemKnown.store(false);
-    FLost.store(false);
-    FLostError.store(0);
+    FShared.ResetForOpen();
     FLostShown = false;
 
     // All or nothing: a worker that cannot be started (no descriptor for its
     // event, no thread) ends those already running and leaves the port closed.
     if (const int failure = StartThreads()) {
         StopThreads();
-        FDevice.Close();
-        FIn.Release();
-        FOut.Release();
+        FShared.Device.Close();
+        FShared.In.Release();
+        FShared.Out.Release();
         ShowOpenError(FDeviceName, failure);
         return;
     }
@@ -119,26 +112,26 @@ void TCommPort::OpenPort()
     SetDTR(FDTR);
     SetRTS(FRTS);
     if (OnOpen)
-        OnOpen(this, FDevice.LastError());
+        OnOpen(this, FShared.Device.LastError());
 }
 
 int TCommPort::StartThreads()
 {
     try {
-        FStatusThread = std::make_unique<TStatusThread>(*this);
+        FStatusThread = std::make_unique<TStatusThread>(FShared, static_cast<uint32_t>(MonitorEvents.to_ulong()));
         FStatusThread->Start();
-        FReceiveRequest.Reset();
-        FReadThread = std::make_unique<TReadThread>(*this);
+        FShared.ReceiveRequest.Reset();
+        FReadThread = std::make_unique<TReadThread>(FShared, MonitorEvents.test(evRxEventChar));
         FReadThread->Start();
-        FTransmit.Reset();
-        FClearToSend.Reset();
-        FWriteThread = std::make_unique<TWriteThread>(*this);
+        FShared.Transmit.Reset();
+        FShared.ClearToSend.Reset();
+        FWriteThread = std::make_unique<TWriteThread>(FShared);
         FWriteThread->Start();
-        FDataReceivedNote.Reset();
-        FReadEventThread = std::make_unique<TReadEventThread>(*this);
+        FShared.DataReceivedNote.Reset();
+        FReadEventThread = std::make_unique<TReadEventThread>(FShared, [this] { AnnounceData(); });
         FReadEventThread->Start();
-        FStatusNote.Reset();
-        FStatusEventThread = std::make_unique<TStatusEventThread>(*this);
+        FShared.StatusNote.Reset();
+        FStatusEventThread = std::make_unique<TStatusEventThread>(FShared, [this] { DispatchLineEvents(); });
         FStatusEventThread->Start();
     } catch (const std::system_error& e) {
         return e.code().value() != 0 ? e.code().value() : EAGAIN;
@@ -156,32 +149,32 @@ void TCommPort::StopThreads()
     // without waiting for it.
     if (FReadEventThread) {
         FReadEventThread->Terminate();
-        FDataReceivedNote.Set();
+        FShared.DataReceivedNote.Set();
     }
     if (FStatusEventThread) {
         FStatusEventThread->Terminate();
-        FStatusNote.Set();
+        FShared.StatusNote.Set();
     }
 
     if (FStatusThread) {
         FStatusThread->Terminate();
-        FLineWake.Signal();
+        FShared.LineWake.Signal();
         FStatusThread->WaitFor();
         FStatusThread.reset();
     }
     // Cleared once the status thread has ended, so a last line event cannot
     // set them again.
-    FCTS = FDSR = FDCD = FRing = false;
+    FShared.CTS = FShared.DSR = FShared.DCD = FShared.Ring = false;
 
     if (FReadThread) {
         FReadThread->Terminate();
-        FReceiveRequest.Set();
+        FShared.ReceiveRequest.Set();
         FReadThread->WaitFor();
         FReadThread.reset();
     }
     if (FWriteThread) {
         FWriteThread->Terminate();
-        FTransmit.Set();
+        FShared.Transmit.Set();
         FWriteThread->WaitFor();
         FWriteThread.reset();
     }
@@ -197,16 +190,16 @@ void TCommPort::StopThreads()
 
 void TCommPort::ApplySettings()
 {
-    SetComControl(Control());
+    SetComControl(FControl);
     SetBaudRate(FBaudRate);
-    SetParity(FParity);
-    SetStopBits(FStopBits);
-    SetDataBits(FDataBits);
-    SetXonLim(FXonLim);
-    SetXoffLim(FXoffLim);
-    SetXonChar(FXonChar);
-    SetXoffChar(FXoffChar);
-    SetEventChar(FEventChar);
+    SetParity(Parity());
+    SetStopBits(StopBits());
+    SetDataBits(DataBits());
+    SetXonLim(XonLim());
+    SetXoffLim(XoffLim());
+    SetXonChar(XonChar());
+    SetXoffChar(XoffChar());
+    SetEventChar(EventChar());
 }
 
 void TCommPort::ShowOpenError(const std::string& path, int error)
@@ -232,9 +225,9 @@ void TCommPort::ClosePort()
         return;
     FClosing = true;
     StopThreads();
-    FDevice.Close();
-    FIn.Release();
-    FOut.Release();
+    FShared.Device.Close();
+    FShared.In.Release();
+    FShared.Out.Release();
     FOpen = false;
     FClosing = false;
     if (OnClose)
@@ -267,19 +260,19 @@ void TCommPort::SetOBuffSize(uint32_t value)
 
 uint32_t TCommPort::GetInBuffFree()
 {
-    return FIn.Free();
+    return FShared.In.Free();
 }
 
 uint32_t TCommPort::GetOutBuffFree()
 {
-    return FOut.Free();
+    return FShared.Out.Free();
 }
 
 int32_t TCommPort::GetOutQueCount() const
 {
     if (!IsEnabled())
         return 0;
-    return std::max(FDevice.OutQueue(), 0);
+    return std::max(FShared.Device.OutQueue(), 0);
 }
 
 uint8_t TCommPort::GetChar()
@@ -304,27 +297,29 @@ uint32_t TCommPort::PutString(const char* text)
 uint32_t TCommPort::PutBlock(const void* data, uint32_t length)
 {
     // After a loss the write thread drops whatever is queued.
-    if (!FOpen || FLost.load())
+    if (!FOpen || FShared.Lost.load())
         return 0;
-    const uint32_t queued = FOut.Put(static_cast<const uint8_t*>(data), length);
+    const uint32_t queued = FShared.Out.Put(static_cast<const uint8_t*>(data), length);
     if (queued > 0)
-        FTransmit.Set();
+        FShared.Transmit.Set();
     return queued;
 }
 
 uint32_t TCommPort::GetBlock(void* buffer, uint32_t length)
 {
-    if (!FOpen || FIn.Used() == 0)
+    if (!FOpen || FShared.In.Used() == 0)
         return 0;
-    const uint32_t taken = FIn.Take(static_cast<uint8_t*>(buffer), length);
-    FReceiveRequest.Set();
+    const uint32_t taken = FShared.In.Take(static_cast<uint8_t*>(buffer), length);
+    FShared.ReceiveRequest.Set();
     return taken;
 }
 
 void TCommPort::SetComControl(TComControl value)
 {
     FControl = value;
-    FSettings.Flags = value <= ccHard ? kControlFlags[value] : TLineSettings::FlagBinary;
+    FShared.ChangeSettings([value](TLineSettings& s) {
+        s.Flags = value <= ccHard ? kControlFlags[value] : TLineSettings::FlagBinary;
+    });
     WriteLineSettings();
 }
 
@@ -332,74 +327,67 @@ void TCommPort::WriteLineSettings()
 {
     // Closed, the settings are only kept; the open sequence applies them.
     if (IsEnabled())
-        FDevice.Apply(FSettings);
+        FShared.Device.Apply(FShared.Settings());
 }
 
 void TCommPort::SetBaudRate(TBaudRate value)
 {
     FBaudRate = value;
-    if (value < kBaudRateCount) {
-        FSettings.BaudRate = static_cast<uint32_t>(kBaudRates[value]);
-        FBaudValue = FSettings.BaudRate;
-    }
+    if (value < kBaudRateCount)
+        FShared.ChangeSettings([value](TLineSettings& s) { s.BaudRate = static_cast<uint32_t>(kBaudRates[value]); });
     WriteLineSettings();
 }
 
 void TCommPort::SetParity(TParity value)
 {
-    FParity = value;
-    FSettings.Parity = value;
+    FShared.ChangeSettings([value](TLineSettings& s) { s.Parity = value; });
     WriteLineSettings();
 }
 
 void TCommPort::SetStopBits(TStopBits value)
 {
-    FStopBits = value;
-    FSettings.StopBits = value;
+    FShared.ChangeSettings([value](TLineSettings& s) { s.StopBits = value; });
     WriteLineSettings();
     BitsWarning();
 }
 
 void TCommPort::SetDataBits(uint16_t value)
 {
-    FDataBits = value >= 5 && value <= 8 ? value : 8;
-    FSettings.ByteSize = static_cast<uint8_t>(FDataBits);
+    const uint8_t bits = static_cast<uint8_t>(value >= 5 && value <= 8 ? value : 8);
+    FShared.ChangeSettings([bits](TLineSettings& s) { s.ByteSize = bits; });
     WriteLineSettings();
     BitsWarning();
 }
 
 void TCommPort::SetXonLim(uint16_t value)
 {
-    FXonLim = value;
-    FSettings.XonLim = value;
+    FShared.ChangeSettings([value](TLineSettings& s) { s.XonLim = value; });
     WriteLineSettings();
 }
 
 void TCommPort::SetXoffLim(uint16_t value)
 {
-    FXoffLim = static_cast<uint16_t>(std::min<uint32_t>(value, std::min<uint32_t>(FInSize, 65535)));
-    FSettings.XoffLim = FXoffLim;
+    const auto limit = static_cast<uint16_t>(std::min<uint32_t>(value, std::min<uint32_t>(FInSize, 65535)));
+    FShared.ChangeSettings([limit](TLineSettings& s) { s.XoffLim = limit; });
     WriteLineSettings();
 }
 
 void TCommPort::SetXonChar(uint8_t value)
 {
-    FXonChar = value;
-    FSettings.XonChar = value;
+    FShared.ChangeSettings([value](TLineSettings& s) { s.XonChar = value; });
     WriteLineSettings();
 }
 
 void TCommPort::SetXoffChar(uint8_t value)
 {
-    FXoffChar = value;
-    FSettings.XoffChar = value;
+    FShared.ChangeSettings([value](TLineSettings& s) { s.XoffChar = value; });
     WriteLineSettings();
 }
 
 void TCommPort::SetEventChar(uint8_t value)
 {
-    FEventChar = value;
-    FSettings.EvtChar = value;
+    // The read thread looks for the character in every batch it reads.
+    FShared.ChangeSettings([value](TLineSettings& s) { s.EvtChar = value; });
     WriteLineSettings();
 }
 
@@ -419,27 +407,28 @@ int32_t TCommPort::GetBaud() const
 
 void TCommPort::BitsWarning()
 {
-    if (FDataBits == 5 && FStopBits == sb2_0)
+    const TLineSettings settings = LineSettings();
+    if (settings.ByteSize == 5 && settings.StopBits == sb2_0)
         MessageBox("Invalid combination (5 data bits with 2 stop bits)", kWarningCaption, MB_ICONWARNING);
-    else if (FDataBits != 5 && FStopBits == sb1_5)
+    else if (settings.ByteSize != 5 && settings.StopBits == sb1_5)
         MessageBox("Invalid combination (6,7 or 8 data bits with 1.5 stop bits)", kWarningCaption, MB_ICONWARNING);
 }
 
 void TCommPort::FlushInBuffer()
 {
     if (IsEnabled())
-        FDevice.Purge(TSerialDevice::TPurge::Receive);
-    FIn.Clear();
+        FShared.Device.Purge(TSerialDevice::TPurge::Receive);
+    FShared.In.Clear();
     // A full ring had stopped the read thread; the room is there again.
     if (FOpen)
-        FReceiveRequest.Set();
+        FShared.ReceiveRequest.Set();
 }
 
 void TCommPort::FlushOutBuffer()
 {
     if (IsEnabled())
-        FDevice.Purge(TSerialDevice::TPurge::Transmit);
-    FOut.Clear(&FTransmit);
+        FShared.Device.Purge(TSerialDevice::TPurge::Transmit);
+    FShared.Out.Clear(&FShared.Transmit);
 }
 
 bool TCommPort::GetModemState(int32_t selector)
@@ -447,22 +436,22 @@ bool TCommPort::GetModemState(int32_t selector)
     static constexpr uint32_t masks[] = {TSerialDevice::ModemCts, TSerialDevice::ModemDsr,
                                          TSerialDevice::ModemRing, TSerialDevice::ModemDcd};
     uint32_t bits = 0;
-    if (selector < 1 || selector > 4 || !IsEnabled() || !FDevice.ModemStatus(bits))
+    if (selector < 1 || selector > 4 || !IsEnabled() || !FShared.Device.ModemStatus(bits))
         return false;
     return (bits & masks[selector - 1]) != 0;
 }
 
 void TCommPort::PowerOn()
 {
-    FDevice.Escape(TSerialDevice::TEscape::SetDtr);
-    FDevice.Escape(TSerialDevice::TEscape::SetRts);
+    FShared.Device.Escape(TSerialDevice::TEscape::SetDtr);
+    FShared.Device.Escape(TSerialDevice::TEscape::SetRts);
     FDTR = FRTS = true;
 }
 
 void TCommPort::PowerOff()
 {
-    FDevice.Escape(TSerialDevice::TEscape::ClrDtr);
-    FDevice.Escape(TSerialDevice::TEscape::ClrRts);
+    FShared.Device.Escape(TSerialDevice::TEscape::ClrDtr);
+    FShared.Device.Escape(TSerialDevice::TEscape::ClrRts);
     FDTR = FRTS = false;
 }
 
@@ -470,7 +459,7 @@ void TCommPort::SetDTR(bool value)
 {
     if (!IsEnabled())
         FDTR = value;
-    else if (FDevice.Escape(value ? TSerialDevice::TEscape::SetDtr : TSerialDevice::TEscape::ClrDtr))
+    else if (FShared.Device.Escape(value ? TSerialDevice::TEscape::SetDtr : TSerialDevice::TEscape::ClrDtr))
         FDTR = value;
 }
 
@@ -478,7 +467,7 @@ void TCommPort::SetRTS(bool value)
 {
     if (!IsEnabled())
         FRTS = value;
-    else if (FDevice.Escape(value ? TSerialDevice::TEscape::SetRts : TSerialDevice::TEscape::ClrRts))
+    else if (FShared.Device.Escape(value ? TSerialDevice::TEscape::SetRts : TSerialDevice::TEscape::ClrRts))
         FRTS = value;
 }
 
@@ -486,7 +475,7 @@ bool TCommPort::SetBreak(bool value)
 {
     if (!IsEnabled())
         return false;
-    return FDevice.Escape(value ? TSerialDevice::TEscape::SetBreak : TSerialDevice::TEscape::ClrBreak);
+    return FShared.Device.Escape(value ? TSerialDevice::TEscape::SetBreak : TSerialDevice::TEscape::ClrBreak);
 }
 
 void TCommPort::SendBreak(uint16_t ticks)
@@ -497,49 +486,15 @@ void TCommPort::SendBreak(uint16_t ticks)
     SetBreak(false);
 }
 
-void TCommPort::UpdateModemFlags(uint32_t bits)
-{
-    FCTS = (bits & TSerialDevice::ModemCts) != 0;
-    FDSR = (bits & TSerialDevice::ModemDsr) != 0;
-    FDCD = (bits & TSerialDevice::ModemDcd) != 0;
-    FRing = (bits & TSerialDevice::ModemRing) != 0;
-}
-
-void TCommPort::NoteLineEvents(uint32_t events)
-{
-    FPendingEvents.fetch_or(events);
-    FLineWake.Signal();
-}
-
-void TCommPort::NoteOutput()
-{
-    FOutputWritten.store(true);
-    FLineWake.Signal();
-}
-
-void TCommPort::ArmReceive()
-{
-    if (!FReceiveArmed.exchange(true))
-        FLineWake.Signal();
-}
-
-void TCommPort::MarkLost(int error)
-{
-    if (FLost.exchange(true))
-        return;
-    FLostError.store(error);
-    FLineWake.Signal();
-}
-
 void TCommPort::AnnounceData()
 {
     if (OnDataReceived)
-        OnDataReceived(this, FIn.Used());
+        OnDataReceived(this, FShared.In.Used());
 }
 
 void TCommPort::DispatchLineEvents()
 {
-    const uint32_t mask = FLastEventMask.exchange(0);
+    const uint32_t mask = FShared.LastEventMask.exchange(0);
     const uint64_t generation = FGeneration;
     const std::pair<uint32_t, TNotifyEvent*> handlers[] = {
         {EV_CTS, &OnCTSSignal},     {EV_RLSD, &OnDCDSignal},      {EV_DSR, &OnDSRSignal},
@@ -552,15 +507,15 @@ void TCommPort::DispatchLineEvents()
     for (const auto& [bit, handler] : handlers)
         if ((mask & bit) && *handler && stillOpen())
             (*handler)(this);
-    const bool lostNow = stillOpen() && FLost.load() && !FLostShown;
+    const bool lostNow = stillOpen() && FShared.Lost.load() && !FLostShown;
     if ((mask & EV_ERR) && OnErrorSignal && stillOpen())
-        OnErrorSignal(this, lostNow ? FLostError.load() : errno);
+        OnErrorSignal(this, lostNow ? FShared.LostError.load() : errno);
     if (lostNow && stillOpen()) {
         FLostShown = true;
         // Shown once this hand-over has returned, so no worker waits while
         // the box is open.
         const std::string text = "COM port lost\n" + FDeviceName + " (COM" + std::to_string(FComNumber) +
-                                 "): " + std::strerror(FLostError.load()) +
+                                 "): " + std::strerror(FShared.LostError.load()) +
                                  "\nClose the port, reconnect the device and open the port again";
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),

@@ -1,10 +1,6 @@
 #pragma once
 
-#include "serial/TEvent.h"
-#include "serial/TEventFd.h"
-#include "serial/TLineSettings.h"
-#include "serial/TRingBuffer.h"
-#include "serial/TSerialDevice.h"
+#include "serial/TCommShared.h"
 
 #include <atomic>
 #include <bitset>
@@ -37,16 +33,16 @@ class TStatusEventThread;
 // event handler runs on the user-interface thread.
 class TCommPort {
 public:
-    static constexpr uint32_t EV_RXCHAR = 0x001;
-    static constexpr uint32_t EV_RXFLAG = 0x002;
-    static constexpr uint32_t EV_TXEMPTY = 0x004;
-    static constexpr uint32_t EV_CTS = 0x008;
-    static constexpr uint32_t EV_DSR = 0x010;
-    static constexpr uint32_t EV_RLSD = 0x020;
-    static constexpr uint32_t EV_BREAK = 0x040;
-    static constexpr uint32_t EV_ERR = 0x080;
-    static constexpr uint32_t EV_RING = 0x100;
-    static constexpr uint32_t EV_MODEM = EV_CTS | EV_DSR | EV_RLSD | EV_ERR | EV_RING;
+    static constexpr uint32_t EV_RXCHAR = TCommShared::EV_RXCHAR;
+    static constexpr uint32_t EV_RXFLAG = TCommShared::EV_RXFLAG;
+    static constexpr uint32_t EV_TXEMPTY = TCommShared::EV_TXEMPTY;
+    static constexpr uint32_t EV_CTS = TCommShared::EV_CTS;
+    static constexpr uint32_t EV_DSR = TCommShared::EV_DSR;
+    static constexpr uint32_t EV_RLSD = TCommShared::EV_RLSD;
+    static constexpr uint32_t EV_BREAK = TCommShared::EV_BREAK;
+    static constexpr uint32_t EV_ERR = TCommShared::EV_ERR;
+    static constexpr uint32_t EV_RING = TCommShared::EV_RING;
+    static constexpr uint32_t EV_MODEM = TCommShared::EV_MODEM;
 
     static constexpr unsigned MB_ICONERROR = 0x10;
     static constexpr unsigned MB_ICONWARNING = 0x30;
@@ -68,23 +64,25 @@ public:
     bool Open() const { return FOpen; }
     bool DTR() const { return FDTR; }
     bool RTS() const { return FRTS; }
-    bool CTS() const { return FCTS.load(std::memory_order_relaxed); }
-    bool DSR() const { return FDSR.load(std::memory_order_relaxed); }
-    bool DCD() const { return FDCD.load(std::memory_order_relaxed); }
-    bool Ring() const { return FRing.load(std::memory_order_relaxed); }
+    bool CTS() const { return FShared.CTS.load(std::memory_order_relaxed); }
+    bool DSR() const { return FShared.DSR.load(std::memory_order_relaxed); }
+    bool DCD() const { return FShared.DCD.load(std::memory_order_relaxed); }
+    bool Ring() const { return FShared.Ring.load(std::memory_order_relaxed); }
     uint32_t InSize() const { return FInSize; }
     uint32_t OutSize() const { return FOutSize; }
     TBaudRate BaudRate() const { return FBaudRate; }
-    TComControl Control() const { return FControl.load(std::memory_order_relaxed); }
-    TParity Parity() const { return FParity; }
-    TStopBits StopBits() const { return FStopBits; }
-    uint16_t DataBits() const { return FDataBits; }
-    uint16_t XonLim() const { return FXonLim; }
-    uint16_t XoffLim() const { return FXoffLim; }
-    uint8_t XonChar() const { return FXonChar; }
-    uint8_t XoffChar() const { return FXoffChar; }
-    uint8_t EventChar() const { return FEventChar.load(std::memory_order_relaxed); }
-    const TLineSettings& LineSettings() const { return FSettings; }
+    TComControl Control() const { return FControl; }
+    TParity Parity() const { return static_cast<TParity>(LineSettings().Parity); }
+    TStopBits StopBits() const { return static_cast<TStopBits>(LineSettings().StopBits); }
+    uint16_t DataBits() const { return LineSettings().ByteSize; }
+    uint16_t XonLim() const { return LineSettings().XonLim; }
+    uint16_t XoffLim() const { return LineSettings().XoffLim; }
+    uint8_t XonChar() const { return LineSettings().XonChar; }
+    uint8_t XoffChar() const { return LineSettings().XoffChar; }
+    uint8_t EventChar() const { return LineSettings().EvtChar; }
+    // The one copy of the line settings; BaudRate and Control are kept apart
+    // as the values set, since the record holds what they stand for.
+    TLineSettings LineSettings() const { return FShared.Settings(); }
 
     TEventSet MonitorEvents;
 
@@ -101,7 +99,7 @@ public:
     TErrorEvent OnOpen;
     TNotifyEvent OnClose;
 
-    bool IsEnabled() const { return FDevice.IsOpen(); }
+    bool IsEnabled() const { return FShared.Device.IsOpen(); }
     // The device behind ComNumber as last opened (empty before).
     const std::string& DeviceName() const { return FDeviceName; }
 
@@ -112,13 +110,13 @@ public:
     void SetIBuffSize(uint32_t value);
     void SetOBuffSize(uint32_t value);
 
-    uint32_t GetInBuffUsed() const { return FIn.Used(); }
-    uint32_t GetOutBuffUsed() const { return FOut.Used(); }
+    uint32_t GetInBuffUsed() const { return FShared.In.Used(); }
+    uint32_t GetOutBuffUsed() const { return FShared.Out.Used(); }
     uint32_t GetInBuffFree();
     uint32_t GetOutBuffFree();
     int32_t GetOutQueCount() const;
 
-    bool CharReady() const { return FIn.Used() > 0; }
+    bool CharReady() const { return FShared.In.Used() > 0; }
     uint8_t GetChar();
     void PutChar(uint8_t c);
     uint32_t PutString(const char* text);
@@ -150,12 +148,6 @@ public:
     void SendBreak(uint16_t ticks);
 
 private:
-    friend class TStatusThread;
-    friend class TReadThread;
-    friend class TWriteThread;
-    friend class TReadEventThread;
-    friend class TStatusEventThread;
-
     void ApplySettings();
     // 0, or the errno value of the worker that could not be started.
     int StartThreads();
@@ -164,13 +156,6 @@ private:
     // Writes the line-settings record to the open port.
     void WriteLineSettings();
     void ShowOpenError(const std::string& path, int error);
-    void UpdateModemFlags(uint32_t bits);
-
-    // Called by the workers.
-    void NoteLineEvents(uint32_t events);
-    void NoteOutput();
-    void ArmReceive();
-    void MarkLost(int error);
 
     // Run on the user-interface thread by the event threads.
     void AnnounceData();
@@ -181,48 +166,14 @@ private:
     bool FClosing = false;
     bool FDTR = false;
     bool FRTS = false;
-    std::atomic<bool> FCTS{false};
-    std::atomic<bool> FDSR{false};
-    std::atomic<bool> FDCD{false};
-    std::atomic<bool> FRing{false};
     uint32_t FInSize = 2048;
     uint32_t FOutSize = 4096;
     TBaudRate FBaudRate = cbr9600;
-    std::atomic<TComControl> FControl{ccNone};
-    TParity FParity = paNone;
-    TStopBits FStopBits = sb1_0;
-    uint16_t FDataBits = 8;
-    uint16_t FXonLim = 0;
-    uint16_t FXoffLim = 1024;
-    uint8_t FXonChar = 0x11;
-    uint8_t FXoffChar = 0x13;
-    // Read by the read thread for every batch.
-    std::atomic<uint8_t> FEventChar{0};
-
-    TLineSettings FSettings;
-    TSerialDevice FDevice;
+    TComControl FControl = ccNone;
     std::string FDeviceName;
-    TRingBuffer FOut;
-    TRingBuffer FIn;
 
-    TEvent FReceiveRequest{TEvent::TMode::AutoReset};
-    TEvent FTransmit{TEvent::TMode::ManualReset};
-    TEvent FDataReceivedNote{TEvent::TMode::AutoReset};
-    TEvent FStatusNote{TEvent::TMode::AutoReset};
-    // Lets the write thread sleep while hardware flow control holds it back.
-    TEvent FClearToSend{TEvent::TMode::AutoReset};
-    // Ends the status thread's wait on the device; also carries the workers'
-    // notes (receive re-armed, output written, event character, loss).
-    TEventFd FLineWake;
-
-    std::atomic<uint32_t> FLastEventMask{0};
-    std::atomic<uint32_t> FPendingEvents{0};
-    std::atomic<uint32_t> FBaudValue{9600};
-    std::atomic<bool> FReceiveArmed{true};
-    std::atomic<bool> FOutputWritten{false};
-    std::atomic<bool> FModemKnown{false};
-    std::atomic<bool> FLost{false};
-    std::atomic<int> FLostError{0};
+    // Everything the workers use.
+    TCommShared FShared;
     bool FLostShown = false;
     // Counts the openings, so events of an earlier one are told apart.
     uint64_t FGeneration = 0;

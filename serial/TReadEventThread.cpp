@@ -1,13 +1,13 @@
 #include "serial/TReadEventThread.h"
 
-#include "serial/TCommPort.h"
+#include "serial/TCommShared.h"
 
 void TReadEventThread::Execute()
 {
     while (!Terminated()) {
-        FPort.FDataReceivedNote.Wait();
+        FShared.DataReceivedNote.Wait();
         if (Terminated())
             break;
-        Synchronize([&port = FPort] { port.AnnounceData(); });
+        Synchronize(FAnnounce);
     }
 }

@@ -2,16 +2,23 @@
 
 #include "serial/TThread.h"
 
-class TCommPort;
+#include <functional>
 
-// Raises OnDataReceived on the user-interface thread after reads.
+class TCommShared;
+
+// Raises the component's received-data announcement on the user-interface
+// thread after reads.
 class TReadEventThread : public TThread {
 public:
-    explicit TReadEventThread(TCommPort& port) : FPort(port) {}
+    TReadEventThread(TCommShared& shared, std::function<void()> announce)
+        : FShared(shared), FAnnounce(std::move(announce))
+    {
+    }
 
 protected:
     void Execute() override;
 
 private:
-    TCommPort& FPort;
+    TCommShared& FShared;
+    const std::function<void()> FAnnounce;
 };

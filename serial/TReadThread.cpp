@@ -1,24 +1,24 @@
 #include "serial/TReadThread.h"
 
-#include "serial/TCommPort.h"
+#include "serial/TCommShared.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <unistd.h>
 
-TReadThread::TReadThread(TCommPort& port)
-    : FPort(port), FHandle(port.FDevice.Handle()), FWatchEventChar(port.MonitorEvents.test(evRxEventChar))
+TReadThread::TReadThread(TCommShared& shared, bool watchEventChar)
+    : FShared(shared), FHandle(shared.Device.Handle()), FWatchEventChar(watchEventChar)
 {
 }
 
 void TReadThread::Execute()
 {
     while (!Terminated()) {
-        FPort.FReceiveRequest.Wait();
+        FShared.ReceiveRequest.Wait();
         if (Terminated())
             break;
-        if (!FPort.FLost.load())
+        if (!FShared.Lost.load())
             ReadHeld();
     }
 }
@@ -26,31 +26,31 @@ void TReadThread::Execute()
 void TReadThread::ReadHeld()
 {
     while (!Terminated()) {
-        const int held = FPort.FDevice.InQueue();
+        const int held = FShared.Device.InQueue();
         if (held == 0) {
             // Drained: let the status thread watch for the next byte.
-            FPort.ArmReceive();
+            FShared.ArmReceive();
             return;
         }
         if (held < 0) {
-            FPort.MarkLost(FPort.FDevice.LastError());
+            FShared.MarkLost(FShared.Device.LastError());
             return;
         }
-        const TRingBuffer::TRun room = FPort.FIn.FreeRun();
+        const TRingBuffer::TRun room = FShared.In.FreeRun();
         const uint32_t n = std::min<uint32_t>(room.Length, static_cast<uint32_t>(held));
         if (n == 0)
             return;  // ring full: GetBlock signals when it has made room
         const ssize_t k = ::read(FHandle, room.Data, n);
         if (k > 0) {
-            if (FWatchEventChar && std::memchr(room.Data, FPort.EventChar(), static_cast<size_t>(k)))
-                FPort.NoteLineEvents(TCommPort::EV_RXFLAG);
-            FPort.FIn.Commit(room, static_cast<uint32_t>(k));
-            FPort.FDataReceivedNote.Set();
+            if (FWatchEventChar && std::memchr(room.Data, FShared.Settings().EvtChar, static_cast<size_t>(k)))
+                FShared.NoteLineEvents(TCommShared::EV_RXFLAG);
+            FShared.In.Commit(room, static_cast<uint32_t>(k));
+            FShared.DataReceivedNote.Set();
         } else if (k == 0 || (errno != EAGAIN && errno != EINTR)) {
-            FPort.MarkLost(k == 0 ? EIO : errno);
+            FShared.MarkLost(k == 0 ? EIO : errno);
             return;
         } else if (errno == EAGAIN) {
-            FPort.ArmReceive();
+            FShared.ArmReceive();
             return;
         }
     }

@@ -4,12 +4,13 @@
 
 #include <cstdint>
 
-class TCommPort;
+class TCommShared;
 
 // Moves the bytes the driver already holds into the input ring.
 class TReadThread : public TThread {
 public:
-    explicit TReadThread(TCommPort& port);
+    // watchEventChar: note EV_RXFLAG when the event character arrives.
+    TReadThread(TCommShared& shared, bool watchEventChar);
 
 protected:
     void Execute() override;
@@ -17,7 +18,7 @@ protected:
 private:
     void ReadHeld();
 
-    TCommPort& FPort;
+    TCommShared& FShared;
     const int FHandle;
     const bool FWatchEventChar;
 };

@@ -1,13 +1,13 @@
 #include "serial/TStatusEventThread.h"
 
-#include "serial/TCommPort.h"
+#include "serial/TCommShared.h"
 
 void TStatusEventThread::Execute()
 {
     while (!Terminated()) {
-        FPort.FStatusNote.Wait();
+        FShared.StatusNote.Wait();
         if (Terminated())
             break;
-        Synchronize([&port = FPort] { port.DispatchLineEvents(); });
+        Synchronize(FDispatch);
     }
 }

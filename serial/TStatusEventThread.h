@@ -2,16 +2,22 @@
 
 #include "serial/TThread.h"
 
-class TCommPort;
+#include <functional>
 
-// Raises the line-event handlers on the user-interface thread.
+class TCommShared;
+
+// Runs the component's line-event dispatch on the user-interface thread.
 class TStatusEventThread : public TThread {
 public:
-    explicit TStatusEventThread(TCommPort& port) : FPort(port) {}
+    TStatusEventThread(TCommShared& shared, std::function<void()> dispatch)
+        : FShared(shared), FDispatch(std::move(dispatch))
+    {
+    }
 
 protected:
     void Execute() override;
 
 private:
-    TCommPort& FPort;
+    TCommShared& FShared;
+    const std::function<void()> FDispatch;
 };

@@ -1,6 +1,6 @@
 #include "serial/TStatusThread.h"
 
-#include "serial/TCommPort.h"
+#include "serial/TCommShared.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -18,20 +18,20 @@ constexpr int kLineSampleMs = 100;
 
 }  // namespace
 
-TStatusThread::TStatusThread(TCommPort& port)
-    : FPort(port), FHandle(port.FDevice.Handle()), FMask(static_cast<uint32_t>(port.MonitorEvents.to_ulong()))
+TStatusThread::TStatusThread(TCommShared& shared, uint32_t mask)
+    : FShared(shared), FHandle(shared.Device.Handle()), FMask(mask)
 {
 }
 
 void TStatusThread::Execute()
 {
-    if (FPort.FDevice.ModemStatus(FModemBits)) {
+    if (FShared.Device.ModemStatus(FModemBits)) {
         FModemKnown = true;
-        FPort.UpdateModemFlags(FModemBits);
+        FShared.UpdateModemFlags(FModemBits);
     }
-    FPort.FModemKnown = FModemKnown;
-    FCountersKnown = FPort.FDevice.LineCounters(FCounters);
-    FPort.FLastEventMask = 0;
+    FShared.ModemKnown = FModemKnown;
+    FCountersKnown = FShared.Device.LineCounters(FCounters);
+    FShared.LastEventMask = 0;
 
     while (!Terminated()) {
         const uint32_t m = WaitLineEvent();
@@ -40,16 +40,16 @@ void TStatusThread::Execute()
         if (m == 0)
             continue;
         // Bits accumulate until the dispatch takes them.
-        FPort.FLastEventMask.fetch_or(m);
-        if ((m & TCommPort::EV_MODEM) && FModemKnown)
-            FPort.UpdateModemFlags(FModemBits);
-        if (FPort.Control() == ccHard && FPort.CTS() && FPort.FOut.Used() > 0) {
-            FPort.FTransmit.Set();
-            FPort.FClearToSend.Set();
+        FShared.LastEventMask.fetch_or(m);
+        if ((m & TCommShared::EV_MODEM) && FModemKnown)
+            FShared.UpdateModemFlags(FModemBits);
+        if (FShared.HardwareFlow() && FShared.CTS.load() && FShared.Out.Used() > 0) {
+            FShared.Transmit.Set();
+            FShared.ClearToSend.Set();
         }
-        if (m & TCommPort::EV_RXCHAR)
-            FPort.FReceiveRequest.Set();
-        FPort.FStatusNote.Set();
+        if (m & TCommShared::EV_RXCHAR)
+            FShared.ReceiveRequest.Set();
+        FShared.StatusNote.Set();
     }
 }
 
@@ -73,34 +73,34 @@ bool TStatusThread::SleepUnlessStopped(int milliseconds)
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left <= 0)
             return true;
-        pollfd wake{FPort.FLineWake.Handle(), POLLIN, 0};
+        pollfd wake{FShared.LineWake.Handle(), POLLIN, 0};
         if (::poll(&wake, 1, static_cast<int>(left)) > 0) {
             if (Terminated())
                 return false;
             // A worker's note; it is picked up by the next collection.
-            FPort.FLineWake.Clear();
+            FShared.LineWake.Clear();
         }
     }
 }
 
 uint32_t TStatusThread::Collect(bool block)
 {
-    const bool lost = FPort.FLost.load();
+    const bool lost = FShared.Lost.load();
     if (lost && !FLostReported)
         return ReportLoss();
-    const bool watchInput = !lost && (FMask & TCommPort::EV_RXCHAR) && FPort.FReceiveArmed.load();
-    pollfd fds[2] = {{FPort.FLineWake.Handle(), POLLIN, 0}, {lost ? -1 : FHandle, short(watchInput ? POLLIN : 0), 0}};
+    const bool watchInput = !lost && (FMask & TCommShared::EV_RXCHAR) && FShared.ReceiveArmed.load();
+    pollfd fds[2] = {{FShared.LineWake.Handle(), POLLIN, 0}, {lost ? -1 : FHandle, short(watchInput ? POLLIN : 0), 0}};
 
     int timeout = 0;
     // Notes whose wake-up the pause has already consumed are collected at once.
-    if (block && FPort.FPendingEvents.load() == 0) {
+    if (block && FShared.PendingEvents.load() == 0) {
         timeout = -1;
-        if (!lost && ((FModemKnown && (FMask & TCommPort::EV_MODEM)) || (FCountersKnown && (FMask & (TCommPort::EV_BREAK | TCommPort::EV_ERR)))))
+        if (!lost && ((FModemKnown && (FMask & TCommShared::EV_MODEM)) || (FCountersKnown && (FMask & (TCommShared::EV_BREAK | TCommShared::EV_ERR)))))
             timeout = kLineSampleMs;
-        if (!lost && FPort.FOutputWritten.load()) {
+        if (!lost && FShared.OutputWritten.load()) {
             // Sample the transmit queue about as often as a byte leaves.
-            const int queued = std::max(FPort.FDevice.OutQueue(), 1);
-            const int ms = static_cast<int>(std::clamp<int64_t>(int64_t(queued) * 10000 / std::max<uint32_t>(FPort.FBaudValue, 1), 1, kLineSampleMs));
+            const int queued = std::max(FShared.Device.OutQueue(), 1);
+            const int ms = static_cast<int>(std::clamp<int64_t>(int64_t(queued) * 10000 / std::max<uint32_t>(FShared.Settings().BaudRate, 1), 1, kLineSampleMs));
             timeout = timeout < 0 ? ms : std::min(timeout, ms);
         }
     }
@@ -108,24 +108,24 @@ uint32_t TStatusThread::Collect(bool block)
     if (ready < 0 && errno != EINTR)
         return 0;
     if (fds[0].revents & POLLIN)
-        FPort.FLineWake.Clear();
+        FShared.LineWake.Clear();
 
-    uint32_t m = FPort.FPendingEvents.exchange(0);
+    uint32_t m = FShared.PendingEvents.exchange(0);
     if (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL))
-        FPort.MarkLost(EIO);
+        FShared.MarkLost(EIO);
     else if (fds[1].revents & POLLIN) {
-        FPort.FReceiveArmed = false;
-        m |= TCommPort::EV_RXCHAR;
+        FShared.ReceiveArmed = false;
+        m |= TCommShared::EV_RXCHAR;
     }
-    if (FPort.FLost.load())
+    if (FShared.Lost.load())
         return FLostReported ? 0 : ReportLoss();
     // Cleared before the queue is looked at: output written meanwhile sets
     // the flag again and earns its own EV_TXEMPTY.
-    if (FPort.FOutputWritten.exchange(false)) {
-        if (FPort.FDevice.OutQueue() <= 0)
-            m |= TCommPort::EV_TXEMPTY;
+    if (FShared.OutputWritten.exchange(false)) {
+        if (FShared.Device.OutQueue() <= 0)
+            m |= TCommShared::EV_TXEMPTY;
         else
-            FPort.FOutputWritten.store(true);
+            FShared.OutputWritten.store(true);
     }
     m |= ModemChanges();
     return m & FMask;
@@ -135,25 +135,25 @@ uint32_t TStatusThread::ReportLoss()
 {
     FLostReported = true;
     // Reported whatever the monitored set, so the loss is never silent.
-    return TCommPort::EV_ERR;
+    return TCommShared::EV_ERR;
 }
 
 uint32_t TStatusThread::ModemChanges()
 {
     uint32_t m = 0;
     uint32_t bits = 0;
-    if (FModemKnown && FPort.FDevice.ModemStatus(bits)) {
+    if (FModemKnown && FShared.Device.ModemStatus(bits)) {
         const uint32_t changed = bits ^ FModemBits;
-        if (changed & TSerialDevice::ModemCts) m |= TCommPort::EV_CTS;
-        if (changed & TSerialDevice::ModemDsr) m |= TCommPort::EV_DSR;
-        if (changed & TSerialDevice::ModemDcd) m |= TCommPort::EV_RLSD;
-        if (changed & bits & TSerialDevice::ModemRing) m |= TCommPort::EV_RING;
+        if (changed & TSerialDevice::ModemCts) m |= TCommShared::EV_CTS;
+        if (changed & TSerialDevice::ModemDsr) m |= TCommShared::EV_DSR;
+        if (changed & TSerialDevice::ModemDcd) m |= TCommShared::EV_RLSD;
+        if (changed & bits & TSerialDevice::ModemRing) m |= TCommShared::EV_RING;
         FModemBits = bits;
     }
     TSerialDevice::TLineCounters counters;
-    if (FCountersKnown && FPort.FDevice.LineCounters(counters)) {
-        if (counters.Breaks != FCounters.Breaks) m |= TCommPort::EV_BREAK;
-        if (counters.Errors != FCounters.Errors) m |= TCommPort::EV_ERR;
+    if (FCountersKnown && FShared.Device.LineCounters(counters)) {
+        if (counters.Breaks != FCounters.Breaks) m |= TCommShared::EV_BREAK;
+        if (counters.Errors != FCounters.Errors) m |= TCommShared::EV_ERR;
         FCounters = counters;
     }
     return m;

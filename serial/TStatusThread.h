@@ -5,13 +5,14 @@
 
 #include <cstdint>
 
-class TCommPort;
+class TCommShared;
 
 // Waits for line events of the port and passes them on: received bytes wake
 // the read thread, every event wakes the status-event thread.
 class TStatusThread : public TThread {
 public:
-    explicit TStatusThread(TCommPort& port);
+    // mask: the line-event bits to pass on.
+    TStatusThread(TCommShared& shared, uint32_t mask);
 
 protected:
     void Execute() override;
@@ -23,7 +24,7 @@ private:
     uint32_t ModemChanges();
     uint32_t ReportLoss();
 
-    TCommPort& FPort;
+    TCommShared& FShared;
     const int FHandle;
     const uint32_t FMask;
     uint32_t FModemBits = 0;

@@ -1,36 +1,36 @@
 #include "serial/TWriteThread.h"
 
-#include "serial/TCommPort.h"
+#include "serial/TCommShared.h"
 
 #include <cerrno>
 #include <poll.h>
 #include <unistd.h>
 
-TWriteThread::TWriteThread(TCommPort& port) : FPort(port), FHandle(port.FDevice.Handle()) {}
+TWriteThread::TWriteThread(TCommShared& shared) : FShared(shared), FHandle(shared.Device.Handle()) {}
 
 void TWriteThread::Terminate()
 {
     TThread::Terminate();
     FAbort.Signal();
-    FPort.FClearToSend.Set();
+    FShared.ClearToSend.Set();
 }
 
 void TWriteThread::Execute()
 {
     while (!Terminated()) {
-        FPort.FTransmit.Wait();
+        FShared.Transmit.Wait();
         if (Terminated())
             break;
-        if (FPort.FOut.ResetIfEmpty(FPort.FTransmit))
+        if (FShared.Out.ResetIfEmpty(FShared.Transmit))
             continue;
-        if (FPort.FLost.load()) {
+        if (FShared.Lost.load()) {
             // Nothing can be sent any more; dropping it keeps this thread
             // from waking again until new output is queued.
             Discard();
             continue;
         }
-        if (FPort.Control() == ccHard && FPort.FModemKnown.load() && !FPort.CTS()) {
-            FPort.FClearToSend.Wait();
+        if (FShared.HardwareFlow() && FShared.ModemKnown.load() && !FShared.CTS.load()) {
+            FShared.ClearToSend.Wait();
             continue;
         }
         WriteQueued();
@@ -39,19 +39,19 @@ void TWriteThread::Execute()
 
 void TWriteThread::WriteQueued()
 {
-    while (FPort.FOut.Used() > 0 && !Terminated()) {
-        const TRingBuffer::TRun run = FPort.FOut.UsedRun();
+    while (FShared.Out.Used() > 0 && !Terminated()) {
+        const TRingBuffer::TRun run = FShared.Out.UsedRun();
         if (run.Length == 0)
             return;
         const ssize_t k = ::write(FHandle, run.Data, run.Length);
         if (k > 0) {
-            FPort.FOut.Consume(run, static_cast<uint32_t>(k));
-            FPort.NoteOutput();
+            FShared.Out.Consume(run, static_cast<uint32_t>(k));
+            FShared.NoteOutput();
         } else if (k < 0 && errno == EAGAIN) {
             if (!WaitWritable())
                 return;
         } else if (k < 0 && errno != EINTR) {
-            FPort.MarkLost(errno);
+            FShared.MarkLost(errno);
             return;
         }
     }
@@ -59,9 +59,9 @@ void TWriteThread::WriteQueued()
 
 void TWriteThread::Discard()
 {
-    while (FPort.FOut.Used() > 0) {
-        const TRingBuffer::TRun run = FPort.FOut.UsedRun();
-        FPort.FOut.Consume(run, run.Length);
+    while (FShared.Out.Used() > 0) {
+        const TRingBuffer::TRun run = FShared.Out.UsedRun();
+        FShared.Out.Consume(run, run.Length);
     }
 }
 
@@ -74,7 +74,7 @@ bool TWriteThread::WaitWritable()
     if (fds[1].revents)
         return false;
     if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) {
-        FPort.MarkLost(EIO);
+        FShared.MarkLost(EIO);
         return false;
     }
     return true;

@@ -3,13 +3,13 @@
 #include "serial/TEventFd.h"
 #include "serial/TThread.h"
 
-class TCommPort;
+class TCommShared;
 
 // Moves bytes from the output ring to the port, the longest contiguous run
 // per write.
 class TWriteThread : public TThread {
 public:
-    explicit TWriteThread(TCommPort& port);
+    explicit TWriteThread(TCommShared& shared);
 
     // Also ends a wait for the device to accept more output.
     void Terminate() override;
@@ -22,7 +22,7 @@ private:
     void Discard();
     bool WaitWritable();
 
-    TCommPort& FPort;
+    TCommShared& FShared;
     const int FHandle;
     TEventFd FAbort;
 };

@@ -178,4 +178,20 @@ TEST(ImageTransfer, WriteComparesTheEchoAndSendsTheNextBlock)
     EXPECT_FALSE(s.checksumMismatch);
     EXPECT_EQ(s.outcome, Outcome::NextBlock);
     EXPECT_EQ(image, before);  // a write never changes the image
+
+    // An edit while the write runs is not sent: the rest of the image goes
+    // out as it was when the write began, and its echo is judged by that.
+    image.setByte(0x40, static_cast<uint8_t>(before.byte(0x40) ^ 0xFF));
+    image.setByte(0x7FF, static_cast<uint8_t>(before.byte(0x7FF) ^ 0xFF));
+    EXPECT_EQ(s.request[6], before.byte(0x40));
+    Bytes echo2(s.request);
+    for (uint16_t at = 0x40;; at = static_cast<uint16_t>(at + 32)) {
+        s = t.take(echo2.data(), echo2.size(), image);
+        EXPECT_FALSE(s.echoDiffers) << at;
+        if (s.outcome != Outcome::NextBlock)
+            break;
+        echo2 = s.request;
+    }
+    EXPECT_EQ(s.outcome, Outcome::Complete);
+    EXPECT_EQ(echo2[6 + 31], before.byte(0x7FF));
 }
