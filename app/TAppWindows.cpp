@@ -1,11 +1,11 @@
 #include "app/TAppWindows.h"
 
+#include "app/TFormProjectName.h"
+#include "app/TFormWord.h"
 #include "app/TMain.h"
-#include "link/TDbg.h"
-#include "link/TFormPort.h"
-#include "link/TSetComPort.h"
-#include "project/TFormProjectName.h"
-#include "report/TFormWord.h"
+#include "app/TSetComPort.h"
+#include "diag/TDbg.h"
+#include "diag/TFormPort.h"
 
 namespace {
 template <class T> void release(T*& window)

@@ -1,8 +1,14 @@
 #include "app/TMain.h"
 
+#include "app/TControllerLink.h"
+#include "app/TFormWord.h"
 #include "app/TNodeSelectionModel.h"
+#include "app/TProjectCommands.h"
 #include "app/TScanPanel.h"
+#include "app/TSetComPort.h"
 #include "app/TStateMarks.h"
+#include "diag/TDbg.h"
+#include "diag/TFormPort.h"
 #include "editor/TAlgorithmPage.h"
 #include "editor/TPromptPage.h"
 #include "editor/TSettingsPage.h"
@@ -10,12 +16,6 @@
 #include "editor/TSystemPage.h"
 #include "editor/TZonePage.h"
 #include "image/TAlarmRecord.h"
-#include "link/TControllerLink.h"
-#include "link/TDbg.h"
-#include "link/TFormPort.h"
-#include "link/TSetComPort.h"
-#include "project/TProjectCommands.h"
-#include "report/TFormWord.h"
 
 #include <QCloseEvent>
 #include <QDateTime>
@@ -46,7 +46,9 @@ constexpr int ClientHeight = 593;
 const QString Title = QStringLiteral("Конфигурация");
 } // namespace
 
-TMain::TMain()
+TMain::TMain() : TMain(TControllerLink::ScanInterval) {}
+
+TMain::TMain(int scanInterval)
 {
     setObjectName("Main");
     setWindowTitle(Title);
@@ -104,7 +106,7 @@ TMain::TMain()
 
     TV->hide();
     PageControl->hide();
-    connectControls();
+    connectControls(scanInterval);
 
     m_history.reset(editState());
     m_history.markSaved();
@@ -139,6 +141,7 @@ void TMain::buildToolBar()
     bar->setContextMenuPolicy(Qt::PreventContextMenu);
     addToolBar(Qt::TopToolBarArea, bar);
     struct Button {
+        QToolButton* TMain::*member;
         const char* name;
         QString caption;
         const char* icon;
@@ -146,22 +149,23 @@ void TMain::buildToolBar()
         bool enabled;
     };
     const Button buttons[] = {
-        {"TBNew", "Создать", "new", false, true},
-        {"TBOpen", "Открыть", "open", false, true},
-        {"TBSave", "Сохранить", "save", false, false},
-        {"TBReport", "Отчет", "report", true, false},
-        {"TBFind", "Подключить", "connect", true, true},
-        {"TBRead", "Чтение", "read", false, false},
-        {"TBWrite", "Запись", "write", false, false},
-        {"TBDebug", "Отладка", "debug", false, true},
-        {"ToolButton1", "Выход", "exit", false, true},
+        {&TMain::TBNew, "TBNew", "Создать", "new", false, true},
+        {&TMain::TBOpen, "TBOpen", "Открыть", "open", false, true},
+        {&TMain::TBSave, "TBSave", "Сохранить", "save", false, false},
+        {&TMain::TBReport, "TBReport", "Отчет", "report", true, false},
+        {&TMain::TBFind, "TBFind", "Подключить", "connect", true, true},
+        {&TMain::TBRead, "TBRead", "Чтение", "read", false, false},
+        {&TMain::TBWrite, "TBWrite", "Запись", "write", false, false},
+        {&TMain::TBDebug, "TBDebug", "Отладка", "debug", false, true},
+        {&TMain::ToolButton1, "ToolButton1", "Выход", "exit", false, true},
     };
     for (const Button& b : buttons) {
         QToolButton* button = addToolButton(b.name, b.caption,
                                               QIcon(QStringLiteral(":/icons/%1.svg").arg(b.icon)), b.checkable);
         button->setEnabled(b.enabled);
+        this->*b.member = button;
         QAction* action = bar->addWidget(button);
-        if (QString(b.name) == "TBDebug")
+        if (button == TBDebug)
             action->setVisible(false);
     }
 }
@@ -384,14 +388,14 @@ TReportInput TMain::reportInput() const
     return input;
 }
 
-void TMain::connectControls()
+void TMain::connectControls(int scanInterval)
 {
-    connect(toolButton("TBDebug"), &QToolButton::clicked, this, &TMain::TBDebugClick);
+    connect(TBDebug, &QToolButton::clicked, this, &TMain::TBDebugClick);
     // The toolbar keeps its button hidden; the service engineer reaches the
     // diagnostic windows with a shortcut instead.
     auto* debug = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D), this);
     connect(debug, &QShortcut::activated, this, &TMain::TBDebugClick);
-    connect(toolButton("TBReport"), &QToolButton::clicked, this, &TMain::TBReportClick);
+    connect(TBReport, &QToolButton::clicked, this, &TMain::TBReportClick);
     // Undo and redo have no toolbar buttons; the usual keys reach them.
     const std::pair<QKeySequence, void (TMain::*)()> history[] = {
         {QKeySequence(Qt::CTRL | Qt::Key_Z), &TMain::Undo},
@@ -401,16 +405,16 @@ void TMain::connectControls()
     for (const auto& [keys, command] : history)
         connect(new QShortcut(keys, this), &QShortcut::activated, this, command);
 
-    m_commands = new TProjectCommands(*this);
-    connect(toolButton("TBNew"), &QToolButton::clicked, this, &TMain::TBNewClick);
-    connect(toolButton("TBOpen"), &QToolButton::clicked, this, &TMain::TBOpenClick);
-    connect(toolButton("TBSave"), &QToolButton::clicked, this, &TMain::TBSaveClick);
-    connect(toolButton("ToolButton1"), &QToolButton::clicked, this, &TMain::ToolButton1Click);
+    m_commands = new TProjectCommands(*this, this);
+    connect(TBNew, &QToolButton::clicked, this, &TMain::TBNewClick);
+    connect(TBOpen, &QToolButton::clicked, this, &TMain::TBOpenClick);
+    connect(TBSave, &QToolButton::clicked, this, &TMain::TBSaveClick);
+    connect(ToolButton1, &QToolButton::clicked, this, &TMain::ToolButton1Click);
 
-    m_link = new TControllerLink(*this);
-    connect(toolButton("TBFind"), &QToolButton::clicked, m_link, &TControllerLink::TBFindClick);
-    connect(toolButton("TBRead"), &QToolButton::clicked, m_link, &TControllerLink::TBReadClick);
-    connect(toolButton("TBWrite"), &QToolButton::clicked, m_link, &TControllerLink::TBWriteClick);
+    m_link = new TControllerLink(*this, *PanelScan, scanInterval, this);
+    connect(TBFind, &QToolButton::clicked, m_link, &TControllerLink::TBFindClick);
+    connect(TBRead, &QToolButton::clicked, m_link, &TControllerLink::TBReadClick);
+    connect(TBWrite, &QToolButton::clicked, m_link, &TControllerLink::TBWriteClick);
 }
 
 void TMain::TBNewClick() { m_commands->TBNewClick(); }
@@ -418,6 +422,8 @@ void TMain::TBOpenClick() { m_commands->TBOpenClick(); }
 void TMain::TBSaveClick() { m_commands->TBSaveClick(); }
 void TMain::ToolButton1Click() { close(); }
 bool TMain::FormClose() { return m_commands->FormClose(); }
+bool TMain::mayReplaceImage() { return m_link->mayReplaceImage(); }
+void TMain::stopLink() { m_link->stop(); }
 
 void TMain::closeEvent(QCloseEvent* event)
 {
@@ -429,7 +435,7 @@ void TMain::connectWindows()
     m_link->setPortDialog(SetComPort);
     if (FormWord) {
         FormWord->setInputProvider([this] { return reportInput(); });
-        connect(FormWord, &TFormWord::finished, this, [this] { toolButton("TBReport")->setChecked(false); });
+        connect(FormWord, &TFormWord::finished, this, [this] { TBReport->setChecked(false); });
         connect(FormWord, &TFormWord::failed, this, [](const QString& reason) {
             std::fprintf(stderr, "kt7config: report: %s\n", qPrintable(reason));
             if (FormPort && FormPort->isVisible())
@@ -457,8 +463,8 @@ void TMain::EditorReload()
     m_systemPage->load();
     m_loadingNode = nullptr;
 
-    toolButton("TBSave")->setEnabled(true);
-    toolButton("TBReport")->setEnabled(true);
+    TBSave->setEnabled(true);
+    TBReport->setEnabled(true);
     // Selecting the node runs the selection handler; so does this when the
     // node is selected already.
     if (TV->currentItem() == m_systemNode)
@@ -628,9 +634,15 @@ void TMain::onCollapsed(QTreeWidgetItem* node)
 
 // ---- furniture ----------------------------------------------------------
 
-QToolButton* TMain::toolButton(const QString& name) const
+void TMain::setTransferUsable(bool usable)
 {
-    return findChild<QToolButton*>(name);
+    TBRead->setEnabled(usable);
+    TBWrite->setEnabled(usable);
+}
+
+void TMain::releaseFind()
+{
+    TBFind->setChecked(false);
 }
 
 void TMain::setStatusText(int panel, const QString& text)

@@ -4,6 +4,8 @@
 // selected node, and carries the toolbar and the status bar.
 
 #include "app/TEditHistory.h"
+#include "app/TLinkHost.h"
+#include "app/TProjectHost.h"
 #include "editor/TEditorHost.h"
 #include "image/TImage.h"
 #include "report/TReportInput.h"
@@ -29,7 +31,7 @@ class TStagePage;
 class TSystemPage;
 class TZonePage;
 
-class TMain : public QMainWindow, public TEditorHost {
+class TMain : public QMainWindow, public TEditorHost, public TLinkHost, public TProjectHost {
     Q_OBJECT
 public:
     enum Page { PageSystem, PageSettings, PageButtons, PageGroups, PageZones, PageAlgorithm, PageStage, PageInputs };
@@ -37,15 +39,17 @@ public:
     static constexpr int MarkRole = Qt::UserRole + 1;
 
     TMain();
+    // Each port the scan tries gets scanInterval ms.
+    explicit TMain(int scanInterval);
 
     // Shared state.
-    TImage Image;
-    QString ProjectName;
-    bool Saved = true;
-    bool Loading = false;
+    TImage& image() override { return Image; }
+    bool saved() const override { return Saved; }
+    void setSaved(bool saved) { Saved = saved; }
+    QString projectName() const override { return ProjectName; }
+    void setLoading(bool loading) { Loading = loading; }
 
     // TEditorHost
-    TImage& image() override { return Image; }
     bool loading() const override { return Loading; }
     int nodeOffset() const override;
     void imageChanged() override { ToolButton2Click(); }
@@ -62,11 +66,19 @@ public:
     void setNodeExpanded(bool expanded) override;
     int nodeIndex() const override;
 
+    // TLinkHost
+    void setTransferUsable(bool usable) override;
+    void releaseFind() override;
+
+    // TProjectHost
+    bool mayReplaceImage() override;
+    void stopLink() override;
+
     // The image-changed notification: unsaved, and the dump refreshed if shown.
     void ToolButton2Click();
     // Brings tree and pages in line with an image replaced or sent as a whole.
-    void EditorReload();
-    void SetProjectName(const QString& name);
+    void EditorReload() override;
+    void SetProjectName(const QString& name) override;
     // Runs whenever the tree selection changes.
     void TVChange(QTreeWidgetItem* node);
     void RefreshStates();
@@ -94,10 +106,10 @@ public:
     void Undo();
     void Redo();
     // New and Open start a history of their own.
-    void ClearHistory();
+    void ClearHistory() override;
     // A completed save: the project is saved, and the history knows its state
     // so that undo and redo can tell when the project is back to it.
-    void ProjectSaved();
+    void ProjectSaved() override;
     const TEditHistory& history() const { return m_history; }
 
     // Tree nodes.
@@ -111,14 +123,13 @@ public:
     QTreeWidgetItem* inputNode(int i) const;
     QTreeWidgetItem* stageNode(int i, int k) const;
     // Caption text after the first blank (the whole caption if it has none).
-    QString inputName(int i) const;
-    void setInputName(int i, const QString& name);
+    QString inputName(int i) const override;
+    void setInputName(int i, const QString& name) override;
 
     TSystemPage* systemPage() const { return m_systemPage; }
     TSettingsPage* settingsPage() const { return m_settingsPage; }
 
-    QToolButton* toolButton(const QString& name) const;
-    void setStatusText(int panel, const QString& text);
+    void setStatusText(int panel, const QString& text) override;
     QString statusText(int panel) const;
     TScanPanel* scanPanel() const { return PanelScan; }
     TControllerLink* link() const { return m_link; }
@@ -136,7 +147,7 @@ private:
     void buildStatusBar();
     void buildTree();
     void buildPages();
-    void connectControls();
+    void connectControls(int scanInterval);
     QToolButton* addToolButton(const QString& name, const QString& caption, const QIcon& icon, bool checkable);
     QTreeWidgetItem* addNode(QTreeWidgetItem* parent, const QString& caption, int offset);
     QTreeWidgetItem* nodeAt(const QModelIndex& index) const;
@@ -158,6 +169,20 @@ private:
     // The local .usr file that a drop carries, or an empty text.
     static QString droppedProject(const QMimeData* data);
 
+    TImage Image;
+    QString ProjectName;
+    bool Saved = true;
+    bool Loading = false;
+
+    QToolButton* TBNew;
+    QToolButton* TBOpen;
+    QToolButton* TBSave;
+    QToolButton* TBReport;
+    QToolButton* TBFind;
+    QToolButton* TBRead;
+    QToolButton* TBWrite;
+    QToolButton* TBDebug;
+    QToolButton* ToolButton1;
     QTreeWidget* TV;
     QStackedWidget* PageControl;
     TScanPanel* PanelScan;

@@ -1,8 +1,8 @@
 #include "app/TAppWindows.h"
 #include "app/TCommandLine.h"
-#include "app/TDialogs.h"
 #include "app/TMain.h"
 #include "app/TQtRussian.h"
+#include "widgets/TDialogs.h"
 
 #include <QApplication>
 #include <QIcon>

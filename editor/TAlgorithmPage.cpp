@@ -1,10 +1,10 @@
 #include "editor/TAlgorithmPage.h"
 
-#include "app/TDialogs.h"
 #include "editor/TEditorHost.h"
 #include "editor/TNameValidator.h"
 #include "image/TAlarmLists.h"
 #include "image/TAlarmRecord.h"
+#include "widgets/TDialogs.h"
 
 #include <QCheckBox>
 #include <QComboBox>

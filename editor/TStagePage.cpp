@@ -1,12 +1,12 @@
 #include "editor/TStagePage.h"
 
-#include "app/TDialogs.h"
 #include "editor/TCheckGrid.h"
 #include "editor/TCloseUpComboBox.h"
 #include "editor/TEditorHost.h"
-#include "editor/TRadioGroup.h"
 #include "image/TAlarmLists.h"
 #include "image/TStageRecord.h"
+#include "widgets/TDialogs.h"
+#include "widgets/TRadioGroup.h"
 
 #include <QCheckBox>
 #include <QComboBox>

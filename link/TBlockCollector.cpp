@@ -1,9 +1,9 @@
-#include "TBlockCollector.h"
+#include "link/TBlockCollector.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "TFrameChecksum.h"
+#include "link/TFrameChecksum.h"
 
 size_t TBlockCollector::append(const uint8_t* batch, size_t count)
 {

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "FrameLayout.h"
+#include "link/FrameLayout.h"
 
 class TBlockCollector {
 public:

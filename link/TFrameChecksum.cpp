@@ -1,4 +1,4 @@
-#include "TFrameChecksum.h"
+#include "link/TFrameChecksum.h"
 
 namespace {
 constexpr uint8_t ReflectedPolynomial = 0x8C;

@@ -1,6 +1,6 @@
-#include "TFrameLine.h"
+#include "link/TFrameLine.h"
 
-#include "THexText.h"
+#include "link/THexText.h"
 
 std::string TFrameLine::format(int port, const uint8_t* bytes, size_t count, Direction direction)
 {

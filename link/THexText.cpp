@@ -1,4 +1,4 @@
-#include "THexText.h"
+#include "link/THexText.h"
 
 std::string THexText::of(unsigned value, int digits)
 {

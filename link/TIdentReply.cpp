@@ -1,6 +1,6 @@
-#include "TIdentReply.h"
+#include "link/TIdentReply.h"
 
-#include "FrameLayout.h"
+#include "link/FrameLayout.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
-#include "TImageTransfer.h"
+#include "link/TImageTransfer.h"
 
-#include "THexText.h"
-#include "TRequestFrames.h"
 #include "image/TImage.h"
+#include "link/THexText.h"
+#include "link/TRequestFrames.h"
 
 #include <algorithm>
 

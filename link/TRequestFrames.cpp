@@ -1,8 +1,8 @@
-#include "TRequestFrames.h"
+#include "link/TRequestFrames.h"
 
 #include <cstring>
 
-#include "TFrameChecksum.h"
+#include "link/TFrameChecksum.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-#include "FrameLayout.h"
+#include "link/FrameLayout.h"
 
 class TRequestFrames {
 public:

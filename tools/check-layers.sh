@@ -1,25 +1,31 @@
 #!/bin/sh
-# Fails when a folder includes a header from a folder it may not use.
+# Fails when a folder includes a header from a folder it may not use, or a
+# toolkit-free folder includes a Qt header.
 # The layers, lowest first; a folder may include its own headers and those of
 # the folders listed for it:
 #
 #   image                       the controller image
-#   link, project, report       protocol, file formats, report model (no Qt widgets)
+#   link, project, report       protocol, file formats, report model and writers;
+#                               the report also uses the protocol's hex text
 #   serial                      the serial port component
 #   widgets                     the dialog layer and widgets shared by the windows
 #   editor, diag                the editor pages, the diagnostic windows
 #   app                         the windows that tie the layers together
 #
+# image/, link/, project/ and report/ include no Qt header at all.
 # tools/, bench/ and tests/ sit above everything and are not checked.
 set -eu
 cd "$(dirname "$0")/.."
+
+# Folders built without the toolkit.
+qtFree="image link project report"
 
 allowed() {
     case $1 in
         image)   echo "image" ;;
         link)    echo "image link" ;;
         project) echo "image project" ;;
-        report)  echo "image report" ;;
+        report)  echo "image link report" ;;
         serial)  echo "serial" ;;
         widgets) echo "widgets" ;;
         editor)  echo "image project widgets editor" ;;
@@ -42,6 +48,13 @@ for folder in image link project report serial widgets editor diag app; do
                 *) echo "$file includes $used/, which $folder/ may not use"; status=1 ;;
             esac
         done
+        case " $qtFree " in
+            *" $folder "*)
+                if grep -n '^[[:space:]]*#[[:space:]]*include[[:space:]]*<Q' "$file" >/dev/null; then
+                    echo "$file includes a Qt header, which $folder/ may not use"
+                    status=1
+                fi ;;
+        esac
         # A sibling include without its folder hides where the header lives.
         if grep -n '^[[:space:]]*#[[:space:]]*include[[:space:]]*"[^/"]*"' "$file" >/dev/null; then
             echo "$file includes a header without its folder"

@@ -4,12 +4,12 @@
 
 #include "app/TAppWindows.h"
 
+#include "app/TFormWord.h"
 #include "app/TMain.h"
+#include "diag/TDbg.h"
 #include "image/TAlarmRecord.h"
-#include "link/TDbg.h"
 #include "project/TImageFile.h"
 #include "project/TNamesFile.h"
-#include "report/TFormWord.h"
 
 #include <QApplication>
 #include <QDir>
@@ -52,7 +52,7 @@ void writeProject(const std::string& imagePath, const std::string& namesPath)
 void openProject(const std::string& imagePath, const std::string& namesPath)
 {
     TNamesFile::Names names;
-    if (!TImageFile::read(imagePath, Main->Image) || !TNamesFile::read(namesPath, names))
+    if (!TImageFile::read(imagePath, Main->image()) || !TNamesFile::read(namesPath, names))
         throw std::runtime_error("cannot read the bench project");
     Main->EditorReload();
     for (int i = 0; i < Layout::InputCount; ++i)

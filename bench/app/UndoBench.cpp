@@ -6,8 +6,8 @@
 
 #include "app/TEditHistory.h"
 #include "app/TMain.h"
+#include "diag/TDbg.h"
 #include "image/TAlarmRecord.h"
-#include "link/TDbg.h"
 
 #include <QApplication>
 #include <QTreeWidget>
@@ -27,9 +27,9 @@ using Clock = std::chrono::steady_clock;
 void loadFullProject()
 {
     for (int offset = Layout::ButtonTable; offset < Layout::FirstUnused; ++offset)
-        Main->Image.setByte(offset, 0xFF);
+        Main->image().setByte(offset, 0xFF);
     for (int i = 1; i <= Layout::InputCount; ++i) {
-        TAlarmRecord record(Main->Image, i);
+        TAlarmRecord record(Main->image(), i);
         record.setEnabled(true);
         record.setDelayCode(3);
         Main->setInputName(i, QStringLiteral("Пожар, зона %1").arg(i));
@@ -42,7 +42,7 @@ void loadFullProject()
 void pageEdit(int n)
 {
     const int offset = Layout::stageOffset(n % Layout::InputCount + 1, n / Layout::InputCount % Layout::StageCount + 1);
-    Main->Image.setBit(offset + 2, n % 48, !Main->Image.bit(offset + 2, n % 48));
+    Main->image().setBit(offset + 2, n % 48, !Main->image().bit(offset + 2, n % 48));
     Main->imageChanged();
     QCoreApplication::processEvents();
 }

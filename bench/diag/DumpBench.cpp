@@ -1,9 +1,9 @@
 // Cost of one edit while the dump window is shown: one image write, the
 // refresh, and the repaint it causes. Also the memory the dump window takes.
 
+#include "diag/TDbg.h"
+#include "diag/TFormPort.h"
 #include "image/TImage.h"
-#include "link/TDbg.h"
-#include "link/TFormPort.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -5,15 +5,15 @@
 // reply arrived in. Then the same transfers made by kt7tool on the same line,
 // from its start to its end (identification included), beside them.
 
-#include "TEventPump.h"
-#include "TScriptedDialogs.h"
-#include "TSimProcess.h"
+#include "app/TControllerLink.h"
 #include "app/TMain.h"
 #include "app/TScanPanel.h"
-#include "link/TControllerLink.h"
-#include "link/TFormPort.h"
-#include "link/TSetComPort.h"
+#include "app/TSetComPort.h"
+#include "diag/TFormPort.h"
 #include "serial/TPortMap.h"
+#include "tests/support/TEventPump.h"
+#include "tests/support/TScriptedDialogs.h"
+#include "tests/support/TSimProcess.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -57,7 +57,7 @@ Result transfer(const char* button, TScriptedDialogs& dialogs)
     TControllerLink& link = *Main->link();
     QProgressBar* bar = Main->scanPanel()->progressBar();
     FormPort->memo()->clear();
-    Main->Saved = true;
+    Main->setSaved(true);
     Result result;
     QElapsedTimer clock;
     std::vector<qint64> completions;
@@ -67,7 +67,7 @@ Result transfer(const char* button, TScriptedDialogs& dialogs)
     });
     dialogs.messages.clear();
     clock.start();
-    Main->toolButton(button)->click();
+    Main->findChild<QToolButton*>(button)->click();
     if (!TEventPump::until([&] { return link.linkState() == TControllerLink::Idle; }, 60000))
         std::fprintf(stderr, "transfer did not end\n");
     result.seconds = clock.nsecsElapsed() / 1e9;
@@ -142,7 +142,7 @@ int main(int argc, char** argv)
         dialog.findChild<QPushButton*>("Button1")->click();
         return dialog.result();
     });
-    Main->toolButton("TBFind")->click();
+    Main->findChild<QToolButton*>("TBFind")->click();
     if (!TEventPump::until([&] { return !dialogs.messages.empty(); }, 5000)) {
         std::fprintf(stderr, "the simulator did not answer\n");
         return 1;
@@ -157,7 +157,7 @@ int main(int argc, char** argv)
     report("write", WriteBytesPerBlock, writes);
 
     // The window lets go of the port; kt7tool takes it.
-    Main->toolButton("TBFind")->click();
+    Main->findChild<QToolButton*>("TBFind")->click();
     QTemporaryDir files;
     const QString image = files.filePath("image.usr");
     std::vector<Result> toolReads, toolWrites;

@@ -1,6 +1,6 @@
+#include "diag/TDbg.h"
+#include "diag/TDumpModel.h"
 #include "image/TImage.h"
-#include "link/TDbg.h"
-#include "link/TDumpModel.h"
 
 #include <QCoreApplication>
 #include <QHeaderView>

@@ -1,4 +1,4 @@
-#include "link/TFormPort.h"
+#include "diag/TFormPort.h"
 
 #include <QPlainTextEdit>
 #include <QRegularExpression>

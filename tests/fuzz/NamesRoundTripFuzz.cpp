@@ -2,8 +2,8 @@
 // into that same file (which keeps everything else in it) and into a new one,
 // and reads each again: the names must come back unchanged.
 
-#include "FuzzCheck.h"
-#include "TFuzzFolder.h"
+#include "tests/fuzz/FuzzCheck.h"
+#include "tests/fuzz/TFuzzFolder.h"
 
 #include "project/TNamesFile.h"
 

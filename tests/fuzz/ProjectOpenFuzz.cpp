@@ -3,8 +3,8 @@
 // bytes with zeros after a short file, the names file 24 names no longer than
 // a value may be, and neither may fail on content alone.
 
-#include "FuzzCheck.h"
-#include "TFuzzFolder.h"
+#include "tests/fuzz/FuzzCheck.h"
+#include "tests/fuzz/TFuzzFolder.h"
 
 #include "image/TImage.h"
 #include "project/TImageFile.h"

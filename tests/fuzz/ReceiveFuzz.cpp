@@ -4,7 +4,7 @@
 // touching, when a transfer asks for a block that would leave the image, or
 // when a step does not follow from the reply it handled.
 
-#include "FuzzCheck.h"
+#include "tests/fuzz/FuzzCheck.h"
 
 #include "image/TImage.h"
 #include "link/FrameLayout.h"

@@ -1,4 +1,4 @@
-#include "TFuzzFolder.h"
+#include "tests/fuzz/TFuzzFolder.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "TMainFixture.h"
+#include "tests/gui/TMainFixture.h"
 
 #include "app/TStateMarks.h"
 #include "image/TAlarmRecord.h"
@@ -35,25 +35,25 @@ TEST_F(AlgorithmPage, SwitchDelayAndRelaysShareTheHeadByte)
     EXPECT_EQ(ctl<QLabel>("StaticText8")->text(), "Алгоритмы -> IN-1 ");
     choose("CBDelay", 6);
     flipSwitch();
-    EXPECT_EQ(Main->Image.byte(48), 0x98);
-    EXPECT_EQ(Main->Image.byte(49), 2);
+    EXPECT_EQ(Main->image().byte(48), 0x98);
+    EXPECT_EQ(Main->image().byte(49), 2);
     EXPECT_TRUE(Main->inputNode(1)->isExpanded());
     EXPECT_EQ(mark(Main->inputNode(2)), TStateMarks::Off);
 
     ASSERT_TRUE(select(Main->stageNode(1, 1)));
     ctl<QCheckBox>("CBReleK1")->click();
     ctl<QCheckBox>("CBReleK2")->click();
-    EXPECT_EQ(Main->Image.byte(48), 0x9B);
+    EXPECT_EQ(Main->image().byte(48), 0x9B);
 
     ASSERT_TRUE(openInput(1));
     flipSwitch();
-    EXPECT_EQ(Main->Image.byte(48), 0x1B);
+    EXPECT_EQ(Main->image().byte(48), 0x1B);
     EXPECT_FALSE(Main->inputNode(1)->isExpanded());
     EXPECT_EQ(mark(Main->inputNode(2)), TStateMarks::Unreachable);
 
     // After "04:00" comes "05:15", code 17.
     choose("CBDelay", ctl<QComboBox>("CBDelay")->findText("05:15"));
-    EXPECT_EQ(Main->Image.byte(48), (17 << 2) | 0x03);
+    EXPECT_EQ(Main->image().byte(48), (17 << 2) | 0x03);
 }
 
 TEST_F(AlgorithmPage, SwitchOffIsRefusedWhileTheNextInputIsOn)
@@ -61,19 +61,19 @@ TEST_F(AlgorithmPage, SwitchOffIsRefusedWhileTheNextInputIsOn)
     TImage image = withInputsOn(3);
     TAlarmRecord(image, 2).stage(1).setDuration(7);
     reloadWith(image);
-    Main->Saved = true;
+    Main->setSaved(true);
     ASSERT_TRUE(openInput(2));
     flipSwitch();
     EXPECT_EQ(dialogs.texts(),
               QStringList{"Нельзя выключить этот алгоритм,\nтак как алгоритм на последующем входе активен !"});
     EXPECT_EQ(dialogs.messages.at(0).icon, TMsgIcon::Error);
     EXPECT_TRUE(ctl<QCheckBox>("CBIntState")->isChecked());
-    EXPECT_EQ(Main->Image, image);
-    EXPECT_TRUE(Main->Saved);
+    EXPECT_EQ(Main->image(), image);
+    EXPECT_TRUE(Main->saved());
 
     ASSERT_TRUE(openInput(3));
     flipSwitch();
-    EXPECT_EQ(Main->Image.byte(Layout::recordOffset(3)), 0);
+    EXPECT_EQ(Main->image().byte(Layout::recordOffset(3)), 0);
     EXPECT_EQ(mark(Main->inputNode(4)), TStateMarks::Unreachable);
 
     // IN-24 has no next input, whatever the byte after its record holds:
@@ -84,7 +84,7 @@ TEST_F(AlgorithmPage, SwitchOffIsRefusedWhileTheNextInputIsOn)
     ASSERT_TRUE(click(Main->algorithmsRoot()) && click(Main->inputNode(24)));
     QCheckBox* state = ctl<QCheckBox>("CBIntState");
     QTest::mouseClick(state, Qt::LeftButton, {}, QPoint(state->height() / 2, state->height() / 2));
-    EXPECT_FALSE(TAlarmRecord(Main->Image, 24).enabled());
+    EXPECT_FALSE(TAlarmRecord(Main->image(), 24).enabled());
     EXPECT_EQ(dialogs.messages.size(), 1u);
 }
 
@@ -96,10 +96,10 @@ TEST_F(AlgorithmPage, EverySwitchStartsStageOneAtThirtySeconds)
     reloadWith(image);
     ASSERT_TRUE(openInput(1));
     flipSwitch();
-    Main->Image.setByte(49, 40);
+    Main->image().setByte(49, 40);
     flipSwitch();
     image.setByte(49, 2);
-    EXPECT_EQ(Main->Image, image);
+    EXPECT_EQ(Main->image(), image);
 }
 
 TEST_F(AlgorithmPage, DelayWithoutAnEntryStaysUntilChosen)
@@ -107,29 +107,29 @@ TEST_F(AlgorithmPage, DelayWithoutAnEntryStaysUntilChosen)
     TImage image;
     image.setByte(48, 0x80 | (27 << 2) | 0x01);
     reloadWith(image);
-    Main->Saved = true;
+    Main->setSaved(true);
     ASSERT_TRUE(openInput(1));
     ASSERT_TRUE(select(Main->inputNode(2)));
     ASSERT_TRUE(openInput(1));
     EXPECT_EQ(ctl<QComboBox>("CBDelay")->currentIndex(), -1);
-    EXPECT_EQ(Main->Image, image);
-    EXPECT_TRUE(Main->Saved);
+    EXPECT_EQ(Main->image(), image);
+    EXPECT_TRUE(Main->saved());
     choose("CBDelay", 26);
-    EXPECT_EQ(Main->Image.byte(48), 0x80 | (26 << 2) | 0x01);
+    EXPECT_EQ(Main->image().byte(48), 0x80 | (26 << 2) | 0x01);
 }
 
 TEST_F(AlgorithmPage, NamesLiveInTheCaptionOnly)
 {
     reloadWith(withInputsOn(3));
-    Main->Saved = true;
+    Main->setSaved(true);
     ASSERT_TRUE(openInput(3));
     QLineEdit* name = ctl<QLineEdit>("EditAName");
     name->setText("Пожар  в корпусе Б");
     ctl<QPushButton>("Button6")->click();
     EXPECT_EQ(Main->inputNode(3)->text(0), "IN-3 Пожар  в корпусе Б");
     EXPECT_EQ(ctl<QLabel>("StaticText8")->text(), "Алгоритмы -> IN-3 Пожар  в корпусе Б");
-    EXPECT_EQ(Main->Image, withInputsOn(3));
-    EXPECT_TRUE(Main->Saved);
+    EXPECT_EQ(Main->image(), withInputsOn(3));
+    EXPECT_TRUE(Main->saved());
 
     ASSERT_TRUE(openInput(1));
     EXPECT_EQ(name->text(), "");

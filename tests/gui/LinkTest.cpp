@@ -1,9 +1,10 @@
 // The controller link of the main window, end to end: the real window code,
 // the serial port component on a pseudo-terminal and kt7sim on the far side.
 
-#include "TLinkFixture.h"
-#include "TUserInput.h"
+#include "tests/gui/TLinkFixture.h"
+#include "tests/support/TUserInput.h"
 
+#include "app/TLinkHost.h"
 #include "image/TAlarmRecord.h"
 #include "link/FrameLayout.h"
 #include "link/TFrameChecksum.h"
@@ -12,6 +13,7 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <array>
 #include <fcntl.h>
 #include <random>
 #include <stdlib.h>
@@ -99,22 +101,55 @@ TEST_F(ControllerLink, IdentifyAcceptedShowsTheSerialAndDisconnectKeepsIt)
     EXPECT_FALSE(link().commPort().Open());
 }
 
-TEST_F(ControllerLink, IdentifyReplyCutShortByTheTickIsTakenAsFarAsItCame)
+// The link on its own, held by a stand-in for the main window: no windows.
+class ControllerLinkAlone : public TLinkFixture {
+protected:
+    struct THost : TLinkHost {
+        TImage& image() override { return m_image; }
+        bool saved() const override { return true; }
+        void setStatusText(int panel, const QString& text) override { status.at(static_cast<size_t>(panel)) = text; }
+        void setTransferUsable(bool usable) override { transferUsable = usable; }
+        void releaseFind() override { ++released; }
+        void EditorReload() override { ++reloads; }
+        void SetProjectName(const QString& name) override { projectName = name; }
+
+        TImage m_image;
+        std::array<QString, 2> status;
+        bool transferUsable = false;
+        int released = 0;
+        int reloads = 0;
+        QString projectName;
+    };
+
+    void SetUp() override { usePortsOfTheTest(); }
+};
+
+TEST_F(ControllerLinkAlone, IdentifyReplyCutShortByTheTickIsTakenAsFarAsItCame)
 {
     // The rest of the reply comes long after the scan interval.
     simulate(1, {"--split", "8", "--gap", "900"});
-    connectTo(1);
-    const QString text = Main->statusText(1);
+    THost host;
+    TScanPanel panel;
+    TControllerLink link(host, panel, Interval);
+    // Without a port dialog the scan tries the fixed port, COM 1.
+    link.ScanStep();
+    ASSERT_TRUE(waitFor([&] { return !dialogs.messages.empty(); })) << "no identify reply";
+    const QString text = host.status[1];
     ASSERT_EQ(text.size(), 20);
     EXPECT_EQ(text.left(10), QStringLiteral("S/N-ABCD ("));
     for (int position : {11, 12, 14, 15, 17, 18})
         EXPECT_EQ(text[position - 1], QChar(0)) << position;
     EXPECT_EQ(text.mid(18), QStringLiteral(") "));
+    EXPECT_EQ(host.status[0], QStringLiteral("Подключено на COM 1"));
+    EXPECT_TRUE(host.transferUsable);
+    EXPECT_FALSE(panel.isVisible());
 
     // The rest of the reply finds the link idle and stays in the component.
     idle(1200);
-    EXPECT_EQ(link().commPort().GetInBuffUsed(), 15u - 8u);
-    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(link.commPort().GetInBuffUsed(), 15u - 8u);
+    EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("Подключено на COM 1")});
+    EXPECT_EQ(host.released, 0);
+    EXPECT_EQ(host.reloads, 0);
 }
 
 TEST_F(ControllerLink, RefusedIdentifyLeavesThePortOpenAndTransfersDisabled)
@@ -143,7 +178,7 @@ TEST_F(ControllerLink, ReadFetchesTheControllersWholeImage)
     connectTo(1);
 
     // Unsaved changes: the question comes first, and Cancel sends nothing.
-    Main->Saved = false;
+    Main->setSaved(false);
     dialogs.answers = {mbCancel};
     button("TBRead")->click();
     EXPECT_EQ(dialogs.texts(),
@@ -152,7 +187,7 @@ TEST_F(ControllerLink, ReadFetchesTheControllersWholeImage)
     EXPECT_FALSE(panel()->isVisible());
 
     // Saved: no question.
-    Main->Saved = true;
+    Main->setSaved(true);
     dialogs.messages.clear();
     button("TBRead")->click();
     EXPECT_TRUE(panel()->isVisible());
@@ -161,11 +196,11 @@ TEST_F(ControllerLink, ReadFetchesTheControllersWholeImage)
     ASSERT_TRUE(waitFor([&] { return transferDone(); }));
 
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(firstDifference(Main->Image, controller), -1);
+    EXPECT_EQ(firstDifference(Main->image(), controller), -1);
     EXPECT_EQ(panel()->progressBar()->value(), 2048);
     EXPECT_FALSE(panel()->isVisible());
     EXPECT_EQ(Main->windowTitle(), QStringLiteral("Конфигурация - ABCD"));
-    EXPECT_EQ(Main->ProjectName, QStringLiteral("ABCD"));
+    EXPECT_EQ(Main->projectName(), QStringLiteral("ABCD"));
     EXPECT_TRUE(button("TBSave")->isEnabled());
     EXPECT_TRUE(button("TBReport")->isEnabled());
     EXPECT_EQ(count(log(), "------------"), 64);
@@ -189,19 +224,19 @@ TEST_F(ControllerLink, ReadIsUndoneAndRedoneByTheKeysButNotWhileATransferRuns)
     Main->setInputName(3, "third");
     dialogs.savePaths = {m_config.filePath("mine.usr")};
     button("TBSave")->click();
-    ASSERT_TRUE(Main->Saved);
+    ASSERT_TRUE(Main->saved());
     button("TBRead")->click();
     ASSERT_TRUE(waitFor([&] { return transferDone(); }));
-    ASSERT_EQ(firstDifference(Main->Image, controller), -1);
+    ASSERT_EQ(firstDifference(Main->image(), controller), -1);
     QCoreApplication::processEvents();
 
     QTest::keyClick(Main, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(firstDifference(Main->Image, mine), -1);
+    EXPECT_EQ(firstDifference(Main->image(), mine), -1);
     EXPECT_EQ(Main->inputName(3), QStringLiteral("third"));
-    EXPECT_TRUE(Main->Saved) << "the project is as saved";
+    EXPECT_TRUE(Main->saved()) << "the project is as saved";
     QTest::keyClick(Main, Qt::Key_Y, Qt::ControlModifier);
-    EXPECT_EQ(firstDifference(Main->Image, controller), -1);
-    EXPECT_FALSE(Main->Saved);
+    EXPECT_EQ(firstDifference(Main->image(), controller), -1);
+    EXPECT_FALSE(Main->saved());
 
     // While a read fills the image, the keys leave it alone.
     dialogs.answers = {mbOK};
@@ -211,7 +246,7 @@ TEST_F(ControllerLink, ReadIsUndoneAndRedoneByTheKeysButNotWhileATransferRuns)
     QTest::keyClick(Main, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(Main->history().undoCount(), steps);
     ASSERT_TRUE(waitFor([&] { return transferDone(); }));
-    EXPECT_EQ(firstDifference(Main->Image, controller), -1);
+    EXPECT_EQ(firstDifference(Main->image(), controller), -1);
 }
 
 TEST_F(ControllerLink, WriteStoresTheImageInTheController)
@@ -219,7 +254,7 @@ TEST_F(ControllerLink, WriteStoresTheImageInTheController)
     const QString dump = m_config.filePath("dump.usr");
     TSimProcess& sim = simulate(1, {"--dump", dump});
     connectTo(1);
-    Main->Image = randomImage(11);
+    Main->image() = randomImage(11);
     Main->SetProjectName("mine");
 
     dialogs.answers = {mbCancel};
@@ -238,7 +273,7 @@ TEST_F(ControllerLink, WriteStoresTheImageInTheController)
     EXPECT_TRUE(button("TBSave")->isEnabled());
 
     ASSERT_TRUE(sim.finish());
-    EXPECT_EQ(firstDifference(readFile(dump), Main->Image), -1);
+    EXPECT_EQ(firstDifference(readFile(dump), Main->image()), -1);
 }
 
 TEST_F(ControllerLink, ReplyInBatchesIsCollectedAsOne)
@@ -259,7 +294,7 @@ TEST_F(ControllerLink, ReplyInBatchesIsCollectedAsOne)
     ASSERT_TRUE(waitFor([&] { return panel()->progressBar()->value() == 3 * 32; }));
 
     // The read has not completed: the image is as it was.
-    EXPECT_EQ(firstDifference(Main->Image, TImage()), -1);
+    EXPECT_EQ(firstDifference(Main->image(), TImage()), -1);
     EXPECT_TRUE(dialogs.messages.empty());
     const QString text = log() + '\n';
     const QString reply = "byte=000A\nbyte=000A\nbyte=0013\n------------\ncopy to%1\n";
@@ -282,7 +317,7 @@ TEST_F(ControllerLink, ReplyAtAnotherAddressIsStoredThereAndTheReadGoesOnFromIt)
     TImage expected = controller;
     for (int i = 0x20; i < 0x40; ++i)
         expected.setByte(i, 0);
-    EXPECT_EQ(firstDifference(Main->Image, expected), -1);
+    EXPECT_EQ(firstDifference(Main->image(), expected), -1);
     const QString text = log();
     EXPECT_EQ(count(text, "copy to0040"), 1);
     EXPECT_EQ(count(text, "copy to0020"), 0);
@@ -295,7 +330,7 @@ TEST_F(ControllerLink, CorruptedEchoIsReportedOnceAndTheWriteGoesOn)
     const QString dump = m_config.filePath("dump.usr");
     TSimProcess& sim = simulate(1, {"--dump", dump, "--corrupt-echo", "5"});
     connectTo(1);
-    Main->Image = randomImage(13);
+    Main->image() = randomImage(13);
     button("TBWrite")->click();
     ASSERT_TRUE(waitFor([&] { return transferDone(); }));
 
@@ -303,7 +338,7 @@ TEST_F(ControllerLink, CorruptedEchoIsReportedOnceAndTheWriteGoesOn)
     EXPECT_EQ(dialogs.messages.back().icon, TMsgIcon::None);
     EXPECT_EQ(count(log(), "------------"), 64);
     ASSERT_TRUE(sim.finish());
-    EXPECT_EQ(firstDifference(readFile(dump), Main->Image), -1);
+    EXPECT_EQ(firstDifference(readFile(dump), Main->image()), -1);
 }
 
 TEST_F(ControllerLink, AddressOutsideTheImageStopsTheTransfer)
@@ -318,9 +353,9 @@ TEST_F(ControllerLink, AddressOutsideTheImageStopsTheTransfer)
         m_sims.clear();
         simulate(1, {"--wrong-address", redirect});
         connectTo(1);
-        Main->Image = randomImage(17);
-        const TImage before = Main->Image;
-        Main->Saved = true;
+        Main->image() = randomImage(17);
+        const TImage before = Main->image();
+        Main->setSaved(true);
         button("TBRead")->click();
         ASSERT_TRUE(waitFor([&] { return !dialogs.messages.empty(); }));
 
@@ -333,8 +368,8 @@ TEST_F(ControllerLink, AddressOutsideTheImageStopsTheTransfer)
         EXPECT_FALSE(panel()->isVisible());
         // Blocks 0 and 1 had come; the read did not complete, so the image
         // and the saved flag are as they were.
-        EXPECT_EQ(firstDifference(Main->Image, before), -1);
-        EXPECT_TRUE(Main->Saved);
+        EXPECT_EQ(firstDifference(Main->image(), before), -1);
+        EXPECT_TRUE(Main->saved());
         idle(100);
         EXPECT_EQ(count(log(), "------------"), 3);
         FormPort->memo()->clear();
@@ -458,7 +493,7 @@ TEST_F(ControllerLink, ClosingTheWindowStopsTheLink)
     button("TBRead")->click();
     idle(100);
     ASSERT_EQ(link().linkState(), TControllerLink::Read);
-    Main->Saved = true;
+    Main->setSaved(true);
     EXPECT_TRUE(Main->close());
     EXPECT_EQ(link().linkState(), TControllerLink::Idle);
     EXPECT_FALSE(link().commPort().Open());
@@ -478,9 +513,9 @@ TEST_F(ControllerLink, ReadEndingWhileABoxIsOpenKeepsTheControllersImage)
     TImage local;
     TAlarmRecord(local, 1).setEnabled(true);
     TAlarmRecord(local, 1).stage(1).setDuration(8);
-    Main->Image = local;
+    Main->image() = local;
     Main->EditorReload();
-    Main->Saved = true;
+    Main->setSaved(true);
     QTreeWidget* tree = Main->findChild<QTreeWidget*>("TV");
     ASSERT_TRUE(TUserInput::click(tree, Main->algorithmsRoot()) && TUserInput::click(tree, Main->inputNode(1))
                 && TUserInput::click(tree, Main->stageNode(1, 1)));
@@ -494,7 +529,7 @@ TEST_F(ControllerLink, ReadEndingWhileABoxIsOpenKeepsTheControllersImage)
 
     EXPECT_TRUE(readRunning);
     EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("Время работы 1 этапа\nне может быть менее 30 сек. !")});
-    EXPECT_EQ(firstDifference(Main->Image, controller), -1);
+    EXPECT_EQ(firstDifference(Main->image(), controller), -1);
     EXPECT_EQ(tree->currentItem(), Main->systemNode());
 }
 
@@ -537,19 +572,19 @@ TEST_F(ControllerLink, RestartedWriteEndsAsIfItHadRunAlone)
     TSimProcess& sim = simulate(1, {"--dump", dump, "--delay", "60"});
     connectTo(1);
     FormPort->show();
-    Main->Image = randomImage(21);
+    Main->image() = randomImage(21);
     button("TBWrite")->click();
     ASSERT_TRUE(waitFor([&] { return panel()->progressBar()->value() >= 5 * 32; }));
 
     // Pressed again while the reply to the request just sent is on its way.
-    Main->Image = randomImage(22);
+    Main->image() = randomImage(22);
     FormPort->memo()->clear();
     button("TBWrite")->click();
     ASSERT_TRUE(waitFor([&] { return transferDone(); }, 30000));
     EXPECT_EQ(dialogs.messages.size(), 2u) << dialogs.texts().join('|').toStdString();
     EXPECT_EQ(panel()->progressBar()->value(), 2048);
     ASSERT_TRUE(sim.finish());
-    EXPECT_EQ(firstDifference(readFile(dump), Main->Image), -1);
+    EXPECT_EQ(firstDifference(readFile(dump), Main->image()), -1);
 
     // One request at a time: every request after the restart, the first for
     // block 0, goes out once the reply before it is complete.
@@ -577,8 +612,8 @@ TEST_F(ControllerLink, OpenAndNewWaitUntilATransferHasEnded)
     const QString dump = m_config.filePath("dump.usr");
     TSimProcess& sim = simulate(1, {"--dump", dump, "--delay", "30"});
     connectTo(1);
-    Main->Image = randomImage(23);
-    const TImage written = Main->Image;
+    Main->image() = randomImage(23);
+    const TImage written = Main->image();
     Main->SetProjectName("A");
     const QString other = m_config.filePath("other.usr");
     writeFile(other, randomImage(24));
@@ -594,8 +629,8 @@ TEST_F(ControllerLink, OpenAndNewWaitUntilATransferHasEnded)
     EXPECT_EQ(dialogs.texts(), (QStringList{refused, refused}));
     EXPECT_EQ(dialogs.messages[0].icon, TMsgIcon::Error);
     EXPECT_TRUE(dialogs.fileRequests.empty());
-    EXPECT_EQ(firstDifference(Main->Image, written), -1);
-    EXPECT_EQ(Main->ProjectName, QStringLiteral("A"));
+    EXPECT_EQ(firstDifference(Main->image(), written), -1);
+    EXPECT_EQ(Main->projectName(), QStringLiteral("A"));
 
     ASSERT_TRUE(waitFor([&] { return transferDone(); }, 30000));
     ASSERT_TRUE(sim.finish());
@@ -603,10 +638,10 @@ TEST_F(ControllerLink, OpenAndNewWaitUntilATransferHasEnded)
 
     // Once it has ended, Open goes ahead.
     dialogs.messages.clear();
-    Main->Saved = true;
+    Main->setSaved(true);
     button("TBOpen")->click();
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(firstDifference(Main->Image, readFile(other)), -1);
+    EXPECT_EQ(firstDifference(Main->image(), readFile(other)), -1);
 }
 
 TEST_F(ControllerLink, IdentifyReplyInPiecesOrLateIsTakenWhole)
@@ -635,22 +670,22 @@ TEST_F(ControllerLink, ReadCutShortByDisconnectingChangesNothingAndReconnectWork
 {
     simulate(1, {"--delay", "100"});
     connectTo(1);
-    Main->Image = randomImage(25);
-    const TImage before = Main->Image;
-    Main->Saved = true;
+    Main->image() = randomImage(25);
+    const TImage before = Main->image();
+    Main->setSaved(true);
     button("TBRead")->click();
     ASSERT_TRUE(waitFor([&] { return panel()->progressBar()->value() >= 3 * 32; }));
     // A request is outstanding; its reply arrives on the closed port.
     button("TBFind")->click();
     idle(300);
-    EXPECT_EQ(firstDifference(Main->Image, before), -1);
-    EXPECT_TRUE(Main->Saved);
+    EXPECT_EQ(firstDifference(Main->image(), before), -1);
+    EXPECT_TRUE(Main->saved());
 
     dialogs.messages.clear();
     pressFind(1);
     ASSERT_TRUE(waitFor([&] { return !dialogs.messages.empty(); }));
     EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("Подключено на COM 1")});
-    EXPECT_EQ(firstDifference(Main->Image, before), -1);
+    EXPECT_EQ(firstDifference(Main->image(), before), -1);
 }
 
 // ---- a controller played by the test ----------------------------------------
@@ -701,7 +736,7 @@ TEST_F(ControllerLink, ChecksumMismatchesAreLoggedAndReportedAfterTheRead)
 
     // The data is kept as received; the user is told once, at the end.
     for (int i = 0; i < TImage::Size; ++i)
-        ASSERT_EQ(Main->Image.byte(i), static_cast<uint8_t>(i)) << i;
+        ASSERT_EQ(Main->image().byte(i), static_cast<uint8_t>(i)) << i;
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].icon, TMsgIcon::Error);
     EXPECT_TRUE(dialogs.messages[0].text.startsWith(QStringLiteral("Ошибка контрольной суммы в принятых блоках: 2 !")))
@@ -709,12 +744,12 @@ TEST_F(ControllerLink, ChecksumMismatchesAreLoggedAndReportedAfterTheRead)
     EXPECT_EQ(log().count("crc error"), 2);
     // The NUL of the serial number stays out of the title and the name.
     EXPECT_EQ(Main->windowTitle(), QStringLiteral("Конфигурация - ЖX_Z"));
-    EXPECT_EQ(Main->ProjectName, QStringLiteral("ЖX_Z"));
+    EXPECT_EQ(Main->projectName(), QStringLiteral("ЖX_Z"));
 
     // A clean read after that one reports nothing.
     corrupt = false;
     dialogs.messages.clear();
-    Main->Saved = true;
+    Main->setSaved(true);
     button("TBRead")->click();
     ASSERT_TRUE(waitFor([&] { return serve() || transferDone(); }));
     close(master);

@@ -1,4 +1,4 @@
-#include "TMainFixture.h"
+#include "tests/gui/TMainFixture.h"
 
 #include "app/TScanPanel.h"
 #include "app/TStateMarks.h"
@@ -28,8 +28,8 @@ TEST_F(MainWindow, StartsWithoutAProject)
     EXPECT_EQ(Main->size(), QSize(751, 593));
     EXPECT_TRUE(tree()->isHidden());
     EXPECT_TRUE(ctl<QStackedWidget>("PageControl")->isHidden());
-    EXPECT_TRUE(Main->Saved);
-    EXPECT_EQ(Main->Image, TImage());
+    EXPECT_TRUE(Main->saved());
+    EXPECT_EQ(Main->image(), TImage());
     EXPECT_EQ(Main->statusText(0), "Нет подключения");
     EXPECT_EQ(Main->statusText(1), "");
 
@@ -85,8 +85,8 @@ TEST_F(MainWindow, ReloadShowsTheEditorAndKeepsEveryByte)
     image.setByte(32, 0x57);  // 6 splitters, 1 console, paging on, music on
     image.setByte(33, 0x97);  // 2 message modules, 2 relay modules, low bits set
     reloadWith(image);
-    EXPECT_EQ(Main->Image, image);
-    EXPECT_FALSE(Main->Saved);
+    EXPECT_EQ(Main->image(), image);
+    EXPECT_FALSE(Main->saved());
     EXPECT_FALSE(tree()->isHidden());
     EXPECT_EQ(tree()->currentItem(), Main->systemNode());
     EXPECT_EQ(ctl<QStackedWidget>("PageControl")->currentIndex(), TMain::PageSystem);
@@ -178,7 +178,7 @@ TEST_F(MainWindow, SelectingPagesNeverWritesTheImage)
             image.setByte(Layout::stageOffset(i, k) + 1, static_cast<uint8_t>(k * 3));
     }
     reloadWith(image);
-    Main->Saved = true;
+    Main->setSaved(true);
     std::vector<QTreeWidgetItem*> nodes;
     for (int t = 0; t < tree()->topLevelItemCount(); ++t) {
         QTreeWidgetItem* top = tree()->topLevelItem(t);
@@ -192,8 +192,8 @@ TEST_F(MainWindow, SelectingPagesNeverWritesTheImage)
     for (int pass = 0; pass < 2; ++pass)
         for (QTreeWidgetItem* node : nodes) {
             select(node);
-            ASSERT_EQ(Main->Image, image) << node->text(0).toStdString();
-            ASSERT_TRUE(Main->Saved) << node->text(0).toStdString();
+            ASSERT_EQ(Main->image(), image) << node->text(0).toStdString();
+            ASSERT_TRUE(Main->saved()) << node->text(0).toStdString();
         }
 }
 
@@ -218,7 +218,7 @@ TEST_F(MainWindow, ReloadLeavesOpenOnlyNodesThatMayOpen)
     TAlarmRecord(first, 2).setEnabled(false);
     first.setValue(Layout::ConsoleCount.at(Layout::SystemNode), 0);
     reloadWith(first);
-    Main->Saved = true;
+    Main->setSaved(true);
     EXPECT_TRUE(Main->inputNode(1)->isExpanded());
     EXPECT_FALSE(Main->inputNode(2)->isExpanded());
     EXPECT_FALSE(Main->buttonsRoot()->isExpanded());
@@ -231,14 +231,14 @@ TEST_F(MainWindow, ReloadLeavesOpenOnlyNodesThatMayOpen)
     // Nothing on: neither input opens, and the keys never reach a stage.
     ASSERT_TRUE(click(Main->inputNode(1)));
     reloadWith(TImage());
-    Main->Saved = true;
+    Main->setSaved(true);
     EXPECT_FALSE(Main->inputNode(1)->isExpanded());
     ASSERT_TRUE(click(Main->inputNode(1)));
     for (Qt::Key key : {Qt::Key_Right, Qt::Key_Down, Qt::Key_Down})
         press(key);
     EXPECT_EQ(tree()->currentItem(), Main->inputNode(1));
-    EXPECT_EQ(Main->Image, TImage());
-    EXPECT_TRUE(Main->Saved);
+    EXPECT_EQ(Main->image(), TImage());
+    EXPECT_TRUE(Main->saved());
 }
 
 TEST_F(MainWindow, RefusedNodesAndClosedBranchesKeepTheSelectionWhereItBelongs)

@@ -1,7 +1,7 @@
 // Projects that come from outside the window: a file named on the command
 // line, and files dropped on the window.
 
-#include "TMainFixture.h"
+#include "tests/gui/TMainFixture.h"
 
 #include <QCoreApplication>
 #include <QDropEvent>
@@ -46,13 +46,13 @@ protected:
     }
     void expectSite() const
     {
-        EXPECT_EQ(Main->Image, patterned(4));
+        EXPECT_EQ(Main->image(), patterned(4));
         EXPECT_EQ(Main->windowTitle(), QStringLiteral("Конфигурация - site"));
         EXPECT_EQ(Main->inputNode(1)->text(0), QStringLiteral("IN-1 first"));
         EXPECT_EQ(Main->inputNode(24)->text(0), QStringLiteral("IN-24 last"));
         EXPECT_TRUE(tree()->isVisible());
         EXPECT_EQ(tree()->currentItem(), Main->systemNode());
-        EXPECT_TRUE(Main->toolButton("TBSave")->isEnabled());
+        EXPECT_TRUE(Main->findChild<QToolButton*>("TBSave")->isEnabled());
     }
 
     // Drags files over a widget and drops them there, as a file manager does
@@ -88,8 +88,8 @@ TEST_F(OpenFromOutside, FileNamedAtStartIsOpenedOrTheReasonIsShown)
         << dialogs.messages[0].text.toStdString();
     EXPECT_FALSE(tree()->isVisible());
     EXPECT_EQ(Main->windowTitle(), QStringLiteral("Конфигурация"));
-    EXPECT_FALSE(Main->toolButton("TBSave")->isEnabled());
-    EXPECT_TRUE(Main->Saved);
+    EXPECT_FALSE(Main->findChild<QToolButton*>("TBSave")->isEnabled());
+    EXPECT_TRUE(Main->saved());
 
     dialogs.messages.clear();
     Main->OpenAtStart(path("site.usr"));
@@ -101,7 +101,7 @@ TEST_F(OpenFromOutside, DroppedProjectOpensAfterTheSaveQuestionAndAnythingElseIs
 {
     Main->SetProjectName("kept");
     reloadWith(patterned(9));
-    ASSERT_FALSE(Main->Saved);
+    ASSERT_FALSE(Main->saved());
     clickNode(Main->algorithmsRoot());
     clickNode(Main->inputNode(1));
     ASSERT_EQ(tree()->currentItem(), Main->inputNode(1));
@@ -113,7 +113,7 @@ TEST_F(OpenFromOutside, DroppedProjectOpensAfterTheSaveQuestionAndAnythingElseIs
         EXPECT_FALSE(drop(Main, files)) << files.join(' ').toStdString();
         EXPECT_FALSE(drop(name, files)) << files.join(' ').toStdString();
     }
-    EXPECT_EQ(Main->Image, patterned(9));
+    EXPECT_EQ(Main->image(), patterned(9));
     EXPECT_EQ(Main->windowTitle(), QStringLiteral("Конфигурация - kept"));
     EXPECT_EQ(name->text(), QStringLiteral("typed"));
     EXPECT_TRUE(dialogs.messages.empty());

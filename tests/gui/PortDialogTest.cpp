@@ -1,9 +1,9 @@
 // The port dialog: its controls, its two heights and the settings that both
 // of its buttons hand to the link.
 
-#include "TLinkFixture.h"
+#include "tests/gui/TLinkFixture.h"
 
-#include "editor/TRadioGroup.h"
+#include "widgets/TRadioGroup.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

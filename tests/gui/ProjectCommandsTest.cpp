@@ -1,9 +1,9 @@
-#include "TMainFixture.h"
+#include "tests/gui/TMainFixture.h"
 
-#include "link/TDbg.h"
-#include "link/TFormPort.h"
-#include "project/TFormProjectName.h"
-#include "project/TProjectCommands.h"
+#include "app/TFormProjectName.h"
+#include "app/TProjectCommands.h"
+#include "diag/TDbg.h"
+#include "diag/TFormPort.h"
 
 #include <QDir>
 #include <QFile>
@@ -101,7 +101,7 @@ TEST_F(ProjectCommands, SaveWritesBothFilesAndOpenGivesThemBack)
     names[4] = "  leading and trailing  ";
     names[23] = "\"quoted\"";
     setNames(names);
-    ASSERT_FALSE(Main->Saved);
+    ASSERT_FALSE(Main->saved());
 
     dialogs.savePaths.push_back(path("site.usr"));
     ctl<QToolButton>("TBSave")->click();
@@ -119,16 +119,16 @@ TEST_F(ProjectCommands, SaveWritesBothFilesAndOpenGivesThemBack)
     // Windows-1251 on disk: "Пожар" is CF EE E6 E0 F0.
     EXPECT_TRUE(ini.contains("Item0=\xCF\xEE\xE6\xE0\xF0 \xE2 \xE7\xE0\xEB\xE5"));
     EXPECT_EQ(Main->windowTitle(), "Конфигурация - site");
-    EXPECT_TRUE(Main->Saved);
+    EXPECT_TRUE(Main->saved());
 
     // Another project replaces this one; opening the saved one brings it back.
     makeProject("other", patterned(99));
     setNames(QStringList(24, "x"));
-    Main->Saved = true;
+    Main->setSaved(true);
     dialogs.openPaths.push_back(path("site.usr"));
     ctl<QToolButton>("TBOpen")->click();
 
-    EXPECT_EQ(Main->Image, image);
+    EXPECT_EQ(Main->image(), image);
     for (int i = 0; i < 24; ++i)
         EXPECT_EQ(Main->inputName(i + 1), names[i]) << i;
     EXPECT_EQ(Main->inputNode(1)->text(0), "IN-1 Пожар в зале");
@@ -148,29 +148,29 @@ TEST_F(ProjectCommands, OpenTakesWhatTheFilesHold)
     QByteArray ini = "; kept\r\n[scenic]\r\nITEM0 = first \r\nItem4=fifth\r\nItem6=seventh\r\n";
     writeFile(path("short.ini"), ini);
 
-    Main->Image = patterned(5);
+    Main->image() = patterned(5);
     dialogs.openPaths = {path("short.usr")};
     Main->TBOpenClick();
     for (int i = 0; i < TImage::Size; ++i)
-        ASSERT_EQ(Main->Image.byte(i), i < 100 ? 0x33 : 0) << i;
+        ASSERT_EQ(Main->image().byte(i), i < 100 ? 0x33 : 0) << i;
     EXPECT_EQ(Main->inputNode(1)->text(0), "IN-1 first");
     EXPECT_EQ(Main->inputNode(5)->text(0), "IN-5 fifth");
     EXPECT_EQ(Main->inputNode(6)->text(0), "IN-6 ");
     EXPECT_EQ(Main->inputNode(7)->text(0), "IN-7 seventh");
 
-    Main->Saved = true;
+    Main->setSaved(true);
     dialogs.openPaths = {path("long.usr")};
     Main->TBOpenClick();
-    EXPECT_EQ(bytesOf(Main->Image), longFile.left(2048));
+    EXPECT_EQ(bytesOf(Main->image()), longFile.left(2048));
     EXPECT_EQ(Main->windowTitle(), "Конфигурация - long");
     // No names file: every name empty, none left over from the project before.
     EXPECT_EQ(captions()[0], "IN-1 ");
 
-    Main->Saved = true;
+    Main->setSaved(true);
     dialogs.openPaths = {path("a.b.usr")};
     Main->TBOpenClick();
-    EXPECT_EQ(Main->ProjectName, "a");
-    EXPECT_EQ(Main->Image, TImage());
+    EXPECT_EQ(Main->projectName(), "a");
+    EXPECT_EQ(Main->image(), TImage());
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
@@ -179,7 +179,7 @@ TEST_F(ProjectCommands, OpenOfAnUnreadableFileChangesNothing)
     const TImage image = patterned(8);
     makeProject("kept", image);
     setNames({"one", "two"});
-    Main->Saved = true;
+    Main->setSaved(true);
     const QStringList before = captions();
     QDir(dir.path()).mkdir("folder.usr");
     // A FIFO nobody writes to would keep the window waiting for good.
@@ -188,10 +188,10 @@ TEST_F(ProjectCommands, OpenOfAnUnreadableFileChangesNothing)
     for (const QString& chosen : {path("missing.usr"), path("folder.usr"), path("fifo.usr"), QString()}) {
         dialogs.openPaths = {chosen};
         Main->TBOpenClick();
-        EXPECT_EQ(Main->Image, image) << chosen.toStdString();
+        EXPECT_EQ(Main->image(), image) << chosen.toStdString();
         EXPECT_EQ(captions(), before);
         EXPECT_EQ(Main->windowTitle(), "Конфигурация - kept");
-        EXPECT_TRUE(Main->Saved);
+        EXPECT_TRUE(Main->saved());
     }
     EXPECT_TRUE(dialogs.messages.empty());
 }
@@ -213,19 +213,19 @@ TEST_F(ProjectCommands, NewStartsAnEmptyProject)
 {
     makeProject("old", patterned(1));
     setNames({"a", "b b"});
-    Main->Saved = true;
+    Main->setSaved(true);
 
     dialogs.modals.push_back(typeName(" new project "));
     ctl<QToolButton>("TBNew")->click();
 
-    EXPECT_EQ(Main->ProjectName, " new project ");
+    EXPECT_EQ(Main->projectName(), " new project ");
     EXPECT_EQ(Main->windowTitle(), "Конфигурация -  new project ");
-    EXPECT_EQ(Main->Image, TImage());
+    EXPECT_EQ(Main->image(), TImage());
     for (int i = 1; i <= 24; ++i)
         EXPECT_EQ(Main->inputNode(i)->text(0), QStringLiteral("IN-%1 ").arg(i));
     EXPECT_TRUE(ctl<QToolButton>("TBSave")->isEnabled());
     EXPECT_TRUE(ctl<QToolButton>("TBReport")->isEnabled());
-    EXPECT_FALSE(Main->Saved);
+    EXPECT_FALSE(Main->saved());
     EXPECT_TRUE(dialogs.messages.empty());
     // No file is written until the first save.
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
@@ -247,7 +247,7 @@ TEST_F(ProjectCommands, NewThatIsCancelledOrUnnamedChangesNothing)
     const TImage image = patterned(4);
     makeProject("kept", image);
     setNames({"name"});
-    Main->Saved = true;
+    Main->setSaved(true);
     const QStringList before = captions();
 
     dialogs.modals.push_back(typeName("typed", QDialog::Rejected));
@@ -263,15 +263,15 @@ TEST_F(ProjectCommands, NewThatIsCancelledOrUnnamedChangesNothing)
     EXPECT_TRUE(dialogs.modals.empty());
 
     EXPECT_EQ(Main->windowTitle(), "Конфигурация - kept");
-    EXPECT_EQ(Main->Image, image);
+    EXPECT_EQ(Main->image(), image);
     EXPECT_EQ(captions(), before);
-    EXPECT_TRUE(Main->Saved);
+    EXPECT_TRUE(Main->saved());
 }
 
 TEST_F(ProjectCommands, SaveQuestionGuardsNewAndOpen)
 {
     makeProject("site", patterned(2));
-    ASSERT_FALSE(Main->Saved);
+    ASSERT_FALSE(Main->saved());
 
     // OK saves first, then the command goes on.
     dialogs.answers = {mbOK};
@@ -283,18 +283,18 @@ TEST_F(ProjectCommands, SaveQuestionGuardsNewAndOpen)
     EXPECT_EQ(dialogs.messages[0].icon, TMsgIcon::Information);
     EXPECT_EQ(dialogs.messages[0].buttons, mbOK | mbCancel);
     EXPECT_EQ(contents(path("site.usr")), bytesOf(patterned(2)));
-    EXPECT_EQ(Main->ProjectName, "next");
+    EXPECT_EQ(Main->projectName(), "next");
 
     // Cancel skips the save and the command goes on.
     dialogs.answers = {mbCancel};
     dialogs.openPaths = {path("site.usr")};
     Main->TBOpenClick();
     EXPECT_EQ(dialogs.messages.size(), 2u);
-    EXPECT_EQ(Main->ProjectName, "site");
+    EXPECT_EQ(Main->projectName(), "site");
     EXPECT_EQ(dialogs.savePaths.size(), 0u);
 
     // A saved project is replaced without a question.
-    Main->Saved = true;
+    Main->setSaved(true);
     dialogs.openPaths = {path("site.usr")};
     Main->TBOpenClick();
     EXPECT_EQ(dialogs.messages.size(), 2u);
@@ -306,7 +306,7 @@ TEST_F(ProjectCommands, CancelledSaveDialogWritesNothing)
     Main->TBSaveClick();
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
     EXPECT_EQ(Main->windowTitle(), "Конфигурация - site");
-    EXPECT_FALSE(Main->Saved);
+    EXPECT_FALSE(Main->saved());
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
@@ -348,7 +348,7 @@ TEST_F(ProjectCommands, FailedSaveLosesNothingAndSaysWhy)
     EXPECT_EQ(contents(path("old.ini")), "[Scenic]\r\nItem0=old\r\n");
 
     EXPECT_EQ(Main->windowTitle(), "Конфигурация - site");
-    EXPECT_FALSE(Main->Saved);
+    EXPECT_FALSE(Main->saved());
 }
 
 TEST_F(ProjectCommands, FailedOrCancelledSaveStopsTheCommandItGuards)
@@ -358,8 +358,8 @@ TEST_F(ProjectCommands, FailedOrCancelledSaveStopsTheCommandItGuards)
     dialogs.savePaths = {path("missing/site.usr")};
     dialogs.modals.push_back(typeName("next"));
     Main->TBNewClick();
-    EXPECT_EQ(Main->ProjectName, "site");
-    EXPECT_EQ(Main->Image, patterned(9));
+    EXPECT_EQ(Main->projectName(), "site");
+    EXPECT_EQ(Main->image(), patterned(9));
     EXPECT_EQ(dialogs.modals.size(), 1u);
 
     // OK to the question, then Cancel in the save dialog: New and Open stop.
@@ -369,9 +369,9 @@ TEST_F(ProjectCommands, FailedOrCancelledSaveStopsTheCommandItGuards)
     dialogs.answers = {mbOK};
     dialogs.openPaths = {path("other.usr")};
     Main->TBOpenClick();
-    EXPECT_EQ(Main->ProjectName, "site");
-    EXPECT_EQ(Main->Image, patterned(9));
-    EXPECT_FALSE(Main->Saved);
+    EXPECT_EQ(Main->projectName(), "site");
+    EXPECT_EQ(Main->image(), patterned(9));
+    EXPECT_FALSE(Main->saved());
     EXPECT_EQ(dialogs.modals.size(), 1u);
     EXPECT_EQ(dialogs.openPaths.size(), 1u);
 }
@@ -414,7 +414,7 @@ TEST_F(ProjectClosing, OpenedProjectAsksAndCancelKeepsTheWindow)
     EXPECT_FALSE(Dbg->isVisible());
     EXPECT_FALSE(FormPort->isVisible());
     EXPECT_EQ(captions(), before);
-    EXPECT_FALSE(Main->Saved);
+    EXPECT_FALSE(Main->saved());
 
     dialogs.answers = {mbNo};
     EXPECT_TRUE(Main->close());
@@ -428,8 +428,8 @@ TEST_F(ProjectClosing, YesSavesAndClosesButACancelledSaveDialogKeepsTheWindow)
     dialogs.answers = {mbYes};
     EXPECT_FALSE(Main->close());
     EXPECT_TRUE(Main->isVisible());
-    EXPECT_FALSE(Main->Saved);
-    EXPECT_EQ(Main->Image, patterned(10));
+    EXPECT_FALSE(Main->saved());
+    EXPECT_EQ(Main->image(), patterned(10));
 
     dialogs.answers = {mbYes};
     dialogs.savePaths = {path("site.usr")};
@@ -452,7 +452,7 @@ TEST_F(ProjectClosing, FailedSaveKeepsTheWindowOpen)
 TEST_F(ProjectClosing, ProgramNamesFileIsWrittenAtEveryClose)
 {
     setNames({"Пожар", "", "two words"});
-    Main->Saved = true;
+    Main->setSaved(true);
     EXPECT_TRUE(Main->close());
     const QByteArray ini = contents(path("bin/kt7config.ini"));
     EXPECT_TRUE(ini.contains("[Scenic]"));
@@ -472,7 +472,7 @@ TEST_F(ProjectClosing, ProgramNamesFileFailureNeverKeepsTheWindowOpen)
     const bool hadData = qEnvironmentVariableIsSet("XDG_DATA_HOME");
     qputenv("XDG_DATA_HOME", path("plainfile/data").toLocal8Bit());
 
-    Main->Saved = true;
+    Main->setSaved(true);
     const bool closed = Main->close();
     if (hadData)
         qputenv("XDG_DATA_HOME", oldData);

@@ -1,8 +1,8 @@
-#include "TMainFixture.h"
+#include "tests/gui/TMainFixture.h"
 
 #include "app/TStateMarks.h"
-#include "editor/TRadioGroup.h"
 #include "image/TAlarmRecord.h"
+#include "widgets/TRadioGroup.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -35,7 +35,7 @@ protected:
     bool openStage(const TImage& image, int k) const
     {
         reloadWith(image);
-        Main->Saved = true;
+        Main->setSaved(true);
         select(Main->algorithmsRoot());
         select(Main->inputNode(1));
         return select(Main->stageNode(1, k));
@@ -44,10 +44,10 @@ protected:
     bool clickStage(const TImage& image, int k) const
     {
         reloadWith(image);
-        Main->Saved = true;
+        Main->setSaved(true);
         return click(Main->algorithmsRoot()) && click(Main->inputNode(1)) && click(Main->stageNode(1, k));
     }
-    static uint8_t at(int k, int b) { return Main->Image.byte(Layout::stageOffset(1, k) + b); }
+    static uint8_t at(int k, int b) { return Main->image().byte(Layout::stageOffset(1, k) + b); }
     QComboBox* timeList() const { return ctl<QComboBox>("CBTime"); }
     QPushButton* button(const char* name) const { return ctl<QPushButton>(name); }
     int group(const char* name) const { return ctl<TRadioGroup>(name)->itemIndex(); }
@@ -79,8 +79,8 @@ TEST_F(StagePage, LoadShowsTheStageAndWritesNothing)
     ASSERT_TRUE(select(Main->stageNode(1, 1)));
     EXPECT_TRUE(ctl<QCheckBox>("CBReleK1")->isChecked());
     ASSERT_TRUE(select(Main->stageNode(1, 2)));
-    EXPECT_EQ(Main->Image, image);
-    EXPECT_TRUE(Main->Saved);
+    EXPECT_EQ(Main->image(), image);
+    EXPECT_TRUE(Main->saved());
 }
 
 TEST_F(StagePage, OffOrUnlimitedEndsTheRunAndKeepsLaterContents)
@@ -92,7 +92,7 @@ TEST_F(StagePage, OffOrUnlimitedEndsTheRunAndKeepsLaterContents)
     expected.setByte(Layout::stageOffset(1, 2) + 1, 255);
     for (int k = 3; k <= 5; ++k)
         expected.setByte(Layout::stageOffset(1, k) + 1, 0);
-    EXPECT_EQ(Main->Image, expected);
+    EXPECT_EQ(Main->image(), expected);
     EXPECT_EQ(mark(Main->stageNode(1, 3)), TStateMarks::Unreachable);
     EXPECT_FALSE(select(Main->stageNode(1, 3)));
 
@@ -100,7 +100,7 @@ TEST_F(StagePage, OffOrUnlimitedEndsTheRunAndKeepsLaterContents)
     ASSERT_TRUE(openStage(algorithm({8, 8, 8, 0, 7}), 3));
     choose("CBTime", 0);
     expected = algorithm({8, 8, 0, 0, 0});
-    EXPECT_EQ(Main->Image, expected);
+    EXPECT_EQ(Main->image(), expected);
     EXPECT_EQ(mark(Main->stageNode(1, 4)), TStateMarks::Unreachable);
     EXPECT_TRUE(dialogs.messages.empty());
 }
@@ -113,8 +113,8 @@ TEST_F(StagePage, SwitchOffIsRefusedWhileTheNextStageIsOn)
     EXPECT_EQ(dialogs.texts(), QStringList{"Нельзя выключить этот этап алгоритма,\nтак как последующий этап активен !"});
     EXPECT_EQ(dialogs.messages.at(0).icon, TMsgIcon::Error);
     EXPECT_EQ(timeList()->currentIndex(), 6);
-    EXPECT_EQ(Main->Image, image);
-    EXPECT_TRUE(Main->Saved);
+    EXPECT_EQ(Main->image(), image);
+    EXPECT_TRUE(Main->saved());
 
     // The last stage that has a next one, chosen in the opened list.
     const TImage all = algorithm({8, 8, 8, 8, 8});
@@ -122,7 +122,7 @@ TEST_F(StagePage, SwitchOffIsRefusedWhileTheNextStageIsOn)
     pick("CBTime", 0);
     EXPECT_EQ(dialogs.messages.size(), 2u);
     EXPECT_EQ(timeList()->currentIndex(), 8);
-    EXPECT_EQ(Main->Image, all);
+    EXPECT_EQ(Main->image(), all);
 
     ASSERT_TRUE(clickStage(all, 5));
     pick("CBTime", 0);
@@ -198,8 +198,8 @@ TEST_F(StagePage, CodesAbove240ShowUnlimitedAndEndTheRun)
         EXPECT_FALSE(click(Main->stageNode(1, 3))) << int(code);
         press(Qt::Key_Down);
         EXPECT_EQ(tree()->currentItem(), Main->stageNode(1, 2)) << int(code);
-        EXPECT_EQ(Main->Image, image);
-        EXPECT_TRUE(Main->Saved);
+        EXPECT_EQ(Main->image(), image);
+        EXPECT_TRUE(Main->saved());
     }
 }
 
@@ -236,14 +236,14 @@ TEST_F(StagePage, SelectAndClearAllTouchPresentModulesOnly)
     button("Button1")->click();
     EXPECT_EQ(at(1, 9), 0xFF);
     EXPECT_TRUE(box(153)->isChecked());
-    Main->Saved = true;
+    Main->setSaved(true);
     button("Button1")->click();  // nothing left to set: no notification
-    EXPECT_TRUE(Main->Saved);
+    EXPECT_TRUE(Main->saved());
     button("Button2")->click();
     EXPECT_EQ(at(1, 9), 0x00);
     EXPECT_EQ(at(1, 10), relays10);
     EXPECT_EQ(at(1, 11), relays11);
-    EXPECT_FALSE(Main->Saved);
+    EXPECT_FALSE(Main->saved());
 
     // A full composition: the last box of each grid is set and cleared too.
     ASSERT_TRUE(clickStage(algorithm({8, 0, 0, 0, 0}, 12, 3, 6), 1));
@@ -270,16 +270,16 @@ TEST_F(StagePage, CopiesTakeWholeBytesButNeverK1K2)
     ASSERT_TRUE(box(100)->isChecked());
     button("ButtonCopyZ")->click();
     image.copyBytes(two + 3, three + 3, 6);
-    EXPECT_EQ(Main->Image, image);
+    EXPECT_EQ(Main->image(), image);
     EXPECT_FALSE(box(100)->isChecked());
     button("ButtonCopy")->click();
     image.copyBytes(two + 9, three + 9, 3);
-    EXPECT_EQ(Main->Image, image);
+    EXPECT_EQ(Main->image(), image);
     button("ButtonCopyTime")->click();
     image.copyBytes(two + 1, three + 1, 2);
-    EXPECT_EQ(Main->Image, image);
+    EXPECT_EQ(Main->image(), image);
     EXPECT_EQ(timeList()->currentIndex(), 5);
-    EXPECT_FALSE(Main->Saved);
+    EXPECT_FALSE(Main->saved());
 
     // The first stage has nothing to copy from, whatever the algorithm is called.
     ASSERT_TRUE(select(Main->inputNode(1)));
@@ -297,13 +297,13 @@ TEST_F(StagePage, HandlersDoNothingWhileLoading)
 {
     const TImage image = algorithm({8, 8, 0, 0, 0});
     ASSERT_TRUE(openStage(image, 2));
-    Main->Loading = true;
+    Main->setLoading(true);
     for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{
              box(97), box(169), ctl<QCheckBox>("CBReleK1"), ctl<TRadioGroup>("RG2")->button(1), button("ButtonAll"),
              button("Button2"), button("ButtonCopy")})
         b->click();
     choose("CBTime", 0);
-    Main->Loading = false;
-    EXPECT_EQ(Main->Image, image);
-    EXPECT_TRUE(Main->Saved);
+    Main->setLoading(false);
+    EXPECT_EQ(Main->image(), image);
+    EXPECT_TRUE(Main->saved());
 }

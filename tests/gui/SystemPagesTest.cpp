@@ -1,8 +1,8 @@
-#include "TMainFixture.h"
+#include "tests/gui/TMainFixture.h"
 
-#include "editor/TRadioGroup.h"
 #include "image/ImageLayout.h"
 #include "report/TReportInput.h"
+#include "widgets/TRadioGroup.h"
 
 #include <QComboBox>
 #include <QStackedWidget>
@@ -49,13 +49,13 @@ TEST_F(SystemPages, CountsWriteOnlyTheirBits)
     image.setByte(33, 0x05);
     reloadWith(image);
     choose("CBCount", 11);
-    EXPECT_EQ(Main->Image.byte(32), 0xB3);
+    EXPECT_EQ(Main->image().byte(32), 0xB3);
     choose("CBPult", 3);
-    EXPECT_EQ(Main->Image.byte(32), 0xBF);
+    EXPECT_EQ(Main->image().byte(32), 0xBF);
     choose("CBRele", 6);
     choose("CBMod", 3);
-    EXPECT_EQ(Main->Image.byte(33), 0xF5);
-    EXPECT_FALSE(Main->Saved);
+    EXPECT_EQ(Main->image().byte(33), 0xF5);
+    EXPECT_FALSE(Main->saved());
 }
 
 TEST_F(SystemPages, SplitterCountDecidesUsableOutputsAndKeepsBits)
@@ -75,7 +75,7 @@ TEST_F(SystemPages, SplitterCountDecidesUsableOutputsAndKeepsBits)
     }
     select(Main->settingsNode());
     EXPECT_FALSE(box(49 + 47)->isChecked());
-    EXPECT_EQ(Main->Image.byte(39), 0xFF);
+    EXPECT_EQ(Main->image().byte(39), 0xFF);
 }
 
 TEST_F(SystemPages, ReportAndPageMarkMusicOnlyOnPresentSplitters)
@@ -100,7 +100,7 @@ TEST_F(SystemPages, ReportAndPageMarkMusicOnlyOnPresentSplitters)
     marked(12, "twelve splitters");
     ASSERT_TRUE(click(Main->settingsNode()));
     marked(12, "page shown");
-    EXPECT_EQ(Main->Image.byte(39), 0xFF);
+    EXPECT_EQ(Main->image().byte(39), 0xFF);
 }
 
 TEST_F(SystemPages, MusicOffClearsOnlyTheBoxesShownTicked)
@@ -114,9 +114,9 @@ TEST_F(SystemPages, MusicOffClearsOnlyTheBoxesShownTicked)
     EXPECT_TRUE(box(49)->isChecked());
     EXPECT_TRUE(box(54)->isChecked());
     ctl<QCheckBox>("CBMusic")->click();
-    EXPECT_EQ(Main->Image.byte(32), 0x10);
-    EXPECT_EQ(Main->Image.byte(34), 0x00);
-    EXPECT_EQ(Main->Image.byte(36), 0xF0);
+    EXPECT_EQ(Main->image().byte(32), 0x10);
+    EXPECT_EQ(Main->image().byte(34), 0x00);
+    EXPECT_EQ(Main->image().byte(36), 0xF0);
     for (int p = 0; p < 48; ++p)
         EXPECT_FALSE(box(49 + p)->isEnabled());
 
@@ -126,7 +126,7 @@ TEST_F(SystemPages, MusicOffClearsOnlyTheBoxesShownTicked)
         EXPECT_FALSE(box(49 + p)->isChecked()) << p;
     }
     box(49 + 7)->click();
-    EXPECT_EQ(Main->Image.byte(34), 0x01);
+    EXPECT_EQ(Main->image().byte(34), 0x01);
 }
 
 TEST_F(SystemPages, RelayAndMessageModulesDecideTheStageControls)
@@ -142,7 +142,7 @@ TEST_F(SystemPages, RelayAndMessageModulesDecideTheStageControls)
     EXPECT_FALSE(box(170)->isEnabled());
     choose("CBRele", 0);
     EXPECT_FALSE(box(169)->isEnabled());
-    EXPECT_EQ(Main->Image.byte(Layout::stageOffset(1, 1) + 9), 0xFF);
+    EXPECT_EQ(Main->image().byte(Layout::stageOffset(1, 1) + 9), 0xFF);
 
     choose("CBMod", 1);
     EXPECT_TRUE(ctl<TRadioGroup>("RG2")->isEnabled());
@@ -155,7 +155,7 @@ TEST_F(SystemPages, PagingSwitchWritesItsBit)
     reloadWith(TImage());
     select(Main->settingsNode());
     ctl<QCheckBox>("CBPhone")->click();
-    EXPECT_EQ(Main->Image.byte(32), 0x02);
+    EXPECT_EQ(Main->image().byte(32), 0x02);
     EXPECT_TRUE(select(Main->groupsRoot()));
     EXPECT_TRUE(Main->groupsRoot()->isExpanded());
 }
@@ -167,7 +167,7 @@ TEST_F(SystemPages, CountsWithoutAListEntryStayAndOfferNothing)
     image.setByte(33, 0x3A);  // relay field 7
     image.setByte(34, 0xFF);
     reloadWith(image);
-    EXPECT_EQ(Main->Image, image);
+    EXPECT_EQ(Main->image(), image);
     EXPECT_EQ(ctl<QComboBox>("CBCount")->currentIndex(), -1);
     EXPECT_EQ(ctl<QComboBox>("CBRele")->currentIndex(), -1);
     for (int p = 0; p < 48; ++p) {
@@ -178,6 +178,6 @@ TEST_F(SystemPages, CountsWithoutAListEntryStayAndOfferNothing)
     EXPECT_FALSE(box(169)->isEnabled());
     // Choosing a count makes the page usable again.
     choose("CBCount", 0);
-    EXPECT_EQ(Main->Image.byte(32), 0x01);
+    EXPECT_EQ(Main->image().byte(32), 0x01);
     EXPECT_TRUE(box(1)->isEnabled());
 }

@@ -3,15 +3,15 @@
 // simulated controllers on pseudo-terminals published as COM ports of the
 // test's own configuration folder.
 
-#include "TEventPump.h"
-#include "TScriptedDialogs.h"
-#include "TSimProcess.h"
+#include "app/TControllerLink.h"
 #include "app/TMain.h"
 #include "app/TScanPanel.h"
-#include "link/TControllerLink.h"
-#include "link/TFormPort.h"
-#include "link/TSetComPort.h"
+#include "app/TSetComPort.h"
+#include "diag/TFormPort.h"
 #include "serial/TPortMap.h"
+#include "tests/support/TEventPump.h"
+#include "tests/support/TScriptedDialogs.h"
+#include "tests/support/TSimProcess.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -32,19 +32,21 @@ protected:
     static constexpr int Interval = 300;  // ms per port while scanning
     static constexpr char Serial[] = "ABCDEFGHIJ";
 
-    static void SetUpTestSuite() { TControllerLink::setScanIntervalForTests(Interval); }
-    static void TearDownTestSuite() { TControllerLink::setScanIntervalForTests(TControllerLink::ScanInterval); }
-
     void SetUp() override
+    {
+        usePortsOfTheTest();
+        FormPort = new TFormPort;
+        SetComPort = new TSetComPort;
+        Main = new TMain(Interval);
+        Main->connectWindows();
+        Main->show();
+    }
+    // COM numbers come from the test's own configuration folder.
+    void usePortsOfTheTest()
     {
         ASSERT_TRUE(m_config.isValid());
         qputenv("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
         std::filesystem::create_directories(TPortMap::OverrideFolder());
-        FormPort = new TFormPort;
-        SetComPort = new TSetComPort;
-        Main = new TMain;
-        Main->connectWindows();
-        Main->show();
     }
     void TearDown() override
     {
@@ -58,7 +60,7 @@ protected:
     }
 
     TControllerLink& link() const { return *Main->link(); }
-    QToolButton* button(const char* name) const { return Main->toolButton(name); }
+    QToolButton* button(const char* name) const { return Main->findChild<QToolButton*>(name); }
     TScanPanel* panel() const { return Main->scanPanel(); }
     QString log() const { return FormPort->memo()->toPlainText(); }
 

@@ -2,9 +2,9 @@
 // A fresh main window for each test, with scripted dialogs and helpers that
 // reach controls by their object names, as a user's test script would.
 
-#include "TScriptedDialogs.h"
-#include "TUserInput.h"
 #include "app/TMain.h"
+#include "tests/support/TScriptedDialogs.h"
+#include "tests/support/TUserInput.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -68,7 +68,7 @@ protected:
     // Loads an image as a whole, the way New, Open and a controller read end.
     void reloadWith(const TImage& image) const
     {
-        Main->Image = image;
+        Main->image() = image;
         Main->EditorReload();
     }
 

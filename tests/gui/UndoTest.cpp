@@ -1,7 +1,7 @@
 // Undo and redo on the main window, through the keys a user presses and the
 // clicks that make the changes.
 
-#include "TMainFixture.h"
+#include "tests/gui/TMainFixture.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -62,41 +62,41 @@ TEST_F(Undo, EditsAndNamesGoBackAndComeAgainAndTheSavedFlagFollowsTheSavedProjec
     ctl<QToolButton>("TBNew")->click();
     dialogs.savePaths.push_back(dir.filePath("site.usr"));
     ctl<QToolButton>("TBSave")->click();
-    ASSERT_TRUE(Main->Saved);
-    const TImage saved = Main->Image;
+    ASSERT_TRUE(Main->saved());
+    const TImage saved = Main->image();
 
     clickNode(Main->settingsNode());
     ASSERT_EQ(tree()->currentItem(), Main->settingsNode());
     click(ctl<QCheckBox>("CBPhone"));
     click(ctl<QCheckBox>("CBMusic"));
     click(box(49));
-    ASSERT_EQ(Main->Image.byte(32), saved.byte(32) | 0x03);
-    ASSERT_EQ(Main->Image.byte(34), 0x80);
-    const TImage edited = Main->Image;
+    ASSERT_EQ(Main->image().byte(32), saved.byte(32) | 0x03);
+    ASSERT_EQ(Main->image().byte(34), 0x80);
+    const TImage edited = Main->image();
 
     undo();
-    EXPECT_EQ(Main->Image.byte(34), 0x00);
-    EXPECT_EQ(Main->Image.byte(32), saved.byte(32) | 0x03);
+    EXPECT_EQ(Main->image().byte(34), 0x00);
+    EXPECT_EQ(Main->image().byte(32), saved.byte(32) | 0x03);
     EXPECT_FALSE(box(49)->isChecked());
     EXPECT_EQ(tree()->currentItem(), Main->settingsNode());
-    EXPECT_FALSE(Main->Saved);
+    EXPECT_FALSE(Main->saved());
     undo();
     undo();
-    EXPECT_EQ(Main->Image, saved);
+    EXPECT_EQ(Main->image(), saved);
     EXPECT_FALSE(ctl<QCheckBox>("CBPhone")->isChecked());
-    EXPECT_TRUE(Main->Saved) << "back at the saved project";
+    EXPECT_TRUE(Main->saved()) << "back at the saved project";
     undo();  // the history starts at New
-    EXPECT_EQ(Main->Image, saved);
+    EXPECT_EQ(Main->image(), saved);
 
     keys(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(Main->Image.byte(32), saved.byte(32) | 0x02);
-    EXPECT_FALSE(Main->Saved);
+    EXPECT_EQ(Main->image().byte(32), saved.byte(32) | 0x02);
+    EXPECT_FALSE(Main->saved());
     keys(Qt::Key_Y, Qt::ControlModifier);
     keys(Qt::Key_Y, Qt::ControlModifier);
-    EXPECT_EQ(Main->Image, edited);
+    EXPECT_EQ(Main->image(), edited);
     EXPECT_TRUE(box(49)->isChecked());
     keys(Qt::Key_Y, Qt::ControlModifier);
-    EXPECT_EQ(Main->Image, edited);
+    EXPECT_EQ(Main->image(), edited);
 
     // A name, and an algorithm switched on whose stage is then selected.
     clickNode(Main->algorithmsRoot());
@@ -109,11 +109,11 @@ TEST_F(Undo, EditsAndNamesGoBackAndComeAgainAndTheSavedFlagFollowsTheSavedProjec
     click(ctl<QCheckBox>("CBIntState"));
     clickNode(Main->stageNode(1, 1));
     ASSERT_EQ(tree()->currentItem(), Main->stageNode(1, 1));
-    const TImage enabled = Main->Image;
+    const TImage enabled = Main->image();
 
     // The stage cannot be reached once the algorithm is off again.
     undo();
-    EXPECT_EQ(Main->Image, edited);
+    EXPECT_EQ(Main->image(), edited);
     EXPECT_EQ(tree()->currentItem(), Main->systemNode());
     EXPECT_FALSE(Main->inputNode(1)->isExpanded());
     EXPECT_EQ(names()[0], QStringLiteral("Fire hall"));
@@ -124,15 +124,15 @@ TEST_F(Undo, EditsAndNamesGoBackAndComeAgainAndTheSavedFlagFollowsTheSavedProjec
     EXPECT_TRUE(name->text().isEmpty());
     keys(Qt::Key_Y, Qt::ControlModifier);
     keys(Qt::Key_Y, Qt::ControlModifier);
-    EXPECT_EQ(Main->Image, enabled);
+    EXPECT_EQ(Main->image(), enabled);
     EXPECT_EQ(names()[0], QStringLiteral("Fire hall"));
-    EXPECT_FALSE(Main->Saved);
+    EXPECT_FALSE(Main->saved());
 
     // A new change after undo drops what could have been redone.
     undo();
     click(ctl<QCheckBox>("CBIntState"));
     keys(Qt::Key_Y, Qt::ControlModifier);
-    EXPECT_EQ(Main->Image, enabled);
+    EXPECT_EQ(Main->image(), enabled);
     EXPECT_EQ(Main->history().redoCount(), 0u);
 }
 

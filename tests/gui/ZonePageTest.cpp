@@ -1,4 +1,4 @@
-#include "TMainFixture.h"
+#include "tests/gui/TMainFixture.h"
 
 #include "app/TStateMarks.h"
 #include "image/ImageLayout.h"
@@ -30,38 +30,38 @@ TEST_F(ZonePage, BoxesWriteTheMaskOfTheSelectedNode)
     EXPECT_EQ(box(1)->property("Tag").toInt(), 0);
     EXPECT_EQ(box(48)->property("Tag").toInt(), 47);
     box(1)->click();
-    EXPECT_EQ(Main->Image.byte(1572), 0x80);
+    EXPECT_EQ(Main->image().byte(1572), 0x80);
 
     ASSERT_TRUE(select(Main->groupsRoot()));
     ASSERT_TRUE(select(Main->groupNode(12)));
     box(48)->click();
-    EXPECT_EQ(Main->Image.byte(1631), 0x01);
+    EXPECT_EQ(Main->image().byte(1631), 0x01);
 
     ASSERT_TRUE(select(Main->buttonsRoot()));
     ASSERT_TRUE(select(Main->buttonNode(12)));
     EXPECT_EQ(ctl<QLabel>("Label12")->text(), "Назначте выходы разветвителей активируемые данной кнопкой");
     box(1)->click();
     box(48)->click();
-    EXPECT_EQ(Main->Image.byte(1554), 0x80);
-    EXPECT_EQ(Main->Image.byte(1559), 0x01);
+    EXPECT_EQ(Main->image().byte(1554), 0x80);
+    EXPECT_EQ(Main->image().byte(1559), 0x01);
     for (int b = 1555; b < 1559; ++b)
-        EXPECT_EQ(Main->Image.byte(b), 0) << b;
-    EXPECT_EQ(Main->Image.byte(1632), 0);
+        EXPECT_EQ(Main->image().byte(b), 0) << b;
+    EXPECT_EQ(Main->image().byte(1632), 0);
 }
 
 TEST_F(ZonePage, NodeMarkFollowsTheFirstBoxAtOnce)
 {
     reloadWith(withPaging(1));
-    Main->Saved = true;
+    Main->setSaved(true);
     ASSERT_TRUE(select(Main->groupsRoot()));
     ASSERT_TRUE(select(Main->groupNode(5)));
     EXPECT_EQ(mark(Main->groupNode(5)), TStateMarks::Off);
     box(1)->click();
     EXPECT_EQ(mark(Main->groupNode(5)), TStateMarks::On);
-    EXPECT_FALSE(Main->Saved);
+    EXPECT_FALSE(Main->saved());
     box(1)->click();
     EXPECT_EQ(mark(Main->groupNode(5)), TStateMarks::Off);
-    EXPECT_EQ(Main->Image, withPaging(1));
+    EXPECT_EQ(Main->image(), withPaging(1));
 }
 
 TEST_F(ZonePage, BitsOfAbsentSplittersShowClearedAndStay)
@@ -77,8 +77,8 @@ TEST_F(ZonePage, BitsOfAbsentSplittersShowClearedAndStay)
         EXPECT_EQ(box(1 + p)->isChecked(), p == 1 || p == 6) << p;
     }
     box(1)->click();
-    EXPECT_EQ(Main->Image.byte(Layout::groupOffset(2)), 0xC2);
-    EXPECT_EQ(Main->Image.byte(Layout::groupOffset(2) + 2), 0xF0);
+    EXPECT_EQ(Main->image().byte(Layout::groupOffset(2)), 0xC2);
+    EXPECT_EQ(Main->image().byte(Layout::groupOffset(2) + 2), 0xF0);
 }
 
 TEST_F(ZonePage, SameMaskShowsTheSameWhateverWasShownBefore)
@@ -102,7 +102,7 @@ TEST_F(ZonePage, SameMaskShowsTheSameWhateverWasShownBefore)
     ASSERT_TRUE(select(Main->groupNode(1)));
     EXPECT_EQ(shown(), group);
     EXPECT_EQ(group.left(8), "10100101");
-    EXPECT_EQ(Main->Image, image);
+    EXPECT_EQ(Main->image(), image);
 }
 
 TEST_F(ZonePage, MasksStayWhenConsolesAndPagingGo)
@@ -114,8 +114,8 @@ TEST_F(ZonePage, MasksStayWhenConsolesAndPagingGo)
     choose("CBPult", 0);
     select(Main->settingsNode());
     ctl<QCheckBox>("CBPhone")->click();
-    EXPECT_EQ(Main->Image.byte(Layout::buttonOffset(4)), 0x11);
-    EXPECT_EQ(Main->Image.byte(Layout::groupOffset(4)), 0x22);
+    EXPECT_EQ(Main->image().byte(Layout::buttonOffset(4)), 0x11);
+    EXPECT_EQ(Main->image().byte(Layout::groupOffset(4)), 0x22);
     EXPECT_TRUE(select(Main->groupsRoot()));
     EXPECT_FALSE(Main->groupsRoot()->isExpanded());
     EXPECT_FALSE(ctl<QWidget>("StPhone")->isHidden());

@@ -1,9 +1,9 @@
 // The pictures ship inside the program: every toolbar button, state mark and
 // the application icon must actually draw, and no two may look alike.
 
-#include "TScriptedDialogs.h"
 #include "app/TMain.h"
 #include "app/TStateMarks.h"
+#include "tests/support/TScriptedDialogs.h"
 
 #include <QApplication>
 #include <QImage>
@@ -51,7 +51,7 @@ TEST_F(Icons, EveryToolButtonDrawsItsOwnPictureInBothStates)
 {
     std::vector<QImage> seen;
     for (const char* name : ToolButtons) {
-        QToolButton* button = Main->toolButton(name);
+        QToolButton* button = Main->findChild<QToolButton*>(name);
         ASSERT_NE(button, nullptr) << name;
         const int size = button->iconSize().width();
         ASSERT_GE(size, 16) << name;
@@ -87,7 +87,7 @@ TEST_F(Icons, StateMarksAreThreeDistinctPicturesAtTreeSize)
 
 TEST_F(Icons, TreeNodesShowTheMarkTheyCarry)
 {
-    Main->Image = TImage();
+    Main->image() = TImage();
     Main->EditorReload();
     Main->RefreshStates();
     // With an empty image IN-1 is off and IN-2 is out of reach.

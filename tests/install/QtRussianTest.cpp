@@ -2,8 +2,8 @@
 // depends on is found and loaded whatever the system's locale, and the tool's
 // own texts stay as they are.
 
+#include "app/TFormProjectName.h"
 #include "app/TQtRussian.h"
-#include "project/TFormProjectName.h"
 
 #include <QApplication>
 #include <QFileDialog>

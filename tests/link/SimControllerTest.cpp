@@ -5,12 +5,12 @@
 #include <vector>
 
 #include "image/TImage.h"
-#include "kt7sim/TSimController.h"
-#include "kt7sim/TSimOptions.h"
 #include "link/TFrameChecksum.h"
 #include "link/TIdentReply.h"
 #include "link/TImageTransfer.h"
 #include "link/TRequestFrames.h"
+#include "tools/kt7sim/TSimController.h"
+#include "tools/kt7sim/TSimOptions.h"
 
 namespace {
 

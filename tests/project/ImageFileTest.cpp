@@ -1,5 +1,5 @@
-#include "TTempFolder.h"
 #include "project/TImageFile.h"
+#include "tests/project/TTempFolder.h"
 
 #include <csignal>
 #include <cstdlib>

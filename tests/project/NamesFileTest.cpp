@@ -1,7 +1,7 @@
-#include "TTempFolder.h"
 #include "project/TCp1251.h"
 #include "project/TNamesFile.h"
 #include "project/TProgramNamesFile.h"
+#include "tests/project/TTempFolder.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "TTempFolder.h"
+#include "tests/project/TTempFolder.h"
 
 #include <algorithm>
 #include <fstream>

@@ -1,6 +1,6 @@
 // The automation operations on the document model, and the XML they come out as.
 
-#include "DocxContent.h"
+#include "tests/report/DocxContent.h"
 
 #include "report/TAutomationError.h"
 #include "report/TDocxWriter.h"

@@ -1,4 +1,4 @@
-#include "DocxContent.h"
+#include "tests/report/DocxContent.h"
 
 #include <QXmlStreamReader>
 #include <gtest/gtest.h>

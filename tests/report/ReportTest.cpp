@@ -1,6 +1,6 @@
 // The report read back from the written .docx.
 
-#include "DocxContent.h"
+#include "tests/report/DocxContent.h"
 
 #include "image/TAlarmRecord.h"
 #include "report/TDocxWriter.h"

@@ -1,5 +1,5 @@
-#include "PtyPeer.h"
-#include "SerialFixture.h"
+#include "tests/serial/PtyPeer.h"
+#include "tests/serial/SerialFixture.h"
 
 #include "serial/TPortMap.h"
 

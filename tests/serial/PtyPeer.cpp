@@ -1,4 +1,4 @@
-#include "PtyPeer.h"
+#include "tests/serial/PtyPeer.h"
 
 #include "serial/TPortMap.h"
 

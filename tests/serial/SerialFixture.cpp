@@ -1,4 +1,4 @@
-#include "SerialFixture.h"
+#include "tests/serial/SerialFixture.h"
 
 #include <QCoreApplication>
 #include <chrono>

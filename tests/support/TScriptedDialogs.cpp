@@ -1,6 +1,6 @@
-#include "TScriptedDialogs.h"
+#include "tests/support/TScriptedDialogs.h"
 
-#include "TEventPump.h"
+#include "tests/support/TEventPump.h"
 
 int TScriptedDialogs::message(const TMessage& msg)
 {

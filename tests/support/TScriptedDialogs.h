@@ -2,7 +2,7 @@
 // Answers the program's dialogs from a script and records every message box,
 // so tests can drive the real windows without a user.
 
-#include "app/TDialogs.h"
+#include "widgets/TDialogs.h"
 
 #include <QDialog>
 #include <deque>

@@ -1,4 +1,4 @@
-#include "TSimProcess.h"
+#include "tests/support/TSimProcess.h"
 
 #include <stdexcept>
 

@@ -1,4 +1,4 @@
-#include "TToolRun.h"
+#include "tests/tool/TToolRun.h"
 
 #include <QProcess>
 

@@ -1,10 +1,10 @@
 // kt7tool on the line: identify, read, write with its backup and verify
 // against kt7sim, and every way the line can fail.
 
-#include "TSimProcess.h"
-#include "TToolRun.h"
 #include "image/TImage.h"
 #include "project/TImageFile.h"
+#include "tests/support/TSimProcess.h"
+#include "tests/tool/TToolRun.h"
 
 #include <QDir>
 #include <QFile>

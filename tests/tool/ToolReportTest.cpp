@@ -1,14 +1,14 @@
 // kt7tool report writes the document the window makes for the same project,
 // all but the line with the time it was made.
 
-#include "TScriptedDialogs.h"
-#include "TToolRun.h"
 #include "app/TMain.h"
 #include "image/TAlarmRecord.h"
 #include "project/TImageFile.h"
 #include "project/TNamesFile.h"
 #include "report/TDocxWriter.h"
 #include "report/TReportGenerator.h"
+#include "tests/support/TScriptedDialogs.h"
+#include "tests/tool/TToolRun.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -97,7 +97,7 @@ TEST(ToolReport, SameDocumentAsTheWindowForTheSameProject)
     Main = new TMain;
     Main->show();
     dialogs.openPaths.push_back(usr);
-    Main->toolButton("TBOpen")->click();
+    Main->findChild<QToolButton*>("TBOpen")->click();
     // Page 1 shown once, as a user checking the music outputs does: its boxes
     // then show the outputs of the present splitters only, which is what the
     // tool reports.

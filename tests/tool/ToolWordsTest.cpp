@@ -1,10 +1,10 @@
 // kt7tool show and diff on project fixtures: the words, their order, the
 // JSON, and the raw bytes for what the words do not cover.
 
-#include "TToolRun.h"
 #include "image/TAlarmRecord.h"
 #include "project/TImageFile.h"
 #include "project/TNamesFile.h"
+#include "tests/tool/TToolRun.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,4 +1,4 @@
-#include "TSimController.h"
+#include "tools/kt7sim/TSimController.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -1,4 +1,4 @@
-#include "TSimOptions.h"
+#include "tools/kt7sim/TSimOptions.h"
 
 #include <stdexcept>
 #include <string_view>

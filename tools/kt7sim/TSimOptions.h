@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "TSimController.h"
+#include "tools/kt7sim/TSimController.h"
 
 class TSimOptions {
 public:

@@ -1,4 +1,4 @@
-#include "TSimPty.h"
+#include "tools/kt7sim/TSimPty.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -12,9 +12,9 @@
 #include <stdexcept>
 #include <thread>
 
-#include "TSimController.h"
-#include "TSimOptions.h"
-#include "TSimPty.h"
+#include "tools/kt7sim/TSimController.h"
+#include "tools/kt7sim/TSimOptions.h"
+#include "tools/kt7sim/TSimPty.h"
 
 namespace {
 

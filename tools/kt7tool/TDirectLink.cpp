@@ -1,11 +1,11 @@
-#include "TDirectLink.h"
+#include "tools/kt7tool/TDirectLink.h"
 
-#include "TToolError.h"
 #include "link/FrameLayout.h"
 #include "link/TBlockCollector.h"
 #include "link/THexText.h"
 #include "link/TRequestFrames.h"
 #include "serial/TLineSettings.h"
+#include "tools/kt7tool/TToolError.h"
 
 #include <array>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "TProgressBar.h"
+#include "tools/kt7tool/TProgressBar.h"
 
 #include <cstdio>
 #include <unistd.h>

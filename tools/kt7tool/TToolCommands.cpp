@@ -1,8 +1,5 @@
-#include "TToolCommands.h"
+#include "tools/kt7tool/TToolCommands.h"
 
-#include "TDirectLink.h"
-#include "TProgressBar.h"
-#include "TToolError.h"
 #include "link/THexText.h"
 #include "project/TImageFile.h"
 #include "project/TNamesFile.h"
@@ -13,6 +10,9 @@
 #include "report/TReportGenerator.h"
 #include "report/TReportSource.h"
 #include "serial/TPortMap.h"
+#include "tools/kt7tool/TDirectLink.h"
+#include "tools/kt7tool/TProgressBar.h"
+#include "tools/kt7tool/TToolError.h"
 
 #include <cerrno>
 #include <clocale>

@@ -3,9 +3,9 @@
 // standard error; failures throw TToolError. run() returns the exit status:
 // 0, or 1 when a check found a difference.
 
-#include "TToolOptions.h"
 #include "image/TImage.h"
 #include "report/TReportInput.h"
+#include "tools/kt7tool/TToolOptions.h"
 
 #include <memory>
 #include <string>

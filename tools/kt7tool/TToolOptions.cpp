@@ -1,6 +1,6 @@
-#include "TToolOptions.h"
+#include "tools/kt7tool/TToolOptions.h"
 
-#include "TToolError.h"
+#include "tools/kt7tool/TToolError.h"
 
 #include <algorithm>
 #include <cerrno>

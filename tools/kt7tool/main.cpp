@@ -2,9 +2,9 @@
 // command line: identify, read, write with backup, verify, show, diff and
 // report, for scripts and version control.
 
-#include "TToolCommands.h"
-#include "TToolError.h"
-#include "TToolOptions.h"
+#include "tools/kt7tool/TToolCommands.h"
+#include "tools/kt7tool/TToolError.h"
+#include "tools/kt7tool/TToolOptions.h"
 
 #include <csignal>
 #include <iostream>

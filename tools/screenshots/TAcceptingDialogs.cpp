@@ -1,4 +1,4 @@
-#include "TAcceptingDialogs.h"
+#include "tools/screenshots/TAcceptingDialogs.h"
 
 #include <QDialog>
 

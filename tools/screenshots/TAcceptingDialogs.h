@@ -3,7 +3,7 @@
 // dialog with OK, so that a picture run never waits for a user. Each message
 // is echoed on standard error.
 
-#include "app/TDialogs.h"
+#include "widgets/TDialogs.h"
 
 class TAcceptingDialogs : public TDialogs {
 public:

@@ -4,17 +4,17 @@
 // it also connects, writes the example and shows the window during the write.
 //   kt7shots <output folder>
 
-#include "TAcceptingDialogs.h"
 #include "app/TAppWindows.h"
+#include "app/TFormProjectName.h"
+#include "app/TFormWord.h"
 #include "app/TMain.h"
 #include "app/TScanPanel.h"
+#include "app/TSetComPort.h"
+#include "diag/TDbg.h"
+#include "diag/TFormPort.h"
 #include "image/ImageLayout.h"
 #include "image/TAlarmRecord.h"
-#include "link/TDbg.h"
-#include "link/TFormPort.h"
-#include "link/TSetComPort.h"
-#include "project/TFormProjectName.h"
-#include "report/TFormWord.h"
+#include "tools/screenshots/TAcceptingDialogs.h"
 
 #include <QApplication>
 #include <QDir>
@@ -94,18 +94,18 @@ bool waitFor(const std::function<bool()>& done, int ms)
 
 bool shootLink(const QDir& out)
 {
-    Main->toolButton("TBFind")->click();
+    Main->findChild<QToolButton*>("TBFind")->click();
     if (!waitFor([] { return !Main->statusText(1).isEmpty(); }, 10000)) {
         std::fprintf(stderr, "no controller answered: no picture of the link\n");
-        Main->toolButton("TBFind")->click();
+        Main->findChild<QToolButton*>("TBFind")->click();
         return true;
     }
-    Main->toolButton("TBWrite")->click();
+    Main->findChild<QToolButton*>("TBWrite")->click();
     QProgressBar* progress = Main->scanPanel()->progressBar();
     waitFor([progress] { return progress->value() >= progress->maximum() / 2; }, 20000);
     const bool ok = save(Main, out.filePath(QStringLiteral("link.png")));
     waitFor([] { return Main->scanPanel()->isHidden(); }, 30000);
-    Main->toolButton("TBFind")->click();
+    Main->findChild<QToolButton*>("TBFind")->click();
     return ok;
 }
 
@@ -124,7 +124,7 @@ int main(int argc, char** argv)
     TDialogs::install(&answers);
     TAppWindows windows;
 
-    fillExample(Main->Image);
+    fillExample(Main->image());
     Main->setInputName(1, QStringLiteral("Пожар"));
     Main->setInputName(2, QStringLiteral("Утечка газа"));
     Main->SetProjectName(QStringLiteral("Школа 5"));
@@ -149,7 +149,7 @@ int main(int argc, char** argv)
     ok &= save(SetComPort, out.filePath(QStringLiteral("port.png")));
     SetComPort->hide();
     Dbg->show();
-    Dbg->Refresh(Main->Image);
+    Dbg->Refresh(Main->image());
     ok &= save(Dbg, out.filePath(QStringLiteral("dump.png")));
     Dbg->hide();
     ok &= shootLink(out);

@@ -1,32 +1,29 @@
-#include "link/TControllerLink.h"
+#include "app/TControllerLink.h"
 
-#include "app/TDialogs.h"
-#include "app/TMain.h"
+#include "app/TLinkHost.h"
 #include "app/TScanPanel.h"
+#include "app/TSetComPort.h"
+#include "diag/TFormPort.h"
 #include "link/FrameLayout.h"
-#include "link/TFormPort.h"
 #include "link/THexText.h"
 #include "link/TIdentReply.h"
 #include "link/TRequestFrames.h"
-#include "link/TSetComPort.h"
 #include "project/TCp1251.h"
 #include "serial/TPortMap.h"
+#include "widgets/TDialogs.h"
 
 #include <QDialog>
 #include <QProgressBar>
 #include <QTimer>
-#include <QToolButton>
 
 #include <algorithm>
 #include <array>
 
 namespace {
 
-int scanInterval = TControllerLink::ScanInterval;
 constexpr int LastPort = 255;
 
 const QString NotConnected = QStringLiteral("Нет подключения");
-const QString FindCaption = QStringLiteral("Подключить");
 const QString ConnectedOn = QStringLiteral("Подключено на COM ");
 const QString IdentifyRefused = QStringLiteral("Ошибка подключения !");
 const QString CompareError = QStringLiteral("Compare Erorr !!!");
@@ -68,13 +65,8 @@ TMsgIcon iconFor(unsigned flags)
 
 } // namespace
 
-void TControllerLink::setScanIntervalForTests(int ms)
-{
-    scanInterval = ms;
-}
-
-TControllerLink::TControllerLink(TMain& main)
-    : QObject(&main), m_main(main), Timer(new QTimer(this)), m_settle(new QTimer(this))
+TControllerLink::TControllerLink(TLinkHost& host, TScanPanel& panel, int scanInterval, QObject* parent)
+    : QObject(parent), m_host(host), m_panel(panel), Timer(new QTimer(this)), m_settle(new QTimer(this))
 {
     Timer->setInterval(scanInterval);
     connect(Timer, &QTimer::timeout, this, &TControllerLink::TimerTimer);
@@ -117,12 +109,6 @@ void TControllerLink::send(const uint8_t* bytes, int count)
     CommPort.PutBlock(bytes, static_cast<uint32_t>(count));
 }
 
-void TControllerLink::setTransferButtons(bool enabled)
-{
-    m_main.toolButton("TBRead")->setEnabled(enabled);
-    m_main.toolButton("TBWrite")->setEnabled(enabled);
-}
-
 // ---- receiving ------------------------------------------------------------
 
 void TControllerLink::CommPortDataReceived(TCommPort* Sender, uint32_t)
@@ -161,7 +147,7 @@ void TControllerLink::collectIdentify(const uint8_t* batch, int count)
 
 void TControllerLink::handleIdentify()
 {
-    m_main.scanPanel()->hide();
+    m_panel.hide();
     // Positions the reply did not bring read as 0.
     const TIdentReply reply(m_identBytes.data(), m_identBytes.size());
     m_identBytes.clear();
@@ -171,11 +157,11 @@ void TControllerLink::handleIdentify()
     if (reply.accepted()) {
         m_identification = QString::fromStdString(TCp1251::toUtf8(reply.text()));
         m_serial = projectNameFrom(reply.serial());
-        m_main.setStatusText(1, m_identification);
+        m_host.setStatusText(1, m_identification);
         const QString connected = ConnectedOn + QString::number(m_portNumber);
         Dlg::information(connected);
-        m_main.setStatusText(0, connected);
-        setTransferButtons(true);
+        m_host.setStatusText(0, connected);
+        m_host.setTransferUsable(true);
     } else {
         Dlg::error(IdentifyRefused);
     }
@@ -196,14 +182,14 @@ void TControllerLink::handleBlock(const uint8_t* batch, int count)
 {
     if (FormPort)
         FormPort->logFrame(batch, count, true, m_portNumber);
-    const TImageTransfer::Step step = m_transfer.take(batch, static_cast<size_t>(count), m_main.Image);
+    const TImageTransfer::Step step = m_transfer.take(batch, static_cast<size_t>(count), m_host.image());
     if (FormPort)
         for (const std::string& note : step.notes)
             FormPort->logNote(QString::fromStdString(note));
     if (step.outcome == TImageTransfer::Outcome::Waiting)
         return;
 
-    QProgressBar* bar = m_main.scanPanel()->progressBar();
+    QProgressBar* bar = m_panel.progressBar();
     bar->setValue(bar->value() + TScanPanel::Step);
     if (step.outcome == TImageTransfer::Outcome::AddressOutside) {
         abortTransfer(step.address);
@@ -222,7 +208,7 @@ void TControllerLink::handleBlock(const uint8_t* batch, int count)
 
 void TControllerLink::TBReadClick()
 {
-    if (!m_main.Saved && !Dlg::confirm(ReadQuestion))
+    if (!m_host.saved() && !Dlg::confirm(ReadQuestion))
         return;
     startTransfer(TImageTransfer::Kind::Read, ReadCaption);
 }
@@ -242,10 +228,9 @@ void TControllerLink::startTransfer(TImageTransfer::Kind kind, const QString& ca
     if (m_transfer.active() && CommPort.Open())
         m_staleBytes = m_transfer.replyBytesMissing();
     m_transfer.stop();
-    TScanPanel* panel = m_main.scanPanel();
-    panel->setCaption(caption);
-    panel->show();
-    panel->progressBar()->setValue(0);
+    m_panel.setCaption(caption);
+    m_panel.show();
+    m_panel.progressBar()->setValue(0);
     m_linkState = kind == TImageTransfer::Kind::Read ? Read : Write;
     m_nextKind = kind;
     if (m_staleBytes > 0)
@@ -262,7 +247,7 @@ void TControllerLink::sendFirstRequest()
         return;
     // Nothing received before the request can belong to its reply.
     CommPort.FlushInBuffer();
-    const std::vector<uint8_t> request = m_transfer.start(m_nextKind, m_main.Image);
+    const std::vector<uint8_t> request = m_transfer.start(m_nextKind, m_host.image());
     send(request.data(), static_cast<int>(request.size()));
 }
 
@@ -297,13 +282,12 @@ bool TControllerLink::mayReplaceImage()
 
 void TControllerLink::finishTransfer(TImageTransfer::Kind kind)
 {
-    m_main.scanPanel()->hide();
+    m_panel.hide();
     m_linkState = Idle;
-    m_main.EditorReload();
-    m_main.toolButton("TBSave")->setEnabled(true);
-    m_main.toolButton("TBReport")->setEnabled(true);
+    // The reload makes "Сохранить" and "Отчет" usable.
+    m_host.EditorReload();
     if (kind == TImageTransfer::Kind::Read) {
-        m_main.SetProjectName(m_serial);
+        m_host.SetProjectName(m_serial);
         // A write needs no such warning: its echo comparison already shows
         // every block that did not arrive as sent.
         if (m_transfer.checksumMismatches() > 0)
@@ -313,7 +297,7 @@ void TControllerLink::finishTransfer(TImageTransfer::Kind kind)
 
 void TControllerLink::abortTransfer(uint16_t address)
 {
-    m_main.scanPanel()->hide();
+    m_panel.hide();
     m_linkState = Idle;
     Dlg::error(AddressError.arg(QString::fromStdString(THexText::of(address, 4))));
 }
@@ -322,29 +306,28 @@ void TControllerLink::abortTransfer(uint16_t address)
 
 void TControllerLink::TBFindClick(bool down)
 {
-    QToolButton* find = m_main.toolButton("TBFind");
     if (down) {
         if (m_dialog && TDialogs::current().execModal(*m_dialog) == QDialog::Accepted) {
-            m_main.scanPanel()->show();
+            m_panel.show();
             ScanStep();
         } else {
-            find->setChecked(false);
+            m_host.releaseFind();
         }
         return;
     }
     Timer->stop();
     dropTransfer();
     CommPort.SetOpen(false);
-    m_main.setStatusText(0, NotConnected);
-    find->setText(FindCaption);
-    setTransferButtons(false);
-    m_main.scanPanel()->hide();
+    m_host.setStatusText(0, NotConnected);
+    m_host.releaseFind();
+    m_host.setTransferUsable(false);
+    m_panel.hide();
 }
 
 void TControllerLink::ScanStep()
 {
     const int n = m_portNumber;
-    m_main.scanPanel()->setCaption(ScanCaption.arg(n));
+    m_panel.setCaption(ScanCaption.arg(n));
     dropTransfer();
     m_linkState = Identify;
     m_identBytes.clear();
@@ -356,10 +339,10 @@ void TControllerLink::ScanStep()
         CommPort.FlushInBuffer();
         send(request.data(), static_cast<int>(request.size()));
     } else if (!automaticScan()) {
-        m_main.scanPanel()->hide();
+        m_panel.hide();
         Timer->stop();
         Dlg::plain(OpenError.arg(n));
-        m_main.toolButton("TBFind")->setChecked(false);
+        m_host.releaseFind();
         return;
     }
     // A running timer keeps its rhythm: one interval per port.

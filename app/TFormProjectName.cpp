@@ -1,4 +1,4 @@
-#include "project/TFormProjectName.h"
+#include "app/TFormProjectName.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>

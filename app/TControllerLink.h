@@ -14,7 +14,8 @@
 #include <vector>
 
 class QTimer;
-class TMain;
+class TLinkHost;
+class TScanPanel;
 class TSetComPort;
 
 class TControllerLink : public QObject {
@@ -25,7 +26,9 @@ public:
     static constexpr int ScanInterval = 1000;  // ms per port tried
     static constexpr int BatchSize = 1024;
 
-    explicit TControllerLink(TMain& main);
+    // The panel shows the scan and the progress of a transfer; scanInterval
+    // is the time given to each port tried.
+    TControllerLink(TLinkHost& host, TScanPanel& panel, int scanInterval, QObject* parent = nullptr);
     ~TControllerLink() override;
 
     // The dialog asked for when TBFind goes down; it applies its settings here.
@@ -52,10 +55,6 @@ public:
     QTimer* timer() const { return Timer; }
     const QString& identification() const { return m_identification; }
 
-    // Test hook: shortens the scan interval of links created afterwards so
-    // scan tests need not wait a second per port. The tool never calls it.
-    static void setScanIntervalForTests(int ms);
-
 private:
     void collectIdentify(const uint8_t* batch, int count);
     void handleIdentify();
@@ -71,10 +70,10 @@ private:
     void finishTransfer(TImageTransfer::Kind kind);
     void abortTransfer(uint16_t address);
     void send(const uint8_t* bytes, int count);
-    void setTransferButtons(bool enabled);
     bool automaticScan() const;
 
-    TMain& m_main;
+    TLinkHost& m_host;
+    TScanPanel& m_panel;
     TSetComPort* m_dialog = nullptr;
     uint8_t m_linkState = Idle;
     int m_portNumber = 1;

@@ -1,8 +1,8 @@
-#include "link/TSetComPort.h"
+#include "app/TSetComPort.h"
 
-#include "editor/TRadioGroup.h"
-#include "link/TControllerLink.h"
+#include "app/TControllerLink.h"
 #include "serial/TPortMap.h"
+#include "widgets/TRadioGroup.h"
 
 #include <QCheckBox>
 #include <QComboBox>

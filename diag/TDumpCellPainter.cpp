@@ -1,4 +1,4 @@
-#include "link/TDumpCellPainter.h"
+#include "diag/TDumpCellPainter.h"
 
 #include <QPainter>
 

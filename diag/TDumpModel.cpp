@@ -1,4 +1,4 @@
-#include "link/TDumpModel.h"
+#include "diag/TDumpModel.h"
 
 #include "link/THexText.h"
 

@@ -1,9 +1,9 @@
-#include "report/TFormWord.h"
+#include "app/TFormWord.h"
 
-#include "app/TDialogs.h"
 #include "report/TAutomationError.h"
 #include "report/TDocxWriter.h"
 #include "report/TReportGenerator.h"
+#include "widgets/TDialogs.h"
 
 #include <QDesktopServices>
 #include <QDir>

@@ -1,8 +1,8 @@
 // The report window: one generation per showing, the progress bar, every exit.
 
-#include "app/TDialogs.h"
+#include "app/TFormWord.h"
 #include "image/TAlarmRecord.h"
-#include "report/TFormWord.h"
+#include "widgets/TDialogs.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -9,12 +9,12 @@
 #include <QString>
 
 class TFileResult;
-class TMain;
+class TProjectHost;
 
 class TProjectCommands : public QObject {
     Q_OBJECT
 public:
-    explicit TProjectCommands(TMain& main);
+    TProjectCommands(TProjectHost& host, QObject* parent = nullptr);
 
     // The program names file is written beside this path (or in the user's
     // data folder when its folder is not writable).
@@ -48,6 +48,6 @@ private:
     static QString filePath(const std::string& path);
     static std::string nativePath(const QString& path);
 
-    TMain& m_main;
+    TProjectHost& m_host;
     QString m_executablePath;
 };

@@ -1,4 +1,4 @@
-#include "editor/TRadioGroup.h"
+#include "widgets/TRadioGroup.h"
 
 #include <QBoxLayout>
 #include <QButtonGroup>

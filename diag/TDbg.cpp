@@ -1,8 +1,8 @@
-#include "link/TDbg.h"
+#include "diag/TDbg.h"
 
+#include "diag/TDumpCellPainter.h"
+#include "diag/TDumpModel.h"
 #include "image/TImage.h"
-#include "link/TDumpCellPainter.h"
-#include "link/TDumpModel.h"
 
 #include <QHeaderView>
 #include <QTableView>

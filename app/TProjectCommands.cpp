@@ -1,19 +1,17 @@
-#include "project/TProjectCommands.h"
+#include "app/TProjectCommands.h"
 
-#include "app/TDialogs.h"
-#include "app/TMain.h"
-#include "link/TControllerLink.h"
-#include "link/TDbg.h"
-#include "link/TFormPort.h"
+#include "app/TFormProjectName.h"
+#include "app/TProjectHost.h"
+#include "diag/TDbg.h"
+#include "diag/TFormPort.h"
 #include "project/TFileResult.h"
-#include "project/TFormProjectName.h"
 #include "project/TImageFile.h"
 #include "project/TProgramNamesFile.h"
 #include "project/TProjectName.h"
+#include "widgets/TDialogs.h"
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QTreeWidgetItem>
 
 namespace {
 const QString SaveQuestion = QStringLiteral("Хотите сохранить текущий проект конфигурации ?");
@@ -22,8 +20,8 @@ const QString ProjectExtension = QStringLiteral("usr");
 const QString UnableToWrite = QStringLiteral("Unable to write to %1");
 } // namespace
 
-TProjectCommands::TProjectCommands(TMain& main)
-    : QObject(&main), m_main(main), m_executablePath(QCoreApplication::applicationFilePath())
+TProjectCommands::TProjectCommands(TProjectHost& host, QObject* parent)
+    : QObject(parent), m_host(host), m_executablePath(QCoreApplication::applicationFilePath())
 {
     setObjectName("ProjectCommands");
 }
@@ -42,7 +40,7 @@ TNamesFile::Names TProjectCommands::names() const
 {
     TNamesFile::Names out;
     for (int i = 0; i < TNamesFile::Count; ++i)
-        out[static_cast<size_t>(i)] = m_main.inputName(i + 1).toStdString();
+        out[static_cast<size_t>(i)] = m_host.inputName(i + 1).toStdString();
     return out;
 }
 
@@ -53,14 +51,14 @@ QString TProjectCommands::failureText(const QString& lead, const TFileResult& re
 
 TProjectCommands::SaveResult TProjectCommands::save()
 {
-    const QString chosen = TDialogs::current().saveFile({ProjectFilter, m_main.ProjectName, ProjectExtension});
+    const QString chosen = TDialogs::current().saveFile({ProjectFilter, m_host.projectName(), ProjectExtension});
     if (chosen.isEmpty())
         return SaveResult::Cancelled;
     const std::string path = nativePath(chosen);
 
     // The names file is only written beside an image that was written, and
     // the project counts as saved only when both are on disk.
-    if (const TFileResult result = TImageFile::write(path, m_main.Image); !result) {
+    if (const TFileResult result = TImageFile::write(path, m_host.image()); !result) {
         Dlg::error(failureText(UnableToWrite, result));
         return SaveResult::Failed;
     }
@@ -68,8 +66,8 @@ TProjectCommands::SaveResult TProjectCommands::save()
         Dlg::error(failureText(UnableToWrite, result));
         return SaveResult::Failed;
     }
-    m_main.SetProjectName(filePath(TProjectName::fromPath(path)));
-    m_main.ProjectSaved();
+    m_host.SetProjectName(filePath(TProjectName::fromPath(path)));
+    m_host.ProjectSaved();
     return SaveResult::Saved;
 }
 
@@ -80,7 +78,7 @@ void TProjectCommands::TBSaveClick()
 
 bool TProjectCommands::saveQuestion()
 {
-    if (m_main.Saved || !Dlg::confirm(SaveQuestion))
+    if (m_host.saved() || !Dlg::confirm(SaveQuestion))
         return true;
     // Cancelling the save dialog after asking to save keeps the project.
     return save() == SaveResult::Saved;
@@ -88,7 +86,7 @@ bool TProjectCommands::saveQuestion()
 
 void TProjectCommands::TBOpenClick()
 {
-    if (!m_main.link()->mayReplaceImage() || !saveQuestion())
+    if (!m_host.mayReplaceImage() || !saveQuestion())
         return;
     const QString chosen = TDialogs::current().openFile({ProjectFilter, QString(), QString()});
     if (chosen.isEmpty())
@@ -115,9 +113,9 @@ TFileResult TProjectCommands::openChosen(const QString& chosen)
 {
     const std::string path = nativePath(chosen);
     // A file that cannot be read ends the command with the project untouched.
-    if (const TFileResult result = TImageFile::read(path, m_main.Image); !result)
+    if (const TFileResult result = TImageFile::read(path, m_host.image()); !result)
         return result;
-    m_main.SetProjectName(filePath(TProjectName::fromPath(path)));
+    m_host.SetProjectName(filePath(TProjectName::fromPath(path)));
 
     // Names that cannot be read stay empty, never those of the project
     // replaced, and the user learns why.
@@ -125,15 +123,15 @@ TFileResult TProjectCommands::openChosen(const QString& chosen)
     if (const TFileResult result = TNamesFile::read(TProjectName::namesFilePath(path), loaded); !result)
         Dlg::error(failureText(QStringLiteral("Unable to read %1"), result));
     for (int i = 0; i < TNamesFile::Count; ++i)
-        m_main.setInputName(i + 1, QString::fromStdString(loaded[static_cast<size_t>(i)]));
-    m_main.EditorReload();
-    m_main.ClearHistory();
+        m_host.setInputName(i + 1, QString::fromStdString(loaded[static_cast<size_t>(i)]));
+    m_host.EditorReload();
+    m_host.ClearHistory();
     return TFileResult::success();
 }
 
 void TProjectCommands::TBNewClick()
 {
-    if (!m_main.link()->mayReplaceImage() || !saveQuestion())
+    if (!m_host.mayReplaceImage() || !saveQuestion())
         return;
     if (!FormProjectName)
         FormProjectName = new TFormProjectName;
@@ -144,12 +142,12 @@ void TProjectCommands::TBNewClick()
         Dlg::error(QStringLiteral("Неверное имя проекта !"));
         return;
     }
-    m_main.SetProjectName(name);
-    m_main.Image.clear();
+    m_host.SetProjectName(name);
+    m_host.image().clear();
     for (int i = 1; i <= TNamesFile::Count; ++i)
-        m_main.inputNode(i)->setText(0, QStringLiteral("IN-%1 ").arg(i));
-    m_main.EditorReload();
-    m_main.ClearHistory();
+        m_host.setInputName(i, QString());
+    m_host.EditorReload();
+    m_host.ClearHistory();
 }
 
 void TProjectCommands::writeProgramNames()
@@ -163,10 +161,10 @@ void TProjectCommands::writeProgramNames()
 bool TProjectCommands::FormClose()
 {
     writeProgramNames();
-    m_main.link()->stop();
+    m_host.stopLink();
 
     bool close = true;
-    if (!m_main.Saved) {
+    if (!m_host.saved()) {
         switch (Dlg::askYesNoCancel(SaveQuestion)) {
         case mbYes: close = save() == SaveResult::Saved; break;
         case mbNo: break;

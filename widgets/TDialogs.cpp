@@ -1,4 +1,4 @@
-#include "app/TDialogs.h"
+#include "widgets/TDialogs.h"
 
 #include <QApplication>
 #include <QDialog>

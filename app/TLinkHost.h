@@ -1,0 +1,26 @@
+#pragma once
+// What the controller link needs from the window that holds it: the one
+// image, the saved flag, the status bar, the toolbar buttons the link drives
+// and the editor reload after a whole image has moved.
+
+#include <QString>
+
+class TImage;
+
+class TLinkHost {
+public:
+    virtual ~TLinkHost() = default;
+
+    // Read into by a read, sent by a write.
+    virtual TImage& image() = 0;
+    virtual bool saved() const = 0;
+    // Panel 0 shows the connection, panel 1 the controller's identification.
+    virtual void setStatusText(int panel, const QString& text) = 0;
+    // "Чтение" and "Запись" usable or not.
+    virtual void setTransferUsable(bool usable) = 0;
+    // "Подключить" up again: the scan did not start or ended without a port.
+    virtual void releaseFind() = 0;
+    // A read or write has ended: tree and pages follow the image.
+    virtual void EditorReload() = 0;
+    virtual void SetProjectName(const QString& name) = 0;
+};
