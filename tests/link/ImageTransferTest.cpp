@@ -93,8 +93,9 @@ TEST(ImageTransfer, TrustsTheRepliedAddressInsideTheImage)
     for (unsigned address = 0x0040; address < TImage::Size; address += 32) {
         const Bytes reply = blockReply(static_cast<uint16_t>(address), static_cast<uint8_t>(address / 32));
         last = whole.take(reply.data(), reply.size(), image).outcome;
-        if (address < 0x07E0)
+        if (address < 0x07E0) {
             ASSERT_EQ(image, TImage()) << address;
+        }
     }
     EXPECT_EQ(last, Outcome::Complete);
     EXPECT_EQ(image.byte(0x00), 0x50);
