@@ -39,8 +39,7 @@ const QString AddressError
                      "адреса выходит за пределы памяти конфигурации (0000..07FF).\nОбмен прерван.");
 const QString TransferRunning
     = QStringLiteral("Идет обмен данными с контроллером !\nДождитесь его окончания или отключитесь от контроллера.");
-const QString ChecksumError
-    = QStringLiteral("Ошибка контрольной суммы в принятых блоках: %1 !\nПовторите чтение.");
+const QString ChecksumError = QStringLiteral("Ошибка контрольной суммы в принятых блоках: %1 !\nПовторите чтение.");
 
 // The controller's characters as a project name: control characters (a reply
 // cut short gives NULs) and the path separator become '_', so the name stays
@@ -118,7 +117,7 @@ void TControllerLink::CommPortDataReceived(TCommPort* Sender, uint32_t)
     if (m_linkState != Identify)
         Timer->stop();
     if (m_linkState == Idle)
-        return;  // the bytes wait in the component for the next exchange
+        return; // the bytes wait in the component for the next exchange
     std::array<uint8_t, BatchSize> batch{};
     const int n = static_cast<int>(Sender->GetBlock(batch.data(), BatchSize));
     if (n == 0)

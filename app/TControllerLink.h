@@ -23,7 +23,7 @@ class TControllerLink : public QObject {
 public:
     enum LinkState : uint8_t { Idle = 0, Identify = 1, Write = 2, Read = 3 };
 
-    static constexpr int ScanInterval = 1000;  // ms per port tried
+    static constexpr int ScanInterval = 1000; // ms per port tried
     static constexpr int BatchSize = 1024;
 
     // The panel shows the scan and the progress of a transfer; scanInterval

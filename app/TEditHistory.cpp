@@ -109,7 +109,7 @@ size_t TEditHistory::memoryUse() const
         total += heapUse(*m_saved);
     for (const Step& step : m_steps) {
         total += sizeof(Step) + step.runs.capacity() * sizeof(Run) + step.bytes.capacity()
-                 + step.names.capacity() * sizeof(step.names[0]);
+            + step.names.capacity() * sizeof(step.names[0]);
         for (const auto& name : step.names)
             total += heapUse(name.second);
     }

@@ -17,7 +17,7 @@
 
 struct TEditState {
     TImage::Bytes bytes{};
-    std::array<std::string, Layout::InputCount> names;  // UTF-8
+    std::array<std::string, Layout::InputCount> names; // UTF-8
 
     bool operator==(const TEditState&) const = default;
 };
@@ -59,7 +59,7 @@ private:
     };
     struct Step {
         std::vector<Run> runs;
-        std::vector<uint8_t> bytes;  // the runs' contents, one after the other
+        std::vector<uint8_t> bytes; // the runs' contents, one after the other
         std::vector<std::pair<uint8_t, std::string>> names;
     };
 
@@ -69,7 +69,7 @@ private:
     static size_t heapUse(const TEditState& state);
 
     TEditState m_state;
-    std::deque<Step> m_steps;  // [0, m_position) can be undone, the rest redone
+    std::deque<Step> m_steps; // [0, m_position) can be undone, the rest redone
     size_t m_position = 0;
     std::optional<TEditState> m_saved;
 };

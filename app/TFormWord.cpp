@@ -24,9 +24,10 @@ const char* const DocumentsOpenText = "Для формирования ново�
 } // namespace
 
 TFormWord::TFormWord(QWidget* parent)
-    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      Label1(new QLabel(this)),
-      PB(new QProgressBar(this)),
+    : QWidget(parent,
+              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                  | Qt::WindowCloseButtonHint),
+      Label1(new QLabel(this)), PB(new QProgressBar(this)),
       m_opener([](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }),
       // Each report is a new file of its own, so no open document ever stands
       // in the way of the next one.

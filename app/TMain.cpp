@@ -21,19 +21,19 @@
 #include <QDateTime>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QMimeData>
-#include <QUrl>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QHBoxLayout>
-#include <QLocale>
-#include <QShortcut>
 #include <QLabel>
+#include <QLocale>
+#include <QMimeData>
+#include <QScreen>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QUrl>
 
 #include <cstdio>
 #include <vector>
@@ -46,7 +46,9 @@ constexpr int ClientHeight = 593;
 const QString Title = QStringLiteral("Конфигурация");
 } // namespace
 
-TMain::TMain() : TMain(TControllerLink::ScanInterval) {}
+TMain::TMain() : TMain(TControllerLink::ScanInterval)
+{
+}
 
 TMain::TMain(int scanInterval)
 {
@@ -160,8 +162,8 @@ void TMain::buildToolBar()
         {&TMain::ToolButton1, "ToolButton1", "Выход", "exit", false, true},
     };
     for (const Button& b : buttons) {
-        QToolButton* button = addToolButton(b.name, b.caption,
-                                              QIcon(QStringLiteral(":/icons/%1.svg").arg(b.icon)), b.checkable);
+        QToolButton* button
+            = addToolButton(b.name, b.caption, QIcon(QStringLiteral(":/icons/%1.svg").arg(b.icon)), b.checkable);
         button->setEnabled(b.enabled);
         this->*b.member = button;
         QAction* action = bar->addWidget(button);
@@ -193,8 +195,8 @@ void TMain::buildPages()
 {
     m_systemPage = new TSystemPage(*this);
     m_settingsPage = new TSettingsPage(*this);
-    m_buttonsPage = new TPromptPage(*this, QStringLiteral("  Выберите кнопку для программирования"),
-                                    "STPult", QStringLiteral("В конфигурации системы отсутствуют пульты диктора ! "));
+    m_buttonsPage = new TPromptPage(*this, QStringLiteral("  Выберите кнопку для программирования"), "STPult",
+                                    QStringLiteral("В конфигурации системы отсутствуют пульты диктора ! "));
     m_groupsPage = new TPromptPage(
         *this, QStringLiteral("  Выберите группу  телефонного аудио пейджинга"), "StPhone",
         QStringLiteral("В функцональных настройках системы отсутствует телефонный аудио пейджинг ! "));
@@ -245,10 +247,22 @@ QTreeWidgetItem* TMain::nodeAt(const QModelIndex& index) const
     return parent ? parent->child(index.row()) : nullptr;
 }
 
-QTreeWidgetItem* TMain::buttonNode(int k) const { return m_buttonsRoot->child(k - 1); }
-QTreeWidgetItem* TMain::groupNode(int g) const { return m_groupsRoot->child(g - 1); }
-QTreeWidgetItem* TMain::inputNode(int i) const { return m_algorithmsRoot->child(i - 1); }
-QTreeWidgetItem* TMain::stageNode(int i, int k) const { return inputNode(i)->child(k - 1); }
+QTreeWidgetItem* TMain::buttonNode(int k) const
+{
+    return m_buttonsRoot->child(k - 1);
+}
+QTreeWidgetItem* TMain::groupNode(int g) const
+{
+    return m_groupsRoot->child(g - 1);
+}
+QTreeWidgetItem* TMain::inputNode(int i) const
+{
+    return m_algorithmsRoot->child(i - 1);
+}
+QTreeWidgetItem* TMain::stageNode(int i, int k) const
+{
+    return inputNode(i)->child(k - 1);
+}
 
 QString TMain::inputName(int i) const
 {
@@ -307,7 +321,8 @@ int TMain::nodeIndex() const
     const QTreeWidgetItem* node = TV->currentItem();
     if (!node)
         return 0;
-    return node->parent() ? node->parent()->indexOfChild(const_cast<QTreeWidgetItem*>(node)) + 1 : TV->indexOfTopLevelItem(const_cast<QTreeWidgetItem*>(node)) + 1;
+    return node->parent() ? node->parent()->indexOfChild(const_cast<QTreeWidgetItem*>(node)) + 1
+                          : TV->indexOfTopLevelItem(const_cast<QTreeWidgetItem*>(node)) + 1;
 }
 
 void TMain::applySplitterCount()
@@ -382,9 +397,9 @@ TReportInput TMain::reportInput() const
         input.inputCaptions[static_cast<size_t>(i - 1)] = inputNode(i)->text(0).toStdString();
     const QLocale locale;
     const QDateTime now = QDateTime::currentDateTime();
-    input.dateTime = (locale.toString(now.date(), QLocale::ShortFormat) + ' '
-                      + locale.toString(now.time(), QLocale::LongFormat))
-                         .toStdString();
+    input.dateTime
+        = (locale.toString(now.date(), QLocale::ShortFormat) + ' ' + locale.toString(now.time(), QLocale::LongFormat))
+              .toStdString();
     return input;
 }
 
@@ -417,13 +432,34 @@ void TMain::connectControls(int scanInterval)
     connect(TBWrite, &QToolButton::clicked, m_link, &TControllerLink::TBWriteClick);
 }
 
-void TMain::TBNewClick() { m_commands->TBNewClick(); }
-void TMain::TBOpenClick() { m_commands->TBOpenClick(); }
-void TMain::TBSaveClick() { m_commands->TBSaveClick(); }
-void TMain::ToolButton1Click() { close(); }
-bool TMain::FormClose() { return m_commands->FormClose(); }
-bool TMain::mayReplaceImage() { return m_link->mayReplaceImage(); }
-void TMain::stopLink() { m_link->stop(); }
+void TMain::TBNewClick()
+{
+    m_commands->TBNewClick();
+}
+void TMain::TBOpenClick()
+{
+    m_commands->TBOpenClick();
+}
+void TMain::TBSaveClick()
+{
+    m_commands->TBSaveClick();
+}
+void TMain::ToolButton1Click()
+{
+    close();
+}
+bool TMain::FormClose()
+{
+    return m_commands->FormClose();
+}
+bool TMain::mayReplaceImage()
+{
+    return m_link->mayReplaceImage();
+}
+void TMain::stopLink()
+{
+    m_link->stop();
+}
 
 void TMain::closeEvent(QCloseEvent* event)
 {
@@ -693,8 +729,14 @@ void TMain::ProjectSaved()
     Saved = true;
 }
 
-void TMain::Undo() { stepHistory(&TEditHistory::undo); }
-void TMain::Redo() { stepHistory(&TEditHistory::redo); }
+void TMain::Undo()
+{
+    stepHistory(&TEditHistory::undo);
+}
+void TMain::Redo()
+{
+    stepHistory(&TEditHistory::redo);
+}
 
 void TMain::stepHistory(bool (TEditHistory::*move)())
 {
@@ -781,7 +823,8 @@ void TMain::dropEvent(QDropEvent* event)
     event->acceptProposedAction();
     // The file manager waits until the drop is handled: the save question and
     // the opening come after it.
-    QMetaObject::invokeMethod(this, [this, path] { m_commands->openDropped(path); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, path] { m_commands->openDropped(path); }, Qt::QueuedConnection);
 }
 
 bool TMain::eventFilter(QObject* watched, QEvent* event)

@@ -97,8 +97,8 @@ void TSetComPort::buildLineParameters()
     ComboBoxSpeed->setObjectName("ComboBoxSpeed");
     ComboBoxSpeed->setEditable(true);
     ComboBoxSpeed->setInsertPolicy(QComboBox::NoInsert);
-    ComboBoxSpeed->addItems({"110", "300", "600", "1200", "2400", "4800", "9600", "14400", "19200", "38400",
-                             "56000", "57600", "115200", "128000", "256000"});
+    ComboBoxSpeed->addItems({"110", "300", "600", "1200", "2400", "4800", "9600", "14400", "19200", "38400", "56000",
+                             "57600", "115200", "128000", "256000"});
     // The entry shown is the current one, so the keys and the opened list
     // start from it.
     ComboBoxSpeed->setCurrentIndex(ComboBoxSpeed->findText("9600"));
@@ -114,8 +114,8 @@ void TSetComPort::buildLineParameters()
     ComboBoxControl->setGeometry(212, 12, 90, 22);
 
     using A = TRadioGroup::Arrangement;
-    RadioGroupParity = new TRadioGroup("RadioGroupParity", "Parity", {"None", "Odd", "Even", "Mark", "Space"},
-                                       A::Column, GroupBox1);
+    RadioGroupParity
+        = new TRadioGroup("RadioGroupParity", "Parity", {"None", "Odd", "Even", "Mark", "Space"}, A::Column, GroupBox1);
     RadioGroupParity->setGeometry(8, 40, 94, 146);
     RadioGroupParity->setItemIndex(0);
     RadioGroupData = new TRadioGroup("RadioGroupData", "Data width", {"5 bits", "6 bits", "7 bits", "8 bits"},

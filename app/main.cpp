@@ -53,6 +53,7 @@ int main(int argc, char** argv)
     }
     // Opened once the window is up, so that a box about it appears over it.
     if (!project.isEmpty())
-        QMetaObject::invokeMethod(Main, [project] { Main->OpenAtStart(project); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            Main, [project] { Main->OpenAtStart(project); }, Qt::QueuedConnection);
     return QApplication::exec();
 }

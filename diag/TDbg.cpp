@@ -10,10 +10,7 @@
 
 TDbg* Dbg = nullptr;
 
-TDbg::TDbg(QWidget* parent)
-    : QWidget(parent, Qt::Window)
-    , m_model(new TDumpModel(this))
-    , SG(new QTableView(this))
+TDbg::TDbg(QWidget* parent) : QWidget(parent, Qt::Window), m_model(new TDumpModel(this)), SG(new QTableView(this))
 {
     setObjectName(QStringLiteral("Dbg"));
     setWindowTitle(QStringLiteral("Dbg"));

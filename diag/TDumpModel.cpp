@@ -22,10 +22,9 @@ bool isBitColumn(int column)
     return column >= TDumpModel::FirstBitColumn && column < TDumpModel::HexColumn;
 }
 
-}  // namespace
+} // namespace
 
-TDumpModel::TDumpModel(QObject* parent)
-    : QAbstractTableModel(parent)
+TDumpModel::TDumpModel(QObject* parent) : QAbstractTableModel(parent)
 {
 }
 

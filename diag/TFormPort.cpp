@@ -7,9 +7,7 @@
 
 TFormPort* FormPort = nullptr;
 
-TFormPort::TFormPort(QWidget* parent)
-    : QWidget(parent, Qt::Window)
-    , Memo1(new QPlainTextEdit(this))
+TFormPort::TFormPort(QWidget* parent) : QWidget(parent, Qt::Window), Memo1(new QPlainTextEdit(this))
 {
     setObjectName(QStringLiteral("FormPort"));
     setWindowTitle(QStringLiteral("Port"));

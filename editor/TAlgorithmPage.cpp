@@ -28,8 +28,7 @@ QString algorithmName(const QString& caption)
 }
 } // namespace
 
-TAlgorithmPage::TAlgorithmPage(TEditorHost& host, QWidget* parent)
-    : TPage(host, QString(), parent)
+TAlgorithmPage::TAlgorithmPage(TEditorHost& host, QWidget* parent) : TPage(host, QString(), parent)
 {
     header()->setObjectName("StaticText8");
     CBIntState = new QCheckBox(QStringLiteral("Включить алгоритм"), this);

@@ -7,8 +7,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-TCheckGrid::TCheckGrid(const TCheckGridLayout& layout, QWidget* parent)
-    : QWidget(parent), m_rows(layout.rows)
+TCheckGrid::TCheckGrid(const TCheckGridLayout& layout, QWidget* parent) : QWidget(parent), m_rows(layout.rows)
 {
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);

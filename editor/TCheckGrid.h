@@ -13,10 +13,10 @@ class QCheckBox;
 struct TCheckGridLayout {
     int columns;
     int rows;
-    std::function<QString(int position)> boxName;  // objectName of box p
-    QString columnHeading;                          // over the column numbers
-    QString rowHeading;                             // beside the row labels
-    QString rowLabelPrefix;                         // "OUT" gives OUT1..OUT4
+    std::function<QString(int position)> boxName; // objectName of box p
+    QString columnHeading;                        // over the column numbers
+    QString rowHeading;                           // beside the row labels
+    QString rowLabelPrefix;                       // "OUT" gives OUT1..OUT4
 };
 
 class TCheckGrid : public QWidget {

@@ -3,8 +3,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-TPage::TPage(TEditorHost& host, const QString& header, QWidget* parent)
-    : QWidget(parent), m_host(host)
+TPage::TPage(TEditorHost& host, const QString& header, QWidget* parent) : QWidget(parent), m_host(host)
 {
     m_body = new QVBoxLayout(this);
     m_header = new QLabel(header, this);

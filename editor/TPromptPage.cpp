@@ -3,8 +3,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-TPromptPage::TPromptPage(TEditorHost& host, const QString& header, const QString& messageName,
-                         const QString& message, QWidget* parent)
+TPromptPage::TPromptPage(TEditorHost& host, const QString& header, const QString& messageName, const QString& message,
+                         QWidget* parent)
     : TPage(host, header, parent)
 {
     if (!messageName.isEmpty()) {

@@ -7,8 +7,8 @@
 class TPromptPage : public TPage {
     Q_OBJECT
 public:
-    TPromptPage(TEditorHost& host, const QString& header, const QString& messageName,
-                const QString& message, QWidget* parent = nullptr);
+    TPromptPage(TEditorHost& host, const QString& header, const QString& messageName, const QString& message,
+                QWidget* parent = nullptr);
 
     void setMessageShown(bool shown);
 

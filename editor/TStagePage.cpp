@@ -32,8 +32,7 @@ QString relayBoxName(int p)
 }
 } // namespace
 
-TStagePage::TStagePage(TEditorHost& host, QWidget* parent)
-    : TPage(host, QString(), parent)
+TStagePage::TStagePage(TEditorHost& host, QWidget* parent) : TPage(host, QString(), parent)
 {
     header()->setObjectName("StaticText3");
     body()->setSpacing(3);
@@ -98,10 +97,10 @@ TStagePage::TStagePage(TEditorHost& host, QWidget* parent)
     controllerRelays->addWidget(CBReleK1);
     controllerRelays->addWidget(CBReleK2);
     relayRow->addLayout(controllerRelays);
-    m_relayGrid = new TCheckGrid({Layout::RelayModules, Layout::RelaysPerModule, relayBoxName,
-                                  QStringLiteral("Номер модуля управления реле"), QStringLiteral("  номер реле"),
-                                  QString()},
-                                 this);
+    m_relayGrid
+        = new TCheckGrid({Layout::RelayModules, Layout::RelaysPerModule, relayBoxName,
+                          QStringLiteral("Номер модуля управления реле"), QStringLiteral("  номер реле"), QString()},
+                         this);
     relayRow->addWidget(m_relayGrid);
     auto* relayButtons = new QVBoxLayout;
     Button1 = makeButton("Button1", QStringLiteral("Выбрать все"));
@@ -322,10 +321,22 @@ void TStagePage::setAllBoxes(TCheckGrid* grid, bool on, BitWriter write)
         m_host.imageChanged();
 }
 
-void TStagePage::ButtonAllClick() { setAllBoxes(m_outputGrid, true, &TStageRecord::setOutputBit); }
-void TStagePage::ButtonCancelClick() { setAllBoxes(m_outputGrid, false, &TStageRecord::setOutputBit); }
-void TStagePage::Button1Click() { setAllBoxes(m_relayGrid, true, &TStageRecord::setRelayBit); }
-void TStagePage::Button2Click() { setAllBoxes(m_relayGrid, false, &TStageRecord::setRelayBit); }
+void TStagePage::ButtonAllClick()
+{
+    setAllBoxes(m_outputGrid, true, &TStageRecord::setOutputBit);
+}
+void TStagePage::ButtonCancelClick()
+{
+    setAllBoxes(m_outputGrid, false, &TStageRecord::setOutputBit);
+}
+void TStagePage::Button1Click()
+{
+    setAllBoxes(m_relayGrid, true, &TStageRecord::setRelayBit);
+}
+void TStagePage::Button2Click()
+{
+    setAllBoxes(m_relayGrid, false, &TStageRecord::setRelayBit);
+}
 
 // ---- copies from the previous stage -------------------------------------------
 
@@ -341,6 +352,15 @@ void TStagePage::copyFromPrevious(StageCopy copy)
     m_host.imageChanged();
 }
 
-void TStagePage::ButtonCopyTimeClick() { copyFromPrevious(&TStageRecord::copyTimeAndMessage); }
-void TStagePage::ButtonCopyZClick() { copyFromPrevious(&TStageRecord::copyOutputs); }
-void TStagePage::ButtonCopyClick() { copyFromPrevious(&TStageRecord::copyRelays); }
+void TStagePage::ButtonCopyTimeClick()
+{
+    copyFromPrevious(&TStageRecord::copyTimeAndMessage);
+}
+void TStagePage::ButtonCopyZClick()
+{
+    copyFromPrevious(&TStageRecord::copyOutputs);
+}
+void TStagePage::ButtonCopyClick()
+{
+    copyFromPrevious(&TStageRecord::copyRelays);
+}

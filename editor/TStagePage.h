@@ -59,7 +59,7 @@ private:
     void copyFromPrevious(StageCopy copy);
 
     TCloseUpComboBox* CBTime;
-    std::array<TRadioGroup*, 4> m_groups{};  // RG1..RG4, Tag 0..3
+    std::array<TRadioGroup*, 4> m_groups{}; // RG1..RG4, Tag 0..3
     TCheckGrid* m_outputGrid;
     TCheckGrid* m_relayGrid;
     QCheckBox* CBReleK1;

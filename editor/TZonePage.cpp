@@ -7,8 +7,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-TZonePage::TZonePage(TEditorHost& host, QWidget* parent)
-    : TPage(host, QString(), parent)
+TZonePage::TZonePage(TEditorHost& host, QWidget* parent) : TPage(host, QString(), parent)
 {
     header()->setObjectName("StaticText7");
     Label12 = new QLabel(this);

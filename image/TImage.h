@@ -7,13 +7,13 @@
 
 #include <array>
 #include <bit>
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 
 // A small unsigned value kept under a contiguous mask of one byte.
 struct TBitRange {
-    int offset;    // relative to the start of the structure it belongs to
-    uint8_t mask;  // contiguous, non-zero
+    int offset;   // relative to the start of the structure it belongs to
+    uint8_t mask; // contiguous, non-zero
 
     constexpr int shift() const { return std::countr_zero(static_cast<unsigned>(mask)); }
     constexpr uint8_t maxValue() const { return static_cast<uint8_t>(mask >> shift()); }

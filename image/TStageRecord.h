@@ -7,7 +7,7 @@ class TStageRecord {
 public:
     // Duration codes: 0 off, 1..240 x 15 s, 255 unlimited (241..254 read as unlimited).
     static constexpr uint8_t DurationOff = 0;
-    static constexpr uint8_t DurationMin = 2;  // 30 s, the least stage 1 may run
+    static constexpr uint8_t DurationMin = 2; // 30 s, the least stage 1 may run
     static constexpr uint8_t DurationMaxTimed = 240;
     static constexpr uint8_t DurationUnlimited = 255;
 

@@ -13,8 +13,8 @@ constexpr uint8_t Lead1 = 0x01;
 // Header positions, shared by requests and replies.
 constexpr int PosLead0 = 0;
 constexpr int PosLead1 = 1;
-constexpr int PosLength = 2;   // number of bytes before the checksum
-constexpr int PosCommand = 3;  // command in a request, status in a reply
+constexpr int PosLength = 2;  // number of bytes before the checksum
+constexpr int PosCommand = 3; // command in a request, status in a reply
 constexpr int HeaderSize = 4;
 
 constexpr uint8_t CmdIdentify = 0x55;
@@ -29,7 +29,7 @@ constexpr int BlockDataSize = 32;
 
 constexpr int IdentifySize = 5;
 constexpr int ReadRequestSize = 7;
-constexpr int BlockFrameSize = PosData + BlockDataSize + 1;  // 39: write request and block reply
+constexpr int BlockFrameSize = PosData + BlockDataSize + 1; // 39: write request and block reply
 constexpr int PosBlockChecksum = BlockFrameSize - 1;
 
 // Identify reply: status byte, then the controller's 10 serial characters.
@@ -38,4 +38,4 @@ constexpr int PosSerial = 4;
 constexpr int SerialSize = 10;
 constexpr int IdentifyReplySize = PosSerial + SerialSize + 1;
 
-}  // namespace Frame
+} // namespace Frame

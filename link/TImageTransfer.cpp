@@ -15,7 +15,7 @@ bool fitsImage(unsigned address)
     return address + BlockSize <= TImage::Size;
 }
 
-}  // namespace
+} // namespace
 
 std::vector<uint8_t> TImageTransfer::start(Kind kind, const TImage& image)
 {
@@ -70,8 +70,8 @@ TImageTransfer::Step TImageTransfer::take(const uint8_t* batch, size_t count, TI
     if (!m_collector.checksumMatches()) {
         step.checksumMismatch = true;
         ++m_checksumMismatches;
-        step.notes.push_back("crc error " + THexText::of(m_collector.checksum(), 2)
-                             + ", expected " + THexText::of(m_collector.expectedChecksum(), 2));
+        step.notes.push_back("crc error " + THexText::of(m_collector.checksum(), 2) + ", expected "
+                             + THexText::of(m_collector.expectedChecksum(), 2));
     }
     const TBlockCollector reply = m_collector;
     m_collector.reset();

@@ -21,19 +21,19 @@ class TImageTransfer {
 public:
     enum class Kind { Read, Write };
     enum class Outcome {
-        Waiting,         // the block reply is not complete yet
-        NextBlock,       // send request, then wait for its reply
-        Complete,        // the last block has been handled
-        AddressOutside,  // the reply's address does not lie inside the image; transfer ended
+        Waiting,        // the block reply is not complete yet
+        NextBlock,      // send request, then wait for its reply
+        Complete,       // the last block has been handled
+        AddressOutside, // the reply's address does not lie inside the image; transfer ended
     };
 
     struct Step {
         Outcome outcome = Outcome::Waiting;
-        std::vector<std::string> notes;  // traffic-log notes, in order
-        uint16_t address = 0;            // address the completed reply carried
-        bool echoDiffers = false;        // write: the echo is not what was written
-        bool checksumMismatch = false;   // byte 38 is not the CRC of bytes 0..37
-        std::vector<uint8_t> request;    // with NextBlock
+        std::vector<std::string> notes; // traffic-log notes, in order
+        uint16_t address = 0;           // address the completed reply carried
+        bool echoDiffers = false;       // write: the echo is not what was written
+        bool checksumMismatch = false;  // byte 38 is not the CRC of bytes 0..37
+        std::vector<uint8_t> request;   // with NextBlock
     };
 
     // Begins a transfer at block 0 and returns its first request.
@@ -64,6 +64,6 @@ private:
     bool m_active = false;
     int m_checksumMismatches = 0;
     TBlockCollector m_collector;
-    std::vector<Block> m_received;  // a read's blocks, in order of arrival
-    TImage::Bytes m_written{};      // what a write sends and expects echoed
+    std::vector<Block> m_received; // a read's blocks, in order of arrival
+    TImage::Bytes m_written{};     // what a write sends and expects echoed
 };

@@ -6,8 +6,7 @@
 
 namespace {
 
-template <size_t N>
-void putHeader(std::array<uint8_t, N>& frame, uint8_t command)
+template <size_t N> void putHeader(std::array<uint8_t, N>& frame, uint8_t command)
 {
     frame[Frame::PosLead0] = Frame::Lead0;
     frame[Frame::PosLead1] = Frame::Lead1;
@@ -15,20 +14,18 @@ void putHeader(std::array<uint8_t, N>& frame, uint8_t command)
     frame[Frame::PosCommand] = command;
 }
 
-template <size_t N>
-void putAddress(std::array<uint8_t, N>& frame, uint16_t address)
+template <size_t N> void putAddress(std::array<uint8_t, N>& frame, uint16_t address)
 {
     frame[Frame::PosAddressHigh] = static_cast<uint8_t>(address >> 8);
     frame[Frame::PosAddressLow] = static_cast<uint8_t>(address & 0xFF);
 }
 
-template <size_t N>
-void close(std::array<uint8_t, N>& frame)
+template <size_t N> void close(std::array<uint8_t, N>& frame)
 {
     frame[N - 1] = TFrameChecksum::over(frame.data(), N - 1);
 }
 
-}  // namespace
+} // namespace
 
 TRequestFrames::Identify TRequestFrames::identify()
 {

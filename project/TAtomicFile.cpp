@@ -104,8 +104,7 @@ TFileResult TAtomicFile::writeDirectly(const std::string& path, std::string_view
     return TFileResult::success();
 }
 
-TFileResult TAtomicFile::replace(const std::string& path, const std::string& target,
-                                 std::string_view bytes)
+TFileResult TAtomicFile::replace(const std::string& path, const std::string& target, std::string_view bytes)
 {
     struct stat old {};
     const bool existed = ::stat(target.c_str(), &old) == 0;

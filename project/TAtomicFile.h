@@ -22,6 +22,5 @@ public:
 
 private:
     static TFileResult writeDirectly(const std::string& path, std::string_view bytes);
-    static TFileResult replace(const std::string& path, const std::string& target,
-                               std::string_view bytes);
+    static TFileResult replace(const std::string& path, const std::string& target, std::string_view bytes);
 };

@@ -27,7 +27,9 @@ public:
 private:
     TFileResult() = default;
     TFileResult(std::string fileName, std::string reason)
-        : m_failed(true), m_fileName(std::move(fileName)), m_reason(std::move(reason)) {}
+        : m_failed(true), m_fileName(std::move(fileName)), m_reason(std::move(reason))
+    {
+    }
 
     bool m_failed = false;
     int m_code = 0;

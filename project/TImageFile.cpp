@@ -20,6 +20,5 @@ TFileResult TImageFile::read(const std::string& path, TImage& image)
 TFileResult TImageFile::write(const std::string& path, const TImage& image)
 {
     const auto& bytes = image.bytes();
-    return TAtomicFile::write(path, std::string_view(reinterpret_cast<const char*>(bytes.data()),
-                                                     bytes.size()));
+    return TAtomicFile::write(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }

@@ -18,8 +18,7 @@ std::string_view trimmed(std::string_view text)
 
 bool sameName(std::string_view a, std::string_view b)
 {
-    return a.size() == b.size()
-        && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
                return std::tolower(x) == std::tolower(y);
            });
 }
@@ -116,10 +115,9 @@ std::optional<std::string> TIniText::value(std::string_view section, std::string
 
 std::string TIniText::newline() const
 {
-    const bool anyLf = std::any_of(m_lines.begin(), m_lines.end(),
-                                   [](const Line& line) { return line.end == "\n"; });
-    const bool anyCrLf = std::any_of(m_lines.begin(), m_lines.end(),
-                                     [](const Line& line) { return line.end == "\r\n"; });
+    const bool anyLf = std::any_of(m_lines.begin(), m_lines.end(), [](const Line& line) { return line.end == "\n"; });
+    const bool anyCrLf
+        = std::any_of(m_lines.begin(), m_lines.end(), [](const Line& line) { return line.end == "\r\n"; });
     return anyLf && !anyCrLf ? "\n" : "\r\n";
 }
 

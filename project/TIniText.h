@@ -28,11 +28,11 @@ public:
 private:
     struct Line {
         std::string body;
-        std::string end;  // "\r\n", "\n", or empty for a last line without one
+        std::string end; // "\r\n", "\n", or empty for a last line without one
     };
     struct KeyLine {
         std::string name;
-        size_t valueStart = 0;  // where the value begins in the body
+        size_t valueStart = 0; // where the value begins in the body
         bool hasEquals = false;
     };
 

@@ -52,8 +52,8 @@ bool TNamesFile::canStore(std::string_view name)
 std::string TNamesFile::quoted(const std::string& bytes)
 {
     const bool needsQuotes = !bytes.empty()
-        && (Blanks.find(bytes.front()) != std::string_view::npos
-            || Blanks.find(bytes.back()) != std::string_view::npos || hasQuotePair(bytes));
+        && (Blanks.find(bytes.front()) != std::string_view::npos || Blanks.find(bytes.back()) != std::string_view::npos
+            || hasQuotePair(bytes));
     return needsQuotes ? "\"" + bytes + "\"" : bytes;
 }
 
@@ -88,7 +88,7 @@ TFileResult TNamesFile::readExisting(const std::string& path, std::string& text)
 {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-        return TFileResult::success();  // nothing to keep; the write reports what is wrong
+        return TFileResult::success(); // nothing to keep; the write reports what is wrong
     TFileResult result = TFileReader::read(path, FileLimit + 1, text);
     if (result && text.size() > FileLimit)
         return TFileResult::fromErrno(path, EFBIG);
@@ -101,10 +101,10 @@ TFileResult TNamesFile::write(const std::string& path, const Names& names)
     for (int i = 0; i < Count; ++i) {
         const auto bytes = storable(names[static_cast<size_t>(i)]);
         if (!bytes)
-            return TFileResult::failure(
-                path, "the name of IN-" + std::to_string(i + 1)
-                          + " holds a character that Windows-1251 cannot store, a line break,"
-                            " or more than 2047 characters");
+            return TFileResult::failure(path,
+                                        "the name of IN-" + std::to_string(i + 1)
+                                            + " holds a character that Windows-1251 cannot store, a line break,"
+                                              " or more than 2047 characters");
         encoded[static_cast<size_t>(i)] = quoted(*bytes);
     }
 

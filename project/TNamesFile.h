@@ -20,7 +20,7 @@ class TNamesFile {
 public:
     static constexpr int Count = 24;
     static constexpr size_t ValueLimit = 2047;
-    using Names = std::array<std::string, Count>;  // UTF-8
+    using Names = std::array<std::string, Count>; // UTF-8
 
     // A missing file, section or key gives empty names. Any other failure
     // leaves names unchanged.

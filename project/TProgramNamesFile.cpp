@@ -43,8 +43,7 @@ std::string TProgramNamesFile::path(const std::string& executablePath)
     return dataFolder() + "/kt7config/kt7config.ini";
 }
 
-TFileResult TProgramNamesFile::write(const std::string& executablePath,
-                                     const TNamesFile::Names& names)
+TFileResult TProgramNamesFile::write(const std::string& executablePath, const TNamesFile::Names& names)
 {
     const std::string target = path(executablePath);
     std::error_code error;

@@ -57,10 +57,7 @@ private:
     {
         m_facts.push_back({std::move(path), std::move(value), std::move(source), false});
     }
-    void mark(std::vector<std::string> path, Bits source)
-    {
-        m_facts.push_back({std::move(path), {}, {source}, true});
-    }
+    void mark(std::vector<std::string> path, Bits source) { m_facts.push_back({std::move(path), {}, {source}, true}); }
 
     void composition()
     {
@@ -76,7 +73,8 @@ private:
         const char* const functions = "Функциональные настройки";
         add({functions, TReportTerms::PhonePaging}, m_in.phonePaging ? TReportTerms::Present : TReportTerms::Absent,
             {at(PagingFlag)});
-        add({functions, TReportTerms::Music}, m_in.music ? TReportTerms::Present : TReportTerms::Absent, {at(MusicFlag)});
+        add({functions, TReportTerms::Music}, m_in.music ? TReportTerms::Present : TReportTerms::Absent,
+            {at(MusicFlag)});
     }
 
     static std::string output(int bit)
@@ -124,8 +122,8 @@ private:
             if (!stage.isOn())
                 continue;
             const Bits duration{s + Layout::Stage::Duration, 0xFF};
-            add({in, name, TReportTerms::Duration}, TAlarmLists::durationEntry(TAlarmLists::entryForDuration(stage.duration())),
-                {duration});
+            add({in, name, TReportTerms::Duration},
+                TAlarmLists::durationEntry(TAlarmLists::entryForDuration(stage.duration())), {duration});
             const Bits message = rangeBits(Layout::Stage::Message.at(s));
             add({in, name, TReportTerms::Source}, TReportTerms::messageSource(stage.messageCode()), {message});
             add({in, name, TReportTerms::Number}, std::to_string(stage.messageNumber()), {message});
@@ -140,7 +138,8 @@ private:
             for (int bit = 0; bit < Layout::RelayBits; ++bit)
                 if (stage.relayBit(bit)) {
                     const int unit = TReportTerms::ControllerRelayUnit + 1 + bit / Layout::RelaysPerModule;
-                    mark({in, name, flat(TReportTerms::unitLabel(unit)) + " " + TReportTerms::rowLabel(unit, bit % 4 + 1)},
+                    mark({in, name,
+                          flat(TReportTerms::unitLabel(unit)) + " " + TReportTerms::rowLabel(unit, bit % 4 + 1)},
                          maskBit(s + Layout::Stage::Relays, bit));
                 }
         }

@@ -54,8 +54,8 @@ std::vector<std::string> TConfigDiffer::lines(const std::vector<TFact>& a, const
         const uint8_t was = imageA.byte(offset);
         const uint8_t is = imageB.byte(offset);
         if (((was ^ is) & ~explained[static_cast<size_t>(offset)]) != 0)
-            out.push_back("Байт 0x" + THexText::of(static_cast<unsigned>(offset), 4) + ": " + THexText::of(was, 2) + Arrow
-                          + THexText::of(is, 2));
+            out.push_back("Байт 0x" + THexText::of(static_cast<unsigned>(offset), 4) + ": " + THexText::of(was, 2)
+                          + Arrow + THexText::of(is, 2));
     }
     return out;
 }

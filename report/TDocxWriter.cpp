@@ -12,7 +12,7 @@ namespace {
 const char* const W = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
 const char* const Rel = "http://schemas.openxmlformats.org/package/2006/relationships";
 const char* const OfficeRel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
-constexpr int BorderEighths = 4;  // half-point lines
+constexpr int BorderEighths = 4; // half-point lines
 constexpr zip_uint32_t FastestDeflate = 1;
 
 std::string lineValue(TLineStyle style)
@@ -222,7 +222,8 @@ void writeTable(Xml& x, const TTable& table)
         TTwips left = 0;
         for (const TTableCell& cell : row) {
             const TTwips right = left + cell.width;
-            const auto span = std::upper_bound(edges.begin(), edges.end(), right) - std::upper_bound(edges.begin(), edges.end(), left);
+            const auto span = std::upper_bound(edges.begin(), edges.end(), right)
+                - std::upper_bound(edges.begin(), edges.end(), left);
             left = right;
             x.start("w:tc");
             x.start("w:tcPr");
@@ -266,8 +267,10 @@ void writeSection(Xml& x)
     x.attr("w:h", number(PageHeight));
     x.end();
     x.start("w:pgMar");
-    const std::pair<const char*, TTwips> margins[] = {{"w:top", MarginTop}, {"w:right", MarginRight}, {"w:bottom", MarginBottom},
-                                                      {"w:left", MarginLeft}, {"w:header", 709}, {"w:footer", 709}, {"w:gutter", 0}};
+    const std::pair<const char*, TTwips> margins[]
+        = {{"w:top", MarginTop},   {"w:right", MarginRight}, {"w:bottom", MarginBottom},
+           {"w:left", MarginLeft}, {"w:header", 709},        {"w:footer", 709},
+           {"w:gutter", 0}};
     for (const auto& [side, value] : margins)
         x.attr(side, number(value));
     x.end();
@@ -331,17 +334,16 @@ std::string contentTypes()
     Xml x;
     x.start("Types");
     x.attr("xmlns", "http://schemas.openxmlformats.org/package/2006/content-types");
-    const std::pair<const char*, std::string> defaults[] = {
-        {"rels", "application/vnd.openxmlformats-package.relationships+xml"},
-        {"xml", "application/xml"}};
+    const std::pair<const char*, std::string> defaults[]
+        = {{"rels", "application/vnd.openxmlformats-package.relationships+xml"}, {"xml", "application/xml"}};
     for (const auto& [extension, type] : defaults) {
         x.start("Default");
         x.attr("Extension", extension);
         x.attr("ContentType", type);
         x.end();
     }
-    const std::pair<const char*, std::string> parts[] = {{"/word/document.xml", wml + "document.main+xml"},
-                                                         {"/word/styles.xml", wml + "styles+xml"}};
+    const std::pair<const char*, std::string> parts[]
+        = {{"/word/document.xml", wml + "document.main+xml"}, {"/word/styles.xml", wml + "styles+xml"}};
     for (const auto& [part, type] : parts) {
         x.start("Override");
         x.attr("PartName", part);
@@ -397,7 +399,8 @@ void TDocxWriter::save(const TDocument& doc, const std::string& path)
     }
     for (const auto& [name, data] : parts) {
         zip_source_t* source = zip_source_buffer(archive.get(), data.data(), static_cast<zip_uint64_t>(data.size()), 0);
-        const zip_int64_t index = source ? zip_file_add(archive.get(), name, source, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE) : -1;
+        const zip_int64_t index
+            = source ? zip_file_add(archive.get(), name, source, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE) : -1;
         if (index < 0) {
             if (source)
                 zip_source_free(source);

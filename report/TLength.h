@@ -5,7 +5,10 @@
 using TTwips = int;
 
 constexpr TTwips TwipsPerPoint = 20;
-constexpr TTwips points(int pt) { return pt * TwipsPerPoint; }
+constexpr TTwips points(int pt)
+{
+    return pt * TwipsPerPoint;
+}
 
 // The page: A4 with margins of 3 cm left, 1.5 cm right and 2 cm top and bottom.
 constexpr TTwips PageWidth = 11906;

@@ -5,13 +5,13 @@
 #include "report/TReportTerms.h"
 
 namespace {
-constexpr int LightGrey = 15132390;  // red, green and blue 230 each
+constexpr int LightGrey = 15132390; // red, green and blue 230 each
 
 constexpr int BlockRows = 4;
 constexpr int GridValueColumns = 12;
 constexpr int StageValueColumns = 5;
 constexpr int LastRelayModuleUnit = 18;
-constexpr int ControllerRelayRows = 2;    // K1 and K2; K3 and K4 of its block are removed
+constexpr int ControllerRelayRows = 2; // K1 and K2; K3 and K4 of its block are removed
 constexpr int FirstControllerRelayRow = 49;
 
 // Rows of the algorithm table once the stage heading band is above it.
@@ -27,7 +27,10 @@ constexpr int FirstRelayRow = 56;
 // Rows of the grid tables once the grid heading band is above them.
 constexpr int GridBandRows = 2;
 
-std::string n(int value) { return std::to_string(value); }
+std::string n(int value)
+{
+    return std::to_string(value);
+}
 } // namespace
 
 TReportGenerator::TReportGenerator(const TReportInput& input, TWordDocument& doc, std::function<void()> advance)
@@ -42,7 +45,8 @@ void TReportGenerator::run()
     if (m_input.music)
         musicSection();
     if (m_input.consoleIndex >= 1)
-        zoneSection("\nЗоны (группы зон) трансляции пульта диктора Zarna KT7-PQ.\n\n", GridKind::Console, Layout::ButtonTable);
+        zoneSection("\nЗоны (группы зон) трансляции пульта диктора Zarna KT7-PQ.\n\n", GridKind::Console,
+                    Layout::ButtonTable);
     if (m_input.phonePaging)
         zoneSection("\nЛогические группы телефонного аудио пейджинга\n\n", GridKind::Paging, Layout::GroupTable);
     algorithmMap();
@@ -57,7 +61,8 @@ void TReportGenerator::write(const std::string& text, int size, bool bold, TAlig
     m_doc.collapse();
 }
 
-void TReportGenerator::writeCell(TWordTable& table, int row, int column, const std::string& text, int size, bool bold, TAlign align)
+void TReportGenerator::writeCell(TWordTable& table, int row, int column, const std::string& text, int size, bool bold,
+                                 TAlign align)
 {
     table.cell(row, column).select();
     write(text, size, bold, align);
@@ -110,7 +115,8 @@ void TReportGenerator::generalSettings()
     setSingleBorders(functions);
     writeCell(functions, 1, 1, TReportTerms::PhonePaging, 10, false, TAlign::Left);
     writeCell(functions, 2, 1, TReportTerms::Music, 10, false, TAlign::Left);
-    writeCell(functions, 1, 2, m_input.phonePaging ? TReportTerms::Present : TReportTerms::Absent, 10, true, TAlign::Centre);
+    writeCell(functions, 1, 2, m_input.phonePaging ? TReportTerms::Present : TReportTerms::Absent, 10, true,
+              TAlign::Centre);
     writeCell(functions, 2, 2, m_input.music ? TReportTerms::Present : TReportTerms::Absent, 10, true, TAlign::Centre);
     m_doc.moveDown(functions.rowsCount());
 }
@@ -145,7 +151,8 @@ void TReportGenerator::gridHeadingBand(GridKind kind, TWordTable& below)
 {
     TWordTable band = m_doc.tablesAdd(2, 13);
     band.setColumnsWidth(below.columnWidth(3));
-    band.setColumnWidth(1, kind == GridKind::Music ? below.columnWidth(1) : below.columnWidth(1) + below.columnWidth(2));
+    band.setColumnWidth(1,
+                        kind == GridKind::Music ? below.columnWidth(1) : below.columnWidth(1) + below.columnWidth(2));
     setSingleBorders(band);
     band.setRowBottomLineStyle(2, TLineStyle::Double);
     writeCell(band, 1, 1, "Выходы\nразветвителя", 8, false, TAlign::Centre);
@@ -240,7 +247,8 @@ void TReportGenerator::algorithmPart(int input)
 {
     const TAlarmRecord record(m_image, input);
     write("Вход активации алгоритма -\t" + m_input.inputCaptions[input - 1] + "\n", 10, true, TAlign::Left);
-    write(std::string(TReportTerms::Delay) + " -\t" + TAlarmLists::delayEntry(record.delayCode()) + "\n\n", 10, true, TAlign::Left);
+    write(std::string(TReportTerms::Delay) + " -\t" + TAlarmLists::delayEntry(record.delayCode()) + "\n\n", 10, true,
+          TAlign::Left);
 
     TWordTable table = tableBlock(0, StageValueColumns);
     for (int k = 0; k <= LastRelayModuleUnit; ++k) {
@@ -279,7 +287,8 @@ void TReportGenerator::stages(TWordTable& table, int input)
         if (!stage.isOn())
             continue;
         // 255 shows the last entry; 241 is that entry too; 242..254 have none.
-        const int entry = stage.duration() == TStageRecord::DurationUnlimited ? TAlarmLists::UnlimitedEntry : stage.duration();
+        const int entry
+            = stage.duration() == TStageRecord::DurationUnlimited ? TAlarmLists::UnlimitedEntry : stage.duration();
         writeCell(table, DurationRow, k + 1, TAlarmLists::durationEntry(entry), 8, true, TAlign::Centre);
         writeCell(table, SourceRow, k + 1, TReportTerms::messageSource(stage.messageCode()), 8, true, TAlign::Centre);
         writeCell(table, NumberRow, k + 1, n(stage.messageNumber()), 8, true, TAlign::Centre);

@@ -15,7 +15,7 @@ struct TReportInput {
     std::string consoleCount;
     std::string messageModuleCount;
     std::string relayModuleCount;
-    int consoleIndex = 0;  // list index of the console count box
+    int consoleIndex = 0; // list index of the console count box
     bool phonePaging = false;
     bool music = false;
     // Music grid boxes, box 4 x (splitter - 1) + (output - 1).

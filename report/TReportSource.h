@@ -12,7 +12,7 @@
 
 class TReportSource {
 public:
-    using Names = std::array<std::string, Layout::InputCount>;  // UTF-8
+    using Names = std::array<std::string, Layout::InputCount>; // UTF-8
 
     static TReportInput of(const TImage& image, const Names& names, std::string projectName, std::string dateTime);
 

@@ -106,7 +106,8 @@ void TTable::insertRowsBefore(int row, std::vector<Row> rows)
 {
     if (row < 1 || row > rowCount() + 1)
         throw TAutomationError("Paste");
-    m_rows.insert(m_rows.begin() + (row - 1), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+    m_rows.insert(m_rows.begin() + (row - 1), std::make_move_iterator(rows.begin()),
+                  std::make_move_iterator(rows.end()));
 }
 
 void TTable::deleteRow(int row)

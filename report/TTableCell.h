@@ -17,7 +17,7 @@ struct TTableCell {
     TTwips width = 0;
     TVMerge vmerge = TVMerge::None;
     std::optional<int> shading;           // background colour as Word's BGR number
-    TLineStyle bottom = TLineStyle::None;  // overrides the table's border when set
+    TLineStyle bottom = TLineStyle::None; // overrides the table's border when set
 
     bool empty() const { return paragraphs.size() == 1 && paragraphs.front().empty(); }
 };

@@ -4,7 +4,7 @@
 #include <string>
 
 struct TTextRun {
-    std::string text;  // UTF-8, no line breaks
+    std::string text; // UTF-8, no line breaks
     int sizePt = 10;
     bool bold = false;
     bool pageBreak = false;

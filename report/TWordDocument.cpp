@@ -74,7 +74,8 @@ TWordTable TWordDocument::tablesAdd(int rows, int columns)
 {
     if (rows < 1 || columns < 1)
         throw TAutomationError("Tables.Add");
-    const int block = placeRows(std::vector<TTable::Row>(static_cast<size_t>(rows), TTable::Row(static_cast<size_t>(columns))));
+    const int block
+        = placeRows(std::vector<TTable::Row>(static_cast<size_t>(rows), TTable::Row(static_cast<size_t>(columns))));
     TTable& table = *m_doc.tableAt(block);
     for (int r = table.rowCount() - rows + 1; r <= table.rowCount(); ++r)
         for (int c = 1; c <= table.cellCount(r); ++c)

@@ -59,7 +59,7 @@ public:
 private:
     struct Position {
         int block = 0;
-        int row = 0;  // 0: the insertion point is in a body paragraph
+        int row = 0; // 0: the insertion point is in a body paragraph
         int column = 0;
     };
 

@@ -2,8 +2,8 @@
 // A table of the word processor's document, as returned by Tables.Add. It refers
 // to the table by identity, so it stays valid when blocks around it move.
 
-#include "report/TWordCell.h"
 #include "report/TTableCell.h"
+#include "report/TWordCell.h"
 
 class TWordDocument;
 

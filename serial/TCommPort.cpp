@@ -20,16 +20,16 @@
 
 namespace {
 
-constexpr int32_t kBaudRates[] = {110,   300,   600,   1200,  2400,   4800,   9600,  14400,
-                                  19200, 38400, 56000, 57600, 115200, 128000, 256000};
+constexpr int32_t kBaudRates[]
+    = {110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200, 128000, 256000};
 constexpr int kBaudRateCount = sizeof kBaudRates / sizeof kBaudRates[0];
 
 constexpr uint32_t kControlFlags[] = {
     TLineSettings::FlagBinary,
-    TLineSettings::FlagBinary | TLineSettings::FlagDtrEnable | TLineSettings::FlagOutX |
-        TLineSettings::FlagInX | TLineSettings::FlagRtsEnable,
-    TLineSettings::FlagBinary | TLineSettings::FlagOutxCtsFlow | TLineSettings::FlagOutxDsrFlow |
-        TLineSettings::FlagDtrHandshake | TLineSettings::FlagRtsHandshake,
+    TLineSettings::FlagBinary | TLineSettings::FlagDtrEnable | TLineSettings::FlagOutX | TLineSettings::FlagInX
+        | TLineSettings::FlagRtsEnable,
+    TLineSettings::FlagBinary | TLineSettings::FlagOutxCtsFlow | TLineSettings::FlagOutxDsrFlow
+        | TLineSettings::FlagDtrHandshake | TLineSettings::FlagRtsHandshake,
 };
 
 constexpr const char* kErrorCaption = "COM port error";
@@ -45,7 +45,7 @@ std::string GroupOf(const std::string& path)
     return std::to_string(st.st_gid);
 }
 
-}  // namespace
+} // namespace
 
 TCommPort::TMessageBox TCommPort::MessageBox = [](const std::string& text, const std::string& caption, unsigned) {
     std::cerr << caption << ": " << text << std::endl;
@@ -215,8 +215,8 @@ void TCommPort::ShowOpenError(const std::string& path, int error)
     } else {
         text += path + " (" + port + "): " + std::strerror(error);
         if (error == EACCES)
-            text += "\nAdd your user to the group \"" + GroupOf(path) +
-                    "\" that owns the device, then log out and log in again";
+            text += "\nAdd your user to the group \"" + GroupOf(path)
+                + "\" that owns the device, then log out and log in again";
     }
     MessageBox(text, kErrorCaption, MB_ICONERROR);
 }
@@ -319,9 +319,8 @@ uint32_t TCommPort::GetBlock(void* buffer, uint32_t length)
 void TCommPort::SetComControl(TComControl value)
 {
     FControl = value;
-    FShared.ChangeSettings([value](TLineSettings& s) {
-        s.Flags = value <= ccHard ? kControlFlags[value] : TLineSettings::FlagBinary;
-    });
+    FShared.ChangeSettings(
+        [value](TLineSettings& s) { s.Flags = value <= ccHard ? kControlFlags[value] : TLineSettings::FlagBinary; });
     WriteLineSettings();
 }
 
@@ -435,8 +434,8 @@ void TCommPort::FlushOutBuffer()
 
 bool TCommPort::GetModemState(int32_t selector)
 {
-    static constexpr uint32_t masks[] = {TSerialDevice::ModemCts, TSerialDevice::ModemDsr,
-                                         TSerialDevice::ModemRing, TSerialDevice::ModemDcd};
+    static constexpr uint32_t masks[]
+        = {TSerialDevice::ModemCts, TSerialDevice::ModemDsr, TSerialDevice::ModemRing, TSerialDevice::ModemDcd};
     uint32_t bits = 0;
     if (selector < 1 || selector > 4 || !IsEnabled() || !FShared.Device.ModemStatus(bits))
         return false;
@@ -499,8 +498,8 @@ void TCommPort::DispatchLineEvents()
     const uint32_t mask = FShared.LastEventMask.exchange(0);
     const uint64_t generation = FGeneration;
     const std::pair<uint32_t, TNotifyEvent*> handlers[] = {
-        {EV_CTS, &OnCTSSignal},     {EV_RLSD, &OnDCDSignal},      {EV_DSR, &OnDSRSignal},
-        {EV_RING, &OnRingSignal},   {EV_RXCHAR, &OnRxDSignal},    {EV_RXFLAG, &OnRxEventSignal},
+        {EV_CTS, &OnCTSSignal},     {EV_RLSD, &OnDCDSignal},    {EV_DSR, &OnDSRSignal},
+        {EV_RING, &OnRingSignal},   {EV_RXCHAR, &OnRxDSignal},  {EV_RXFLAG, &OnRxEventSignal},
         {EV_TXEMPTY, &OnTxDSignal}, {EV_BREAK, &OnBreakSignal},
     };
     // A handler may close (and reopen) the port; events of the old opening
@@ -516,9 +515,9 @@ void TCommPort::DispatchLineEvents()
         FLostShown = true;
         // Shown once this hand-over has returned, so no worker waits while
         // the box is open.
-        const std::string text = "COM port lost\n" + FDeviceName + " (COM" + std::to_string(FComNumber) +
-                                 "): " + std::strerror(FShared.LostError.load()) +
-                                 "\nClose the port, reconnect the device and open the port again";
+        const std::string text = "COM port lost\n" + FDeviceName + " (COM" + std::to_string(FComNumber)
+            + "): " + std::strerror(FShared.LostError.load())
+            + "\nClose the port, reconnect the device and open the port again";
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
             [alive = FAlive, text] {

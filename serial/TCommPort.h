@@ -10,15 +10,26 @@
 #include <string>
 
 enum TBaudRate : uint8_t {
-    cbr110, cbr300, cbr600, cbr1200, cbr2400, cbr4800, cbr9600, cbr14400,
-    cbr19200, cbr38400, cbr56000, cbr57600, cbr115200, cbr128000, cbr256000
+    cbr110,
+    cbr300,
+    cbr600,
+    cbr1200,
+    cbr2400,
+    cbr4800,
+    cbr9600,
+    cbr14400,
+    cbr19200,
+    cbr38400,
+    cbr56000,
+    cbr57600,
+    cbr115200,
+    cbr128000,
+    cbr256000
 };
 enum TParity : uint8_t { paNone, paOdd, paEven, paMark, paSpace };
 enum TStopBits : uint8_t { sb1_0, sb1_5, sb2_0 };
 enum TComControl : uint8_t { ccNone, ccSoft, ccHard };
-enum TEventState : uint8_t {
-    evRxChar, evRxEventChar, evTxEmpty, evCTS, evDSR, evRlsd, evBreak, evError, evRing
-};
+enum TEventState : uint8_t { evRxChar, evRxEventChar, evTxEmpty, evCTS, evDSR, evRlsd, evBreak, evError, evRing };
 // Element n stands for line-event bit 1 << n.
 using TEventSet = std::bitset<9>;
 

@@ -1,6 +1,8 @@
 #include "serial/TEvent.h"
 
-TEvent::TEvent(TMode mode) : FMode(mode) {}
+TEvent::TEvent(TMode mode) : FMode(mode)
+{
+}
 
 void TEvent::Set()
 {

@@ -43,7 +43,7 @@ bool UartPresent(int n)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 std::string TPortMap::OverrideFolder()
 {

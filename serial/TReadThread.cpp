@@ -39,7 +39,7 @@ void TReadThread::ReadHeld()
         const TRingBuffer::TRun room = FShared.In.FreeRun();
         const uint32_t n = std::min<uint32_t>(room.Length, static_cast<uint32_t>(held));
         if (n == 0)
-            return;  // ring full: GetBlock signals when it has made room
+            return; // ring full: GetBlock signals when it has made room
         const ssize_t k = ::read(FHandle, room.Data, n);
         if (k > 0) {
             if (FWatchEventChar && std::memchr(room.Data, FShared.Settings().EvtChar, static_cast<size_t>(k)))

@@ -98,8 +98,8 @@ bool TSerialDevice::Apply(const TLineSettings& s)
     // With five data bits CSTOPB gives one and a half stop bits.
     if (s.StopBits != 0)
         t.c_cflag |= CSTOPB;
-    if ((s.Flags & TLineSettings::FlagOutxCtsFlow) ||
-        (s.Flags & TLineSettings::FlagRtsControlMask) == TLineSettings::FlagRtsHandshake)
+    if ((s.Flags & TLineSettings::FlagOutxCtsFlow)
+        || (s.Flags & TLineSettings::FlagRtsControlMask) == TLineSettings::FlagRtsHandshake)
         t.c_cflag |= CRTSCTS;
 
     // The kernel has no XON/XOFF thresholds; they stay in the record only.
@@ -127,8 +127,8 @@ bool TSerialDevice::ModemStatus(uint32_t& bits) const
     int lines = 0;
     if (!Check(::ioctl(FFd, TIOCMGET, &lines) == 0))
         return false;
-    bits = ((lines & TIOCM_CTS) ? ModemCts : 0) | ((lines & TIOCM_DSR) ? ModemDsr : 0) |
-           ((lines & TIOCM_RNG) ? ModemRing : 0) | ((lines & TIOCM_CAR) ? ModemDcd : 0);
+    bits = ((lines & TIOCM_CTS) ? ModemCts : 0) | ((lines & TIOCM_DSR) ? ModemDsr : 0)
+        | ((lines & TIOCM_RNG) ? ModemRing : 0) | ((lines & TIOCM_CAR) ? ModemDcd : 0);
     return true;
 }
 

@@ -22,7 +22,7 @@ public:
 
     struct TLineCounters {
         uint32_t Breaks = 0;
-        uint32_t Errors = 0;  // framing, parity and overruns together
+        uint32_t Errors = 0; // framing, parity and overruns together
     };
 
     TSerialDevice() = default;
@@ -38,8 +38,8 @@ public:
     int Handle() const { return FFd; }
 
     bool Apply(const TLineSettings& settings);
-    int InQueue() const;   // bytes the driver holds for reading, -1 on failure
-    int OutQueue() const;  // bytes the driver still has to send, -1 on failure
+    int InQueue() const;  // bytes the driver holds for reading, -1 on failure
+    int OutQueue() const; // bytes the driver still has to send, -1 on failure
     bool ModemStatus(uint32_t& bits) const;
     bool LineCounters(TLineCounters& counters) const;
     bool Escape(TEscape function);

@@ -16,7 +16,7 @@ constexpr int kStatusPauseMs = 50;
 // driver offers them (the kernel has no wakeup for them that poll can see).
 constexpr int kLineSampleMs = 100;
 
-}  // namespace
+} // namespace
 
 TStatusThread::TStatusThread(TCommShared& shared, uint32_t mask)
     : FShared(shared), FHandle(shared.Device.Handle()), FMask(mask)
@@ -95,12 +95,15 @@ uint32_t TStatusThread::Collect(bool block)
     // Notes whose wake-up the pause has already consumed are collected at once.
     if (block && FShared.PendingEvents.load() == 0) {
         timeout = -1;
-        if (!lost && ((FModemKnown && (FMask & TCommShared::EV_MODEM)) || (FCountersKnown && (FMask & (TCommShared::EV_BREAK | TCommShared::EV_ERR)))))
+        if (!lost
+            && ((FModemKnown && (FMask & TCommShared::EV_MODEM))
+                || (FCountersKnown && (FMask & (TCommShared::EV_BREAK | TCommShared::EV_ERR)))))
             timeout = kLineSampleMs;
         if (!lost && FShared.OutputWritten.load()) {
             // Sample the transmit queue about as often as a byte leaves.
             const int queued = std::max(FShared.Device.OutQueue(), 1);
-            const int ms = static_cast<int>(std::clamp<int64_t>(int64_t(queued) * 10000 / std::max<uint32_t>(FShared.Settings().BaudRate, 1), 1, kLineSampleMs));
+            const int ms = static_cast<int>(std::clamp<int64_t>(
+                int64_t(queued) * 10000 / std::max<uint32_t>(FShared.Settings().BaudRate, 1), 1, kLineSampleMs));
             timeout = timeout < 0 ? ms : std::min(timeout, ms);
         }
     }
@@ -144,16 +147,22 @@ uint32_t TStatusThread::ModemChanges()
     uint32_t bits = 0;
     if (FModemKnown && FShared.Device.ModemStatus(bits)) {
         const uint32_t changed = bits ^ FModemBits;
-        if (changed & TSerialDevice::ModemCts) m |= TCommShared::EV_CTS;
-        if (changed & TSerialDevice::ModemDsr) m |= TCommShared::EV_DSR;
-        if (changed & TSerialDevice::ModemDcd) m |= TCommShared::EV_RLSD;
-        if (changed & bits & TSerialDevice::ModemRing) m |= TCommShared::EV_RING;
+        if (changed & TSerialDevice::ModemCts)
+            m |= TCommShared::EV_CTS;
+        if (changed & TSerialDevice::ModemDsr)
+            m |= TCommShared::EV_DSR;
+        if (changed & TSerialDevice::ModemDcd)
+            m |= TCommShared::EV_RLSD;
+        if (changed & bits & TSerialDevice::ModemRing)
+            m |= TCommShared::EV_RING;
         FModemBits = bits;
     }
     TSerialDevice::TLineCounters counters;
     if (FCountersKnown && FShared.Device.LineCounters(counters)) {
-        if (counters.Breaks != FCounters.Breaks) m |= TCommShared::EV_BREAK;
-        if (counters.Errors != FCounters.Errors) m |= TCommShared::EV_ERR;
+        if (counters.Breaks != FCounters.Breaks)
+            m |= TCommShared::EV_BREAK;
+        if (counters.Errors != FCounters.Errors)
+            m |= TCommShared::EV_ERR;
         FCounters = counters;
     }
     return m;

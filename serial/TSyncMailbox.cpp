@@ -17,8 +17,8 @@ TSyncMailbox& TSyncMailbox::Instance()
 TSyncMailbox::TSyncMailbox()
 {
     [[maybe_unused]] QCoreApplication* app = QCoreApplication::instance();
-    assert(app && QThread::currentThread() == app->thread() &&
-           "the first hand-over must be set up on the user-interface thread");
+    assert(app && QThread::currentThread() == app->thread()
+           && "the first hand-over must be set up on the user-interface thread");
     FUiThread = std::this_thread::get_id();
     FReceiver = std::make_unique<TSyncReceiver>(*this);
     FWakeEvent = new QEvent(QEvent::User);

@@ -4,7 +4,9 @@
 
 #include <QEvent>
 
-TSyncReceiver::TSyncReceiver(TSyncMailbox& mailbox) : FMailbox(mailbox) {}
+TSyncReceiver::TSyncReceiver(TSyncMailbox& mailbox) : FMailbox(mailbox)
+{
+}
 
 bool TSyncReceiver::event(QEvent* e)
 {

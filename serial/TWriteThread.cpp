@@ -6,7 +6,9 @@
 #include <poll.h>
 #include <unistd.h>
 
-TWriteThread::TWriteThread(TCommShared& shared) : FShared(shared), FHandle(shared.Device.Handle()) {}
+TWriteThread::TWriteThread(TCommShared& shared) : FShared(shared), FHandle(shared.Device.Handle())
+{
+}
 
 void TWriteThread::Terminate()
 {

@@ -54,9 +54,12 @@ int TQtDialogs::message(const TMessage& msg)
     case TMsgIcon::Question: box.setIcon(QMessageBox::Question); break;
     case TMsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
     }
-    struct Pair { int ours; QMessageBox::StandardButton qt; };
-    const Pair pairs[] = {{mbYes, QMessageBox::Yes}, {mbNo, QMessageBox::No},
-                          {mbOK, QMessageBox::Ok}, {mbCancel, QMessageBox::Cancel}};
+    struct Pair {
+        int ours;
+        QMessageBox::StandardButton qt;
+    };
+    const Pair pairs[] = {
+        {mbYes, QMessageBox::Yes}, {mbNo, QMessageBox::No}, {mbOK, QMessageBox::Ok}, {mbCancel, QMessageBox::Cancel}};
     QMessageBox::StandardButtons buttons;
     for (const Pair& p : pairs)
         if (msg.buttons & p.ours)
@@ -71,8 +74,7 @@ int TQtDialogs::message(const TMessage& msg)
 
 QString TQtDialogs::openFile(const TFileRequest& req)
 {
-    return QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), req.fileName,
-                                        qtFilter(req.filter));
+    return QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), req.fileName, qtFilter(req.filter));
 }
 
 QString TQtDialogs::saveFile(const TFileRequest& req)

@@ -22,7 +22,7 @@ struct TMessage {
     QString text;
     QString caption;
     TMsgIcon icon = TMsgIcon::None;
-    int buttons = mbOK;  // a set of TMsgButton
+    int buttons = mbOK; // a set of TMsgButton
 };
 
 struct TFileRequest {
@@ -49,11 +49,11 @@ public:
 
 // The fixed kinds of boxes the program uses.
 namespace Dlg {
-int information(const QString& text);          // information box, OK
-bool confirm(const QString& text);             // information box, OK and Cancel: true on OK
-int askYesNoCancel(const QString& text);       // information box, Yes No Cancel
-void error(const QString& text);               // error box, OK
-void plain(const QString& text);               // plain box, OK
+int information(const QString& text);    // information box, OK
+bool confirm(const QString& text);       // information box, OK and Cancel: true on OK
+int askYesNoCancel(const QString& text); // information box, Yes No Cancel
+void error(const QString& text);         // error box, OK
+void plain(const QString& text);         // plain box, OK
 } // namespace Dlg
 
 // The real dialogs.

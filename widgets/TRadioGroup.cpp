@@ -4,13 +4,13 @@
 #include <QButtonGroup>
 #include <QRadioButton>
 
-TRadioGroup::TRadioGroup(const QString& name, const QString& title, const QStringList& items,
-                         Arrangement arrangement, QWidget* parent)
+TRadioGroup::TRadioGroup(const QString& name, const QString& title, const QStringList& items, Arrangement arrangement,
+                         QWidget* parent)
     : QGroupBox(title, parent), m_group(new QButtonGroup(this))
 {
     setObjectName(name);
-    QBoxLayout* layout = arrangement == Arrangement::Row ? static_cast<QBoxLayout*>(new QHBoxLayout(this))
-                                                         : new QVBoxLayout(this);
+    QBoxLayout* layout
+        = arrangement == Arrangement::Row ? static_cast<QBoxLayout*>(new QHBoxLayout(this)) : new QVBoxLayout(this);
     for (int i = 0; i < items.size(); ++i) {
         auto* button = new QRadioButton(items[i], this);
         m_group->addButton(button, i);

@@ -13,8 +13,8 @@ class TRadioGroup : public QGroupBox {
 public:
     enum class Arrangement { Row, Column };
 
-    TRadioGroup(const QString& name, const QString& title, const QStringList& items,
-                Arrangement arrangement, QWidget* parent = nullptr);
+    TRadioGroup(const QString& name, const QString& title, const QStringList& items, Arrangement arrangement,
+                QWidget* parent = nullptr);
 
     int itemIndex() const;
     // -1 clears the selection. Raises no signal.

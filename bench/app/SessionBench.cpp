@@ -75,14 +75,17 @@ bool generateReport()
     FormWord->setOpener([](const QString& path) { return QFile::remove(path); });
     QEventLoop loop;
     bool finished = false;
-    QObject::connect(FormWord, &TFormWord::finished, &loop, [&] { finished = true; loop.quit(); });
+    QObject::connect(FormWord, &TFormWord::finished, &loop, [&] {
+        finished = true;
+        loop.quit();
+    });
     QTimer::singleShot(60000, &loop, &QEventLoop::quit);
     Main->TBReportClick(true);
     loop.exec();
     return finished;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

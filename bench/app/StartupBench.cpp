@@ -62,7 +62,7 @@ double oneStart(const QString& program)
     return process.exitCode() == 0 ? ms : -1;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

@@ -64,7 +64,10 @@ double undoMilliseconds(int runs)
     return times[static_cast<size_t>(runs / 2)];
 }
 
-size_t heapInUse() { return mallinfo2().uordblks; }
+size_t heapInUse()
+{
+    return mallinfo2().uordblks;
+}
 
 // A history filled to its capacity by a kind of step, measured by what it
 // reports and by what the heap grew.
@@ -105,7 +108,7 @@ int main(int argc, char** argv)
     for (int n = 0; n < 300; ++n)
         pageEdit(n);
     constexpr int Runs = 101;
-    undoMilliseconds(Runs);  // warms the pages and the painting up
+    undoMilliseconds(Runs); // warms the pages and the painting up
     const double hidden = undoMilliseconds(Runs);
     tree->setCurrentItem(Main->stageNode(1, 1));
     Main->TBDebugClick();

@@ -76,7 +76,7 @@ void measureTrafficLog()
                 costs.front(), Reads, costs.back(), Reads, residentKiB() - before);
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -123,19 +123,17 @@ int main(int argc, char** argv)
     };
 
     std::printf("dump shown, %d edits per line (target < 2 ms median):\n", edits);
-    const double onScreen = measure("edit of a byte in view", [&](int i) {
-        image.setByte(0x0020 + i % 32, static_cast<uint8_t>(i));
-    });
-    const double offScreen = measure("edit of a byte out of view", [&](int i) {
-        image.setByte(0x0700 + i % 64, static_cast<uint8_t>(i));
-    });
+    const double onScreen
+        = measure("edit of a byte in view", [&](int i) { image.setByte(0x0020 + i % 32, static_cast<uint8_t>(i)); });
+    const double offScreen = measure("edit of a byte out of view",
+                                     [&](int i) { image.setByte(0x0700 + i % 64, static_cast<uint8_t>(i)); });
     const double whole = measure("whole image changed (reload)", [&](int i) {
         TImage::Bytes bytes;
         bytes.fill(static_cast<uint8_t>(i * 37));
         image.replace(bytes);
     });
-    std::printf("dump window memory: RSS delta %ld KiB (target < 5 MB); image snapshot %zu bytes\n",
-                after - before, sizeof(TImage::Bytes));
+    std::printf("dump window memory: RSS delta %ld KiB (target < 5 MB); image snapshot %zu bytes\n", after - before,
+                sizeof(TImage::Bytes));
     const double median = std::max({onScreen, offScreen, whole});
     measureTrafficLog();
     return median < 2.0 ? 0 : 1;

@@ -20,8 +20,8 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -48,8 +48,8 @@ double median(std::vector<double> values)
 
 struct Result {
     double seconds = 0;
-    std::vector<double> cycles;  // ms between completed replies
-    int batches = 0;             // pieces the replies arrived in
+    std::vector<double> cycles; // ms between completed replies
+    int batches = 0;            // pieces the replies arrived in
 };
 
 Result transfer(const char* button, TScriptedDialogs& dialogs)

@@ -36,8 +36,7 @@ double CpuMs()
     return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
 }
 
-template <class Done>
-bool Pump(Done done, int ms)
+template <class Done> bool Pump(Done done, int ms)
 {
     const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
     while (!done()) {
@@ -75,14 +74,13 @@ void Latency(TCommPort& port, int peer)
     bool seen = false;
     port.OnDataReceived = [&](TCommPort* sender, uint32_t) {
         uint8_t buffer[256];
-        while (sender->GetBlock(buffer, sizeof buffer) > 0) {
-        }
+        while (sender->GetBlock(buffer, sizeof buffer) > 0) {}
         arrived = Clock::now();
         seen = true;
     };
     std::vector<double> idle, reply;
     for (int trial = 0; trial < 50; ++trial) {
-        Pump([] { return false; }, 120);  // line quiet, status thread waiting
+        Pump([] { return false; }, 120); // line quiet, status thread waiting
         seen = false;
         const auto sent = Clock::now();
         [[maybe_unused]] ssize_t k = ::write(peer, "x", 1);
@@ -100,7 +98,7 @@ void Latency(TCommPort& port, int peer)
         // On a pseudo-terminal the transmit queue empties when the peer has
         // read the request; the status pause runs from there.
         const auto emptied = Clock::now();
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));  // device turn-around
+        std::this_thread::sleep_for(std::chrono::milliseconds(2)); // device turn-around
         [[maybe_unused]] ssize_t k = ::write(peer, "reply", 5);
         Pump([&] { return seen; }, 1000);
         reply.push_back(Ms(arrived - emptied) - 50.0);
@@ -172,7 +170,7 @@ void Throughput(TCommPort& port, int peer, size_t total)
                 echoed / (Ms(outDone - start) / 1e3), intact ? "yes" : "NO");
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

@@ -25,7 +25,7 @@ QStringList rowCells(const TDbg& dbg, int row)
     return cells;
 }
 
-}  // namespace
+} // namespace
 
 TEST(Dump, WindowAndGridFurniture)
 {

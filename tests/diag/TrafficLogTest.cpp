@@ -18,7 +18,7 @@ QStringList lines(const TFormPort& log)
 
 const std::array<uint8_t, 5> identify{0x00, 0x01, 0x04, 0x55, 0x74};
 
-}  // namespace
+} // namespace
 
 TEST(TrafficLog, WindowFurniture)
 {

@@ -7,7 +7,6 @@
 
 #include "project/TNamesFile.h"
 
-
 namespace {
 
 void requireSameAfterWrite(const std::string& path, const TNamesFile::Names& names)
@@ -18,7 +17,7 @@ void requireSameAfterWrite(const std::string& path, const TNamesFile::Names& nam
     FUZZ_CHECK(again == names);
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

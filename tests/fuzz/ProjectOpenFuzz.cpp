@@ -21,11 +21,11 @@ constexpr size_t ImageFileLimit = TImage::Size + 64;
 
 size_t characters(const std::string& utf8)
 {
-    return static_cast<size_t>(std::count_if(utf8.begin(), utf8.end(),
-                                             [](char c) { return (static_cast<uint8_t>(c) & 0xC0) != 0x80; }));
+    return static_cast<size_t>(
+        std::count_if(utf8.begin(), utf8.end(), [](char c) { return (static_cast<uint8_t>(c) & 0xC0) != 0x80; }));
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     TFuzzFolder::writeAll(namesPath, namesBytes.data(), namesBytes.size());
 
     TImage image;
-    image.setByte(TImage::Size - 1, 0x5A);  // a previous project's byte, to be cleared
+    image.setByte(TImage::Size - 1, 0x5A); // a previous project's byte, to be cleared
     FUZZ_CHECK(TImageFile::read(imagePath, image).ok());
     for (int i = 0; i < TImage::Size; ++i) {
         const auto at = static_cast<size_t>(i);

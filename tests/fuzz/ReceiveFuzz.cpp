@@ -37,12 +37,12 @@ void checkIdentify(const std::vector<uint8_t>& batch)
     const TIdentReply reply(batch.data(), batch.size());
     FUZZ_CHECK(reply.text().size() == TIdentReply::TextLength);
     FUZZ_CHECK(reply.serial().size() == 4);
-    FUZZ_CHECK(reply.accepted() == (batch.size() > Frame::PosCommand
-                                 && batch[Frame::PosCommand] == Frame::StatusAccepted));
+    FUZZ_CHECK(reply.accepted()
+               == (batch.size() > Frame::PosCommand && batch[Frame::PosCommand] == Frame::StatusAccepted));
 }
 
-void checkStep(const TImageTransfer& transfer, const TImageTransfer::Step& step,
-               const TImage& before, const TImage& after, bool wasActive)
+void checkStep(const TImageTransfer& transfer, const TImageTransfer::Step& step, const TImage& before,
+               const TImage& after, bool wasActive)
 {
     using Outcome = TImageTransfer::Outcome;
     if (!wasActive) {
@@ -50,9 +50,7 @@ void checkStep(const TImageTransfer& transfer, const TImageTransfer::Step& step,
         return;
     }
     switch (step.outcome) {
-    case Outcome::Waiting:
-        FUZZ_CHECK(before == after && step.request.empty() && transfer.active());
-        return;
+    case Outcome::Waiting: FUZZ_CHECK(before == after && step.request.empty() && transfer.active()); return;
     case Outcome::AddressOutside:
         FUZZ_CHECK(!transfer.active() && step.request.empty());
         // A reply whose own block lies outside stores nothing.
@@ -88,7 +86,7 @@ void checkStep(const TImageTransfer& transfer, const TImageTransfer::Step& step,
         FUZZ_CHECK(sameOutside(before, after, step.address, Frame::BlockDataSize));
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -98,29 +96,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     TBlockCollector collector;
     while (input.remaining_bytes() > 0) {
         const auto action = input.ConsumeEnum<Action>();
-        const std::vector<uint8_t> batch =
-            input.ConsumeBytes<uint8_t>(input.ConsumeIntegralInRange<size_t>(0, BatchLimit));
+        const std::vector<uint8_t> batch
+            = input.ConsumeBytes<uint8_t>(input.ConsumeIntegralInRange<size_t>(0, BatchLimit));
         switch (action) {
         case Action::StartRead:
         case Action::StartWrite: {
-            const auto kind = action == Action::StartRead ? TImageTransfer::Kind::Read
-                                                          : TImageTransfer::Kind::Write;
+            const auto kind = action == Action::StartRead ? TImageTransfer::Kind::Read : TImageTransfer::Kind::Write;
             // The batch fills the image so that write requests carry varied data.
             for (size_t i = 0; i < batch.size() && i < TImage::Size; ++i)
                 image.setByte(static_cast<int>(i), batch[i]);
             const TImage before = image;
             const auto request = transfer.start(kind, image);
             FUZZ_CHECK(transfer.active() && before == image);
-            FUZZ_CHECK(request.size() == (kind == TImageTransfer::Kind::Read ? size_t{Frame::ReadRequestSize}
-                                                                          : size_t{Frame::BlockFrameSize}));
+            FUZZ_CHECK(request.size()
+                       == (kind == TImageTransfer::Kind::Read ? size_t{Frame::ReadRequestSize}
+                                                              : size_t{Frame::BlockFrameSize}));
             break;
         }
-        case Action::Stop:
-            transfer.stop();
-            break;
-        case Action::Identify:
-            checkIdentify(batch);
-            break;
+        case Action::Stop: transfer.stop(); break;
+        case Action::Identify: checkIdentify(batch); break;
         case Action::Block: {
             const TImage before = image;
             const bool wasActive = transfer.active();

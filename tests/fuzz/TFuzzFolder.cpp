@@ -14,7 +14,8 @@ TFuzzFolder::TFuzzFolder()
 {
     // Memory-backed where there is one: the files are synced on every write.
     const std::filesystem::path shm = "/dev/shm";
-    const std::filesystem::path base = std::filesystem::is_directory(shm) ? shm : std::filesystem::temp_directory_path();
+    const std::filesystem::path base
+        = std::filesystem::is_directory(shm) ? shm : std::filesystem::temp_directory_path();
     std::string pattern = (base / "kt7fuzz-XXXXXX").string();
     if (!::mkdtemp(pattern.data()))
         throw std::runtime_error("cannot create a folder for the fuzz files");

@@ -86,7 +86,7 @@ TEST_F(FormFixture, FirstPaintGeneratesOnceThenHides)
     EXPECT_TRUE(QFile::exists(opened[0]));
     EXPECT_TRUE(dialogs.shown.isEmpty());
 
-    form.show();  // every showing makes a new report
+    form.show(); // every showing makes a new report
     QElapsedTimer timer;
     timer.start();
     while (finishedCount < 2 && timer.elapsed() < 10000)
@@ -98,9 +98,9 @@ TEST_F(FormFixture, FirstPaintGeneratesOnceThenHides)
 TEST_F(FormFixture, ProgressBarCyclesOneStepPerBlock)
 {
     TReportInput in = input();
-    in.music = true;          // 1 block
-    in.consoleIndex = 1;      // 12
-    in.phonePaging = true;    // 12: the 25th step goes back to 0
+    in.music = true;       // 1 block
+    in.consoleIndex = 1;   // 12
+    in.phonePaging = true; // 12: the 25th step goes back to 0
     runOnce(in);
     EXPECT_EQ(form.PB->value(), 0);
     in.phonePaging = false;
@@ -133,7 +133,8 @@ TEST_F(FormFixture, OpenDocumentsRefuseANewReport)
     runOnce(input());
     EXPECT_EQ(finishedCount, 1);
     EXPECT_TRUE(opened.isEmpty());
-    EXPECT_EQ(dialogs.shown, QStringList{QString::fromUtf8("Для формирования нового отчета\nзакройте все документы WORD !")});
+    EXPECT_EQ(dialogs.shown,
+              QStringList{QString::fromUtf8("Для формирования нового отчета\nзакройте все документы WORD !")});
 }
 
 TEST_F(FormFixture, DocumentThatCannotBeShownIsReported)
@@ -171,8 +172,10 @@ TEST_F(FormFixture, FullReportConvertsToPdfInLibreOffice)
     ASSERT_EQ(opened.size(), 1);
     QTemporaryDir out;
     QProcess p;
-    p.start(soffice, {QStringLiteral("-env:UserInstallation=file://") + out.path() + QStringLiteral("/profile"), QStringLiteral("--headless"),
-                      QStringLiteral("--convert-to"), QStringLiteral("pdf"), QStringLiteral("--outdir"), out.path(), opened[0]});
+    p.start(soffice,
+            {QStringLiteral("-env:UserInstallation=file://") + out.path() + QStringLiteral("/profile"),
+             QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("pdf"),
+             QStringLiteral("--outdir"), out.path(), opened[0]});
     ASSERT_TRUE(p.waitForFinished(90000)) << "LibreOffice did not finish";
     EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
     const QString pdf = out.filePath(QFileInfo(opened[0]).completeBaseName() + QStringLiteral(".pdf"));

@@ -266,7 +266,7 @@ TEST_F(ControllerLink, WriteStoresTheImageInTheController)
               QStringLiteral("Текущие настройки конфигурации контроллера будут изменены!\n\tПродолжить?"));
     EXPECT_EQ(panel()->caption(), QStringLiteral("Запись данных ..."));
     ASSERT_TRUE(waitFor([&] { return transferDone(); }));
-    EXPECT_EQ(dialogs.messages.size(), 2u);  // the two questions, nothing else
+    EXPECT_EQ(dialogs.messages.size(), 2u); // the two questions, nothing else
     EXPECT_EQ(panel()->progressBar()->value(), 2048);
     EXPECT_FALSE(panel()->isVisible());
     EXPECT_EQ(Main->windowTitle(), QStringLiteral("Конфигурация - mine"));
@@ -349,7 +349,7 @@ TEST_F(ControllerLink, AddressOutsideTheImageStopsTheTransfer)
     for (const char* redirect : {"0x40:0x800", "0x40:0x7f0", "0x40:0x7d0"}) {
         SCOPED_TRACE(redirect);
         if (button("TBFind")->isChecked())
-            button("TBFind")->click();  // disconnect from the previous round
+            button("TBFind")->click(); // disconnect from the previous round
         m_sims.clear();
         simulate(1, {"--wrong-address", redirect});
         connectTo(1);
@@ -624,8 +624,8 @@ TEST_F(ControllerLink, OpenAndNewWaitUntilATransferHasEnded)
     dialogs.openPaths = {other};
     button("TBOpen")->click();
     button("TBNew")->click();
-    const QString refused
-        = QStringLiteral("Идет обмен данными с контроллером !\nДождитесь его окончания или отключитесь от контроллера.");
+    const QString refused = QStringLiteral(
+        "Идет обмен данными с контроллером !\nДождитесь его окончания или отключитесь от контроллера.");
     EXPECT_EQ(dialogs.texts(), (QStringList{refused, refused}));
     EXPECT_EQ(dialogs.messages[0].icon, TMsgIcon::Error);
     EXPECT_TRUE(dialogs.fileRequests.empty());
@@ -710,7 +710,8 @@ TEST_F(ControllerLink, ChecksumMismatchesAreLoggedAndReportedAfterTheRead)
         if (n > 0)
             input.insert(input.end(), bytes, bytes + n);
         if (input.size() >= 5 && input[3] == Frame::CmdIdentify) {
-            const uint8_t reply[] = {0, 1, 14, Frame::StatusAccepted, 0xC6, 'X', 0x00, 'Z', '0', '1', '0', '2', '0', '3', 0};
+            const uint8_t reply[]
+                = {0, 1, 14, Frame::StatusAccepted, 0xC6, 'X', 0x00, 'Z', '0', '1', '0', '2', '0', '3', 0};
             EXPECT_EQ(write(master, reply, sizeof reply), ssize_t(sizeof reply));
             input.erase(input.begin(), input.begin() + 5);
         } else if (input.size() >= 7 && input[3] == Frame::CmdRead) {

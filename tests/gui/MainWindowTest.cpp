@@ -33,7 +33,12 @@ TEST_F(MainWindow, StartsWithoutAProject)
     EXPECT_EQ(Main->statusText(0), "Нет подключения");
     EXPECT_EQ(Main->statusText(1), "");
 
-    struct Expect { const char* name; const char* caption; bool enabled; bool checkable; };
+    struct Expect {
+        const char* name;
+        const char* caption;
+        bool enabled;
+        bool checkable;
+    };
     const Expect buttons[] = {{"TBNew", "Создать", true, false},     {"TBOpen", "Открыть", true, false},
                               {"TBSave", "Сохранить", false, false}, {"TBReport", "Отчет", false, true},
                               {"TBFind", "Подключить", true, true},  {"TBRead", "Чтение", false, false},
@@ -82,8 +87,8 @@ TEST_F(MainWindow, ReloadShowsTheEditorAndKeepsEveryByte)
     TImage image;
     for (int i = 0; i < TImage::Size; ++i)
         image.setByte(i, static_cast<uint8_t>(i * 7 + 3));
-    image.setByte(32, 0x57);  // 6 splitters, 1 console, paging on, music on
-    image.setByte(33, 0x97);  // 2 message modules, 2 relay modules, low bits set
+    image.setByte(32, 0x57); // 6 splitters, 1 console, paging on, music on
+    image.setByte(33, 0x97); // 2 message modules, 2 relay modules, low bits set
     reloadWith(image);
     EXPECT_EQ(Main->image(), image);
     EXPECT_FALSE(Main->saved());
@@ -125,7 +130,7 @@ TEST_F(MainWindow, MarksAndRefusalFollowTheAlgorithms)
 TEST_F(MainWindow, AssignedMarkFollowsAnyMaskBit)
 {
     TImage image;
-    image.setBit(Layout::buttonOffset(3), 47, true);  // splitter 12, beyond the one configured
+    image.setBit(Layout::buttonOffset(3), 47, true); // splitter 12, beyond the one configured
     reloadWith(image);
     EXPECT_EQ(mark(Main->buttonNode(3)), TStateMarks::On);
     EXPECT_EQ(mark(Main->buttonNode(4)), TStateMarks::Off);

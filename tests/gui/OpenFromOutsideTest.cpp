@@ -108,8 +108,8 @@ TEST_F(OpenFromOutside, DroppedProjectOpensAfterTheSaveQuestionAndAnythingElseIs
     auto* name = ctl<QLineEdit>("EditAName");
     QTest::keyClicks(name, "typed");
 
-    for (const QStringList& files : {QStringList{path("notes.txt")}, QStringList{dir.path()},
-                                     QStringList{path("site.usr"), path("two.usr")}}) {
+    for (const QStringList& files :
+         {QStringList{path("notes.txt")}, QStringList{dir.path()}, QStringList{path("site.usr"), path("two.usr")}}) {
         EXPECT_FALSE(drop(Main, files)) << files.join(' ').toStdString();
         EXPECT_FALSE(drop(name, files)) << files.join(' ').toStdString();
     }

@@ -110,7 +110,8 @@ TEST_F(StagePage, SwitchOffIsRefusedWhileTheNextStageIsOn)
     const TImage image = algorithm({8, 6, 4, 0, 0});
     ASSERT_TRUE(openStage(image, 2));
     choose("CBTime", 0);
-    EXPECT_EQ(dialogs.texts(), QStringList{"Нельзя выключить этот этап алгоритма,\nтак как последующий этап активен !"});
+    EXPECT_EQ(dialogs.texts(),
+              QStringList{"Нельзя выключить этот этап алгоритма,\nтак как последующий этап активен !"});
     EXPECT_EQ(dialogs.messages.at(0).icon, TMsgIcon::Error);
     EXPECT_EQ(timeList()->currentIndex(), 6);
     EXPECT_EQ(Main->image(), image);
@@ -135,11 +136,34 @@ TEST_F(StagePage, StageOneNeverRunsBelowThirtySeconds)
     // The list's closing and the choice may come in either order; a closing
     // without a choice is told once the event loop runs.
     const std::vector<std::function<void(QComboBox*)>> orders = {
-        [](QComboBox* list) { list->setCurrentIndex(1); emit list->activated(1); },
-        [](QComboBox* list) { list->showPopup(); list->hidePopup(); list->setCurrentIndex(1); emit list->activated(1); },
-        [](QComboBox* list) { list->showPopup(); list->setCurrentIndex(1); emit list->activated(1); list->hidePopup(); },
-        [](QComboBox* list) { list->showPopup(); list->setCurrentIndex(1); list->hidePopup(); emit list->activated(1); },
-        [](QComboBox* list) { list->showPopup(); list->setCurrentIndex(0); list->hidePopup(); QCoreApplication::processEvents(); },
+        [](QComboBox* list) {
+            list->setCurrentIndex(1);
+            emit list->activated(1);
+        },
+        [](QComboBox* list) {
+            list->showPopup();
+            list->hidePopup();
+            list->setCurrentIndex(1);
+            emit list->activated(1);
+        },
+        [](QComboBox* list) {
+            list->showPopup();
+            list->setCurrentIndex(1);
+            emit list->activated(1);
+            list->hidePopup();
+        },
+        [](QComboBox* list) {
+            list->showPopup();
+            list->setCurrentIndex(1);
+            list->hidePopup();
+            emit list->activated(1);
+        },
+        [](QComboBox* list) {
+            list->showPopup();
+            list->setCurrentIndex(0);
+            list->hidePopup();
+            QCoreApplication::processEvents();
+        },
     };
     for (size_t o = 0; o < orders.size(); ++o) {
         ASSERT_TRUE(openStage(algorithm({8, 0, 0, 0, 0}), 1));
@@ -237,7 +261,7 @@ TEST_F(StagePage, SelectAndClearAllTouchPresentModulesOnly)
     EXPECT_EQ(at(1, 9), 0xFF);
     EXPECT_TRUE(box(153)->isChecked());
     Main->setSaved(true);
-    button("Button1")->click();  // nothing left to set: no notification
+    button("Button1")->click(); // nothing left to set: no notification
     EXPECT_TRUE(Main->saved());
     button("Button2")->click();
     EXPECT_EQ(at(1, 9), 0x00);

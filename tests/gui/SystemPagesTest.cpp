@@ -33,7 +33,9 @@ TEST_F(SystemPages, ZeroImageOffersOneSplitterAndNothingElse)
         EXPECT_EQ(box(97 + p)->isEnabled(), p < 4) << p;
         EXPECT_FALSE(box(49 + p)->isEnabled()) << p;
     }
-    EXPECT_EQ(usableCount(*this, [&](int p) { return box(146 + p); }, 3), 0);
+    EXPECT_EQ(usableCount(
+                  *this, [&](int p) { return box(146 + p); }, 3),
+              0);
     EXPECT_FALSE(box(169)->isEnabled());
     EXPECT_FALSE(box(170)->isEnabled());
     EXPECT_TRUE(ctl<TRadioGroup>("RG1")->isEnabled());
@@ -61,8 +63,8 @@ TEST_F(SystemPages, CountsWriteOnlyTheirBits)
 TEST_F(SystemPages, SplitterCountDecidesUsableOutputsAndKeepsBits)
 {
     TImage image;
-    image.setByte(32, 0x01);  // music on
-    image.setByte(34 + 5, 0xFF);  // splitters 11 and 12 carry music
+    image.setByte(32, 0x01);     // music on
+    image.setByte(34 + 5, 0xFF); // splitters 11 and 12 carry music
     reloadWith(image);
     choose("CBCount", 11);
     for (int p = 0; p < 48; ++p)
@@ -81,7 +83,7 @@ TEST_F(SystemPages, SplitterCountDecidesUsableOutputsAndKeepsBits)
 TEST_F(SystemPages, ReportAndPageMarkMusicOnlyOnPresentSplitters)
 {
     TImage image;
-    image.setByte(32, 0x11);  // 2 splitters, music on
+    image.setByte(32, 0x11); // 2 splitters, music on
     for (int b = 34; b < 40; ++b)
         image.setByte(b, 0xFF);
     const auto marked = [&](int splitters, const char* when) {
@@ -106,9 +108,9 @@ TEST_F(SystemPages, ReportAndPageMarkMusicOnlyOnPresentSplitters)
 TEST_F(SystemPages, MusicOffClearsOnlyTheBoxesShownTicked)
 {
     TImage image;
-    image.setByte(32, 0x11);  // 2 splitters, music on
-    image.setByte(34, 0x84);  // bits 0 and 5 ticked
-    image.setByte(36, 0xF0);  // splitter 5, absent: kept
+    image.setByte(32, 0x11); // 2 splitters, music on
+    image.setByte(34, 0x84); // bits 0 and 5 ticked
+    image.setByte(36, 0xF0); // splitter 5, absent: kept
     reloadWith(image);
     select(Main->settingsNode());
     EXPECT_TRUE(box(49)->isChecked());
@@ -163,8 +165,8 @@ TEST_F(SystemPages, PagingSwitchWritesItsBit)
 TEST_F(SystemPages, CountsWithoutAListEntryStayAndOfferNothing)
 {
     TImage image;
-    image.setByte(32, 0xD1);  // splitter field 13: no such count; music on
-    image.setByte(33, 0x3A);  // relay field 7
+    image.setByte(32, 0xD1); // splitter field 13: no such count; music on
+    image.setByte(33, 0x3A); // relay field 7
     image.setByte(34, 0xFF);
     reloadWith(image);
     EXPECT_EQ(Main->image(), image);

@@ -29,7 +29,7 @@
 
 class TLinkFixture : public ::testing::Test {
 protected:
-    static constexpr int Interval = 300;  // ms per port while scanning
+    static constexpr int Interval = 300; // ms per port while scanning
     static constexpr char Serial[] = "ABCDEFGHIJ";
 
     void SetUp() override
@@ -69,7 +69,8 @@ protected:
     {
         arguments << "--com" << QString::number(com) << "--serial" << Serial;
         if (!arguments.contains("--baud"))
-            arguments << "--baud" << "0";
+            arguments << "--baud"
+                      << "0";
         m_sims.push_back(std::make_unique<TSimProcess>(arguments));
         return *m_sims.back();
     }
@@ -106,7 +107,10 @@ protected:
 
     template <class Done> static bool waitFor(Done done, int ms = 10000) { return TEventPump::until(done, ms); }
     // Lets the event loop run for a while.
-    static void idle(int ms) { waitFor([] { return false; }, ms); }
+    static void idle(int ms)
+    {
+        waitFor([] { return false; }, ms);
+    }
 
     bool transferDone() const { return link().linkState() == TControllerLink::Idle; }
 

@@ -61,7 +61,10 @@ protected:
     bool click(QTreeWidgetItem* node) const { return TUserInput::click(tree(), node); }
     void clickBranch(QTreeWidgetItem* node) const { TUserInput::clickBranch(tree(), node); }
     void press(Qt::Key key) const { QTest::keyClick(tree(), key); }
-    void pick(const QString& list, int index) const { ASSERT_TRUE(TUserInput::pick(ctl<QComboBox>(list), index)) << list.toStdString(); }
+    void pick(const QString& list, int index) const
+    {
+        ASSERT_TRUE(TUserInput::pick(ctl<QComboBox>(list), index)) << list.toStdString();
+    }
     static int mark(const QTreeWidgetItem* node) { return node->data(0, TMain::MarkRole).toInt(); }
     static int offset(const QTreeWidgetItem* node) { return node->data(0, TMain::OffsetRole).toInt(); }
 

@@ -85,7 +85,7 @@ TEST_F(Undo, EditsAndNamesGoBackAndComeAgainAndTheSavedFlagFollowsTheSavedProjec
     EXPECT_EQ(Main->image(), saved);
     EXPECT_FALSE(ctl<QCheckBox>("CBPhone")->isChecked());
     EXPECT_TRUE(Main->saved()) << "back at the saved project";
-    undo();  // the history starts at New
+    undo(); // the history starts at New
     EXPECT_EQ(Main->image(), saved);
 
     keys(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);

@@ -67,8 +67,8 @@ TEST_F(ZonePage, NodeMarkFollowsTheFirstBoxAtOnce)
 TEST_F(ZonePage, BitsOfAbsentSplittersShowClearedAndStay)
 {
     TImage image = withPaging(2);
-    image.setByte(Layout::groupOffset(2) + 2, 0xF0);  // splitter 5
-    image.setByte(Layout::groupOffset(2), 0x42);      // splitters 1 and 2
+    image.setByte(Layout::groupOffset(2) + 2, 0xF0); // splitter 5
+    image.setByte(Layout::groupOffset(2), 0x42);     // splitters 1 and 2
     reloadWith(image);
     ASSERT_TRUE(select(Main->groupsRoot()));
     ASSERT_TRUE(select(Main->groupNode(2)));

@@ -27,7 +27,7 @@ TEST(AlarmRecord, MessageCodeKeepsTheLowBits)
     TImage image;
     TStageRecord stage = TAlarmRecord(image, 3).stage(2);
     image.setByte(stage.offset() + 2, 0x07);
-    stage.setMessageCode(2 * 8 + 4);  // MS3-2, message 5
+    stage.setMessageCode(2 * 8 + 4); // MS3-2, message 5
     EXPECT_EQ(image.byte(stage.offset() + 2), 0xA7);
     EXPECT_EQ(stage.messageSource(), 2);
     EXPECT_EQ(stage.messageNumber(), 5);

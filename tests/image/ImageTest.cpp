@@ -28,7 +28,7 @@ std::vector<int> changedBytes(const TImage& a, const TImage& b)
 TEST(ImageBits, BitOrderIsMostSignificantFirst)
 {
     TImage image;
-    image.setBit(34, 9, true);  // splitter 3 OUT2 of the music mask
+    image.setBit(34, 9, true); // splitter 3 OUT2 of the music mask
     EXPECT_EQ(image.byte(35), 0x40);
     image.setBit(1488, 0, true);
     EXPECT_EQ(image.byte(1488), 0x80);
@@ -117,7 +117,7 @@ TEST(ModuleByte, CountsKeepTheUnusedLowBits)
     }
     TImage image;
     image.setByte(33, 0x38);
-    EXPECT_EQ(image.value(relays), 7);  // loaded, no valid count: readable as is
+    EXPECT_EQ(image.value(relays), 7); // loaded, no valid count: readable as is
 }
 
 TEST(RegionMap, TablesStartAndEndWhereTheControllerExpects)

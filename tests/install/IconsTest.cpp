@@ -31,8 +31,8 @@ double coverage(const QImage& image)
     return double(opaque) / (image.width() * image.height());
 }
 
-const char* const ToolButtons[] = {"TBNew",  "TBOpen", "TBSave",  "TBReport",   "TBFind",
-                                   "TBRead", "TBWrite", "TBDebug", "ToolButton1"};
+const char* const ToolButtons[]
+    = {"TBNew", "TBOpen", "TBSave", "TBReport", "TBFind", "TBRead", "TBWrite", "TBDebug", "ToolButton1"};
 
 class Icons : public ::testing::Test {
 protected:

@@ -9,13 +9,12 @@
 
 namespace {
 
-template <typename Frame>
-std::vector<uint8_t> bytes(const Frame& f)
+template <typename Frame> std::vector<uint8_t> bytes(const Frame& f)
 {
     return {f.begin(), f.end()};
 }
 
-}  // namespace
+} // namespace
 
 TEST(FrameChecksum, MatchesKnownVectors)
 {

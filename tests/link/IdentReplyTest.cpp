@@ -8,7 +8,7 @@ namespace {
 
 const uint8_t Accepted[] = {0x00, 0x01, 0x0E, 0xAA, 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J'};
 
-}  // namespace
+} // namespace
 
 TEST(IdentReply, BuildsTextAndSerialFromAWholeReply)
 {
@@ -24,7 +24,7 @@ TEST(IdentReply, ReadsMissingBytesAsZero)
     const TIdentReply reply(Accepted, 8);
     EXPECT_TRUE(reply.accepted());
     std::string expected = "S/N-ABCD (EF.GH.IJ) ";
-    for (size_t pos : {11u, 12u, 14u, 15u, 17u, 18u})  // one-based positions of the groups
+    for (size_t pos : {11u, 12u, 14u, 15u, 17u, 18u}) // one-based positions of the groups
         expected[pos - 1] = '\0';
     EXPECT_EQ(reply.text(), expected);
     EXPECT_EQ(reply.serial(), "ABCD");
@@ -43,7 +43,7 @@ TEST(IdentReply, RefusesAnyOtherStatusAndKeepsBytesUnconverted)
     EXPECT_FALSE(TIdentReply(bytes, sizeof bytes).accepted());
 
     bytes[3] = 0xAA;
-    bytes[4] = 0xC0;  // Latin-1 / Windows-1251 byte, passed through as it is
+    bytes[4] = 0xC0; // Latin-1 / Windows-1251 byte, passed through as it is
     const TIdentReply reply(bytes, sizeof bytes);
     EXPECT_EQ(static_cast<uint8_t>(reply.text()[4]), 0xC0);
 }

@@ -28,7 +28,7 @@ Bytes readRequest(uint16_t address)
     return {f.begin(), f.end()};
 }
 
-}  // namespace
+} // namespace
 
 TEST(ImageTransfer, SplitReplyGivesOneNotePerBatchAndOneCopyLine)
 {
@@ -163,7 +163,7 @@ TEST(ImageTransfer, WriteComparesTheEchoAndSendsTheNextBlock)
     EXPECT_EQ(first[3], 0x44);
     EXPECT_EQ(first[6 + 5], image.byte(5));
 
-    Bytes echo(first);  // a faithful controller echoes what it stored
+    Bytes echo(first); // a faithful controller echoes what it stored
     auto s = t.take(echo.data(), echo.size(), image);
     EXPECT_FALSE(s.echoDiffers);
     ASSERT_EQ(s.outcome, Outcome::NextBlock);
@@ -178,7 +178,7 @@ TEST(ImageTransfer, WriteComparesTheEchoAndSendsTheNextBlock)
     EXPECT_TRUE(s.echoDiffers);
     EXPECT_FALSE(s.checksumMismatch);
     EXPECT_EQ(s.outcome, Outcome::NextBlock);
-    EXPECT_EQ(image, before);  // a write never changes the image
+    EXPECT_EQ(image, before); // a write never changes the image
 
     // An edit while the write runs is not sent: the rest of the image goes
     // out as it was when the write began, and its echo is judged by that.

@@ -67,7 +67,7 @@ TransferRun transfer(TSimController& sim, TImageTransfer::Kind kind, TImage& ima
     return run;
 }
 
-}  // namespace
+} // namespace
 
 TEST(SimController, AnswersIdentifyWithItsSerial)
 {
@@ -117,11 +117,11 @@ TEST(SimController, FindsRequestsInANoisyByteStream)
     TSimController sim;
     fillPattern(sim.memory());
     const auto read = TRequestFrames::read(0x0040);
-    Bytes stream = {0xFF, 0x00, 0x00, 0x01, 0x06, 0x33, 0x00, 0x40, 0x12};  // noise and a frame with a bad checksum
+    Bytes stream = {0xFF, 0x00, 0x00, 0x01, 0x06, 0x33, 0x00, 0x40, 0x12}; // noise and a frame with a bad checksum
     stream.insert(stream.end(), read.begin(), read.end());
-    stream.push_back(0x00);  // start of a next frame, incomplete
+    stream.push_back(0x00); // start of a next frame, incomplete
     Chunks out;
-    for (uint8_t b : stream) {  // one byte at a time
+    for (uint8_t b : stream) { // one byte at a time
         const Chunks c = sim.consume(&b, 1);
         out.insert(out.end(), c.begin(), c.end());
     }
@@ -150,7 +150,7 @@ TEST(SimController, FaultsDoWhatTheySay)
         EXPECT_EQ(first[0].size(), 3u);
         EXPECT_EQ(first[1].size(), 10u);
         EXPECT_EQ(first[3].size(), 19u);
-        EXPECT_EQ(send(sim, r0).size(), 3u);  // the noise comes only once
+        EXPECT_EQ(send(sim, r0).size(), 3u); // the noise comes only once
     }
     {
         TSimController::Faults f;
@@ -171,7 +171,7 @@ TEST(SimController, FaultsDoWhatTheySay)
         const TransferRun run = transfer(sim, TImageTransfer::Kind::Write, image);
         EXPECT_EQ(run.blocks, 64);
         EXPECT_EQ(run.echoDiffers, 1);
-        EXPECT_EQ(run.badChecksums, 0);  // the echo is wrong, not the frame
+        EXPECT_EQ(run.badChecksums, 0); // the echo is wrong, not the frame
     }
     {
         TSimController::Faults f;
@@ -196,8 +196,9 @@ TEST(SimController, FaultsDoWhatTheySay)
 
 TEST(SimOptions, ParsesFaultsAndRefusesNonsense)
 {
-    const char* argv[] = {"kt7sim", "--baud", "0", "--split", "10,10,19", "--wrong-address", "0x20:0x40",
-                          "--corrupt-echo", "7", "--serial", "ABCDEFGHIJ", "--com", "3"};
+    const char* argv[]
+        = {"kt7sim", "--baud",   "0",          "--split", "10,10,19", "--wrong-address", "0x20:0x40", "--corrupt-echo",
+           "7",      "--serial", "ABCDEFGHIJ", "--com",   "3"};
     const TSimOptions o = TSimOptions::parse(std::size(argv), argv);
     EXPECT_EQ(o.baud, 0u);
     EXPECT_EQ(o.faults.split, (std::vector<size_t>{10, 10, 19}));
@@ -208,7 +209,7 @@ TEST(SimOptions, ParsesFaultsAndRefusesNonsense)
     EXPECT_EQ(o.com, 3);
 
     const std::vector<std::vector<const char*>> bad = {
-        {"kt7sim", "--split", "10,,3"}, {"kt7sim", "--split", "0"}, {"kt7sim", "--baud"},
+        {"kt7sim", "--split", "10,,3"}, {"kt7sim", "--split", "0"},    {"kt7sim", "--baud"},
         {"kt7sim", "--baud", "-1"},     {"kt7sim", "--serial", "ABC"}, {"kt7sim", "--wrong-address", "20"},
     };
     for (const auto& args : bad)

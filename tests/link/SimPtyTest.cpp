@@ -107,7 +107,7 @@ Bytes fileBytes(const fs::path& path)
     return {std::istreambuf_iterator<char>(f), {}};
 }
 
-}  // namespace
+} // namespace
 
 TEST(SimPty, ReadsAndWritesABlockThroughTheTerminal)
 {

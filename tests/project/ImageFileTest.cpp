@@ -115,8 +115,7 @@ public:
     {
         if (::geteuid() != 0)
             return;
-        m_switched = ::chown(folder.c_str(), Nobody, Nobody) == 0 && ::setegid(Nobody) == 0
-            && ::seteuid(Nobody) == 0;
+        m_switched = ::chown(folder.c_str(), Nobody, Nobody) == 0 && ::setegid(Nobody) == 0 && ::seteuid(Nobody) == 0;
     }
     ~TOrdinaryUser()
     {

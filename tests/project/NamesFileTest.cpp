@@ -61,8 +61,7 @@ TEST(NamesFile, ReadsAFileWrittenOnWindowsAndKeepsEverythingButTheValuesOnSave)
             if (i == 7)
                 text += "Item7\r\n";
             else if (i != 5)
-                text += (i % 2 ? "ITEM" : "item") + std::to_string(i) + " = " + value
-                    + std::to_string(i) + "\r\n";
+                text += (i % 2 ? "ITEM" : "item") + std::to_string(i) + " = " + value + std::to_string(i) + "\r\n";
         return text;
     };
     const std::string head = "; by hand\r\n[Other]\r\nItem0=not this\r\n\r\n  [ sCeNiC ]  \r\n";
@@ -89,8 +88,11 @@ TEST(NamesFile, ReadingFollowsWindowsForQuotesBlanksLengthAndMissingFiles)
 {
     TTempFolder folder;
     const std::string path = folder.path("site.ini");
-    TTempFolder::writeAll(path, "[Scenic]\nItem0=  \"  kept  \"  \nItem1='x'\nItem2=\"x'\nItem3=\x98\n"
-                                "Item4=" + std::string(3000, 'y') + "\nItem5=first\nItem5=second\n"
+    TTempFolder::writeAll(path,
+                          "[Scenic]\nItem0=  \"  kept  \"  \nItem1='x'\nItem2=\"x'\nItem3=\x98\n"
+                          "Item4="
+                              + std::string(3000, 'y')
+                              + "\nItem5=first\nItem5=second\n"
                                 "[Scenic]\nItem6=second section\n");
     TNamesFile::Names read;
     ASSERT_TRUE(TNamesFile::read(path, read));
@@ -111,8 +113,9 @@ TEST(NamesFile, WhateverIsReadIsSavedAndReadBackUnchanged)
     TTempFolder folder;
     const std::string path = folder.path("odd.ini");
     using namespace std::string_literals;
-    TTempFolder::writeAll(path, "[Scenic]\nItem0=ab \0cd\nItem1=one\rtwo\r\nItem2=\x98x\x98\n"
-                                "Item3=\"q\" \r x\nItem4=\r\n"s);
+    TTempFolder::writeAll(path,
+                          "[Scenic]\nItem0=ab \0cd\nItem1=one\rtwo\r\nItem2=\x98x\x98\n"
+                          "Item3=\"q\" \r x\nItem4=\r\n"s);
     TNamesFile::Names read;
     ASSERT_TRUE(TNamesFile::read(path, read));
     EXPECT_EQ(read[0], "ab");
@@ -220,8 +223,7 @@ TEST(ProgramNamesFile, BesideTheExecutableWhenWritableElseInTheDataFolder)
 
     ::setenv("XDG_DATA_HOME", "relative/is/ignored", 1);
     if (const char* home = std::getenv("HOME")) {
-        EXPECT_EQ(TProgramNamesFile::path(unwritable),
-                  std::string(home) + "/.local/share/kt7config/kt7config.ini");
+        EXPECT_EQ(TProgramNamesFile::path(unwritable), std::string(home) + "/.local/share/kt7config/kt7config.ini");
     }
     xdg ? ::setenv("XDG_DATA_HOME", savedXdg.c_str(), 1) : ::unsetenv("XDG_DATA_HOME");
 }

@@ -37,7 +37,7 @@ TEST(WordDocument, TableAddedRightBelowATableJoinsIt)
     TWordTable first = w.tablesAdd(2, 3);
     first.cell(2, 3).select();
     w.moveDown(first.rowsCount());
-    EXPECT_EQ(w.selectionRow(), 0);  // left the table for the paragraph below it
+    EXPECT_EQ(w.selectionRow(), 0); // left the table for the paragraph below it
     TWordTable second = w.tablesAdd(2, 3);
     EXPECT_EQ(second.id(), first.id());
     EXPECT_EQ(first.rowsCount(), 4);
@@ -46,7 +46,7 @@ TEST(WordDocument, TableAddedRightBelowATableJoinsIt)
     w.insertAfter("\n");
     TWordTable apart = w.tablesAdd(1, 1);
     EXPECT_NE(apart.id(), first.id());
-    EXPECT_EQ(w.document().blockCount(), 4);  // table, paragraph, table, paragraph
+    EXPECT_EQ(w.document().blockCount(), 4); // table, paragraph, table, paragraph
 }
 
 TEST(WordDocument, CutBandIsPastedAboveTheRowOfTheInsertionPoint)
@@ -79,11 +79,11 @@ TEST(WordDocument, FailingOperationsThrow)
     EXPECT_THROW(t.cell(4, 1), TAutomationError);
     EXPECT_THROW(t.cell(1, 4), TAutomationError);
     t.cell(1, 1).merge(t.cell(2, 1));
-    EXPECT_THROW(t.cell(2, 1), TAutomationError);  // continuation of a merged cell
+    EXPECT_THROW(t.cell(2, 1), TAutomationError); // continuation of a merged cell
     t.cell(3, 1).merge(t.cell(3, 3));
-    EXPECT_THROW(t.setColumnWidth(3, 10), TAutomationError);  // mixed rows
-    EXPECT_THROW(w.cut(), TAutomationError);                  // nothing selected
-    EXPECT_THROW(w.paste(), TAutomationError);                // nothing cut
+    EXPECT_THROW(t.setColumnWidth(3, 10), TAutomationError); // mixed rows
+    EXPECT_THROW(w.cut(), TAutomationError);                 // nothing selected
+    EXPECT_THROW(w.paste(), TAutomationError);               // nothing cut
     EXPECT_THROW(w.tablesAdd(0, 1), TAutomationError);
 }
 
@@ -118,7 +118,8 @@ TEST(DocxWriter, EmitsMergesGridShadingBordersAndBreaks)
     t.cell(1, 2).merge(t.cell(1, 3));
     const QByteArray xml = QByteArray::fromStdString(TDocxWriter::documentXml(w.document()));
     EXPECT_TRUE(xml.contains("<w:br w:type=\"page\"/>"));
-    EXPECT_TRUE(xml.contains("<w:tblGrid><w:gridCol w:w=\"1120\"/><w:gridCol w:w=\"560\"/><w:gridCol w:w=\"560\"/></w:tblGrid>"));
+    EXPECT_TRUE(xml.contains(
+        "<w:tblGrid><w:gridCol w:w=\"1120\"/><w:gridCol w:w=\"560\"/><w:gridCol w:w=\"560\"/></w:tblGrid>"));
     EXPECT_TRUE(xml.contains("<w:insideH w:val=\"single\""));
     EXPECT_TRUE(xml.contains("<w:tcW w:w=\"1120\" w:type=\"dxa\"/><w:gridSpan w:val=\"2\"/>"));
     EXPECT_TRUE(xml.contains("<w:vMerge w:val=\"restart\"/>"));

@@ -8,15 +8,15 @@
 struct DocxCell {
     QStringList paragraphs;
     int span = 1;
-    QString vmerge;  // "", "restart" or "continue"
+    QString vmerge; // "", "restart" or "continue"
     QString fill;
     QString bottom;
     QString text() const { return paragraphs.join(QLatin1Char('\n')); }
 };
 
 struct DocxParagraph {
-    QString text;  // tabs as '\t', a page break as '\f'
-    int halfPoints = 0;  // size of the first run
+    QString text;       // tabs as '\t', a page break as '\f'
+    int halfPoints = 0; // size of the first run
     bool bold = false;
     QString jc;
 };
@@ -35,8 +35,8 @@ public:
     static DocxContent load(const QString& path);
     static DocxContent parse(const QByteArray& documentXml);
 
-    std::vector<DocxParagraph> paragraphs;  // body paragraphs only
+    std::vector<DocxParagraph> paragraphs; // body paragraphs only
     std::vector<DocxTable> tables;
-    QString order;  // 'p' and 't' for each body block
+    QString order; // 'p' and 't' for each body block
     QString bodyText() const;
 };

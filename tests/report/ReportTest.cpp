@@ -46,7 +46,10 @@ Result generate(const TReportInput& in)
     return result;
 }
 
-QString q(const char* utf8) { return QString::fromUtf8(utf8); }
+QString q(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
 
 TAlarmRecord onlyAlgorithm(TReportInput& in, int input)
 {
@@ -63,7 +66,7 @@ TEST(ReportLayout, NewProjectHasTitleAndTheTwoGeneralTablesOnly)
     ASSERT_FALSE(r.failed);
     const DocxContent& d = r.doc;
     ASSERT_FALSE(d.paragraphs.empty());
-    EXPECT_EQ(d.paragraphs[0].text.at(0), QChar(0x43));  // Latin C
+    EXPECT_EQ(d.paragraphs[0].text.at(0), QChar(0x43)); // Latin C
     EXPECT_EQ(d.paragraphs[0].text, q("Cистемы оповещения ZARNA KT7"));
     EXPECT_EQ(d.paragraphs[0].halfPoints, 28);
     EXPECT_TRUE(d.paragraphs[0].bold);
@@ -78,7 +81,7 @@ TEST(ReportLayout, NewProjectHasTitleAndTheTwoGeneralTablesOnly)
     const char* counts[] = {"1", "0", "0", "0"};
     for (int row = 1; row <= 4; ++row)
         EXPECT_EQ(comp.cell(row, 2).text(), q(counts[row - 1]));
-    EXPECT_EQ(comp.grid.back(), 800);  // column 2 is 40 pt
+    EXPECT_EQ(comp.grid.back(), 800); // column 2 is 40 pt
     EXPECT_EQ(d.tables[1].cell(1, 2).text(), q("нет"));
     EXPECT_EQ(d.tables[1].cell(2, 2).text(), q("нет"));
     EXPECT_FALSE(d.bodyText().contains(QChar('\f')));
@@ -135,7 +138,7 @@ TEST(ReportLayout, ConsoleAndPagingTables)
     EXPECT_EQ(console.cell(6, 1).vmerge, "continue");
     EXPECT_EQ(console.cell(7, 1).vmerge, "restart");
     EXPECT_EQ(console.cell(6, 5).fill, "");
-    EXPECT_EQ(console.cell(7, 5).fill, "E6E6E6");  // splitter 2
+    EXPECT_EQ(console.cell(7, 5).fill, "E6E6E6"); // splitter 2
     EXPECT_EQ(console.cell(1, 1).span, 2);
 
     const DocxTable& paging = r.doc.tables[3];
@@ -168,7 +171,7 @@ TEST(ReportLayout, SingleAlgorithmOnInput24)
     rec.stage(2).setMessageCode(8);
     rec.stage(2).setRelayBit(23, true);
     rec.stage(2).setK2(true);
-    rec.stage(3).setMessageCode(31);  // duration 0: nothing shows
+    rec.stage(3).setMessageCode(31); // duration 0: nothing shows
     rec.stage(3).setOutputBit(5, true);
     rec.stage(4).setDuration(241);
     rec.stage(4).setMessageCode(31);

@@ -21,7 +21,7 @@ size_t CountEntries(const char* folder)
     return n;
 }
 
-}  // namespace
+} // namespace
 
 class CommPortLifecycle : public SerialFixture {
 protected:
@@ -72,7 +72,7 @@ TEST_F(CommPortLifecycle, BufferSizeChangeReopensWithFreshRings)
     EXPECT_EQ(Trace, "open;close;open;close;open;");
 
     Port.SetOpen(false);
-    Port.SetIBuffSize(1024);  // closed: no reopen
+    Port.SetIBuffSize(1024); // closed: no reopen
     EXPECT_FALSE(Port.Open());
     EXPECT_EQ(Trace, "open;close;open;close;open;close;");
 }
@@ -159,7 +159,7 @@ TEST_F(CommPortLifecycle, CloseFinishesWhileWorkersWaitForTheUserInterface)
     Port.SetOpen(false);
     EXPECT_FALSE(Port.Open());
     EXPECT_EQ(Trace, "open;close;");
-    PumpFor(20);  // stale wake-ups find nothing to run
+    PumpFor(20); // stale wake-ups find nothing to run
 }
 
 TEST_F(CommPortLifecycle, CloseFromANestedEventLoopInsideAHandlerFinishes)

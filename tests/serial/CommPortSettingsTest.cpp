@@ -77,14 +77,14 @@ TEST_F(CommPortSettings, InvalidBitCombinationsWarnAndKeepTheValues)
     EXPECT_EQ(port.StopBits(), sb2_0);
 
     Boxes.clear();
-    port.SetStopBits(sb1_5);  // 5 with 1.5: silent
-    port.SetDataBits(8);      // 8 with 1.5
+    port.SetStopBits(sb1_5); // 5 with 1.5: silent
+    port.SetDataBits(8);     // 8 with 1.5
     ASSERT_EQ(Boxes.size(), 1u);
     EXPECT_EQ(Boxes[0].Text, "Invalid combination (6,7 or 8 data bits with 1.5 stop bits)");
     EXPECT_EQ(port.DataBits(), 8);
 
     Boxes.clear();
-    port.SetStopBits(sb2_0);  // 8 with 2: silent
+    port.SetStopBits(sb2_0); // 8 with 2: silent
     EXPECT_TRUE(Boxes.empty());
 }
 

@@ -25,10 +25,11 @@ double ProcessCpuMs()
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3
+        + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
 }
 
-}  // namespace
+} // namespace
 
 class CommPortTransfer : public SerialFixture {
 protected:
@@ -99,8 +100,7 @@ TEST_F(CommPortTransfer, OutputReachesThePeerInOrderAndTheQueueEmpties)
     Port.PutChar('w');
     EXPECT_EQ(Port.PutString(""), 0u);
     std::string got;
-    while (got.size() < 7 && Peer.ReadFor(got, 1000) > 0) {
-    }
+    while (got.size() < 7 && Peer.ReadFor(got, 1000) > 0) {}
     EXPECT_EQ(got, "hello w");
     EXPECT_TRUE(PumpUntil([&] { return txEmpty; }));
     EXPECT_EQ(Port.GetOutQueCount(), 0);
@@ -235,8 +235,7 @@ TEST_F(CommPortTransfer, ShortReplyPacedAt9600BaudArrivesInFewBatches)
         Clock::time_point lastByte;
         std::thread peer([&] {
             std::string request;
-            while (request.size() < 5 && Peer.ReadFor(request, 1000) > 0) {
-            }
+            while (request.size() < 5 && Peer.ReadFor(request, 1000) > 0) {}
             const auto giveUp = Clock::now() + std::chrono::milliseconds(30);
             while (!requestGone && Clock::now() < giveUp)
                 std::this_thread::sleep_for(std::chrono::microseconds(100));
@@ -250,7 +249,7 @@ TEST_F(CommPortTransfer, ShortReplyPacedAt9600BaudArrivesInFewBatches)
             }
             lastByte = Clock::now();
         });
-        std::this_thread::sleep_for(std::chrono::milliseconds(120));  // line idle
+        std::this_thread::sleep_for(std::chrono::milliseconds(120)); // line idle
         QCoreApplication::processEvents();
         sent = Clock::now();
         ASSERT_EQ(Port.PutBlock("\x00\x01\x04\x55\x74", 5), 5u);
@@ -297,8 +296,7 @@ TEST_F(CommPortTransfer, PeerHangupStopsTransferWithoutSpinningAndPortReopens)
     Port.OnErrorSignal = [&](TCommPort*, int32_t) { ++errors; };
     Port.OnDataReceived = [](TCommPort* sender, uint32_t) {
         uint8_t buffer[512];
-        while (sender->GetBlock(buffer, sizeof buffer) > 0) {
-        }
+        while (sender->GetBlock(buffer, sizeof buffer) > 0) {}
     };
     Port.SetOpen(true);
     const std::string burst = RandomBytes(200000, 5);
@@ -319,7 +317,7 @@ TEST_F(CommPortTransfer, PeerHangupStopsTransferWithoutSpinningAndPortReopens)
     peer.join();
     Peer.Hangup();
 
-    PumpFor(100);  // let the loss be noticed
+    PumpFor(100); // let the loss be noticed
     const double before = ProcessCpuMs();
     for (int i = 0; i < 30; ++i) {
         Port.PutBlock(out.data(), 100);

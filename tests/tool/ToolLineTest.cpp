@@ -38,7 +38,8 @@ protected:
     // The tool on the simulator's line, unpaced, with short time-outs.
     TToolRun tool(const TSimProcess& sim, QStringList arguments) const
     {
-        arguments << "--device" << sim.device() << "--timeout" << "300";
+        arguments << "--device" << sim.device() << "--timeout"
+                  << "300";
         return TToolRun::of(arguments, path("data"));
     }
     QStringList backups() const { return QDir(path("data/kt7config/backups")).entryList(QDir::Files); }
@@ -54,7 +55,8 @@ TEST_F(ToolLine, IdentifyReadWriteWithBackupAndVerify)
     const TImage after = patterned(90);
     store("before.usr", before);
     store("after.usr", after);
-    TSimProcess sim({"--baud", "0", "--image", path("before.usr"), "--dump", path("dump.usr"), "--serial", "ABCDEFGHIJ"});
+    TSimProcess sim(
+        {"--baud", "0", "--image", path("before.usr"), "--dump", path("dump.usr"), "--serial", "ABCDEFGHIJ"});
 
     TToolRun run = tool(sim, {"identify"});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
@@ -117,7 +119,8 @@ TEST_F(ToolLine, BlockWithBadChecksumOrEchoAndAControllerFallingSilent)
         EXPECT_EQ(run.status, 2);
         EXPECT_EQ(run.err, "kt7tool: " + sim.device() + ": block 0x00A0: no reply within 300 ms (3 tries)\n");
         EXPECT_EQ(load("kept.usr"), old);
-        EXPECT_EQ(QDir(path("")).entryList(QDir::Files), QStringList({"dump.usr", "image.usr", "kept.usr", "read.usr"}));
+        EXPECT_EQ(QDir(path("")).entryList(QDir::Files),
+                  QStringList({"dump.usr", "image.usr", "kept.usr", "read.usr"}));
     }
 }
 
@@ -137,7 +140,8 @@ TEST_F(ToolLine, FaultsEndWithOneLineAndStatus2)
     }
     {
         TSimProcess sim({"--baud", "0", "--wrong-address", "0x40:0x800"});
-        EXPECT_NE(oneLine(tool(sim, {"read", path("r.usr")})).find("block 0x0040: the reply carries address 0x0800, outside the image"),
+        EXPECT_NE(oneLine(tool(sim, {"read", path("r.usr")}))
+                      .find("block 0x0040: the reply carries address 0x0800, outside the image"),
                   std::string::npos);
         EXPECT_FALSE(QFile::exists(path("r.usr")));
     }
@@ -151,11 +155,12 @@ TEST_F(ToolLine, FaultsEndWithOneLineAndStatus2)
         EXPECT_NE(err.find(backups()[0].toStdString()), std::string::npos) << err;
     }
     {
-        EXPECT_NE(oneLine(TToolRun::of({"identify", "--device", path("none")})).find("No such file or directory"), std::string::npos);
+        EXPECT_NE(oneLine(TToolRun::of({"identify", "--device", path("none")})).find("No such file or directory"),
+                  std::string::npos);
         const TSimProcess silent({"--baud", "0", "--silent-after", "0"});
         EXPECT_NE(oneLine(tool(silent, {"read", path("r.usr")})).find("block 0x0000: no reply"), std::string::npos);
-        oneLine(TToolRun::of({"read", path("r.usr")}));            // no port
-        oneLine(TToolRun::of({"frobnicate"}));                     // no such command
+        oneLine(TToolRun::of({"read", path("r.usr")})); // no port
+        oneLine(TToolRun::of({"frobnicate"}));          // no such command
         oneLine(TToolRun::of({"show", path("image.usr"), "--bogus"}));
         oneLine(TToolRun::of({"show", path("missing.usr")}));
         EXPECT_FALSE(QFile::exists(path("r.usr")));

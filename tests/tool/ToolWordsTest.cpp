@@ -22,7 +22,7 @@ TImage fixture()
     image.setByte(Layout::CompositionByte, 0x27);
     image.setByte(Layout::ModuleByte, 0x50);
     image.setBit(Layout::MusicMask, 0, true);
-    image.setBit(Layout::MusicMask, 13, true);  // splitter 4: not present
+    image.setBit(Layout::MusicMask, 13, true); // splitter 4: not present
     image.setBit(Layout::buttonOffset(4), 9, true);
     image.setBit(Layout::groupOffset(2), 47, true);
     TAlarmRecord in3(image, 3);
@@ -54,28 +54,27 @@ protected:
     QTemporaryDir dir;
 };
 
-const char* const Shown =
-    "Конфигурация системы, Кол-во раветвителей Zarna KT7-LB: 3\n"
-    "Конфигурация системы, Кол-во пультов диктора Zarna KT7-PQ: 1\n"
-    "Конфигурация системы, Кол-во доп. модулей сообщений Zarna KT7-MS3: 1\n"
-    "Конфигурация системы, Кол-во доп. релейных модулей: 2\n"
-    "Функциональные настройки, Телефонный аудио пейджинг: есть\n"
-    "Функциональные настройки, Фоновая музыка: есть\n"
-    "Фоновая музыка, Zarna KT7-LB №1 OUT1\n"
-    "Кнопка 4, Zarna KT7-LB №3 OUT2\n"
-    "Группа 2 (Код-202), Zarna KT7-LB №12 OUT4\n"
-    "IN-3, Имя: Пожар в зале\n"
-    "IN-3, Время задержки (мин:сек): 01:30\n"
-    "IN-3, Этап 1, Время работы этапа: 00:30\n"
-    "IN-3, Этап 1, Источник сообщения: MS3-2\n"
-    "IN-3, Этап 1, Номер сообщения: 5\n"
-    "IN-3, Этап 1, Zarna KT7-LB №1 OUT1\n"
-    "IN-3, Этап 1, Реле в KT7-CU K1\n"
-    "IN-3, Этап 1, Релейный модуль №2 K2\n"
-    "IN-3, Этап 2, Время работы этапа: 00:30\n"
-    "IN-3, Этап 2, Источник сообщения: Панель\n"
-    "IN-3, Этап 2, Номер сообщения: 1\n"
-    "IN-3, Этап 2, Zarna KT7-LB №12 OUT4\n";
+const char* const Shown = "Конфигурация системы, Кол-во раветвителей Zarna KT7-LB: 3\n"
+                          "Конфигурация системы, Кол-во пультов диктора Zarna KT7-PQ: 1\n"
+                          "Конфигурация системы, Кол-во доп. модулей сообщений Zarna KT7-MS3: 1\n"
+                          "Конфигурация системы, Кол-во доп. релейных модулей: 2\n"
+                          "Функциональные настройки, Телефонный аудио пейджинг: есть\n"
+                          "Функциональные настройки, Фоновая музыка: есть\n"
+                          "Фоновая музыка, Zarna KT7-LB №1 OUT1\n"
+                          "Кнопка 4, Zarna KT7-LB №3 OUT2\n"
+                          "Группа 2 (Код-202), Zarna KT7-LB №12 OUT4\n"
+                          "IN-3, Имя: Пожар в зале\n"
+                          "IN-3, Время задержки (мин:сек): 01:30\n"
+                          "IN-3, Этап 1, Время работы этапа: 00:30\n"
+                          "IN-3, Этап 1, Источник сообщения: MS3-2\n"
+                          "IN-3, Этап 1, Номер сообщения: 5\n"
+                          "IN-3, Этап 1, Zarna KT7-LB №1 OUT1\n"
+                          "IN-3, Этап 1, Реле в KT7-CU K1\n"
+                          "IN-3, Этап 1, Релейный модуль №2 K2\n"
+                          "IN-3, Этап 2, Время работы этапа: 00:30\n"
+                          "IN-3, Этап 2, Источник сообщения: Панель\n"
+                          "IN-3, Этап 2, Номер сообщения: 1\n"
+                          "IN-3, Этап 2, Zarna KT7-LB №12 OUT4\n";
 
 } // namespace
 
@@ -125,8 +124,8 @@ TEST_F(ToolWords, DiffNamesChangedFactsThenRawBytes)
     TImage changed = fixture();
     TAlarmRecord(changed, 3).stage(2).setDuration(4);
     changed.setBit(Layout::buttonOffset(4), 6, true);
-    changed.setBit(Layout::MusicMask, 13, false);  // not shown: a raw byte
-    TAlarmRecord(changed, 3).stage(3).setOutputBit(1, true);  // stage off: a raw byte
+    changed.setBit(Layout::MusicMask, 13, false);            // not shown: a raw byte
+    TAlarmRecord(changed, 3).stage(3).setOutputBit(1, true); // stage off: a raw byte
     changed.setByte(2000, 0x5A);
     const QString a = project("a", fixture(), "Пожар в зале");
     const QString b = project("b", changed, "Пожар");
@@ -137,9 +136,9 @@ TEST_F(ToolWords, DiffNamesChangedFactsThenRawBytes)
               "+ Кнопка 4, Zarna KT7-LB №2 OUT3\n"
               "IN-3, Имя: Пожар в зале → Пожар\n"
               "IN-3, Этап 2, Время работы этапа: 00:30 → 01:00\n"
-              "Байт 0x0023: 04 → 00\n"    // music of splitter 4, which is not present
-              "Байт 0x00C3: 00 → 40\n"    // IN-3, stage 3, which is off
-              "Байт 0x07D0: 00 → 5A\n");  // past the fields of the image
+              "Байт 0x0023: 04 → 00\n"   // music of splitter 4, which is not present
+              "Байт 0x00C3: 00 → 40\n"   // IN-3, stage 3, which is off
+              "Байт 0x07D0: 00 → 5A\n"); // past the fields of the image
 
     // Names given by hand; the same configuration differs in nothing.
     run = TToolRun::of({"diff", a, b, "--names-b", dir.filePath("a.ini")});

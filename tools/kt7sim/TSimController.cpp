@@ -10,7 +10,7 @@ namespace {
 
 struct RequestKind {
     uint8_t command;
-    uint8_t length;  // header byte 2: bytes before the checksum
+    uint8_t length; // header byte 2: bytes before the checksum
 };
 constexpr RequestKind Requests[] = {
     {Frame::CmdIdentify, Frame::IdentifySize - 1},
@@ -23,10 +23,9 @@ void closeFrame(TSimController::Chunk& frame)
     frame.back() = TFrameChecksum::over(frame.data(), frame.size() - 1);
 }
 
-}  // namespace
+} // namespace
 
-TSimController::TSimController(std::string serial)
-    : TSimController(std::move(serial), Faults{})
+TSimController::TSimController(std::string serial) : TSimController(std::move(serial), Faults{})
 {
 }
 

@@ -17,19 +17,19 @@ public:
     using Chunk = std::vector<uint8_t>;
 
     struct Redirect {
-        uint16_t from;  // address requested
-        uint16_t to;    // address the reply carries instead
+        uint16_t from; // address requested
+        uint16_t to;   // address the reply carries instead
     };
 
     struct Faults {
         bool refuseIdentify = false;
-        std::vector<size_t> split;         // sizes of the first chunks of each reply; the rest is one more
+        std::vector<size_t> split; // sizes of the first chunks of each reply; the rest is one more
         std::vector<Redirect> wrongAddress;
-        int corruptEchoBlock = -1;         // block number (address / 32) whose write echo gets one byte changed
-        int badChecksumBlock = -1;         // block number whose first reply carries a wrong checksum
-        int silentAfter = -1;              // block replies sent before the controller falls silent
-        int closeAfter = -1;               // block replies sent before the line is closed
-        size_t garbage = 0;                // noise bytes sent ahead of the first reply
+        int corruptEchoBlock = -1; // block number (address / 32) whose write echo gets one byte changed
+        int badChecksumBlock = -1; // block number whose first reply carries a wrong checksum
+        int silentAfter = -1;      // block replies sent before the controller falls silent
+        int closeAfter = -1;       // block replies sent before the line is closed
+        size_t garbage = 0;        // noise bytes sent ahead of the first reply
     };
 
     static constexpr uint8_t StatusRefused = 0xEE;

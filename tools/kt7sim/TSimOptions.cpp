@@ -19,7 +19,7 @@ unsigned long number(const std::string& option, const std::string& text, unsigne
     return value;
 }
 
-}  // namespace
+} // namespace
 
 TSimOptions TSimOptions::parse(int argc, const char* const* argv)
 {
@@ -72,9 +72,8 @@ TSimOptions TSimOptions::parse(int argc, const char* const* argv)
             const size_t colon = pair.find(':');
             if (colon == std::string::npos)
                 throw std::invalid_argument("--wrong-address: FROM:TO expected");
-            o.faults.wrongAddress.push_back(
-                {static_cast<uint16_t>(number(option, pair.substr(0, colon), 0xFFFF)),
-                 static_cast<uint16_t>(number(option, pair.substr(colon + 1), 0xFFFF))});
+            o.faults.wrongAddress.push_back({static_cast<uint16_t>(number(option, pair.substr(0, colon), 0xFFFF)),
+                                             static_cast<uint16_t>(number(option, pair.substr(colon + 1), 0xFFFF))});
         } else if (option == "--corrupt-echo") {
             o.faults.corruptEchoBlock = static_cast<int>(number(option, value(), 63));
         } else if (option == "--bad-checksum") {

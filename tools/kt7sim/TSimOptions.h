@@ -7,10 +7,10 @@
 
 class TSimOptions {
 public:
-    unsigned baud = 9600;  // 0: no pacing
-    int gapMs = 20;        // pause between the chunks of a split reply
-    int delayMs = 0;       // pause before each reply
-    int com = -1;          // create the override link comN while running
+    unsigned baud = 9600; // 0: no pacing
+    int gapMs = 20;       // pause between the chunks of a split reply
+    int delayMs = 0;      // pause before each reply
+    int com = -1;         // create the override link comN while running
     std::string serial = TSimController::DefaultSerial;
     std::string imagePath;
     std::string dumpPath;

@@ -16,7 +16,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int BitsPerByte = 10;  // start bit, 8 data bits, stop bit
+constexpr int BitsPerByte = 10; // start bit, 8 data bits, stop bit
 
 std::runtime_error systemError(const std::string& what)
 {
@@ -44,13 +44,13 @@ fs::path portsFolder()
     return fs::path(home) / ".config" / "kt7config" / "ports";
 }
 
-}  // namespace
+} // namespace
 
 TSimPty::TSimPty(unsigned baud)
 {
     if (baud > 0)
-        m_byteTime = std::chrono::duration_cast<Clock::duration>(
-            std::chrono::duration<double>(double(BitsPerByte) / baud));
+        m_byteTime
+            = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(double(BitsPerByte) / baud));
     m_master = posix_openpt(O_RDWR | O_NOCTTY);
     if (m_master < 0)
         throw systemError("posix_openpt");

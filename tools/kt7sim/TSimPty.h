@@ -39,7 +39,7 @@ private:
     void writeAll(const uint8_t* bytes, size_t count);
 
     int m_master = -1;
-    int m_slave = -1;  // kept open so that the terminal survives the tool closing its port
+    int m_slave = -1; // kept open so that the terminal survives the tool closing its port
     std::string m_slaveName;
     std::string m_linkPath;
     Clock::duration m_byteTime{};

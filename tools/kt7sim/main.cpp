@@ -27,10 +27,10 @@ void requestStop(int)
 
 void installStopHandlers()
 {
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = requestStop;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = 0;  // no restart: poll() returns so the loop can end
+    action.sa_flags = 0; // no restart: poll() returns so the loop can end
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
 }
@@ -71,7 +71,7 @@ void serve(TSimPty& pty, TSimController& controller, int gapMs, int delayMs)
     }
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

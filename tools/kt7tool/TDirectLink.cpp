@@ -35,7 +35,8 @@ TDirectLink::TDirectLink(std::string device, unsigned baud, int timeoutMs)
     settings.BaudRate = baud;
     settings.Flags |= TLineSettings::FlagDtrEnable | TLineSettings::FlagRtsEnable;
     if (!m_line.Apply(settings))
-        fail(std::string("cannot set the line to ") + std::to_string(baud) + " baud: " + std::strerror(m_line.LastError()));
+        fail(std::string("cannot set the line to ") + std::to_string(baud)
+             + " baud: " + std::strerror(m_line.LastError()));
     // The controller expects DTR and RTS on; a device without modem lines
     // (a pseudo-terminal) simply refuses, which does not matter.
     m_line.Escape(TSerialDevice::TEscape::SetDtr);
@@ -75,7 +76,7 @@ size_t TDirectLink::collect(uint8_t* into, size_t count)
     // The time-out runs from the end of the request: the reply needs its
     // own line time on top, which a short time-out must not eat into.
     const auto deadline = Clock::now() + std::chrono::milliseconds(m_timeoutMs)
-                          + std::chrono::microseconds(static_cast<long>(m_byteMicros) * static_cast<long>(count));
+        + std::chrono::microseconds(static_cast<long>(m_byteMicros) * static_cast<long>(count));
     while (got < count) {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left <= 0)

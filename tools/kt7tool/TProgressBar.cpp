@@ -22,7 +22,7 @@ std::string TProgressBar::text(const std::string& what, int done, int total, int
 {
     const int filled = total > 0 ? Width * done / total : Width;
     std::string bar = what + " [" + std::string(static_cast<size_t>(filled), '#')
-                      + std::string(static_cast<size_t>(Width - filled), '.') + "] ";
+        + std::string(static_cast<size_t>(Width - filled), '.') + "] ";
     char tail[64];
     std::snprintf(tail, sizeof tail, "%d/%d blocks %3d%%", done, total, total > 0 ? 100 * done / total : 100);
     bar += tail;

@@ -190,7 +190,8 @@ int TToolCommands::write()
             TProgressBar bar("backup", TDirectLink::Blocks, !m_o.quiet);
             link->read(current, [&](int done) { bar.show(done); });
         } catch (const TToolError& e) {
-            throw TToolError(std::string(e.what()) + " while keeping the backup; nothing was written to the controller");
+            throw TToolError(std::string(e.what())
+                             + " while keeping the backup; nothing was written to the controller");
         }
         // The ten serial characters name the controller.
         const std::string& text = ident.text();
@@ -203,8 +204,8 @@ int TToolCommands::write()
         TProgressBar bar("write ", TDirectLink::Blocks, !m_o.quiet);
         differing = link->write(image, [&](int done) { bar.show(done); });
     } catch (const TToolError& e) {
-        std::string cut = std::string(e.what()) + "; write cut short after " + std::to_string(link->blocksWritten()) + " of "
-                          + std::to_string(TDirectLink::Blocks) + " blocks, the controller holds a mixed configuration";
+        std::string cut = std::string(e.what()) + "; write cut short after " + std::to_string(link->blocksWritten())
+            + " of " + std::to_string(TDirectLink::Blocks) + " blocks, the controller holds a mixed configuration";
         cut += backup.empty() ? " (no backup was kept)" : "; its earlier configuration is in " + backup;
         throw TToolError(cut);
     }

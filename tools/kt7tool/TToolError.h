@@ -11,7 +11,9 @@ public:
     static constexpr int Failure = 2;
 
     explicit TToolError(const std::string& message, int status = Failure)
-        : std::runtime_error(message), m_status(status) {}
+        : std::runtime_error(message), m_status(status)
+    {
+    }
 
     int status() const { return m_status; }
 

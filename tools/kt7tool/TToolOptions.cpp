@@ -80,24 +80,22 @@ std::string TToolOptions::usage(const std::string& command)
 {
     if (const CommandHelp* h = find(command))
         return std::string("usage: ") + h->synopsis + "\n\n" + h->text
-               + "\nLine options: --com N or --device PATH, --baud N (default 9600),\n"
-                 "--timeout MS per reply (default 500), --quiet (no progress bar).\n";
-    std::string text =
-        "usage: kt7tool COMMAND [ARGS] [OPTIONS]\n"
-        "The KT7-CU controller and its configuration images from the command line.\n\n"
-        "Commands:\n";
+            + "\nLine options: --com N or --device PATH, --baud N (default 9600),\n"
+              "--timeout MS per reply (default 500), --quiet (no progress bar).\n";
+    std::string text = "usage: kt7tool COMMAND [ARGS] [OPTIONS]\n"
+                       "The KT7-CU controller and its configuration images from the command line.\n\n"
+                       "Commands:\n";
     for (const CommandHelp& h : Help)
         text += std::string("  ") + h.synopsis + "\n";
-    text +=
-        "\nOptions:\n"
-        "  --com N          the port the window calls COM N\n"
-        "  --device PATH    the serial device itself\n"
-        "  --baud N         line speed (default 9600)\n"
-        "  --timeout MS     time to wait for each reply (default 500); a block whose\n"
-        "                   reply is late or damaged is asked for twice more\n"
-        "  --quiet          no progress bar on standard error\n"
-        "  --help           this text; 'kt7tool COMMAND --help' for a command\n\n"
-        "Exit status: 0 success, 1 a difference was found, 2 usage or I/O error.\n";
+    text += "\nOptions:\n"
+            "  --com N          the port the window calls COM N\n"
+            "  --device PATH    the serial device itself\n"
+            "  --baud N         line speed (default 9600)\n"
+            "  --timeout MS     time to wait for each reply (default 500); a block whose\n"
+            "                   reply is late or damaged is asked for twice more\n"
+            "  --quiet          no progress bar on standard error\n"
+            "  --help           this text; 'kt7tool COMMAND --help' for a command\n\n"
+            "Exit status: 0 success, 1 a difference was found, 2 usage or I/O error.\n";
     return text;
 }
 
@@ -164,8 +162,8 @@ TToolOptions TToolOptions::parse(int argc, const char* const* argv)
     const std::string& c = o.command;
     const size_t wanted = c == "diff" ? 2 : (c == "ports" || c == "identify") ? 0 : 1;
     if (o.operands.size() != wanted)
-        throw TToolError(c + ": expected " + std::to_string(wanted) + " file operand" + (wanted == 1 ? "" : "s") + ", got "
-                             + std::to_string(o.operands.size()) + " (see kt7tool " + c + " --help)",
+        throw TToolError(c + ": expected " + std::to_string(wanted) + " file operand" + (wanted == 1 ? "" : "s")
+                             + ", got " + std::to_string(o.operands.size()) + " (see kt7tool " + c + " --help)",
                          TToolError::Usage);
     const bool line = c == "identify" || c == "read" || c == "write" || c == "verify";
     if (line && o.com == 0 && o.device.empty())

@@ -7,10 +7,10 @@
 
 class TToolOptions {
 public:
-    std::string command;              // empty: none given
+    std::string command; // empty: none given
     std::vector<std::string> operands;
-    int com = 0;                      // --com N; 0 when not given
-    std::string device;               // --device PATH
+    int com = 0;        // --com N; 0 when not given
+    std::string device; // --device PATH
     unsigned baud = 9600;
     int timeoutMs = 500;
     bool quiet = false;
@@ -18,10 +18,10 @@ public:
     bool verify = false;
     bool json = false;
     bool help = false;
-    std::string names;                // --names (show, report)
-    std::string namesA;               // --names-a (diff)
-    std::string namesB;               // --names-b (diff)
-    std::string output;               // -o (report)
+    std::string names;  // --names (show, report)
+    std::string namesA; // --names-a (diff)
+    std::string namesB; // --names-b (diff)
+    std::string output; // -o (report)
 
     // Throws TToolError (status 2) with a message for the user.
     static TToolOptions parse(int argc, const char* const* argv);
