@@ -68,6 +68,9 @@ TControllerLink::TControllerLink(TLinkHost& host, TScanPanel& panel, int scanInt
     : QObject(parent), m_host(host), m_panel(panel), Timer(new QTimer(this)), m_settle(new QTimer(this))
 {
     Timer->setInterval(scanInterval);
+    // A coarse timer may fire up to 5 % early, which would cut a port's
+    // time to answer short; the identify time-out is kept to the millisecond.
+    Timer->setTimerType(Qt::PreciseTimer);
     connect(Timer, &QTimer::timeout, this, &TControllerLink::TimerTimer);
     m_settle->setSingleShot(true);
     connect(m_settle, &QTimer::timeout, this, &TControllerLink::sendFirstRequest);

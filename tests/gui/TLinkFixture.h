@@ -29,7 +29,7 @@
 
 class TLinkFixture : public ::testing::Test {
 protected:
-    static constexpr int Interval = 300; // ms per port while scanning
+    static constexpr int Interval = 500; // ms per port while scanning
     static constexpr char Serial[] = "ABCDEFGHIJ";
 
     void SetUp() override
