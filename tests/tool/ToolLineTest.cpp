@@ -164,5 +164,8 @@ TEST_F(ToolLine, FaultsEndWithOneLineAndStatus2)
         oneLine(TToolRun::of({"show", path("image.usr"), "--bogus"}));
         oneLine(TToolRun::of({"show", path("missing.usr")}));
         EXPECT_FALSE(QFile::exists(path("r.usr")));
+        const TToolRun version = TToolRun::of({"--version"});
+        EXPECT_EQ(version.status, 0);
+        EXPECT_TRUE(version.out.startsWith("kt7tool ")) << version.out.toStdString();
     }
 }

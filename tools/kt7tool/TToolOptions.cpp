@@ -94,7 +94,8 @@ std::string TToolOptions::usage(const std::string& command)
             "  --timeout MS     time to wait for each reply (default 500); a block whose\n"
             "                   reply is late or damaged is asked for twice more\n"
             "  --quiet          no progress bar on standard error\n"
-            "  --help           this text; 'kt7tool COMMAND --help' for a command\n\n"
+            "  --help           this text; 'kt7tool COMMAND --help' for a command\n"
+            "  --version        the tool's version\n\n"
             "Exit status: 0 success, 1 a difference was found, 2 usage or I/O error.\n";
     return text;
 }
@@ -111,6 +112,8 @@ TToolOptions TToolOptions::parse(int argc, const char* const* argv)
         };
         if (arg == "--help" || arg == "-h") {
             o.help = true;
+        } else if (arg == "--version") {
+            o.version = true;
         } else if (arg == "--com") {
             o.com = static_cast<int>(number(arg, value(), 1, 255));
         } else if (arg == "--device") {
@@ -152,7 +155,7 @@ TToolOptions TToolOptions::parse(int argc, const char* const* argv)
             o.operands.push_back(arg);
         }
     }
-    if (o.help)
+    if (o.help || o.version)
         return o;
     if (o.command.empty())
         throw TToolError("no command given (see kt7tool --help)", TToolError::Usage);

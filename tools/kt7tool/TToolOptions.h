@@ -18,6 +18,7 @@ public:
     bool verify = false;
     bool json = false;
     bool help = false;
+    bool version = false;
     std::string names;  // --names (show, report)
     std::string namesA; // --names-a (diff)
     std::string namesB; // --names-b (diff)

@@ -15,6 +15,10 @@ int main(int argc, char** argv)
     std::signal(SIGPIPE, SIG_IGN);
     try {
         const TToolOptions options = TToolOptions::parse(argc, argv);
+        if (options.version && !options.help) {
+            std::cout << "kt7tool " KT7CONFIG_VERSION "\n";
+            return 0;
+        }
         if (options.help) {
             std::cout << TToolOptions::usage(options.command);
             return 0;
