@@ -128,6 +128,10 @@ TToolOptions TToolOptions::parse(int argc, const char* const* argv)
             o.noBackup = true;
         } else if (arg == "--verify") {
             o.verify = true;
+        } else if (arg == "--force") {
+            o.force = true;
+        } else if (arg == "--always") {
+            o.always = true;
         } else if (arg == "--json") {
             o.json = true;
         } else if (arg == "--names") {

@@ -16,6 +16,8 @@ public:
     bool quiet = false;
     bool noBackup = false;
     bool verify = false;
+    bool force = false;  // --force: write what a check or the file's size would refuse
+    bool always = false; // --always: write even when the controller already holds the image
     bool json = false;
     bool help = false;
     bool version = false;
