@@ -79,6 +79,7 @@ TControllerLink::TControllerLink(TLinkHost& host, TScanPanel& panel, int scanInt
     CommPort.SetIBuffSize(2048);
     CommPort.SetOBuffSize(4096);
     CommPort.OnDataReceived = [this](TCommPort* sender, uint32_t count) { CommPortDataReceived(sender, count); };
+    CommPort.OnErrorSignal = [this](TCommPort* sender, int32_t error) { CommPortErrorSignal(sender, error); };
     // The component's own boxes go through the program's dialog layer.
     TCommPort::MessageBox = [](const std::string& text, const std::string& caption, unsigned flags) {
         TDialogs::current().message(
@@ -89,6 +90,7 @@ TControllerLink::TControllerLink(TLinkHost& host, TScanPanel& panel, int scanInt
 TControllerLink::~TControllerLink()
 {
     CommPort.OnDataReceived = nullptr;
+    CommPort.OnErrorSignal = nullptr;
     CommPort.SetOpen(false);
 }
 
@@ -106,9 +108,11 @@ bool TControllerLink::automaticScan() const
 
 void TControllerLink::send(const uint8_t* bytes, int count)
 {
-    if (FormPort)
-        FormPort->logFrame(bytes, count, false, m_portNumber);
-    CommPort.PutBlock(bytes, static_cast<uint32_t>(count));
+    // The log shows what went out: a port that is closed or whose line is
+    // lost takes nothing.
+    const uint32_t queued = CommPort.PutBlock(bytes, static_cast<uint32_t>(count));
+    if (FormPort && queued > 0)
+        FormPort->logFrame(bytes, static_cast<int>(queued), false, m_portNumber);
 }
 
 // ---- receiving ------------------------------------------------------------
@@ -131,6 +135,26 @@ void TControllerLink::CommPortDataReceived(TCommPort* Sender, uint32_t)
         dropStaleReply(batch.data(), n);
     else
         handleBlock(batch.data(), n);
+}
+
+void TControllerLink::CommPortErrorSignal(TCommPort* Sender, int32_t)
+{
+    // A line error (parity, framing) leaves the link as it is. A lost line
+    // ends it once this hand-over has returned: the port cannot be closed
+    // from inside it, and the component's box about the loss follows.
+    if (Sender->Lost())
+        QMetaObject::invokeMethod(this, &TControllerLink::lineLost, Qt::QueuedConnection);
+}
+
+void TControllerLink::lineLost()
+{
+    // Disconnected, or opened afresh, in the meantime.
+    if (!CommPort.Lost())
+        return;
+    // Automatic detection passes a port that hangs up as it passes a silent one.
+    if (m_linkState == Identify && automaticScan() && Timer->isActive())
+        return;
+    TBFindClick(false);
 }
 
 void TControllerLink::collectIdentify(const uint8_t* batch, int count)

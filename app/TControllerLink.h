@@ -35,6 +35,7 @@ public:
     void setPortDialog(TSetComPort* dialog);
 
     void CommPortDataReceived(TCommPort* Sender, uint32_t Count);
+    void CommPortErrorSignal(TCommPort* Sender, int32_t Error);
     void TBReadClick();
     void TBWriteClick();
     void TBFindClick(bool down);
@@ -70,6 +71,8 @@ private:
     void finishTransfer(TImageTransfer::Kind kind);
     void abortTransfer(uint16_t address);
     void send(const uint8_t* bytes, int count);
+    // The line has gone away: the link ends as a disconnect by the user ends it.
+    void lineLost();
     bool automaticScan() const;
 
     TLinkHost& m_host;
