@@ -86,6 +86,25 @@ TFileResult TAtomicFile::write(const std::string& path, std::string_view bytes)
     return replace(path, target, bytes);
 }
 
+TFileResult TAtomicFile::create(const std::string& path, std::string_view bytes)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return TFileResult::fromErrno(path, errno);
+    bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
+    int error = written ? 0 : errno;
+    if (::close(fd) != 0 && written) {
+        written = false;
+        error = errno;
+    }
+    if (!written) {
+        ::unlink(path.c_str());
+        return TFileResult::fromErrno(path, error);
+    }
+    syncFolder(folderOf(path));
+    return TFileResult::success();
+}
+
 TFileResult TAtomicFile::writeDirectly(const std::string& path, std::string_view bytes)
 {
     // Opening a FIFO that nobody reads would wait for a reader for good; with
