@@ -68,6 +68,8 @@ private:
     bool transferRunning() const;
     int settleInterval() const;
     void finishTransfer(TImageTransfer::Kind kind);
+    // Stores the image just read as a backup of the controller.
+    void keepRead();
     void abortTransfer(uint16_t address);
     void send(const uint8_t* bytes, int count);
     bool automaticScan() const;
@@ -90,4 +92,6 @@ private:
     std::vector<uint8_t> m_identBytes;
     QString m_identification;
     QString m_serial;
+    // All ten serial characters, which name the controller's backups.
+    std::string m_serialNumber;
 };

@@ -1,6 +1,7 @@
 #include "project/TBackupStore.h"
 
 #include "project/TAtomicFile.h"
+#include "project/TProgramNamesFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -68,21 +69,12 @@ bool parse(const std::string& file, Name& name)
 
 std::string TBackupStore::folder()
 {
-    fs::path base;
-    if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data)
-        base = data;
-    else if (const char* home = std::getenv("HOME"); home && *home)
-        base = fs::path(home) / ".local/share";
-    else
-        return {};
-    return (base / "kt7config" / "backups").string();
+    return TProgramNamesFile::dataFolder() + "/kt7config/backups";
 }
 
 TFileResult TBackupStore::keep(const std::string& serial, const TImage& image, std::string& path, std::time_t when)
 {
     const std::string where = folder();
-    if (where.empty())
-        return TFileResult::failure("$XDG_DATA_HOME/kt7config/backups", "neither XDG_DATA_HOME nor HOME is set");
     std::error_code ec;
     fs::create_directories(where, ec);
     if (ec)
@@ -91,6 +83,8 @@ TFileResult TBackupStore::keep(const std::string& serial, const TImage& image, s
     std::string name;
     for (const char c : serial)
         name += serialCharacter(c) ? c : '_';
+    if (name.empty())
+        name = "_";
     std::tm parts{};
     gmtime_r(&when, &parts);
     char stamp[32];
@@ -117,8 +111,6 @@ TFileResult TBackupStore::list(std::vector<Entry>& entries)
 {
     entries.clear();
     const std::string where = folder();
-    if (where.empty())
-        return TFileResult::success();
     std::vector<Name> names;
     std::error_code ec;
     fs::directory_iterator it(where, ec);

@@ -22,7 +22,6 @@ public:
         std::string path;
     };
 
-    // The folder; empty when neither XDG_DATA_HOME nor HOME is set.
     static std::string folder();
     // Keeps the image of the controller with that serial number as it was at
     // `when`; path receives the file made. Characters of the serial number
