@@ -93,8 +93,12 @@ std::vector<std::string> TConfigDiffer::lines(const TReportInput& a, const TRepo
         const auto enabled = [input](const TImage& image) {
             return image.value(Layout::Stage::Enabled.at(Layout::recordOffset(input))) != 0;
         };
-        const bool bothShown = enabled(a.image) && enabled(b.image);
-        if (nameA != nameB && !bothShown)
+        // A name the facts show on one side only, against an empty one on
+        // the other, is told already by its "-" or "+" line.
+        const bool shownA = enabled(a.image);
+        const bool shownB = enabled(b.image);
+        const bool told = (shownA && shownB) || (shownA && nameB.empty()) || (shownB && nameA.empty());
+        if (nameA != nameB && !told)
             out.push_back("IN-" + std::to_string(input) + ", Имя: " + nameA + Arrow + nameB);
     }
     out = printable(std::move(out));

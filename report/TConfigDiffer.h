@@ -18,7 +18,7 @@ public:
     static std::vector<std::string> lines(const std::vector<TFact>& a, const TImage& imageA,
                                           const std::vector<TFact>& b, const TImage& imageB);
     // Two whole projects: their facts as above and, before the bytes, every
-    // algorithm name that differs where the facts do not show both names
-    // (an algorithm switched off in either), as "IN-n, Имя: old → new".
+    // algorithm name that differs where the facts do not tell it (an
+    // algorithm switched off in either project), as "IN-n, Имя: old → new".
     static std::vector<std::string> lines(const TReportInput& a, const TReportInput& b);
 };

@@ -230,7 +230,18 @@ TEST_F(ToolLine, FaultsEndWithOneLineAndStatus2)
         const TSimProcess silent({"--baud", "0", "--silent-after", "0"});
         EXPECT_NE(oneLine(tool(silent, {"read", path("r.usr")})).find("block 0x0000: no reply"), std::string::npos);
         oneLine(TToolRun::of({"read", path("r.usr")})); // no port
-        oneLine(TToolRun::of({"frobnicate"}));          // no such command
+        EXPECT_EQ(oneLine(TToolRun::of({"identify", "--com"})), "kt7tool: --com needs a value\n");
+        // The highest COM number, through a link whose device is gone.
+        const QByteArray config = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", path("config").toLocal8Bit());
+        ASSERT_TRUE(QDir().mkpath(path("config/kt7config/ports")));
+        ASSERT_TRUE(QFile::link(path("gone"), path("config/kt7config/ports/com255")));
+        const std::string stale = oneLine(TToolRun::of({"identify", "--com", "255"}));
+        qputenv("XDG_CONFIG_HOME", config);
+        EXPECT_EQ(stale,
+                  "kt7tool: COM255: " + path("config/kt7config/ports/com255").toStdString() + " points at "
+                      + path("gone").toStdString() + ", which does not exist\n");
+        oneLine(TToolRun::of({"frobnicate"})); // no such command
         oneLine(TToolRun::of({"show", path("image.usr"), "--bogus"}));
         oneLine(TToolRun::of({"show", path("missing.usr")}));
         EXPECT_FALSE(QFile::exists(path("r.usr")));
