@@ -24,7 +24,6 @@
 #include <filesystem>
 #include <iostream>
 #include <system_error>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -51,14 +50,12 @@ std::string latin1ToUtf8(const std::string& bytes)
     return out;
 }
 
-std::string nowText(const char* format, bool utc)
+// The local time now.
+std::string nowText(const char* format)
 {
     const std::time_t now = std::time(nullptr);
     std::tm parts{};
-    if (utc)
-        gmtime_r(&now, &parts);
-    else
-        localtime_r(&now, &parts);
+    localtime_r(&now, &parts);
     char text[128];
     return std::strftime(text, sizeof text, format, &parts) ? text : "";
 }
@@ -307,7 +304,7 @@ int TToolCommands::backups()
 int TToolCommands::report()
 {
     std::setlocale(LC_TIME, "");
-    const TReportInput input = loadProject(m_o.operands[0], m_o.names, nowText("%x %X", false));
+    const TReportInput input = loadProject(m_o.operands[0], m_o.names, nowText("%x %X"));
     TWordDocument doc;
     try {
         TReportGenerator(input, doc, [] {}).run();
