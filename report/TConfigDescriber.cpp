@@ -187,15 +187,19 @@ std::string TConfigDescriber::text(const std::vector<TFact>& facts)
 std::string TConfigDescriber::printable(const std::string& text)
 {
     std::string out;
+    size_t done = 0; // text before this is in out
     for (size_t i = 0; i < text.size(); ++i) {
         const size_t length = controlLength(text, i);
         if (length == 0)
-            out += text[i];
-        else
-            out += (length == 1 ? "\\x" : "\\u00") + hexOf(controlCode(text, i, length));
-        i += length > 0 ? length - 1 : 0;
+            continue;
+        out.append(text, done, i - done);
+        out += (length == 1 ? "\\x" : "\\u00") + hexOf(controlCode(text, i, length));
+        i += length - 1;
+        done = i + 1;
     }
-    return out;
+    if (done == 0)
+        return text;
+    return out.append(text, done);
 }
 
 std::string TConfigDescriber::algorithmName(const TReportInput& input, int number)
