@@ -8,6 +8,7 @@
 #include "link/THexText.h"
 #include "link/TIdentReply.h"
 #include "link/TRequestFrames.h"
+#include "project/TBackupStore.h"
 #include "project/TCp1251.h"
 #include "serial/TPortMap.h"
 #include "widgets/TDialogs.h"
@@ -40,6 +41,10 @@ const QString AddressError
 const QString TransferRunning
     = QStringLiteral("Идет обмен данными с контроллером !\nДождитесь его окончания или отключитесь от контроллера.");
 const QString ChecksumError = QStringLiteral("Ошибка контрольной суммы в принятых блоках: %1 !\nПовторите чтение.");
+const QString BackupKept = QStringLiteral("Резервная копия: %1");
+const QString BackupNotKept = QStringLiteral("Резервная копия прочитанной конфигурации не сохранена:\n%1\n"
+                                             "Конфигурация загружена в окно; сохраните ее как проект.");
+const QString BackupDamaged = QStringLiteral("Резервная копия не сохранена: блоки приняты с ошибками");
 
 // The controller's characters as a project name: control characters (a reply
 // cut short gives NULs) and the path separator become '_', so the name stays
@@ -183,6 +188,7 @@ void TControllerLink::handleIdentify()
     if (reply.accepted()) {
         m_identification = QString::fromStdString(TCp1251::toUtf8(reply.text()));
         m_serial = projectNameFrom(reply.serial());
+        m_serialNumber = reply.serialNumber();
         m_host.setStatusText(1, m_identification);
         const QString connected = ConnectedOn + QString::number(m_portNumber);
         Dlg::information(connected);
@@ -318,7 +324,30 @@ void TControllerLink::finishTransfer(TImageTransfer::Kind kind)
         // every block that did not arrive as sent.
         if (m_transfer.checksumMismatches() > 0)
             Dlg::error(ChecksumError.arg(m_transfer.checksumMismatches()));
+        keepRead();
     }
+}
+
+void TControllerLink::keepRead()
+{
+    // A damaged read restored later would write its damage into the
+    // controller; the user is already asked to read again.
+    if (m_transfer.checksumMismatches() > 0) {
+        if (FormPort)
+            FormPort->logNote(BackupDamaged);
+        return;
+    }
+    // The read itself stands whatever becomes of its backup: the image is in
+    // the window and can be saved as a project.
+    std::string path;
+    const TFileResult kept = TBackupStore::keep(m_serialNumber, m_host.image(), path);
+    if (!kept) {
+        TDialogs::current().message(
+            {BackupNotKept.arg(QString::fromStdString(kept.text())), QString(), TMsgIcon::Warning, mbOK});
+        return;
+    }
+    if (FormPort)
+        FormPort->logNote(BackupKept.arg(QString::fromStdString(path)));
 }
 
 void TControllerLink::abortTransfer(uint16_t address)

@@ -69,6 +69,8 @@ private:
     bool transferRunning() const;
     int settleInterval() const;
     void finishTransfer(TImageTransfer::Kind kind);
+    // Stores the image just read as a backup of the controller.
+    void keepRead();
     void abortTransfer(uint16_t address);
     void send(const uint8_t* bytes, int count);
     // The line has gone away: the link ends as a disconnect by the user ends it.
@@ -93,4 +95,6 @@ private:
     std::vector<uint8_t> m_identBytes;
     QString m_identification;
     QString m_serial;
+    // All ten serial characters, which name the controller's backups.
+    std::string m_serialNumber;
 };

@@ -9,6 +9,7 @@
 #include "link/FrameLayout.h"
 #include "link/TFrameChecksum.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTest>
@@ -204,6 +205,44 @@ TEST_F(ControllerLink, ReadFetchesTheControllersWholeImage)
     EXPECT_TRUE(button("TBSave")->isEnabled());
     EXPECT_TRUE(button("TBReport")->isEnabled());
     EXPECT_EQ(count(log(), "------------"), 64);
+}
+
+TEST_F(ControllerLink, EveryReadIsKeptAsANewBackupAndAFailedOneIsShown)
+{
+    const TImage controller = randomImage(8);
+    const QString path = m_config.filePath("controller.usr");
+    writeFile(path, controller);
+    simulate(1, {"--image", path});
+    connectTo(1);
+
+    // Two reads within a second: two files, the first not replaced.
+    const QDir folder(m_config.filePath("data/kt7config/backups"));
+    for (int i = 0; i < 2; ++i) {
+        Main->setSaved(true);
+        button("TBRead")->click();
+        ASSERT_TRUE(waitFor([&] { return transferDone(); }));
+    }
+    const QStringList kept = folder.entryList(QDir::Files, QDir::Name);
+    ASSERT_EQ(kept.size(), 2) << kept.join(' ').toStdString();
+    for (const QString& name : kept) {
+        EXPECT_TRUE(name.startsWith("ABCDEFGHIJ-")) << name.toStdString();
+        EXPECT_EQ(firstDifference(readFile(folder.filePath(name)), controller), -1);
+        EXPECT_TRUE(log().contains(QStringLiteral("Резервная копия: ") + folder.filePath(name)));
+    }
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    // No folder for the backup: the user is told, the read stands.
+    qputenv("XDG_DATA_HOME", path.toLocal8Bit());
+    Main->setSaved(true);
+    button("TBRead")->click();
+    ASSERT_TRUE(waitFor([&] { return transferDone(); }));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].icon, TMsgIcon::Warning);
+    EXPECT_TRUE(dialogs.messages[0].text.startsWith(
+        QStringLiteral("Резервная копия прочитанной конфигурации не сохранена:\n") + path))
+        << dialogs.messages[0].text.toStdString();
+    EXPECT_EQ(firstDifference(Main->image(), controller), -1);
+    EXPECT_EQ(Main->projectName(), QStringLiteral("ABCD"));
 }
 
 TEST_F(ControllerLink, ReadIsUndoneAndRedoneByTheKeysButNotWhileATransferRuns)
