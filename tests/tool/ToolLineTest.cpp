@@ -17,6 +17,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <thread>
@@ -327,7 +328,7 @@ TEST_F(ToolLine, LateReplyIsNeitherCutIntoARetryNorTakenForTheNextBlock)
 TEST_F(ToolLine, PortIsGivenBackAsFoundAndAnotherReaderIsNoHangup)
 {
     store("image.usr", patterned(9));
-    TSimProcess sim({"--baud", "0", "--image", path("image.usr")});
+    TSimProcess sim({"--baud", "38400", "--image", path("image.usr")});
     const QByteArray device = sim.device().toLocal8Bit();
     const int other = ::open(device.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     ASSERT_GE(other, 0);
@@ -349,8 +350,14 @@ TEST_F(ToolLine, PortIsGivenBackAsFoundAndAnotherReaderIsNoHangup)
     std::atomic<bool> stop{false};
     std::thread thief([&] {
         char sink[256];
-        while (!stop)
+        for (unsigned turn = 0; !stop; ++turn) {
+            pollfd p{other, POLLIN, 0};
+            if (::poll(&p, 1, 50) <= 0)
+                continue;
+            // Sometimes first, sometimes after the tool.
+            std::this_thread::sleep_for(std::chrono::microseconds(turn * 37 % 400));
             (void)!::read(other, sink, sizeof sink);
+        }
     });
     for (int i = 0; i < 4; ++i) {
         run = tool(sim, {"read", path("read.usr")});
