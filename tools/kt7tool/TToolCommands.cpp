@@ -68,7 +68,7 @@ std::string nowText(const char* format, bool utc)
 std::string shellWord(const std::string& word)
 {
     const bool plain = !word.empty() && std::all_of(word.begin(), word.end(), [](char c) {
-        return std::isalnum(static_cast<unsigned char>(c)) || std::strchr("/._-+:,=@%", c);
+        return std::isalnum(static_cast<unsigned char>(c)) || (c != '\0' && std::strchr("/._-+:,=@%", c));
     });
     if (plain)
         return word;
