@@ -27,8 +27,10 @@ void closeFrame(TSimController::Chunk& frame)
 TSimController::Chunk noise(size_t count)
 {
     TSimController::Chunk bytes(count);
-    for (size_t i = 0; i < count; ++i)
-        bytes[i] = static_cast<uint8_t>(0xA5 ^ (i * 37));
+    for (size_t i = 0; i < count; ++i) {
+        const auto byte = static_cast<uint8_t>(0xA5 ^ (i * 37));
+        bytes[i] = byte <= Frame::Lead1 ? byte | 0x80 : byte;
+    }
     return bytes;
 }
 
