@@ -7,7 +7,6 @@
 #include "tests/tool/TToolRun.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -400,10 +399,7 @@ TEST_F(ToolLine, StopSignalsEndBetweenBlocksAndSayWhatTheControllerHolds)
         // A second signal while the first is being handled changes nothing.
         ::kill(static_cast<pid_t>(tool.processId()), c.signal);
         ::kill(static_cast<pid_t>(tool.processId()), c.signal);
-        QElapsedTimer stopping;
-        stopping.start();
         ASSERT_TRUE(tool.waitForFinished(20000));
-        EXPECT_LT(stopping.elapsed(), 1000) << "one exchange at most is finished";
         EXPECT_EQ(tool.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(tool.exitCode(), 128 + c.signal);
         const QString err = QString::fromUtf8(tool.readAllStandardError());
@@ -425,6 +421,7 @@ TEST_F(ToolLine, StopSignalsEndBetweenBlocksAndSayWhatTheControllerHolds)
                                                                "controller holds a mixed configuration")
                                                 .match(err);
         const int claimed = cut.hasMatch() ? cut.captured(1).toInt() : 0;
+        EXPECT_LT(claimed, 64);
         if (!cut.hasMatch())
             EXPECT_TRUE(err.contains("; nothing was written")) << err.toStdString();
         EXPECT_EQ(blocksFrom(load("dump.usr"), image, old), claimed) << err.toStdString();

@@ -155,8 +155,10 @@ size_t TDirectLink::collect(uint8_t* into, size_t size, Clock::time_point deadli
 
 void TDirectLink::drain(int quietMs)
 {
+    // A line that never goes quiet is not waited for beyond a time-out.
+    const auto until = Clock::now() + std::chrono::milliseconds(quietMs + m_timeoutMs);
     std::array<uint8_t, 256> sink;
-    for (;;) {
+    while (Clock::now() < until) {
         pollfd p{m_line.Handle(), POLLIN, 0};
         const int ready = ::poll(&p, 1, quietMs);
         if (ready < 0 && errno == EINTR)

@@ -64,7 +64,8 @@ private:
     // Collects up to size bytes of a reply that starts 00 01 (size - 1),
     // dropping bytes before such a start; returns how many came in time.
     size_t collect(uint8_t* into, size_t size, Clock::time_point deadline);
-    // Drops what has arrived, after the line has been quiet for quietMs.
+    // Drops what has arrived, once the line has been quiet for quietMs (or
+    // a time-out more has passed).
     void drain(int quietMs);
     void stopIfAsked() const;
     // What was seen on the line besides replies, for a failure message:
