@@ -8,9 +8,19 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QThread>
+#include <atomic>
+#include <csignal>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -20,6 +30,25 @@ TImage patterned(int seed)
     for (int i = 0; i < TImage::Size; ++i)
         image.setByte(i, static_cast<uint8_t>((i * 7 + seed) ^ (i >> 3)));
     return image;
+}
+
+// The number of leading blocks of the dump that hold the new image, when all
+// the others hold the old one; -1 when it is no such mix.
+int blocksFrom(const TImage& dump, const TImage& now, const TImage& old)
+{
+    const auto same = [&](const TImage& image, int b) {
+        for (int i = b * TImage::BlockSize; i < (b + 1) * TImage::BlockSize; ++i)
+            if (dump.byte(i) != image.byte(i))
+                return false;
+        return true;
+    };
+    int n = 0;
+    while (n < TImage::Size / TImage::BlockSize && same(now, n))
+        ++n;
+    for (int b = n; b < TImage::Size / TImage::BlockSize; ++b)
+        if (!same(old, b))
+            return -1;
+    return n;
 }
 
 class ToolLine : public ::testing::Test {
@@ -208,6 +237,12 @@ TEST_F(ToolLine, FaultsEndWithOneLineAndStatus2)
         EXPECT_NE(oneLine(tool(sim, {"read", path("r.usr")})).find("refused identification"), std::string::npos);
         EXPECT_FALSE(QFile::exists(path("r.usr")));
     }
+    for (const char* cut : {"3", "14"}) {
+        // Neither a refusal nor an answer: the reply stopped short.
+        TSimProcess sim({"--baud", "0", "--cut-identify", cut});
+        EXPECT_EQ(oneLine(tool(sim, {"identify"})),
+                  "kt7tool: " + sim.device().toStdString() + ": incomplete identify reply (" + cut + " of 15 bytes)\n");
+    }
     {
         TSimProcess sim({"--baud", "0", "--wrong-address", "0x40:0x800"});
         EXPECT_NE(oneLine(tool(sim, {"read", path("r.usr")}))
@@ -248,5 +283,238 @@ TEST_F(ToolLine, FaultsEndWithOneLineAndStatus2)
         const TToolRun version = TToolRun::of({"--version"});
         EXPECT_EQ(version.status, 0);
         EXPECT_TRUE(version.out.startsWith("kt7tool ")) << version.out.toStdString();
+    }
+}
+
+TEST_F(ToolLine, SurplusBytesAfterEveryReplyAreNeverTakenForAReply)
+{
+    const TImage before = patterned(8);
+    const TImage after = patterned(51);
+    store("before.usr", before);
+    store("after.usr", after);
+    // Unpaced, the surplus waits in the port when the next request goes out;
+    // paced, it arrives after it.
+    for (const char* baud : {"0", "38400"}) {
+        for (const char* surplus : {"1", "3"}) {
+            SCOPED_TRACE(std::string("baud ") + baud + ", surplus " + surplus);
+            TSimProcess sim(
+                {"--baud", baud, "--surplus", surplus, "--image", path("before.usr"), "--dump", path("dump.usr")});
+            TToolRun run = tool(sim, {"read", path("read.usr")});
+            EXPECT_EQ(run.status, 0);
+            EXPECT_EQ(run.err, "") << "every reply taken at the first request";
+            EXPECT_EQ(load("read.usr"), before);
+            run = tool(sim, {"write", path("after.usr")});
+            EXPECT_EQ(run.status, 0);
+            // The backup's path and nothing else: no reply was asked for again.
+            EXPECT_TRUE(run.err.startsWith("kt7tool: backup of the controller in ") && run.err.count('\n') == 1)
+                << run.err.toStdString();
+            ASSERT_TRUE(sim.finish());
+            EXPECT_EQ(load("dump.usr"), after);
+        }
+    }
+}
+
+TEST_F(ToolLine, RetriesTimeOutsAndWhatAFailedWriteLeaves)
+{
+    const TImage old = patterned(2);
+    const TImage image = patterned(40);
+    store("old.usr", old);
+    store("image.usr", image);
+    {
+        // The third try of a block still counts.
+        TSimProcess sim({"--baud", "0", "--image", path("image.usr"), "--bad-checksum", "5:2"});
+        const TToolRun run = tool(sim, {"read", path("read.usr")});
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.err.toStdString(),
+                  "kt7tool: warning: " + sim.device().toStdString()
+                      + ": 2 replies were late or damaged and asked for again\n");
+        EXPECT_EQ(load("read.usr"), image);
+    }
+    {
+        // Every reply to block 0x0060 is damaged, but each of its requests
+        // reached the controller, which holds it.
+        TSimProcess sim(
+            {"--baud", "0", "--image", path("old.usr"), "--bad-checksum", "3:3", "--dump", path("dump.usr")});
+        const TToolRun run = tool(sim, {"write", path("image.usr"), "--no-backup"});
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err.toStdString(),
+                  "kt7tool: " + sim.device().toStdString()
+                      + ": block 0x0060: reply with a wrong checksum (3 tries); write cut short after 3 of 64 "
+                        "blocks, 4 if the controller took block 0x0060 before its reply failed, the "
+                        "controller holds a mixed configuration (no backup was kept)\n");
+        ASSERT_TRUE(sim.finish());
+        EXPECT_EQ(blocksFrom(load("dump.usr"), image, old), 4);
+    }
+    {
+        // At 1200 bit/s a write request and its reply take 650 ms on the
+        // line; the time-out is only the controller's turn-around (and the
+        // simulator's, on a loaded machine).
+        TSimProcess sim(
+            {"--baud", "1200", "--image", path("old.usr"), "--silent-after", "1", "--dump", path("dump.usr")});
+        const TToolRun run = TToolRun::of(
+            {"write", path("image.usr"), "--no-backup", "--device", sim.device(), "--baud", "1200", "--timeout", "200"},
+            path("data"));
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err.toStdString(),
+                  "kt7tool: " + sim.device().toStdString()
+                      + ": block 0x0020: no reply within 200 ms (3 tries); write cut short after 1 of 64 "
+                        "blocks, 2 if the controller took block 0x0020 before its reply failed, the "
+                        "controller holds a mixed configuration (no backup was kept)\n");
+        ASSERT_TRUE(sim.finish());
+        EXPECT_EQ(blocksFrom(load("dump.usr"), image, old), 1);
+    }
+    {
+        // An echo that tells of a write the controller did not keep: the
+        // read-back finds it.
+        TSimProcess sim({"--baud", "0", "--image", path("old.usr"), "--drop-write", "7"});
+        const TToolRun run = tool(sim, {"write", path("image.usr"), "--no-backup", "--verify"});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err, "");
+        EXPECT_TRUE(run.out.startsWith("- IN-")) << run.out.toStdString();
+    }
+}
+
+TEST_F(ToolLine, LateReplyIsNeitherCutIntoARetryNorTakenForTheNextBlock)
+{
+    // Block 3 carries what looks like the start of a reply near its end,
+    // where the tail of its late reply comes in.
+    TImage image = patterned(6);
+    for (const int at : {3 * 32 + 18, 3 * 32 + 26}) {
+        image.setByte(at, 0x00);
+        image.setByte(at + 1, 0x01);
+        image.setByte(at + 2, 0x26);
+    }
+    store("image.usr", image);
+    {
+        // Its reply ends past the time-out: the retry waits for the line to
+        // go quiet.
+        TSimProcess sim({"--baud", "9600", "--image", path("image.usr"), "--late", "3:330"});
+        const TToolRun run = tool(sim, {"read", path("read.usr")});
+        EXPECT_EQ(run.status, 0) << run.err.toStdString();
+        EXPECT_EQ(load("read.usr"), image);
+    }
+    {
+        // Its reply comes after the retry went out, and then the retry's own
+        // reply, while the next block is asked for.
+        const TImage old = patterned(60);
+        store("old.usr", old);
+        TSimProcess sim({"--baud", "19200", "--image", path("old.usr"), "--late", "3:500", "--dump", path("dump.usr")});
+        const TToolRun run = tool(sim, {"write", path("image.usr"), "--no-backup"});
+        EXPECT_EQ(run.status, 0) << run.err.toStdString();
+        ASSERT_TRUE(sim.finish());
+        EXPECT_EQ(load("dump.usr"), image);
+    }
+}
+
+TEST_F(ToolLine, PortIsGivenBackAsFoundAndAnotherReaderIsNoHangup)
+{
+    store("image.usr", patterned(9));
+    TSimProcess sim({"--baud", "38400", "--image", path("image.usr")});
+    const QByteArray device = sim.device().toLocal8Bit();
+    const int other = ::open(device.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(other, 0);
+    termios found{};
+    ASSERT_EQ(tcgetattr(other, &found), 0);
+    TToolRun run = tool(sim, {"read", path("read.usr")});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    int exclusive = -1;
+    EXPECT_EQ(::ioctl(other, TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 0);
+    termios after{};
+    ASSERT_EQ(tcgetattr(other, &after), 0);
+    EXPECT_EQ(after.c_cflag, found.c_cflag);
+    EXPECT_EQ(after.c_lflag, found.c_lflag);
+    EXPECT_EQ(after.c_cc[VMIN], found.c_cc[VMIN]);
+
+    // A program that reads the port without a lock takes bytes of the
+    // replies: whatever the tool then says, the line has not gone away.
+    std::atomic<bool> stop{false};
+    std::thread thief([&] {
+        char sink[256];
+        for (unsigned turn = 0; !stop; ++turn) {
+            pollfd p{other, POLLIN, 0};
+            if (::poll(&p, 1, 50) <= 0)
+                continue;
+            // Sometimes first, sometimes after the tool.
+            std::this_thread::sleep_for(std::chrono::microseconds(turn * 37 % 400));
+            (void)!::read(other, sink, sizeof sink);
+        }
+    });
+    for (int i = 0; i < 4; ++i) {
+        run = tool(sim, {"read", path("read.usr")});
+        EXPECT_TRUE(run.status == 0 || run.status == 2) << run.status;
+        EXPECT_FALSE(run.err.contains("went away")) << run.err.toStdString();
+    }
+    stop = true;
+    thief.join();
+    ::close(other);
+}
+
+TEST_F(ToolLine, StopSignalsEndBetweenBlocksAndSayWhatTheControllerHolds)
+{
+    const TImage old = patterned(12);
+    const TImage image = patterned(70);
+    store("old.usr", old);
+    store("image.usr", image);
+    struct Case {
+        int signal;
+        bool write;
+        bool backup;
+        int afterMs; // at 9600 bit/s the backup takes 3 s, the write 5 s, a read 3 s
+    };
+    for (const Case& c : {Case{SIGINT, true, true, 4500}, Case{SIGTERM, true, false, 2000},
+                          Case{SIGHUP, true, false, 2500}, Case{SIGINT, false, false, 1500}}) {
+        SCOPED_TRACE(c.signal);
+        store("read.usr", old);
+        TSimProcess sim({"--baud", "9600", "--image", path("old.usr"), "--dump", path("dump.usr")});
+        QStringList arguments = {c.write ? "write" : "read", path(c.write ? "image.usr" : "read.usr"), "--device",
+                                 sim.device(), "--quiet"};
+        if (!c.backup)
+            arguments << "--no-backup";
+        QProcess tool;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_DATA_HOME", path("data"));
+        tool.setProcessEnvironment(env);
+        tool.start(KT7TOOL_PATH, arguments);
+        ASSERT_TRUE(tool.waitForStarted());
+        QThread::msleep(static_cast<unsigned long>(c.afterMs));
+        // A second signal while the first is being handled changes nothing.
+        ::kill(static_cast<pid_t>(tool.processId()), c.signal);
+        ::kill(static_cast<pid_t>(tool.processId()), c.signal);
+        ASSERT_TRUE(tool.waitForFinished(20000));
+        EXPECT_EQ(tool.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(tool.exitCode(), 128 + c.signal);
+        const QString err = QString::fromUtf8(tool.readAllStandardError());
+        EXPECT_EQ(err.count('\n'), 1) << err.toStdString();
+        const QString name = c.signal == SIGINT ? "SIGINT" : c.signal == SIGTERM ? "SIGTERM" : "SIGHUP";
+        EXPECT_TRUE(err.startsWith("kt7tool: " + sim.device() + ": stopped by " + name + "")) << err.toStdString();
+        ASSERT_TRUE(sim.finish());
+        if (!c.write) {
+            EXPECT_TRUE(err.contains(QRegularExpression("; read cut short after \\d+ of 64 blocks, "
+                                                        + QRegularExpression::escape(path("read.usr"))
+                                                        + " is left as it was\n$")))
+                << err.toStdString();
+            EXPECT_EQ(load("read.usr"), old);
+            continue;
+        }
+        // The exchange under way was finished: the count is exact.
+        EXPECT_FALSE(err.contains(" if the controller took")) << err.toStdString();
+        const QRegularExpressionMatch cut = QRegularExpression("; write cut short after (\\d+) of 64 blocks, the "
+                                                               "controller holds a mixed configuration")
+                                                .match(err);
+        const int claimed = cut.hasMatch() ? cut.captured(1).toInt() : 0;
+        EXPECT_LT(claimed, 64);
+        if (!cut.hasMatch()) {
+            EXPECT_TRUE(err.contains("; nothing was written")) << err.toStdString();
+        }
+        EXPECT_EQ(blocksFrom(load("dump.usr"), image, old), claimed) << err.toStdString();
+        if (c.backup && cut.hasMatch()) {
+            ASSERT_EQ(backups().size(), 1);
+            const QString backup = path("data/kt7config/backups/" + backups()[0]);
+            EXPECT_TRUE(err.endsWith("; its earlier configuration is in " + backup + ", restore it with: kt7tool write "
+                                     + backup + " --device " + sim.device() + "\n"))
+                << err.toStdString();
+            EXPECT_EQ(load("data/kt7config/backups/" + backups()[0]), old);
+        }
     }
 }

@@ -13,9 +13,12 @@
 #include "serial/TPortMap.h"
 #include "tools/kt7tool/TDirectLink.h"
 #include "tools/kt7tool/TProgressBar.h"
+#include "tools/kt7tool/TStopSignal.h"
 #include "tools/kt7tool/TToolError.h"
 #include "tools/kt7tool/TToolOutput.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <clocale>
 #include <cstdio>
@@ -58,6 +61,20 @@ std::string nowText(const char* format)
     localtime_r(&now, &parts);
     char text[128];
     return std::strftime(text, sizeof text, format, &parts) ? text : "";
+}
+
+// A word for a shell command line, quoted when it needs to be.
+std::string shellWord(const std::string& word)
+{
+    const bool plain = !word.empty() && std::all_of(word.begin(), word.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || (c != '\0' && std::strchr("/._-+:,=@%", c));
+    });
+    if (plain)
+        return word;
+    std::string quoted = "'";
+    for (const char c : word)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
 }
 
 // The /dev/serial/by-id name of a device, or "-".
@@ -116,7 +133,40 @@ std::string TToolCommands::devicePath() const
 
 std::unique_ptr<TDirectLink> TToolCommands::openLink() const
 {
+    // From the first request on, a stop signal ends the job between two
+    // exchanges with the controller, never in the middle of a frame.
+    TStopSignal::install();
     return std::make_unique<TDirectLink>(devicePath(), m_o.baud, m_o.timeoutMs);
+}
+
+void TToolCommands::noteRepeats(const TDirectLink& link) const
+{
+    if (link.repeats() > 0 && !m_o.quiet)
+        warn(link.device() + ": " + std::to_string(link.repeats())
+             + (link.repeats() == 1 ? " reply was" : " replies were") + " late or damaged and asked for again");
+}
+
+std::string TToolCommands::cutShort(const TDirectLink& link, const std::string& backup) const
+{
+    const int done = link.blocksDone();
+    const bool maybe = link.nextRequestSent();
+    const auto blocks
+        = [](int n) { return std::to_string(n) + " of " + std::to_string(TDirectLink::Blocks) + " blocks"; };
+    if (done == 0 && !maybe)
+        return "nothing was written, the controller still holds its earlier configuration"
+            + (backup.empty() ? std::string() : " (kept in " + backup + ")");
+    std::string text = "write cut short after " + blocks(done);
+    if (maybe)
+        text += ", " + std::to_string(done + 1) + " if the controller took block 0x"
+            + THexText::of(static_cast<unsigned>(done * TImage::BlockSize), 4) + " before its reply failed";
+    const bool mixed = done > 0 && done + (maybe ? 1 : 0) < TDirectLink::Blocks;
+    text += mixed ? ", the controller holds a mixed configuration" : ", the controller may hold a mixed configuration";
+    if (backup.empty())
+        return text + " (no backup was kept)";
+    const std::string port
+        = m_o.device.empty() ? "--com " + std::to_string(m_o.com) : "--device " + shellWord(m_o.device);
+    return text + "; its earlier configuration is in " + backup + ", restore it with: kt7tool write "
+        + shellWord(backup) + " " + port;
 }
 
 int TToolCommands::ports()
@@ -149,13 +199,21 @@ int TToolCommands::read()
     const auto link = openLink();
     link->identify();
     TImage image;
-    {
+    try {
         TProgressBar bar("read ", TDirectLink::Blocks, !m_o.quiet);
         link->read(image, [&](int done) { bar.show(done); });
+    } catch (const TToolError& e) {
+        if (!TStopSignal::received())
+            throw;
+        throw TToolError(std::string(e.what()) + "; read cut short after " + std::to_string(link->blocksDone()) + " of "
+                             + std::to_string(TDirectLink::Blocks) + " blocks, " + m_o.operands[0]
+                             + " is left as it was",
+                         e.status());
     }
     const TFileResult saved = TImageFile::write(m_o.operands[0], image);
     if (!saved)
         throw TToolError(saved.text());
+    noteRepeats(*link);
     return 0;
 }
 
@@ -171,8 +229,8 @@ int TToolCommands::write()
             TProgressBar bar("backup", TDirectLink::Blocks, !m_o.quiet);
             link->read(current, [&](int done) { bar.show(done); });
         } catch (const TToolError& e) {
-            throw TToolError(std::string(e.what())
-                             + " while keeping the backup; nothing was written to the controller");
+            throw TToolError(std::string(e.what()) + " while keeping the backup; nothing was written to the controller",
+                             e.status());
         }
         if (current == image && !m_o.always) {
             if (!m_o.quiet)
@@ -189,10 +247,7 @@ int TToolCommands::write()
         TProgressBar bar("write ", TDirectLink::Blocks, !m_o.quiet);
         differing = link->write(image, [&](int done) { bar.show(done); });
     } catch (const TToolError& e) {
-        std::string cut = std::string(e.what()) + "; write cut short after " + std::to_string(link->blocksWritten())
-            + " of " + std::to_string(TDirectLink::Blocks) + " blocks, the controller holds a mixed configuration";
-        cut += backup.empty() ? " (no backup was kept)" : "; its earlier configuration is in " + backup;
-        throw TToolError(cut);
+        throw TToolError(std::string(e.what()) + "; " + cutShort(*link, backup), e.status());
     }
     for (const uint16_t address : differing)
         std::cerr << "kt7tool: " << link->device() << ": block 0x" << THexText::of(address, 4)
@@ -200,14 +255,19 @@ int TToolCommands::write()
     int status = differing.empty() ? 0 : 1;
     if (m_o.verify) {
         TImage back;
-        {
+        try {
             TProgressBar bar("verify", TDirectLink::Blocks, !m_o.quiet);
             link->read(back, [&](int done) { bar.show(done); });
+        } catch (const TToolError& e) {
+            throw TToolError(std::string(e.what()) + " while reading back; all " + std::to_string(TDirectLink::Blocks)
+                                 + " blocks were written",
+                             e.status());
         }
         const TReportInput file = TReportSource::of(image, {}, {}, {});
         const TReportInput controller = TReportSource::of(back, {}, {}, {});
         status = std::max(status, printDifferences(file, controller));
     }
+    noteRepeats(*link);
     if (!backup.empty() && !m_o.quiet)
         std::cerr << "kt7tool: backup of the controller in " << backup << '\n';
     return status;
@@ -226,6 +286,7 @@ int TToolCommands::verify()
     // The controller holds no names: it is compared under the file's.
     TReportInput controller = TReportSource::of(image, {}, {}, {});
     controller.inputCaptions = file.inputCaptions;
+    noteRepeats(*link);
     return printDifferences(file, controller);
 }
 

@@ -39,6 +39,11 @@ private:
     static TReportInput loadProject(const std::string& path, const std::string& namesPath, std::string dateTime = {});
     // Prints the differences; returns 1 when there are any.
     static int printDifferences(const TReportInput& a, const TReportInput& b);
+    // What a write that stopped part-way leaves in the controller, and how
+    // to put back what it held.
+    std::string cutShort(const TDirectLink& link, const std::string& backup) const;
+    // A warning when replies had to be asked for again.
+    void noteRepeats(const TDirectLink& link) const;
 
     TToolOptions m_o;
 };

@@ -107,7 +107,10 @@ std::string TToolOptions::usage(const std::string& command)
             "  --               the arguments that follow are no options\n"
             "  --help           this text; 'kt7tool COMMAND --help' for a command\n"
             "  --version        the tool's version\n\n"
-            "Exit status: 0 success, 1 a difference was found, 2 usage or I/O error.\n";
+            "Ctrl+C, SIGTERM or SIGHUP during identify, read, write or verify finish the\n"
+            "block exchange under way, then stop and say what the controller holds.\n\n"
+            "Exit status: 0 success, 1 a difference was found, 2 usage or I/O error,\n"
+            "128+N stopped by signal N (130 SIGINT, 143 SIGTERM, 129 SIGHUP).\n";
     return text;
 }
 

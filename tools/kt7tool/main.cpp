@@ -2,6 +2,7 @@
 // command line: identify, read, write with backup, verify, show, diff and
 // report, for scripts and version control.
 
+#include "tools/kt7tool/TStopSignal.h"
 #include "tools/kt7tool/TToolCommands.h"
 #include "tools/kt7tool/TToolError.h"
 #include "tools/kt7tool/TToolOptions.h"
@@ -25,7 +26,15 @@ int main(int argc, char** argv)
             TToolOutput::write(TToolOptions::usage(options.command));
             return 0;
         }
-        return TToolCommands(options).run();
+        const int status = TToolCommands(options).run();
+        // A stop signal that came after the last exchange still ends a
+        // calling script, which must not take it for success.
+        if (const int signal = TStopSignal::received()) {
+            std::cerr << "kt7tool: " << TStopSignal::name(signal) << " came after the " << options.command
+                      << " was complete\n";
+            return TStopSignal::exitStatus(signal);
+        }
+        return status;
     } catch (const TToolError& e) {
         std::cerr << "kt7tool: " << e.what() << '\n';
         return e.status();
