@@ -235,6 +235,7 @@ void TControllerLink::startTransfer(TImageTransfer::Kind kind, const QString& ca
     m_panel.progressBar()->setValue(0);
     m_linkState = kind == TImageTransfer::Kind::Read ? Read : Write;
     m_nextKind = kind;
+    m_host.transferStarted();
     if (m_staleBytes > 0)
         m_settle->start(settleInterval());
     else
@@ -282,10 +283,19 @@ bool TControllerLink::mayReplaceImage()
     return false;
 }
 
+void TControllerLink::endTransfer()
+{
+    dropTransfer();
+    if (m_linkState != Read && m_linkState != Write)
+        return;
+    m_linkState = Idle;
+    m_host.transferEnded();
+}
+
 void TControllerLink::finishTransfer(TImageTransfer::Kind kind)
 {
     m_panel.hide();
-    m_linkState = Idle;
+    endTransfer();
     // The reload makes "Сохранить" and "Отчет" usable.
     m_host.EditorReload();
     if (kind == TImageTransfer::Kind::Read) {
@@ -300,7 +310,7 @@ void TControllerLink::finishTransfer(TImageTransfer::Kind kind)
 void TControllerLink::abortTransfer(uint16_t address)
 {
     m_panel.hide();
-    m_linkState = Idle;
+    endTransfer();
     Dlg::error(AddressError.arg(QString::fromStdString(THexText::of(address, 4))));
 }
 
@@ -318,7 +328,7 @@ void TControllerLink::TBFindClick(bool down)
         return;
     }
     Timer->stop();
-    dropTransfer();
+    endTransfer();
     CommPort.SetOpen(false);
     m_host.setStatusText(0, NotConnected);
     m_host.releaseFind();
@@ -330,7 +340,7 @@ void TControllerLink::ScanStep()
 {
     const int n = m_portNumber;
     m_panel.setCaption(ScanCaption.arg(n));
-    dropTransfer();
+    endTransfer();
     m_linkState = Identify;
     m_identBytes.clear();
     const TRequestFrames::Identify request = TRequestFrames::identify();
@@ -373,7 +383,7 @@ void TControllerLink::TimerTimer()
 void TControllerLink::stop()
 {
     Timer->stop();
-    dropTransfer();
+    endTransfer();
     m_linkState = Idle;
     CommPort.SetOpen(false);
 }

@@ -110,6 +110,8 @@ protected:
         void setStatusText(int panel, const QString& text) override { status.at(static_cast<size_t>(panel)) = text; }
         void setTransferUsable(bool usable) override { transferUsable = usable; }
         void releaseFind() override { ++released; }
+        void transferStarted() override { ++started; }
+        void transferEnded() override { ++ended; }
         void EditorReload() override { ++reloads; }
         void SetProjectName(const QString& name) override { projectName = name; }
 
@@ -117,6 +119,8 @@ protected:
         std::array<QString, 2> status;
         bool transferUsable = false;
         int released = 0;
+        int started = 0;
+        int ended = 0;
         int reloads = 0;
         QString projectName;
     };
