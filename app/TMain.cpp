@@ -802,27 +802,20 @@ QString TMain::droppedProject(const QMimeData* data)
     return file.filePath();
 }
 
-bool TMain::takesDrop(const QMimeData* data) const
-{
-    // While a transfer runs the file manager is told at once that the window
-    // does not take the file.
-    return !m_transferRunning && !droppedProject(data).isEmpty();
-}
-
 void TMain::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (takesDrop(event->mimeData()))
-        event->acceptProposedAction();
-    else
+    if (droppedProject(event->mimeData()).isEmpty())
         event->ignore();
+    else
+        event->acceptProposedAction();
 }
 
 void TMain::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (takesDrop(event->mimeData()))
-        event->acceptProposedAction();
-    else
+    if (droppedProject(event->mimeData()).isEmpty())
         event->ignore();
+    else
+        event->acceptProposedAction();
 }
 
 void TMain::dropEvent(QDropEvent* event)
@@ -833,7 +826,9 @@ void TMain::dropEvent(QDropEvent* event)
         return;
     }
     if (m_transferRunning) {
-        // Refused as Open is, and reported to the file manager as not taken.
+        // Refused as Open is, with its box; the file manager learns that the
+        // file was not taken. (Refused while it is dragged over the window,
+        // it would never be dropped, and the user would not learn why.)
         event->setDropAction(Qt::IgnoreAction);
         event->ignore();
         QMetaObject::invokeMethod(

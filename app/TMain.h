@@ -172,7 +172,6 @@ private:
     void restoreSelection(QTreeWidgetItem* node);
     // The local .usr file that a drop carries, or an empty text.
     static QString droppedProject(const QMimeData* data);
-    bool takesDrop(const QMimeData* data) const;
 
     TImage Image;
     QString ProjectName;
