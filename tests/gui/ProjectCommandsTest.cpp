@@ -138,6 +138,44 @@ TEST_F(ProjectCommands, SaveWritesBothFilesAndOpenGivesThemBack)
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
+// The file dialogs start in the project's folder, else in the folder last
+// chosen in one; the name proposed is the project's.
+TEST_F(ProjectCommands, FileDialogsStartInTheProjectsFolderElseTheLastOneUsed)
+{
+    QDir(dir.path()).mkpath("a");
+    QDir(dir.path()).mkpath("b");
+    QDir(dir.path()).mkpath("c");
+    writeFile(path("a/site.usr"), bytesOf(patterned(1)));
+    const auto request = [&] { return dialogs.fileRequests.back(); };
+
+    dialogs.openPaths = {path("a/site.usr")};
+    ctl<QToolButton>("TBOpen")->click();
+    EXPECT_TRUE(request().folder.isEmpty()) << "the working directory at first";
+    ASSERT_EQ(Main->projectName(), QStringLiteral("site"));
+
+    dialogs.savePaths = {path("b/copy.usr")};
+    ctl<QToolButton>("TBSave")->click();
+    EXPECT_EQ(request().folder, path("a"));
+    EXPECT_EQ(request().fileName, QStringLiteral("site"));
+
+    // Saved elsewhere, the project lives there; a folder only looked into is
+    // not the project's.
+    dialogs.openPaths = {path("c/missing.usr")};
+    ctl<QToolButton>("TBOpen")->click();
+    EXPECT_EQ(request().folder, path("b"));
+    dialogs.openPaths = {QString()};
+    ctl<QToolButton>("TBOpen")->click();
+    EXPECT_EQ(request().folder, path("b"));
+
+    // A new project has no folder: the one last chosen.
+    dialogs.modals.push_back(typeName("fresh"));
+    ctl<QToolButton>("TBNew")->click();
+    dialogs.savePaths = {QString()};
+    ctl<QToolButton>("TBSave")->click();
+    EXPECT_EQ(request().folder, path("c"));
+    EXPECT_EQ(request().fileName, QStringLiteral("fresh"));
+}
+
 TEST_F(ProjectCommands, OpenTakesWhatTheFilesHold)
 {
     QByteArray longFile(3000, '\x11');
