@@ -4,6 +4,7 @@
 #include "app/TProjectCommands.h"
 #include "diag/TDbg.h"
 #include "diag/TFormPort.h"
+#include "tests/support/TFileSizeLimit.h"
 
 #include <QDir>
 #include <QFile>
@@ -364,25 +365,35 @@ TEST_F(ProjectCommands, FailedSaveLosesNothingAndSaysWhy)
     EXPECT_FALSE(dialogs.messages[0].text.section('\n', 1).isEmpty());
     EXPECT_FALSE(QFile::exists(path("missing/site.ini")));
 
-    // A device that takes no bytes.
-    dialogs.savePaths = {"/dev/full"};
-    Main->TBSaveClick();
-    ASSERT_EQ(dialogs.messages.size(), 2u);
-    EXPECT_TRUE(dialogs.messages[1].text.startsWith("Unable to write to /dev/full\n"));
+    // The disk takes no more than a few bytes (in a child process): the
+    // image file is not written half, and the user is told.
+    const QStringList files = QDir(dir.path()).entryList(QDir::Files);
+    const int told = TFileSizeLimit::inChild(100, [&] {
+        dialogs.savePaths = {path("old.usr")};
+        Main->TBSaveClick();
+        return dialogs.messages.size() == 2
+                && dialogs.messages[1].text.startsWith("Unable to write to " + path("old.usr") + "\n")
+            ? 0
+            : 1;
+    });
+    EXPECT_EQ(told, 0);
+    EXPECT_EQ(contents(path("old.usr")), "old image");
+    EXPECT_EQ(contents(path("old.ini")), "[Scenic]\r\nItem0=old\r\n");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), files);
 
     // The names file is a folder: the command stops there.
     QDir(dir.path()).mkdir("folder.ini");
     dialogs.savePaths = {path("folder.usr")};
     Main->TBSaveClick();
-    ASSERT_EQ(dialogs.messages.size(), 3u);
-    EXPECT_TRUE(dialogs.messages[2].text.startsWith("Unable to write to " + path("folder.ini") + "\n"));
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_TRUE(dialogs.messages[1].text.startsWith("Unable to write to " + path("folder.ini") + "\n"));
 
     // A name Windows-1251 cannot hold is refused; the old names file stays whole.
     Main->setInputName(1, "漢字");
     dialogs.savePaths = {path("old.usr")};
     Main->TBSaveClick();
-    ASSERT_EQ(dialogs.messages.size(), 4u);
-    EXPECT_TRUE(dialogs.messages[3].text.startsWith("Unable to write to " + path("old.ini") + "\n"));
+    ASSERT_EQ(dialogs.messages.size(), 3u);
+    EXPECT_TRUE(dialogs.messages[2].text.startsWith("Unable to write to " + path("old.ini") + "\n"));
     EXPECT_EQ(contents(path("old.ini")), "[Scenic]\r\nItem0=old\r\n");
 
     EXPECT_EQ(Main->windowTitle(), "Конфигурация - site");
