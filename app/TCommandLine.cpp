@@ -33,12 +33,28 @@ struct TToolkitOption {
     bool value;
 };
 constexpr TToolkitOption ToolkitOptions[] = {
-    {"platform", true},      {"platformpluginpath", true}, {"platformtheme", true}, {"plugin", true},
-    {"qwindowgeometry", true}, {"qwindowicon", true},      {"qwindowtitle", true},  {"session", true},
-    {"display", true},       {"geometry", true},           {"title", true},         {"icon", true},
-    {"name", true},          {"visual", true},             {"style", true},         {"stylesheet", true},
-    {"reverse", false},      {"widgetcount", false},       {"nograb", false},       {"dograb", false},
-    {"sync", false},         {"qmljsdebugger", false},
+    {"platform", true},
+    {"platformpluginpath", true},
+    {"platformtheme", true},
+    {"plugin", true},
+    {"qwindowgeometry", true},
+    {"qwindowicon", true},
+    {"qwindowtitle", true},
+    {"session", true},
+    {"display", true},
+    {"geometry", true},
+    {"title", true},
+    {"icon", true},
+    {"name", true},
+    {"visual", true},
+    {"style", true},
+    {"stylesheet", true},
+    {"reverse", false},
+    {"widgetcount", false},
+    {"nograb", false},
+    {"dograb", false},
+    {"sync", false},
+    {"qmljsdebugger", false},
 };
 
 // The toolkit option an argument names, if any: "-style", "--style" and
@@ -102,7 +118,8 @@ QString TCommandLine::projectFile(const QStringList& arguments)
     p.parser.process(ownArguments(arguments));
     const QStringList files = p.parser.positionalArguments();
     if (files.size() > 1) {
-        std::fprintf(stderr, "%s: %s\n", qPrintable(program), qPrintable(QStringLiteral("можно открыть только один проект")));
+        std::fprintf(stderr, "%s: %s\n", qPrintable(program),
+                     qPrintable(QStringLiteral("можно открыть только один проект")));
         std::exit(UsageError);
     }
     return files.isEmpty() ? QString() : files.constFirst();

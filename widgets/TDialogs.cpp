@@ -74,8 +74,8 @@ int TQtDialogs::message(const TMessage& msg)
 
 QString TQtDialogs::openFile(const TFileRequest& req)
 {
-    const QString start = req.folder.isEmpty() || req.fileName.isEmpty() ? req.folder + req.fileName
-                                                                         : req.folder + '/' + req.fileName;
+    const QString start
+        = req.folder.isEmpty() || req.fileName.isEmpty() ? req.folder + req.fileName : req.folder + '/' + req.fileName;
     return QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), start, qtFilter(req.filter));
 }
 

@@ -67,8 +67,8 @@ TEST(CommandLine, UnknownOptionsEndWithOneLineAndStatusTwo)
 
 TEST(CommandLine, TheToolkitsOwnOptionsStayTheToolkits)
 {
-    const TRun version = run({"-platform", "offscreen", "-style", "Fusion", "--style=Fusion", "-display", ":9",
-                              "-reverse", "--version"});
+    const TRun version = run(
+        {"-platform", "offscreen", "-style", "Fusion", "--style=Fusion", "-display", ":9", "-reverse", "--version"});
     ASSERT_TRUE(version.finished);
     EXPECT_EQ(version.status, 0) << version.err.toStdString();
     EXPECT_TRUE(version.out.startsWith("kt7config ")) << version.out.toStdString();

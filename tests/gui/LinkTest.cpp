@@ -462,9 +462,7 @@ TEST_F(ControllerLink, EveryEndOfATransferGivesTheUndoKeysBackAndDropsWaitForIt)
         EXPECT_EQ(Main->projectName(), QStringLiteral("mine"));
 
         if (ending.lineLost)
-            ASSERT_TRUE(waitFor([&] {
-                return dialogs.texts().filter(QStringLiteral("COM port lost")).size() == 1;
-            }));
+            ASSERT_TRUE(waitFor([&] { return dialogs.texts().filter(QStringLiteral("COM port lost")).size() == 1; }));
         // The user disconnects.
         button("TBFind")->click();
         EXPECT_EQ(link().linkState(), TControllerLink::Idle);

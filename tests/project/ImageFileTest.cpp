@@ -2,13 +2,13 @@
 #include "tests/project/TTempFolder.h"
 #include "tests/support/TFileSizeLimit.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <termios.h>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace {

@@ -207,9 +207,9 @@ TEST(NamesFile, FailedWritesReportTheReasonAndLoseNothing)
     // file stays whole and no temporary file is left.
     const std::string old = "[Scenic]\r\nItem0=old\r\n";
     TTempFolder::writeAll(folder.path("site.ini"), old);
-    EXPECT_EQ(TFileSizeLimit::inChild(
-                  32, [&] { return TNamesFile::write(folder.path("site.ini"), sampleNames()).code(); }),
-              EFBIG);
+    EXPECT_EQ(
+        TFileSizeLimit::inChild(32, [&] { return TNamesFile::write(folder.path("site.ini"), sampleNames()).code(); }),
+        EFBIG);
     EXPECT_EQ(TTempFolder::readAll(folder.path("site.ini")), old);
     EXPECT_EQ(folder.entries(), (std::vector<std::string>{"dir.ini", "site.ini"}));
 }
