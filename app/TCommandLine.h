@@ -15,7 +15,7 @@ public:
     // printed before the windowing system is started.
     static bool asksForText(const QStringList& arguments);
     // Parses the arguments. Help, the version and wrong arguments are printed
-    // and end the process (wrong ones with status 2); otherwise returns the project file named, or an
-    // empty text.
+    // and end the process (wrong ones with status 2); otherwise returns the
+    // project file named, or an empty text.
     static QString projectFile(const QStringList& arguments);
 };
