@@ -230,7 +230,7 @@ TEST_F(ControllerLink, ReadIsUndoneAndRedoneByTheKeysButNotWhileATransferRuns)
     button("TBSave")->click();
     ASSERT_TRUE(Main->saved());
     button("TBRead")->click();
-    ASSERT_TRUE(waitFor([&] { return transferDone(); }));
+    ASSERT_TRUE(waitFor([&] { return transferDone(); }, 30000));
     ASSERT_EQ(firstDifference(Main->image(), controller), -1);
     QCoreApplication::processEvents();
 
