@@ -265,6 +265,7 @@ void TControllerLink::startTransfer(TImageTransfer::Kind kind, const QString& ca
     m_panel.progressBar()->setValue(0);
     m_linkState = kind == TImageTransfer::Kind::Read ? Read : Write;
     m_nextKind = kind;
+    m_host.transferStarted();
     if (m_staleBytes > 0)
         m_settle->start(settleInterval());
     else
@@ -312,10 +313,19 @@ bool TControllerLink::mayReplaceImage()
     return false;
 }
 
+void TControllerLink::endTransfer()
+{
+    dropTransfer();
+    if (m_linkState != Read && m_linkState != Write)
+        return;
+    m_linkState = Idle;
+    m_host.transferEnded();
+}
+
 void TControllerLink::finishTransfer(TImageTransfer::Kind kind)
 {
     m_panel.hide();
-    m_linkState = Idle;
+    endTransfer();
     // The reload makes "Сохранить" and "Отчет" usable.
     m_host.EditorReload();
     if (kind == TImageTransfer::Kind::Read) {
@@ -353,7 +363,7 @@ void TControllerLink::keepRead()
 void TControllerLink::abortTransfer(uint16_t address)
 {
     m_panel.hide();
-    m_linkState = Idle;
+    endTransfer();
     Dlg::error(AddressError.arg(QString::fromStdString(THexText::of(address, 4))));
 }
 
@@ -371,7 +381,7 @@ void TControllerLink::TBFindClick(bool down)
         return;
     }
     Timer->stop();
-    dropTransfer();
+    endTransfer();
     CommPort.SetOpen(false);
     m_host.setStatusText(0, NotConnected);
     m_host.releaseFind();
@@ -383,7 +393,7 @@ void TControllerLink::ScanStep()
 {
     const int n = m_portNumber;
     m_panel.setCaption(ScanCaption.arg(n));
-    dropTransfer();
+    endTransfer();
     m_linkState = Identify;
     m_identBytes.clear();
     const TRequestFrames::Identify request = TRequestFrames::identify();
@@ -426,7 +436,7 @@ void TControllerLink::TimerTimer()
 void TControllerLink::stop()
 {
     Timer->stop();
-    dropTransfer();
+    endTransfer();
     m_linkState = Idle;
     CommPort.SetOpen(false);
 }

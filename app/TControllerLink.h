@@ -68,6 +68,11 @@ private:
     void dropTransfer();
     bool transferRunning() const;
     int settleInterval() const;
+    // Every way a read or write ends comes through here, completed or cut
+    // short (disconnect, a new scan, closing, the line lost, a reply outside
+    // the image): the link goes idle and the host learns that the image is
+    // its own again.
+    void endTransfer();
     void finishTransfer(TImageTransfer::Kind kind);
     // Stores the image just read as a backup of the controller.
     void keepRead();

@@ -483,7 +483,8 @@ void TMain::connectWindows()
 void TMain::SetProjectName(const QString& name)
 {
     ProjectName = name;
-    setWindowTitle(Title + " - " + name);
+    // Undo may go back to before the first project.
+    setWindowTitle(name.isEmpty() ? Title : Title + " - " + name);
 }
 
 void TMain::EditorReload()
@@ -699,6 +700,7 @@ TEditState TMain::editState() const
     state.bytes = Image.bytes();
     for (int i = 1; i <= Layout::InputCount; ++i)
         state.names[static_cast<size_t>(i - 1)] = inputName(i).toStdString();
+    state.project = ProjectName.toStdString();
     return state;
 }
 
@@ -722,9 +724,12 @@ void TMain::ClearHistory()
     m_history.reset(editState());
 }
 
-void TMain::ProjectSaved()
+void TMain::ProjectSaved(const QString& name)
 {
+    // Changes not yet taken become a step under the name they were made with.
     recordStep();
+    SetProjectName(name);
+    m_history.rename(name.toStdString());
     m_history.markSaved();
     Saved = true;
 }
@@ -742,8 +747,7 @@ void TMain::stepHistory(bool (TEditHistory::*move)())
 {
     // A transfer reads into or sends from the image: it stays as it is until
     // the transfer has ended.
-    const int linkState = m_link ? m_link->linkState() : int(TControllerLink::Idle);
-    if (Loading || linkState == TControllerLink::Read || linkState == TControllerLink::Write)
+    if (Loading || m_transferRunning)
         return;
     recordStep();
     if (!(m_history.*move)())
@@ -755,6 +759,7 @@ void TMain::stepHistory(bool (TEditHistory::*move)())
     Image.replace(state.bytes);
     for (int i = 1; i <= Layout::InputCount; ++i)
         setInputName(i, QString::fromStdString(state.names[static_cast<size_t>(i - 1)]));
+    SetProjectName(QString::fromStdString(state.project));
     EditorReload();
     restoreSelection(selected);
     m_replaying = false;
@@ -818,6 +823,16 @@ void TMain::dropEvent(QDropEvent* event)
     const QString path = droppedProject(event->mimeData());
     if (path.isEmpty()) {
         event->ignore();
+        return;
+    }
+    if (m_transferRunning) {
+        // Refused as Open is, with its box; the file manager learns that the
+        // file was not taken. (Refused while it is dragged over the window,
+        // it would never be dropped, and the user would not learn why.)
+        event->setDropAction(Qt::IgnoreAction);
+        event->ignore();
+        QMetaObject::invokeMethod(
+            this, [this] { m_link->mayReplaceImage(); }, Qt::QueuedConnection);
         return;
     }
     event->acceptProposedAction();

@@ -69,6 +69,9 @@ public:
     // TLinkHost
     void setTransferUsable(bool usable) override;
     void releaseFind() override;
+    // Undo and redo wait while a transfer reads into or sends from the image.
+    void transferStarted() override { m_transferRunning = true; }
+    void transferEnded() override { m_transferRunning = false; }
 
     // TProjectHost
     bool mayReplaceImage() override;
@@ -107,9 +110,10 @@ public:
     void Redo();
     // New and Open start a history of their own.
     void ClearHistory() override;
-    // A completed save: the project is saved, and the history knows its state
-    // so that undo and redo can tell when the project is back to it.
-    void ProjectSaved() override;
+    // A completed save under a name: the project is saved, and the history
+    // knows its state so that undo and redo can tell when the project is
+    // back to it.
+    void ProjectSaved(const QString& name) override;
     const TEditHistory& history() const { return m_history; }
 
     // Tree nodes.
@@ -217,6 +221,7 @@ private:
     bool m_recordPending = false;
     // Set while undo or redo reloads the editor.
     bool m_replaying = false;
+    bool m_transferRunning = false;
 };
 
 extern TMain* Main;

@@ -74,12 +74,14 @@ int TQtDialogs::message(const TMessage& msg)
 
 QString TQtDialogs::openFile(const TFileRequest& req)
 {
-    return QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), req.fileName, qtFilter(req.filter));
+    const QString start
+        = req.folder.isEmpty() || req.fileName.isEmpty() ? req.folder + req.fileName : req.folder + '/' + req.fileName;
+    return QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), start, qtFilter(req.filter));
 }
 
 QString TQtDialogs::saveFile(const TFileRequest& req)
 {
-    QFileDialog dialog(QApplication::activeWindow(), QString(), QString(), qtFilter(req.filter));
+    QFileDialog dialog(QApplication::activeWindow(), QString(), req.folder, qtFilter(req.filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(req.defaultExtension);
     dialog.selectFile(req.fileName);

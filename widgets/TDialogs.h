@@ -29,6 +29,7 @@ struct TFileRequest {
     QString filter;           // "*.usr|*.usr" style: description|pattern
     QString fileName;         // proposed name
     QString defaultExtension; // "usr" or empty
+    QString folder;           // where the dialog starts; empty: the working directory
 };
 
 class TDialogs {

@@ -111,6 +111,8 @@ protected:
         void setStatusText(int panel, const QString& text) override { status.at(static_cast<size_t>(panel)) = text; }
         void setTransferUsable(bool usable) override { transferUsable = usable; }
         void releaseFind() override { ++released; }
+        void transferStarted() override { ++started; }
+        void transferEnded() override { ++ended; }
         void EditorReload() override { ++reloads; }
         void SetProjectName(const QString& name) override { projectName = name; }
 
@@ -118,6 +120,8 @@ protected:
         std::array<QString, 2> status;
         bool transferUsable = false;
         int released = 0;
+        int started = 0;
+        int ended = 0;
         int reloads = 0;
         QString projectName;
     };
@@ -265,17 +269,29 @@ TEST_F(ControllerLink, ReadIsUndoneAndRedoneByTheKeysButNotWhileATransferRuns)
     button("TBSave")->click();
     ASSERT_TRUE(Main->saved());
     button("TBRead")->click();
-    ASSERT_TRUE(waitFor([&] { return transferDone(); }));
+    ASSERT_TRUE(waitFor([&] { return transferDone(); }, 30000));
     ASSERT_EQ(firstDifference(Main->image(), controller), -1);
     QCoreApplication::processEvents();
 
+    EXPECT_EQ(Main->windowTitle(), QStringLiteral("Конфигурация - ABCD"));
+
+    // The project's name comes back with its image, and Save proposes it
+    // in the project's folder.
     QTest::keyClick(Main, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(firstDifference(Main->image(), mine), -1);
     EXPECT_EQ(Main->inputName(3), QStringLiteral("third"));
     EXPECT_TRUE(Main->saved()) << "the project is as saved";
+    EXPECT_EQ(Main->windowTitle(), QStringLiteral("Конфигурация - mine"));
+    dialogs.savePaths = {QString()};
+    button("TBSave")->click();
+    ASSERT_FALSE(dialogs.fileRequests.empty());
+    EXPECT_EQ(dialogs.fileRequests.back().fileName, QStringLiteral("mine"));
+    EXPECT_EQ(dialogs.fileRequests.back().folder, m_config.path());
     QTest::keyClick(Main, Qt::Key_Y, Qt::ControlModifier);
     EXPECT_EQ(firstDifference(Main->image(), controller), -1);
     EXPECT_FALSE(Main->saved());
+    EXPECT_EQ(Main->windowTitle(), QStringLiteral("Конфигурация - ABCD"));
+    EXPECT_EQ(Main->projectName(), QStringLiteral("ABCD"));
 
     // While a read fills the image, the keys leave it alone.
     dialogs.answers = {mbOK};
@@ -412,6 +428,105 @@ TEST_F(ControllerLink, AddressOutsideTheImageStopsTheTransfer)
         idle(100);
         EXPECT_EQ(count(log(), "------------"), 3);
         FormPort->memo()->clear();
+    }
+}
+
+// ---- the window around a transfer -------------------------------------------
+
+// However a read or a write ends, completed or not, the undo keys work again;
+// while it runs they leave the image alone, and a project dropped on the
+// window is refused as Open refuses it, the file manager seeing it not taken.
+TEST_F(ControllerLink, EveryEndOfATransferGivesTheUndoKeysBackAndDropsWaitForIt)
+{
+    const QString mine = m_config.filePath("mine.usr");
+    const QString site = m_config.filePath("site.usr");
+    writeFile(mine, randomImage(31));
+    writeFile(site, randomImage(32));
+    const QString refused = QStringLiteral(
+        "Идет обмен данными с контроллером !\nДождитесь его окончания или отключитесь от контроллера.");
+    Main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Main));
+    QTreeWidget* tree = Main->findChild<QTreeWidget*>("TV");
+    const auto keys = [](Qt::KeyboardModifiers modifiers) {
+        QTest::keyClick(Main, Qt::Key_Z, modifiers);
+        QCoreApplication::processEvents();
+    };
+
+    struct Ending {
+        const char* what;
+        QStringList simulator;
+        const char* button;
+        int blocks; // moved before the checks while it runs
+        bool lineLost;
+    };
+    const Ending endings[] = {
+        {"read stopped by the user", {"--delay", "40"}, "TBRead", 3, false},
+        {"read whose line is lost", {"--delay", "40", "--close-after", "12"}, "TBRead", 3, true},
+        {"write stopped by the user", {"--delay", "40"}, "TBWrite", 3, false},
+    };
+    for (const Ending& ending : endings) {
+        SCOPED_TRACE(ending.what);
+        m_sims.clear();
+        simulate(1, ending.simulator);
+        connectTo(1);
+
+        // A project and one change made with the mouse.
+        dialogs.openPaths = {mine};
+        Main->setSaved(true);
+        button("TBOpen")->click();
+        ASSERT_EQ(Main->projectName(), QStringLiteral("mine"));
+        const TImage opened = Main->image();
+        ASSERT_TRUE(TUserInput::click(tree, Main->settingsNode()));
+        QCheckBox* phone = Main->findChild<QCheckBox*>("CBPhone");
+        const bool phoneOpened = phone->isChecked();
+        QTest::mouseClick(phone, Qt::LeftButton, {}, QPoint(phone->height() / 2, phone->height() / 2));
+        QCoreApplication::processEvents();
+        const TImage edited = Main->image();
+        ASSERT_NE(firstDifference(edited, opened), -1);
+
+        dialogs.messages.clear();
+        dialogs.answers = {mbOK};
+        button(ending.button)->click();
+        ASSERT_TRUE(waitFor([&] { return panel()->progressBar()->value() >= ending.blocks * 32; }));
+
+        // While it runs: the keys do nothing, a drop is refused.
+        const size_t steps = Main->history().undoCount();
+        keys(Qt::ControlModifier);
+        EXPECT_EQ(firstDifference(Main->image(), edited), -1);
+        EXPECT_EQ(Main->history().undoCount(), steps);
+        dialogs.messages.clear();
+        const TUserInput::TDrop drop = TUserInput::drop(Main, {site});
+        EXPECT_FALSE(drop.taken);
+        EXPECT_EQ(dialogs.texts(), QStringList{refused});
+        EXPECT_EQ(Main->projectName(), QStringLiteral("mine"));
+
+        // The lost line ends the link; otherwise the user disconnects.
+        if (ending.lineLost)
+            ASSERT_TRUE(waitFor([&] {
+                return dialogs.texts().filter(QStringLiteral("COM port lost")).size() == 1
+                    && !button("TBFind")->isChecked();
+            }));
+        else
+            button("TBFind")->click();
+        EXPECT_EQ(link().linkState(), TControllerLink::Idle);
+        EXPECT_FALSE(panel()->isVisible());
+
+        // The edit is undone and redone; the image is the project's.
+        keys(Qt::ControlModifier);
+        EXPECT_EQ(firstDifference(Main->image(), opened), -1);
+        EXPECT_EQ(phone->isChecked(), phoneOpened);
+        keys(Qt::ControlModifier | Qt::ShiftModifier);
+        EXPECT_EQ(firstDifference(Main->image(), edited), -1);
+        EXPECT_NE(phone->isChecked(), phoneOpened);
+
+        // A drop is taken again, after the save question.
+        dialogs.messages.clear();
+        dialogs.answers = {mbCancel};
+        const TUserInput::TDrop taken = TUserInput::drop(Main, {site});
+        EXPECT_TRUE(taken.entered && taken.taken);
+        EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("Хотите сохранить текущий проект конфигурации ?")});
+        EXPECT_EQ(firstDifference(Main->image(), readFile(site)), -1);
+        EXPECT_EQ(Main->windowTitle(), QStringLiteral("Конфигурация - site"));
     }
 }
 
