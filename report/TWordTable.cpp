@@ -1,6 +1,7 @@
 #include "report/TWordTable.h"
 
-#include "report/TWordDocument.h"
+#include "report/TTable.h"
+#include "report/TWordTableHost.h"
 
 void TWordTable::select()
 {

@@ -5,11 +5,11 @@
 #include "report/TTableCell.h"
 #include "report/TWordCell.h"
 
-class TWordDocument;
+class TWordTableHost;
 
 class TWordTable {
 public:
-    TWordTable(TWordDocument& doc, int id) : m_doc(doc), m_id(id) {}
+    TWordTable(TWordTableHost& doc, int id) : m_doc(doc), m_id(id) {}
 
     int id() const { return m_id; }
     void select();
@@ -41,6 +41,6 @@ public:
     TWordCell cell(int row, int column);
 
 private:
-    TWordDocument& m_doc;
+    TWordTableHost& m_doc;
     int m_id;
 };
