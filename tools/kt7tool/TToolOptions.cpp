@@ -35,18 +35,35 @@ const CommandHelp Help[] = {
     {"read", "kt7tool read OUT.usr (--com N | --device PATH)",
      "Reads the controller's whole image into OUT.usr. The file is replaced\n"
      "atomically: a failed read leaves no file, or the old one, behind.\n"},
-    {"write", "kt7tool write IN.usr (--com N | --device PATH) [--no-backup] [--verify]",
+    {"write", "kt7tool write IN.usr (--com N | --device PATH) [--no-backup] [--verify] [--force]",
      "Writes IN.usr into the controller, comparing every block's echo. First the\n"
-     "controller's current image is kept in\n"
-     "$XDG_DATA_HOME/kt7config/backups/<serial>-<UTC time>.usr (unless --no-backup);\n"
-     "with --verify the controller is read back and compared with IN.usr.\n"
-     "Exit status 1 when an echo or the read-back differs.\n"},
+     "configuration is checked as kt7tool check does, before the port is opened:\n"
+     "errors refuse the write (exit status 2, nothing sent) unless --force, and\n"
+     "warnings are printed on standard error. Then the controller's current image\n"
+     "is kept in $XDG_DATA_HOME/kt7config/backups/<serial>-<UTC time>.usr (unless\n"
+     "--no-backup); with --verify the controller is read back and compared with\n"
+     "IN.usr. Exit status 1 when an echo or the read-back differs.\n"},
     {"verify", "kt7tool verify FILE.usr (--com N | --device PATH)",
      "Reads the controller and prints how it differs from FILE.usr, in the words\n"
      "of kt7tool diff (FILE.usr first). Exit status 1 when they differ.\n"},
     {"show", "kt7tool show FILE.usr [--names FILE.ini] [--json]",
      "Prints the configuration in words, one fact per line in a fixed order.\n"
      "The names file defaults to FILE.ini beside FILE.usr.\n"},
+    {"check", "kt7tool check FILE.usr [--names FILE.ini] [--json]",
+     "Checks the configuration and prints one finding a line, in the order of the\n"
+     "window's tree: 'error: WHERE: TEXT' or 'warning: WHERE: TEXT', WHERE naming\n"
+     "the node as the tree does ('IN-3, Этап 2'). Errors are what the editor never\n"
+     "makes or what silences an alarm; warnings are what it allows but is rarely\n"
+     "meant. The algorithms' names (from the names file, by default FILE.ini\n"
+     "beside FILE.usr) are checked when there is one. With --json:\n"
+     "  {\"findings\": [{\"severity\": \"error\" | \"warning\", \"id\": \"stage-after-stop\",\n"
+     "    \"node\": {\"kind\": \"system\" | \"settings\" | \"buttons\" | \"groups\" |\n"
+     "              \"button\" | \"group\" | \"input\" | \"stage\", \"button\": K,\n"
+     "              \"group\": G, \"input\": I, \"stage\": S},\n"
+     "    \"where\": \"IN-3, Этап 2\", \"text\": \"...\"}]}\n"
+     "where a node carries only the numbers of its kind. The identifiers are\n"
+     "stable; the texts may change. Exit status 0 when nothing is found, 1 when\n"
+     "there are findings.\n"},
     {"diff", "kt7tool diff A.usr B.usr [--names-a FILE.ini] [--names-b FILE.ini]",
      "Prints the differences between two configurations in words: 'key: old → new',\n"
      "'- fact' only in A, '+ fact' only in B, then 'Байт 0xOOOO: AA → BB' for bytes\n"
@@ -96,7 +113,9 @@ std::string TToolOptions::usage(const std::string& command)
             "  --quiet          no progress bar on standard error\n"
             "  --help           this text; 'kt7tool COMMAND --help' for a command\n"
             "  --version        the tool's version\n\n"
-            "Exit status: 0 success, 1 a difference was found, 2 usage or I/O error.\n";
+            "  --force          write a configuration whose check found errors\n\n"
+            "Exit status: 0 success, 1 a difference or (check) a finding, 2 usage or I/O\n"
+            "error, or a write refused.\n";
     return text;
 }
 
