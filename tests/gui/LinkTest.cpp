@@ -112,6 +112,7 @@ protected:
         void releaseFind() override { ++released; }
         void EditorReload() override { ++reloads; }
         void SetProjectName(const QString& name) override { projectName = name; }
+        bool approveWrite() override { return true; }
 
         TImage m_image;
         std::array<QString, 2> status;
