@@ -21,6 +21,8 @@ TImage patterned(int seed)
     return image;
 }
 
+// The patterned images are no configurations: the check would refuse to
+// write them, so the writes here are forced.
 class ToolLine : public ::testing::Test {
 protected:
     QString path(const QString& name) const { return dir.filePath(name); }
@@ -72,7 +74,7 @@ TEST_F(ToolLine, IdentifyReadWriteWithBackupAndVerify)
     EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
 
     // The write keeps what the controller held, then checks it all back.
-    run = tool(sim, {"write", path("after.usr"), "--verify", "--quiet"});
+    run = tool(sim, {"write", path("after.usr"), "--verify", "--quiet", "--force"});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     ASSERT_EQ(backups().size(), 1);
     EXPECT_TRUE(backups()[0].startsWith("ABCDEFGHIJ-")) << backups()[0].toStdString();
@@ -82,7 +84,7 @@ TEST_F(ToolLine, IdentifyReadWriteWithBackupAndVerify)
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.out.contains("Байт 0x07FF: ")) << run.out.toStdString();
 
-    run = tool(sim, {"write", path("before.usr"), "--no-backup"});
+    run = tool(sim, {"write", path("before.usr"), "--no-backup", "--force"});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(backups().size(), 1);
     ASSERT_TRUE(sim.finish());
@@ -103,7 +105,7 @@ TEST_F(ToolLine, BlockWithBadChecksumOrEchoAndAControllerFallingSilent)
     {
         // An echo that differs is named; the rest is still written.
         TSimProcess sim({"--baud", "0", "--corrupt-echo", "5", "--dump", path("dump.usr")});
-        const TToolRun run = tool(sim, {"write", path("image.usr"), "--no-backup"});
+        const TToolRun run = tool(sim, {"write", path("image.usr"), "--no-backup", "--force"});
         EXPECT_EQ(run.status, 1);
         EXPECT_TRUE(run.err.contains("block 0x00A0: the echo differs")) << run.err.toStdString();
         ASSERT_TRUE(sim.finish());
@@ -148,7 +150,7 @@ TEST_F(ToolLine, FaultsEndWithOneLineAndStatus2)
     {
         // The line goes away in the middle of the write (backup: 64 replies, then 6 more).
         TSimProcess sim({"--baud", "0", "--close-after", "70"});
-        const std::string err = oneLine(tool(sim, {"write", path("image.usr")}));
+        const std::string err = oneLine(tool(sim, {"write", store("new.usr", TImage())}));
         EXPECT_NE(err.find("the line went away"), std::string::npos) << err;
         EXPECT_NE(err.find("write cut short after 6 of 64 blocks"), std::string::npos) << err;
         ASSERT_EQ(backups().size(), 1);
