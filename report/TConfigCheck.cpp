@@ -33,8 +33,8 @@ public:
     Checker(const TImage& image, const TConfigCheck::Names* names) : m_image(image), m_names(names)
     {
         using namespace Layout;
-        const int splitterField = m_image.value(SplitterCount.at(SystemNode));
-        m_splitters = splitterField < ListedSplitterFields ? splitterField + 1 : 0;
+        m_splitterField = m_image.value(SplitterCount.at(SystemNode));
+        m_splitters = m_splitterField < ListedSplitterFields ? m_splitterField + 1 : 0;
         m_relayModules = m_image.value(RelayModuleCount.at(SystemNode));
         m_relaysKnown = m_relayModules < ListedRelayFields;
         m_consoles = m_image.value(ConsoleCount.at(SystemNode));
@@ -48,7 +48,7 @@ public:
         composition();
         if (m_music)
             absentOutputs({Severity::Warning, Node::Settings, 0, 0, "music-output-absent", {}}, Layout::MusicMask,
-                          TReportTerms::Music);
+                          "Фоновая музыка: выходы разветвителей");
         zones(Node::Buttons, Node::Button, Layout::ButtonTable, m_consoles > 0);
         zones(Node::Groups, Node::Group, Layout::GroupTable, m_paging);
         for (int i = 1; i <= Layout::InputCount; ++i)
@@ -65,11 +65,9 @@ private:
 
     void composition()
     {
-        using namespace Layout;
-        const int splitterField = m_image.value(SplitterCount.at(SystemNode));
         if (m_splitters == 0)
             add(Severity::Error, Node::System, 0, 0, "splitter-count",
-                std::string(TReportTerms::SplitterCount) + " вне списка 1..12 (код " + std::to_string(splitterField)
+                std::string(TReportTerms::SplitterCount) + " вне списка 1..12 (код " + std::to_string(m_splitterField)
                     + ")");
         if (!m_relaysKnown)
             add(Severity::Error, Node::System, 0, 0, "relay-count",
@@ -93,13 +91,12 @@ private:
         return absent;
     }
 
-    void absentOutputs(Finding finding, int mask, const std::string& what)
+    void absentOutputs(Finding finding, int mask, const char* lead = "Выходы разветвителей")
     {
         const std::vector<int> absent = absentSplitters(mask);
         if (absent.empty())
             return;
-        finding.text = (what.empty() ? "В" : what + ": в")
-            + "ыходы разветвителей, которых нет в системе: " + joined(absent, "Zarna KT7-LB №", "№") + " ("
+        finding.text = std::string(lead) + ", которых нет в системе: " + joined(absent, "Zarna KT7-LB №", "№") + " ("
             + TReportTerms::SplitterCount + ": " + std::to_string(m_splitters) + ")";
         m_findings.push_back(std::move(finding));
     }
@@ -115,8 +112,8 @@ private:
             assigned.push_back(k);
             if (used)
                 absentOutputs(
-                    {Severity::Warning, item, k, 0, buttons ? "button-output-absent" : "group-output-absent", {}}, mask,
-                    {});
+                    {Severity::Warning, item, k, 0, buttons ? "button-output-absent" : "group-output-absent", {}},
+                    mask);
         }
         if (used || assigned.empty())
             return;
@@ -193,7 +190,7 @@ private:
                 std::string(TReportTerms::Source) + " " + TReportTerms::messageSource(stage.messageCode()) + ", а "
                     + TReportTerms::MessageModuleCount + ": " + std::to_string(m_messageModules));
         const int outputs = stage.offset() + Layout::Stage::Outputs;
-        absentOutputs({Severity::Warning, Node::Stage, input, k, "stage-output-absent", {}}, outputs, {});
+        absentOutputs({Severity::Warning, Node::Stage, input, k, "stage-output-absent", {}}, outputs);
 
         bool switches = stage.k1() || stage.k2();
         const int usableOutputs = Layout::OutputsPerSplitter * (m_splitters == 0 ? Layout::Splitters : m_splitters);
@@ -218,7 +215,8 @@ private:
 
     TImage m_image;
     const TConfigCheck::Names* m_names;
-    int m_splitters = 0; // 0: the stored count has no list entry
+    int m_splitterField = 0; // splitters - 1 as stored
+    int m_splitters = 0;     // 0: the stored count has no list entry
     int m_relayModules = 0;
     bool m_relaysKnown = true;
     int m_consoles = 0;
