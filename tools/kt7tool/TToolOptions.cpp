@@ -111,9 +111,9 @@ std::string TToolOptions::usage(const std::string& command)
             "  --timeout MS     time to wait for each reply (default 500); a block whose\n"
             "                   reply is late or damaged is asked for twice more\n"
             "  --quiet          no progress bar on standard error\n"
+            "  --force          write a configuration whose check found errors\n"
             "  --help           this text; 'kt7tool COMMAND --help' for a command\n"
             "  --version        the tool's version\n\n"
-            "  --force          write a configuration whose check found errors\n\n"
             "Exit status: 0 success, 1 a difference or (check) a finding, 2 usage or I/O\n"
             "error, or a write refused.\n";
     return text;
