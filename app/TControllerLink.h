@@ -35,6 +35,7 @@ public:
     void setPortDialog(TSetComPort* dialog);
 
     void CommPortDataReceived(TCommPort* Sender, uint32_t Count);
+    void CommPortErrorSignal(TCommPort* Sender, int32_t Error);
     void TBReadClick();
     void TBWriteClick();
     void TBFindClick(bool down);
@@ -68,8 +69,12 @@ private:
     bool transferRunning() const;
     int settleInterval() const;
     void finishTransfer(TImageTransfer::Kind kind);
+    // Stores the image just read as a backup of the controller.
+    void keepRead();
     void abortTransfer(uint16_t address);
     void send(const uint8_t* bytes, int count);
+    // The line has gone away: the link ends as a disconnect by the user ends it.
+    void lineLost();
     bool automaticScan() const;
 
     TLinkHost& m_host;
@@ -90,4 +95,6 @@ private:
     std::vector<uint8_t> m_identBytes;
     QString m_identification;
     QString m_serial;
+    // All ten serial characters, which name the controller's backups.
+    std::string m_serialNumber;
 };

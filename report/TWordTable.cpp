@@ -36,6 +36,14 @@ void TWordTable::setOutsideLineStyle(TLineStyle style)
 {
     m_doc.table(m_id).outside = style;
 }
+void TWordTable::setLeftPadding(int pt)
+{
+    m_doc.table(m_id).leftPadding = points(pt);
+}
+void TWordTable::setRightPadding(int pt)
+{
+    m_doc.table(m_id).rightPadding = points(pt);
+}
 
 int TWordTable::rowsCount() const
 {

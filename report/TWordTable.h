@@ -25,6 +25,10 @@ public:
     void setInsideLineStyle(TLineStyle style);
     void setOutsideLineStyle(TLineStyle style);
 
+    // LeftPadding and RightPadding: the cell margins of the whole table.
+    void setLeftPadding(int pt);
+    void setRightPadding(int pt);
+
     // Rows.Count, Rows.Item(i).Delete, Rows.Item(i).Borders.Item(bottom).LineStyle.
     int rowsCount() const;
     void deleteRow(int row);

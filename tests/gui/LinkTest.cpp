@@ -9,6 +9,7 @@
 #include "link/FrameLayout.h"
 #include "link/TFrameChecksum.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTest>
@@ -205,6 +206,44 @@ TEST_F(ControllerLink, ReadFetchesTheControllersWholeImage)
     EXPECT_TRUE(button("TBSave")->isEnabled());
     EXPECT_TRUE(button("TBReport")->isEnabled());
     EXPECT_EQ(count(log(), "------------"), 64);
+}
+
+TEST_F(ControllerLink, EveryReadIsKeptAsANewBackupAndAFailedOneIsShown)
+{
+    const TImage controller = randomImage(8);
+    const QString path = m_config.filePath("controller.usr");
+    writeFile(path, controller);
+    simulate(1, {"--image", path});
+    connectTo(1);
+
+    // Two reads within a second: two files, the first not replaced.
+    const QDir folder(m_config.filePath("data/kt7config/backups"));
+    for (int i = 0; i < 2; ++i) {
+        Main->setSaved(true);
+        button("TBRead")->click();
+        ASSERT_TRUE(waitFor([&] { return transferDone(); }));
+    }
+    const QStringList kept = folder.entryList(QDir::Files, QDir::Name);
+    ASSERT_EQ(kept.size(), 2) << kept.join(' ').toStdString();
+    for (const QString& name : kept) {
+        EXPECT_TRUE(name.startsWith("ABCDEFGHIJ-")) << name.toStdString();
+        EXPECT_EQ(firstDifference(readFile(folder.filePath(name)), controller), -1);
+        EXPECT_TRUE(log().contains(QStringLiteral("Резервная копия: ") + folder.filePath(name)));
+    }
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    // No folder for the backup: the user is told, the read stands.
+    qputenv("XDG_DATA_HOME", path.toLocal8Bit());
+    Main->setSaved(true);
+    button("TBRead")->click();
+    ASSERT_TRUE(waitFor([&] { return transferDone(); }));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].icon, TMsgIcon::Warning);
+    EXPECT_TRUE(dialogs.messages[0].text.startsWith(
+        QStringLiteral("Резервная копия прочитанной конфигурации не сохранена:\n") + path))
+        << dialogs.messages[0].text.toStdString();
+    EXPECT_EQ(firstDifference(Main->image(), controller), -1);
+    EXPECT_EQ(Main->projectName(), QStringLiteral("ABCD"));
 }
 
 TEST_F(ControllerLink, ReadIsUndoneAndRedoneByTheKeysButNotWhileATransferRuns)
@@ -469,23 +508,75 @@ TEST_F(ControllerLink, DisconnectStopsARunningScan)
     EXPECT_EQ(link().portNumber(), 2);
 }
 
-TEST_F(ControllerLink, LineClosedMidTransferLeavesTheUserInControl)
+TEST_F(ControllerLink, LostLineEndsTheLinkAsADisconnectDoesAndReconnectingWorks)
 {
-    simulate(1, {"--close-after", "10"});
-    connectTo(1);
-    button("TBRead")->click();
-    ASSERT_TRUE(waitFor([&] { return !dialogs.messages.empty(); }, 5000));
-    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("COM port error"));
-    EXPECT_EQ(dialogs.messages[0].icon, TMsgIcon::Error);
-    EXPECT_TRUE(dialogs.messages[0].text.startsWith("COM port lost")) << dialogs.messages[0].text.toStdString();
+    const TImage controller = randomImage(31);
+    const QString path = m_config.filePath("controller.usr");
+    writeFile(path, controller);
+    const TImage local = randomImage(32);
+    FormPort->show();
+    // The controller hangs up after its tenth block reply, once during a
+    // read and once during a write; after each the device comes back.
+    for (const char* command : {"TBRead", "TBWrite"}) {
+        SCOPED_TRACE(command);
+        m_sims.clear();
+        simulate(1, {"--image", path, "--close-after", "10"});
+        connectTo(1);
+        Main->image() = local;
+        Main->setSaved(true);
+        QTest::mouseClick(button(command), Qt::LeftButton);
+        const auto lostBox = [&] {
+            for (const TMessage& m : dialogs.messages)
+                if (m.text.startsWith("COM port lost"))
+                    return &m;
+            return static_cast<const TMessage*>(nullptr);
+        };
+        // The box and the end of the link may come in either order.
+        ASSERT_TRUE(waitFor([&] { return lostBox() && !button("TBFind")->isChecked(); }, 5000))
+            << dialogs.texts().join('|').toStdString();
+        EXPECT_EQ(lostBox()->caption, QStringLiteral("COM port error"));
+        EXPECT_EQ(lostBox()->icon, TMsgIcon::Error);
 
-    // The read waits; the user disconnects.
-    EXPECT_EQ(link().linkState(), TControllerLink::Read);
-    EXPECT_EQ(panel()->progressBar()->value(), 10 * 32);
-    button("TBFind")->click();
-    EXPECT_FALSE(panel()->isVisible());
-    EXPECT_FALSE(link().commPort().Open());
-    EXPECT_FALSE(button("TBRead")->isEnabled());
+        EXPECT_EQ(button("TBFind")->text(), QStringLiteral("Подключить"));
+        EXPECT_EQ(Main->statusText(0), QStringLiteral("Нет подключения"));
+        EXPECT_FALSE(button("TBRead")->isEnabled());
+        EXPECT_FALSE(button("TBWrite")->isEnabled());
+        EXPECT_FALSE(panel()->isVisible());
+        EXPECT_FALSE(link().commPort().Open());
+        EXPECT_EQ(firstDifference(Main->image(), local), -1);
+        EXPECT_TRUE(Main->saved());
+
+        // "Чтение" can no longer be pressed: nothing is asked, shown or sent.
+        dialogs.messages.clear();
+        const QString logged = log();
+        QTest::mouseClick(button("TBRead"), Qt::LeftButton);
+        idle(100);
+        EXPECT_TRUE(dialogs.messages.empty());
+        EXPECT_FALSE(panel()->isVisible());
+        EXPECT_EQ(log(), logged);
+    }
+
+    m_sims.clear();
+    simulate(1, {"--image", path});
+    connectTo(1);
+    QTest::mouseClick(button("TBRead"), Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return transferDone(); }));
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('|').toStdString();
+    EXPECT_EQ(firstDifference(Main->image(), controller), -1);
+    EXPECT_EQ(Main->projectName(), QStringLiteral("ABCD"));
+}
+
+TEST_F(ControllerLinkAlone, RequestThePortRefusesIsNotLogged)
+{
+    FormPort = new TFormPort;
+    FormPort->show();
+    THost host;
+    TScanPanel panel;
+    TControllerLink link(host, panel, Interval);
+    // The port was never opened: the component takes nothing.
+    link.TBReadClick();
+    EXPECT_EQ(link.linkState(), TControllerLink::Read);
+    EXPECT_TRUE(log().isEmpty()) << log().toStdString();
 }
 
 TEST_F(ControllerLink, ClosingTheWindowStopsTheLink)

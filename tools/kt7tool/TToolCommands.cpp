@@ -1,6 +1,7 @@
 #include "tools/kt7tool/TToolCommands.h"
 
 #include "link/THexText.h"
+#include "project/TBackupStore.h"
 #include "project/TImageFile.h"
 #include "project/TNamesFile.h"
 #include "project/TProjectName.h"
@@ -13,6 +14,7 @@
 #include "tools/kt7tool/TDirectLink.h"
 #include "tools/kt7tool/TProgressBar.h"
 #include "tools/kt7tool/TToolError.h"
+#include "tools/kt7tool/TToolOutput.h"
 
 #include <cerrno>
 #include <clocale>
@@ -22,7 +24,6 @@
 #include <filesystem>
 #include <iostream>
 #include <system_error>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -49,14 +50,12 @@ std::string latin1ToUtf8(const std::string& bytes)
     return out;
 }
 
-std::string nowText(const char* format, bool utc)
+// The local time now.
+std::string nowText(const char* format)
 {
     const std::time_t now = std::time(nullptr);
     std::tm parts{};
-    if (utc)
-        gmtime_r(&now, &parts);
-    else
-        localtime_r(&now, &parts);
+    localtime_r(&now, &parts);
     char text[128];
     return std::strftime(text, sizeof text, format, &parts) ? text : "";
 }
@@ -97,6 +96,8 @@ int TToolCommands::run()
         return diff();
     if (c == "check")
         return check();
+    if (c == "backups")
+        return backups();
     return report();
 }
 
@@ -104,9 +105,14 @@ std::string TToolCommands::devicePath() const
 {
     if (!m_o.device.empty())
         return m_o.device;
+    const std::string com = "COM" + std::to_string(m_o.com);
     const std::string device = TPortMap::Device(m_o.com);
     if (device.empty())
-        throw TToolError("COM" + std::to_string(m_o.com) + ": no such port (see kt7tool ports)");
+        throw TToolError(com + ": no such port (see kt7tool ports)");
+    const std::string link = TPortMap::Link(m_o.com);
+    std::error_code ec;
+    if (!link.empty() && !fs::exists(device, ec))
+        throw TToolError(com + ": " + link + " points at " + device + ", which does not exist");
     return device;
 }
 
@@ -117,21 +123,26 @@ std::unique_ptr<TDirectLink> TToolCommands::openLink() const
 
 int TToolCommands::ports()
 {
+    std::string out;
     for (int n = 1; n <= 255; ++n) {
         const std::string device = TPortMap::Device(n);
         if (device.empty())
             continue;
         const int state = TPortMap::Probe(n);
         const std::string use = state == 0 ? "free" : state == EBUSY ? "busy" : std::strerror(state);
-        std::cout << "COM" << n << '\t' << device << '\t' << byIdName(device) << '\t' << use << '\n';
+        out += "COM" + std::to_string(n) + '\t' + device + '\t' + byIdName(device) + '\t' + use + '\n';
     }
+    TToolOutput::write(out);
     return 0;
 }
 
 int TToolCommands::identify()
 {
     const auto link = openLink();
-    std::cout << latin1ToUtf8(link->identify().text()) << '\n';
+    // The text ends in a blank, which the window keeps; a script's line does not.
+    std::string text = link->identify().text();
+    text.erase(text.find_last_not_of(' ') + 1);
+    TToolOutput::write(latin1ToUtf8(text) + '\n');
     return 0;
 }
 
@@ -150,39 +161,9 @@ int TToolCommands::read()
     return 0;
 }
 
-std::string TToolCommands::backupFolder()
-{
-    const char* data = std::getenv("XDG_DATA_HOME");
-    fs::path base;
-    if (data && *data)
-        base = data;
-    else if (const char* home = std::getenv("HOME"); home && *home)
-        base = fs::path(home) / ".local/share";
-    else
-        throw TToolError("no place for the backup: neither XDG_DATA_HOME nor HOME is set");
-    return (base / "kt7config" / "backups").string();
-}
-
-std::string TToolCommands::keepBackup(const TImage& image, const std::string& serial) const
-{
-    const std::string folder = backupFolder();
-    std::error_code ec;
-    fs::create_directories(folder, ec);
-    if (ec)
-        throw TToolError(folder + ": " + ec.message() + " (nothing was written to the controller)");
-    std::string name;
-    for (const char c : serial)
-        name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-    const std::string path = folder + "/" + name + "-" + nowText("%Y%m%dT%H%M%SZ", true) + ".usr";
-    const TFileResult saved = TImageFile::write(path, image);
-    if (!saved)
-        throw TToolError(saved.text() + " (nothing was written to the controller)");
-    return path;
-}
-
 int TToolCommands::write()
 {
-    const TImage image = loadImage(m_o.operands[0]);
+    const TImage image = loadImage(m_o.operands[0], !m_o.force);
     refuseFaultyConfiguration(image);
     const auto link = openLink();
     const TIdentReply ident = link->identify();
@@ -196,11 +177,15 @@ int TToolCommands::write()
             throw TToolError(std::string(e.what())
                              + " while keeping the backup; nothing was written to the controller");
         }
-        // The ten serial characters name the controller.
-        const std::string& text = ident.text();
-        backup = keepBackup(current, text.substr(4, 4) + text.substr(10, 2) + text.substr(13, 2) + text.substr(16, 2));
-        if (!m_o.quiet && ::isatty(STDERR_FILENO))
-            std::cerr << "kt7tool: backup of the controller in " << backup << '\n';
+        if (current == image && !m_o.always) {
+            if (!m_o.quiet)
+                std::cerr << "kt7tool: the controller already holds " << m_o.operands[0]
+                          << "; nothing was written (--always writes all the same)\n";
+            return 0;
+        }
+        const TFileResult kept = TBackupStore::keep(ident.serialNumber(), current, backup);
+        if (!kept)
+            throw TToolError(kept.text() + " (nothing was written to the controller)");
     }
     std::vector<uint16_t> differing;
     try {
@@ -226,6 +211,8 @@ int TToolCommands::write()
         const TReportInput controller = TReportSource::of(back, {}, {}, {});
         status = std::max(status, printDifferences(file, controller));
     }
+    if (!backup.empty() && !m_o.quiet)
+        std::cerr << "kt7tool: backup of the controller in " << backup << '\n';
     return status;
 }
 
@@ -245,7 +232,7 @@ int TToolCommands::verify()
     return printDifferences(file, controller);
 }
 
-TImage TToolCommands::loadImage(const std::string& path)
+TImage TToolCommands::loadImage(const std::string& path, bool exactSize)
 {
     TImage image;
     const TFileResult result = TImageFile::read(path, image);
@@ -253,6 +240,9 @@ TImage TToolCommands::loadImage(const std::string& path)
         throw TToolError(result.text());
     std::error_code ec;
     const auto size = fs::file_size(path, ec);
+    if (!ec && size != TImage::Size && exactSize)
+        throw TToolError(path + ": " + std::to_string(size)
+                         + " bytes, not 2048; not written (--force writes it, the rest as zeros or cut at 2048)");
     if (!ec && size != TImage::Size)
         warn(path + ": " + std::to_string(size) + " bytes, not 2048; "
              + (size < TImage::Size ? "the rest of the image reads as zeros" : "bytes past 2048 are ignored"));
@@ -278,11 +268,11 @@ TReportInput TToolCommands::loadProject(const std::string& path, const std::stri
 
 int TToolCommands::printDifferences(const TReportInput& a, const TReportInput& b)
 {
-    const auto lines = TConfigDiffer::lines(TConfigDescriber::facts(a), a.image, TConfigDescriber::facts(b), b.image);
+    const auto lines = TConfigDiffer::lines(a, b);
     std::string out;
     for (const std::string& line : lines)
         out += line + "\n";
-    std::cout << out << std::flush;
+    TToolOutput::write(out);
     return lines.empty() ? 0 : 1;
 }
 
@@ -331,9 +321,7 @@ int TToolCommands::check()
     const TImage image = loadImage(m_o.operands[0]);
     const auto names = checkedNames(m_o.operands[0], m_o.names);
     const std::vector<TConfigFinding> findings = TConfigCheck::run(image, names ? &*names : nullptr);
-    std::cout << (m_o.json ? TConfigCheck::json(findings) : TConfigCheck::text(findings)) << std::flush;
-    if (!std::cout)
-        throw TToolError(std::string("standard output: ") + std::strerror(errno ? errno : EIO));
+    TToolOutput::write(m_o.json ? TConfigCheck::json(findings) : TConfigCheck::text(findings));
     return findings.empty() ? 0 : 1;
 }
 
@@ -341,7 +329,7 @@ int TToolCommands::show()
 {
     const TReportInput input = loadProject(m_o.operands[0], m_o.names);
     const auto facts = TConfigDescriber::facts(input);
-    std::cout << (m_o.json ? TConfigDescriber::json(facts) : TConfigDescriber::text(facts)) << std::flush;
+    TToolOutput::write(m_o.json ? TConfigDescriber::json(facts) : TConfigDescriber::text(facts));
     return 0;
 }
 
@@ -352,10 +340,23 @@ int TToolCommands::diff()
     return printDifferences(a, b);
 }
 
+int TToolCommands::backups()
+{
+    std::vector<TBackupStore::Entry> entries;
+    const TFileResult listed = TBackupStore::list(entries);
+    if (!listed)
+        throw TToolError(listed.text());
+    std::string out;
+    for (const TBackupStore::Entry& e : entries)
+        out += e.serial + '\t' + e.time + '\t' + e.path + '\n';
+    TToolOutput::write(out);
+    return 0;
+}
+
 int TToolCommands::report()
 {
     std::setlocale(LC_TIME, "");
-    const TReportInput input = loadProject(m_o.operands[0], m_o.names, nowText("%x %X", false));
+    const TReportInput input = loadProject(m_o.operands[0], m_o.names, nowText("%x %X"));
     TWordDocument doc;
     try {
         TReportGenerator(input, doc, [] {}).run();

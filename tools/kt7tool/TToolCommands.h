@@ -20,9 +20,6 @@ public:
 
     int run();
 
-    // $XDG_DATA_HOME/kt7config/backups (default ~/.local/share/kt7config/backups).
-    static std::string backupFolder();
-
 private:
     int ports();
     int identify();
@@ -32,12 +29,14 @@ private:
     int show();
     int check();
     int diff();
+    int backups();
     int report();
 
     std::unique_ptr<TDirectLink> openLink() const;
     std::string devicePath() const;
-    // The image as Open reads it; a file of another size gives a warning.
-    static TImage loadImage(const std::string& path);
+    // The image as Open reads it; a file of another size gives a warning, or
+    // an error when exactSize.
+    static TImage loadImage(const std::string& path, bool exactSize = false);
     // The project's report input: the names from namesPath, or from the names
     // file beside the image when namesPath is empty.
     static TReportInput loadProject(const std::string& path, const std::string& namesPath, std::string dateTime = {});
@@ -49,7 +48,6 @@ private:
     void refuseFaultyConfiguration(const TImage& image) const;
     // Prints the differences; returns 1 when there are any.
     static int printDifferences(const TReportInput& a, const TReportInput& b);
-    std::string keepBackup(const TImage& image, const std::string& serial) const;
 
     TToolOptions m_o;
 };

@@ -35,14 +35,19 @@ const CommandHelp Help[] = {
     {"read", "kt7tool read OUT.usr (--com N | --device PATH)",
      "Reads the controller's whole image into OUT.usr. The file is replaced\n"
      "atomically: a failed read leaves no file, or the old one, behind.\n"},
-    {"write", "kt7tool write IN.usr (--com N | --device PATH) [--no-backup] [--verify] [--force]",
-     "Writes IN.usr into the controller, comparing every block's echo. First the\n"
-     "configuration is checked as kt7tool check does, before the port is opened:\n"
-     "errors refuse the write (exit status 2, nothing sent) unless --force, and\n"
-     "warnings are printed on standard error. Then the controller's current image\n"
-     "is kept in $XDG_DATA_HOME/kt7config/backups/<serial>-<UTC time>.usr (unless\n"
-     "--no-backup); with --verify the controller is read back and compared with\n"
-     "IN.usr. Exit status 1 when an echo or the read-back differs.\n"},
+    {"write", "kt7tool write IN.usr (--com N | --device PATH) [--no-backup] [--verify] [--force] [--always]",
+     "Writes IN.usr into the controller, comparing every block's echo. A file\n"
+     "that is not exactly 2048 bytes is refused unless --force. The configuration\n"
+     "is checked as kt7tool check does, before the port is opened: errors refuse\n"
+     "the write (exit status 2, nothing sent) unless --force, and warnings are\n"
+     "printed on standard error. First the controller's current image is read and\n"
+     "kept in a new file\n"
+     "$XDG_DATA_HOME/kt7config/backups/<serial>-<UTC time>.usr (unless --no-backup),\n"
+     "whose path is printed on standard error after the write (unless --quiet);\n"
+     "when the controller already holds IN.usr nothing is sent, unless --always.\n"
+     "With --verify the controller is read back and compared with IN.usr.\n"
+     "A backup is restored with kt7tool write BACKUP.usr.\n"
+     "Exit status 1 when an echo or the read-back differs.\n"},
     {"verify", "kt7tool verify FILE.usr (--com N | --device PATH)",
      "Reads the controller and prints how it differs from FILE.usr, in the words\n"
      "of kt7tool diff (FILE.usr first). Exit status 1 when they differ.\n"},
@@ -68,6 +73,10 @@ const CommandHelp Help[] = {
      "Prints the differences between two configurations in words: 'key: old → new',\n"
      "'- fact' only in A, '+ fact' only in B, then 'Байт 0xOOOO: AA → BB' for bytes\n"
      "that differ outside the facts shown. Exit status 1 when they differ.\n"},
+    {"backups", "kt7tool backups",
+     "Lists the kept images of the controllers, newest first, one a line:\n"
+     "serial, UTC time and path, tab-separated. Both kt7tool write and the\n"
+     "window's read keep them in $XDG_DATA_HOME/kt7config/backups.\n"},
     {"report", "kt7tool report FILE.usr [--names FILE.ini] -o OUT.docx",
      "Writes the configuration report the window makes as OUT.docx.\n"},
 };
@@ -110,8 +119,11 @@ std::string TToolOptions::usage(const std::string& command)
             "  --baud N         line speed (default 9600)\n"
             "  --timeout MS     time to wait for each reply (default 500); a block whose\n"
             "                   reply is late or damaged is asked for twice more\n"
-            "  --quiet          no progress bar on standard error\n"
-            "  --force          write a configuration whose check found errors\n"
+            "  --quiet          no progress bar on standard error, no notes after a write\n"
+            "  --force          write an image file that is not 2048 bytes, or a\n"
+            "                   configuration whose check found errors\n"
+            "  --always         write even when the controller already holds the image\n"
+            "  --               the arguments that follow are no options\n"
             "  --help           this text; 'kt7tool COMMAND --help' for a command\n"
             "  --version        the tool's version\n\n"
             "Exit status: 0 success, 1 a difference or (check) a finding, 2 usage or I/O\n"
@@ -122,6 +134,7 @@ std::string TToolOptions::usage(const std::string& command)
 TToolOptions TToolOptions::parse(int argc, const char* const* argv)
 {
     TToolOptions o;
+    bool options = true;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const auto value = [&]() -> std::string {
@@ -129,6 +142,25 @@ TToolOptions TToolOptions::parse(int argc, const char* const* argv)
                 throw TToolError(arg + " needs a value", TToolError::Usage);
             return argv[++i];
         };
+        if (options && arg == "--") {
+            options = false;
+            continue;
+        }
+        if (!options || arg.size() < 2 || arg[0] != '-') {
+            if (!o.command.empty()) {
+                o.operands.push_back(arg);
+            } else if (arg == "help") {
+                o.help = true;
+                o.command = i + 1 < argc ? argv[++i] : "";
+                if (!o.command.empty() && !find(o.command))
+                    throw TToolError("unknown command " + o.command + " (see kt7tool --help)", TToolError::Usage);
+            } else if (!find(arg)) {
+                throw TToolError("unknown command " + arg + " (see kt7tool --help)", TToolError::Usage);
+            } else {
+                o.command = arg;
+            }
+            continue;
+        }
         if (arg == "--help" || arg == "-h") {
             o.help = true;
         } else if (arg == "--version") {
@@ -161,21 +193,8 @@ TToolOptions TToolOptions::parse(int argc, const char* const* argv)
             o.namesB = value();
         } else if (arg == "-o" || arg == "--output") {
             o.output = value();
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            throw TToolError("unknown option " + arg + " (see kt7tool --help)", TToolError::Usage);
-        } else if (o.command.empty()) {
-            if (arg == "help") {
-                o.help = true;
-                o.command = i + 1 < argc ? argv[++i] : "";
-                if (!o.command.empty() && !find(o.command))
-                    throw TToolError("unknown command " + o.command + " (see kt7tool --help)", TToolError::Usage);
-                continue;
-            }
-            if (!find(arg))
-                throw TToolError("unknown command " + arg + " (see kt7tool --help)", TToolError::Usage);
-            o.command = arg;
         } else {
-            o.operands.push_back(arg);
+            throw TToolError("unknown option " + arg + " (see kt7tool --help)", TToolError::Usage);
         }
     }
     if (o.help || o.version)
@@ -186,7 +205,7 @@ TToolOptions TToolOptions::parse(int argc, const char* const* argv)
         throw TToolError("--com and --device name the port twice; give one", TToolError::Usage);
 
     const std::string& c = o.command;
-    const size_t wanted = c == "diff" ? 2 : (c == "ports" || c == "identify") ? 0 : 1;
+    const size_t wanted = c == "diff" ? 2 : (c == "ports" || c == "identify" || c == "backups") ? 0 : 1;
     if (o.operands.size() != wanted)
         throw TToolError(c + ": expected " + std::to_string(wanted) + " file operand" + (wanted == 1 ? "" : "s")
                              + ", got " + std::to_string(o.operands.size()) + " (see kt7tool " + c + " --help)",
