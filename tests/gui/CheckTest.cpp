@@ -118,7 +118,6 @@ TEST_F(ConfigCheckWindow, ErrorsAskBeforeTheWriteAndTheListLeadsToTheTree)
     // A double-click on a finding selects its node, the input opened.
     QTreeWidgetItem* third = list->topLevelItem(2);
     EXPECT_EQ(third->text(1), QStringLiteral("IN-3, Этап 1"));
-    list->scrollToItem(third);
     TUserInput::doubleClick(list, third);
     EXPECT_EQ(Main->findChild<QTreeWidget*>("TV")->currentItem(), Main->stageNode(3, 1));
     EXPECT_TRUE(Main->inputNode(3)->isExpanded());
