@@ -247,7 +247,7 @@ void TControllerLink::TBReadClick()
 
 void TControllerLink::TBWriteClick()
 {
-    if (!Dlg::confirm(WriteQuestion))
+    if (!m_host.approveWrite() || !Dlg::confirm(WriteQuestion))
         return;
     startTransfer(TImageTransfer::Kind::Write, WriteCaption);
 }

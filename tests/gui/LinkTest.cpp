@@ -115,6 +115,7 @@ protected:
         void transferEnded() override { ++ended; }
         void EditorReload() override { ++reloads; }
         void SetProjectName(const QString& name) override { projectName = name; }
+        bool approveWrite() override { return true; }
 
         TImage m_image;
         std::array<QString, 2> status;
@@ -312,7 +313,8 @@ TEST_F(ControllerLink, WriteStoresTheImageInTheController)
     Main->image() = randomImage(11);
     Main->SetProjectName("mine");
 
-    dialogs.answers = {mbCancel};
+    // A random image is full of the check's errors: "Записать" each time.
+    dialogs.answers = {mbChoice, mbCancel};
     button("TBWrite")->click();
     EXPECT_EQ(link().linkState(), TControllerLink::Idle);
 
@@ -321,7 +323,7 @@ TEST_F(ControllerLink, WriteStoresTheImageInTheController)
               QStringLiteral("Текущие настройки конфигурации контроллера будут изменены!\n\tПродолжить?"));
     EXPECT_EQ(panel()->caption(), QStringLiteral("Запись данных ..."));
     ASSERT_TRUE(waitFor([&] { return transferDone(); }));
-    EXPECT_EQ(dialogs.messages.size(), 2u); // the two questions, nothing else
+    EXPECT_EQ(dialogs.messages.size(), 4u); // the check's and the write's questions, twice, nothing else
     EXPECT_EQ(panel()->progressBar()->value(), 2048);
     EXPECT_FALSE(panel()->isVisible());
     EXPECT_EQ(Main->windowTitle(), QStringLiteral("Конфигурация - mine"));
@@ -486,6 +488,9 @@ TEST_F(ControllerLink, EveryEndOfATransferGivesTheUndoKeysBackAndDropsWaitForIt)
 
         dialogs.messages.clear();
         dialogs.answers = {mbOK};
+        // A random image is full of the check's errors: "Записать" first.
+        if (QLatin1String(ending.button) == QLatin1String("TBWrite"))
+            dialogs.answers = {mbChoice, mbOK};
         button(ending.button)->click();
         ASSERT_TRUE(waitFor([&] { return panel()->progressBar()->value() >= ending.blocks * 32; }));
 
@@ -787,7 +792,8 @@ TEST_F(ControllerLink, RestartedWriteEndsAsIfItHadRunAlone)
     FormPort->memo()->clear();
     button("TBWrite")->click();
     ASSERT_TRUE(waitFor([&] { return transferDone(); }, 30000));
-    EXPECT_EQ(dialogs.messages.size(), 2u) << dialogs.texts().join('|').toStdString();
+    // The check's question and the write's, for each press.
+    EXPECT_EQ(dialogs.messages.size(), 4u) << dialogs.texts().join('|').toStdString();
     EXPECT_EQ(panel()->progressBar()->value(), 2048);
     ASSERT_TRUE(sim.finish());
     EXPECT_EQ(firstDifference(readFile(dump), Main->image()), -1);

@@ -52,6 +52,16 @@ public:
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(node).center());
         return tree->currentItem() == node;
     }
+    // A double-click on an item's caption as a mouse gives it: a click, then
+    // the second press, which the view takes as the double-click.
+    static void doubleClick(QTreeWidget* tree, QTreeWidgetItem* item)
+    {
+        tree->scrollToItem(item);
+        const QPoint at = tree->visualItemRect(item).center();
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseRelease(tree->viewport(), Qt::LeftButton, {}, at);
+    }
     // Clicks the arrow that opens and closes a node.
     static void clickBranch(QTreeWidget* tree, QTreeWidgetItem* node)
     {

@@ -111,6 +111,8 @@ int TToolCommands::run()
         return show();
     if (c == "diff")
         return diff();
+    if (c == "check")
+        return check();
     if (c == "backups")
         return backups();
     return report();
@@ -220,6 +222,7 @@ int TToolCommands::read()
 int TToolCommands::write()
 {
     const TImage image = loadImage(m_o.operands[0], !m_o.force);
+    refuseFaultyConfiguration(image);
     const auto link = openLink();
     const TIdentReply ident = link->identify();
     std::string backup;
@@ -332,6 +335,55 @@ int TToolCommands::printDifferences(const TReportInput& a, const TReportInput& b
         out += line + "\n";
     TToolOutput::write(out);
     return lines.empty() ? 0 : 1;
+}
+
+std::optional<TConfigCheck::Names> TToolCommands::checkedNames(const std::string& path, const std::string& namesPath)
+{
+    const std::string names = namesPath.empty() ? TProjectName::namesFilePath(path) : namesPath;
+    std::error_code ec;
+    if (!fs::exists(names, ec)) {
+        if (!namesPath.empty())
+            warn(namesPath + ": " + std::strerror(ENOENT) + "; the algorithms' names are not checked");
+        return std::nullopt;
+    }
+    TNamesFile::Names read;
+    const TFileResult result = TNamesFile::read(names, read);
+    if (!result) {
+        warn(result.text() + "; the algorithms' names are not checked");
+        return std::nullopt;
+    }
+    TConfigCheck::Names out;
+    std::copy(read.begin(), read.end(), out.begin());
+    return out;
+}
+
+void TToolCommands::refuseFaultyConfiguration(const TImage& image) const
+{
+    const auto names = checkedNames(m_o.operands[0], {});
+    const std::vector<TConfigFinding> findings = TConfigCheck::run(image, names ? &*names : nullptr);
+    const int errors = TConfigCheck::errors(findings);
+    std::string out;
+    for (const TConfigFinding& f : findings)
+        out += std::string("kt7tool: ") + TConfigCheck::severityWord(f.severity) + ": " + f.line() + "\n";
+    std::cerr << out << std::flush;
+    if (errors == 0)
+        return;
+    const std::string count = std::to_string(errors) + (errors == 1 ? " error" : " errors");
+    if (m_o.force) {
+        warn("writing a configuration with " + count + " (--force)");
+        return;
+    }
+    throw TToolError(m_o.operands[0] + ": the configuration has " + count
+                     + "; nothing was written (kt7tool check lists them; --force writes it anyway)");
+}
+
+int TToolCommands::check()
+{
+    const TImage image = loadImage(m_o.operands[0]);
+    const auto names = checkedNames(m_o.operands[0], m_o.names);
+    const std::vector<TConfigFinding> findings = TConfigCheck::run(image, names ? &*names : nullptr);
+    TToolOutput::write(m_o.json ? TConfigCheck::json(findings) : TConfigCheck::text(findings));
+    return findings.empty() ? 0 : 1;
 }
 
 int TToolCommands::show()

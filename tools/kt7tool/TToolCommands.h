@@ -4,10 +4,12 @@
 // 0, or 1 when a check found a difference.
 
 #include "image/TImage.h"
+#include "report/TConfigCheck.h"
 #include "report/TReportInput.h"
 #include "tools/kt7tool/TToolOptions.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 class TDirectLink;
@@ -25,6 +27,7 @@ private:
     int write();
     int verify();
     int show();
+    int check();
     int diff();
     int backups();
     int report();
@@ -37,6 +40,12 @@ private:
     // The project's report input: the names from namesPath, or from the names
     // file beside the image when namesPath is empty.
     static TReportInput loadProject(const std::string& path, const std::string& namesPath, std::string dateTime = {});
+    // The algorithms' names for the check: from namesPath, or from the names
+    // file beside the image when namesPath is empty; none when there is no
+    // names file to give them.
+    static std::optional<TConfigCheck::Names> checkedNames(const std::string& path, const std::string& namesPath);
+    // Before a write: errors refuse it unless --force; warnings are printed.
+    void refuseFaultyConfiguration(const TImage& image) const;
     // Prints the differences; returns 1 when there are any.
     static int printDifferences(const TReportInput& a, const TReportInput& b);
     // What a write that stopped part-way leaves in the controller, and how

@@ -37,8 +37,11 @@ const CommandHelp Help[] = {
      "atomically: a failed read leaves no file, or the old one, behind.\n"},
     {"write", "kt7tool write IN.usr (--com N | --device PATH) [--no-backup] [--verify] [--force] [--always]",
      "Writes IN.usr into the controller, comparing every block's echo. A file\n"
-     "that is not exactly 2048 bytes is refused unless --force. First the\n"
-     "controller's current image is read and kept in a new file\n"
+     "that is not exactly 2048 bytes is refused unless --force. The configuration\n"
+     "is checked as kt7tool check does, before the port is opened: errors refuse\n"
+     "the write (exit status 2, nothing sent) unless --force, and warnings are\n"
+     "printed on standard error. First the controller's current image is read and\n"
+     "kept in a new file\n"
      "$XDG_DATA_HOME/kt7config/backups/<serial>-<UTC time>.usr (unless --no-backup),\n"
      "whose path is printed on standard error after the write (unless --quiet);\n"
      "when the controller already holds IN.usr nothing is sent, unless --always.\n"
@@ -51,6 +54,21 @@ const CommandHelp Help[] = {
     {"show", "kt7tool show FILE.usr [--names FILE.ini] [--json]",
      "Prints the configuration in words, one fact per line in a fixed order.\n"
      "The names file defaults to FILE.ini beside FILE.usr.\n"},
+    {"check", "kt7tool check FILE.usr [--names FILE.ini] [--json]",
+     "Checks the configuration and prints one finding a line, in the order of the\n"
+     "window's tree: 'error: WHERE: TEXT' or 'warning: WHERE: TEXT', WHERE naming\n"
+     "the node as the tree does ('IN-3, Этап 2'). Errors are what the editor never\n"
+     "makes or what silences an alarm; warnings are what it allows but is rarely\n"
+     "meant. The algorithms' names (from the names file, by default FILE.ini\n"
+     "beside FILE.usr) are checked when there is one. With --json:\n"
+     "  {\"findings\": [{\"severity\": \"error\" | \"warning\", \"id\": \"stage-after-stop\",\n"
+     "    \"node\": {\"kind\": \"system\" | \"settings\" | \"buttons\" | \"groups\" |\n"
+     "              \"button\" | \"group\" | \"input\" | \"stage\", \"button\": K,\n"
+     "              \"group\": G, \"input\": I, \"stage\": S},\n"
+     "    \"where\": \"IN-3, Этап 2\", \"text\": \"...\"}]}\n"
+     "where a node carries only the numbers of its kind. The identifiers are\n"
+     "stable; the texts may change. Exit status 0 when nothing is found, 1 when\n"
+     "there are findings.\n"},
     {"diff", "kt7tool diff A.usr B.usr [--names-a FILE.ini] [--names-b FILE.ini]",
      "Prints the differences between two configurations in words: 'key: old → new',\n"
      "'- fact' only in A, '+ fact' only in B, then 'Байт 0xOOOO: AA → BB' for bytes\n"
@@ -102,15 +120,17 @@ std::string TToolOptions::usage(const std::string& command)
             "  --timeout MS     time to wait for each reply (default 500); a block whose\n"
             "                   reply is late or damaged is asked for twice more\n"
             "  --quiet          no progress bar on standard error, no notes after a write\n"
-            "  --force          write an image file that is not 2048 bytes\n"
+            "  --force          write an image file that is not 2048 bytes, or a\n"
+            "                   configuration whose check found errors\n"
             "  --always         write even when the controller already holds the image\n"
             "  --               the arguments that follow are no options\n"
             "  --help           this text; 'kt7tool COMMAND --help' for a command\n"
             "  --version        the tool's version\n\n"
             "Ctrl+C, SIGTERM or SIGHUP during identify, read, write or verify finish the\n"
             "block exchange under way, then stop and say what the controller holds.\n\n"
-            "Exit status: 0 success, 1 a difference was found, 2 usage or I/O error,\n"
-            "128+N stopped by signal N (130 SIGINT, 143 SIGTERM, 129 SIGHUP).\n";
+            "Exit status: 0 success, 1 a difference or (check) a finding, 2 usage or I/O\n"
+            "error, or a write refused, 128+N stopped by signal N (130 SIGINT, 143 SIGTERM,\n"
+            "129 SIGHUP).\n";
     return text;
 }
 
