@@ -62,7 +62,7 @@ TMain::TMain(int scanInterval)
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 
-    Image.clear();
+    m_project.image().clear();
     buildToolBar();
     buildStatusBar();
 
@@ -81,6 +81,7 @@ TMain::TMain(int scanInterval)
 
     buildPages();
     buildTree();
+    m_project.subscribe([this](TProject::Change change, int input) { projectChanged(change, input); });
 
     // A node that cannot be reached is refused before the view moves its
     // highlight or its current node, for clicks and keys alike.
@@ -102,7 +103,7 @@ TMain::TMain(int scanInterval)
 
     TV->setCurrentItem(m_systemNode);
     RefreshStates();
-    Saved = true;
+    m_project.setSaved(true);
     setStatusText(0, QStringLiteral("Нет подключения"));
 
     PanelScan = new TScanPanel(this);
@@ -112,8 +113,8 @@ TMain::TMain(int scanInterval)
     PageControl->hide();
     connectControls(scanInterval);
 
-    m_history.reset(editState());
-    m_history.markSaved();
+    m_project.clearHistory();
+    m_project.markSaved(std::string());
 
     // Fields that take dropped text would swallow a dropped file: files are
     // the window's business wherever they are dropped.
@@ -266,20 +267,6 @@ QTreeWidgetItem* TMain::stageNode(int i, int k) const
     return inputNode(i)->child(k - 1);
 }
 
-QString TMain::inputName(int i) const
-{
-    const QString caption = inputNode(i)->text(0);
-    const int blank = caption.indexOf(' ');
-    return blank < 0 ? caption : caption.mid(blank + 1);
-}
-
-void TMain::setInputName(int i, const QString& name)
-{
-    const QString caption = inputNode(i)->text(0);
-    const int blank = caption.indexOf(' ');
-    inputNode(i)->setText(0, (blank < 0 ? caption + ' ' : caption.left(blank + 1)) + name);
-}
-
 // ---- TEditorHost --------------------------------------------------------
 
 int TMain::nodeOffset() const
@@ -299,10 +286,9 @@ QString TMain::parentCaption() const
     return node && node->parent() ? node->parent()->text(0) : QString();
 }
 
-void TMain::setNodeCaption(const QString& caption)
+void TMain::renameInput(int i, const QString& name)
 {
-    if (TV->currentItem())
-        TV->currentItem()->setText(0, caption);
+    setInputName(i, name);
     if (m_check)
         m_check->refreshIfShown();
     scheduleRecord();
@@ -355,14 +341,30 @@ void TMain::setUsableRelayModules(int modules)
 
 void TMain::ToolButton2Click()
 {
-    Saved = false;
+    m_project.imageEdited();
+}
+
+void TMain::projectChanged(TProject::Change change, int input)
+{
+    switch (change) {
+    case TProject::Change::InputName:
+        inputNode(input)->setText(0, QStringLiteral("IN-%1 ").arg(input) + inputName(input));
+        return;
+    case TProject::Change::ProjectName: {
+        // Undo may go back to before the first project.
+        const QString name = projectName();
+        setWindowTitle(name.isEmpty() ? Title : Title + " - " + name);
+        return;
+    }
+    case TProject::Change::Image: break;
+    }
     RefreshStates();
     if (m_check)
         m_check->refreshIfShown();
     if (m_replaying)
         return;
     if (Dbg && Dbg->isVisible())
-        Dbg->Refresh(Image);
+        Dbg->Refresh(image());
     scheduleRecord();
 }
 
@@ -387,7 +389,7 @@ void TMain::TBReportClick(bool down)
 TReportInput TMain::reportInput() const
 {
     TReportInput input;
-    input.projectName = ProjectName.toStdString();
+    input.projectName = m_project.name();
     const QStringList counts = m_systemPage->shownCounts();
     input.splitterCount = counts[0].toStdString();
     input.consoleCount = counts[1].toStdString();
@@ -398,7 +400,7 @@ TReportInput TMain::reportInput() const
     input.music = m_settingsPage->music();
     for (int p = 0; p < Layout::OutputBits; ++p)
         input.musicOutputs[static_cast<size_t>(p)] = m_settingsPage->musicBoxTicked(p);
-    input.image = Image;
+    input.image = m_project.image();
     for (int i = 1; i <= Layout::InputCount; ++i)
         input.inputCaptions[static_cast<size_t>(i - 1)] = inputNode(i)->text(0).toStdString();
     const QLocale locale;
@@ -490,13 +492,6 @@ void TMain::connectWindows()
     }
 }
 
-void TMain::SetProjectName(const QString& name)
-{
-    ProjectName = name;
-    // Undo may go back to before the first project.
-    setWindowTitle(name.isEmpty() ? Title : Title + " - " + name);
-}
-
 void TMain::EditorReload()
 {
     ++m_shownStamp;
@@ -584,8 +579,8 @@ int TMain::nodeMark(const QTreeWidgetItem* node) const
         return TStateMarks::None;
     const int offset = node->data(0, OffsetRole).toInt();
     if (parent == m_buttonsRoot || parent == m_groupsRoot)
-        return Image.anySet(offset, Layout::MaskSize) ? TStateMarks::On : TStateMarks::Off;
-    TImage& image = const_cast<TImage&>(Image);
+        return m_project.image().anySet(offset, Layout::MaskSize) ? TStateMarks::On : TStateMarks::Off;
+    TImage& image = const_cast<TImage&>(m_project.image());
     if (parent == m_algorithmsRoot) {
         const int i = parent->indexOfChild(const_cast<QTreeWidgetItem*>(node)) + 1;
         if (i > 1 && !TAlarmRecord(image, i - 1).enabled())
@@ -636,7 +631,8 @@ bool TMain::expandable(const QTreeWidgetItem* node) const
         return m_systemPage->consoles() > 0;
     if (node->parent() == m_algorithmsRoot) {
         const int i = m_algorithmsRoot->indexOfChild(const_cast<QTreeWidgetItem*>(node)) + 1;
-        return nodeMark(node) != TStateMarks::Unreachable && TAlarmRecord(const_cast<TImage&>(Image), i).enabled();
+        return nodeMark(node) != TStateMarks::Unreachable
+            && TAlarmRecord(const_cast<TImage&>(m_project.image()), i).enabled();
     }
     return true;
 }
@@ -701,10 +697,7 @@ bool TMain::approveWrite()
 
 std::vector<TConfigFinding> TMain::findings() const
 {
-    TConfigCheck::Names names;
-    for (int i = 1; i <= Layout::InputCount; ++i)
-        names[static_cast<size_t>(i - 1)] = inputName(i).toStdString();
-    return TConfigCheck::run(Image, &names);
+    return TConfigCheck::run(m_project.image(), &m_project.names());
 }
 
 bool TMain::selectFindingNode(const TConfigFinding& finding)
@@ -745,16 +738,6 @@ QString TMain::statusText(int panel) const
 
 // ---- undo and redo --------------------------------------------------------
 
-TEditState TMain::editState() const
-{
-    TEditState state;
-    state.bytes = Image.bytes();
-    for (int i = 1; i <= Layout::InputCount; ++i)
-        state.names[static_cast<size_t>(i - 1)] = inputName(i).toStdString();
-    state.project = ProjectName.toStdString();
-    return state;
-}
-
 void TMain::scheduleRecord()
 {
     if (m_replaying || m_recordPending)
@@ -766,58 +749,49 @@ void TMain::scheduleRecord()
 void TMain::recordStep()
 {
     m_recordPending = false;
-    m_history.record(editState());
+    m_project.record();
 }
 
 void TMain::ClearHistory()
 {
     m_recordPending = false;
-    m_history.reset(editState());
+    m_project.clearHistory();
 }
 
 void TMain::ProjectSaved(const QString& name)
 {
     // Changes not yet taken become a step under the name they were made with.
     recordStep();
-    SetProjectName(name);
-    m_history.rename(name.toStdString());
-    m_history.markSaved();
-    Saved = true;
+    m_project.markSaved(name.toStdString());
 }
 
 void TMain::Undo()
 {
-    stepHistory(&TEditHistory::undo);
+    stepHistory(&TProject::undo);
 }
 void TMain::Redo()
 {
-    stepHistory(&TEditHistory::redo);
+    stepHistory(&TProject::redo);
 }
 
-void TMain::stepHistory(bool (TEditHistory::*move)())
+void TMain::stepHistory(bool (TProject::*move)())
 {
     // A transfer reads into or sends from the image: it stays as it is until
     // the transfer has ended.
     if (Loading || m_transferRunning)
         return;
     recordStep();
-    if (!(m_history.*move)())
-        return;
-
     QTreeWidgetItem* selected = TV->currentItem();
     m_replaying = true;
-    const TEditState& state = m_history.state();
-    Image.replace(state.bytes);
-    for (int i = 1; i <= Layout::InputCount; ++i)
-        setInputName(i, QString::fromStdString(state.names[static_cast<size_t>(i - 1)]));
-    SetProjectName(QString::fromStdString(state.project));
-    EditorReload();
-    restoreSelection(selected);
+    if ((m_project.*move)()) {
+        EditorReload();
+        restoreSelection(selected);
+        // The reload applies the counts as a user's choice would.
+        m_project.setSaved(m_project.history().atSaved());
+        if (Dbg && Dbg->isVisible())
+            Dbg->Refresh(image());
+    }
     m_replaying = false;
-
-    Saved = m_history.atSaved();
-    if (Dbg && Dbg->isVisible())
-        Dbg->Refresh(Image);
 }
 
 void TMain::restoreSelection(QTreeWidgetItem* node)

@@ -1,14 +1,13 @@
 #pragma once
-// The main window: it owns the controller image and the state that several
-// parts of the program share, shows the navigation tree and the page of the
+// The main window: it owns the project, shows the navigation tree and the page of the
 // selected node, and carries the toolbar and the status bar.
 
 #include "app/TCheckHost.h"
-#include "app/TEditHistory.h"
 #include "app/TLinkHost.h"
 #include "app/TProjectHost.h"
 #include "editor/TEditorHost.h"
 #include "image/TImage.h"
+#include "project/TProject.h"
 #include "report/TReportInput.h"
 
 #include <QMainWindow>
@@ -44,11 +43,12 @@ public:
     // Each port the scan tries gets scanInterval ms.
     explicit TMain(int scanInterval);
 
-    // Shared state.
-    TImage& image() override { return Image; }
-    bool saved() const override { return Saved; }
-    void setSaved(bool saved) { Saved = saved; }
-    QString projectName() const override { return ProjectName; }
+    // The project, which the pages, the link and the commands edit.
+    TProject& project() override { return m_project; }
+    TImage& image() override { return m_project.image(); }
+    bool saved() const override { return m_project.saved(); }
+    void setSaved(bool saved) { m_project.setSaved(saved); }
+    QString projectName() const { return QString::fromStdString(m_project.name()); }
     void setLoading(bool loading) { Loading = loading; }
 
     // TEditorHost
@@ -64,7 +64,7 @@ public:
     void setUsableRelayModules(int modules) override;
     QString nodeCaption() const override;
     QString parentCaption() const override;
-    void setNodeCaption(const QString& caption) override;
+    void renameInput(int i, const QString& name) override;
     void setNodeExpanded(bool expanded) override;
     int nodeIndex() const override;
 
@@ -91,7 +91,7 @@ public:
     void ToolButton2Click();
     // Brings tree and pages in line with an image replaced or sent as a whole.
     void EditorReload() override;
-    void SetProjectName(const QString& name) override;
+    void SetProjectName(const QString& name) override { m_project.setName(name.toStdString()); }
     // Runs whenever the tree selection changes.
     void TVChange(QTreeWidgetItem* node);
     void RefreshStates();
@@ -124,7 +124,7 @@ public:
     // knows its state so that undo and redo can tell when the project is
     // back to it.
     void ProjectSaved(const QString& name) override;
-    const TEditHistory& history() const { return m_history; }
+    const TEditHistory& history() const { return m_project.history(); }
 
     // Tree nodes.
     QTreeWidgetItem* systemNode() const { return m_systemNode; }
@@ -136,9 +136,8 @@ public:
     QTreeWidgetItem* groupNode(int g) const;
     QTreeWidgetItem* inputNode(int i) const;
     QTreeWidgetItem* stageNode(int i, int k) const;
-    // Caption text after the first blank (the whole caption if it has none).
-    QString inputName(int i) const override;
-    void setInputName(int i, const QString& name) override;
+    QString inputName(int i) const override { return QString::fromStdString(m_project.inputName(i)); }
+    void setInputName(int i, const QString& name) { m_project.setInputName(i, name.toStdString()); }
 
     TSystemPage* systemPage() const { return m_systemPage; }
     TSettingsPage* settingsPage() const { return m_settingsPage; }
@@ -175,10 +174,11 @@ private:
     void onExpanded(QTreeWidgetItem* node);
     void onCollapsed(QTreeWidgetItem* node);
 
-    TEditState editState() const;
+    // Keeps the tree's captions, the title and the marks in line with the project.
+    void projectChanged(TProject::Change change, int input);
     void scheduleRecord();
     void recordStep();
-    void stepHistory(bool (TEditHistory::*move)());
+    void stepHistory(bool (TProject::*move)());
     void restoreSelection(QTreeWidgetItem* node);
     // Opens the branches above a reachable node and selects it; false when
     // the node cannot be reached.
@@ -186,9 +186,7 @@ private:
     // The local .usr file that a drop carries, or an empty text.
     static QString droppedProject(const QMimeData* data);
 
-    TImage Image;
-    QString ProjectName;
-    bool Saved = true;
+    TProject m_project;
     bool Loading = false;
 
     QToolButton* TBNew;
@@ -229,7 +227,6 @@ private:
     TControllerLink* m_link = nullptr;
     TFormCheck* m_check = nullptr;
 
-    TEditHistory m_history;
     // A change waits to be taken into the history until the event that made
     // it has been handled, so one user action is one step.
     bool m_recordPending = false;
