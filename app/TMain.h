@@ -4,6 +4,7 @@
 
 #include "app/TCheckHost.h"
 #include "app/TLinkHost.h"
+#include "app/TNavigationTree.h"
 #include "app/TProjectHost.h"
 #include "editor/TEditorHost.h"
 #include "image/TImage.h"
@@ -15,12 +16,8 @@
 #include <array>
 
 class QLabel;
-class QModelIndex;
-class QMimeData;
 class QStackedWidget;
 class QToolButton;
-class QTreeWidget;
-class QTreeWidgetItem;
 class TAlgorithmPage;
 class TControllerLink;
 class TFormCheck;
@@ -29,15 +26,17 @@ class TPromptPage;
 class TScanPanel;
 class TSettingsPage;
 class TStagePage;
+class TUndoRedo;
 class TSystemPage;
 class TZonePage;
 
 class TMain : public QMainWindow, public TEditorHost, public TLinkHost, public TProjectHost, public TCheckHost {
     Q_OBJECT
 public:
-    enum Page { PageSystem, PageSettings, PageButtons, PageGroups, PageZones, PageAlgorithm, PageStage, PageInputs };
-    static constexpr int OffsetRole = Qt::UserRole;
-    static constexpr int MarkRole = Qt::UserRole + 1;
+    using Page = TNavigationTree::Page;
+    using enum TNavigationTree::Page;
+    static constexpr int OffsetRole = TNavigationTree::OffsetRole;
+    static constexpr int MarkRole = TNavigationTree::MarkRole;
 
     TMain();
     // Each port the scan tries gets scanInterval ms.
@@ -72,8 +71,8 @@ public:
     void setTransferUsable(bool usable) override;
     void releaseFind() override;
     // Undo and redo wait while a transfer reads into or sends from the image.
-    void transferStarted() override { m_transferRunning = true; }
-    void transferEnded() override { m_transferRunning = false; }
+    void transferStarted() override;
+    void transferEnded() override;
     bool approveWrite() override;
 
     // TCheckHost
@@ -127,15 +126,15 @@ public:
     const TEditHistory& history() const { return m_project.history(); }
 
     // Tree nodes.
-    QTreeWidgetItem* systemNode() const { return m_systemNode; }
-    QTreeWidgetItem* settingsNode() const { return m_settingsNode; }
-    QTreeWidgetItem* buttonsRoot() const { return m_buttonsRoot; }
-    QTreeWidgetItem* groupsRoot() const { return m_groupsRoot; }
-    QTreeWidgetItem* algorithmsRoot() const { return m_algorithmsRoot; }
-    QTreeWidgetItem* buttonNode(int k) const;
-    QTreeWidgetItem* groupNode(int g) const;
-    QTreeWidgetItem* inputNode(int i) const;
-    QTreeWidgetItem* stageNode(int i, int k) const;
+    QTreeWidgetItem* systemNode() const { return TV->systemNode(); }
+    QTreeWidgetItem* settingsNode() const { return TV->settingsNode(); }
+    QTreeWidgetItem* buttonsRoot() const { return TV->buttonsRoot(); }
+    QTreeWidgetItem* groupsRoot() const { return TV->groupsRoot(); }
+    QTreeWidgetItem* algorithmsRoot() const { return TV->algorithmsRoot(); }
+    QTreeWidgetItem* buttonNode(int k) const { return TV->buttonNode(k); }
+    QTreeWidgetItem* groupNode(int g) const { return TV->groupNode(g); }
+    QTreeWidgetItem* inputNode(int i) const { return TV->inputNode(i); }
+    QTreeWidgetItem* stageNode(int i, int k) const { return TV->stageNode(i, k); }
     QString inputName(int i) const override { return QString::fromStdString(m_project.inputName(i)); }
     void setInputName(int i, const QString& name) { m_project.setInputName(i, name.toStdString()); }
 
@@ -149,11 +148,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    // A project file dropped on the window is opened; anything else is refused.
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dragMoveEvent(QDragMoveEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildToolBar();
@@ -162,29 +156,12 @@ private:
     void buildPages();
     void connectControls(int scanInterval);
     QToolButton* addToolButton(const QString& name, const QString& caption, const QIcon& icon, bool checkable);
-    QTreeWidgetItem* addNode(QTreeWidgetItem* parent, const QString& caption, int offset);
-    QTreeWidgetItem* nodeAt(const QModelIndex& index) const;
-
-    int nodeMark(const QTreeWidgetItem* node) const;
-    Page pageFor(const QTreeWidgetItem* node) const;
-    bool expandable(const QTreeWidgetItem* node) const;
-    bool mayExpand(QTreeWidgetItem* node);
-    bool reachable(const QTreeWidgetItem* node) const;
-    void onCurrentChanged(QTreeWidgetItem* current);
-    void onExpanded(QTreeWidgetItem* node);
-    void onCollapsed(QTreeWidgetItem* node);
 
     // Keeps the tree's captions, the title and the marks in line with the project.
     void projectChanged(TProject::Change change, int input);
-    void scheduleRecord();
-    void recordStep();
-    void stepHistory(bool (TProject::*move)());
-    void restoreSelection(QTreeWidgetItem* node);
-    // Opens the branches above a reachable node and selects it; false when
-    // the node cannot be reached.
-    bool showNode(QTreeWidgetItem* node);
-    // The local .usr file that a drop carries, or an empty text.
-    static QString droppedProject(const QMimeData* data);
+    // The project has stepped back or forward: tree and pages follow it, and
+    // the selected node is kept where it still may be.
+    void replayHistory();
 
     TProject m_project;
     bool Loading = false;
@@ -198,20 +175,13 @@ private:
     QToolButton* TBWrite;
     QToolButton* TBDebug;
     QToolButton* ToolButton1;
-    QTreeWidget* TV;
+    TNavigationTree* TV;
     QStackedWidget* PageControl;
     TScanPanel* PanelScan;
     std::array<QLabel*, 3> m_panels{};
 
-    QTreeWidgetItem* m_systemNode;
-    QTreeWidgetItem* m_settingsNode;
-    QTreeWidgetItem* m_buttonsRoot;
-    QTreeWidgetItem* m_groupsRoot;
-    QTreeWidgetItem* m_algorithmsRoot;
     // Set while the reload loads a page for a node other than the selected one.
     QTreeWidgetItem* m_loadingNode = nullptr;
-    // Set while the selection moves to a node that was just closed.
-    bool m_closingBranch = false;
     // Changes whenever a page is loaded for a node or the image is replaced.
     unsigned m_shownStamp = 0;
 
@@ -226,12 +196,8 @@ private:
     TProjectCommands* m_commands = nullptr;
     TControllerLink* m_link = nullptr;
     TFormCheck* m_check = nullptr;
+    TUndoRedo* m_undo = nullptr;
 
-    // A change waits to be taken into the history until the event that made
-    // it has been handled, so one user action is one step.
-    bool m_recordPending = false;
-    // Set while undo or redo reloads the editor.
-    bool m_replaying = false;
     bool m_transferRunning = false;
 };
 
