@@ -1,6 +1,7 @@
 #include "app/TMain.h"
 
 #include "app/TControllerLink.h"
+#include "app/TEditorPages.h"
 #include "app/TFormCheck.h"
 #include "app/TFormWord.h"
 #include "app/TProjectCommands.h"
@@ -10,12 +11,8 @@
 #include "app/TUndoRedo.h"
 #include "diag/TDbg.h"
 #include "diag/TFormPort.h"
-#include "editor/TAlgorithmPage.h"
-#include "editor/TPromptPage.h"
 #include "editor/TSettingsPage.h"
-#include "editor/TStagePage.h"
 #include "editor/TSystemPage.h"
-#include "editor/TZonePage.h"
 #include "report/TConfigCheck.h"
 
 #include <QCloseEvent>
@@ -26,7 +23,6 @@
 #include <QLocale>
 #include <QScreen>
 #include <QShortcut>
-#include <QStackedWidget>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -67,20 +63,18 @@ TMain::TMain(int scanInterval)
     auto* layout = new QHBoxLayout(central);
     layout->setContentsMargins(2, 2, 2, 2);
     TV = new TNavigationTree(
-        m_project, [this] { return m_settingsPage->paging(); }, [this] { return m_systemPage->consoles() > 0; },
-        central);
-    PageControl = new QStackedWidget(central);
-    PageControl->setObjectName("PageControl");
+        m_project, [this] { return PageControl->settingsPage()->paging(); },
+        [this] { return PageControl->systemPage()->consoles() > 0; }, central);
+    PageControl = new TEditorPages(*this, central);
     layout->addWidget(TV);
     layout->addWidget(PageControl, 1);
     setCentralWidget(central);
 
-    buildPages();
     m_project.subscribe([this](TProject::Change change, int input) { projectChanged(change, input); });
 
     connect(TV, &TNavigationTree::nodeChosen, this, &TMain::TVChange);
     connect(TV, &TNavigationTree::branchChecked, this, [this](QTreeWidgetItem* root, bool mayOpen) {
-        (root == TV->groupsRoot() ? m_groupsPage : m_buttonsPage)->setMessageShown(!mayOpen);
+        PageControl->showClosedBranch(TV->pageFor(root), !mayOpen);
     });
     TV->setCurrentItem(TV->systemNode());
     RefreshStates();
@@ -174,24 +168,6 @@ void TMain::buildStatusBar()
     }
 }
 
-void TMain::buildPages()
-{
-    m_systemPage = new TSystemPage(*this);
-    m_settingsPage = new TSettingsPage(*this);
-    m_buttonsPage = new TPromptPage(*this, QStringLiteral("  Выберите кнопку для программирования"), "STPult",
-                                    QStringLiteral("В конфигурации системы отсутствуют пульты диктора ! "));
-    m_groupsPage = new TPromptPage(
-        *this, QStringLiteral("  Выберите группу  телефонного аудио пейджинга"), "StPhone",
-        QStringLiteral("В функцональных настройках системы отсутствует телефонный аудио пейджинг ! "));
-    m_zonePage = new TZonePage(*this);
-    m_algorithmPage = new TAlgorithmPage(*this);
-    m_stagePage = new TStagePage(*this);
-    m_inputsPage = new TPromptPage(*this, QStringLiteral("  Выберите вход активации"), QString(), QString());
-    for (QWidget* page : std::initializer_list<QWidget*>{m_systemPage, m_settingsPage, m_buttonsPage, m_groupsPage,
-                                                         m_zonePage, m_algorithmPage, m_stagePage, m_inputsPage})
-        PageControl->addWidget(page);
-}
-
 // ---- TEditorHost --------------------------------------------------------
 
 int TMain::nodeOffset() const
@@ -237,24 +213,7 @@ int TMain::nodeIndex() const
 
 void TMain::applySplitterCount()
 {
-    m_systemPage->applySplitterCount();
-}
-
-void TMain::setUsableSplitters(int splitters)
-{
-    m_settingsPage->setUsableSplitters(splitters);
-    m_stagePage->setUsableSplitters(splitters);
-    m_zonePage->setUsableSplitters(splitters);
-}
-
-void TMain::setUsableMessageModules(int modules)
-{
-    m_stagePage->setUsableMessageModules(modules);
-}
-
-void TMain::setUsableRelayModules(int modules)
-{
-    m_stagePage->setUsableRelayModules(modules);
+    PageControl->systemPage()->applySplitterCount();
 }
 
 // ---- notifications and reload -------------------------------------------
@@ -308,16 +267,16 @@ TReportInput TMain::reportInput() const
 {
     TReportInput input;
     input.projectName = m_project.name();
-    const QStringList counts = m_systemPage->shownCounts();
+    const QStringList counts = PageControl->systemPage()->shownCounts();
     input.splitterCount = counts[0].toStdString();
     input.consoleCount = counts[1].toStdString();
     input.messageModuleCount = counts[2].toStdString();
     input.relayModuleCount = counts[3].toStdString();
-    input.consoleIndex = m_systemPage->consoles();
-    input.phonePaging = m_settingsPage->paging();
-    input.music = m_settingsPage->music();
+    input.consoleIndex = PageControl->systemPage()->consoles();
+    input.phonePaging = PageControl->settingsPage()->paging();
+    input.music = PageControl->settingsPage()->music();
     for (int p = 0; p < Layout::OutputBits; ++p)
-        input.musicOutputs[static_cast<size_t>(p)] = m_settingsPage->musicBoxTicked(p);
+        input.musicOutputs[static_cast<size_t>(p)] = PageControl->settingsPage()->musicBoxTicked(p);
     input.image = m_project.image();
     for (int i = 1; i <= Layout::InputCount; ++i)
         input.inputCaptions[static_cast<size_t>(i - 1)] = inputNode(i)->text(0).toStdString();
@@ -354,26 +313,6 @@ void TMain::connectControls(int scanInterval)
     connect(TBWrite, &QToolButton::clicked, m_link, &TControllerLink::TBWriteClick);
 }
 
-void TMain::TBNewClick()
-{
-    m_commands->TBNewClick();
-}
-void TMain::TBOpenClick()
-{
-    m_commands->TBOpenClick();
-}
-void TMain::TBSaveClick()
-{
-    m_commands->TBSaveClick();
-}
-void TMain::ToolButton1Click()
-{
-    close();
-}
-bool TMain::FormClose()
-{
-    return m_commands->FormClose();
-}
 bool TMain::mayReplaceImage()
 {
     return m_link->mayReplaceImage();
@@ -410,9 +349,9 @@ void TMain::EditorReload()
     PageControl->show();
 
     m_loadingNode = TV->settingsNode();
-    m_settingsPage->load();
+    PageControl->settingsPage()->load();
     m_loadingNode = TV->systemNode();
-    m_systemPage->load();
+    PageControl->systemPage()->load();
     m_loadingNode = nullptr;
 
     TBSave->setEnabled(true);
@@ -426,9 +365,9 @@ void TMain::EditorReload()
 
     // The counts are applied as a user's choice would apply them: the pages'
     // usability follows the image and the counts are written back unchanged.
-    m_systemPage->CBCountChange();
-    m_systemPage->CBModChange();
-    m_systemPage->CBReleChange();
+    PageControl->systemPage()->CBCountChange();
+    PageControl->systemPage()->CBModChange();
+    PageControl->systemPage()->CBReleChange();
     RefreshStates();
 
     // Nodes left open from the image replaced stay open only where the new
@@ -442,24 +381,8 @@ void TMain::TVChange(QTreeWidgetItem* node)
 {
     ++m_shownStamp;
     Loading = true;
-    const Page page = TV->pageFor(node);
-    PageControl->setCurrentIndex(page);
-    switch (page) {
-    case PageSystem: m_systemPage->load(); break;
-    case PageSettings: m_settingsPage->load(); break;
-    case PageZones: m_zonePage->load(); break;
-    case PageAlgorithm: m_algorithmPage->load(); break;
-    case PageStage: m_stagePage->load(); break;
-    case PageButtons:
-    case PageGroups:
-    case PageInputs: break;
-    }
+    PageControl->showPage(TV->pageFor(node));
     Loading = false;
-}
-
-void TMain::RefreshStates()
-{
-    TV->refreshMarks();
 }
 
 // ---- furniture ----------------------------------------------------------
@@ -525,26 +448,6 @@ QString TMain::statusText(int panel) const
 
 // ---- undo and redo --------------------------------------------------------
 
-void TMain::Undo()
-{
-    m_undo->undo();
-}
-
-void TMain::Redo()
-{
-    m_undo->redo();
-}
-
-void TMain::ClearHistory()
-{
-    m_undo->clear();
-}
-
-void TMain::ProjectSaved(const QString& name)
-{
-    m_undo->saved(name.toStdString());
-}
-
 void TMain::transferStarted()
 {
     m_transferRunning = true;
@@ -571,8 +474,3 @@ void TMain::replayHistory()
 }
 
 // ---- projects from outside ------------------------------------------------
-
-void TMain::OpenAtStart(const QString& path)
-{
-    m_commands->openAtStart(path);
-}

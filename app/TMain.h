@@ -3,9 +3,12 @@
 // selected node, and carries the toolbar and the status bar.
 
 #include "app/TCheckHost.h"
+#include "app/TEditorPages.h"
 #include "app/TLinkHost.h"
 #include "app/TNavigationTree.h"
+#include "app/TProjectCommands.h"
 #include "app/TProjectHost.h"
+#include "app/TUndoRedo.h"
 #include "editor/TEditorHost.h"
 #include "image/TImage.h"
 #include "project/TProject.h"
@@ -16,19 +19,12 @@
 #include <array>
 
 class QLabel;
-class QStackedWidget;
 class QToolButton;
-class TAlgorithmPage;
 class TControllerLink;
 class TFormCheck;
-class TProjectCommands;
-class TPromptPage;
 class TScanPanel;
 class TSettingsPage;
-class TStagePage;
-class TUndoRedo;
 class TSystemPage;
-class TZonePage;
 
 class TMain : public QMainWindow, public TEditorHost, public TLinkHost, public TProjectHost, public TCheckHost {
     Q_OBJECT
@@ -58,9 +54,9 @@ public:
     void reloadPage() override;
     unsigned shownStamp() const override { return m_shownStamp; }
     void applySplitterCount() override;
-    void setUsableSplitters(int splitters) override;
-    void setUsableMessageModules(int modules) override;
-    void setUsableRelayModules(int modules) override;
+    void setUsableSplitters(int splitters) override { PageControl->setUsableSplitters(splitters); }
+    void setUsableMessageModules(int modules) override { PageControl->setUsableMessageModules(modules); }
+    void setUsableRelayModules(int modules) override { PageControl->setUsableRelayModules(modules); }
     QString nodeCaption() const override;
     QString parentCaption() const override;
     void renameInput(int i, const QString& name) override;
@@ -93,36 +89,36 @@ public:
     void SetProjectName(const QString& name) override { m_project.setName(name.toStdString()); }
     // Runs whenever the tree selection changes.
     void TVChange(QTreeWidgetItem* node);
-    void RefreshStates();
+    void RefreshStates() { TV->refreshMarks(); }
     // Shows the dump and the traffic log.
     void TBDebugClick();
     void TBReportClick(bool down);
-    void TBNewClick();
-    void TBOpenClick();
-    void TBSaveClick();
+    void TBNewClick() { m_commands->TBNewClick(); }
+    void TBOpenClick() { m_commands->TBOpenClick(); }
+    void TBSaveClick() { m_commands->TBSaveClick(); }
     // Asks the window to close; the close is guarded by FormClose.
-    void ToolButton1Click();
+    void ToolButton1Click() { close(); }
     // True when the window may close.
-    bool FormClose();
+    bool FormClose() { return m_commands->FormClose(); }
     // What the report reads from the window.
     TReportInput reportInput() const;
     // Connects the windows created after the main window.
     void connectWindows();
     // Opens the project named on the command line; a file that cannot be
     // opened leaves the tool without a project and says why.
-    void OpenAtStart(const QString& path);
+    void OpenAtStart(const QString& path) { m_commands->openAtStart(path); }
 
     // Undo and redo of the changes made through the pages and of a completed
     // controller read: the image and the names come back as they were, the
     // pages are reloaded and the selected node is kept where it still may be.
-    void Undo();
-    void Redo();
+    void Undo() { m_undo->undo(); }
+    void Redo() { m_undo->redo(); }
     // New and Open start a history of their own.
-    void ClearHistory() override;
+    void ClearHistory() override { m_undo->clear(); }
     // A completed save under a name: the project is saved, and the history
     // knows its state so that undo and redo can tell when the project is
     // back to it.
-    void ProjectSaved(const QString& name) override;
+    void ProjectSaved(const QString& name) override { m_undo->saved(name.toStdString()); }
     const TEditHistory& history() const { return m_project.history(); }
 
     // Tree nodes.
@@ -138,8 +134,8 @@ public:
     QString inputName(int i) const override { return QString::fromStdString(m_project.inputName(i)); }
     void setInputName(int i, const QString& name) { m_project.setInputName(i, name.toStdString()); }
 
-    TSystemPage* systemPage() const { return m_systemPage; }
-    TSettingsPage* settingsPage() const { return m_settingsPage; }
+    TSystemPage* systemPage() const { return PageControl->systemPage(); }
+    TSettingsPage* settingsPage() const { return PageControl->settingsPage(); }
 
     void setStatusText(int panel, const QString& text) override;
     QString statusText(int panel) const;
@@ -153,7 +149,6 @@ private:
     void buildToolBar();
     void buildStatusBar();
     void buildTree();
-    void buildPages();
     void connectControls(int scanInterval);
     QToolButton* addToolButton(const QString& name, const QString& caption, const QIcon& icon, bool checkable);
 
@@ -176,7 +171,7 @@ private:
     QToolButton* TBDebug;
     QToolButton* ToolButton1;
     TNavigationTree* TV;
-    QStackedWidget* PageControl;
+    TEditorPages* PageControl;
     TScanPanel* PanelScan;
     std::array<QLabel*, 3> m_panels{};
 
@@ -185,14 +180,6 @@ private:
     // Changes whenever a page is loaded for a node or the image is replaced.
     unsigned m_shownStamp = 0;
 
-    TSystemPage* m_systemPage;
-    TSettingsPage* m_settingsPage;
-    TPromptPage* m_buttonsPage;
-    TPromptPage* m_groupsPage;
-    TZonePage* m_zonePage;
-    TAlgorithmPage* m_algorithmPage;
-    TStagePage* m_stagePage;
-    TPromptPage* m_inputsPage;
     TProjectCommands* m_commands = nullptr;
     TControllerLink* m_link = nullptr;
     TFormCheck* m_check = nullptr;
