@@ -103,7 +103,7 @@ void TControllerLink::setPortDialog(TSetComPort* dialog)
 {
     m_dialog = dialog;
     if (m_dialog)
-        m_dialog->bind(this);
+        m_dialog->bind([this](int n) { setPortNumber(n); }, &CommPort);
 }
 
 bool TControllerLink::automaticScan() const
