@@ -8,6 +8,7 @@
 #include "link/THexText.h"
 #include "link/TIdentReply.h"
 #include "link/TRequestFrames.h"
+#include "project/TBackupStore.h"
 #include "project/TCp1251.h"
 #include "serial/TPortMap.h"
 #include "widgets/TDialogs.h"
@@ -40,6 +41,10 @@ const QString AddressError
 const QString TransferRunning
     = QStringLiteral("Идет обмен данными с контроллером !\nДождитесь его окончания или отключитесь от контроллера.");
 const QString ChecksumError = QStringLiteral("Ошибка контрольной суммы в принятых блоках: %1 !\nПовторите чтение.");
+const QString BackupKept = QStringLiteral("Резервная копия: %1");
+const QString BackupNotKept = QStringLiteral("Резервная копия прочитанной конфигурации не сохранена:\n%1\n"
+                                             "Конфигурация загружена в окно; сохраните ее как проект.");
+const QString BackupDamaged = QStringLiteral("Резервная копия не сохранена: блоки приняты с ошибками");
 
 // The controller's characters as a project name: control characters (a reply
 // cut short gives NULs) and the path separator become '_', so the name stays
@@ -79,6 +84,7 @@ TControllerLink::TControllerLink(TLinkHost& host, TScanPanel& panel, int scanInt
     CommPort.SetIBuffSize(2048);
     CommPort.SetOBuffSize(4096);
     CommPort.OnDataReceived = [this](TCommPort* sender, uint32_t count) { CommPortDataReceived(sender, count); };
+    CommPort.OnErrorSignal = [this](TCommPort* sender, int32_t error) { CommPortErrorSignal(sender, error); };
     // The component's own boxes go through the program's dialog layer.
     TCommPort::MessageBox = [](const std::string& text, const std::string& caption, unsigned flags) {
         TDialogs::current().message(
@@ -89,6 +95,7 @@ TControllerLink::TControllerLink(TLinkHost& host, TScanPanel& panel, int scanInt
 TControllerLink::~TControllerLink()
 {
     CommPort.OnDataReceived = nullptr;
+    CommPort.OnErrorSignal = nullptr;
     CommPort.SetOpen(false);
 }
 
@@ -106,9 +113,11 @@ bool TControllerLink::automaticScan() const
 
 void TControllerLink::send(const uint8_t* bytes, int count)
 {
-    if (FormPort)
-        FormPort->logFrame(bytes, count, false, m_portNumber);
-    CommPort.PutBlock(bytes, static_cast<uint32_t>(count));
+    // The log shows what went out: a port that is closed or whose line is
+    // lost takes nothing.
+    const uint32_t queued = CommPort.PutBlock(bytes, static_cast<uint32_t>(count));
+    if (FormPort && queued > 0)
+        FormPort->logFrame(bytes, static_cast<int>(queued), false, m_portNumber);
 }
 
 // ---- receiving ------------------------------------------------------------
@@ -131,6 +140,26 @@ void TControllerLink::CommPortDataReceived(TCommPort* Sender, uint32_t)
         dropStaleReply(batch.data(), n);
     else
         handleBlock(batch.data(), n);
+}
+
+void TControllerLink::CommPortErrorSignal(TCommPort* Sender, int32_t)
+{
+    // A line error (parity, framing) leaves the link as it is. A lost line
+    // ends it once this hand-over has returned: the port cannot be closed
+    // from inside it, and the component's box about the loss follows.
+    if (Sender->Lost())
+        QMetaObject::invokeMethod(this, &TControllerLink::lineLost, Qt::QueuedConnection);
+}
+
+void TControllerLink::lineLost()
+{
+    // Disconnected, or opened afresh, in the meantime.
+    if (!CommPort.Lost())
+        return;
+    // Automatic detection passes a port that hangs up as it passes a silent one.
+    if (m_linkState == Identify && automaticScan() && Timer->isActive())
+        return;
+    TBFindClick(false);
 }
 
 void TControllerLink::collectIdentify(const uint8_t* batch, int count)
@@ -159,6 +188,7 @@ void TControllerLink::handleIdentify()
     if (reply.accepted()) {
         m_identification = QString::fromStdString(TCp1251::toUtf8(reply.text()));
         m_serial = projectNameFrom(reply.serial());
+        m_serialNumber = reply.serialNumber();
         m_host.setStatusText(1, m_identification);
         const QString connected = ConnectedOn + QString::number(m_portNumber);
         Dlg::information(connected);
@@ -217,7 +247,7 @@ void TControllerLink::TBReadClick()
 
 void TControllerLink::TBWriteClick()
 {
-    if (!Dlg::confirm(WriteQuestion))
+    if (!m_host.approveWrite() || !Dlg::confirm(WriteQuestion))
         return;
     startTransfer(TImageTransfer::Kind::Write, WriteCaption);
 }
@@ -235,6 +265,7 @@ void TControllerLink::startTransfer(TImageTransfer::Kind kind, const QString& ca
     m_panel.progressBar()->setValue(0);
     m_linkState = kind == TImageTransfer::Kind::Read ? Read : Write;
     m_nextKind = kind;
+    m_host.transferStarted();
     if (m_staleBytes > 0)
         m_settle->start(settleInterval());
     else
@@ -282,10 +313,19 @@ bool TControllerLink::mayReplaceImage()
     return false;
 }
 
+void TControllerLink::endTransfer()
+{
+    dropTransfer();
+    if (m_linkState != Read && m_linkState != Write)
+        return;
+    m_linkState = Idle;
+    m_host.transferEnded();
+}
+
 void TControllerLink::finishTransfer(TImageTransfer::Kind kind)
 {
     m_panel.hide();
-    m_linkState = Idle;
+    endTransfer();
     // The reload makes "Сохранить" and "Отчет" usable.
     m_host.EditorReload();
     if (kind == TImageTransfer::Kind::Read) {
@@ -294,13 +334,36 @@ void TControllerLink::finishTransfer(TImageTransfer::Kind kind)
         // every block that did not arrive as sent.
         if (m_transfer.checksumMismatches() > 0)
             Dlg::error(ChecksumError.arg(m_transfer.checksumMismatches()));
+        keepRead();
     }
+}
+
+void TControllerLink::keepRead()
+{
+    // A damaged read restored later would write its damage into the
+    // controller; the user is already asked to read again.
+    if (m_transfer.checksumMismatches() > 0) {
+        if (FormPort)
+            FormPort->logNote(BackupDamaged);
+        return;
+    }
+    // The read itself stands whatever becomes of its backup: the image is in
+    // the window and can be saved as a project.
+    std::string path;
+    const TFileResult kept = TBackupStore::keep(m_serialNumber, m_host.image(), path);
+    if (!kept) {
+        TDialogs::current().message(
+            {BackupNotKept.arg(QString::fromStdString(kept.text())), QString(), TMsgIcon::Warning, mbOK});
+        return;
+    }
+    if (FormPort)
+        FormPort->logNote(BackupKept.arg(QString::fromStdString(path)));
 }
 
 void TControllerLink::abortTransfer(uint16_t address)
 {
     m_panel.hide();
-    m_linkState = Idle;
+    endTransfer();
     Dlg::error(AddressError.arg(QString::fromStdString(THexText::of(address, 4))));
 }
 
@@ -318,7 +381,7 @@ void TControllerLink::TBFindClick(bool down)
         return;
     }
     Timer->stop();
-    dropTransfer();
+    endTransfer();
     CommPort.SetOpen(false);
     m_host.setStatusText(0, NotConnected);
     m_host.releaseFind();
@@ -330,7 +393,7 @@ void TControllerLink::ScanStep()
 {
     const int n = m_portNumber;
     m_panel.setCaption(ScanCaption.arg(n));
-    dropTransfer();
+    endTransfer();
     m_linkState = Identify;
     m_identBytes.clear();
     const TRequestFrames::Identify request = TRequestFrames::identify();
@@ -373,7 +436,7 @@ void TControllerLink::TimerTimer()
 void TControllerLink::stop()
 {
     Timer->stop();
-    dropTransfer();
+    endTransfer();
     m_linkState = Idle;
     CommPort.SetOpen(false);
 }

@@ -35,6 +35,7 @@ public:
     void setPortDialog(TSetComPort* dialog);
 
     void CommPortDataReceived(TCommPort* Sender, uint32_t Count);
+    void CommPortErrorSignal(TCommPort* Sender, int32_t Error);
     void TBReadClick();
     void TBWriteClick();
     void TBFindClick(bool down);
@@ -67,9 +68,18 @@ private:
     void dropTransfer();
     bool transferRunning() const;
     int settleInterval() const;
+    // Every way a read or write ends comes through here, completed or cut
+    // short (disconnect, a new scan, closing, the line lost, a reply outside
+    // the image): the link goes idle and the host learns that the image is
+    // its own again.
+    void endTransfer();
     void finishTransfer(TImageTransfer::Kind kind);
+    // Stores the image just read as a backup of the controller.
+    void keepRead();
     void abortTransfer(uint16_t address);
     void send(const uint8_t* bytes, int count);
+    // The line has gone away: the link ends as a disconnect by the user ends it.
+    void lineLost();
     bool automaticScan() const;
 
     TLinkHost& m_host;
@@ -90,4 +100,6 @@ private:
     std::vector<uint8_t> m_identBytes;
     QString m_identification;
     QString m_serial;
+    // All ten serial characters, which name the controller's backups.
+    std::string m_serialNumber;
 };

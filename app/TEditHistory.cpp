@@ -43,6 +43,8 @@ TEditHistory::Step TEditHistory::difference(const TEditState& from, const TEditS
         if (from.names[n] != to.names[n])
             step.names.emplace_back(static_cast<uint8_t>(n), from.names[n]);
     step.names.shrink_to_fit();
+    if (from.project != to.project)
+        step.project = from.project;
     return step;
 }
 
@@ -55,6 +57,8 @@ void TEditHistory::exchange(Step& step, TEditState& state)
     }
     for (auto& [n, name] : step.names)
         std::swap(name, state.names[n]);
+    if (step.project)
+        std::swap(*step.project, state.project);
 }
 
 bool TEditHistory::record(const TEditState& now)
@@ -99,7 +103,7 @@ size_t TEditHistory::heapUse(const TEditState& state)
     size_t total = 0;
     for (const std::string& name : state.names)
         total += heapUse(name);
-    return total;
+    return total + heapUse(state.project);
 }
 
 size_t TEditHistory::memoryUse() const
@@ -112,6 +116,8 @@ size_t TEditHistory::memoryUse() const
             + step.names.capacity() * sizeof(step.names[0]);
         for (const auto& name : step.names)
             total += heapUse(name.second);
+        if (step.project)
+            total += heapUse(*step.project);
     }
     return total;
 }

@@ -1,6 +1,6 @@
 #pragma once
-// The undo history of the editor: the image and the 24 algorithm names as
-// they stood after each change. Only what differs is kept: a step holds the
+// The undo history of the editor: the image, the 24 algorithm names and the
+// project name as they stood after each change. Only what differs is kept: a step holds the
 // byte runs and names of the other side of its change, and undoing or redoing
 // swaps them with the current state, so a step costs its changed bytes once.
 
@@ -18,6 +18,9 @@
 struct TEditState {
     TImage::Bytes bytes{};
     std::array<std::string, Layout::InputCount> names; // UTF-8
+    // A controller read names the project after the controller; undoing the
+    // read gives the name back with the image.
+    std::string project; // UTF-8
 
     bool operator==(const TEditState&) const = default;
 };
@@ -44,6 +47,10 @@ public:
     size_t undoCount() const { return m_position; }
     size_t redoCount() const { return m_steps.size() - m_position; }
 
+    // The project takes another name without a step of its own (a save under
+    // a new name): undo and redo keep it until a step that changed the name.
+    void rename(const std::string& project) { m_state.project = project; }
+
     // The current state is the one last saved; atSaved tells whether the
     // current state equals it.
     void markSaved() { m_saved = m_state; }
@@ -61,6 +68,7 @@ private:
         std::vector<Run> runs;
         std::vector<uint8_t> bytes; // the runs' contents, one after the other
         std::vector<std::pair<uint8_t, std::string>> names;
+        std::optional<std::string> project;
     };
 
     static Step difference(const TEditState& from, const TEditState& to);

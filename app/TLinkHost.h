@@ -20,7 +20,15 @@ public:
     virtual void setTransferUsable(bool usable) = 0;
     // "Подключить" up again: the scan did not start or ended without a port.
     virtual void releaseFind() = 0;
-    // A read or write has ended: tree and pages follow the image.
+    // A read or write has started, and has ended: completed or not (a
+    // disconnect, a new scan, the line lost, closing). The image belongs to
+    // the transfer in between.
+    virtual void transferStarted() = 0;
+    virtual void transferEnded() = 0;
+    // A read or write has completed: tree and pages follow the image.
     virtual void EditorReload() = 0;
     virtual void SetProjectName(const QString& name) = 0;
+    // Before a write sends anything: false when the configuration has errors
+    // and the user, told of them, did not choose to write it.
+    virtual bool approveWrite() = 0;
 };

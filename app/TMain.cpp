@@ -1,6 +1,7 @@
 #include "app/TMain.h"
 
 #include "app/TControllerLink.h"
+#include "app/TFormCheck.h"
 #include "app/TFormWord.h"
 #include "app/TNodeSelectionModel.h"
 #include "app/TProjectCommands.h"
@@ -16,6 +17,7 @@
 #include "editor/TSystemPage.h"
 #include "editor/TZonePage.h"
 #include "image/TAlarmRecord.h"
+#include "report/TConfigCheck.h"
 
 #include <QCloseEvent>
 #include <QDateTime>
@@ -301,6 +303,8 @@ void TMain::setNodeCaption(const QString& caption)
 {
     if (TV->currentItem())
         TV->currentItem()->setText(0, caption);
+    if (m_check)
+        m_check->refreshIfShown();
     scheduleRecord();
 }
 
@@ -353,6 +357,8 @@ void TMain::ToolButton2Click()
 {
     Saved = false;
     RefreshStates();
+    if (m_check)
+        m_check->refreshIfShown();
     if (m_replaying)
         return;
     if (Dbg && Dbg->isVisible())
@@ -420,6 +426,10 @@ void TMain::connectControls(int scanInterval)
     for (const auto& [keys, command] : history)
         connect(new QShortcut(keys, this), &QShortcut::activated, this, command);
 
+    // The configuration check's findings; F8 clashes with no field's keys.
+    m_check = new TFormCheck(*this, this);
+    connect(new QShortcut(QKeySequence(Qt::Key_F8), this), &QShortcut::activated, this, &TMain::ShowFindings);
+
     m_commands = new TProjectCommands(*this, this);
     connect(TBNew, &QToolButton::clicked, this, &TMain::TBNewClick);
     connect(TBOpen, &QToolButton::clicked, this, &TMain::TBOpenClick);
@@ -483,7 +493,8 @@ void TMain::connectWindows()
 void TMain::SetProjectName(const QString& name)
 {
     ProjectName = name;
-    setWindowTitle(Title + " - " + name);
+    // Undo may go back to before the first project.
+    setWindowTitle(name.isEmpty() ? Title : Title + " - " + name);
 }
 
 void TMain::EditorReload()
@@ -681,6 +692,47 @@ void TMain::releaseFind()
     TBFind->setChecked(false);
 }
 
+bool TMain::approveWrite()
+{
+    return m_check->approveWrite();
+}
+
+// ---- configuration check --------------------------------------------------
+
+std::vector<TConfigFinding> TMain::findings() const
+{
+    TConfigCheck::Names names;
+    for (int i = 1; i <= Layout::InputCount; ++i)
+        names[static_cast<size_t>(i - 1)] = inputName(i).toStdString();
+    return TConfigCheck::run(Image, &names);
+}
+
+bool TMain::selectFindingNode(const TConfigFinding& finding)
+{
+    using Node = TConfigFinding::Node;
+    QTreeWidgetItem* node = nullptr;
+    switch (finding.node) {
+    case Node::System: node = m_systemNode; break;
+    case Node::Settings: node = m_settingsNode; break;
+    case Node::Buttons: node = m_buttonsRoot; break;
+    case Node::Groups: node = m_groupsRoot; break;
+    case Node::Button: node = buttonNode(finding.number); break;
+    case Node::Group: node = groupNode(finding.number); break;
+    case Node::Input: node = inputNode(finding.number); break;
+    case Node::Stage: node = stageNode(finding.number, finding.stage); break;
+    }
+    // Before the first project the tree is hidden: nothing can be selected.
+    if (!node || !TV->isVisible() || !showNode(node))
+        return false;
+    activateWindow();
+    return true;
+}
+
+void TMain::ShowFindings()
+{
+    m_check->showList();
+}
+
 void TMain::setStatusText(int panel, const QString& text)
 {
     m_panels.at(static_cast<size_t>(panel))->setText(text);
@@ -699,6 +751,7 @@ TEditState TMain::editState() const
     state.bytes = Image.bytes();
     for (int i = 1; i <= Layout::InputCount; ++i)
         state.names[static_cast<size_t>(i - 1)] = inputName(i).toStdString();
+    state.project = ProjectName.toStdString();
     return state;
 }
 
@@ -722,9 +775,12 @@ void TMain::ClearHistory()
     m_history.reset(editState());
 }
 
-void TMain::ProjectSaved()
+void TMain::ProjectSaved(const QString& name)
 {
+    // Changes not yet taken become a step under the name they were made with.
     recordStep();
+    SetProjectName(name);
+    m_history.rename(name.toStdString());
     m_history.markSaved();
     Saved = true;
 }
@@ -742,8 +798,7 @@ void TMain::stepHistory(bool (TEditHistory::*move)())
 {
     // A transfer reads into or sends from the image: it stays as it is until
     // the transfer has ended.
-    const int linkState = m_link ? m_link->linkState() : int(TControllerLink::Idle);
-    if (Loading || linkState == TControllerLink::Read || linkState == TControllerLink::Write)
+    if (Loading || m_transferRunning)
         return;
     recordStep();
     if (!(m_history.*move)())
@@ -755,6 +810,7 @@ void TMain::stepHistory(bool (TEditHistory::*move)())
     Image.replace(state.bytes);
     for (int i = 1; i <= Layout::InputCount; ++i)
         setInputName(i, QString::fromStdString(state.names[static_cast<size_t>(i - 1)]));
+    SetProjectName(QString::fromStdString(state.project));
     EditorReload();
     restoreSelection(selected);
     m_replaying = false;
@@ -767,14 +823,21 @@ void TMain::stepHistory(bool (TEditHistory::*move)())
 void TMain::restoreSelection(QTreeWidgetItem* node)
 {
     // The reload has selected the system composition node.
-    if (!node || node == m_systemNode || !reachable(node))
-        return;
+    if (node && node != m_systemNode)
+        showNode(node);
+}
+
+bool TMain::showNode(QTreeWidgetItem* node)
+{
+    if (!reachable(node))
+        return false;
     QList<QTreeWidgetItem*> branch;
     for (QTreeWidgetItem* above = node->parent(); above; above = above->parent())
         branch.prepend(above);
     for (QTreeWidgetItem* above : branch)
         above->setExpanded(true);
     TV->setCurrentItem(node);
+    return TV->currentItem() == node;
 }
 
 // ---- projects from outside ------------------------------------------------
@@ -818,6 +881,16 @@ void TMain::dropEvent(QDropEvent* event)
     const QString path = droppedProject(event->mimeData());
     if (path.isEmpty()) {
         event->ignore();
+        return;
+    }
+    if (m_transferRunning) {
+        // Refused as Open is, with its box; the file manager learns that the
+        // file was not taken. (Refused while it is dragged over the window,
+        // it would never be dropped, and the user would not learn why.)
+        event->setDropAction(Qt::IgnoreAction);
+        event->ignore();
+        QMetaObject::invokeMethod(
+            this, [this] { m_link->mayReplaceImage(); }, Qt::QueuedConnection);
         return;
     }
     event->acceptProposedAction();

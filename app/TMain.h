@@ -3,6 +3,7 @@
 // parts of the program share, shows the navigation tree and the page of the
 // selected node, and carries the toolbar and the status bar.
 
+#include "app/TCheckHost.h"
 #include "app/TEditHistory.h"
 #include "app/TLinkHost.h"
 #include "app/TProjectHost.h"
@@ -23,6 +24,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class TAlgorithmPage;
 class TControllerLink;
+class TFormCheck;
 class TProjectCommands;
 class TPromptPage;
 class TScanPanel;
@@ -31,7 +33,7 @@ class TStagePage;
 class TSystemPage;
 class TZonePage;
 
-class TMain : public QMainWindow, public TEditorHost, public TLinkHost, public TProjectHost {
+class TMain : public QMainWindow, public TEditorHost, public TLinkHost, public TProjectHost, public TCheckHost {
     Q_OBJECT
 public:
     enum Page { PageSystem, PageSettings, PageButtons, PageGroups, PageZones, PageAlgorithm, PageStage, PageInputs };
@@ -69,6 +71,17 @@ public:
     // TLinkHost
     void setTransferUsable(bool usable) override;
     void releaseFind() override;
+    // Undo and redo wait while a transfer reads into or sends from the image.
+    void transferStarted() override { m_transferRunning = true; }
+    void transferEnded() override { m_transferRunning = false; }
+    bool approveWrite() override;
+
+    // TCheckHost
+    std::vector<TConfigFinding> findings() const override;
+    bool selectFindingNode(const TConfigFinding& finding) override;
+    // Shows the list of the configuration check's findings (F8).
+    void ShowFindings();
+    TFormCheck* formCheck() const { return m_check; }
 
     // TProjectHost
     bool mayReplaceImage() override;
@@ -107,9 +120,10 @@ public:
     void Redo();
     // New and Open start a history of their own.
     void ClearHistory() override;
-    // A completed save: the project is saved, and the history knows its state
-    // so that undo and redo can tell when the project is back to it.
-    void ProjectSaved() override;
+    // A completed save under a name: the project is saved, and the history
+    // knows its state so that undo and redo can tell when the project is
+    // back to it.
+    void ProjectSaved(const QString& name) override;
     const TEditHistory& history() const { return m_history; }
 
     // Tree nodes.
@@ -166,6 +180,9 @@ private:
     void recordStep();
     void stepHistory(bool (TEditHistory::*move)());
     void restoreSelection(QTreeWidgetItem* node);
+    // Opens the branches above a reachable node and selects it; false when
+    // the node cannot be reached.
+    bool showNode(QTreeWidgetItem* node);
     // The local .usr file that a drop carries, or an empty text.
     static QString droppedProject(const QMimeData* data);
 
@@ -210,6 +227,7 @@ private:
     TPromptPage* m_inputsPage;
     TProjectCommands* m_commands = nullptr;
     TControllerLink* m_link = nullptr;
+    TFormCheck* m_check = nullptr;
 
     TEditHistory m_history;
     // A change waits to be taken into the history until the event that made
@@ -217,6 +235,7 @@ private:
     bool m_recordPending = false;
     // Set while undo or redo reloads the editor.
     bool m_replaying = false;
+    bool m_transferRunning = false;
 };
 
 extern TMain* Main;

@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
 const QString SaveQuestion = QStringLiteral("Хотите сохранить текущий проект конфигурации ?");
@@ -51,9 +52,11 @@ QString TProjectCommands::failureText(const QString& lead, const TFileResult& re
 
 TProjectCommands::SaveResult TProjectCommands::save()
 {
-    const QString chosen = TDialogs::current().saveFile({ProjectFilter, m_host.projectName(), ProjectExtension});
+    const QString chosen
+        = TDialogs::current().saveFile({ProjectFilter, m_host.projectName(), ProjectExtension, startFolder()});
     if (chosen.isEmpty())
         return SaveResult::Cancelled;
+    chosenInDialog(chosen);
     const std::string path = nativePath(chosen);
 
     // The names file is only written beside an image that was written, and
@@ -66,9 +69,19 @@ TProjectCommands::SaveResult TProjectCommands::save()
         Dlg::error(failureText(UnableToWrite, result));
         return SaveResult::Failed;
     }
-    m_host.SetProjectName(filePath(TProjectName::fromPath(path)));
-    m_host.ProjectSaved();
+    m_host.ProjectSaved(filePath(TProjectName::fromPath(path)));
+    m_projectFolder = QFileInfo(chosen).absolutePath();
     return SaveResult::Saved;
+}
+
+QString TProjectCommands::startFolder() const
+{
+    return m_projectFolder.isEmpty() ? m_lastFolder : m_projectFolder;
+}
+
+void TProjectCommands::chosenInDialog(const QString& path)
+{
+    m_lastFolder = QFileInfo(path).absolutePath();
 }
 
 void TProjectCommands::TBSaveClick()
@@ -88,16 +101,17 @@ void TProjectCommands::TBOpenClick()
 {
     if (!m_host.mayReplaceImage() || !saveQuestion())
         return;
-    const QString chosen = TDialogs::current().openFile({ProjectFilter, QString(), QString()});
+    const QString chosen = TDialogs::current().openFile({ProjectFilter, QString(), QString(), startFolder()});
     if (chosen.isEmpty())
         return;
+    chosenInDialog(chosen);
     // A file that cannot be opened ends Open without a message.
     openChosen(chosen);
 }
 
 void TProjectCommands::openDropped(const QString& path)
 {
-    if (!saveQuestion())
+    if (!m_host.mayReplaceImage() || !saveQuestion())
         return;
     // As Open: a file that cannot be opened changes nothing, without a message.
     openChosen(path);
@@ -126,6 +140,7 @@ TFileResult TProjectCommands::openChosen(const QString& chosen)
         m_host.setInputName(i + 1, QString::fromStdString(loaded[static_cast<size_t>(i)]));
     m_host.EditorReload();
     m_host.ClearHistory();
+    m_projectFolder = QFileInfo(chosen).absolutePath();
     return TFileResult::success();
 }
 
@@ -143,6 +158,7 @@ void TProjectCommands::TBNewClick()
         return;
     }
     m_host.SetProjectName(name);
+    m_projectFolder.clear();
     m_host.image().clear();
     for (int i = 1; i <= TNamesFile::Count; ++i)
         m_host.setInputName(i, QString());

@@ -22,8 +22,8 @@ public:
     virtual void EditorReload() = 0;
     // A new or opened project starts a history of its own.
     virtual void ClearHistory() = 0;
-    // The project is on disk as it stands.
-    virtual void ProjectSaved() = 0;
+    // The project is on disk as it stands, under this name.
+    virtual void ProjectSaved(const QString& name) = 0;
     // False, after telling the user, while a read or write runs.
     virtual bool mayReplaceImage() = 0;
     // For closing: link idle, port closed.

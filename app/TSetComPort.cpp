@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -183,8 +184,10 @@ void TSetComPort::showDevice()
         LabelDevice->clear();
         return;
     }
-    const std::string device = TPortMap::Device(numberOr(ComboBoxPort->currentText(), 0));
-    LabelDevice->setText(device.empty() ? NoDevice : QString::fromStdString(device));
+    const QString device = QString::fromStdString(TPortMap::Device(numberOr(ComboBoxPort->currentText(), 0)));
+    // A link in the ports folder may name a device that is not there (an
+    // adapter unplugged): that number has no device either.
+    LabelDevice->setText(device.isEmpty() || !QFileInfo::exists(device) ? NoDevice : device);
 }
 
 void TSetComPort::setHeight(int height)

@@ -3,6 +3,9 @@
 #include "link/TFrameLine.h"
 
 #include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 TFormPort* FormPort = nullptr;
@@ -16,6 +19,9 @@ TFormPort::TFormPort(QWidget* parent) : QWidget(parent, Qt::Window), Memo1(new Q
 
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setReadOnly(true);
+    // Nothing in a read-only log is undone; an undo stack would keep every
+    // line dropped from its top.
+    Memo1->setUndoRedoEnabled(false);
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -32,10 +38,21 @@ void TFormPort::logFrame(const uint8_t* bytes, int count, bool received, int por
     // A missing buffer or a negative count logs the label alone rather than reading wild memory.
     const size_t n = bytes && count > 0 ? static_cast<size_t>(count) : 0;
     const auto direction = received ? TFrameLine::Direction::Received : TFrameLine::Direction::Sent;
-    Memo1->appendPlainText(QString::fromStdString(TFrameLine::format(portNumber, bytes, n, direction)));
+    append(QString::fromStdString(TFrameLine::format(portNumber, bytes, n, direction)));
 }
 
 void TFormPort::logNote(const QString& text)
 {
-    Memo1->appendPlainText(text);
+    append(text);
+}
+
+void TFormPort::append(const QString& line)
+{
+    Memo1->appendPlainText(line);
+    QTextDocument* document = Memo1->document();
+    if (document->blockCount() <= MaxLines + TrimLines)
+        return;
+    QTextCursor oldest(document);
+    oldest.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, document->blockCount() - MaxLines);
+    oldest.removeSelectedText();
 }

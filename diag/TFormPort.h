@@ -1,6 +1,8 @@
 #pragma once
 // The traffic log window: one line per frame sent to or received from the
 // controller while the window is shown, and the link's notes at any time.
+// Like a terminal's scroll-back it keeps the last MaxLines lines; older ones
+// are dropped, so a day with the log open keeps its memory bounded.
 
 #include <QWidget>
 
@@ -12,6 +14,12 @@ class QString;
 class TFormPort : public QWidget {
     Q_OBJECT
 public:
+    // About 22 whole-image reads (448 lines each), some 7 MiB. The oldest
+    // lines go TrimLines at a time: one edit of the document for many lines
+    // keeps appending as fast as without a limit.
+    static constexpr int MaxLines = 10000;
+    static constexpr int TrimLines = 1000;
+
     explicit TFormPort(QWidget* parent = nullptr);
 
     // Appends "COMn Read  : 0x.." or "COMn Write : 0x.." only while shown.
@@ -22,6 +30,8 @@ public:
     QPlainTextEdit* memo() const { return Memo1; }
 
 private:
+    void append(const QString& line);
+
     QPlainTextEdit* Memo1;
 };
 

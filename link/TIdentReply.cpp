@@ -41,3 +41,11 @@ std::string TIdentReply::serial() const
 {
     return m_text.substr(SerialAt, SerialLength);
 }
+
+std::string TIdentReply::serialNumber() const
+{
+    std::string number = serial();
+    for (const Group& g : Groups)
+        number += m_text.substr(g.textAt, 2);
+    return number;
+}

@@ -24,6 +24,9 @@ public:
     const std::string& text() const { return m_text; }
     // Characters 5..8 of the text: the controller's name for the project.
     std::string serial() const;
+    // All ten serial characters, those of the groups after the first four:
+    // the controller's name for its backups.
+    std::string serialNumber() const;
 
 private:
     bool m_accepted;

@@ -48,6 +48,16 @@ int createTemporary(const std::string& target, std::string& tempPath)
     return -1;
 }
 
+// Flushes the file to the disk and closes it: 0, or the errno value of the
+// first failure, the write's when written is false.
+int finish(int fd, bool written)
+{
+    int error = written && ::fsync(fd) == 0 ? 0 : errno;
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    return error;
+}
+
 // Makes the rename itself durable. The new content is already in place when
 // this runs, so a failure here loses nothing and is not reported.
 void syncFolder(const std::string& folder)
@@ -86,6 +96,20 @@ TFileResult TAtomicFile::write(const std::string& path, std::string_view bytes)
     return replace(path, target, bytes);
 }
 
+TFileResult TAtomicFile::create(const std::string& path, std::string_view bytes)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return TFileResult::fromErrno(path, errno);
+    const int error = finish(fd, writeAll(fd, bytes));
+    if (error != 0) {
+        ::unlink(path.c_str());
+        return TFileResult::fromErrno(path, error);
+    }
+    syncFolder(folderOf(path));
+    return TFileResult::success();
+}
+
 TFileResult TAtomicFile::writeDirectly(const std::string& path, std::string_view bytes)
 {
     // Opening a FIFO that nobody reads would wait for a reader for good; with
@@ -117,18 +141,10 @@ TFileResult TAtomicFile::replace(const std::string& path, const std::string& tar
     bool written = writeAll(fd, bytes);
     if (written && existed)
         written = ::fchmod(fd, old.st_mode & 07777) == 0;
-    if (written)
-        written = ::fsync(fd) == 0;
-    int error = written ? 0 : errno;
-    if (::close(fd) != 0 && written) {
-        written = false;
+    int error = finish(fd, written);
+    if (error == 0 && ::rename(tempPath.c_str(), target.c_str()) != 0)
         error = errno;
-    }
-    if (written && ::rename(tempPath.c_str(), target.c_str()) != 0) {
-        written = false;
-        error = errno;
-    }
-    if (!written) {
+    if (error != 0) {
         ::unlink(tempPath.c_str());
         return TFileResult::fromErrno(path, error);
     }

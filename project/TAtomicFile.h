@@ -19,6 +19,10 @@
 class TAtomicFile {
 public:
     static TFileResult write(const std::string& path, std::string_view bytes);
+    // Creates path with the bytes, flushed to the disk, and never replaces a
+    // file that is there: then it fails with EEXIST. A failure part-way
+    // removes what it created.
+    static TFileResult create(const std::string& path, std::string_view bytes);
 
 private:
     static TFileResult writeDirectly(const std::string& path, std::string_view bytes);

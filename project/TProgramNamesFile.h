@@ -14,7 +14,6 @@ public:
     // Writes the names, creating the data folder where needed.
     static TFileResult write(const std::string& executablePath, const TNamesFile::Names& names);
 
-private:
-    // $XDG_DATA_HOME, or ~/.local/share.
+    // The user's data folder: $XDG_DATA_HOME, or ~/.local/share.
     static std::string dataFolder();
 };

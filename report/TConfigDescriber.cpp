@@ -27,6 +27,28 @@ Bits rangeBits(TBitRange range)
     return {range.offset, range.mask};
 }
 
+// The UTF-8 length of the control character at text[i] (C0, DEL or C1), or
+// 0 when there is none.
+size_t controlLength(const std::string& text, size_t i)
+{
+    const auto u = static_cast<unsigned char>(text[i]);
+    if (u < 0x20 || u == 0x7F)
+        return 1;
+    const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+    return u == 0xC2 && next >= 0x80 && next <= 0x9F ? 2 : 0;
+}
+
+unsigned controlCode(const std::string& text, size_t i, size_t length)
+{
+    return static_cast<unsigned char>(text[i + length - 1]);
+}
+
+std::string hexOf(unsigned code)
+{
+    static const char* const hex = "0123456789abcdef";
+    return {hex[code >> 4], hex[code & 15]};
+}
+
 // A stored field beyond its list is shown by its stored code.
 std::string orCode(const std::string& shown, int code)
 {
@@ -108,9 +130,7 @@ private:
         const TAlarmRecord record(m_image, input);
         const std::string in = "IN-" + std::to_string(input);
         const int head = record.offset();
-        const std::string& caption = m_in.inputCaptions[static_cast<size_t>(input - 1)];
-        const size_t blank = caption.find(' ');
-        add({in, "Имя"}, blank == std::string::npos ? caption : caption.substr(blank + 1), {});
+        add({in, "Имя"}, TConfigDescriber::algorithmName(m_in, input), {});
         const int delay = record.delayCode();
         add({in, TReportTerms::Delay},
             delay < TAlarmLists::DelayEntries ? TAlarmLists::delayEntry(delay) : orCode({}, delay),
@@ -160,31 +180,54 @@ std::string TConfigDescriber::text(const std::vector<TFact>& facts)
 {
     std::string out;
     for (const TFact& f : facts)
-        out += f.line() + "\n";
+        out += printable(f.line()) + "\n";
     return out;
+}
+
+std::string TConfigDescriber::printable(const std::string& text)
+{
+    std::string out;
+    size_t done = 0; // text before this is in out
+    for (size_t i = 0; i < text.size(); ++i) {
+        const size_t length = controlLength(text, i);
+        if (length == 0)
+            continue;
+        out.append(text, done, i - done);
+        out += (length == 1 ? "\\x" : "\\u00") + hexOf(controlCode(text, i, length));
+        i += length - 1;
+        done = i + 1;
+    }
+    if (done == 0)
+        return text;
+    return out.append(text, done);
+}
+
+std::string TConfigDescriber::algorithmName(const TReportInput& input, int number)
+{
+    const std::string& caption = input.inputCaptions[static_cast<size_t>(number - 1)];
+    const size_t blank = caption.find(' ');
+    return blank == std::string::npos ? caption : caption.substr(blank + 1);
 }
 
 std::string TConfigDescriber::jsonString(const std::string& text)
 {
-    static const char* const hex = "0123456789abcdef";
     std::string out = "\"";
-    for (const char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\t': out += "\\t"; break;
-        case '\r': out += "\\r"; break;
-        default:
-            if (u < 0x20) {
-                out += "\\u00";
-                out += hex[u >> 4];
-                out += hex[u & 15];
-            } else {
-                out += c;
-            }
-        }
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const size_t length = controlLength(text, i);
+        if (c == '"' || c == '\\')
+            out += std::string("\\") + c;
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\t')
+            out += "\\t";
+        else if (c == '\r')
+            out += "\\r";
+        else if (length > 0)
+            out += "\\u00" + hexOf(controlCode(text, i, length));
+        else
+            out += c;
+        i += length > 0 ? length - 1 : 0;
     }
     return out + "\"";
 }

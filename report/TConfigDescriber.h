@@ -16,11 +16,17 @@ class TConfigDescriber {
 public:
     static std::vector<TFact> facts(const TReportInput& input);
 
-    // One line per fact, each ending in "\n".
+    // One line per fact, each ending in "\n", made printable.
     static std::string text(const std::vector<TFact>& facts);
     // {"facts": [{"path": [...], "value": "..."}, ...]}; a marked cell has the value true.
     static std::string json(const std::vector<TFact>& facts);
 
     // A JSON string literal of UTF-8 text.
     static std::string jsonString(const std::string& text);
+    // UTF-8 text safe to put on a terminal: control characters, which a name
+    // may carry as an escape sequence, are shown as \xNN (\u00NN for those of
+    // two bytes); everything else stays as it is.
+    static std::string printable(const std::string& text);
+    // The name of input number's algorithm: its caption after the first blank.
+    static std::string algorithmName(const TReportInput& input, int number);
 };

@@ -1,6 +1,8 @@
 #include "report/TConfigDiffer.h"
 
+#include "image/ImageLayout.h"
 #include "link/THexText.h"
+#include "report/TConfigDescriber.h"
 
 #include <array>
 #include <unordered_set>
@@ -13,13 +15,12 @@ void explain(const TFact& fact, std::array<uint8_t, TImage::Size>& explained)
     for (const TFact::Bits& bits : fact.source)
         explained[static_cast<size_t>(bits.offset)] |= bits.mask;
 }
-} // namespace
 
-std::vector<std::string> TConfigDiffer::lines(const std::vector<TFact>& a, const TImage& imageA,
-                                              const std::vector<TFact>& b, const TImage& imageB)
+// The fact lines of the differences; explained receives the bits they show.
+std::vector<std::string> factLines(const std::vector<TFact>& a, const std::vector<TFact>& b,
+                                   std::array<uint8_t, TImage::Size>& explained)
 {
     std::vector<std::string> out;
-    std::array<uint8_t, TImage::Size> explained{};
     std::vector<std::string> keysA;
     std::vector<std::string> keysB;
     for (const TFact& f : a)
@@ -50,6 +51,12 @@ std::vector<std::string> TConfigDiffer::lines(const std::vector<TFact>& a, const
             ++j;
         }
     }
+    return out;
+}
+
+void addByteLines(const TImage& imageA, const TImage& imageB, const std::array<uint8_t, TImage::Size>& explained,
+                  std::vector<std::string>& out)
+{
     for (int offset = 0; offset < TImage::Size; ++offset) {
         const uint8_t was = imageA.byte(offset);
         const uint8_t is = imageB.byte(offset);
@@ -57,5 +64,44 @@ std::vector<std::string> TConfigDiffer::lines(const std::vector<TFact>& a, const
             out.push_back("Байт 0x" + THexText::of(static_cast<unsigned>(offset), 4) + ": " + THexText::of(was, 2)
                           + Arrow + THexText::of(is, 2));
     }
+}
+
+std::vector<std::string> printable(std::vector<std::string> lines)
+{
+    for (std::string& line : lines)
+        line = TConfigDescriber::printable(line);
+    return lines;
+}
+} // namespace
+
+std::vector<std::string> TConfigDiffer::lines(const std::vector<TFact>& a, const TImage& imageA,
+                                              const std::vector<TFact>& b, const TImage& imageB)
+{
+    std::array<uint8_t, TImage::Size> explained{};
+    std::vector<std::string> out = printable(factLines(a, b, explained));
+    addByteLines(imageA, imageB, explained, out);
+    return out;
+}
+
+std::vector<std::string> TConfigDiffer::lines(const TReportInput& a, const TReportInput& b)
+{
+    std::array<uint8_t, TImage::Size> explained{};
+    std::vector<std::string> out = factLines(TConfigDescriber::facts(a), TConfigDescriber::facts(b), explained);
+    for (int input = 1; input <= Layout::InputCount; ++input) {
+        const std::string nameA = TConfigDescriber::algorithmName(a, input);
+        const std::string nameB = TConfigDescriber::algorithmName(b, input);
+        const auto enabled = [input](const TImage& image) {
+            return image.value(Layout::Stage::Enabled.at(Layout::recordOffset(input))) != 0;
+        };
+        // A name the facts show on one side only, against an empty one on
+        // the other, is told already by its "-" or "+" line.
+        const bool shownA = enabled(a.image);
+        const bool shownB = enabled(b.image);
+        const bool told = (shownA && shownB) || (shownA && nameB.empty()) || (shownB && nameA.empty());
+        if (nameA != nameB && !told)
+            out.push_back("IN-" + std::to_string(input) + ", Имя: " + nameA + Arrow + nameB);
+    }
+    out = printable(std::move(out));
+    addByteLines(a.image, b.image, explained, out);
     return out;
 }

@@ -207,6 +207,17 @@ void writeTable(Xml& x, const TTable& table)
     x.start("w:tblLayout");
     x.attr("w:type", "fixed");
     x.end();
+    if (table.leftPadding || table.rightPadding) {
+        x.start("w:tblCellMar");
+        for (const auto& [side, padding] : {std::pair{"w:left", table.leftPadding}, {"w:right", table.rightPadding}})
+            if (padding) {
+                x.start(side);
+                x.attr("w:w", number(*padding));
+                x.attr("w:type", "dxa");
+                x.end();
+            }
+        x.end();
+    }
     x.end();
 
     x.start("w:tblGrid");

@@ -26,6 +26,8 @@ constexpr int FirstRelayRow = 56;
 
 // Rows of the grid tables once the grid heading band is above them.
 constexpr int GridBandRows = 2;
+// Left and right cell margin of the grid tables, in points.
+constexpr int GridPadding = 2;
 
 std::string n(int value)
 {
@@ -169,6 +171,12 @@ void TReportGenerator::gridHeadingBand(GridKind kind, TWordTable& below)
     };
     writeCell(band, 1, 2, titles[static_cast<int>(kind)], 8, false, TAlign::Centre);
     moveAbove(band, below, 2);
+    // The word processor's default margins (5.4 pt each side) leave some
+    // 17 pt of a 28 pt column for text, where "№10" may break into two lines,
+    // and may break "разветвителя" in the music table's first column; the
+    // whole grid, headings included, takes narrower margins.
+    below.setLeftPadding(GridPadding);
+    below.setRightPadding(GridPadding);
 }
 
 void TReportGenerator::stageHeadingBand(TWordTable& below)

@@ -6,6 +6,7 @@
 
 #include "report/TTableCell.h"
 
+#include <optional>
 #include <vector>
 
 class TTable {
@@ -48,6 +49,10 @@ public:
 
     TLineStyle inside = TLineStyle::None;
     TLineStyle outside = TLineStyle::None;
+    // Space between a cell's left or right edge and its text, in every cell;
+    // the word processor's own default when unset.
+    std::optional<TTwips> leftPadding;
+    std::optional<TTwips> rightPadding;
 
 private:
     void checkRow(int row) const;

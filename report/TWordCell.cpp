@@ -1,8 +1,9 @@
 #include "report/TWordCell.h"
 
-#include "report/TWordDocument.h"
+#include "report/TTable.h"
+#include "report/TWordTableHost.h"
 
-TWordCell::TWordCell(TWordDocument& doc, int tableId, int row, int column)
+TWordCell::TWordCell(TWordTableHost& doc, int tableId, int row, int column)
     : m_doc(doc), m_tableId(tableId), m_row(row), m_column(column)
 {
     m_doc.table(m_tableId).cell(row, column);

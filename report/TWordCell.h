@@ -1,12 +1,12 @@
 #pragma once
 // A cell of a table of the word processor's document, as returned by Cell(r, c).
 
-class TWordDocument;
+class TWordTableHost;
 
 class TWordCell {
 public:
     // Throws TAutomationError when the cell does not exist.
-    TWordCell(TWordDocument& doc, int tableId, int row, int column);
+    TWordCell(TWordTableHost& doc, int tableId, int row, int column);
 
     int row() const { return m_row; }
     int column() const { return m_column; }
@@ -15,7 +15,7 @@ public:
     void merge(const TWordCell& other);
 
 private:
-    TWordDocument& m_doc;
+    TWordTableHost& m_doc;
     int m_tableId;
     int m_row;
     int m_column;

@@ -7,12 +7,13 @@
 
 #include "report/TDocument.h"
 #include "report/TWordTable.h"
+#include "report/TWordTableHost.h"
 
 #include <optional>
 #include <string>
 #include <vector>
 
-class TWordDocument {
+class TWordDocument : public TWordTableHost {
 public:
     // Selection.Font and Selection.ParagraphFormat: apply to the text inserted next
     // and to the paragraph at the insertion point.
@@ -46,9 +47,9 @@ public:
     void insertBreak();
 
     // Used by the table and cell handles.
-    TTable& table(int id);
-    void selectCell(int id, int row, int column);
-    void selectTable(int id);
+    TTable& table(int id) override;
+    void selectCell(int id, int row, int column) override;
+    void selectTable(int id) override;
 
     const TDocument& document() const { return m_doc; }
     // Where the insertion point is: block index, and the cell (row 0 for a paragraph).

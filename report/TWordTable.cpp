@@ -1,6 +1,7 @@
 #include "report/TWordTable.h"
 
-#include "report/TWordDocument.h"
+#include "report/TTable.h"
+#include "report/TWordTableHost.h"
 
 void TWordTable::select()
 {
@@ -35,6 +36,14 @@ void TWordTable::setInsideLineStyle(TLineStyle style)
 void TWordTable::setOutsideLineStyle(TLineStyle style)
 {
     m_doc.table(m_id).outside = style;
+}
+void TWordTable::setLeftPadding(int pt)
+{
+    m_doc.table(m_id).leftPadding = points(pt);
+}
+void TWordTable::setRightPadding(int pt)
+{
+    m_doc.table(m_id).rightPadding = points(pt);
 }
 
 int TWordTable::rowsCount() const

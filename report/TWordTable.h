@@ -5,11 +5,11 @@
 #include "report/TTableCell.h"
 #include "report/TWordCell.h"
 
-class TWordDocument;
+class TWordTableHost;
 
 class TWordTable {
 public:
-    TWordTable(TWordDocument& doc, int id) : m_doc(doc), m_id(id) {}
+    TWordTable(TWordTableHost& doc, int id) : m_doc(doc), m_id(id) {}
 
     int id() const { return m_id; }
     void select();
@@ -25,6 +25,10 @@ public:
     void setInsideLineStyle(TLineStyle style);
     void setOutsideLineStyle(TLineStyle style);
 
+    // LeftPadding and RightPadding: the cell margins of the whole table.
+    void setLeftPadding(int pt);
+    void setRightPadding(int pt);
+
     // Rows.Count, Rows.Item(i).Delete, Rows.Item(i).Borders.Item(bottom).LineStyle.
     int rowsCount() const;
     void deleteRow(int row);
@@ -37,6 +41,6 @@ public:
     TWordCell cell(int row, int column);
 
 private:
-    TWordDocument& m_doc;
+    TWordTableHost& m_doc;
     int m_id;
 };

@@ -111,6 +111,9 @@ public:
     TNotifyEvent OnClose;
 
     bool IsEnabled() const { return FShared.Device.IsOpen(); }
+    // The device has gone away while open (hung up, unplugged): nothing more
+    // is sent or received until the port is closed and opened again.
+    bool Lost() const { return FOpen && FShared.Lost.load(); }
     // The device behind ComNumber as last opened (empty before).
     const std::string& DeviceName() const { return FDeviceName; }
 

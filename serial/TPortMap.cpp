@@ -69,22 +69,29 @@ std::vector<std::string> TPortMap::Numbered()
     return devices;
 }
 
+std::string TPortMap::Link(int number)
+{
+    const std::string folder = OverrideFolder();
+    if (number < 1 || folder.empty())
+        return {};
+    const fs::path link = fs::path(folder) / ("com" + std::to_string(number));
+    std::error_code ec;
+    const fs::file_status status = fs::symlink_status(link, ec);
+    return !ec && fs::exists(status) ? link.string() : std::string();
+}
+
 std::string TPortMap::Device(int number)
 {
     if (number < 1)
         return {};
-    const std::string folder = OverrideFolder();
-    if (!folder.empty()) {
-        const fs::path link = fs::path(folder) / ("com" + std::to_string(number));
+    if (const fs::path link = Link(number); !link.empty()) {
         std::error_code ec;
-        if (fs::is_symlink(link, ec)) {
-            // Name the device the link points at, even a missing one, so an
-            // open failure tells the user which device is meant.
-            const fs::path target = fs::read_symlink(link, ec);
-            return (target.is_absolute() ? target : (link.parent_path() / target)).lexically_normal().string();
-        }
-        if (fs::exists(link, ec))
+        if (!fs::is_symlink(link, ec))
             return link.string();
+        // Name the device the link points at, even a missing one, so an
+        // open failure tells the user which device is meant.
+        const fs::path target = fs::read_symlink(link, ec);
+        return (target.is_absolute() ? target : (link.parent_path() / target)).lexically_normal().string();
     }
     const std::vector<std::string> devices = Numbered();
     return static_cast<size_t>(number) <= devices.size() ? devices[number - 1] : std::string();

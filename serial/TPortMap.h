@@ -23,6 +23,9 @@ public:
     static int Probe(int number);
 
     static std::string OverrideFolder();
+    // The comN entry of the override folder for COM `number` when there is
+    // one, whether or not what it points at exists; empty otherwise.
+    static std::string Link(int number);
 
     // The detected devices in numbering order (COM1 first).
     static std::vector<std::string> Numbered();

@@ -42,10 +42,13 @@ int TSerialDevice::Open(const std::string& path)
     // USB adapters otherwise hold received bytes for their latency timer;
     // drivers that refuse the request simply keep their default.
     serial_struct serial{};
-    if (::ioctl(fd, TIOCGSERIAL, &serial) == 0) {
+    FLowLatencySet = false;
+    if (::ioctl(fd, TIOCGSERIAL, &serial) == 0 && !(serial.flags & ASYNC_LOW_LATENCY)) {
         serial.flags |= ASYNC_LOW_LATENCY;
-        ::ioctl(fd, TIOCSSERIAL, &serial);
+        FLowLatencySet = ::ioctl(fd, TIOCSSERIAL, &serial) == 0;
     }
+    static_assert(sizeof(termios2) <= sizeof FFound);
+    FHaveFound = ::ioctl(fd, TCGETS2, reinterpret_cast<termios2*>(FFound)) == 0;
     FFd = fd;
     return 0;
 }
@@ -54,6 +57,17 @@ void TSerialDevice::Close()
 {
     if (FFd < 0)
         return;
+    // Neither can fail in a way that matters now: a device that has gone
+    // keeps nothing.
+    if (FHaveFound)
+        ::ioctl(FFd, TCSETS2, reinterpret_cast<const termios2*>(FFound));
+    serial_struct serial{};
+    if (FLowLatencySet && ::ioctl(FFd, TIOCGSERIAL, &serial) == 0) {
+        serial.flags &= ~ASYNC_LOW_LATENCY;
+        ::ioctl(FFd, TIOCSSERIAL, &serial);
+    }
+    ::ioctl(FFd, TIOCNXCL);
+    FHaveFound = false;
     ::close(FFd);
     FFd = -1;
 }

@@ -31,8 +31,10 @@ public:
     TSerialDevice& operator=(const TSerialDevice&) = delete;
 
     // Opens `path` for exclusive use. 0 or an errno value; EBUSY when
-    // another program holds the device.
+    // another program holds the device. The line settings found are kept.
     int Open(const std::string& path);
+    // Gives the device back as it was found: the line settings of the open
+    // restored, and open to others again.
     void Close();
     bool IsOpen() const { return FFd >= 0; }
     int Handle() const { return FFd; }
@@ -58,4 +60,9 @@ private:
 
     int FFd = -1;
     mutable std::atomic<int> FLastError{0};
+    // The kernel's line-settings record at open (termios2, which cannot be
+    // named here beside <termios.h>); valid while FHaveFound.
+    alignas(8) unsigned char FFound[64] = {};
+    bool FHaveFound = false;
+    bool FLowLatencySet = false; // the open asked the driver for low latency
 };

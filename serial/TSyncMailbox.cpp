@@ -20,7 +20,7 @@ TSyncMailbox::TSyncMailbox()
     assert(app && QThread::currentThread() == app->thread()
            && "the first hand-over must be set up on the user-interface thread");
     FUiThread = std::this_thread::get_id();
-    FReceiver = std::make_unique<TSyncReceiver>(*this);
+    FReceiver = std::make_unique<TSyncReceiver>([this] { RunPending(); });
     FWakeEvent = new QEvent(QEvent::User);
 }
 

@@ -1,10 +1,8 @@
 #include "serial/TSyncReceiver.h"
 
-#include "serial/TSyncMailbox.h"
-
 #include <QEvent>
 
-TSyncReceiver::TSyncReceiver(TSyncMailbox& mailbox) : FMailbox(mailbox)
+TSyncReceiver::TSyncReceiver(std::function<void()> drain) : FDrain(std::move(drain))
 {
 }
 
@@ -12,6 +10,6 @@ bool TSyncReceiver::event(QEvent* e)
 {
     if (e->type() != QEvent::User)
         return QObject::event(e);
-    FMailbox.RunPending();
+    FDrain();
     return true;
 }

@@ -2,17 +2,18 @@
 
 #include <QObject>
 
-class TSyncMailbox;
+#include <functional>
 
-// Lives on the user-interface thread and drains the mailbox whenever a
-// worker posts to it.
+// Lives on the user-interface thread and runs `drain` whenever a worker posts
+// to it: the mailbox hands its queue over this way without the receiver
+// knowing the mailbox.
 class TSyncReceiver : public QObject {
 public:
-    explicit TSyncReceiver(TSyncMailbox& mailbox);
+    explicit TSyncReceiver(std::function<void()> drain);
 
 protected:
     bool event(QEvent* e) override;
 
 private:
-    TSyncMailbox& FMailbox;
+    std::function<void()> FDrain;
 };

@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 TQtDialogs realDialogs;
@@ -42,9 +43,9 @@ void TDialogs::install(TDialogs* dialogs)
     installed = dialogs;
 }
 
-int TQtDialogs::message(const TMessage& msg)
+namespace {
+void describe(QMessageBox& box, const TMessage& msg)
 {
-    QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(msg.caption.isEmpty() ? captionFor(msg.icon) : msg.caption);
     box.setText(msg.text);
     switch (msg.icon) {
@@ -54,6 +55,29 @@ int TQtDialogs::message(const TMessage& msg)
     case TMsgIcon::Question: box.setIcon(QMessageBox::Question); break;
     case TMsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
     }
+}
+} // namespace
+
+int TQtDialogs::choose(const TMessage& msg, const QStringList& choices, int defaultChoice)
+{
+    QMessageBox box(QApplication::activeWindow());
+    describe(box, msg);
+    QList<QAbstractButton*> buttons;
+    for (int i = 0; i < choices.size(); ++i)
+        buttons << box.addButton(choices[i], i == defaultChoice ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
+    if (QAbstractButton* fallback = buttons.value(defaultChoice)) {
+        box.setDefaultButton(qobject_cast<QPushButton*>(fallback));
+        box.setEscapeButton(fallback);
+    }
+    box.exec();
+    const auto pressed = static_cast<int>(buttons.indexOf(box.clickedButton()));
+    return pressed < 0 ? defaultChoice : pressed;
+}
+
+int TQtDialogs::message(const TMessage& msg)
+{
+    QMessageBox box(QApplication::activeWindow());
+    describe(box, msg);
     struct Pair {
         int ours;
         QMessageBox::StandardButton qt;
@@ -74,12 +98,14 @@ int TQtDialogs::message(const TMessage& msg)
 
 QString TQtDialogs::openFile(const TFileRequest& req)
 {
-    return QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), req.fileName, qtFilter(req.filter));
+    const QString start
+        = req.folder.isEmpty() || req.fileName.isEmpty() ? req.folder + req.fileName : req.folder + '/' + req.fileName;
+    return QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), start, qtFilter(req.filter));
 }
 
 QString TQtDialogs::saveFile(const TFileRequest& req)
 {
-    QFileDialog dialog(QApplication::activeWindow(), QString(), QString(), qtFilter(req.filter));
+    QFileDialog dialog(QApplication::activeWindow(), QString(), req.folder, qtFilter(req.filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(req.defaultExtension);
     dialog.selectFile(req.fileName);

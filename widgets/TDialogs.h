@@ -4,6 +4,7 @@
 // install a scripted answerer.
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QDialog;
@@ -16,6 +17,8 @@ enum TMsgButton : int {
     mbCancel = 0x2,
     mbYes = 0x4,
     mbNo = 0x8,
+    // A scripted answer to a box with buttons of its own: mbChoice + index.
+    mbChoice = 0x100,
 };
 
 struct TMessage {
@@ -29,6 +32,7 @@ struct TFileRequest {
     QString filter;           // "*.usr|*.usr" style: description|pattern
     QString fileName;         // proposed name
     QString defaultExtension; // "usr" or empty
+    QString folder;           // where the dialog starts; empty: the working directory
 };
 
 class TDialogs {
@@ -36,6 +40,10 @@ public:
     virtual ~TDialogs() = default;
     // Returns the button that closed the box (one of TMsgButton).
     virtual int message(const TMessage& msg) = 0;
+    // A box with buttons of its own, left to right, in place of msg.buttons;
+    // the one at defaultChoice takes Enter, Escape and the close box.
+    // Returns the index of the button that closed the box.
+    virtual int choose(const TMessage& msg, const QStringList& choices, int defaultChoice) = 0;
     // Return the chosen path, or an empty string when the user cancelled.
     virtual QString openFile(const TFileRequest& req) = 0;
     virtual QString saveFile(const TFileRequest& req) = 0;
@@ -60,6 +68,7 @@ void plain(const QString& text);         // plain box, OK
 class TQtDialogs : public TDialogs {
 public:
     int message(const TMessage& msg) override;
+    int choose(const TMessage& msg, const QStringList& choices, int defaultChoice) override;
     QString openFile(const TFileRequest& req) override;
     QString saveFile(const TFileRequest& req) override;
     int execModal(QDialog& dialog) override;

@@ -163,7 +163,7 @@ int main(int argc, char** argv)
     std::vector<Result> toolReads, toolWrites;
     for (int run = 0; run < Runs; ++run) {
         toolReads.push_back(toolTransfer({"read", image}));
-        toolWrites.push_back(toolTransfer({"write", image, "--no-backup"}));
+        toolWrites.push_back(toolTransfer({"write", image, "--no-backup", "--force"}));
     }
     reportTool("read", ReadBytesPerBlock, toolReads);
     reportTool("write", WriteBytesPerBlock, toolWrites);

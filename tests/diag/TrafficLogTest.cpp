@@ -3,6 +3,7 @@
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QStringList>
+#include <QTextDocument>
 #include <gtest/gtest.h>
 
 #include <array>
@@ -100,4 +101,19 @@ TEST(TrafficLog, FrameWithoutBytesIsOnlyTheLabel)
     log.logFrame(identify.data(), 0, false, 4);
     log.logFrame(identify.data(), -3, false, 4);
     EXPECT_EQ(lines(log), QStringList({"COM4 Read  :", "COM4 Write :", "COM4 Write :"}));
+}
+
+TEST(TrafficLog, KeepsTheLastLinesAsAScrollBackDoes)
+{
+    TFormPort log;
+    const int total = TFormPort::MaxLines + TFormPort::TrimLines + 1;
+    for (int n = 0; n < total; ++n)
+        log.logNote(QString::number(n));
+    const QStringList kept = lines(log);
+    EXPECT_GE(kept.size(), TFormPort::MaxLines);
+    EXPECT_LE(kept.size(), TFormPort::MaxLines + TFormPort::TrimLines);
+    // The newest lines, in order, the oldest dropped from the top.
+    for (int k = 0; k < kept.size(); ++k)
+        ASSERT_EQ(kept[k], QString::number(total - static_cast<int>(kept.size()) + k)) << k;
+    EXPECT_FALSE(log.memo()->document()->isUndoAvailable());
 }

@@ -21,6 +21,11 @@ public:
         shown << msg.text;
         return mbOK;
     }
+    int choose(const TMessage& msg, const QStringList&, int defaultChoice) override
+    {
+        shown << msg.text;
+        return defaultChoice;
+    }
     QString openFile(const TFileRequest&) override { return {}; }
     QString saveFile(const TFileRequest&) override { return {}; }
     int execModal(QDialog&) override { return 0; }

@@ -9,6 +9,7 @@
 #include "link/FrameLayout.h"
 #include "link/TFrameChecksum.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTest>
@@ -110,13 +111,18 @@ protected:
         void setStatusText(int panel, const QString& text) override { status.at(static_cast<size_t>(panel)) = text; }
         void setTransferUsable(bool usable) override { transferUsable = usable; }
         void releaseFind() override { ++released; }
+        void transferStarted() override { ++started; }
+        void transferEnded() override { ++ended; }
         void EditorReload() override { ++reloads; }
         void SetProjectName(const QString& name) override { projectName = name; }
+        bool approveWrite() override { return true; }
 
         TImage m_image;
         std::array<QString, 2> status;
         bool transferUsable = false;
         int released = 0;
+        int started = 0;
+        int ended = 0;
         int reloads = 0;
         QString projectName;
     };
@@ -206,6 +212,44 @@ TEST_F(ControllerLink, ReadFetchesTheControllersWholeImage)
     EXPECT_EQ(count(log(), "------------"), 64);
 }
 
+TEST_F(ControllerLink, EveryReadIsKeptAsANewBackupAndAFailedOneIsShown)
+{
+    const TImage controller = randomImage(8);
+    const QString path = m_config.filePath("controller.usr");
+    writeFile(path, controller);
+    simulate(1, {"--image", path});
+    connectTo(1);
+
+    // Two reads within a second: two files, the first not replaced.
+    const QDir folder(m_config.filePath("data/kt7config/backups"));
+    for (int i = 0; i < 2; ++i) {
+        Main->setSaved(true);
+        button("TBRead")->click();
+        ASSERT_TRUE(waitFor([&] { return transferDone(); }));
+    }
+    const QStringList kept = folder.entryList(QDir::Files, QDir::Name);
+    ASSERT_EQ(kept.size(), 2) << kept.join(' ').toStdString();
+    for (const QString& name : kept) {
+        EXPECT_TRUE(name.startsWith("ABCDEFGHIJ-")) << name.toStdString();
+        EXPECT_EQ(firstDifference(readFile(folder.filePath(name)), controller), -1);
+        EXPECT_TRUE(log().contains(QStringLiteral("Резервная копия: ") + folder.filePath(name)));
+    }
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    // No folder for the backup: the user is told, the read stands.
+    qputenv("XDG_DATA_HOME", path.toLocal8Bit());
+    Main->setSaved(true);
+    button("TBRead")->click();
+    ASSERT_TRUE(waitFor([&] { return transferDone(); }));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].icon, TMsgIcon::Warning);
+    EXPECT_TRUE(dialogs.messages[0].text.startsWith(
+        QStringLiteral("Резервная копия прочитанной конфигурации не сохранена:\n") + path))
+        << dialogs.messages[0].text.toStdString();
+    EXPECT_EQ(firstDifference(Main->image(), controller), -1);
+    EXPECT_EQ(Main->projectName(), QStringLiteral("ABCD"));
+}
+
 TEST_F(ControllerLink, ReadIsUndoneAndRedoneByTheKeysButNotWhileATransferRuns)
 {
     const TImage controller = randomImage(5);
@@ -226,17 +270,29 @@ TEST_F(ControllerLink, ReadIsUndoneAndRedoneByTheKeysButNotWhileATransferRuns)
     button("TBSave")->click();
     ASSERT_TRUE(Main->saved());
     button("TBRead")->click();
-    ASSERT_TRUE(waitFor([&] { return transferDone(); }));
+    ASSERT_TRUE(waitFor([&] { return transferDone(); }, 30000));
     ASSERT_EQ(firstDifference(Main->image(), controller), -1);
     QCoreApplication::processEvents();
 
+    EXPECT_EQ(Main->windowTitle(), QStringLiteral("Конфигурация - ABCD"));
+
+    // The project's name comes back with its image, and Save proposes it
+    // in the project's folder.
     QTest::keyClick(Main, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(firstDifference(Main->image(), mine), -1);
     EXPECT_EQ(Main->inputName(3), QStringLiteral("third"));
     EXPECT_TRUE(Main->saved()) << "the project is as saved";
+    EXPECT_EQ(Main->windowTitle(), QStringLiteral("Конфигурация - mine"));
+    dialogs.savePaths = {QString()};
+    button("TBSave")->click();
+    ASSERT_FALSE(dialogs.fileRequests.empty());
+    EXPECT_EQ(dialogs.fileRequests.back().fileName, QStringLiteral("mine"));
+    EXPECT_EQ(dialogs.fileRequests.back().folder, m_config.path());
     QTest::keyClick(Main, Qt::Key_Y, Qt::ControlModifier);
     EXPECT_EQ(firstDifference(Main->image(), controller), -1);
     EXPECT_FALSE(Main->saved());
+    EXPECT_EQ(Main->windowTitle(), QStringLiteral("Конфигурация - ABCD"));
+    EXPECT_EQ(Main->projectName(), QStringLiteral("ABCD"));
 
     // While a read fills the image, the keys leave it alone.
     dialogs.answers = {mbOK};
@@ -257,7 +313,8 @@ TEST_F(ControllerLink, WriteStoresTheImageInTheController)
     Main->image() = randomImage(11);
     Main->SetProjectName("mine");
 
-    dialogs.answers = {mbCancel};
+    // A random image is full of the check's errors: "Записать" each time.
+    dialogs.answers = {mbChoice, mbCancel};
     button("TBWrite")->click();
     EXPECT_EQ(link().linkState(), TControllerLink::Idle);
 
@@ -266,7 +323,7 @@ TEST_F(ControllerLink, WriteStoresTheImageInTheController)
               QStringLiteral("Текущие настройки конфигурации контроллера будут изменены!\n\tПродолжить?"));
     EXPECT_EQ(panel()->caption(), QStringLiteral("Запись данных ..."));
     ASSERT_TRUE(waitFor([&] { return transferDone(); }));
-    EXPECT_EQ(dialogs.messages.size(), 2u); // the two questions, nothing else
+    EXPECT_EQ(dialogs.messages.size(), 4u); // the check's and the write's questions, twice, nothing else
     EXPECT_EQ(panel()->progressBar()->value(), 2048);
     EXPECT_FALSE(panel()->isVisible());
     EXPECT_EQ(Main->windowTitle(), QStringLiteral("Конфигурация - mine"));
@@ -376,6 +433,108 @@ TEST_F(ControllerLink, AddressOutsideTheImageStopsTheTransfer)
     }
 }
 
+// ---- the window around a transfer -------------------------------------------
+
+// However a read or a write ends, completed or not, the undo keys work again;
+// while it runs they leave the image alone, and a project dropped on the
+// window is refused as Open refuses it, the file manager seeing it not taken.
+TEST_F(ControllerLink, EveryEndOfATransferGivesTheUndoKeysBackAndDropsWaitForIt)
+{
+    const QString mine = m_config.filePath("mine.usr");
+    const QString site = m_config.filePath("site.usr");
+    writeFile(mine, randomImage(31));
+    writeFile(site, randomImage(32));
+    const QString refused = QStringLiteral(
+        "Идет обмен данными с контроллером !\nДождитесь его окончания или отключитесь от контроллера.");
+    Main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Main));
+    QTreeWidget* tree = Main->findChild<QTreeWidget*>("TV");
+    const auto keys = [](Qt::KeyboardModifiers modifiers) {
+        QTest::keyClick(Main, Qt::Key_Z, modifiers);
+        QCoreApplication::processEvents();
+    };
+
+    struct Ending {
+        const char* what;
+        QStringList simulator;
+        const char* button;
+        int blocks; // moved before the checks while it runs
+        bool lineLost;
+    };
+    const Ending endings[] = {
+        {"read stopped by the user", {"--delay", "40"}, "TBRead", 3, false},
+        {"read whose line is lost", {"--delay", "40", "--close-after", "12"}, "TBRead", 3, true},
+        {"write stopped by the user", {"--delay", "40"}, "TBWrite", 3, false},
+    };
+    for (const Ending& ending : endings) {
+        SCOPED_TRACE(ending.what);
+        m_sims.clear();
+        simulate(1, ending.simulator);
+        connectTo(1);
+
+        // A project and one change made with the mouse.
+        dialogs.openPaths = {mine};
+        Main->setSaved(true);
+        button("TBOpen")->click();
+        ASSERT_EQ(Main->projectName(), QStringLiteral("mine"));
+        const TImage opened = Main->image();
+        ASSERT_TRUE(TUserInput::click(tree, Main->settingsNode()));
+        QCheckBox* phone = Main->findChild<QCheckBox*>("CBPhone");
+        const bool phoneOpened = phone->isChecked();
+        QTest::mouseClick(phone, Qt::LeftButton, {}, QPoint(phone->height() / 2, phone->height() / 2));
+        QCoreApplication::processEvents();
+        const TImage edited = Main->image();
+        ASSERT_NE(firstDifference(edited, opened), -1);
+
+        dialogs.messages.clear();
+        dialogs.answers = {mbOK};
+        // A random image is full of the check's errors: "Записать" first.
+        if (QLatin1String(ending.button) == QLatin1String("TBWrite"))
+            dialogs.answers = {mbChoice, mbOK};
+        button(ending.button)->click();
+        ASSERT_TRUE(waitFor([&] { return panel()->progressBar()->value() >= ending.blocks * 32; }));
+
+        // While it runs: the keys do nothing, a drop is refused.
+        const size_t steps = Main->history().undoCount();
+        keys(Qt::ControlModifier);
+        EXPECT_EQ(firstDifference(Main->image(), edited), -1);
+        EXPECT_EQ(Main->history().undoCount(), steps);
+        dialogs.messages.clear();
+        const TUserInput::TDrop drop = TUserInput::drop(Main, {site});
+        EXPECT_FALSE(drop.taken);
+        EXPECT_EQ(dialogs.texts(), QStringList{refused});
+        EXPECT_EQ(Main->projectName(), QStringLiteral("mine"));
+
+        // The lost line ends the link; otherwise the user disconnects.
+        if (ending.lineLost)
+            ASSERT_TRUE(waitFor([&] {
+                return dialogs.texts().filter(QStringLiteral("COM port lost")).size() == 1
+                    && !button("TBFind")->isChecked();
+            }));
+        else
+            button("TBFind")->click();
+        EXPECT_EQ(link().linkState(), TControllerLink::Idle);
+        EXPECT_FALSE(panel()->isVisible());
+
+        // The edit is undone and redone; the image is the project's.
+        keys(Qt::ControlModifier);
+        EXPECT_EQ(firstDifference(Main->image(), opened), -1);
+        EXPECT_EQ(phone->isChecked(), phoneOpened);
+        keys(Qt::ControlModifier | Qt::ShiftModifier);
+        EXPECT_EQ(firstDifference(Main->image(), edited), -1);
+        EXPECT_NE(phone->isChecked(), phoneOpened);
+
+        // A drop is taken again, after the save question.
+        dialogs.messages.clear();
+        dialogs.answers = {mbCancel};
+        const TUserInput::TDrop taken = TUserInput::drop(Main, {site});
+        EXPECT_TRUE(taken.entered && taken.taken);
+        EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("Хотите сохранить текущий проект конфигурации ?")});
+        EXPECT_EQ(firstDifference(Main->image(), readFile(site)), -1);
+        EXPECT_EQ(Main->windowTitle(), QStringLiteral("Конфигурация - site"));
+    }
+}
+
 // ---- the scan ---------------------------------------------------------------
 
 TEST_F(ControllerLink, AutomaticScanSkipsAbsentPortsOneIntervalEach)
@@ -467,23 +626,75 @@ TEST_F(ControllerLink, DisconnectStopsARunningScan)
     EXPECT_EQ(link().portNumber(), 2);
 }
 
-TEST_F(ControllerLink, LineClosedMidTransferLeavesTheUserInControl)
+TEST_F(ControllerLink, LostLineEndsTheLinkAsADisconnectDoesAndReconnectingWorks)
 {
-    simulate(1, {"--close-after", "10"});
-    connectTo(1);
-    button("TBRead")->click();
-    ASSERT_TRUE(waitFor([&] { return !dialogs.messages.empty(); }, 5000));
-    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("COM port error"));
-    EXPECT_EQ(dialogs.messages[0].icon, TMsgIcon::Error);
-    EXPECT_TRUE(dialogs.messages[0].text.startsWith("COM port lost")) << dialogs.messages[0].text.toStdString();
+    const TImage controller = randomImage(31);
+    const QString path = m_config.filePath("controller.usr");
+    writeFile(path, controller);
+    const TImage local = randomImage(32);
+    FormPort->show();
+    // The controller hangs up after its tenth block reply, once during a
+    // read and once during a write; after each the device comes back.
+    for (const char* command : {"TBRead", "TBWrite"}) {
+        SCOPED_TRACE(command);
+        m_sims.clear();
+        simulate(1, {"--image", path, "--close-after", "10"});
+        connectTo(1);
+        Main->image() = local;
+        Main->setSaved(true);
+        QTest::mouseClick(button(command), Qt::LeftButton);
+        const auto lostBox = [&] {
+            for (const TMessage& m : dialogs.messages)
+                if (m.text.startsWith("COM port lost"))
+                    return &m;
+            return static_cast<const TMessage*>(nullptr);
+        };
+        // The box and the end of the link may come in either order.
+        ASSERT_TRUE(waitFor([&] { return lostBox() && !button("TBFind")->isChecked(); }, 5000))
+            << dialogs.texts().join('|').toStdString();
+        EXPECT_EQ(lostBox()->caption, QStringLiteral("COM port error"));
+        EXPECT_EQ(lostBox()->icon, TMsgIcon::Error);
 
-    // The read waits; the user disconnects.
-    EXPECT_EQ(link().linkState(), TControllerLink::Read);
-    EXPECT_EQ(panel()->progressBar()->value(), 10 * 32);
-    button("TBFind")->click();
-    EXPECT_FALSE(panel()->isVisible());
-    EXPECT_FALSE(link().commPort().Open());
-    EXPECT_FALSE(button("TBRead")->isEnabled());
+        EXPECT_EQ(button("TBFind")->text(), QStringLiteral("Подключить"));
+        EXPECT_EQ(Main->statusText(0), QStringLiteral("Нет подключения"));
+        EXPECT_FALSE(button("TBRead")->isEnabled());
+        EXPECT_FALSE(button("TBWrite")->isEnabled());
+        EXPECT_FALSE(panel()->isVisible());
+        EXPECT_FALSE(link().commPort().Open());
+        EXPECT_EQ(firstDifference(Main->image(), local), -1);
+        EXPECT_TRUE(Main->saved());
+
+        // "Чтение" can no longer be pressed: nothing is asked, shown or sent.
+        dialogs.messages.clear();
+        const QString logged = log();
+        QTest::mouseClick(button("TBRead"), Qt::LeftButton);
+        idle(100);
+        EXPECT_TRUE(dialogs.messages.empty());
+        EXPECT_FALSE(panel()->isVisible());
+        EXPECT_EQ(log(), logged);
+    }
+
+    m_sims.clear();
+    simulate(1, {"--image", path});
+    connectTo(1);
+    QTest::mouseClick(button("TBRead"), Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return transferDone(); }));
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('|').toStdString();
+    EXPECT_EQ(firstDifference(Main->image(), controller), -1);
+    EXPECT_EQ(Main->projectName(), QStringLiteral("ABCD"));
+}
+
+TEST_F(ControllerLinkAlone, RequestThePortRefusesIsNotLogged)
+{
+    FormPort = new TFormPort;
+    FormPort->show();
+    THost host;
+    TScanPanel panel;
+    TControllerLink link(host, panel, Interval);
+    // The port was never opened: the component takes nothing.
+    link.TBReadClick();
+    EXPECT_EQ(link.linkState(), TControllerLink::Read);
+    EXPECT_TRUE(log().isEmpty()) << log().toStdString();
 }
 
 TEST_F(ControllerLink, ClosingTheWindowStopsTheLink)
@@ -581,7 +792,8 @@ TEST_F(ControllerLink, RestartedWriteEndsAsIfItHadRunAlone)
     FormPort->memo()->clear();
     button("TBWrite")->click();
     ASSERT_TRUE(waitFor([&] { return transferDone(); }, 30000));
-    EXPECT_EQ(dialogs.messages.size(), 2u) << dialogs.texts().join('|').toStdString();
+    // The check's question and the write's, for each press.
+    EXPECT_EQ(dialogs.messages.size(), 4u) << dialogs.texts().join('|').toStdString();
     EXPECT_EQ(panel()->progressBar()->value(), 2048);
     ASSERT_TRUE(sim.finish());
     EXPECT_EQ(firstDifference(readFile(dump), Main->image()), -1);

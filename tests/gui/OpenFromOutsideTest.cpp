@@ -4,13 +4,11 @@
 #include "tests/gui/TMainFixture.h"
 
 #include <QCoreApplication>
-#include <QDropEvent>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QTemporaryDir>
 #include <QToolButton>
-#include <QUrl>
 
 namespace {
 
@@ -55,25 +53,11 @@ protected:
         EXPECT_TRUE(Main->findChild<QToolButton*>("TBSave")->isEnabled());
     }
 
-    // Drags files over a widget and drops them there, as a file manager does
-    // (which offers them as text too); true when the widget took the drop.
+    // True when the widget took the drop.
     static bool drop(QWidget* target, const QStringList& files)
     {
-        QMimeData data;
-        QList<QUrl> urls;
-        for (const QString& file : files)
-            urls << QUrl::fromLocalFile(file);
-        data.setUrls(urls);
-        data.setText(files.join('\n'));
-        const QPoint at = target->rect().center();
-        QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(target, &enter);
-        if (!enter.isAccepted())
-            return false;
-        QDropEvent dropped(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(target, &dropped);
-        QCoreApplication::processEvents();
-        return dropped.isAccepted();
+        const TUserInput::TDrop result = TUserInput::drop(target, files);
+        return result.entered && result.taken;
     }
 
     QTemporaryDir dir;
@@ -108,8 +92,10 @@ TEST_F(OpenFromOutside, DroppedProjectOpensAfterTheSaveQuestionAndAnythingElseIs
     auto* name = ctl<QLineEdit>("EditAName");
     QTest::keyClicks(name, "typed");
 
-    for (const QStringList& files :
-         {QStringList{path("notes.txt")}, QStringList{dir.path()}, QStringList{path("site.usr"), path("two.usr")}}) {
+    // A folder is no project, whatever its name.
+    QDir(dir.path()).mkdir("folder.usr");
+    for (const QStringList& files : {QStringList{path("notes.txt")}, QStringList{dir.path()},
+                                     QStringList{path("folder.usr")}, QStringList{path("site.usr"), path("two.usr")}}) {
         EXPECT_FALSE(drop(Main, files)) << files.join(' ').toStdString();
         EXPECT_FALSE(drop(name, files)) << files.join(' ').toStdString();
     }

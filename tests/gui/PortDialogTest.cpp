@@ -7,10 +7,12 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QFile>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QRadioButton>
+#include <QTest>
 
 namespace {
 
@@ -71,20 +73,29 @@ TEST_F(PortDialog, ParametersGroupChangesTheHeightAndButtonsFollowTheBottom)
     EXPECT_EQ(SetComPort->height() - ok->geometry().bottom(), gap);
 }
 
-TEST_F(PortDialog, ManualPortShowsItsDevice)
+TEST_F(PortDialog, ManualPortShowsItsDeviceOrThatThereIsNone)
 {
+    // COM 7 links to a device that is not there, COM 8 to one that is.
     absent(7);
+    QFile present(m_config.filePath("present-device"));
+    ASSERT_TRUE(present.open(QIODevice::WriteOnly));
+    std::filesystem::create_symlink(present.fileName().toStdString(), TPortMap::OverrideFolder() + "/com8");
     auto* automatic = control<QCheckBox>("CheckBox1");
     auto* port = control<QComboBox>("ComboBoxPort");
     auto* device = control<QLabel>("LabelDevice");
+    const auto type = [&](const char* number) {
+        QTest::keyClick(port, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(port, number);
+        EXPECT_EQ(port->currentText(), number);
+        return device->text();
+    };
     automatic->click();
     EXPECT_TRUE(port->isEnabled());
     EXPECT_EQ(port->currentText(), "1");
-    port->setEditText("7");
-    EXPECT_EQ(device->text().toStdString(), TPortMap::Device(7));
+    EXPECT_EQ(type("8").toStdString(), TPortMap::Device(8));
+    EXPECT_EQ(type("7"), QStringLiteral("нет устройства"));
     EXPECT_EQ(port->itemText(6), "7");
-    port->setEditText("200");
-    EXPECT_EQ(device->text(), QStringLiteral("нет устройства"));
+    EXPECT_EQ(type("200"), QStringLiteral("нет устройства"));
 
     automatic->click();
     EXPECT_FALSE(port->isEnabled());

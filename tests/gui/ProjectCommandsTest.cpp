@@ -4,6 +4,7 @@
 #include "app/TProjectCommands.h"
 #include "diag/TDbg.h"
 #include "diag/TFormPort.h"
+#include "tests/support/TFileSizeLimit.h"
 
 #include <QDir>
 #include <QFile>
@@ -136,6 +137,44 @@ TEST_F(ProjectCommands, SaveWritesBothFilesAndOpenGivesThemBack)
     EXPECT_EQ(Main->windowTitle(), "Конфигурация - site");
     EXPECT_EQ(tree()->currentItem(), Main->systemNode());
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// The file dialogs start in the project's folder, else in the folder last
+// chosen in one; the name proposed is the project's.
+TEST_F(ProjectCommands, FileDialogsStartInTheProjectsFolderElseTheLastOneUsed)
+{
+    QDir(dir.path()).mkpath("a");
+    QDir(dir.path()).mkpath("b");
+    QDir(dir.path()).mkpath("c");
+    writeFile(path("a/site.usr"), bytesOf(patterned(1)));
+    const auto request = [&] { return dialogs.fileRequests.back(); };
+
+    dialogs.openPaths = {path("a/site.usr")};
+    ctl<QToolButton>("TBOpen")->click();
+    EXPECT_TRUE(request().folder.isEmpty()) << "the working directory at first";
+    ASSERT_EQ(Main->projectName(), QStringLiteral("site"));
+
+    dialogs.savePaths = {path("b/copy.usr")};
+    ctl<QToolButton>("TBSave")->click();
+    EXPECT_EQ(request().folder, path("a"));
+    EXPECT_EQ(request().fileName, QStringLiteral("site"));
+
+    // Saved elsewhere, the project lives there; a folder only looked into is
+    // not the project's.
+    dialogs.openPaths = {path("c/missing.usr")};
+    ctl<QToolButton>("TBOpen")->click();
+    EXPECT_EQ(request().folder, path("b"));
+    dialogs.openPaths = {QString()};
+    ctl<QToolButton>("TBOpen")->click();
+    EXPECT_EQ(request().folder, path("b"));
+
+    // A new project has no folder: the one last chosen.
+    dialogs.modals.push_back(typeName("fresh"));
+    ctl<QToolButton>("TBNew")->click();
+    dialogs.savePaths = {QString()};
+    ctl<QToolButton>("TBSave")->click();
+    EXPECT_EQ(request().folder, path("c"));
+    EXPECT_EQ(request().fileName, QStringLiteral("fresh"));
 }
 
 TEST_F(ProjectCommands, OpenTakesWhatTheFilesHold)
@@ -326,25 +365,35 @@ TEST_F(ProjectCommands, FailedSaveLosesNothingAndSaysWhy)
     EXPECT_FALSE(dialogs.messages[0].text.section('\n', 1).isEmpty());
     EXPECT_FALSE(QFile::exists(path("missing/site.ini")));
 
-    // A device that takes no bytes.
-    dialogs.savePaths = {"/dev/full"};
-    Main->TBSaveClick();
-    ASSERT_EQ(dialogs.messages.size(), 2u);
-    EXPECT_TRUE(dialogs.messages[1].text.startsWith("Unable to write to /dev/full\n"));
+    // The disk takes no more than a few bytes (in a child process): the
+    // image file is not written half, and the user is told.
+    const QStringList files = QDir(dir.path()).entryList(QDir::Files);
+    const int told = TFileSizeLimit::inChild(100, [&] {
+        dialogs.savePaths = {path("old.usr")};
+        Main->TBSaveClick();
+        return dialogs.messages.size() == 2
+                && dialogs.messages[1].text.startsWith("Unable to write to " + path("old.usr") + "\n")
+            ? 0
+            : 1;
+    });
+    EXPECT_EQ(told, 0);
+    EXPECT_EQ(contents(path("old.usr")), "old image");
+    EXPECT_EQ(contents(path("old.ini")), "[Scenic]\r\nItem0=old\r\n");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), files);
 
     // The names file is a folder: the command stops there.
     QDir(dir.path()).mkdir("folder.ini");
     dialogs.savePaths = {path("folder.usr")};
     Main->TBSaveClick();
-    ASSERT_EQ(dialogs.messages.size(), 3u);
-    EXPECT_TRUE(dialogs.messages[2].text.startsWith("Unable to write to " + path("folder.ini") + "\n"));
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_TRUE(dialogs.messages[1].text.startsWith("Unable to write to " + path("folder.ini") + "\n"));
 
     // A name Windows-1251 cannot hold is refused; the old names file stays whole.
     Main->setInputName(1, "漢字");
     dialogs.savePaths = {path("old.usr")};
     Main->TBSaveClick();
-    ASSERT_EQ(dialogs.messages.size(), 4u);
-    EXPECT_TRUE(dialogs.messages[3].text.startsWith("Unable to write to " + path("old.ini") + "\n"));
+    ASSERT_EQ(dialogs.messages.size(), 3u);
+    EXPECT_TRUE(dialogs.messages[2].text.startsWith("Unable to write to " + path("old.ini") + "\n"));
     EXPECT_EQ(contents(path("old.ini")), "[Scenic]\r\nItem0=old\r\n");
 
     EXPECT_EQ(Main->windowTitle(), "Конфигурация - site");

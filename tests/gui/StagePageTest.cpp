@@ -1,6 +1,7 @@
 #include "tests/gui/TMainFixture.h"
 
 #include "app/TStateMarks.h"
+#include "editor/TCloseUpComboBox.h"
 #include "image/TAlarmRecord.h"
 #include "widgets/TRadioGroup.h"
 
@@ -8,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QStackedWidget>
 
 class StagePage : public TMainFixture {
@@ -210,6 +212,30 @@ TEST_F(StagePage, StageOneBoxJudgesTheEntryChosenInTheOpenedList)
     QCoreApplication::processEvents();
     EXPECT_EQ(dialogs.texts(), once);
     EXPECT_EQ(at(1, 1), 2);
+}
+
+// The closing of the duration list is told once for each time the opened
+// list closes, with or without a choice, and never for a list not opened.
+TEST_F(StagePage, ListClosingIsToldOncePerClosingOfTheOpenedList)
+{
+    ASSERT_TRUE(clickStage(algorithm({8, 0, 0, 0, 0}), 2));
+    auto* list = ctl<TCloseUpComboBox>("CBTime");
+    QSignalSpy closed(list, &TCloseUpComboBox::closedUp);
+    QTest::mouseClick(list, Qt::LeftButton);
+    ASSERT_TRUE(list->view()->isVisible());
+    QTest::keyClick(list->view(), Qt::Key_Escape);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(closed.count(), 1);
+
+    pick("CBTime", 3);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(closed.count(), 2);
+    EXPECT_EQ(at(2, 1), 3);
+
+    // The page goes away with the list closed.
+    clickNode(Main->inputNode(1));
+    ASSERT_FALSE(list->isVisible());
+    EXPECT_EQ(closed.count(), 2);
 }
 
 TEST_F(StagePage, CodesAbove240ShowUnlimitedAndEndTheRun)

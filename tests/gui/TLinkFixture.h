@@ -41,11 +41,13 @@ protected:
         Main->connectWindows();
         Main->show();
     }
-    // COM numbers come from the test's own configuration folder.
+    // COM numbers come from the test's own configuration folder, and the
+    // backups of what is read go to its own data folder.
     void usePortsOfTheTest()
     {
         ASSERT_TRUE(m_config.isValid());
         qputenv("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
+        qputenv("XDG_DATA_HOME", m_config.filePath("data").toLocal8Bit());
         std::filesystem::create_directories(TPortMap::OverrideFolder());
     }
     void TearDown() override

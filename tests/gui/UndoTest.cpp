@@ -136,6 +136,62 @@ TEST_F(Undo, EditsAndNamesGoBackAndComeAgainAndTheSavedFlagFollowsTheSavedProjec
     EXPECT_EQ(Main->history().redoCount(), 0u);
 }
 
+// Three orders of keys and clicks the history must follow: a new project
+// forgets what was saved before it, a change after undo replaces the steps
+// ahead, and a change not yet taken when Ctrl+Z comes is the step undone.
+TEST_F(Undo, NewProjectsAChangeAfterUndoAndCtrlZRightAfterAChange)
+{
+    // A new project saved, then New with the same name gives the same
+    // project again; a change undone after that New leaves it unsaved.
+    for (int round = 0; round < 2; ++round)
+        dialogs.modals.push_back([](QDialog& dialog) {
+            dialog.findChild<QLineEdit*>("ProjectName")->setText("fresh");
+            return QDialog::Accepted;
+        });
+    click(ctl<QToolButton>("TBNew"));
+    dialogs.savePaths = {dir.filePath("fresh.usr")};
+    click(ctl<QToolButton>("TBSave"));
+    ASSERT_TRUE(Main->saved());
+    click(ctl<QToolButton>("TBNew"));
+    ASSERT_TRUE(dialogs.messages.empty());
+    const TImage fresh = Main->image();
+    clickNode(Main->settingsNode());
+    click(ctl<QCheckBox>("CBPhone"));
+    undo();
+    ASSERT_EQ(Main->image(), fresh);
+    EXPECT_FALSE(Main->saved());
+    dialogs.answers = {mbCancel};
+    EXPECT_FALSE(Main->close());
+    EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("Хотите сохранить текущий проект конфигурации ?")});
+
+    // Changes A and B, undo, change C (B made again): two undos lead back
+    // past A.
+    click(ctl<QCheckBox>("CBPhone"));
+    const TImage a = Main->image();
+    click(ctl<QCheckBox>("CBMusic"));
+    undo();
+    ASSERT_EQ(Main->image(), a);
+    click(ctl<QCheckBox>("CBMusic"));
+    const TImage c = Main->image();
+    keys(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(Main->image(), c);
+    undo();
+    EXPECT_EQ(Main->image(), a);
+    undo();
+    EXPECT_EQ(Main->image(), fresh);
+
+    // A click and Ctrl+Z with no turn of the event loop between: the click
+    // is undone, and only the click.
+    click(ctl<QCheckBox>("CBPhone"));
+    ASSERT_EQ(Main->image(), a);
+    QCheckBox* music = ctl<QCheckBox>("CBMusic");
+    QTest::mouseClick(music, Qt::LeftButton, {}, QPoint(music->height() / 2, music->height() / 2));
+    ASSERT_NE(Main->image(), a);
+    QTest::keyClick(Main, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Main->image(), a);
+    EXPECT_TRUE(ctl<QCheckBox>("CBPhone")->isChecked());
+}
+
 // The history on its own: whatever bytes and names a step changes, going
 // back and forth gives every state exactly, as far back as it keeps steps.
 TEST(EditHistory, EveryKeptStateComesBackExactly)

@@ -31,8 +31,8 @@ nodisplay() { env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$@"; }
     || fail "kt7config --version does not print its version without a display"
 nodisplay "$prefix/bin/kt7config" --help 2>/dev/null | grep -q 'проект.usr' \
     || fail "kt7config --help does not print its help without a display"
-nodisplay "$prefix/bin/kt7config" a.usr b.usr >/dev/null 2>&1; [ $? -eq 1 ] \
-    || fail "kt7config with two projects does not end with status 1 without a display"
+nodisplay "$prefix/bin/kt7config" a.usr b.usr >/dev/null 2>&1; [ $? -eq 2 ] \
+    || fail "kt7config with two projects does not end with status 2 without a display"
 "$prefix/bin/kt7tool" --help >/dev/null 2>&1 || fail "installed kt7tool does not start"
 
 # The bash completion loads and completes the commands and the COM numbers

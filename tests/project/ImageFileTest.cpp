@@ -1,12 +1,14 @@
 #include "project/TImageFile.h"
 #include "tests/project/TTempFolder.h"
+#include "tests/support/TFileSizeLimit.h"
 
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
+#include <poll.h>
 #include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace {
@@ -85,25 +87,40 @@ TEST(ImageFile, FailedWritesReportTheReasonAndLoseNothing)
 
     EXPECT_EQ(TImageFile::write(folder.path("no/such/site.usr"), patterned()).code(), ENOENT);
     EXPECT_EQ(TImageFile::write(folder.path("dir.usr"), patterned()).code(), EISDIR);
-    EXPECT_EQ(TImageFile::write("/dev/full", patterned()).code(), ENOSPC);
     ::mkfifo(folder.path("fifo.usr").c_str(), 0644);
     EXPECT_EQ(TImageFile::write(folder.path("fifo.usr"), patterned()).code(), ENXIO);
 
-    // A file size limit makes the write fail half-way with EFBIG.
-    rlimit old_limit{};
-    ::getrlimit(RLIMIT_FSIZE, &old_limit);
-    rlimit low = old_limit;
-    low.rlim_cur = 1000;
-    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-    ::setrlimit(RLIMIT_FSIZE, &low);
-    const TFileResult halfWay = TImageFile::write(path, patterned());
-    ::setrlimit(RLIMIT_FSIZE, &old_limit);
-    std::signal(SIGXFSZ, handler);
-
-    EXPECT_EQ(halfWay.code(), EFBIG);
-    EXPECT_EQ(halfWay.fileName(), path);
+    // A file size limit (in a child process) makes the write fail half-way.
+    EXPECT_EQ(TFileSizeLimit::inChild(1000,
+                                      [&] {
+                                          const TFileResult result = TImageFile::write(path, patterned());
+                                          return result.fileName() == path ? result.code() : 1;
+                                      }),
+              EFBIG);
     EXPECT_EQ(TTempFolder::readAll(path), old);
-    EXPECT_EQ(folder.entries(), (std::vector<std::string>{"dir.usr", "fifo.usr", "site.usr"}));
+
+    // A device is written where it is, never replaced by a file: a terminal
+    // the test opened, named by a link in the folder.
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    termios raw{};
+    ASSERT_TRUE(::grantpt(master) == 0 && ::unlockpt(master) == 0 && ::tcgetattr(master, &raw) == 0);
+    ::cfmakeraw(&raw);
+    ASSERT_EQ(::tcsetattr(master, TCSANOW, &raw), 0);
+    ASSERT_EQ(::symlink(::ptsname(master), folder.path("tty.usr").c_str()), 0);
+    EXPECT_TRUE(TImageFile::write(folder.path("tty.usr"), patterned()));
+    std::string received;
+    pollfd ready{master, POLLIN, 0};
+    char bytes[TImage::Size];
+    while (received.size() < TImage::Size && ::poll(&ready, 1, 2000) > 0) {
+        const ssize_t n = ::read(master, bytes, sizeof bytes);
+        if (n <= 0)
+            break;
+        received.append(bytes, static_cast<size_t>(n));
+    }
+    ::close(master);
+    EXPECT_EQ(received, imageBytes(patterned()));
+    EXPECT_EQ(folder.entries(), (std::vector<std::string>{"dir.usr", "fifo.usr", "site.usr", "tty.usr"}));
 }
 
 namespace {

@@ -2,6 +2,7 @@
 #include "project/TNamesFile.h"
 #include "project/TProgramNamesFile.h"
 #include "tests/project/TTempFolder.h"
+#include "tests/support/TFileSizeLimit.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -202,8 +203,15 @@ TEST(NamesFile, FailedWritesReportTheReasonAndLoseNothing)
     ::mkdir(folder.path("dir.ini").c_str(), 0755);
     EXPECT_EQ(TNamesFile::write(folder.path("no/such/site.ini"), sampleNames()).code(), ENOENT);
     EXPECT_EQ(TNamesFile::write(folder.path("dir.ini"), sampleNames()).code(), EISDIR);
-    EXPECT_EQ(TNamesFile::write("/dev/full", sampleNames()).code(), ENOSPC);
-    EXPECT_EQ(folder.entries(), std::vector<std::string>{"dir.ini"});
+    // The disk takes no more than a few bytes (in a child process): the old
+    // file stays whole and no temporary file is left.
+    const std::string old = "[Scenic]\r\nItem0=old\r\n";
+    TTempFolder::writeAll(folder.path("site.ini"), old);
+    EXPECT_EQ(
+        TFileSizeLimit::inChild(32, [&] { return TNamesFile::write(folder.path("site.ini"), sampleNames()).code(); }),
+        EFBIG);
+    EXPECT_EQ(TTempFolder::readAll(folder.path("site.ini")), old);
+    EXPECT_EQ(folder.entries(), (std::vector<std::string>{"dir.ini", "site.ini"}));
 }
 
 TEST(ProgramNamesFile, BesideTheExecutableWhenWritableElseInTheDataFolder)

@@ -53,6 +53,7 @@ DocxContent DocxContent::parse(const QByteArray& documentXml)
     DocxParagraph para;
     DocxCell cell;
     bool inRun = false;
+    bool inCellMargins = false;
     while (!r.atEnd()) {
         r.readNext();
         const QStringView name = r.name();
@@ -63,6 +64,11 @@ DocxContent DocxContent::parse(const QByteArray& documentXml)
                     doc.tables.emplace_back();
                     doc.order += QLatin1Char('t');
                 }
+            } else if (name == u"tblCellMar") {
+                inCellMargins = true;
+            } else if ((name == u"left" || name == u"right") && inCellMargins) {
+                const int twips = r.attributes().value(QLatin1String("w:w")).toInt();
+                (name == u"left" ? doc.tables.back().leftMargin : doc.tables.back().rightMargin) = twips;
             } else if (name == u"gridCol") {
                 doc.tables.back().grid.push_back(r.attributes().value(QLatin1String("w:w")).toInt());
             } else if (name == u"tr") {
@@ -97,6 +103,8 @@ DocxContent DocxContent::parse(const QByteArray& documentXml)
         } else if (r.isEndElement()) {
             if (name == u"tbl") {
                 --tableDepth;
+            } else if (name == u"tblCellMar") {
+                inCellMargins = false;
             } else if (name == u"tc") {
                 doc.tables.back().rows.back().push_back(cell);
             } else if (name == u"r") {

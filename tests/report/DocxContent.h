@@ -24,6 +24,9 @@ struct DocxParagraph {
 struct DocxTable {
     std::vector<std::vector<DocxCell>> rows;
     std::vector<int> grid;
+    // Left and right cell margins of the whole table in twips; -1 when unset.
+    int leftMargin = -1;
+    int rightMargin = -1;
     // Cell (row, column) from 1, as the word processor counts them.
     const DocxCell& cell(int row, int column) const { return rows.at(row - 1).at(column - 1); }
     int countMarks() const;

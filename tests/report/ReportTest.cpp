@@ -114,6 +114,11 @@ TEST(ReportLayout, MusicTableIsSixByThirteenUnderItsHeadingBand)
     EXPECT_EQ(t.countMarks(), 1);
     EXPECT_EQ(t.grid.size(), 13u);
     EXPECT_EQ(t.grid.front(), 1120);
+    // The grid tables, headings included, have narrow cell margins of 2 pt;
+    // the other tables keep the word processor's own.
+    EXPECT_EQ(t.leftMargin, 40);
+    EXPECT_EQ(t.rightMargin, 40);
+    EXPECT_EQ(r.doc.tables[0].leftMargin, -1);
 }
 
 TEST(ReportLayout, ConsoleAndPagingTables)
@@ -140,6 +145,8 @@ TEST(ReportLayout, ConsoleAndPagingTables)
     EXPECT_EQ(console.cell(6, 5).fill, "");
     EXPECT_EQ(console.cell(7, 5).fill, "E6E6E6"); // splitter 2
     EXPECT_EQ(console.cell(1, 1).span, 2);
+    EXPECT_EQ(console.leftMargin, 40);
+    EXPECT_EQ(console.rightMargin, 40);
 
     const DocxTable& paging = r.doc.tables[3];
     ASSERT_EQ(paging.rows.size(), 50u);
@@ -147,6 +154,8 @@ TEST(ReportLayout, ConsoleAndPagingTables)
         EXPECT_EQ(paging.cell(2, j).text(), QString::number(199 + j));
     EXPECT_EQ(paging.cell(1, 2).text(), q("Коды доступа к логическим группам зон"));
     EXPECT_EQ(paging.cell(6 + 3, 5 + 2).text(), "X");
+    EXPECT_EQ(paging.leftMargin, 40);
+    EXPECT_EQ(paging.rightMargin, 40);
     EXPECT_EQ(r.doc.bodyText().count(QChar('\f')), 2);
 }
 

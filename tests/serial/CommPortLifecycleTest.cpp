@@ -5,9 +5,12 @@
 
 #include <QTimer>
 #include <chrono>
+#include <fcntl.h>
 #include <filesystem>
 #include <string>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <termios.h>
 #include <thread>
 #include <unistd.h>
 
@@ -144,6 +147,45 @@ TEST_F(CommPortLifecycle, PortHeldByAnotherOwnerIsReportedBusy)
     other.SetOpen(true);
     ASSERT_EQ(Boxes.size(), 2u);
     EXPECT_NE(Boxes[1].Text.find("COM42"), std::string::npos);
+}
+
+TEST_F(CommPortLifecycle, ClosedPortIsLeftAsItWasFound)
+{
+    // Another program keeps the terminal open with line settings of its own
+    // (as a network serial bridge does).
+    const int other = ::open(Peer.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(other, 0);
+    termios found{};
+    ASSERT_EQ(tcgetattr(other, &found), 0);
+    cfsetspeed(&found, B4800);
+    found.c_lflag |= ICANON | ECHO;
+    found.c_cflag = (found.c_cflag & ~CSIZE) | CS7 | PARENB;
+    ASSERT_EQ(tcsetattr(other, TCSANOW, &found), 0);
+    ASSERT_EQ(tcgetattr(other, &found), 0);
+    const auto exclusive = [&] {
+        int on = -1;
+        EXPECT_EQ(::ioctl(other, TIOCGEXCL, &on), 0);
+        return on;
+    };
+
+    for (int round = 0; round < 2; ++round) {
+        Port.SetOpen(true);
+        ASSERT_TRUE(Port.Open());
+        EXPECT_EQ(exclusive(), 1);
+        termios used{};
+        ASSERT_EQ(tcgetattr(other, &used), 0);
+        EXPECT_FALSE(used.c_lflag & ICANON);
+        Port.SetOpen(false);
+        EXPECT_EQ(exclusive(), 0);
+        termios after{};
+        ASSERT_EQ(tcgetattr(other, &after), 0);
+        EXPECT_EQ(cfgetospeed(&after), B4800);
+        EXPECT_EQ(after.c_cflag, found.c_cflag);
+        EXPECT_EQ(after.c_lflag, found.c_lflag);
+        EXPECT_EQ(after.c_iflag, found.c_iflag);
+        EXPECT_EQ(after.c_oflag, found.c_oflag);
+    }
+    ::close(other);
 }
 
 TEST_F(CommPortLifecycle, CloseFinishesWhileWorkersWaitForTheUserInterface)

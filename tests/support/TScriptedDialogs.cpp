@@ -20,6 +20,16 @@ int TScriptedDialogs::message(const TMessage& msg)
     return mbOK;
 }
 
+int TScriptedDialogs::choose(const TMessage& msg, const QStringList& choices, int defaultChoice)
+{
+    choiceLists.push_back(choices);
+    const bool scripted = !answers.empty();
+    const int answer = message(msg) - mbChoice;
+    if (!scripted)
+        return 0;
+    return answer >= 0 && answer < choices.size() ? answer : defaultChoice;
+}
+
 QString TScriptedDialogs::openFile(const TFileRequest& req)
 {
     fileRequests.push_back(req);

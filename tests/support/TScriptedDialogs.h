@@ -32,9 +32,14 @@ public:
     int boxOpenMs = 0;
 
     std::vector<TMessage> messages;
+    // The buttons of each box with buttons of its own.
+    std::vector<QStringList> choiceLists;
     std::vector<TFileRequest> fileRequests;
 
     int message(const TMessage& msg) override;
+    // Recorded with the messages; answered by mbChoice + index from the
+    // answers, and with the first choice without one.
+    int choose(const TMessage& msg, const QStringList& choices, int defaultChoice) override;
     QString openFile(const TFileRequest& req) override;
     QString saveFile(const TFileRequest& req) override;
     int execModal(QDialog& dialog) override;

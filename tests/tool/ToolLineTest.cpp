@@ -1,26 +1,79 @@
 // kt7tool on the line: identify, read, write with its backup and verify
 // against kt7sim, and every way the line can fail.
 
-#include "image/TImage.h"
+#include "image/ImageLayout.h"
 #include "project/TImageFile.h"
 #include "tests/support/TSimProcess.h"
 #include "tests/tool/TToolRun.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QThread>
+#include <atomic>
+#include <csignal>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
+// A pattern in every byte, so that every block differs between two seeds,
+// kept a configuration the check passes: every unit present, each algorithm
+// switched off (its other bytes are not looked at), outputs anywhere.
 TImage patterned(int seed)
 {
     TImage image;
     for (int i = 0; i < TImage::Size; ++i)
         image.setByte(i, static_cast<uint8_t>((i * 7 + seed) ^ (i >> 3)));
+    image.setByte(Layout::CompositionByte, 0xBF);
+    image.setByte(Layout::ModuleByte, static_cast<uint8_t>(0xF0 | (image.byte(Layout::ModuleByte) & 0x07)));
+    for (int i = 0; i < Layout::InputCount; ++i) {
+        const int head = Layout::AlarmRecords + i * Layout::RecordSize;
+        image.setByte(head, static_cast<uint8_t>(image.byte(head) & 0x7F));
+    }
     return image;
 }
 
+// The number of leading blocks of the dump that hold the new image, when all
+// the others hold the old one; -1 when it is no such mix.
+int blocksFrom(const TImage& dump, const TImage& now, const TImage& old)
+{
+    const auto same = [&](const TImage& image, int b) {
+        for (int i = b * TImage::BlockSize; i < (b + 1) * TImage::BlockSize; ++i)
+            if (dump.byte(i) != image.byte(i))
+                return false;
+        return true;
+    };
+    int n = 0;
+    while (n < TImage::Size / TImage::BlockSize && same(now, n))
+        ++n;
+    for (int b = n; b < TImage::Size / TImage::BlockSize; ++b)
+        if (!same(old, b))
+            return -1;
+    return n;
+}
+
+// A new project, which the configuration check passes, with the pattern in
+// the bytes the tool keeps but does not use.
+TImage passing(int seed)
+{
+    const TImage pattern = patterned(seed);
+    TImage image;
+    for (int i = 0; i < TImage::Size; ++i)
+        if (i < Layout::CompositionByte || (i >= 40 && i < Layout::AlarmRecords) || i >= Layout::FirstUnused)
+            image.setByte(i, pattern.byte(i));
+    return image;
+}
+
+// The patterned images are no configurations: the check would refuse to
+// write them, so the writes here are forced.
 class ToolLine : public ::testing::Test {
 protected:
     QString path(const QString& name) const { return dir.filePath(name); }
@@ -29,10 +82,11 @@ protected:
         EXPECT_TRUE(TImageFile::write(path(name).toStdString(), image).ok());
         return path(name);
     }
-    TImage load(const QString& name) const
+    TImage load(const QString& name) const { return loadAt(path(name)); }
+    static TImage loadAt(const QString& file)
     {
         TImage image;
-        EXPECT_TRUE(TImageFile::read(path(name).toStdString(), image).ok()) << name.toStdString();
+        EXPECT_TRUE(TImageFile::read(file.toStdString(), image).ok()) << file.toStdString();
         return image;
     }
     // The tool on the simulator's line, unpaced, with short time-outs.
@@ -60,7 +114,7 @@ TEST_F(ToolLine, IdentifyReadWriteWithBackupAndVerify)
 
     TToolRun run = tool(sim, {"identify"});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out, "S/N-ABCD (EF.GH.IJ) \n");
+    EXPECT_EQ(run.out, "S/N-ABCD (EF.GH.IJ)\n");
 
     run = tool(sim, {"read", path("read.usr")});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
@@ -72,7 +126,7 @@ TEST_F(ToolLine, IdentifyReadWriteWithBackupAndVerify)
     EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
 
     // The write keeps what the controller held, then checks it all back.
-    run = tool(sim, {"write", path("after.usr"), "--verify", "--quiet"});
+    run = tool(sim, {"write", path("after.usr"), "--verify", "--quiet", "--force"});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     ASSERT_EQ(backups().size(), 1);
     EXPECT_TRUE(backups()[0].startsWith("ABCDEFGHIJ-")) << backups()[0].toStdString();
@@ -82,11 +136,79 @@ TEST_F(ToolLine, IdentifyReadWriteWithBackupAndVerify)
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.out.contains("Байт 0x07FF: ")) << run.out.toStdString();
 
-    run = tool(sim, {"write", path("before.usr"), "--no-backup"});
+    run = tool(sim, {"write", path("before.usr"), "--no-backup", "--force"});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(backups().size(), 1);
     ASSERT_TRUE(sim.finish());
     EXPECT_EQ(load("dump.usr"), before);
+}
+
+TEST_F(ToolLine, WriteRefusesAWrongSizeKeepsEveryBackupAndSendsNothingTheControllerHolds)
+{
+    const TImage first = passing(11);
+    const TImage second = passing(12);
+    store("first.usr", first);
+    store("second.usr", second);
+    QFile shortFile(path("short.usr"));
+    ASSERT_TRUE(shortFile.open(QIODevice::WriteOnly));
+    shortFile.write(QByteArray(20, '\x11'));
+    shortFile.close();
+    TSimProcess sim({"--baud", "0", "--dump", path("dump.usr"), "--serial", "ABCDEFGHIJ"});
+
+    TToolRun run = tool(sim, {"write", path("short.usr")});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.err.startsWith("kt7tool: " + path("short.usr") + ": 20 bytes, not 2048;")) << run.err.toStdString();
+    EXPECT_TRUE(backups().isEmpty());
+
+    // Two writes within a second: each keeps what the controller held, in a
+    // file of its own, and names it last even though standard error is no terminal.
+    QStringList printed;
+    for (const QString& image : {path("first.usr"), path("second.usr")}) {
+        run = tool(sim, {"write", image});
+        EXPECT_EQ(run.status, 0) << run.err.toStdString();
+        const QStringList lines = run.err.split('\n', Qt::SkipEmptyParts);
+        ASSERT_FALSE(lines.isEmpty());
+        ASSERT_TRUE(lines.last().startsWith("kt7tool: backup of the controller in ")) << run.err.toStdString();
+        printed << lines.last().mid(QStringLiteral("kt7tool: backup of the controller in ").size());
+    }
+    ASSERT_EQ(backups().size(), 2);
+    EXPECT_EQ(loadAt(printed[0]), TImage());
+    EXPECT_EQ(loadAt(printed[1]), first);
+
+    // The controller holds it already: nothing is sent and nothing kept,
+    // unless --always.
+    run = tool(sim, {"write", path("second.usr")});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(run.err.contains("already holds")) << run.err.toStdString();
+    EXPECT_EQ(backups().size(), 2);
+    run = tool(sim, {"write", path("second.usr"), "--always", "--quiet"});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+    EXPECT_EQ(backups().size(), 3);
+
+    // Listed newest first, serial, time and path.
+    run = TToolRun::of({"backups"}, path("data"));
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    const QStringList listed = run.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(listed.size(), 3);
+    const QRegularExpression line("^ABCDEFGHIJ\t\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ\t(.+)$");
+    QStringList paths;
+    for (const QString& l : listed) {
+        const QRegularExpressionMatch m = line.match(l);
+        ASSERT_TRUE(m.hasMatch()) << l.toStdString();
+        paths << m.captured(1);
+    }
+    EXPECT_EQ(paths.mid(1), QStringList({printed[1], printed[0]}));
+    EXPECT_EQ(loadAt(paths[0]), second);
+
+    // Forced, the short file is written as the rest zeros.
+    run = tool(sim, {"write", path("short.usr"), "--force", "--no-backup"});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    ASSERT_TRUE(sim.finish());
+    TImage padded;
+    for (int i = 0; i < 20; ++i)
+        padded.setByte(i, 0x11);
+    EXPECT_EQ(load("dump.usr"), padded);
 }
 
 TEST_F(ToolLine, BlockWithBadChecksumOrEchoAndAControllerFallingSilent)
@@ -103,7 +225,7 @@ TEST_F(ToolLine, BlockWithBadChecksumOrEchoAndAControllerFallingSilent)
     {
         // An echo that differs is named; the rest is still written.
         TSimProcess sim({"--baud", "0", "--corrupt-echo", "5", "--dump", path("dump.usr")});
-        const TToolRun run = tool(sim, {"write", path("image.usr"), "--no-backup"});
+        const TToolRun run = tool(sim, {"write", path("image.usr"), "--no-backup", "--force"});
         EXPECT_EQ(run.status, 1);
         EXPECT_TRUE(run.err.contains("block 0x00A0: the echo differs")) << run.err.toStdString();
         ASSERT_TRUE(sim.finish());
@@ -138,6 +260,12 @@ TEST_F(ToolLine, FaultsEndWithOneLineAndStatus2)
         EXPECT_NE(oneLine(tool(sim, {"read", path("r.usr")})).find("refused identification"), std::string::npos);
         EXPECT_FALSE(QFile::exists(path("r.usr")));
     }
+    for (const char* cut : {"3", "14"}) {
+        // Neither a refusal nor an answer: the reply stopped short.
+        TSimProcess sim({"--baud", "0", "--cut-identify", cut});
+        EXPECT_EQ(oneLine(tool(sim, {"identify"})),
+                  "kt7tool: " + sim.device().toStdString() + ": incomplete identify reply (" + cut + " of 15 bytes)\n");
+    }
     {
         TSimProcess sim({"--baud", "0", "--wrong-address", "0x40:0x800"});
         EXPECT_NE(oneLine(tool(sim, {"read", path("r.usr")}))
@@ -148,7 +276,7 @@ TEST_F(ToolLine, FaultsEndWithOneLineAndStatus2)
     {
         // The line goes away in the middle of the write (backup: 64 replies, then 6 more).
         TSimProcess sim({"--baud", "0", "--close-after", "70"});
-        const std::string err = oneLine(tool(sim, {"write", path("image.usr")}));
+        const std::string err = oneLine(tool(sim, {"write", store("new.usr", TImage()), "--always"}));
         EXPECT_NE(err.find("the line went away"), std::string::npos) << err;
         EXPECT_NE(err.find("write cut short after 6 of 64 blocks"), std::string::npos) << err;
         ASSERT_EQ(backups().size(), 1);
@@ -160,12 +288,258 @@ TEST_F(ToolLine, FaultsEndWithOneLineAndStatus2)
         const TSimProcess silent({"--baud", "0", "--silent-after", "0"});
         EXPECT_NE(oneLine(tool(silent, {"read", path("r.usr")})).find("block 0x0000: no reply"), std::string::npos);
         oneLine(TToolRun::of({"read", path("r.usr")})); // no port
-        oneLine(TToolRun::of({"frobnicate"}));          // no such command
+        EXPECT_EQ(oneLine(TToolRun::of({"identify", "--com"})), "kt7tool: --com needs a value\n");
+        // The highest COM number, through a link whose device is gone.
+        const QByteArray config = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", path("config").toLocal8Bit());
+        ASSERT_TRUE(QDir().mkpath(path("config/kt7config/ports")));
+        ASSERT_TRUE(QFile::link(path("gone"), path("config/kt7config/ports/com255")));
+        const std::string stale = oneLine(TToolRun::of({"identify", "--com", "255"}));
+        qputenv("XDG_CONFIG_HOME", config);
+        EXPECT_EQ(stale,
+                  "kt7tool: COM255: " + path("config/kt7config/ports/com255").toStdString() + " points at "
+                      + path("gone").toStdString() + ", which does not exist\n");
+        oneLine(TToolRun::of({"frobnicate"})); // no such command
         oneLine(TToolRun::of({"show", path("image.usr"), "--bogus"}));
         oneLine(TToolRun::of({"show", path("missing.usr")}));
         EXPECT_FALSE(QFile::exists(path("r.usr")));
         const TToolRun version = TToolRun::of({"--version"});
         EXPECT_EQ(version.status, 0);
         EXPECT_TRUE(version.out.startsWith("kt7tool ")) << version.out.toStdString();
+    }
+}
+
+TEST_F(ToolLine, SurplusBytesAfterEveryReplyAreNeverTakenForAReply)
+{
+    const TImage before = patterned(8);
+    const TImage after = patterned(51);
+    store("before.usr", before);
+    store("after.usr", after);
+    // Unpaced, the surplus waits in the port when the next request goes out;
+    // paced, it arrives after it.
+    for (const char* baud : {"0", "38400"}) {
+        for (const char* surplus : {"1", "3"}) {
+            SCOPED_TRACE(std::string("baud ") + baud + ", surplus " + surplus);
+            TSimProcess sim(
+                {"--baud", baud, "--surplus", surplus, "--image", path("before.usr"), "--dump", path("dump.usr")});
+            TToolRun run = tool(sim, {"read", path("read.usr")});
+            EXPECT_EQ(run.status, 0);
+            EXPECT_EQ(run.err, "") << "every reply taken at the first request";
+            EXPECT_EQ(load("read.usr"), before);
+            run = tool(sim, {"write", path("after.usr")});
+            EXPECT_EQ(run.status, 0);
+            // The backup's path and nothing else: no reply was asked for again.
+            EXPECT_TRUE(run.err.startsWith("kt7tool: backup of the controller in ") && run.err.count('\n') == 1)
+                << run.err.toStdString();
+            ASSERT_TRUE(sim.finish());
+            EXPECT_EQ(load("dump.usr"), after);
+        }
+    }
+}
+
+TEST_F(ToolLine, RetriesTimeOutsAndWhatAFailedWriteLeaves)
+{
+    const TImage old = patterned(2);
+    const TImage image = patterned(40);
+    store("old.usr", old);
+    store("image.usr", image);
+    {
+        // The third try of a block still counts.
+        TSimProcess sim({"--baud", "0", "--image", path("image.usr"), "--bad-checksum", "5:2"});
+        const TToolRun run = tool(sim, {"read", path("read.usr")});
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.err.toStdString(),
+                  "kt7tool: warning: " + sim.device().toStdString()
+                      + ": 2 replies were late or damaged and asked for again\n");
+        EXPECT_EQ(load("read.usr"), image);
+    }
+    {
+        // Every reply to block 0x0060 is damaged, but each of its requests
+        // reached the controller, which holds it.
+        TSimProcess sim(
+            {"--baud", "0", "--image", path("old.usr"), "--bad-checksum", "3:3", "--dump", path("dump.usr")});
+        const TToolRun run = tool(sim, {"write", path("image.usr"), "--no-backup"});
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err.toStdString(),
+                  "kt7tool: " + sim.device().toStdString()
+                      + ": block 0x0060: reply with a wrong checksum (3 tries); write cut short after 3 of 64 "
+                        "blocks, 4 if the controller took block 0x0060 before its reply failed, the "
+                        "controller holds a mixed configuration (no backup was kept)\n");
+        ASSERT_TRUE(sim.finish());
+        EXPECT_EQ(blocksFrom(load("dump.usr"), image, old), 4);
+    }
+    {
+        // At 1200 bit/s a write request and its reply take 650 ms on the
+        // line; the time-out is only the controller's turn-around (and the
+        // simulator's, on a loaded machine).
+        TSimProcess sim(
+            {"--baud", "1200", "--image", path("old.usr"), "--silent-after", "1", "--dump", path("dump.usr")});
+        const TToolRun run = TToolRun::of(
+            {"write", path("image.usr"), "--no-backup", "--device", sim.device(), "--baud", "1200", "--timeout", "200"},
+            path("data"));
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err.toStdString(),
+                  "kt7tool: " + sim.device().toStdString()
+                      + ": block 0x0020: no reply within 200 ms (3 tries); write cut short after 1 of 64 "
+                        "blocks, 2 if the controller took block 0x0020 before its reply failed, the "
+                        "controller holds a mixed configuration (no backup was kept)\n");
+        ASSERT_TRUE(sim.finish());
+        EXPECT_EQ(blocksFrom(load("dump.usr"), image, old), 1);
+    }
+    {
+        // An echo that tells of a write the controller did not keep: the
+        // read-back finds it.
+        TSimProcess sim({"--baud", "0", "--image", path("old.usr"), "--drop-write", "7"});
+        const TToolRun run = tool(sim, {"write", path("image.usr"), "--no-backup", "--verify"});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err, "");
+        // Block 7 (0x00E0..0x00FF) lies in a switched-off algorithm: its
+        // bytes are told as bytes.
+        EXPECT_TRUE(run.out.startsWith("Байт 0x00E0: ")) << run.out.toStdString();
+    }
+}
+
+TEST_F(ToolLine, LateReplyIsNeitherCutIntoARetryNorTakenForTheNextBlock)
+{
+    // Block 3 carries what looks like the start of a reply near its end,
+    // where the tail of its late reply comes in.
+    TImage image = patterned(6);
+    for (const int at : {3 * 32 + 18, 3 * 32 + 26}) {
+        image.setByte(at, 0x00);
+        image.setByte(at + 1, 0x01);
+        image.setByte(at + 2, 0x26);
+    }
+    store("image.usr", image);
+    {
+        // Its reply ends past the time-out: the retry waits for the line to
+        // go quiet.
+        TSimProcess sim({"--baud", "9600", "--image", path("image.usr"), "--late", "3:330"});
+        const TToolRun run = tool(sim, {"read", path("read.usr")});
+        EXPECT_EQ(run.status, 0) << run.err.toStdString();
+        EXPECT_EQ(load("read.usr"), image);
+    }
+    {
+        // Its reply comes after the retry went out, and then the retry's own
+        // reply, while the next block is asked for.
+        const TImage old = patterned(60);
+        store("old.usr", old);
+        TSimProcess sim({"--baud", "19200", "--image", path("old.usr"), "--late", "3:500", "--dump", path("dump.usr")});
+        const TToolRun run = tool(sim, {"write", path("image.usr"), "--no-backup"});
+        EXPECT_EQ(run.status, 0) << run.err.toStdString();
+        ASSERT_TRUE(sim.finish());
+        EXPECT_EQ(load("dump.usr"), image);
+    }
+}
+
+TEST_F(ToolLine, PortIsGivenBackAsFoundAndAnotherReaderIsNoHangup)
+{
+    store("image.usr", patterned(9));
+    TSimProcess sim({"--baud", "38400", "--image", path("image.usr")});
+    const QByteArray device = sim.device().toLocal8Bit();
+    const int other = ::open(device.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(other, 0);
+    termios found{};
+    ASSERT_EQ(tcgetattr(other, &found), 0);
+    TToolRun run = tool(sim, {"read", path("read.usr")});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    int exclusive = -1;
+    EXPECT_EQ(::ioctl(other, TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 0);
+    termios after{};
+    ASSERT_EQ(tcgetattr(other, &after), 0);
+    EXPECT_EQ(after.c_cflag, found.c_cflag);
+    EXPECT_EQ(after.c_lflag, found.c_lflag);
+    EXPECT_EQ(after.c_cc[VMIN], found.c_cc[VMIN]);
+
+    // A program that reads the port without a lock takes bytes of the
+    // replies: whatever the tool then says, the line has not gone away.
+    std::atomic<bool> stop{false};
+    std::thread thief([&] {
+        char sink[256];
+        for (unsigned turn = 0; !stop; ++turn) {
+            pollfd p{other, POLLIN, 0};
+            if (::poll(&p, 1, 50) <= 0)
+                continue;
+            // Sometimes first, sometimes after the tool.
+            std::this_thread::sleep_for(std::chrono::microseconds(turn * 37 % 400));
+            (void)!::read(other, sink, sizeof sink);
+        }
+    });
+    for (int i = 0; i < 4; ++i) {
+        run = tool(sim, {"read", path("read.usr")});
+        EXPECT_TRUE(run.status == 0 || run.status == 2) << run.status;
+        EXPECT_FALSE(run.err.contains("went away")) << run.err.toStdString();
+    }
+    stop = true;
+    thief.join();
+    ::close(other);
+}
+
+TEST_F(ToolLine, StopSignalsEndBetweenBlocksAndSayWhatTheControllerHolds)
+{
+    const TImage old = patterned(12);
+    const TImage image = patterned(70);
+    store("old.usr", old);
+    store("image.usr", image);
+    struct Case {
+        int signal;
+        bool write;
+        bool backup;
+        int afterMs; // at 9600 bit/s the backup takes 3 s, the write 5 s, a read 3 s
+    };
+    for (const Case& c : {Case{SIGINT, true, true, 4500}, Case{SIGTERM, true, false, 2000},
+                          Case{SIGHUP, true, false, 2500}, Case{SIGINT, false, false, 1500}}) {
+        SCOPED_TRACE(c.signal);
+        store("read.usr", old);
+        TSimProcess sim({"--baud", "9600", "--image", path("old.usr"), "--dump", path("dump.usr")});
+        QStringList arguments = {c.write ? "write" : "read", path(c.write ? "image.usr" : "read.usr"), "--device",
+                                 sim.device(), "--quiet"};
+        if (!c.backup)
+            arguments << "--no-backup";
+        QProcess tool;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_DATA_HOME", path("data"));
+        tool.setProcessEnvironment(env);
+        tool.start(KT7TOOL_PATH, arguments);
+        ASSERT_TRUE(tool.waitForStarted());
+        QThread::msleep(static_cast<unsigned long>(c.afterMs));
+        // A second signal while the first is being handled changes nothing.
+        ::kill(static_cast<pid_t>(tool.processId()), c.signal);
+        ::kill(static_cast<pid_t>(tool.processId()), c.signal);
+        ASSERT_TRUE(tool.waitForFinished(20000));
+        EXPECT_EQ(tool.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(tool.exitCode(), 128 + c.signal);
+        const QString err = QString::fromUtf8(tool.readAllStandardError());
+        EXPECT_EQ(err.count('\n'), 1) << err.toStdString();
+        const QString name = c.signal == SIGINT ? "SIGINT" : c.signal == SIGTERM ? "SIGTERM" : "SIGHUP";
+        EXPECT_TRUE(err.startsWith("kt7tool: " + sim.device() + ": stopped by " + name + "")) << err.toStdString();
+        ASSERT_TRUE(sim.finish());
+        if (!c.write) {
+            EXPECT_TRUE(err.contains(QRegularExpression("; read cut short after \\d+ of 64 blocks, "
+                                                        + QRegularExpression::escape(path("read.usr"))
+                                                        + " is left as it was\n$")))
+                << err.toStdString();
+            EXPECT_EQ(load("read.usr"), old);
+            continue;
+        }
+        // The exchange under way was finished: the count is exact.
+        EXPECT_FALSE(err.contains(" if the controller took")) << err.toStdString();
+        const QRegularExpressionMatch cut = QRegularExpression("; write cut short after (\\d+) of 64 blocks, the "
+                                                               "controller holds a mixed configuration")
+                                                .match(err);
+        const int claimed = cut.hasMatch() ? cut.captured(1).toInt() : 0;
+        EXPECT_LT(claimed, 64);
+        if (!cut.hasMatch()) {
+            EXPECT_TRUE(err.contains("; nothing was written")) << err.toStdString();
+        }
+        EXPECT_EQ(blocksFrom(load("dump.usr"), image, old), claimed) << err.toStdString();
+        if (c.backup && cut.hasMatch()) {
+            ASSERT_EQ(backups().size(), 1);
+            const QString backup = path("data/kt7config/backups/" + backups()[0]);
+            EXPECT_TRUE(err.endsWith("; its earlier configuration is in " + backup + ", restore it with: kt7tool write "
+                                     + backup + " --device " + sim.device() + "\n"))
+                << err.toStdString();
+            EXPECT_EQ(load("data/kt7config/backups/" + backups()[0]), old);
+        }
     }
 }

@@ -6,11 +6,20 @@
 #include "project/TNamesFile.h"
 #include "tests/tool/TToolRun.h"
 
+#include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <fstream>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -146,4 +155,132 @@ TEST_F(ToolWords, DiffNamesChangedFactsThenRawBytes)
     run = TToolRun::of({"diff", a, a});
     EXPECT_EQ(run.status, 0);
     EXPECT_TRUE(run.out.isEmpty());
+}
+
+TEST_F(ToolWords, NamesAreShownSafelyAndEveryDifferingNameCounts)
+{
+    // A name that carries an escape sequence reaches no terminal as one.
+    const QString a = project("a", fixture(), "Пожар\x1b[31m в зале");
+    TToolRun run = TToolRun::of({"show", a});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("IN-3, Имя: Пожар\\x1b[31m в зале\n")) << run.out.toStdString();
+    EXPECT_FALSE(run.out.contains('\x1b'));
+    run = TToolRun::of({"show", a, "--json"});
+    EXPECT_TRUE(run.out.contains("[\"IN-3\", \"Имя\"], \"value\": \"Пожар\\u001b[31m в зале\"}"))
+        << run.out.toStdString();
+
+    // Names of algorithms that are off in either project, and an algorithm
+    // switched on in one of them on the last input, in words.
+    TImage changed = fixture();
+    TAlarmRecord last(changed, 24);
+    last.setEnabled(true);
+    last.stage(1).setDuration(2);
+    last.stage(1).setOutputBit(4, true);
+    const QString b = project("b", changed, "Пожар\x1b[31m в зале");
+    TNamesFile::Names names;
+    names[2] = "Пожар\x1b[31m в зале";
+    names[4] = "Склад";
+    names[23] = "Последний";
+    ASSERT_TRUE(TNamesFile::write(dir.filePath("b.ini").toStdString(), names).ok());
+    run = TToolRun::of({"diff", a, b});
+    EXPECT_EQ(run.status, 1) << run.err.toStdString();
+    EXPECT_EQ(run.out.toStdString(),
+              "+ IN-24, Имя: Последний\n"
+              "+ IN-24, Время задержки (мин:сек): 00:00\n"
+              "+ IN-24, Этап 1, Время работы этапа: 00:30\n"
+              "+ IN-24, Этап 1, Источник сообщения: Панель\n"
+              "+ IN-24, Этап 1, Номер сообщения: 1\n"
+              "+ IN-24, Этап 1, Zarna KT7-LB №2 OUT1\n"
+              "IN-5, Имя:  → Склад\n");
+    run = TToolRun::of({"diff", b, a});
+    EXPECT_TRUE(run.out.endsWith("Zarna KT7-LB №2 OUT1\nIN-5, Имя: Склад → \n")) << run.out.toStdString();
+    run = TToolRun::of({"diff", a, a, "--names-b", dir.filePath("b.ini")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out.toStdString(), "IN-5, Имя:  → Склад\nIN-24, Имя:  → Последний\n");
+
+    // A file that is longer than an image is read with a warning too; a
+    // name after -- is no option.
+    QFile::copy(a, dir.filePath("-long.usr"));
+    QFile file(dir.filePath("-long.usr"));
+    ASSERT_TRUE(file.resize(TImage::Size + 1));
+    const QString here = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    run = TToolRun::of({"show", "--", "-long.usr"});
+    QDir::setCurrent(here);
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(run.err.toStdString(),
+              "kt7tool: warning: -long.usr: 2049 bytes, not 2048; bytes past 2048 are ignored\n");
+}
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    std::string err;
+};
+
+// kt7tool with standard output on out and standard error into errFile; with
+// fileLimit, the child may write files of at most that many bytes (and gets
+// EFBIG, not a signal, beyond).
+Outcome runInto(int out, const std::string& errFile, const std::vector<std::string>& arguments, rlim_t fileLimit)
+{
+    std::vector<char*> argv{const_cast<char*>(KT7TOOL_PATH)};
+    for (const std::string& a : arguments)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(out, STDOUT_FILENO);
+        ::dup2(err, STDERR_FILENO);
+        if (fileLimit != RLIM_INFINITY) {
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{fileLimit, fileLimit};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ::close(err);
+    Outcome outcome;
+    int status = 0;
+    if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status))
+        outcome.status = WEXITSTATUS(status);
+    std::ifstream in(errFile);
+    outcome.err.assign(std::istreambuf_iterator<char>(in), {});
+    return outcome;
+}
+
+} // namespace
+
+TEST_F(ToolWords, OutputThatCannotBeWrittenIsAnIOError)
+{
+    const std::string a = project("a", fixture(), "Пожар в зале").toStdString();
+    TImage changed = fixture();
+    changed.setByte(2000, 1);
+    const std::string b = project("b", changed, "Пожар").toStdString();
+    const std::string errFile = dir.filePath("err").toStdString();
+    const std::vector<std::vector<std::string>> commands
+        = {{"show", a}, {"show", a, "--json"}, {"diff", a, b}, {"--help"}};
+
+    // A pipe whose reader has gone.
+    for (const auto& command : commands) {
+        int pipe[2];
+        ASSERT_EQ(::pipe(pipe), 0);
+        ::close(pipe[0]);
+        const Outcome o = runInto(pipe[1], errFile, command, RLIM_INFINITY);
+        ::close(pipe[1]);
+        EXPECT_EQ(o.status, 2) << command[0];
+        EXPECT_EQ(o.err, "kt7tool: standard output: Broken pipe\n") << command[0];
+    }
+    // A file that may not grow past 64 bytes.
+    for (const auto& command : commands) {
+        const std::string outFile = dir.filePath("out").toStdString();
+        const int out = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        ASSERT_GE(out, 0);
+        const Outcome o = runInto(out, errFile, command, 64);
+        ::close(out);
+        EXPECT_EQ(o.status, 2) << command[0];
+        EXPECT_EQ(o.err, "kt7tool: standard output: File too large\n") << command[0];
+    }
 }

@@ -23,6 +23,17 @@ void closeFrame(TSimController::Chunk& frame)
     frame.back() = TFrameChecksum::over(frame.data(), frame.size() - 1);
 }
 
+// Bytes that are neither 0x00 nor 0x01, so they never look like the start of a frame.
+TSimController::Chunk noise(size_t count)
+{
+    TSimController::Chunk bytes(count);
+    for (size_t i = 0; i < count; ++i) {
+        const auto byte = static_cast<uint8_t>(0xA5 ^ (i * 37));
+        bytes[i] = byte <= Frame::Lead1 ? byte | 0x80 : byte;
+    }
+    return bytes;
+}
+
 } // namespace
 
 TSimController::TSimController(std::string serial) : TSimController(std::move(serial), Faults{})
@@ -90,11 +101,17 @@ TSimController::Chunk TSimController::answer(const uint8_t* request)
     if (m_faults.silentAfter >= 0 && m_blockReplies >= m_faults.silentAfter)
         return {};
     const auto address = static_cast<uint16_t>(request[Frame::PosAddressHigh] << 8 | request[Frame::PosAddressLow]);
-    if (command == Frame::CmdWrite) {
-        for (size_t i = 0; i < Frame::BlockDataSize && address + i < MemorySize; ++i)
-            m_memory[address + i] = request[Frame::PosData + i];
-    }
-    return blockReply(command, address);
+    const size_t at = std::min<size_t>(address, MemorySize);
+    const size_t count = std::min<size_t>(Frame::BlockDataSize, MemorySize - at);
+    std::array<uint8_t, Frame::BlockDataSize> held{};
+    std::copy_n(m_memory.begin() + at, count, held.begin());
+    if (command == Frame::CmdWrite)
+        std::copy_n(request + Frame::PosData, count, m_memory.begin() + at);
+    Chunk reply = blockReply(command, address);
+    // A dropped write is echoed as if it had happened.
+    if (command == Frame::CmdWrite && address / Frame::BlockDataSize == m_faults.dropWriteBlock)
+        std::copy_n(held.begin(), count, m_memory.begin() + at);
+    return reply;
 }
 
 TSimController::Chunk TSimController::identifyReply() const
@@ -106,6 +123,8 @@ TSimController::Chunk TSimController::identifyReply() const
     frame[Frame::PosCommand] = m_faults.refuseIdentify ? StatusRefused : Frame::StatusAccepted;
     std::copy(m_serial.begin(), m_serial.end(), frame.begin() + Frame::PosSerial);
     closeFrame(frame);
+    if (m_faults.identifyBytes >= 0 && static_cast<size_t>(m_faults.identifyBytes) < frame.size())
+        frame.resize(static_cast<size_t>(m_faults.identifyBytes));
     return frame;
 }
 
@@ -128,9 +147,14 @@ TSimController::Chunk TSimController::blockReply(uint8_t command, uint16_t addre
     if (command == Frame::CmdWrite && address / Frame::BlockDataSize == m_faults.corruptEchoBlock)
         frame[Frame::PosData] ^= 0xFF;
     closeFrame(frame);
-    if (address / Frame::BlockDataSize == m_faults.badChecksumBlock && !m_badChecksumSent) {
+    const int block = address / Frame::BlockDataSize;
+    if (block == m_faults.badChecksumBlock && m_badChecksumsSent < m_faults.badChecksumTimes) {
         frame[Frame::PosBlockChecksum] ^= 0x5A;
-        m_badChecksumSent = true;
+        ++m_badChecksumsSent;
+    }
+    if (block == m_faults.lateBlock && !m_lateSent) {
+        m_holdMs = m_faults.lateMs;
+        m_lateSent = true;
     }
 
     ++m_blockReplies;
@@ -142,10 +166,7 @@ TSimController::Chunk TSimController::blockReply(uint8_t command, uint16_t addre
 void TSimController::queue(Chunk reply, std::vector<Chunk>& out)
 {
     if (m_faults.garbage > 0 && !m_garbageSent) {
-        Chunk noise(m_faults.garbage);
-        for (size_t i = 0; i < noise.size(); ++i)
-            noise[i] = static_cast<uint8_t>(0xA5 ^ (i * 37));
-        out.push_back(std::move(noise));
+        out.push_back(noise(m_faults.garbage));
         m_garbageSent = true;
     }
     size_t at = 0;
@@ -158,4 +179,8 @@ void TSimController::queue(Chunk reply, std::vector<Chunk>& out)
     }
     if (at < reply.size())
         out.emplace_back(reply.begin() + at, reply.end());
+    if (m_faults.surplus > 0) {
+        const Chunk extra = noise(m_faults.surplus);
+        out.back().insert(out.back().end(), extra.begin(), extra.end());
+    }
 }

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 class TSimController {
@@ -26,10 +27,16 @@ public:
         std::vector<size_t> split; // sizes of the first chunks of each reply; the rest is one more
         std::vector<Redirect> wrongAddress;
         int corruptEchoBlock = -1; // block number (address / 32) whose write echo gets one byte changed
-        int badChecksumBlock = -1; // block number whose first reply carries a wrong checksum
+        int dropWriteBlock = -1;   // block number whose writes are echoed as sent but not stored
+        int badChecksumBlock = -1; // block number whose first replies carry a wrong checksum
+        int badChecksumTimes = 1;  // how many of its replies
         int silentAfter = -1;      // block replies sent before the controller falls silent
         int closeAfter = -1;       // block replies sent before the line is closed
         size_t garbage = 0;        // noise bytes sent ahead of the first reply
+        size_t surplus = 0;        // noise bytes sent after every reply
+        int lateBlock = -1;        // block number whose first reply is held back
+        int lateMs = 0;            // for so long
+        int identifyBytes = -1;    // bytes of the identify reply sent; -1: all
     };
 
     static constexpr uint8_t StatusRefused = 0xEE;
@@ -45,6 +52,9 @@ public:
     const Memory& memory() const { return m_memory; }
     int blockReplies() const { return m_blockReplies; }
     bool lineClosed() const { return m_lineClosed; }
+    // How long the replies of the last consume() are to be held back beyond
+    // the usual turn-around; asking clears it.
+    int takeHoldMs() { return std::exchange(m_holdMs, 0); }
 
 private:
     // Length of a complete request at the start of the input, 0 if more bytes
@@ -61,6 +71,8 @@ private:
     std::vector<uint8_t> m_input;
     int m_blockReplies = 0;
     bool m_garbageSent = false;
-    bool m_badChecksumSent = false;
+    int m_badChecksumsSent = 0;
+    bool m_lateSent = false;
+    int m_holdMs = 0;
     bool m_lineClosed = false;
 };

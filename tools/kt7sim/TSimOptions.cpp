@@ -76,8 +76,25 @@ TSimOptions TSimOptions::parse(int argc, const char* const* argv)
                                              static_cast<uint16_t>(number(option, pair.substr(colon + 1), 0xFFFF))});
         } else if (option == "--corrupt-echo") {
             o.faults.corruptEchoBlock = static_cast<int>(number(option, value(), 63));
+        } else if (option == "--drop-write") {
+            o.faults.dropWriteBlock = static_cast<int>(number(option, value(), 63));
         } else if (option == "--bad-checksum") {
-            o.faults.badChecksumBlock = static_cast<int>(number(option, value(), 63));
+            const std::string item = value();
+            const size_t colon = item.find(':');
+            o.faults.badChecksumBlock = static_cast<int>(number(option, item.substr(0, colon), 63));
+            if (colon != std::string::npos)
+                o.faults.badChecksumTimes = static_cast<int>(number(option, item.substr(colon + 1), 1000));
+        } else if (option == "--late") {
+            const std::string item = value();
+            const size_t colon = item.find(':');
+            if (colon == std::string::npos)
+                throw std::invalid_argument("--late: K:MS expected");
+            o.faults.lateBlock = static_cast<int>(number(option, item.substr(0, colon), 63));
+            o.faults.lateMs = static_cast<int>(number(option, item.substr(colon + 1), 60000));
+        } else if (option == "--surplus") {
+            o.faults.surplus = number(option, value(), 1024);
+        } else if (option == "--cut-identify") {
+            o.faults.identifyBytes = static_cast<int>(number(option, value(), 1024));
         } else if (option == "--silent-after") {
             o.faults.silentAfter = static_cast<int>(number(option, value(), 1000000));
         } else if (option == "--close-after") {
@@ -117,10 +134,15 @@ Faults:
                         (with the memory at T); T >= 0x800 gives an address past the image;
                         may be given several times
   --corrupt-echo K      change one byte of the write echo of block K (address K*32)
-  --bad-checksum K      the first reply to block K (address K*32) carries a wrong checksum
+  --drop-write K        echo writes of block K as sent, but keep what the memory held
+  --bad-checksum K[:N]  the first N replies (default 1) to block K (address K*32) carry
+                        a wrong checksum
+  --late K:MS           hold the first reply to block K back MS ms more
   --silent-after N      answer N block requests, then none (identify is still answered)
   --close-after N       close the line after the N-th block reply and exit
   --garbage N           send N noise bytes ahead of the first reply
+  --surplus N           send N noise bytes after every reply
+  --cut-identify N      send only the first N bytes of the identify reply
 Numbers may be written in decimal or with 0x.
 )";
 }

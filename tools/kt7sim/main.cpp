@@ -65,8 +65,9 @@ void serve(TSimPty& pty, TSimController& controller, int gapMs, int delayMs)
             continue;
         const auto bytes = pty.receive();
         const auto replies = controller.consume(bytes.data(), bytes.size());
-        if (!replies.empty() && delayMs > 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        const int holdMs = delayMs + controller.takeHoldMs();
+        if (!replies.empty() && holdMs > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
         pty.send(replies, gapMs);
     }
 }

@@ -2,25 +2,43 @@
 
 #include "link/FrameLayout.h"
 #include "link/TBlockCollector.h"
+#include "link/TFrameChecksum.h"
 #include "link/THexText.h"
 #include "link/TRequestFrames.h"
 #include "serial/TLineSettings.h"
+#include "tools/kt7tool/TStopSignal.h"
 #include "tools/kt7tool/TToolError.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <poll.h>
 #include <unistd.h>
 
 namespace {
-using Clock = std::chrono::steady_clock;
 
 std::string block(uint16_t address)
 {
     return "block 0x" + THexText::of(address, 4);
 }
+
+// Drops the bytes in front of the first place where a frame of the given
+// length byte may start (00 01 length, as far as the bytes go); returns how
+// many are left.
+size_t alignToFrame(uint8_t* bytes, size_t count, uint8_t length)
+{
+    const std::array<uint8_t, 3> start{Frame::Lead0, Frame::Lead1, length};
+    size_t at = 0;
+    for (; at < count; ++at) {
+        const size_t n = std::min(count - at, start.size());
+        if (std::equal(bytes + at, bytes + at + n, start.begin()))
+            break;
+    }
+    std::memmove(bytes, bytes + at, count - at);
+    return count - at;
+}
+
 } // namespace
 
 TDirectLink::TDirectLink(std::string device, unsigned baud, int timeoutMs)
@@ -41,12 +59,29 @@ TDirectLink::TDirectLink(std::string device, unsigned baud, int timeoutMs)
     // (a pseudo-terminal) simply refuses, which does not matter.
     m_line.Escape(TSerialDevice::TEscape::SetDtr);
     m_line.Escape(TSerialDevice::TEscape::SetRts);
-    m_line.Purge(TSerialDevice::TPurge::Receive);
 }
 
-void TDirectLink::fail(const std::string& cause) const
+void TDirectLink::fail(const std::string& cause, int status) const
 {
-    throw TToolError(m_device + ": " + cause);
+    throw TToolError(m_device + ": " + cause, status);
+}
+
+void TDirectLink::stopIfAsked() const
+{
+    if (const int signal = TStopSignal::received())
+        fail("stopped by " + TStopSignal::name(signal), TStopSignal::exitStatus(signal));
+}
+
+std::string TDirectLink::strayNote() const
+{
+    return m_dropped > 0 ? ", only " + std::to_string(m_dropped) + " stray bytes" : std::string();
+}
+
+std::string TDirectLink::lineNotes() const
+{
+    if (m_vanished == 0)
+        return {};
+    return "; input the port announced was gone when read: another program may be reading the port";
 }
 
 void TDirectLink::send(const uint8_t* bytes, size_t count)
@@ -62,7 +97,8 @@ void TDirectLink::send(const uint8_t* bytes, size_t count)
             continue;
         if (n < 0 && errno == EAGAIN) {
             pollfd p{m_line.Handle(), POLLOUT, 0};
-            if (::poll(&p, 1, m_timeoutMs) > 0)
+            const int ready = ::poll(&p, 1, m_timeoutMs);
+            if (ready > 0 || (ready < 0 && errno == EINTR))
                 continue;
             fail("the line does not take the request");
         }
@@ -70,14 +106,23 @@ void TDirectLink::send(const uint8_t* bytes, size_t count)
     }
 }
 
-size_t TDirectLink::collect(uint8_t* into, size_t count)
+TDirectLink::Clock::time_point TDirectLink::deadline(size_t requestSize, size_t replySize) const
 {
+    // The time-out is the controller's turn-around: the request still has to
+    // leave the port (write() returns once the driver holds it) and the reply
+    // needs its own line time, which a short time-out must not eat into.
+    const auto lineTime
+        = std::chrono::microseconds(static_cast<long>(m_byteMicros) * static_cast<long>(requestSize + replySize));
+    return Clock::now() + std::chrono::milliseconds(m_timeoutMs) + lineTime;
+}
+
+size_t TDirectLink::collect(uint8_t* into, size_t size, Clock::time_point deadline)
+{
+    const auto length = static_cast<uint8_t>(size - 1);
+    const char* const gone = "the line went away (the device was closed or unplugged)";
     size_t got = 0;
-    // The time-out runs from the end of the request: the reply needs its
-    // own line time on top, which a short time-out must not eat into.
-    const auto deadline = Clock::now() + std::chrono::milliseconds(m_timeoutMs)
-        + std::chrono::microseconds(static_cast<long>(m_byteMicros) * static_cast<long>(count));
-    while (got < count) {
+    m_dropped = 0;
+    while (got < size) {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left <= 0)
             break;
@@ -90,12 +135,17 @@ size_t TDirectLink::collect(uint8_t* into, size_t count)
         if (ready == 0)
             break;
         if ((p.revents & (POLLHUP | POLLERR | POLLNVAL)) && !(p.revents & POLLIN))
-            fail("the line went away (the device was closed or unplugged)");
-        const ssize_t n = ::read(m_line.Handle(), into + got, count - got);
+            fail(gone + lineNotes());
+        const ssize_t n = ::read(m_line.Handle(), into + got, size - got);
         if (n > 0) {
-            got += static_cast<size_t>(n);
-        } else if (n == 0 || errno == EIO) {
-            fail("the line went away (the device was closed or unplugged)");
+            const size_t had = got + static_cast<size_t>(n);
+            got = alignToFrame(into, had, length);
+            m_dropped += had - got;
+        } else if ((n < 0 && errno == EIO) || (n == 0 && (p.revents & POLLHUP))) {
+            fail(gone + lineNotes());
+        } else if (n == 0) {
+            // The port said input was there, and someone else took it.
+            ++m_vanished;
         } else if (errno != EAGAIN && errno != EINTR) {
             fail(std::string("cannot receive: ") + std::strerror(errno));
         }
@@ -103,14 +153,16 @@ size_t TDirectLink::collect(uint8_t* into, size_t count)
     return got;
 }
 
-void TDirectLink::settle()
+void TDirectLink::drain(int quietMs)
 {
-    // Quiet for the time of a few bytes, or at least 20 ms.
-    const int quietMs = std::max(20, 4 * m_byteMicros / 1000);
+    // A line that never goes quiet is not waited for beyond a time-out.
+    const auto until = Clock::now() + std::chrono::milliseconds(quietMs + m_timeoutMs);
     std::array<uint8_t, 256> sink;
-    for (;;) {
+    while (Clock::now() < until) {
         pollfd p{m_line.Handle(), POLLIN, 0};
         const int ready = ::poll(&p, 1, quietMs);
+        if (ready < 0 && errno == EINTR)
+            continue;
         if (ready <= 0 || !(p.revents & POLLIN))
             break;
         if (::read(m_line.Handle(), sink.data(), sink.size()) <= 0)
@@ -121,58 +173,90 @@ void TDirectLink::settle()
 
 TIdentReply TDirectLink::identify()
 {
+    stopIfAsked();
+    drain(0);
     const auto request = TRequestFrames::identify();
     send(request.data(), request.size());
     std::array<uint8_t, Frame::IdentifyReplySize> reply{};
-    const size_t got = collect(reply.data(), reply.size());
+    const size_t got = collect(reply.data(), reply.size(), deadline(request.size(), reply.size()));
     if (got == 0)
-        fail("the controller does not answer (no reply to identify within " + std::to_string(m_timeoutMs) + " ms)");
+        fail("the controller does not answer (no reply to identify within " + std::to_string(m_timeoutMs) + " ms"
+             + strayNote() + ")" + lineNotes());
     if (got > Frame::PosCommand && reply[Frame::PosCommand] != Frame::StatusAccepted)
         fail("the controller refused identification (status 0x" + THexText::of(reply[Frame::PosCommand], 2) + ")");
-    if (got < Frame::PosSerial + Frame::SerialSize)
-        fail("incomplete identify reply (" + std::to_string(got) + " bytes)");
+    if (got < reply.size())
+        fail("incomplete identify reply (" + std::to_string(got) + " of " + std::to_string(reply.size()) + " bytes)"
+             + lineNotes());
+    if (TFrameChecksum::over(reply.data(), reply.size() - 1) != reply.back())
+        fail("identify reply with a wrong checksum" + lineNotes());
     return TIdentReply(reply.data(), got);
+}
+
+std::string TDirectLink::blockReply(uint16_t address, Clock::time_point deadline, std::vector<uint8_t>& reply)
+{
+    TBlockCollector frame;
+    for (;;) {
+        std::array<uint8_t, TBlockCollector::ReplySize> bytes{};
+        const size_t got = collect(bytes.data(), bytes.size(), deadline);
+        frame.reset();
+        frame.append(bytes.data(), got);
+        if (got == 0)
+            return "no reply within " + std::to_string(m_timeoutMs) + " ms" + strayNote();
+        if (!frame.complete())
+            return "incomplete reply (" + std::to_string(got) + " of 39 bytes)";
+        if (!frame.checksumMatches())
+            return "reply with a wrong checksum";
+        // A repeated request whose first reply came late is answered twice;
+        // the second answer arrives while the next block is asked for.
+        if (frame.address() == m_lastAddress && frame.address() != address)
+            continue;
+        if (frame.address() != address) {
+            const bool outside = frame.address() + TImage::BlockSize > TImage::Size;
+            fail(block(address) + ": the reply carries address 0x" + THexText::of(frame.address(), 4)
+                 + (outside ? ", outside the image" : ""));
+        }
+        reply.assign(frame.data(), frame.data() + TImage::BlockSize);
+        m_lastAddress = address;
+        return {};
+    }
 }
 
 std::vector<uint8_t> TDirectLink::exchange(const std::vector<uint8_t>& request, uint16_t address)
 {
     for (int attempt = 0;; ++attempt) {
+        stopIfAsked();
         if (attempt > 0) {
             ++m_repeats;
-            settle();
+            // Quiet for the time of a few bytes, or at least 20 ms, so that
+            // the rest of a late reply is not taken for the start of this one.
+            drain(std::max(20, 4 * m_byteMicros / 1000));
+        } else {
+            // Nothing received before a request belongs to its reply.
+            drain(0);
         }
         send(request.data(), request.size());
-        TBlockCollector reply;
-        std::array<uint8_t, TBlockCollector::ReplySize> bytes{};
-        const size_t got = collect(bytes.data(), bytes.size());
-        reply.append(bytes.data(), got);
-        std::string cause;
-        if (got == 0)
-            cause = "no reply within " + std::to_string(m_timeoutMs) + " ms";
-        else if (!reply.complete())
-            cause = "incomplete reply (" + std::to_string(got) + " of 39 bytes)";
-        else if (!reply.checksumMatches())
-            cause = "reply with a wrong checksum";
+        m_nextSent = true;
+        std::vector<uint8_t> data;
+        const std::string cause = blockReply(address, deadline(request.size(), TBlockCollector::ReplySize), data);
         if (cause.empty()) {
-            if (reply.address() != address) {
-                const bool outside = reply.address() + TImage::BlockSize > TImage::Size;
-                fail(block(address) + ": the reply carries address 0x" + THexText::of(reply.address(), 4)
-                     + (outside ? ", outside the image" : ""));
-            }
-            return {reply.data(), reply.data() + TImage::BlockSize};
+            m_nextSent = false;
+            return data;
         }
         if (attempt == Repeats)
-            fail(block(address) + ": " + cause + " (" + std::to_string(Repeats + 1) + " tries)");
+            fail(block(address) + ": " + cause + " (" + std::to_string(Repeats + 1) + " tries)" + lineNotes());
     }
 }
 
 void TDirectLink::read(TImage& image, const Progress& progress)
 {
+    m_done = 0;
+    m_nextSent = false;
     for (int b = 0; b < Blocks; ++b) {
         const auto address = static_cast<uint16_t>(b * TImage::BlockSize);
         const auto request = TRequestFrames::read(address);
         const std::vector<uint8_t> data = exchange({request.begin(), request.end()}, address);
         image.blockIn(address, data.data());
+        m_done = b + 1;
         if (progress)
             progress(b + 1);
     }
@@ -181,14 +265,15 @@ void TDirectLink::read(TImage& image, const Progress& progress)
 std::vector<uint16_t> TDirectLink::write(const TImage& image, const Progress& progress)
 {
     std::vector<uint16_t> differing;
-    m_written = 0;
+    m_done = 0;
+    m_nextSent = false;
     for (int b = 0; b < Blocks; ++b) {
         const auto address = static_cast<uint16_t>(b * TImage::BlockSize);
         std::array<uint8_t, TImage::BlockSize> data;
         image.blockOut(address, data.data());
         const auto request = TRequestFrames::write(address, data.data());
         const std::vector<uint8_t> echo = exchange({request.begin(), request.end()}, address);
-        m_written = b + 1;
+        m_done = b + 1;
         if (!std::equal(data.begin(), data.end(), echo.begin()))
             differing.push_back(address);
         if (progress)

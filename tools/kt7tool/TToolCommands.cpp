@@ -1,6 +1,7 @@
 #include "tools/kt7tool/TToolCommands.h"
 
 #include "link/THexText.h"
+#include "project/TBackupStore.h"
 #include "project/TImageFile.h"
 #include "project/TNamesFile.h"
 #include "project/TProjectName.h"
@@ -12,8 +13,12 @@
 #include "serial/TPortMap.h"
 #include "tools/kt7tool/TDirectLink.h"
 #include "tools/kt7tool/TProgressBar.h"
+#include "tools/kt7tool/TStopSignal.h"
 #include "tools/kt7tool/TToolError.h"
+#include "tools/kt7tool/TToolOutput.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <clocale>
 #include <cstdio>
@@ -22,7 +27,6 @@
 #include <filesystem>
 #include <iostream>
 #include <system_error>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -49,16 +53,28 @@ std::string latin1ToUtf8(const std::string& bytes)
     return out;
 }
 
-std::string nowText(const char* format, bool utc)
+// The local time now.
+std::string nowText(const char* format)
 {
     const std::time_t now = std::time(nullptr);
     std::tm parts{};
-    if (utc)
-        gmtime_r(&now, &parts);
-    else
-        localtime_r(&now, &parts);
+    localtime_r(&now, &parts);
     char text[128];
     return std::strftime(text, sizeof text, format, &parts) ? text : "";
+}
+
+// A word for a shell command line, quoted when it needs to be.
+std::string shellWord(const std::string& word)
+{
+    const bool plain = !word.empty() && std::all_of(word.begin(), word.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || (c != '\0' && std::strchr("/._-+:,=@%", c));
+    });
+    if (plain)
+        return word;
+    std::string quoted = "'";
+    for (const char c : word)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
 }
 
 // The /dev/serial/by-id name of a device, or "-".
@@ -95,6 +111,10 @@ int TToolCommands::run()
         return show();
     if (c == "diff")
         return diff();
+    if (c == "check")
+        return check();
+    if (c == "backups")
+        return backups();
     return report();
 }
 
@@ -102,34 +122,77 @@ std::string TToolCommands::devicePath() const
 {
     if (!m_o.device.empty())
         return m_o.device;
+    const std::string com = "COM" + std::to_string(m_o.com);
     const std::string device = TPortMap::Device(m_o.com);
     if (device.empty())
-        throw TToolError("COM" + std::to_string(m_o.com) + ": no such port (see kt7tool ports)");
+        throw TToolError(com + ": no such port (see kt7tool ports)");
+    const std::string link = TPortMap::Link(m_o.com);
+    std::error_code ec;
+    if (!link.empty() && !fs::exists(device, ec))
+        throw TToolError(com + ": " + link + " points at " + device + ", which does not exist");
     return device;
 }
 
 std::unique_ptr<TDirectLink> TToolCommands::openLink() const
 {
+    // From the first request on, a stop signal ends the job between two
+    // exchanges with the controller, never in the middle of a frame.
+    TStopSignal::install();
     return std::make_unique<TDirectLink>(devicePath(), m_o.baud, m_o.timeoutMs);
+}
+
+void TToolCommands::noteRepeats(const TDirectLink& link) const
+{
+    if (link.repeats() > 0 && !m_o.quiet)
+        warn(link.device() + ": " + std::to_string(link.repeats())
+             + (link.repeats() == 1 ? " reply was" : " replies were") + " late or damaged and asked for again");
+}
+
+std::string TToolCommands::cutShort(const TDirectLink& link, const std::string& backup) const
+{
+    const int done = link.blocksDone();
+    const bool maybe = link.nextRequestSent();
+    const auto blocks
+        = [](int n) { return std::to_string(n) + " of " + std::to_string(TDirectLink::Blocks) + " blocks"; };
+    if (done == 0 && !maybe)
+        return "nothing was written, the controller still holds its earlier configuration"
+            + (backup.empty() ? std::string() : " (kept in " + backup + ")");
+    std::string text = "write cut short after " + blocks(done);
+    if (maybe)
+        text += ", " + std::to_string(done + 1) + " if the controller took block 0x"
+            + THexText::of(static_cast<unsigned>(done * TImage::BlockSize), 4) + " before its reply failed";
+    const bool mixed = done > 0 && done + (maybe ? 1 : 0) < TDirectLink::Blocks;
+    text += mixed ? ", the controller holds a mixed configuration" : ", the controller may hold a mixed configuration";
+    if (backup.empty())
+        return text + " (no backup was kept)";
+    const std::string port
+        = m_o.device.empty() ? "--com " + std::to_string(m_o.com) : "--device " + shellWord(m_o.device);
+    return text + "; its earlier configuration is in " + backup + ", restore it with: kt7tool write "
+        + shellWord(backup) + " " + port;
 }
 
 int TToolCommands::ports()
 {
+    std::string out;
     for (int n = 1; n <= 255; ++n) {
         const std::string device = TPortMap::Device(n);
         if (device.empty())
             continue;
         const int state = TPortMap::Probe(n);
         const std::string use = state == 0 ? "free" : state == EBUSY ? "busy" : std::strerror(state);
-        std::cout << "COM" << n << '\t' << device << '\t' << byIdName(device) << '\t' << use << '\n';
+        out += "COM" + std::to_string(n) + '\t' + device + '\t' + byIdName(device) + '\t' + use + '\n';
     }
+    TToolOutput::write(out);
     return 0;
 }
 
 int TToolCommands::identify()
 {
     const auto link = openLink();
-    std::cout << latin1ToUtf8(link->identify().text()) << '\n';
+    // The text ends in a blank, which the window keeps; a script's line does not.
+    std::string text = link->identify().text();
+    text.erase(text.find_last_not_of(' ') + 1);
+    TToolOutput::write(latin1ToUtf8(text) + '\n');
     return 0;
 }
 
@@ -138,49 +201,28 @@ int TToolCommands::read()
     const auto link = openLink();
     link->identify();
     TImage image;
-    {
+    try {
         TProgressBar bar("read ", TDirectLink::Blocks, !m_o.quiet);
         link->read(image, [&](int done) { bar.show(done); });
+    } catch (const TToolError& e) {
+        if (!TStopSignal::received())
+            throw;
+        throw TToolError(std::string(e.what()) + "; read cut short after " + std::to_string(link->blocksDone()) + " of "
+                             + std::to_string(TDirectLink::Blocks) + " blocks, " + m_o.operands[0]
+                             + " is left as it was",
+                         e.status());
     }
     const TFileResult saved = TImageFile::write(m_o.operands[0], image);
     if (!saved)
         throw TToolError(saved.text());
+    noteRepeats(*link);
     return 0;
-}
-
-std::string TToolCommands::backupFolder()
-{
-    const char* data = std::getenv("XDG_DATA_HOME");
-    fs::path base;
-    if (data && *data)
-        base = data;
-    else if (const char* home = std::getenv("HOME"); home && *home)
-        base = fs::path(home) / ".local/share";
-    else
-        throw TToolError("no place for the backup: neither XDG_DATA_HOME nor HOME is set");
-    return (base / "kt7config" / "backups").string();
-}
-
-std::string TToolCommands::keepBackup(const TImage& image, const std::string& serial) const
-{
-    const std::string folder = backupFolder();
-    std::error_code ec;
-    fs::create_directories(folder, ec);
-    if (ec)
-        throw TToolError(folder + ": " + ec.message() + " (nothing was written to the controller)");
-    std::string name;
-    for (const char c : serial)
-        name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-    const std::string path = folder + "/" + name + "-" + nowText("%Y%m%dT%H%M%SZ", true) + ".usr";
-    const TFileResult saved = TImageFile::write(path, image);
-    if (!saved)
-        throw TToolError(saved.text() + " (nothing was written to the controller)");
-    return path;
 }
 
 int TToolCommands::write()
 {
-    const TImage image = loadImage(m_o.operands[0]);
+    const TImage image = loadImage(m_o.operands[0], !m_o.force);
+    refuseFaultyConfiguration(image);
     const auto link = openLink();
     const TIdentReply ident = link->identify();
     std::string backup;
@@ -190,24 +232,25 @@ int TToolCommands::write()
             TProgressBar bar("backup", TDirectLink::Blocks, !m_o.quiet);
             link->read(current, [&](int done) { bar.show(done); });
         } catch (const TToolError& e) {
-            throw TToolError(std::string(e.what())
-                             + " while keeping the backup; nothing was written to the controller");
+            throw TToolError(std::string(e.what()) + " while keeping the backup; nothing was written to the controller",
+                             e.status());
         }
-        // The ten serial characters name the controller.
-        const std::string& text = ident.text();
-        backup = keepBackup(current, text.substr(4, 4) + text.substr(10, 2) + text.substr(13, 2) + text.substr(16, 2));
-        if (!m_o.quiet && ::isatty(STDERR_FILENO))
-            std::cerr << "kt7tool: backup of the controller in " << backup << '\n';
+        if (current == image && !m_o.always) {
+            if (!m_o.quiet)
+                std::cerr << "kt7tool: the controller already holds " << m_o.operands[0]
+                          << "; nothing was written (--always writes all the same)\n";
+            return 0;
+        }
+        const TFileResult kept = TBackupStore::keep(ident.serialNumber(), current, backup);
+        if (!kept)
+            throw TToolError(kept.text() + " (nothing was written to the controller)");
     }
     std::vector<uint16_t> differing;
     try {
         TProgressBar bar("write ", TDirectLink::Blocks, !m_o.quiet);
         differing = link->write(image, [&](int done) { bar.show(done); });
     } catch (const TToolError& e) {
-        std::string cut = std::string(e.what()) + "; write cut short after " + std::to_string(link->blocksWritten())
-            + " of " + std::to_string(TDirectLink::Blocks) + " blocks, the controller holds a mixed configuration";
-        cut += backup.empty() ? " (no backup was kept)" : "; its earlier configuration is in " + backup;
-        throw TToolError(cut);
+        throw TToolError(std::string(e.what()) + "; " + cutShort(*link, backup), e.status());
     }
     for (const uint16_t address : differing)
         std::cerr << "kt7tool: " << link->device() << ": block 0x" << THexText::of(address, 4)
@@ -215,14 +258,21 @@ int TToolCommands::write()
     int status = differing.empty() ? 0 : 1;
     if (m_o.verify) {
         TImage back;
-        {
+        try {
             TProgressBar bar("verify", TDirectLink::Blocks, !m_o.quiet);
             link->read(back, [&](int done) { bar.show(done); });
+        } catch (const TToolError& e) {
+            throw TToolError(std::string(e.what()) + " while reading back; all " + std::to_string(TDirectLink::Blocks)
+                                 + " blocks were written",
+                             e.status());
         }
         const TReportInput file = TReportSource::of(image, {}, {}, {});
         const TReportInput controller = TReportSource::of(back, {}, {}, {});
         status = std::max(status, printDifferences(file, controller));
     }
+    noteRepeats(*link);
+    if (!backup.empty() && !m_o.quiet)
+        std::cerr << "kt7tool: backup of the controller in " << backup << '\n';
     return status;
 }
 
@@ -239,10 +289,11 @@ int TToolCommands::verify()
     // The controller holds no names: it is compared under the file's.
     TReportInput controller = TReportSource::of(image, {}, {}, {});
     controller.inputCaptions = file.inputCaptions;
+    noteRepeats(*link);
     return printDifferences(file, controller);
 }
 
-TImage TToolCommands::loadImage(const std::string& path)
+TImage TToolCommands::loadImage(const std::string& path, bool exactSize)
 {
     TImage image;
     const TFileResult result = TImageFile::read(path, image);
@@ -250,6 +301,9 @@ TImage TToolCommands::loadImage(const std::string& path)
         throw TToolError(result.text());
     std::error_code ec;
     const auto size = fs::file_size(path, ec);
+    if (!ec && size != TImage::Size && exactSize)
+        throw TToolError(path + ": " + std::to_string(size)
+                         + " bytes, not 2048; not written (--force writes it, the rest as zeros or cut at 2048)");
     if (!ec && size != TImage::Size)
         warn(path + ": " + std::to_string(size) + " bytes, not 2048; "
              + (size < TImage::Size ? "the rest of the image reads as zeros" : "bytes past 2048 are ignored"));
@@ -275,19 +329,68 @@ TReportInput TToolCommands::loadProject(const std::string& path, const std::stri
 
 int TToolCommands::printDifferences(const TReportInput& a, const TReportInput& b)
 {
-    const auto lines = TConfigDiffer::lines(TConfigDescriber::facts(a), a.image, TConfigDescriber::facts(b), b.image);
+    const auto lines = TConfigDiffer::lines(a, b);
     std::string out;
     for (const std::string& line : lines)
         out += line + "\n";
-    std::cout << out << std::flush;
+    TToolOutput::write(out);
     return lines.empty() ? 0 : 1;
+}
+
+std::optional<TConfigCheck::Names> TToolCommands::checkedNames(const std::string& path, const std::string& namesPath)
+{
+    const std::string names = namesPath.empty() ? TProjectName::namesFilePath(path) : namesPath;
+    std::error_code ec;
+    if (!fs::exists(names, ec)) {
+        if (!namesPath.empty())
+            warn(namesPath + ": " + std::strerror(ENOENT) + "; the algorithms' names are not checked");
+        return std::nullopt;
+    }
+    TNamesFile::Names read;
+    const TFileResult result = TNamesFile::read(names, read);
+    if (!result) {
+        warn(result.text() + "; the algorithms' names are not checked");
+        return std::nullopt;
+    }
+    TConfigCheck::Names out;
+    std::copy(read.begin(), read.end(), out.begin());
+    return out;
+}
+
+void TToolCommands::refuseFaultyConfiguration(const TImage& image) const
+{
+    const auto names = checkedNames(m_o.operands[0], {});
+    const std::vector<TConfigFinding> findings = TConfigCheck::run(image, names ? &*names : nullptr);
+    const int errors = TConfigCheck::errors(findings);
+    std::string out;
+    for (const TConfigFinding& f : findings)
+        out += std::string("kt7tool: ") + TConfigCheck::severityWord(f.severity) + ": " + f.line() + "\n";
+    std::cerr << out << std::flush;
+    if (errors == 0)
+        return;
+    const std::string count = std::to_string(errors) + (errors == 1 ? " error" : " errors");
+    if (m_o.force) {
+        warn("writing a configuration with " + count + " (--force)");
+        return;
+    }
+    throw TToolError(m_o.operands[0] + ": the configuration has " + count
+                     + "; nothing was written (kt7tool check lists them; --force writes it anyway)");
+}
+
+int TToolCommands::check()
+{
+    const TImage image = loadImage(m_o.operands[0]);
+    const auto names = checkedNames(m_o.operands[0], m_o.names);
+    const std::vector<TConfigFinding> findings = TConfigCheck::run(image, names ? &*names : nullptr);
+    TToolOutput::write(m_o.json ? TConfigCheck::json(findings) : TConfigCheck::text(findings));
+    return findings.empty() ? 0 : 1;
 }
 
 int TToolCommands::show()
 {
     const TReportInput input = loadProject(m_o.operands[0], m_o.names);
     const auto facts = TConfigDescriber::facts(input);
-    std::cout << (m_o.json ? TConfigDescriber::json(facts) : TConfigDescriber::text(facts)) << std::flush;
+    TToolOutput::write(m_o.json ? TConfigDescriber::json(facts) : TConfigDescriber::text(facts));
     return 0;
 }
 
@@ -298,10 +401,23 @@ int TToolCommands::diff()
     return printDifferences(a, b);
 }
 
+int TToolCommands::backups()
+{
+    std::vector<TBackupStore::Entry> entries;
+    const TFileResult listed = TBackupStore::list(entries);
+    if (!listed)
+        throw TToolError(listed.text());
+    std::string out;
+    for (const TBackupStore::Entry& e : entries)
+        out += e.serial + '\t' + e.time + '\t' + e.path + '\n';
+    TToolOutput::write(out);
+    return 0;
+}
+
 int TToolCommands::report()
 {
     std::setlocale(LC_TIME, "");
-    const TReportInput input = loadProject(m_o.operands[0], m_o.names, nowText("%x %X", false));
+    const TReportInput input = loadProject(m_o.operands[0], m_o.names, nowText("%x %X"));
     TWordDocument doc;
     try {
         TReportGenerator(input, doc, [] {}).run();

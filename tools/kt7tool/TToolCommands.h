@@ -4,10 +4,12 @@
 // 0, or 1 when a check found a difference.
 
 #include "image/TImage.h"
+#include "report/TConfigCheck.h"
 #include "report/TReportInput.h"
 #include "tools/kt7tool/TToolOptions.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 class TDirectLink;
@@ -18,9 +20,6 @@ public:
 
     int run();
 
-    // $XDG_DATA_HOME/kt7config/backups (default ~/.local/share/kt7config/backups).
-    static std::string backupFolder();
-
 private:
     int ports();
     int identify();
@@ -28,19 +27,32 @@ private:
     int write();
     int verify();
     int show();
+    int check();
     int diff();
+    int backups();
     int report();
 
     std::unique_ptr<TDirectLink> openLink() const;
     std::string devicePath() const;
-    // The image as Open reads it; a file of another size gives a warning.
-    static TImage loadImage(const std::string& path);
+    // The image as Open reads it; a file of another size gives a warning, or
+    // an error when exactSize.
+    static TImage loadImage(const std::string& path, bool exactSize = false);
     // The project's report input: the names from namesPath, or from the names
     // file beside the image when namesPath is empty.
     static TReportInput loadProject(const std::string& path, const std::string& namesPath, std::string dateTime = {});
+    // The algorithms' names for the check: from namesPath, or from the names
+    // file beside the image when namesPath is empty; none when there is no
+    // names file to give them.
+    static std::optional<TConfigCheck::Names> checkedNames(const std::string& path, const std::string& namesPath);
+    // Before a write: errors refuse it unless --force; warnings are printed.
+    void refuseFaultyConfiguration(const TImage& image) const;
     // Prints the differences; returns 1 when there are any.
     static int printDifferences(const TReportInput& a, const TReportInput& b);
-    std::string keepBackup(const TImage& image, const std::string& serial) const;
+    // What a write that stopped part-way leaves in the controller, and how
+    // to put back what it held.
+    std::string cutShort(const TDirectLink& link, const std::string& backup) const;
+    // A warning when replies had to be asked for again.
+    void noteRepeats(const TDirectLink& link) const;
 
     TToolOptions m_o;
 };

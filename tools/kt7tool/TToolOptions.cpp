@@ -35,11 +35,18 @@ const CommandHelp Help[] = {
     {"read", "kt7tool read OUT.usr (--com N | --device PATH)",
      "Reads the controller's whole image into OUT.usr. The file is replaced\n"
      "atomically: a failed read leaves no file, or the old one, behind.\n"},
-    {"write", "kt7tool write IN.usr (--com N | --device PATH) [--no-backup] [--verify]",
-     "Writes IN.usr into the controller, comparing every block's echo. First the\n"
-     "controller's current image is kept in\n"
-     "$XDG_DATA_HOME/kt7config/backups/<serial>-<UTC time>.usr (unless --no-backup);\n"
-     "with --verify the controller is read back and compared with IN.usr.\n"
+    {"write", "kt7tool write IN.usr (--com N | --device PATH) [--no-backup] [--verify] [--force] [--always]",
+     "Writes IN.usr into the controller, comparing every block's echo. A file\n"
+     "that is not exactly 2048 bytes is refused unless --force. The configuration\n"
+     "is checked as kt7tool check does, before the port is opened: errors refuse\n"
+     "the write (exit status 2, nothing sent) unless --force, and warnings are\n"
+     "printed on standard error. First the controller's current image is read and\n"
+     "kept in a new file\n"
+     "$XDG_DATA_HOME/kt7config/backups/<serial>-<UTC time>.usr (unless --no-backup),\n"
+     "whose path is printed on standard error after the write (unless --quiet);\n"
+     "when the controller already holds IN.usr nothing is sent, unless --always.\n"
+     "With --verify the controller is read back and compared with IN.usr.\n"
+     "A backup is restored with kt7tool write BACKUP.usr.\n"
      "Exit status 1 when an echo or the read-back differs.\n"},
     {"verify", "kt7tool verify FILE.usr (--com N | --device PATH)",
      "Reads the controller and prints how it differs from FILE.usr, in the words\n"
@@ -47,10 +54,29 @@ const CommandHelp Help[] = {
     {"show", "kt7tool show FILE.usr [--names FILE.ini] [--json]",
      "Prints the configuration in words, one fact per line in a fixed order.\n"
      "The names file defaults to FILE.ini beside FILE.usr.\n"},
+    {"check", "kt7tool check FILE.usr [--names FILE.ini] [--json]",
+     "Checks the configuration and prints one finding a line, in the order of the\n"
+     "window's tree: 'error: WHERE: TEXT' or 'warning: WHERE: TEXT', WHERE naming\n"
+     "the node as the tree does ('IN-3, Этап 2'). Errors are what the editor never\n"
+     "makes or what silences an alarm; warnings are what it allows but is rarely\n"
+     "meant. The algorithms' names (from the names file, by default FILE.ini\n"
+     "beside FILE.usr) are checked when there is one. With --json:\n"
+     "  {\"findings\": [{\"severity\": \"error\" | \"warning\", \"id\": \"stage-after-stop\",\n"
+     "    \"node\": {\"kind\": \"system\" | \"settings\" | \"buttons\" | \"groups\" |\n"
+     "              \"button\" | \"group\" | \"input\" | \"stage\", \"button\": K,\n"
+     "              \"group\": G, \"input\": I, \"stage\": S},\n"
+     "    \"where\": \"IN-3, Этап 2\", \"text\": \"...\"}]}\n"
+     "where a node carries only the numbers of its kind. The identifiers are\n"
+     "stable; the texts may change. Exit status 0 when nothing is found, 1 when\n"
+     "there are findings.\n"},
     {"diff", "kt7tool diff A.usr B.usr [--names-a FILE.ini] [--names-b FILE.ini]",
      "Prints the differences between two configurations in words: 'key: old → new',\n"
      "'- fact' only in A, '+ fact' only in B, then 'Байт 0xOOOO: AA → BB' for bytes\n"
      "that differ outside the facts shown. Exit status 1 when they differ.\n"},
+    {"backups", "kt7tool backups",
+     "Lists the kept images of the controllers, newest first, one a line:\n"
+     "serial, UTC time and path, tab-separated. Both kt7tool write and the\n"
+     "window's read keep them in $XDG_DATA_HOME/kt7config/backups.\n"},
     {"report", "kt7tool report FILE.usr [--names FILE.ini] -o OUT.docx",
      "Writes the configuration report the window makes as OUT.docx.\n"},
 };
@@ -93,16 +119,25 @@ std::string TToolOptions::usage(const std::string& command)
             "  --baud N         line speed (default 9600)\n"
             "  --timeout MS     time to wait for each reply (default 500); a block whose\n"
             "                   reply is late or damaged is asked for twice more\n"
-            "  --quiet          no progress bar on standard error\n"
+            "  --quiet          no progress bar on standard error, no notes after a write\n"
+            "  --force          write an image file that is not 2048 bytes, or a\n"
+            "                   configuration whose check found errors\n"
+            "  --always         write even when the controller already holds the image\n"
+            "  --               the arguments that follow are no options\n"
             "  --help           this text; 'kt7tool COMMAND --help' for a command\n"
             "  --version        the tool's version\n\n"
-            "Exit status: 0 success, 1 a difference was found, 2 usage or I/O error.\n";
+            "Ctrl+C, SIGTERM or SIGHUP during identify, read, write or verify finish the\n"
+            "block exchange under way, then stop and say what the controller holds.\n\n"
+            "Exit status: 0 success, 1 a difference or (check) a finding, 2 usage or I/O\n"
+            "error, or a write refused, 128+N stopped by signal N (130 SIGINT, 143 SIGTERM,\n"
+            "129 SIGHUP).\n";
     return text;
 }
 
 TToolOptions TToolOptions::parse(int argc, const char* const* argv)
 {
     TToolOptions o;
+    bool options = true;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const auto value = [&]() -> std::string {
@@ -110,6 +145,25 @@ TToolOptions TToolOptions::parse(int argc, const char* const* argv)
                 throw TToolError(arg + " needs a value", TToolError::Usage);
             return argv[++i];
         };
+        if (options && arg == "--") {
+            options = false;
+            continue;
+        }
+        if (!options || arg.size() < 2 || arg[0] != '-') {
+            if (!o.command.empty()) {
+                o.operands.push_back(arg);
+            } else if (arg == "help") {
+                o.help = true;
+                o.command = i + 1 < argc ? argv[++i] : "";
+                if (!o.command.empty() && !find(o.command))
+                    throw TToolError("unknown command " + o.command + " (see kt7tool --help)", TToolError::Usage);
+            } else if (!find(arg)) {
+                throw TToolError("unknown command " + arg + " (see kt7tool --help)", TToolError::Usage);
+            } else {
+                o.command = arg;
+            }
+            continue;
+        }
         if (arg == "--help" || arg == "-h") {
             o.help = true;
         } else if (arg == "--version") {
@@ -142,21 +196,8 @@ TToolOptions TToolOptions::parse(int argc, const char* const* argv)
             o.namesB = value();
         } else if (arg == "-o" || arg == "--output") {
             o.output = value();
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            throw TToolError("unknown option " + arg + " (see kt7tool --help)", TToolError::Usage);
-        } else if (o.command.empty()) {
-            if (arg == "help") {
-                o.help = true;
-                o.command = i + 1 < argc ? argv[++i] : "";
-                if (!o.command.empty() && !find(o.command))
-                    throw TToolError("unknown command " + o.command + " (see kt7tool --help)", TToolError::Usage);
-                continue;
-            }
-            if (!find(arg))
-                throw TToolError("unknown command " + arg + " (see kt7tool --help)", TToolError::Usage);
-            o.command = arg;
         } else {
-            o.operands.push_back(arg);
+            throw TToolError("unknown option " + arg + " (see kt7tool --help)", TToolError::Usage);
         }
     }
     if (o.help || o.version)
@@ -167,7 +208,7 @@ TToolOptions TToolOptions::parse(int argc, const char* const* argv)
         throw TToolError("--com and --device name the port twice; give one", TToolError::Usage);
 
     const std::string& c = o.command;
-    const size_t wanted = c == "diff" ? 2 : (c == "ports" || c == "identify") ? 0 : 1;
+    const size_t wanted = c == "diff" ? 2 : (c == "ports" || c == "identify" || c == "backups") ? 0 : 1;
     if (o.operands.size() != wanted)
         throw TToolError(c + ": expected " + std::to_string(wanted) + " file operand" + (wanted == 1 ? "" : "s")
                              + ", got " + std::to_string(o.operands.size()) + " (see kt7tool " + c + " --help)",

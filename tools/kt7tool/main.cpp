@@ -2,28 +2,39 @@
 // command line: identify, read, write with backup, verify, show, diff and
 // report, for scripts and version control.
 
+#include "tools/kt7tool/TStopSignal.h"
 #include "tools/kt7tool/TToolCommands.h"
 #include "tools/kt7tool/TToolError.h"
 #include "tools/kt7tool/TToolOptions.h"
+#include "tools/kt7tool/TToolOutput.h"
 
 #include <csignal>
 #include <iostream>
 
 int main(int argc, char** argv)
 {
-    // A closed pipe (kt7tool show | head) ends the output, not the program with a signal.
+    // A closed pipe (kt7tool show | head) is an output error with a message,
+    // not an end by a signal.
     std::signal(SIGPIPE, SIG_IGN);
     try {
         const TToolOptions options = TToolOptions::parse(argc, argv);
         if (options.version && !options.help) {
-            std::cout << "kt7tool " KT7CONFIG_VERSION "\n";
+            TToolOutput::write("kt7tool " KT7CONFIG_VERSION "\n");
             return 0;
         }
         if (options.help) {
-            std::cout << TToolOptions::usage(options.command);
+            TToolOutput::write(TToolOptions::usage(options.command));
             return 0;
         }
-        return TToolCommands(options).run();
+        const int status = TToolCommands(options).run();
+        // A stop signal that came after the last exchange still ends a
+        // calling script, which must not take it for success.
+        if (const int signal = TStopSignal::received()) {
+            std::cerr << "kt7tool: " << TStopSignal::name(signal) << " came after the " << options.command
+                      << " was complete\n";
+            return TStopSignal::exitStatus(signal);
+        }
+        return status;
     } catch (const TToolError& e) {
         std::cerr << "kt7tool: " << e.what() << '\n';
         return e.status();

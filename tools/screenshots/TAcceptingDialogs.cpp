@@ -10,6 +10,12 @@ int TAcceptingDialogs::message(const TMessage& msg)
     return (msg.buttons & mbYes) ? mbYes : mbOK;
 }
 
+int TAcceptingDialogs::choose(const TMessage& msg, const QStringList&, int)
+{
+    std::fprintf(stderr, "message: %s\n", qPrintable(msg.text));
+    return 0;
+}
+
 QString TAcceptingDialogs::openFile(const TFileRequest&)
 {
     return {};

@@ -8,6 +8,8 @@
 class TAcceptingDialogs : public TDialogs {
 public:
     int message(const TMessage& msg) override;
+    // The first button: the one that goes ahead.
+    int choose(const TMessage& msg, const QStringList& choices, int defaultChoice) override;
     QString openFile(const TFileRequest& req) override;
     QString saveFile(const TFileRequest& req) override;
     int execModal(QDialog& dialog) override;

@@ -1,0 +1,51 @@
+#pragma once
+// The configuration check in the window: the question before a write of a
+// configuration with errors, and the list of all findings, from which a
+// double-click (or Enter) selects a finding's node in the tree.
+
+#include "report/TConfigFinding.h"
+
+#include <QWidget>
+
+#include <vector>
+
+class QLabel;
+class QTreeWidget;
+class QTreeWidgetItem;
+class TCheckHost;
+
+class TFormCheck : public QWidget {
+    Q_OBJECT
+public:
+    // Errors named in the question; the rest are counted.
+    static constexpr int BoxLines = 12;
+    enum Choice { ChoiceWrite, ChoiceCancel, ChoiceShowAll };
+
+    TFormCheck(TCheckHost& host, QWidget* parent);
+
+    // Before a write sends anything: true when the configuration has no
+    // errors, or when the user, shown them, chose "Записать". "Показать все"
+    // shows the list and does not write.
+    bool approveWrite();
+    // Shows the list brought up to date and raises it.
+    void showList();
+    // Brings the list up to date when it is shown.
+    void refreshIfShown();
+
+    QTreeWidget* list() const { return m_list; }
+    QString summary() const;
+    QString note() const;
+
+    // The question's text for these findings: their errors, at most BoxLines.
+    static QString errorsText(const std::vector<TConfigFinding>& findings);
+
+private:
+    void refresh();
+    void onActivated(QTreeWidgetItem* item);
+
+    TCheckHost& m_host;
+    QLabel* m_summary;
+    QTreeWidget* m_list;
+    QLabel* m_note;
+    std::vector<TConfigFinding> m_findings;
+};

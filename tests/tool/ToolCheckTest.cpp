@@ -1,0 +1,148 @@
+// kt7tool check, and the check in front of every write: its lines, its JSON,
+// its exit status, and a write refused or forced against kt7sim.
+
+#include "image/TAlarmRecord.h"
+#include "project/TImageFile.h"
+#include "project/TNamesFile.h"
+#include "tests/support/TSimProcess.h"
+#include "tests/tool/TToolRun.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+// IN-1 runs a stage of 15 s with the MS3-1 message in a system without
+// message modules; IN-2 is on and switches K1 for 30 s.
+TImage faulty()
+{
+    TImage image;
+    TAlarmRecord in1(image, 1);
+    in1.setEnabled(true);
+    in1.stage(1).setDuration(1);
+    in1.stage(1).setMessageCode(8);
+    in1.stage(1).setOutputBit(0, true);
+    TAlarmRecord in2(image, 2);
+    in2.setEnabled(true);
+    in2.stage(1).setDuration(2);
+    in2.stage(1).setK1(true);
+    return image;
+}
+
+const char* const Found = "error: IN-1, Этап 1: Время работы этапа 00:15, а первый этап работает не менее 00:30\n"
+                          "error: IN-1, Этап 1: Источник сообщения MS3-1, а Кол-во доп. модулей сообщений Zarna "
+                          "KT7-MS3: 0\n"
+                          "warning: IN-2: Алгоритм включён, но не назван\n";
+
+class ToolCheck : public ::testing::Test {
+protected:
+    QString project(const QString& name, const TImage& image, bool withNames = true) const
+    {
+        const QString usr = dir.filePath(name + ".usr");
+        EXPECT_TRUE(TImageFile::write(usr.toStdString(), image).ok());
+        if (withNames) {
+            TNamesFile::Names names;
+            names[0] = "Пожар";
+            EXPECT_TRUE(TNamesFile::write(dir.filePath(name + ".ini").toStdString(), names).ok());
+        }
+        return usr;
+    }
+    TImage dumped() const
+    {
+        TImage image;
+        EXPECT_TRUE(TImageFile::read(dir.filePath("dump.usr").toStdString(), image).ok());
+        return image;
+    }
+    TToolRun write(const TSimProcess& sim, QStringList arguments) const
+    {
+        arguments.prepend("write");
+        arguments << "--device" << sim.device() << "--no-backup"
+                  << "--quiet";
+        return TToolRun::of(arguments, dir.filePath("data"));
+    }
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+TEST_F(ToolCheck, FindingsAsLinesAndJsonWithTheirStatus)
+{
+    TToolRun run = TToolRun::of({"check", project("new", TImage(), false)});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.isEmpty() && run.err.isEmpty()) << run.out.toStdString() << run.err.toStdString();
+
+    const QString site = project("site", faulty());
+    run = TToolRun::of({"check", site});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, QString::fromUtf8(Found));
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+
+    // Without a names file the names are not looked at; one named that is
+    // missing is said to be so.
+    run = TToolRun::of({"check", project("bare", faulty(), false), "--json"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+    const QJsonArray findings = QJsonDocument::fromJson(run.out.toUtf8()).object()["findings"].toArray();
+    ASSERT_EQ(findings.size(), 2) << run.out.toStdString();
+    const QJsonObject second = findings[1].toObject();
+    EXPECT_EQ(second["severity"].toString(), "error");
+    EXPECT_EQ(second["id"].toString(), "message-module-absent");
+    EXPECT_EQ(second["where"].toString(), QStringLiteral("IN-1, Этап 1"));
+    EXPECT_EQ(second["node"].toObject(), (QJsonObject{{"kind", "stage"}, {"input", 1}, {"stage", 1}}));
+    EXPECT_TRUE(second["text"].toString().startsWith(QStringLiteral("Источник сообщения MS3-1")));
+
+    run = TToolRun::of({"check", site, "--names", dir.filePath("missing.ini")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("missing.ini: No such file or directory; the algorithms' names are not checked"))
+        << run.err.toStdString();
+    EXPECT_FALSE(run.out.contains("warning")) << run.out.toStdString();
+
+    for (const QStringList& wrong : {QStringList{"check"}, QStringList{"check", dir.filePath("none.usr")}}) {
+        run = TToolRun::of(wrong);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
+    }
+}
+
+TEST_F(ToolCheck, WriteRefusesErrorsUnlessForcedAndGoesOnWithWarnings)
+{
+    const QString site = project("site", faulty());
+    {
+        TSimProcess sim({"--baud", "0", "--dump", dir.filePath("dump.usr")});
+        const TToolRun run = write(sim, {site});
+        EXPECT_EQ(run.status, 2);
+        EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_EQ(run.err,
+                  "kt7tool: " + QString::fromUtf8(Found).replace("\n", "\nkt7tool: ") + site
+                      + ": the configuration has 2 errors; nothing was written (kt7tool check lists them; "
+                        "--force writes it anyway)\n");
+        ASSERT_TRUE(sim.finish());
+        EXPECT_EQ(dumped(), TImage());
+    }
+    {
+        TSimProcess sim({"--baud", "0", "--dump", dir.filePath("dump.usr")});
+        const TToolRun run = write(sim, {site, "--force"});
+        EXPECT_EQ(run.status, 0) << run.err.toStdString();
+        EXPECT_TRUE(run.err.endsWith("kt7tool: warning: writing a configuration with 2 errors (--force)\n"))
+            << run.err.toStdString();
+        ASSERT_TRUE(sim.finish());
+        EXPECT_EQ(dumped(), faulty());
+    }
+    {
+        // Warnings alone do not stop a write.
+        TImage warned = faulty();
+        TAlarmRecord(warned, 1).stage(1).setDuration(2);
+        TAlarmRecord(warned, 1).stage(1).setMessageCode(0);
+        const QString path = project("warned", warned);
+        TSimProcess sim({"--baud", "0", "--dump", dir.filePath("dump.usr")});
+        const TToolRun run = write(sim, {path});
+        EXPECT_EQ(run.status, 0) << run.err.toStdString();
+        EXPECT_EQ(run.err, "kt7tool: warning: IN-2: Алгоритм включён, но не назван\n");
+        ASSERT_TRUE(sim.finish());
+        EXPECT_EQ(dumped(), warned);
+    }
+}
