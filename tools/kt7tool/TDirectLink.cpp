@@ -86,6 +86,8 @@ std::string TDirectLink::lineNotes() const
 
 void TDirectLink::send(const uint8_t* bytes, size_t count)
 {
+    if (m_observer)
+        m_observer(bytes, count, false);
     while (count > 0) {
         const ssize_t n = ::write(m_line.Handle(), bytes, count);
         if (n > 0) {
@@ -137,6 +139,8 @@ size_t TDirectLink::collect(uint8_t* into, size_t size, Clock::time_point deadli
         if ((p.revents & (POLLHUP | POLLERR | POLLNVAL)) && !(p.revents & POLLIN))
             fail(gone + lineNotes());
         const ssize_t n = ::read(m_line.Handle(), into + got, size - got);
+        if (n > 0 && m_observer)
+            m_observer(into + got, static_cast<size_t>(n), true);
         if (n > 0) {
             const size_t had = got + static_cast<size_t>(n);
             got = alignToFrame(into, had, length);
@@ -165,8 +169,11 @@ void TDirectLink::drain(int quietMs)
             continue;
         if (ready <= 0 || !(p.revents & POLLIN))
             break;
-        if (::read(m_line.Handle(), sink.data(), sink.size()) <= 0)
+        const ssize_t n = ::read(m_line.Handle(), sink.data(), sink.size());
+        if (n <= 0)
             break;
+        if (m_observer)
+            m_observer(sink.data(), static_cast<size_t>(n), true);
     }
     m_line.Purge(TSerialDevice::TPurge::Receive);
 }

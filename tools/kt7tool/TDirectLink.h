@@ -48,6 +48,11 @@ public:
     // Replies that had to be asked for again.
     int repeats() const { return m_repeats; }
 
+    // Told of every request as it is sent and of every piece of input as it
+    // is read, replies and dropped bytes alike: a traffic log of the line.
+    using FrameObserver = std::function<void(const uint8_t* bytes, size_t count, bool received)>;
+    void setFrameObserver(FrameObserver observer) { m_observer = std::move(observer); }
+
 private:
     using Clock = std::chrono::steady_clock;
 
@@ -84,4 +89,5 @@ private:
     int m_lastAddress = -1; // of the last block reply taken
     size_t m_dropped = 0;   // bytes before a reply's start, in the last collect
     int m_vanished = 0;     // input announced by the port but gone when read
+    FrameObserver m_observer;
 };
