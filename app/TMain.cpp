@@ -28,6 +28,7 @@
 #include <QToolButton>
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
 TMain* Main = nullptr;
@@ -267,19 +268,21 @@ TReportInput TMain::reportInput() const
 {
     TReportInput input;
     input.projectName = m_project.name();
+    // The counts and the music boxes as the pages show them: a count the image
+    // holds out of range shows as no entry, a box beyond the composition unticked.
     const QStringList counts = PageControl->systemPage()->shownCounts();
     input.splitterCount = counts[0].toStdString();
     input.consoleCount = counts[1].toStdString();
     input.messageModuleCount = counts[2].toStdString();
     input.relayModuleCount = counts[3].toStdString();
     input.consoleIndex = PageControl->systemPage()->consoles();
-    input.phonePaging = PageControl->settingsPage()->paging();
-    input.music = PageControl->settingsPage()->music();
+    input.phonePaging = m_project.image().value(Layout::PagingFlag.at(Layout::SystemNode)) != 0;
+    input.music = m_project.image().value(Layout::MusicFlag.at(Layout::SystemNode)) != 0;
     for (int p = 0; p < Layout::OutputBits; ++p)
         input.musicOutputs[static_cast<size_t>(p)] = PageControl->settingsPage()->musicBoxTicked(p);
     input.image = m_project.image();
     for (int i = 1; i <= Layout::InputCount; ++i)
-        input.inputCaptions[static_cast<size_t>(i - 1)] = inputNode(i)->text(0).toStdString();
+        input.inputCaptions[static_cast<size_t>(i - 1)] = "IN-" + std::to_string(i) + ' ' + m_project.inputName(i);
     const QLocale locale;
     const QDateTime now = QDateTime::currentDateTime();
     input.dateTime
