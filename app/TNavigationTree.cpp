@@ -5,6 +5,7 @@
 #include "image/TAlarmRecord.h"
 #include "project/TProject.h"
 
+#include <utility>
 #include <vector>
 
 TNavigationTree::TNavigationTree(const TProject& project, BranchRule groupsOpen, BranchRule buttonsOpen,
