@@ -11,7 +11,7 @@
 #include "link/FrameLayout.h"
 #include "link/TBlockCollector.h"
 #include "link/TIdentReply.h"
-#include "link/TImageTransfer.h"
+#include "link/TLinkEngine.h"
 #include "link/TRequestFrames.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -34,10 +34,10 @@ void checkIdentify(const std::vector<uint8_t>& batch)
                == (batch.size() > Frame::PosCommand && batch[Frame::PosCommand] == Frame::StatusAccepted));
 }
 
-void checkStep(const TImageTransfer& transfer, const TImageTransfer::Step& step, const TImage& before,
-               const TImage& after, bool wasActive)
+void checkStep(const TLinkEngine& transfer, const TLinkEngine::Step& step, const TImage& before, const TImage& after,
+               bool wasActive)
 {
-    using Outcome = TImageTransfer::Outcome;
+    using Outcome = TLinkEngine::Outcome;
     if (!wasActive) {
         FUZZ_CHECK(step.outcome == Outcome::Waiting && step.notes.empty() && before == after);
         return;
@@ -54,7 +54,7 @@ void checkStep(const TImageTransfer& transfer, const TImageTransfer::Step& step,
         const unsigned next = step.address + Frame::BlockDataSize;
         FUZZ_CHECK(next + Frame::BlockDataSize <= TImage::Size);
         std::vector<uint8_t> expected;
-        if (transfer.kind() == TImageTransfer::Kind::Read) {
+        if (transfer.job() == TLinkEngine::Job::Read) {
             const auto frame = TRequestFrames::read(static_cast<uint16_t>(next));
             expected.assign(frame.begin(), frame.end());
         } else {
@@ -69,7 +69,7 @@ void checkStep(const TImageTransfer& transfer, const TImageTransfer::Step& step,
     }
     }
     // A read's blocks reach the image all at once, with the last of them.
-    if (transfer.kind() == TImageTransfer::Kind::Write || step.outcome != Outcome::Complete)
+    if (transfer.job() == TLinkEngine::Job::Write || step.outcome != Outcome::Complete)
         FUZZ_CHECK(before == after);
 }
 
@@ -79,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     FuzzedDataProvider input(data, size);
     TImage image;
-    TImageTransfer transfer;
+    TLinkEngine transfer;
     TBlockCollector collector;
     while (input.remaining_bytes() > 0) {
         const auto action = input.ConsumeEnum<Action>();
@@ -88,16 +88,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         switch (action) {
         case Action::StartRead:
         case Action::StartWrite: {
-            const auto kind = action == Action::StartRead ? TImageTransfer::Kind::Read : TImageTransfer::Kind::Write;
+            const auto kind = action == Action::StartRead ? TLinkEngine::Job::Read : TLinkEngine::Job::Write;
             // The batch fills the image so that write requests carry varied data.
             for (size_t i = 0; i < batch.size() && i < TImage::Size; ++i)
                 image.setByte(static_cast<int>(i), batch[i]);
             const TImage before = image;
             const auto request = transfer.start(kind, image);
             FUZZ_CHECK(transfer.active() && before == image);
-            FUZZ_CHECK(request.size()
-                       == (kind == TImageTransfer::Kind::Read ? size_t{Frame::ReadRequestSize}
-                                                              : size_t{Frame::BlockFrameSize}));
+            FUZZ_CHECK(
+                request.size()
+                == (kind == TLinkEngine::Job::Read ? size_t{Frame::ReadRequestSize} : size_t{Frame::BlockFrameSize}));
             break;
         }
         case Action::Stop: transfer.stop(); break;

@@ -5,13 +5,13 @@
 
 #include "image/TImage.h"
 #include "link/TFrameChecksum.h"
-#include "link/TImageTransfer.h"
+#include "link/TLinkEngine.h"
 #include "link/TRequestFrames.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-using Outcome = TImageTransfer::Outcome;
+using Outcome = TLinkEngine::Outcome;
 
 Bytes blockReply(uint16_t address, uint8_t fill, uint8_t command = 0x33)
 {
@@ -30,11 +30,11 @@ Bytes readRequest(uint16_t address)
 
 } // namespace
 
-TEST(ImageTransfer, SplitReplyGivesOneNotePerBatchAndOneCopyLine)
+TEST(LinkEngine, SplitReplyGivesOneNotePerBatchAndOneCopyLine)
 {
     TImage image;
-    TImageTransfer t;
-    EXPECT_EQ(t.start(TImageTransfer::Kind::Read, image), readRequest(0));
+    TLinkEngine t;
+    EXPECT_EQ(t.start(TLinkEngine::Job::Read, image), readRequest(0));
 
     const Bytes reply = blockReply(0x0000, 0x80);
     auto s1 = t.take(reply.data(), 10, image);
@@ -51,8 +51,8 @@ TEST(ImageTransfer, SplitReplyGivesOneNotePerBatchAndOneCopyLine)
 
     // The same reply in one batch has the same effect, with byte=0027.
     TImage whole;
-    TImageTransfer t2;
-    t2.start(TImageTransfer::Kind::Read, whole);
+    TLinkEngine t2;
+    t2.start(TLinkEngine::Job::Read, whole);
     const auto s = t2.take(reply.data(), reply.size(), whole);
     EXPECT_EQ(s.notes, (std::vector<std::string>{"byte=0027", "------------", "copy to0000"}));
     EXPECT_EQ(s.request, s3.request);
@@ -67,11 +67,11 @@ TEST(ImageTransfer, SplitReplyGivesOneNotePerBatchAndOneCopyLine)
     EXPECT_EQ(t2.take(next.data(), next.size(), whole).address, 0x0040);
 }
 
-TEST(ImageTransfer, TrustsTheRepliedAddressInsideTheImage)
+TEST(LinkEngine, TrustsTheRepliedAddressInsideTheImage)
 {
     TImage image;
-    TImageTransfer t;
-    t.start(TImageTransfer::Kind::Read, image);
+    TLinkEngine t;
+    t.start(TLinkEngine::Job::Read, image);
     const Bytes reply = blockReply(0x0040, 0x01);
     const auto s = t.take(reply.data(), reply.size(), image);
     EXPECT_EQ(s.address, 0x0040);
@@ -85,8 +85,8 @@ TEST(ImageTransfer, TrustsTheRepliedAddressInsideTheImage)
 
     // A read that completes stores every block where its reply put it, in
     // one go at the end.
-    TImageTransfer whole;
-    whole.start(TImageTransfer::Kind::Read, image);
+    TLinkEngine whole;
+    whole.start(TLinkEngine::Job::Read, image);
     const Bytes first = blockReply(0x0000, 0x50);
     whole.take(first.data(), first.size(), image);
     Outcome last = Outcome::Waiting;
@@ -104,12 +104,12 @@ TEST(ImageTransfer, TrustsTheRepliedAddressInsideTheImage)
     EXPECT_EQ(image.byte(0x7FF), 0x3F + 31);
 }
 
-TEST(ImageTransfer, StopsOnAnAddressOutsideTheImage)
+TEST(LinkEngine, StopsOnAnAddressOutsideTheImage)
 {
     for (uint16_t address : {uint16_t(0x0800), uint16_t(0x07E1), uint16_t(0xFFE0)}) {
         TImage image;
-        TImageTransfer t;
-        t.start(TImageTransfer::Kind::Write, image);
+        TLinkEngine t;
+        t.start(TLinkEngine::Job::Write, image);
         const Bytes reply = blockReply(address, 0x33, 0x44);
         const auto s = t.take(reply.data(), reply.size(), image);
         EXPECT_EQ(s.outcome, Outcome::AddressOutside) << address;
@@ -123,18 +123,18 @@ TEST(ImageTransfer, StopsOnAnAddressOutsideTheImage)
 
     // An unaligned block that fits, but whose follower would pass the end.
     TImage image;
-    TImageTransfer t;
-    t.start(TImageTransfer::Kind::Read, image);
+    TLinkEngine t;
+    t.start(TLinkEngine::Job::Read, image);
     const Bytes reply = blockReply(0x07D0, 0x01);
     EXPECT_EQ(t.take(reply.data(), reply.size(), image).outcome, Outcome::AddressOutside);
     EXPECT_EQ(image, TImage()) << "a read that stops leaves the image as it was";
 }
 
-TEST(ImageTransfer, NotesAChecksumMismatchAndGoesOn)
+TEST(LinkEngine, NotesAChecksumMismatchAndGoesOn)
 {
     TImage image;
-    TImageTransfer t;
-    t.start(TImageTransfer::Kind::Read, image);
+    TLinkEngine t;
+    t.start(TLinkEngine::Job::Read, image);
     Bytes reply = blockReply(0x0000, 0x07);
     const uint8_t good = reply[38];
     reply[38] = static_cast<uint8_t>(good + 1);
@@ -145,20 +145,20 @@ TEST(ImageTransfer, NotesAChecksumMismatchAndGoesOn)
     EXPECT_EQ(t.checksumMismatches(), 1);
 
     // The count belongs to one transfer: a clean read after a bad one has none.
-    t.start(TImageTransfer::Kind::Read, image);
+    t.start(TLinkEngine::Job::Read, image);
     EXPECT_EQ(t.checksumMismatches(), 0);
     const Bytes clean = blockReply(0x0000, 0x07);
     EXPECT_FALSE(t.take(clean.data(), clean.size(), image).checksumMismatch);
     EXPECT_EQ(t.checksumMismatches(), 0);
 }
 
-TEST(ImageTransfer, WriteComparesTheEchoAndSendsTheNextBlock)
+TEST(LinkEngine, WriteComparesTheEchoAndSendsTheNextBlock)
 {
     TImage image;
     for (int i = 0; i < TImage::Size; ++i)
         image.setByte(i, static_cast<uint8_t>(i * 7));
-    TImageTransfer t;
-    const Bytes first = t.start(TImageTransfer::Kind::Write, image);
+    TLinkEngine t;
+    const Bytes first = t.start(TLinkEngine::Job::Write, image);
     ASSERT_EQ(first.size(), 39u);
     EXPECT_EQ(first[3], 0x44);
     EXPECT_EQ(first[6 + 5], image.byte(5));
