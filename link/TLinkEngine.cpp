@@ -195,6 +195,9 @@ TLinkEngine::Step TLinkEngine::timeOut()
                           + std::to_string(Frame::IdentifyReplySize) + " bytes)",
                       true);
     }
+    // Without time-outs a block reply is waited for until the caller gives up.
+    if (!m_policy.timeOuts())
+        return step;
     if (got == 0)
         return attemptFailed(std::move(step),
                              "no reply within " + std::to_string(m_policy.timeoutMs) + " ms" + strayNote());

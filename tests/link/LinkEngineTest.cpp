@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -195,4 +196,95 @@ TEST(LinkEngine, WriteComparesTheEchoAndSendsTheNextBlock)
     }
     EXPECT_EQ(s.outcome, Outcome::Complete);
     EXPECT_EQ(echo2[6 + 31], before.byte(0x7FF));
+}
+
+TEST(LinkEngine, ToolPolicyTakesRepliesFromTheirStartAndClearsTheInput)
+{
+    TImage image;
+    TLinkEngine window;
+    TLinkEngine tool(TLinkPolicy::tool(300, 9600));
+    for (TLinkEngine* e : {&window, &tool}) {
+        e->start(TLinkEngine::Job::Read, image);
+        EXPECT_TRUE(e->clearsInput()) << "nothing before the first request belongs to its reply";
+    }
+    EXPECT_FALSE(window.replyWait());
+    // 300 ms and the line time of 7 + 39 bytes at 1041 us each.
+    EXPECT_EQ(tool.replyWait(), std::chrono::microseconds(300'000 + 46 * 1041));
+
+    // A surplus byte after the reply: the window drops it with the batch,
+    // kt7tool clears the input before every request.
+    Bytes batch = blockReply(0x0000, 0x01);
+    batch.push_back(0xEE);
+    EXPECT_EQ(window.take(batch.data(), batch.size(), image).outcome, Outcome::NextBlock);
+    EXPECT_FALSE(window.clearsInput());
+    EXPECT_EQ(tool.take(batch.data(), batch.size(), image).outcome, Outcome::NextBlock);
+    EXPECT_TRUE(tool.clearsInput());
+
+    // Stray bytes in front of a reply, even one that starts like a reply,
+    // are dropped by kt7tool; the window would take them as the reply.
+    Bytes stray = {0xEE, 0x00, 0x01, 0x00};
+    const Bytes reply = blockReply(0x0020, 0x02);
+    stray.insert(stray.end(), reply.begin(), reply.end());
+    EXPECT_EQ(tool.take(stray.data(), 10, image).outcome, Outcome::Waiting);
+    EXPECT_EQ(tool.replyBytesMissing(), 39u - 6u);
+    const auto s = tool.take(stray.data() + 10, stray.size() - 10, image);
+    EXPECT_EQ(s.outcome, Outcome::NextBlock);
+    EXPECT_EQ(s.address, 0x0020);
+    EXPECT_NE(window.take(stray.data(), 39, image).address, 0x0020);
+
+    // Only stray bytes until the time-out; the window has none and waits.
+    tool.sent();
+    tool.take(stray.data(), 2, image);
+    EXPECT_EQ(tool.timeOut().outcome, Outcome::Again);
+    EXPECT_EQ(tool.quietMs(), 20) << "a repeat waits for a quiet line";
+    EXPECT_TRUE(tool.requestUnanswered());
+    EXPECT_EQ(window.timeOut().outcome, Outcome::Waiting);
+    EXPECT_TRUE(window.active());
+}
+
+TEST(LinkEngine, ToolPolicyDemandsTheAskedAddressAndAsksAgainForADamagedReply)
+{
+    TImage image;
+    TLinkEngine tool(TLinkPolicy::tool(300, 9600));
+    const Bytes first = tool.start(TLinkEngine::Job::Read, image);
+    const Bytes block0 = blockReply(0x0000, 0x05);
+    ASSERT_EQ(tool.take(block0.data(), block0.size(), image).outcome, Outcome::NextBlock);
+
+    // A late second reply to block 0 is dropped while block 0x0020 is asked for.
+    EXPECT_EQ(tool.take(block0.data(), block0.size(), image).outcome, Outcome::Waiting);
+    // A damaged reply is asked for again, twice, then the read fails.
+    Bytes bad = blockReply(0x0020, 0x06);
+    bad[38] ^= 0x01;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const auto s = tool.take(bad.data(), bad.size(), image);
+        EXPECT_EQ(s.outcome, Outcome::Again);
+        EXPECT_EQ(s.request, readRequest(0x0020));
+        EXPECT_FALSE(s.checksumMismatch);
+    }
+    EXPECT_EQ(tool.repeats(), 2);
+    auto s = tool.take(bad.data(), bad.size(), image);
+    EXPECT_EQ(s.outcome, Outcome::Failed);
+    EXPECT_EQ(s.failure, "block 0x0020: reply with a wrong checksum (3 tries)");
+    EXPECT_EQ(tool.blocksDone(), 1);
+    EXPECT_FALSE(tool.active());
+    EXPECT_EQ(image, TImage());
+
+    // Any other address ends the read at once; the window would go on from it.
+    EXPECT_EQ(tool.start(TLinkEngine::Job::Read, image), first);
+    const Bytes other = blockReply(0x0040, 0x07);
+    s = tool.take(other.data(), other.size(), image);
+    EXPECT_EQ(s.outcome, Outcome::Failed);
+    EXPECT_EQ(s.failure, "block 0x0000: the reply carries address 0x0040");
+    EXPECT_EQ(tool.repeats(), 2) << "counted over every job";
+
+    // A damaged identify reply is no identification.
+    Bytes ident = {0x00, 0x01, 0x0E, 0xAA, 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J'};
+    ident.push_back(static_cast<uint8_t>(TFrameChecksum::over(ident.data(), ident.size()) ^ 0x01));
+    tool.start(TLinkEngine::Job::Identify, image);
+    EXPECT_EQ(tool.take(ident.data(), ident.size(), image).failure, "identify reply with a wrong checksum");
+    TLinkEngine window;
+    window.start(TLinkEngine::Job::Identify, image);
+    const auto w = window.take(ident.data(), ident.size(), image);
+    ASSERT_EQ(w.outcome, Outcome::Identified);
+    EXPECT_EQ(w.ident->text(), "S/N-ABCD (EF.GH.IJ) ");
 }
