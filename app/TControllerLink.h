@@ -2,7 +2,8 @@
 // The main window's link to the controller: finding it on a port, and reading
 // or writing the whole image. Everything runs on the user-interface thread as a
 // small state machine keyed by the link state; each reply triggers the next
-// request, so only one request is ever outstanding.
+// request, so only one request is ever outstanding. The exchanges themselves
+// are a TLinkEngine with the window's rules, fed from CommPortDataReceived.
 
 #include "link/TLinkEngine.h"
 #include "serial/TCommPort.h"
