@@ -11,4 +11,6 @@ public:
     enum class Direction { Received, Sent };
 
     static std::string format(int port, const uint8_t* bytes, size_t count, Direction direction);
+    // The same for a port named otherwise (a device path).
+    static std::string format(const std::string& port, const uint8_t* bytes, size_t count, Direction direction);
 };

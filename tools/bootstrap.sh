@@ -5,7 +5,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 
-PACKAGES="g++ cmake ninja-build pkg-config qt6-base-dev libzip-dev libgtest-dev fonts-dejavu-core libqt6svg6 qt6-translations-l10n desktop-file-utils libxml2-utils shared-mime-info clang libclang-rt-14-dev appstream ccache clang-format"
+PACKAGES="g++ cmake ninja-build pkg-config qt6-base-dev libzip-dev libgtest-dev fonts-dejavu-core libqt6svg6 qt6-translations-l10n desktop-file-utils libxml2-utils shared-mime-info clang libclang-rt-14-dev appstream ccache clang-format git"
 
 missing=""
 for p in $PACKAGES; do

@@ -35,7 +35,7 @@ for path in ./usr/bin/kt7config ./usr/bin/kt7tool ./usr/bin/kt7sim ./usr/share/a
             ./usr/share/man/man1/kt7tool.1.gz ./usr/share/man/man1/kt7config.1.gz ./usr/share/man/man1/kt7sim.1.gz \
             ./usr/share/metainfo/org.zarna.kt7config.metainfo.xml ./usr/share/icons/hicolor/256x256/apps/kt7config.png \
             ./usr/share/icons/hicolor/scalable/apps/kt7config.svg ./usr/share/doc/kt7config/README.md \
-            ./usr/share/mime/packages/kt7config.xml \
+            ./usr/share/mime/packages/kt7config.xml ./usr/share/bash-completion/completions/kt7tool \
             ./usr/share/icons/hicolor/scalable/mimetypes/application-x-kt7config-project.svg; do
     echo "$contents" | grep -q " $path\$" || fail "package lacks $path"
 done

@@ -35,6 +35,21 @@ nodisplay "$prefix/bin/kt7config" a.usr b.usr >/dev/null 2>&1; [ $? -eq 2 ] \
     || fail "kt7config with two projects does not end with status 2 without a display"
 "$prefix/bin/kt7tool" --help >/dev/null 2>&1 || fail "installed kt7tool does not start"
 
+# The bash completion loads and completes the commands and the COM numbers
+# of the ports kt7tool lists.
+completion="$prefix/share/bash-completion/completions/kt7tool"
+if [ ! -f "$completion" ]; then
+    fail "bash completion not installed"
+elif ! command -v bash >/dev/null 2>&1; then
+    echo "no bash here: the completion is not loaded"
+else
+    words=$(PATH="$prefix/bin:$PATH" bash -c '. "$1" || exit 1
+        COMP_WORDS=(kt7tool wr); COMP_CWORD=1; _kt7tool; printf "%s " "${COMPREPLY[@]}"
+        COMP_WORDS=(kt7tool write site.usr --fo); COMP_CWORD=3; _kt7tool; printf "%s " "${COMPREPLY[@]}"' \
+        sh "$completion" 2>&1)
+    [ "$words" = "write --force " ] || fail "bash completion does not load or complete: '$words'"
+fi
+
 for page in kt7config kt7tool kt7sim; do
     man="$prefix/share/man/man1/$page.1.gz"
     if [ ! -f "$man" ]; then fail "manual page $page.1 not installed"; continue; fi

@@ -2,14 +2,19 @@
 
 #include <QProcess>
 
-TToolRun TToolRun::of(const QStringList& arguments, const QString& data)
+TToolRun TToolRun::of(const QStringList& arguments, const QString& data, const QByteArray& input,
+                      const QString& outputFile)
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     if (!data.isEmpty())
         env.insert(QStringLiteral("XDG_DATA_HOME"), data);
     process.setProcessEnvironment(env);
+    if (!outputFile.isEmpty())
+        process.setStandardOutputFile(outputFile);
     process.start(QStringLiteral(KT7TOOL_PATH), arguments);
+    process.write(input);
+    process.closeWriteChannel();
     TToolRun run;
     if (!process.waitForFinished(60000)) {
         process.kill();
@@ -18,7 +23,8 @@ TToolRun TToolRun::of(const QStringList& arguments, const QString& data)
         return run;
     }
     run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.outBytes = process.readAllStandardOutput();
+    run.out = QString::fromUtf8(run.outBytes);
     run.err = QString::fromUtf8(process.readAllStandardError());
     return run;
 }

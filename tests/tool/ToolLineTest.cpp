@@ -8,6 +8,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -72,8 +75,6 @@ TImage passing(int seed)
     return image;
 }
 
-// The patterned images are no configurations: the check would refuse to
-// write them, so the writes here are forced.
 class ToolLine : public ::testing::Test {
 protected:
     QString path(const QString& name) const { return dir.filePath(name); }
@@ -90,11 +91,12 @@ protected:
         return image;
     }
     // The tool on the simulator's line, unpaced, with short time-outs.
-    TToolRun tool(const TSimProcess& sim, QStringList arguments) const
+    TToolRun tool(const TSimProcess& sim, QStringList arguments, const QByteArray& input = {},
+                  const QString& outputFile = {}) const
     {
         arguments << "--device" << sim.device() << "--timeout"
                   << "300";
-        return TToolRun::of(arguments, path("data"));
+        return TToolRun::of(arguments, path("data"), input, outputFile);
     }
     QStringList backups() const { return QDir(path("data/kt7config/backups")).entryList(QDir::Files); }
 
@@ -542,4 +544,83 @@ TEST_F(ToolLine, StopSignalsEndBetweenBlocksAndSayWhatTheControllerHolds)
             EXPECT_EQ(load("data/kt7config/backups/" + backups()[0]), old);
         }
     }
+}
+
+// As a script or a build server runs it: images through standard input and
+// output, -v and -vv on standard error, progress lines in a log, JSON.
+TEST_F(ToolLine, ScriptsUseStandardStreamsVerboseLinesProgressLinesAndJson)
+{
+    const TImage held = patterned(21);
+    const TImage next = patterned(22);
+    const auto bytesOf = [](const TImage& image) {
+        return QByteArray(reinterpret_cast<const char*>(image.bytes().data()), TImage::Size);
+    };
+    store("held.usr", held);
+    TSimProcess sim({"--baud", "0", "--image", path("held.usr"), "--dump", path("dump.usr")});
+    const QString device = sim.device();
+
+    TToolRun run = tool(sim, {"read", "-", "-v"});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(run.outBytes, bytesOf(held));
+    const QStringList notes = run.err.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(notes.size(), 2) << run.err.toStdString();
+    EXPECT_EQ(notes[0], "kt7tool: " + device + ": S/N-KT7S (01.02.03)");
+    EXPECT_TRUE(QRegularExpression("^kt7tool: read: 64 blocks in \\d+\\.\\d\\d s, 0 asked for again$")
+                    .match(notes[1])
+                    .hasMatch())
+        << notes[1].toStdString();
+
+    // The image is binary: a terminal does not get it.
+    const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(terminal, 0);
+    ASSERT_EQ(::grantpt(terminal), 0);
+    ASSERT_EQ(::unlockpt(terminal), 0);
+    run = tool(sim, {"read", "-"}, {}, QString::fromLocal8Bit(::ptsname(terminal)));
+    ::close(terminal);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.err.contains("standard output is a terminal")) << run.err.toStdString();
+
+    // The image to write on standard input; the progress as lines at every tenth.
+    run = tool(sim, {"write", "-", "--progress"}, bytesOf(next));
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    QStringList progress;
+    for (const QString& line : run.err.split('\n'))
+        if (line.startsWith("kt7tool: write "))
+            progress << line;
+    ASSERT_EQ(progress.size(), 10) << run.err.toStdString();
+    EXPECT_EQ(progress.first(), "kt7tool: write 10% (7/64 blocks)");
+    EXPECT_EQ(progress.last(), "kt7tool: write 100% (64/64 blocks)");
+
+    // Every frame in the traffic log's words.
+    run = tool(sim, {"identify", "-vv"});
+    EXPECT_TRUE(
+        run.err.startsWith(device + " Write : 0x00 0x01 0x04 0x55 0x74\n" + device + " Read  : 0x00 0x01 0x0E 0xAA"))
+        << run.err.toStdString();
+
+    run = tool(sim, {"identify", "--json"});
+    const QJsonObject ident = QJsonDocument::fromJson(run.outBytes).object();
+    EXPECT_EQ(ident["identification"].toString(), "S/N-KT7S (01.02.03)");
+    EXPECT_EQ(ident["serial"].toString(), "KT7S010203");
+    EXPECT_EQ(ident["device"].toString(), device);
+    run = TToolRun::of({"backups", "--json"}, path("data"));
+    const QJsonArray kept = QJsonDocument::fromJson(run.outBytes).object()["backups"].toArray();
+    ASSERT_EQ(kept.size(), 1) << run.out.toStdString();
+    EXPECT_EQ(loadAt(kept[0].toObject()["path"].toString()), held);
+    run = TToolRun::of({"ports", "--json"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(QJsonDocument::fromJson(run.outBytes).object()["ports"].isArray()) << run.out.toStdString();
+
+    // Words of an image on standard input are those of its file.
+    store("next.usr", next);
+    EXPECT_EQ(TToolRun::of({"show", "-"}, {}, bytesOf(next)).out, TToolRun::of({"show", path("next.usr")}).out);
+    ASSERT_TRUE(sim.finish());
+    EXPECT_EQ(load("dump.usr"), next);
+
+    // A transfer that fails: the log's last progress line says where it stopped.
+    TSimProcess silent({"--baud", "0", "--image", path("held.usr"), "--silent-after", "20"});
+    run = tool(silent, {"read", path("read.usr"), "--progress"});
+    EXPECT_EQ(run.status, 2);
+    const QStringList lines = run.err.split('\n', Qt::SkipEmptyParts);
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_EQ(lines[lines.size() - 2], "kt7tool: read stopped after 20/64 blocks (31%)");
 }

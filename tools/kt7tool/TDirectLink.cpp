@@ -50,15 +50,15 @@ std::string TDirectLink::lineNotes() const
     return "; input the port announced was gone when read: another program may be reading the port";
 }
 
-void TDirectLink::log(TFrameLine::Direction direction, const uint8_t* bytes, size_t count) const
+void TDirectLink::observe(const uint8_t* bytes, size_t count, bool received) const
 {
-    if (m_frameLog && count > 0)
-        m_frameLog(direction, bytes, count);
+    if (m_observer)
+        m_observer(bytes, count, received);
 }
 
 void TDirectLink::send(const uint8_t* bytes, size_t count)
 {
-    log(TFrameLine::Direction::Sent, bytes, count);
+    observe(bytes, count, false);
     while (count > 0) {
         const ssize_t n = ::write(m_line.Handle(), bytes, count);
         if (n > 0) {
@@ -102,7 +102,7 @@ TLinkEngine::Step TDirectLink::receive(Clock::time_point deadline, TImage& image
         const size_t wanted = std::min(bytes.size(), m_engine.replyBytesMissing());
         const ssize_t n = ::read(m_line.Handle(), bytes.data(), wanted);
         if (n > 0) {
-            log(TFrameLine::Direction::Received, bytes.data(), static_cast<size_t>(n));
+            observe(bytes.data(), static_cast<size_t>(n), true);
             TLinkEngine::Step step = m_engine.take(bytes.data(), static_cast<size_t>(n), image);
             if (step.outcome != TLinkEngine::Outcome::Waiting)
                 return step;
@@ -132,7 +132,7 @@ void TDirectLink::drain(int quietMs)
         const ssize_t n = ::read(m_line.Handle(), sink.data(), sink.size());
         if (n <= 0)
             break;
-        log(TFrameLine::Direction::Received, sink.data(), static_cast<size_t>(n));
+        observe(sink.data(), static_cast<size_t>(n), true);
     }
     m_line.Purge(TSerialDevice::TPurge::Receive);
 }

@@ -8,7 +8,6 @@
 // message naming the device.
 
 #include "image/TImage.h"
-#include "link/TFrameLine.h"
 #include "link/TIdentReply.h"
 #include "link/TLinkEngine.h"
 #include "serial/TSerialDevice.h"
@@ -25,13 +24,10 @@ public:
 
     // blocks done so far, of Blocks
     using Progress = std::function<void(int done)>;
-    // Every piece of bytes written to or read from the line, as it goes.
-    using FrameLog = std::function<void(TFrameLine::Direction, const uint8_t* bytes, size_t count)>;
 
     TDirectLink(std::string device, unsigned baud, int timeoutMs);
 
     const std::string& device() const { return m_device; }
-    void setFrameLog(FrameLog log) { m_frameLog = std::move(log); }
 
     // Throws when the controller does not answer or refuses.
     TIdentReply identify();
@@ -48,6 +44,11 @@ public:
     // Replies that had to be asked for again.
     int repeats() const { return m_engine.repeats(); }
 
+    // Told of every request as it is sent and of every piece of input as it
+    // is read, replies and dropped bytes alike: a traffic log of the line.
+    using FrameObserver = std::function<void(const uint8_t* bytes, size_t count, bool received)>;
+    void setFrameObserver(FrameObserver observer) { m_observer = std::move(observer); }
+
 private:
     using Clock = std::chrono::steady_clock;
 
@@ -62,7 +63,7 @@ private:
     // Drops what has arrived, once the line has been quiet for quietMs (or
     // a time-out more has passed).
     void drain(int quietMs);
-    void log(TFrameLine::Direction direction, const uint8_t* bytes, size_t count) const;
+    void observe(const uint8_t* bytes, size_t count, bool received) const;
     void stopIfAsked() const;
     // What was seen on the line besides replies, for a failure message:
     // input taken by someone else.
@@ -73,6 +74,6 @@ private:
     int m_timeoutMs;
     TSerialDevice m_line;
     TLinkEngine m_engine;
-    FrameLog m_frameLog;
+    FrameObserver m_observer;
     int m_vanished = 0; // input announced by the port but gone when read
 };

@@ -1,5 +1,6 @@
 #include "tools/kt7tool/TToolCommands.h"
 
+#include "link/TFrameLine.h"
 #include "link/THexText.h"
 #include "project/TBackupStore.h"
 #include "project/TImageFile.h"
@@ -15,6 +16,7 @@
 #include "tools/kt7tool/TProgressBar.h"
 #include "tools/kt7tool/TStopSignal.h"
 #include "tools/kt7tool/TToolError.h"
+#include "tools/kt7tool/TToolInput.h"
 #include "tools/kt7tool/TToolOutput.h"
 
 #include <algorithm>
@@ -27,6 +29,7 @@
 #include <filesystem>
 #include <iostream>
 #include <system_error>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -75,6 +78,12 @@ std::string shellWord(const std::string& word)
     for (const char c : word)
         quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
+}
+
+// A JSON string, or null for an empty text.
+std::string jsonOrNull(const std::string& text)
+{
+    return text.empty() ? "null" : TConfigDescriber::jsonString(text);
 }
 
 // The /dev/serial/by-id name of a device, or "-".
@@ -138,7 +147,65 @@ std::unique_ptr<TDirectLink> TToolCommands::openLink() const
     // From the first request on, a stop signal ends the job between two
     // exchanges with the controller, never in the middle of a frame.
     TStopSignal::install();
-    return std::make_unique<TDirectLink>(devicePath(), m_o.baud, m_o.timeoutMs);
+    auto link = std::make_unique<TDirectLink>(devicePath(), m_o.baud, m_o.timeoutMs);
+    if (m_o.verbose >= 2)
+        link->setFrameObserver([port = portName()](const uint8_t* bytes, size_t count, bool received) {
+            const auto direction = received ? TFrameLine::Direction::Received : TFrameLine::Direction::Sent;
+            std::cerr << TFrameLine::format(port, bytes, count, direction) << '\n';
+        });
+    return link;
+}
+
+std::string TToolCommands::portName() const
+{
+    return m_o.device.empty() ? "COM" + std::to_string(m_o.com) : m_o.device;
+}
+
+void TToolCommands::note(const std::string& text) const
+{
+    if (m_o.verbose > 0)
+        std::cerr << "kt7tool: " << text << '\n';
+}
+
+TIdentReply TToolCommands::identifyController(TDirectLink& link) const
+{
+    const TIdentReply ident = link.identify();
+    std::string text = ident.text();
+    text.erase(text.find_last_not_of(' ') + 1);
+    note(portName() + ": " + latin1ToUtf8(text));
+    return ident;
+}
+
+TProgressBar::Style TToolCommands::progressStyle() const
+{
+    if (m_o.quiet)
+        return TProgressBar::Style::None;
+    if (::isatty(STDERR_FILENO))
+        return TProgressBar::Style::Bar;
+    return m_o.progress ? TProgressBar::Style::Lines : TProgressBar::Style::None;
+}
+
+void TToolCommands::transfer(TDirectLink& link, const std::string& what,
+                             const std::function<void(const TDirectLink::Progress&)>& body) const
+{
+    const int repeated = link.repeats();
+    const auto start = std::chrono::steady_clock::now();
+    {
+        TProgressBar bar(what, TDirectLink::Blocks, progressStyle());
+        body([&](int done) { bar.show(done); });
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    char took[32];
+    std::snprintf(took, sizeof took, "%.2f s", seconds);
+    std::string name = what;
+    name.erase(name.find_last_not_of(' ') + 1);
+    note(name + ": " + std::to_string(TDirectLink::Blocks) + " blocks in " + took + ", "
+         + std::to_string(link.repeats() - repeated) + " asked for again");
+}
+
+std::string TToolCommands::fileName(const std::string& path)
+{
+    return path == "-" ? "standard input" : path;
 }
 
 void TToolCommands::noteRepeats(const TDirectLink& link) const
@@ -180,8 +247,16 @@ int TToolCommands::ports()
             continue;
         const int state = TPortMap::Probe(n);
         const std::string use = state == 0 ? "free" : state == EBUSY ? "busy" : std::strerror(state);
-        out += "COM" + std::to_string(n) + '\t' + device + '\t' + byIdName(device) + '\t' + use + '\n';
+        const std::string byId = byIdName(device);
+        if (m_o.json)
+            out += std::string(out.empty() ? "" : ",") + "\n  {\"com\": " + std::to_string(n) + ", \"device\": "
+                + TConfigDescriber::jsonString(device) + ", \"byId\": " + jsonOrNull(byId == "-" ? std::string() : byId)
+                + ", \"state\": " + TConfigDescriber::jsonString(use) + "}";
+        else
+            out += "COM" + std::to_string(n) + '\t' + device + '\t' + byId + '\t' + use + '\n';
     }
+    if (m_o.json)
+        out = "{\"ports\": [" + out + (out.empty() ? "" : "\n") + "]}\n";
     TToolOutput::write(out);
     return 0;
 }
@@ -190,31 +265,46 @@ int TToolCommands::identify()
 {
     const auto link = openLink();
     // The text ends in a blank, which the window keeps; a script's line does not.
-    std::string text = link->identify().text();
+    const TIdentReply ident = link->identify();
+    std::string text = ident.text();
     text.erase(text.find_last_not_of(' ') + 1);
-    TToolOutput::write(latin1ToUtf8(text) + '\n');
+    if (m_o.json)
+        TToolOutput::write("{\"port\": " + TConfigDescriber::jsonString(portName())
+                           + ", \"device\": " + TConfigDescriber::jsonString(link->device()) + ", \"identification\": "
+                           + TConfigDescriber::jsonString(latin1ToUtf8(text)) + ", \"serial\": "
+                           + TConfigDescriber::jsonString(latin1ToUtf8(ident.serialNumber())) + "}\n");
+    else
+        TToolOutput::write(latin1ToUtf8(text) + '\n');
     return 0;
 }
 
 int TToolCommands::read()
 {
+    const bool toOutput = m_o.operands[0] == "-";
+    if (toOutput && ::isatty(STDOUT_FILENO))
+        throw TToolError("read: standard output is a terminal, and the image is 2048 bytes of binary data; redirect it "
+                         "or name a file",
+                         TToolError::Usage);
     const auto link = openLink();
-    link->identify();
+    identifyController(*link);
     TImage image;
     try {
-        TProgressBar bar("read ", TDirectLink::Blocks, !m_o.quiet);
-        link->read(image, [&](int done) { bar.show(done); });
+        transfer(*link, "read ", [&](const TDirectLink::Progress& progress) { link->read(image, progress); });
     } catch (const TToolError& e) {
         if (!TStopSignal::received())
             throw;
-        throw TToolError(std::string(e.what()) + "; read cut short after " + std::to_string(link->blocksDone()) + " of "
-                             + std::to_string(TDirectLink::Blocks) + " blocks, " + m_o.operands[0]
-                             + " is left as it was",
-                         e.status());
+        throw TToolError(
+            std::string(e.what()) + "; read cut short after " + std::to_string(link->blocksDone()) + " of "
+                + std::to_string(TDirectLink::Blocks) + " blocks, "
+                + (toOutput ? "nothing was written to standard output" : m_o.operands[0] + " is left as it was"),
+            e.status());
     }
-    const TFileResult saved = TImageFile::write(m_o.operands[0], image);
-    if (!saved)
+    if (toOutput) {
+        const TImage::Bytes& bytes = image.bytes();
+        TToolOutput::write(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    } else if (const TFileResult saved = TImageFile::write(m_o.operands[0], image); !saved) {
         throw TToolError(saved.text());
+    }
     noteRepeats(*link);
     return 0;
 }
@@ -224,20 +314,19 @@ int TToolCommands::write()
     const TImage image = loadImage(m_o.operands[0], !m_o.force);
     refuseFaultyConfiguration(image);
     const auto link = openLink();
-    const TIdentReply ident = link->identify();
+    const TIdentReply ident = identifyController(*link);
     std::string backup;
     if (!m_o.noBackup) {
         TImage current;
         try {
-            TProgressBar bar("backup", TDirectLink::Blocks, !m_o.quiet);
-            link->read(current, [&](int done) { bar.show(done); });
+            transfer(*link, "backup", [&](const TDirectLink::Progress& progress) { link->read(current, progress); });
         } catch (const TToolError& e) {
             throw TToolError(std::string(e.what()) + " while keeping the backup; nothing was written to the controller",
                              e.status());
         }
         if (current == image && !m_o.always) {
             if (!m_o.quiet)
-                std::cerr << "kt7tool: the controller already holds " << m_o.operands[0]
+                std::cerr << "kt7tool: the controller already holds " << fileName(m_o.operands[0])
                           << "; nothing was written (--always writes all the same)\n";
             return 0;
         }
@@ -247,8 +336,8 @@ int TToolCommands::write()
     }
     std::vector<uint16_t> differing;
     try {
-        TProgressBar bar("write ", TDirectLink::Blocks, !m_o.quiet);
-        differing = link->write(image, [&](int done) { bar.show(done); });
+        transfer(*link, "write ",
+                 [&](const TDirectLink::Progress& progress) { differing = link->write(image, progress); });
     } catch (const TToolError& e) {
         throw TToolError(std::string(e.what()) + "; " + cutShort(*link, backup), e.status());
     }
@@ -259,8 +348,7 @@ int TToolCommands::write()
     if (m_o.verify) {
         TImage back;
         try {
-            TProgressBar bar("verify", TDirectLink::Blocks, !m_o.quiet);
-            link->read(back, [&](int done) { bar.show(done); });
+            transfer(*link, "verify", [&](const TDirectLink::Progress& progress) { link->read(back, progress); });
         } catch (const TToolError& e) {
             throw TToolError(std::string(e.what()) + " while reading back; all " + std::to_string(TDirectLink::Blocks)
                                  + " blocks were written",
@@ -280,12 +368,9 @@ int TToolCommands::verify()
 {
     const TReportInput file = loadProject(m_o.operands[0], {});
     const auto link = openLink();
-    link->identify();
+    identifyController(*link);
     TImage image;
-    {
-        TProgressBar bar("read ", TDirectLink::Blocks, !m_o.quiet);
-        link->read(image, [&](int done) { bar.show(done); });
-    }
+    transfer(*link, "read ", [&](const TDirectLink::Progress& progress) { link->read(image, progress); });
     // The controller holds no names: it is compared under the file's.
     TReportInput controller = TReportSource::of(image, {}, {}, {});
     controller.inputCaptions = file.inputCaptions;
@@ -296,16 +381,28 @@ int TToolCommands::verify()
 TImage TToolCommands::loadImage(const std::string& path, bool exactSize)
 {
     TImage image;
-    const TFileResult result = TImageFile::read(path, image);
-    if (!result)
-        throw TToolError(result.text());
     std::error_code ec;
-    const auto size = fs::file_size(path, ec);
+    uintmax_t size = 0;
+    std::string sizeText;
+    if (path == "-") {
+        // One byte past the image is enough to know there are more.
+        const std::string bytes = TToolInput::readAll(TImage::Size);
+        for (size_t i = 0; i < bytes.size() && i < TImage::Size; ++i)
+            image.setByte(static_cast<int>(i), static_cast<uint8_t>(bytes[i]));
+        size = bytes.size();
+        sizeText = size > TImage::Size ? "more than 2048 bytes" : std::to_string(size) + " bytes, not 2048";
+    } else {
+        const TFileResult result = TImageFile::read(path, image);
+        if (!result)
+            throw TToolError(result.text());
+        size = fs::file_size(path, ec);
+        sizeText = std::to_string(size) + " bytes, not 2048";
+    }
     if (!ec && size != TImage::Size && exactSize)
-        throw TToolError(path + ": " + std::to_string(size)
-                         + " bytes, not 2048; not written (--force writes it, the rest as zeros or cut at 2048)");
+        throw TToolError(fileName(path) + ": " + sizeText
+                         + "; not written (--force writes it, the rest as zeros or cut at 2048)");
     if (!ec && size != TImage::Size)
-        warn(path + ": " + std::to_string(size) + " bytes, not 2048; "
+        warn(fileName(path) + ": " + sizeText + "; "
              + (size < TImage::Size ? "the rest of the image reads as zeros" : "bytes past 2048 are ignored"));
     return image;
 }
@@ -313,6 +410,9 @@ TImage TToolCommands::loadImage(const std::string& path, bool exactSize)
 TReportInput TToolCommands::loadProject(const std::string& path, const std::string& namesPath, std::string dateTime)
 {
     const TImage image = loadImage(path);
+    // An image on standard input has no names file beside it.
+    if (path == "-" && namesPath.empty())
+        return TReportSource::of(image, {}, {}, std::move(dateTime));
     const std::string names = namesPath.empty() ? TProjectName::namesFilePath(path) : namesPath;
     TNamesFile::Names read;
     const TFileResult result = TNamesFile::read(names, read);
@@ -339,6 +439,8 @@ int TToolCommands::printDifferences(const TReportInput& a, const TReportInput& b
 
 std::optional<TConfigCheck::Names> TToolCommands::checkedNames(const std::string& path, const std::string& namesPath)
 {
+    if (path == "-" && namesPath.empty())
+        return std::nullopt;
     const std::string names = namesPath.empty() ? TProjectName::namesFilePath(path) : namesPath;
     std::error_code ec;
     if (!fs::exists(names, ec)) {
@@ -373,7 +475,7 @@ void TToolCommands::refuseFaultyConfiguration(const TImage& image) const
         warn("writing a configuration with " + count + " (--force)");
         return;
     }
-    throw TToolError(m_o.operands[0] + ": the configuration has " + count
+    throw TToolError(fileName(m_o.operands[0]) + ": the configuration has " + count
                      + "; nothing was written (kt7tool check lists them; --force writes it anyway)");
 }
 
@@ -408,8 +510,16 @@ int TToolCommands::backups()
     if (!listed)
         throw TToolError(listed.text());
     std::string out;
-    for (const TBackupStore::Entry& e : entries)
-        out += e.serial + '\t' + e.time + '\t' + e.path + '\n';
+    for (const TBackupStore::Entry& e : entries) {
+        if (m_o.json)
+            out += std::string(out.empty() ? "" : ",") + "\n  {\"serial\": " + TConfigDescriber::jsonString(e.serial)
+                + ", \"time\": " + TConfigDescriber::jsonString(e.time)
+                + ", \"path\": " + TConfigDescriber::jsonString(e.path) + "}";
+        else
+            out += e.serial + '\t' + e.time + '\t' + e.path + '\n';
+    }
+    if (m_o.json)
+        out = "{\"backups\": [" + out + (out.empty() ? "" : "\n") + "]}\n";
     TToolOutput::write(out);
     return 0;
 }

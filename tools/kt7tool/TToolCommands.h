@@ -6,13 +6,14 @@
 #include "image/TImage.h"
 #include "report/TConfigCheck.h"
 #include "report/TReportInput.h"
+#include "tools/kt7tool/TDirectLink.h"
+#include "tools/kt7tool/TProgressBar.h"
 #include "tools/kt7tool/TToolOptions.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
-
-class TDirectLink;
 
 class TToolCommands {
 public:
@@ -34,8 +35,19 @@ private:
 
     std::unique_ptr<TDirectLink> openLink() const;
     std::string devicePath() const;
-    // The image as Open reads it; a file of another size gives a warning, or
-    // an error when exactSize.
+    // The port as the traffic log names it: COM N, or the device's path.
+    std::string portName() const;
+    // Identifies the controller; with -v says which one answered.
+    TIdentReply identifyController(TDirectLink& link) const;
+    // One whole-image transfer with its progress; with -v a line on the
+    // blocks, the time taken and the replies asked for again.
+    void transfer(TDirectLink& link, const std::string& what,
+                  const std::function<void(const TDirectLink::Progress&)>& body) const;
+    TProgressBar::Style progressStyle() const;
+    // With -v: a line on standard error.
+    void note(const std::string& text) const;
+    // The image as Open reads it, from standard input for "-"; a file of
+    // another size gives a warning, or an error when exactSize.
     static TImage loadImage(const std::string& path, bool exactSize = false);
     // The project's report input: the names from namesPath, or from the names
     // file beside the image when namesPath is empty.
@@ -53,6 +65,9 @@ private:
     std::string cutShort(const TDirectLink& link, const std::string& backup) const;
     // A warning when replies had to be asked for again.
     void noteRepeats(const TDirectLink& link) const;
+
+    // "standard input" for "-", else the path.
+    static std::string fileName(const std::string& path);
 
     TToolOptions m_o;
 };

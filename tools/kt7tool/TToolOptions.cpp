@@ -27,14 +27,19 @@ struct CommandHelp {
 };
 
 const CommandHelp Help[] = {
-    {"ports", "kt7tool ports",
+    {"ports", "kt7tool ports [--json]",
      "Lists each COM number with the device it stands for, its /dev/serial/by-id\n"
-     "name (or -) and whether it is free or busy, one port a line, tab-separated.\n"},
-    {"identify", "kt7tool identify (--com N | --device PATH)",
-     "Prints the controller's identification text, as the window shows it.\n"},
+     "name (or -) and whether it is free or busy, one port a line, tab-separated.\n"
+     "With --json: {\"ports\": [{\"com\": N, \"device\": PATH, \"byId\": PATH | null,\n"
+     "  \"state\": \"free\" | \"busy\" | REASON}]}\n"},
+    {"identify", "kt7tool identify (--com N | --device PATH) [--json]",
+     "Prints the controller's identification text, as the window shows it.\n"
+     "With --json: {\"port\": \"COM N\" | PATH, \"device\": PATH,\n"
+     "  \"identification\": \"S/N-KT7S (01.02.03)\", \"serial\": \"KT7S010203\"}\n"},
     {"read", "kt7tool read OUT.usr (--com N | --device PATH)",
      "Reads the controller's whole image into OUT.usr. The file is replaced\n"
-     "atomically: a failed read leaves no file, or the old one, behind.\n"},
+     "atomically: a failed read leaves no file, or the old one, behind.\n"
+     "With - for OUT.usr the image goes to standard output, unless that is a terminal.\n"},
     {"write", "kt7tool write IN.usr (--com N | --device PATH) [--no-backup] [--verify] [--force] [--always]",
      "Writes IN.usr into the controller, comparing every block's echo. A file\n"
      "that is not exactly 2048 bytes is refused unless --force. The configuration\n"
@@ -73,10 +78,11 @@ const CommandHelp Help[] = {
      "Prints the differences between two configurations in words: 'key: old → new',\n"
      "'- fact' only in A, '+ fact' only in B, then 'Байт 0xOOOO: AA → BB' for bytes\n"
      "that differ outside the facts shown. Exit status 1 when they differ.\n"},
-    {"backups", "kt7tool backups",
+    {"backups", "kt7tool backups [--json]",
      "Lists the kept images of the controllers, newest first, one a line:\n"
      "serial, UTC time and path, tab-separated. Both kt7tool write and the\n"
-     "window's read keep them in $XDG_DATA_HOME/kt7config/backups.\n"},
+     "window's read keep them in $XDG_DATA_HOME/kt7config/backups.\n"
+     "With --json: {\"backups\": [{\"serial\": S, \"time\": T, \"path\": P}]}\n"},
     {"report", "kt7tool report FILE.usr [--names FILE.ini] -o OUT.docx",
      "Writes the configuration report the window makes as OUT.docx.\n"},
 };
@@ -107,7 +113,9 @@ std::string TToolOptions::usage(const std::string& command)
     if (const CommandHelp* h = find(command))
         return std::string("usage: ") + h->synopsis + "\n\n" + h->text
             + "\nLine options: --com N or --device PATH, --baud N (default 9600),\n"
-              "--timeout MS per reply (default 500), --quiet (no progress bar).\n";
+              "--timeout MS per reply (default 500), --quiet (no progress bar), -v or -vv\n"
+              "(what was done; every frame), --progress (progress lines in a log).\n"
+              "A file operand - stands for standard input (or output, for read).\n";
     std::string text = "usage: kt7tool COMMAND [ARGS] [OPTIONS]\n"
                        "The KT7-CU controller and its configuration images from the command line.\n\n"
                        "Commands:\n";
@@ -120,10 +128,16 @@ std::string TToolOptions::usage(const std::string& command)
             "  --timeout MS     time to wait for each reply (default 500); a block whose\n"
             "                   reply is late or damaged is asked for twice more\n"
             "  --quiet          no progress bar on standard error, no notes after a write\n"
+            "  -v, --verbose    the controller's identification, the backup's path, the\n"
+            "                   blocks asked for again and the time of each transfer\n"
+            "  -vv              also every frame, as the window's traffic log shows it\n"
+            "  --progress       where standard error is no terminal (a log), a progress\n"
+            "                   line at every tenth of a transfer and where it stopped\n"
             "  --force          write an image file that is not 2048 bytes, or a\n"
             "                   configuration whose check found errors\n"
             "  --always         write even when the controller already holds the image\n"
             "  --               the arguments that follow are no options\n"
+            "  -                as a file: standard input (standard output for read)\n"
             "  --help           this text; 'kt7tool COMMAND --help' for a command\n"
             "  --version        the tool's version\n\n"
             "Ctrl+C, SIGTERM or SIGHUP during identify, read, write or verify finish the\n"
@@ -178,6 +192,12 @@ TToolOptions TToolOptions::parse(int argc, const char* const* argv)
             o.timeoutMs = static_cast<int>(number(arg, value(), 1, 600000));
         } else if (arg == "--quiet" || arg == "-q") {
             o.quiet = true;
+        } else if (arg == "-v" || arg == "--verbose") {
+            ++o.verbose;
+        } else if (arg == "-vv") {
+            o.verbose += 2;
+        } else if (arg == "--progress") {
+            o.progress = true;
         } else if (arg == "--no-backup") {
             o.noBackup = true;
         } else if (arg == "--verify") {
@@ -204,6 +224,8 @@ TToolOptions TToolOptions::parse(int argc, const char* const* argv)
         return o;
     if (o.command.empty())
         throw TToolError("no command given (see kt7tool --help)", TToolError::Usage);
+    if (o.quiet && o.verbose > 0)
+        throw TToolError("--quiet and -v ask for less and more; give one", TToolError::Usage);
     if (o.com != 0 && !o.device.empty())
         throw TToolError("--com and --device name the port twice; give one", TToolError::Usage);
 
@@ -213,6 +235,8 @@ TToolOptions TToolOptions::parse(int argc, const char* const* argv)
         throw TToolError(c + ": expected " + std::to_string(wanted) + " file operand" + (wanted == 1 ? "" : "s")
                              + ", got " + std::to_string(o.operands.size()) + " (see kt7tool " + c + " --help)",
                          TToolError::Usage);
+    if (std::count(o.operands.begin(), o.operands.end(), "-") > 1)
+        throw TToolError(c + ": standard input (-) can stand for one file only", TToolError::Usage);
     const bool line = c == "identify" || c == "read" || c == "write" || c == "verify";
     if (line && o.com == 0 && o.device.empty())
         throw TToolError(c + ": name the port with --com N or --device PATH", TToolError::Usage);

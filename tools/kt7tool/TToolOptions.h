@@ -14,6 +14,8 @@ public:
     unsigned baud = 9600;
     int timeoutMs = 500;
     bool quiet = false;
+    int verbose = 0;       // -v 1, -vv 2
+    bool progress = false; // --progress: progress lines where standard error is no terminal
     bool noBackup = false;
     bool verify = false;
     bool force = false;  // --force: write what a check or the file's size would refuse
