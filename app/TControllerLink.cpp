@@ -7,7 +7,6 @@
 #include "link/FrameLayout.h"
 #include "link/THexText.h"
 #include "link/TIdentReply.h"
-#include "link/TRequestFrames.h"
 #include "project/TBackupStore.h"
 #include "project/TCp1251.h"
 #include "serial/TPortMap.h"
@@ -120,6 +119,15 @@ void TControllerLink::send(const uint8_t* bytes, int count)
         FormPort->logFrame(bytes, static_cast<int>(queued), false, m_portNumber);
 }
 
+void TControllerLink::sendRequest(const std::vector<uint8_t>& request)
+{
+    // Nothing received before the first request of an exchange belongs to
+    // its reply, nor a reply left on the line by an earlier session.
+    if (m_engine.clearsInput())
+        CommPort.FlushInBuffer();
+    send(request.data(), static_cast<int>(request.size()));
+}
+
 // ---- receiving ------------------------------------------------------------
 
 void TControllerLink::CommPortDataReceived(TCommPort* Sender, uint32_t)
@@ -166,22 +174,19 @@ void TControllerLink::collectIdentify(const uint8_t* batch, int count)
 {
     if (FormPort)
         FormPort->logFrame(batch, count, true, m_portNumber);
-    m_identBytes.insert(m_identBytes.end(), batch, batch + count);
-    if (m_identBytes.size() >= TIdentReply::expectedLength(m_identBytes.data(), m_identBytes.size())) {
+    const TLinkEngine::Step step = m_engine.take(batch, static_cast<size_t>(count), m_host.image());
+    if (step.outcome == TLinkEngine::Outcome::Identified) {
         Timer->stop();
-        handleIdentify();
+        handleIdentify(*step.ident);
     } else if (!Timer->isActive()) {
         // A late reply after the scan's last tick gets one interval more.
         Timer->start();
     }
 }
 
-void TControllerLink::handleIdentify()
+void TControllerLink::handleIdentify(const TIdentReply& reply)
 {
     m_panel.hide();
-    // Positions the reply did not bring read as 0.
-    const TIdentReply reply(m_identBytes.data(), m_identBytes.size());
-    m_identBytes.clear();
     // Idle before any box: bytes that come while it is open wait in the
     // component.
     m_linkState = Idle;
@@ -214,26 +219,26 @@ void TControllerLink::handleBlock(const uint8_t* batch, int count)
 {
     if (FormPort)
         FormPort->logFrame(batch, count, true, m_portNumber);
-    const TImageTransfer::Step step = m_transfer.take(batch, static_cast<size_t>(count), m_host.image());
+    const TLinkEngine::Step step = m_engine.take(batch, static_cast<size_t>(count), m_host.image());
     if (FormPort)
         for (const std::string& note : step.notes)
             FormPort->logNote(QString::fromStdString(note));
-    if (step.outcome == TImageTransfer::Outcome::Waiting)
+    if (step.outcome == TLinkEngine::Outcome::Waiting)
         return;
 
     QProgressBar* bar = m_panel.progressBar();
     bar->setValue(bar->value() + TScanPanel::Step);
-    if (step.outcome == TImageTransfer::Outcome::AddressOutside) {
+    if (step.outcome == TLinkEngine::Outcome::AddressOutside) {
         abortTransfer(step.address);
         return;
     }
     // The box is modal: the next block goes out once it is dismissed.
     if (step.echoDiffers)
         Dlg::plain(CompareError);
-    if (step.outcome == TImageTransfer::Outcome::NextBlock)
-        send(step.request.data(), static_cast<int>(step.request.size()));
+    if (step.outcome == TLinkEngine::Outcome::NextBlock)
+        sendRequest(step.request);
     else
-        finishTransfer(m_transfer.kind());
+        finishTransfer(m_engine.job());
 }
 
 // ---- transfers ------------------------------------------------------------
@@ -242,29 +247,29 @@ void TControllerLink::TBReadClick()
 {
     if (!m_host.saved() && !Dlg::confirm(ReadQuestion))
         return;
-    startTransfer(TImageTransfer::Kind::Read, ReadCaption);
+    startTransfer(TLinkEngine::Job::Read, ReadCaption);
 }
 
 void TControllerLink::TBWriteClick()
 {
     if (!m_host.approveWrite() || !Dlg::confirm(WriteQuestion))
         return;
-    startTransfer(TImageTransfer::Kind::Write, WriteCaption);
+    startTransfer(TLinkEngine::Job::Write, WriteCaption);
 }
 
-void TControllerLink::startTransfer(TImageTransfer::Kind kind, const QString& caption)
+void TControllerLink::startTransfer(TLinkEngine::Job job, const QString& caption)
 {
     // A transfer started again: the reply to its outstanding request is
     // still coming and would be taken as the answer to block 0. It is let in
     // and dropped first, so only one request is ever outstanding.
-    if (m_transfer.active() && CommPort.Open())
-        m_staleBytes = m_transfer.replyBytesMissing();
-    m_transfer.stop();
+    if (m_engine.transferring() && CommPort.Open())
+        m_staleBytes = m_engine.replyBytesMissing();
+    m_engine.stop();
     m_panel.setCaption(caption);
     m_panel.show();
     m_panel.progressBar()->setValue(0);
-    m_linkState = kind == TImageTransfer::Kind::Read ? Read : Write;
-    m_nextKind = kind;
+    m_linkState = job == TLinkEngine::Job::Read ? Read : Write;
+    m_nextJob = job;
     m_host.transferStarted();
     if (m_staleBytes > 0)
         m_settle->start(settleInterval());
@@ -278,10 +283,7 @@ void TControllerLink::sendFirstRequest()
     m_staleBytes = 0;
     if (m_linkState != Read && m_linkState != Write)
         return;
-    // Nothing received before the request can belong to its reply.
-    CommPort.FlushInBuffer();
-    const std::vector<uint8_t> request = m_transfer.start(m_nextKind, m_host.image());
-    send(request.data(), static_cast<int>(request.size()));
+    sendRequest(m_engine.start(m_nextJob, m_host.image()));
 }
 
 int TControllerLink::settleInterval() const
@@ -295,14 +297,14 @@ int TControllerLink::settleInterval() const
 
 void TControllerLink::dropTransfer()
 {
-    m_transfer.stop();
+    m_engine.stop();
     m_settle->stop();
     m_staleBytes = 0;
 }
 
 bool TControllerLink::transferRunning() const
 {
-    return (m_linkState == Read || m_linkState == Write) && (m_transfer.active() || m_staleBytes > 0);
+    return (m_linkState == Read || m_linkState == Write) && (m_engine.transferring() || m_staleBytes > 0);
 }
 
 bool TControllerLink::mayReplaceImage()
@@ -322,18 +324,18 @@ void TControllerLink::endTransfer()
     m_host.transferEnded();
 }
 
-void TControllerLink::finishTransfer(TImageTransfer::Kind kind)
+void TControllerLink::finishTransfer(TLinkEngine::Job job)
 {
     m_panel.hide();
     endTransfer();
     // The reload makes "Сохранить" and "Отчет" usable.
     m_host.EditorReload();
-    if (kind == TImageTransfer::Kind::Read) {
+    if (job == TLinkEngine::Job::Read) {
         m_host.SetProjectName(m_serial);
         // A write needs no such warning: its echo comparison already shows
         // every block that did not arrive as sent.
-        if (m_transfer.checksumMismatches() > 0)
-            Dlg::error(ChecksumError.arg(m_transfer.checksumMismatches()));
+        if (m_engine.checksumMismatches() > 0)
+            Dlg::error(ChecksumError.arg(m_engine.checksumMismatches()));
         keepRead();
     }
 }
@@ -342,7 +344,7 @@ void TControllerLink::keepRead()
 {
     // A damaged read restored later would write its damage into the
     // controller; the user is already asked to read again.
-    if (m_transfer.checksumMismatches() > 0) {
+    if (m_engine.checksumMismatches() > 0) {
         if (FormPort)
             FormPort->logNote(BackupDamaged);
         return;
@@ -395,14 +397,11 @@ void TControllerLink::ScanStep()
     m_panel.setCaption(ScanCaption.arg(n));
     endTransfer();
     m_linkState = Identify;
-    m_identBytes.clear();
-    const TRequestFrames::Identify request = TRequestFrames::identify();
+    const std::vector<uint8_t> request = m_engine.start(TLinkEngine::Job::Identify, m_host.image());
     if (TPortMap::Probe(n) == 0) {
         CommPort.SetComNumber(n);
         CommPort.SetOpen(true);
-        // A reply left on the line by an earlier session is not this one's.
-        CommPort.FlushInBuffer();
-        send(request.data(), static_cast<int>(request.size()));
+        sendRequest(request);
     } else if (!automaticScan()) {
         m_panel.hide();
         Timer->stop();
@@ -417,10 +416,10 @@ void TControllerLink::ScanStep()
 
 void TControllerLink::TimerTimer()
 {
-    if (m_linkState == Identify && !m_identBytes.empty()) {
+    if (m_linkState == Identify && m_engine.replyBytesReceived() > 0) {
         // The reply stopped short: taken as far as it came.
         Timer->stop();
-        handleIdentify();
+        handleIdentify(*m_engine.timeOut().ident);
         return;
     }
     if (m_linkState == Identify && automaticScan()) {

@@ -2,9 +2,10 @@
 // The main window's link to the controller: finding it on a port, and reading
 // or writing the whole image. Everything runs on the user-interface thread as a
 // small state machine keyed by the link state; each reply triggers the next
-// request, so only one request is ever outstanding.
+// request, so only one request is ever outstanding. The exchanges themselves
+// are a TLinkEngine with the window's rules, fed from CommPortDataReceived.
 
-#include "link/TImageTransfer.h"
+#include "link/TLinkEngine.h"
 #include "serial/TCommPort.h"
 
 #include <QObject>
@@ -58,10 +59,10 @@ public:
 
 private:
     void collectIdentify(const uint8_t* batch, int count);
-    void handleIdentify();
+    void handleIdentify(const TIdentReply& reply);
     void handleBlock(const uint8_t* batch, int count);
     void dropStaleReply(const uint8_t* batch, int count);
-    void startTransfer(TImageTransfer::Kind kind, const QString& caption);
+    void startTransfer(TLinkEngine::Job job, const QString& caption);
     void sendFirstRequest();
     // Drops a transfer cut short (disconnect, a new scan): a read's blocks
     // and any wait for the reply of the request given up.
@@ -73,11 +74,13 @@ private:
     // the image): the link goes idle and the host learns that the image is
     // its own again.
     void endTransfer();
-    void finishTransfer(TImageTransfer::Kind kind);
+    void finishTransfer(TLinkEngine::Job job);
     // Stores the image just read as a backup of the controller.
     void keepRead();
     void abortTransfer(uint16_t address);
     void send(const uint8_t* bytes, int count);
+    // A request of the engine, the input cleared first when it says so.
+    void sendRequest(const std::vector<uint8_t>& request);
     // The line has gone away: the link ends as a disconnect by the user ends it.
     void lineLost();
     bool automaticScan() const;
@@ -89,15 +92,13 @@ private:
     int m_portNumber = 1;
     QTimer* Timer;
     TCommPort CommPort;
-    TImageTransfer m_transfer;
-    TImageTransfer::Kind m_nextKind = TImageTransfer::Kind::Read;
+    TLinkEngine m_engine{TLinkPolicy::window()};
+    TLinkEngine::Job m_nextJob = TLinkEngine::Job::Read;
     // Bytes of the reply to a request given up by a restart, still to come
     // and to be dropped before block 0 goes out; m_settle ends the wait when
     // they do not come.
     size_t m_staleBytes = 0;
     QTimer* m_settle;
-    // The identify reply as far as it has come.
-    std::vector<uint8_t> m_identBytes;
     QString m_identification;
     QString m_serial;
     // All ten serial characters, which name the controller's backups.

@@ -20,7 +20,7 @@ constexpr Group Groups[] = {{10, 8}, {13, 10}, {16, 12}};
 TIdentReply::TIdentReply(const uint8_t* batch, size_t count) : m_text("S/N-     (  .  .  ) ")
 {
     const auto at = [&](int i) { return static_cast<char>(static_cast<size_t>(i) < count ? batch[i] : 0x00); };
-    m_accepted = static_cast<uint8_t>(at(Frame::PosCommand)) == Frame::StatusAccepted;
+    m_status = static_cast<uint8_t>(at(Frame::PosCommand));
     for (size_t i = 0; i < SerialLength; ++i)
         m_text[SerialAt + i] = at(Frame::PosSerial + static_cast<int>(i));
     for (const Group& g : Groups) {

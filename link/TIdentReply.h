@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "link/FrameLayout.h"
+
 class TIdentReply {
 public:
     static constexpr size_t TextLength = 20;
@@ -18,7 +20,9 @@ public:
     // nor make it wait for more); the whole reply until the length is there.
     static size_t expectedLength(const uint8_t* bytes, size_t count);
 
-    bool accepted() const { return m_accepted; }
+    bool accepted() const { return m_status == Frame::StatusAccepted; }
+    // The status byte; 0x00 when the reply stopped before it.
+    uint8_t status() const { return m_status; }
     // "S/N-" + 4 + " (" + 2 + "." + 2 + "." + 2 + ") ": 20 bytes, used as
     // Latin-1 characters without conversion.
     const std::string& text() const { return m_text; }
@@ -29,6 +33,6 @@ public:
     std::string serialNumber() const;
 
 private:
-    bool m_accepted;
+    uint8_t m_status;
     std::string m_text;
 };

@@ -1,9 +1,8 @@
-// Feeds arbitrary batch sequences to the receive path in every link state:
-// idle, identify, and whole-image read and write, with whatever addresses the
-// replies carry. Aborts when a batch changes the image before a read has
-// completed (or at all during a write), when a transfer asks for a block that
-// would leave the image, or when a step does not follow from the reply it
-// handled.
+// Feeds arbitrary batch sequences and time-outs to the link engine, under
+// the window's rules or kt7tool's, in every job: none, identify, and
+// whole-image read and write, with whatever addresses the replies carry. Aborts when a batch changes the image before a
+// read has completed (or at all during a write), when a transfer asks for a block that would leave the image, or when a
+// step does not follow from the reply it handled.
 
 #include "tests/fuzz/FuzzCheck.h"
 
@@ -11,7 +10,7 @@
 #include "link/FrameLayout.h"
 #include "link/TBlockCollector.h"
 #include "link/TIdentReply.h"
-#include "link/TImageTransfer.h"
+#include "link/TLinkEngine.h"
 #include "link/TRequestFrames.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -20,7 +19,17 @@
 
 namespace {
 
-enum class Action { StartRead, StartWrite, Stop, Identify, Block, Collect, kMaxValue = Collect };
+enum class Action {
+    StartRead,
+    StartWrite,
+    Stop,
+    Identify,
+    Block,
+    Collect,
+    StartIdentify,
+    TimeOut,
+    kMaxValue = TimeOut
+};
 
 // Batches up to a little more than the receive handler's 1024-byte buffer.
 constexpr size_t BatchLimit = 1100;
@@ -34,10 +43,10 @@ void checkIdentify(const std::vector<uint8_t>& batch)
                == (batch.size() > Frame::PosCommand && batch[Frame::PosCommand] == Frame::StatusAccepted));
 }
 
-void checkStep(const TImageTransfer& transfer, const TImageTransfer::Step& step, const TImage& before,
-               const TImage& after, bool wasActive)
+void checkStep(const TLinkEngine& transfer, const TLinkEngine::Step& step, const TImage& before, const TImage& after,
+               bool wasActive, const std::vector<uint8_t>& asked)
 {
-    using Outcome = TImageTransfer::Outcome;
+    using Outcome = TLinkEngine::Outcome;
     if (!wasActive) {
         FUZZ_CHECK(step.outcome == Outcome::Waiting && step.notes.empty() && before == after);
         return;
@@ -45,6 +54,11 @@ void checkStep(const TImageTransfer& transfer, const TImageTransfer::Step& step,
     switch (step.outcome) {
     case Outcome::Waiting: FUZZ_CHECK(before == after && step.request.empty() && transfer.active()); return;
     case Outcome::AddressOutside: FUZZ_CHECK(!transfer.active() && step.request.empty()); break;
+    case Outcome::Again: FUZZ_CHECK(transfer.active() && step.request == asked); break;
+    case Outcome::Failed: FUZZ_CHECK(!transfer.active() && !step.failure.empty()); break;
+    case Outcome::Identified:
+        FUZZ_CHECK(!transfer.active() && step.ident && step.ident->text().size() == TIdentReply::TextLength);
+        break;
     case Outcome::Complete:
         FUZZ_CHECK(!transfer.active() && step.request.empty());
         FUZZ_CHECK(step.address + Frame::BlockDataSize >= TImage::Size);
@@ -54,7 +68,7 @@ void checkStep(const TImageTransfer& transfer, const TImageTransfer::Step& step,
         const unsigned next = step.address + Frame::BlockDataSize;
         FUZZ_CHECK(next + Frame::BlockDataSize <= TImage::Size);
         std::vector<uint8_t> expected;
-        if (transfer.kind() == TImageTransfer::Kind::Read) {
+        if (transfer.job() == TLinkEngine::Job::Read) {
             const auto frame = TRequestFrames::read(static_cast<uint16_t>(next));
             expected.assign(frame.begin(), frame.end());
         } else {
@@ -69,7 +83,7 @@ void checkStep(const TImageTransfer& transfer, const TImageTransfer::Step& step,
     }
     }
     // A read's blocks reach the image all at once, with the last of them.
-    if (transfer.kind() == TImageTransfer::Kind::Write || step.outcome != Outcome::Complete)
+    if (transfer.job() == TLinkEngine::Job::Write || step.outcome != Outcome::Complete)
         FUZZ_CHECK(before == after);
 }
 
@@ -79,8 +93,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     FuzzedDataProvider input(data, size);
     TImage image;
-    TImageTransfer transfer;
+    TLinkEngine transfer(input.ConsumeBool() ? TLinkPolicy::tool(300, 9600) : TLinkPolicy::window());
     TBlockCollector collector;
+    std::vector<uint8_t> asked; // the outstanding request
     while (input.remaining_bytes() > 0) {
         const auto action = input.ConsumeEnum<Action>();
         const std::vector<uint8_t> batch
@@ -88,25 +103,40 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         switch (action) {
         case Action::StartRead:
         case Action::StartWrite: {
-            const auto kind = action == Action::StartRead ? TImageTransfer::Kind::Read : TImageTransfer::Kind::Write;
+            const auto kind = action == Action::StartRead ? TLinkEngine::Job::Read : TLinkEngine::Job::Write;
             // The batch fills the image so that write requests carry varied data.
             for (size_t i = 0; i < batch.size() && i < TImage::Size; ++i)
                 image.setByte(static_cast<int>(i), batch[i]);
             const TImage before = image;
             const auto request = transfer.start(kind, image);
+            asked = request;
             FUZZ_CHECK(transfer.active() && before == image);
-            FUZZ_CHECK(request.size()
-                       == (kind == TImageTransfer::Kind::Read ? size_t{Frame::ReadRequestSize}
-                                                              : size_t{Frame::BlockFrameSize}));
+            FUZZ_CHECK(
+                request.size()
+                == (kind == TLinkEngine::Job::Read ? size_t{Frame::ReadRequestSize} : size_t{Frame::BlockFrameSize}));
             break;
         }
+        case Action::StartIdentify:
+            asked = transfer.start(TLinkEngine::Job::Identify, image);
+            FUZZ_CHECK(asked.size() == size_t{Frame::IdentifySize});
+            break;
         case Action::Stop: transfer.stop(); break;
         case Action::Identify: checkIdentify(batch); break;
         case Action::Block: {
             const TImage before = image;
             const bool wasActive = transfer.active();
             const auto step = transfer.take(batch.data(), batch.size(), image);
-            checkStep(transfer, step, before, image, wasActive);
+            checkStep(transfer, step, before, image, wasActive, asked);
+            if (!step.request.empty())
+                asked = step.request;
+            break;
+        }
+        case Action::TimeOut: {
+            const TImage before = image;
+            const bool wasActive = transfer.active();
+            const auto step = transfer.timeOut();
+            checkStep(transfer, step, before, image, wasActive, asked);
+            FUZZ_CHECK(step.outcome != TLinkEngine::Outcome::NextBlock);
             break;
         }
         case Action::Collect: {

@@ -7,7 +7,7 @@
 #include "image/TImage.h"
 #include "link/TFrameChecksum.h"
 #include "link/TIdentReply.h"
-#include "link/TImageTransfer.h"
+#include "link/TLinkEngine.h"
 #include "link/TRequestFrames.h"
 #include "tools/kt7sim/TSimController.h"
 #include "tools/kt7sim/TSimOptions.h"
@@ -16,7 +16,7 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 using Chunks = std::vector<TSimController::Chunk>;
-using Outcome = TImageTransfer::Outcome;
+using Outcome = TLinkEngine::Outcome;
 
 Bytes joined(const Chunks& chunks)
 {
@@ -45,9 +45,9 @@ struct TransferRun {
 };
 
 // Drives a whole transfer stop and wait, every chunk handed over as one batch.
-TransferRun transfer(TSimController& sim, TImageTransfer::Kind kind, TImage& image)
+TransferRun transfer(TSimController& sim, TLinkEngine::Job kind, TImage& image)
 {
-    TImageTransfer t;
+    TLinkEngine t;
     Bytes request = t.start(kind, image);
     TransferRun run;
     while (!request.empty()) {
@@ -95,7 +95,7 @@ TEST(SimController, ServesAWholeReadAndWrite)
     TSimController sim;
     fillPattern(sim.memory());
     TImage image;
-    TransferRun read = transfer(sim, TImageTransfer::Kind::Read, image);
+    TransferRun read = transfer(sim, TLinkEngine::Job::Read, image);
     EXPECT_EQ(read.blocks, 64);
     EXPECT_EQ(read.last, Outcome::Complete);
     EXPECT_EQ(read.badChecksums, 0);
@@ -103,7 +103,7 @@ TEST(SimController, ServesAWholeReadAndWrite)
 
     for (int i = 0; i < TImage::Size; ++i)
         image.setByte(i, static_cast<uint8_t>(255 - i % 251));
-    TransferRun write = transfer(sim, TImageTransfer::Kind::Write, image);
+    TransferRun write = transfer(sim, TLinkEngine::Job::Write, image);
     EXPECT_EQ(write.blocks, 64);
     EXPECT_EQ(write.last, Outcome::Complete);
     EXPECT_EQ(write.echoDiffers, 0);
@@ -161,14 +161,14 @@ TEST(SimController, FaultsDoWhatTheySay)
         EXPECT_EQ(moved[5], 0x40);
         EXPECT_EQ(moved[6], sim.memory()[0x40]);
         TImage image;
-        EXPECT_EQ(transfer(sim, TImageTransfer::Kind::Read, image).last, Outcome::AddressOutside);
+        EXPECT_EQ(transfer(sim, TLinkEngine::Job::Read, image).last, Outcome::AddressOutside);
     }
     {
         TSimController::Faults f;
         f.corruptEchoBlock = 5;
         TSimController sim("ABCDEFGHIJ", f);
         TImage image;
-        const TransferRun run = transfer(sim, TImageTransfer::Kind::Write, image);
+        const TransferRun run = transfer(sim, TLinkEngine::Job::Write, image);
         EXPECT_EQ(run.blocks, 64);
         EXPECT_EQ(run.echoDiffers, 1);
         EXPECT_EQ(run.badChecksums, 0); // the echo is wrong, not the frame
@@ -178,7 +178,7 @@ TEST(SimController, FaultsDoWhatTheySay)
         f.silentAfter = 3;
         TSimController sim("ABCDEFGHIJ", f);
         TImage image;
-        EXPECT_EQ(transfer(sim, TImageTransfer::Kind::Read, image).blocks, 3);
+        EXPECT_EQ(transfer(sim, TLinkEngine::Job::Read, image).blocks, 3);
         const auto identify = TRequestFrames::identify();
         EXPECT_FALSE(send(sim, {identify.begin(), identify.end()}).empty());
     }

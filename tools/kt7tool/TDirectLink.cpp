@@ -1,10 +1,6 @@
 #include "tools/kt7tool/TDirectLink.h"
 
-#include "link/FrameLayout.h"
-#include "link/TBlockCollector.h"
-#include "link/TFrameChecksum.h"
 #include "link/THexText.h"
-#include "link/TRequestFrames.h"
 #include "serial/TLineSettings.h"
 #include "tools/kt7tool/TStopSignal.h"
 #include "tools/kt7tool/TToolError.h"
@@ -16,33 +12,8 @@
 #include <poll.h>
 #include <unistd.h>
 
-namespace {
-
-std::string block(uint16_t address)
-{
-    return "block 0x" + THexText::of(address, 4);
-}
-
-// Drops the bytes in front of the first place where a frame of the given
-// length byte may start (00 01 length, as far as the bytes go); returns how
-// many are left.
-size_t alignToFrame(uint8_t* bytes, size_t count, uint8_t length)
-{
-    const std::array<uint8_t, 3> start{Frame::Lead0, Frame::Lead1, length};
-    size_t at = 0;
-    for (; at < count; ++at) {
-        const size_t n = std::min(count - at, start.size());
-        if (std::equal(bytes + at, bytes + at + n, start.begin()))
-            break;
-    }
-    std::memmove(bytes, bytes + at, count - at);
-    return count - at;
-}
-
-} // namespace
-
 TDirectLink::TDirectLink(std::string device, unsigned baud, int timeoutMs)
-    : m_device(std::move(device)), m_timeoutMs(timeoutMs), m_byteMicros(static_cast<int>(10'000'000 / baud))
+    : m_device(std::move(device)), m_timeoutMs(timeoutMs), m_engine(TLinkPolicy::tool(timeoutMs, baud))
 {
     const int err = m_line.Open(m_device);
     if (err == EBUSY)
@@ -72,11 +43,6 @@ void TDirectLink::stopIfAsked() const
         fail("stopped by " + TStopSignal::name(signal), TStopSignal::exitStatus(signal));
 }
 
-std::string TDirectLink::strayNote() const
-{
-    return m_dropped > 0 ? ", only " + std::to_string(m_dropped) + " stray bytes" : std::string();
-}
-
 std::string TDirectLink::lineNotes() const
 {
     if (m_vanished == 0)
@@ -84,10 +50,15 @@ std::string TDirectLink::lineNotes() const
     return "; input the port announced was gone when read: another program may be reading the port";
 }
 
-void TDirectLink::send(const uint8_t* bytes, size_t count)
+void TDirectLink::observe(const uint8_t* bytes, size_t count, bool received) const
 {
     if (m_observer)
-        m_observer(bytes, count, false);
+        m_observer(bytes, count, received);
+}
+
+void TDirectLink::send(const uint8_t* bytes, size_t count)
+{
+    observe(bytes, count, false);
     while (count > 0) {
         const ssize_t n = ::write(m_line.Handle(), bytes, count);
         if (n > 0) {
@@ -108,26 +79,14 @@ void TDirectLink::send(const uint8_t* bytes, size_t count)
     }
 }
 
-TDirectLink::Clock::time_point TDirectLink::deadline(size_t requestSize, size_t replySize) const
+TLinkEngine::Step TDirectLink::receive(Clock::time_point deadline, TImage& image)
 {
-    // The time-out is the controller's turn-around: the request still has to
-    // leave the port (write() returns once the driver holds it) and the reply
-    // needs its own line time, which a short time-out must not eat into.
-    const auto lineTime
-        = std::chrono::microseconds(static_cast<long>(m_byteMicros) * static_cast<long>(requestSize + replySize));
-    return Clock::now() + std::chrono::milliseconds(m_timeoutMs) + lineTime;
-}
-
-size_t TDirectLink::collect(uint8_t* into, size_t size, Clock::time_point deadline)
-{
-    const auto length = static_cast<uint8_t>(size - 1);
     const char* const gone = "the line went away (the device was closed or unplugged)";
-    size_t got = 0;
-    m_dropped = 0;
-    while (got < size) {
+    std::array<uint8_t, Frame::BlockFrameSize> bytes;
+    for (;;) {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left <= 0)
-            break;
+            return m_engine.timeOut();
         pollfd p{m_line.Handle(), POLLIN, 0};
         const int ready = ::poll(&p, 1, static_cast<int>(left));
         if (ready < 0 && errno == EINTR)
@@ -135,16 +94,18 @@ size_t TDirectLink::collect(uint8_t* into, size_t size, Clock::time_point deadli
         if (ready < 0)
             fail(std::string("poll: ") + std::strerror(errno));
         if (ready == 0)
-            break;
+            return m_engine.timeOut();
         if ((p.revents & (POLLHUP | POLLERR | POLLNVAL)) && !(p.revents & POLLIN))
             fail(gone + lineNotes());
-        const ssize_t n = ::read(m_line.Handle(), into + got, size - got);
-        if (n > 0 && m_observer)
-            m_observer(into + got, static_cast<size_t>(n), true);
+        // No more than the reply still needs: what follows it stays in the
+        // port, to be cleared before the next request.
+        const size_t wanted = std::min(bytes.size(), m_engine.replyBytesMissing());
+        const ssize_t n = ::read(m_line.Handle(), bytes.data(), wanted);
         if (n > 0) {
-            const size_t had = got + static_cast<size_t>(n);
-            got = alignToFrame(into, had, length);
-            m_dropped += had - got;
+            observe(bytes.data(), static_cast<size_t>(n), true);
+            TLinkEngine::Step step = m_engine.take(bytes.data(), static_cast<size_t>(n), image);
+            if (step.outcome != TLinkEngine::Outcome::Waiting)
+                return step;
         } else if ((n < 0 && errno == EIO) || (n == 0 && (p.revents & POLLHUP))) {
             fail(gone + lineNotes());
         } else if (n == 0) {
@@ -154,7 +115,6 @@ size_t TDirectLink::collect(uint8_t* into, size_t size, Clock::time_point deadli
             fail(std::string("cannot receive: ") + std::strerror(errno));
         }
     }
-    return got;
 }
 
 void TDirectLink::drain(int quietMs)
@@ -172,119 +132,58 @@ void TDirectLink::drain(int quietMs)
         const ssize_t n = ::read(m_line.Handle(), sink.data(), sink.size());
         if (n <= 0)
             break;
-        if (m_observer)
-            m_observer(sink.data(), static_cast<size_t>(n), true);
+        observe(sink.data(), static_cast<size_t>(n), true);
     }
     m_line.Purge(TSerialDevice::TPurge::Receive);
 }
 
+TLinkEngine::Step TDirectLink::run(std::vector<uint8_t> request, TImage& image, const Progress& progress,
+                                   std::vector<uint16_t>* differing)
+{
+    using Outcome = TLinkEngine::Outcome;
+    for (;;) {
+        stopIfAsked();
+        if (m_engine.clearsInput())
+            drain(m_engine.quietMs());
+        send(request.data(), request.size());
+        m_engine.sent();
+        const TLinkEngine::Step step = receive(Clock::now() + *m_engine.replyWait(), image);
+        switch (step.outcome) {
+        case Outcome::NextBlock:
+        case Outcome::Complete:
+            if (step.echoDiffers && differing)
+                differing->push_back(step.address);
+            if (progress)
+                progress(m_engine.blocksDone());
+            if (step.outcome == Outcome::Complete)
+                return step;
+            request = step.request;
+            break;
+        case Outcome::Again: request = step.request; break;
+        case Outcome::Failed: fail(step.failure + (step.lineMayExplain ? lineNotes() : std::string()));
+        default: return step;
+        }
+    }
+}
+
 TIdentReply TDirectLink::identify()
 {
-    stopIfAsked();
-    drain(0);
-    const auto request = TRequestFrames::identify();
-    send(request.data(), request.size());
-    std::array<uint8_t, Frame::IdentifyReplySize> reply{};
-    const size_t got = collect(reply.data(), reply.size(), deadline(request.size(), reply.size()));
-    if (got == 0)
-        fail("the controller does not answer (no reply to identify within " + std::to_string(m_timeoutMs) + " ms"
-             + strayNote() + ")" + lineNotes());
-    if (got > Frame::PosCommand && reply[Frame::PosCommand] != Frame::StatusAccepted)
-        fail("the controller refused identification (status 0x" + THexText::of(reply[Frame::PosCommand], 2) + ")");
-    if (got < reply.size())
-        fail("incomplete identify reply (" + std::to_string(got) + " of " + std::to_string(reply.size()) + " bytes)"
-             + lineNotes());
-    if (TFrameChecksum::over(reply.data(), reply.size() - 1) != reply.back())
-        fail("identify reply with a wrong checksum" + lineNotes());
-    return TIdentReply(reply.data(), got);
-}
-
-std::string TDirectLink::blockReply(uint16_t address, Clock::time_point deadline, std::vector<uint8_t>& reply)
-{
-    TBlockCollector frame;
-    for (;;) {
-        std::array<uint8_t, TBlockCollector::ReplySize> bytes{};
-        const size_t got = collect(bytes.data(), bytes.size(), deadline);
-        frame.reset();
-        frame.append(bytes.data(), got);
-        if (got == 0)
-            return "no reply within " + std::to_string(m_timeoutMs) + " ms" + strayNote();
-        if (!frame.complete())
-            return "incomplete reply (" + std::to_string(got) + " of 39 bytes)";
-        if (!frame.checksumMatches())
-            return "reply with a wrong checksum";
-        // A repeated request whose first reply came late is answered twice;
-        // the second answer arrives while the next block is asked for.
-        if (frame.address() == m_lastAddress && frame.address() != address)
-            continue;
-        if (frame.address() != address) {
-            const bool outside = frame.address() + TImage::BlockSize > TImage::Size;
-            fail(block(address) + ": the reply carries address 0x" + THexText::of(frame.address(), 4)
-                 + (outside ? ", outside the image" : ""));
-        }
-        reply.assign(frame.data(), frame.data() + TImage::BlockSize);
-        m_lastAddress = address;
-        return {};
-    }
-}
-
-std::vector<uint8_t> TDirectLink::exchange(const std::vector<uint8_t>& request, uint16_t address)
-{
-    for (int attempt = 0;; ++attempt) {
-        stopIfAsked();
-        if (attempt > 0) {
-            ++m_repeats;
-            // Quiet for the time of a few bytes, or at least 20 ms, so that
-            // the rest of a late reply is not taken for the start of this one.
-            drain(std::max(20, 4 * m_byteMicros / 1000));
-        } else {
-            // Nothing received before a request belongs to its reply.
-            drain(0);
-        }
-        send(request.data(), request.size());
-        m_nextSent = true;
-        std::vector<uint8_t> data;
-        const std::string cause = blockReply(address, deadline(request.size(), TBlockCollector::ReplySize), data);
-        if (cause.empty()) {
-            m_nextSent = false;
-            return data;
-        }
-        if (attempt == Repeats)
-            fail(block(address) + ": " + cause + " (" + std::to_string(Repeats + 1) + " tries)" + lineNotes());
-    }
+    TImage none;
+    const TLinkEngine::Step step = run(m_engine.start(TLinkEngine::Job::Identify, none), none, {}, nullptr);
+    if (!step.ident->accepted())
+        fail("the controller refused identification (status 0x" + THexText::of(step.ident->status(), 2) + ")");
+    return *step.ident;
 }
 
 void TDirectLink::read(TImage& image, const Progress& progress)
 {
-    m_done = 0;
-    m_nextSent = false;
-    for (int b = 0; b < Blocks; ++b) {
-        const auto address = static_cast<uint16_t>(b * TImage::BlockSize);
-        const auto request = TRequestFrames::read(address);
-        const std::vector<uint8_t> data = exchange({request.begin(), request.end()}, address);
-        image.blockIn(address, data.data());
-        m_done = b + 1;
-        if (progress)
-            progress(b + 1);
-    }
+    run(m_engine.start(TLinkEngine::Job::Read, image), image, progress, nullptr);
 }
 
 std::vector<uint16_t> TDirectLink::write(const TImage& image, const Progress& progress)
 {
     std::vector<uint16_t> differing;
-    m_done = 0;
-    m_nextSent = false;
-    for (int b = 0; b < Blocks; ++b) {
-        const auto address = static_cast<uint16_t>(b * TImage::BlockSize);
-        std::array<uint8_t, TImage::BlockSize> data;
-        image.blockOut(address, data.data());
-        const auto request = TRequestFrames::write(address, data.data());
-        const std::vector<uint8_t> echo = exchange({request.begin(), request.end()}, address);
-        m_done = b + 1;
-        if (!std::equal(data.begin(), data.end(), echo.begin()))
-            differing.push_back(address);
-        if (progress)
-            progress(b + 1);
-    }
+    TImage unchanged = image;
+    run(m_engine.start(TLinkEngine::Job::Write, image), unchanged, progress, &differing);
     return differing;
 }

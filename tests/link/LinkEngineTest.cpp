@@ -1,17 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
 #include "image/TImage.h"
 #include "link/TFrameChecksum.h"
-#include "link/TImageTransfer.h"
+#include "link/TLinkEngine.h"
 #include "link/TRequestFrames.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-using Outcome = TImageTransfer::Outcome;
+using Outcome = TLinkEngine::Outcome;
 
 Bytes blockReply(uint16_t address, uint8_t fill, uint8_t command = 0x33)
 {
@@ -30,11 +31,11 @@ Bytes readRequest(uint16_t address)
 
 } // namespace
 
-TEST(ImageTransfer, SplitReplyGivesOneNotePerBatchAndOneCopyLine)
+TEST(LinkEngine, SplitReplyGivesOneNotePerBatchAndOneCopyLine)
 {
     TImage image;
-    TImageTransfer t;
-    EXPECT_EQ(t.start(TImageTransfer::Kind::Read, image), readRequest(0));
+    TLinkEngine t;
+    EXPECT_EQ(t.start(TLinkEngine::Job::Read, image), readRequest(0));
 
     const Bytes reply = blockReply(0x0000, 0x80);
     auto s1 = t.take(reply.data(), 10, image);
@@ -51,8 +52,8 @@ TEST(ImageTransfer, SplitReplyGivesOneNotePerBatchAndOneCopyLine)
 
     // The same reply in one batch has the same effect, with byte=0027.
     TImage whole;
-    TImageTransfer t2;
-    t2.start(TImageTransfer::Kind::Read, whole);
+    TLinkEngine t2;
+    t2.start(TLinkEngine::Job::Read, whole);
     const auto s = t2.take(reply.data(), reply.size(), whole);
     EXPECT_EQ(s.notes, (std::vector<std::string>{"byte=0027", "------------", "copy to0000"}));
     EXPECT_EQ(s.request, s3.request);
@@ -67,11 +68,11 @@ TEST(ImageTransfer, SplitReplyGivesOneNotePerBatchAndOneCopyLine)
     EXPECT_EQ(t2.take(next.data(), next.size(), whole).address, 0x0040);
 }
 
-TEST(ImageTransfer, TrustsTheRepliedAddressInsideTheImage)
+TEST(LinkEngine, TrustsTheRepliedAddressInsideTheImage)
 {
     TImage image;
-    TImageTransfer t;
-    t.start(TImageTransfer::Kind::Read, image);
+    TLinkEngine t;
+    t.start(TLinkEngine::Job::Read, image);
     const Bytes reply = blockReply(0x0040, 0x01);
     const auto s = t.take(reply.data(), reply.size(), image);
     EXPECT_EQ(s.address, 0x0040);
@@ -85,8 +86,8 @@ TEST(ImageTransfer, TrustsTheRepliedAddressInsideTheImage)
 
     // A read that completes stores every block where its reply put it, in
     // one go at the end.
-    TImageTransfer whole;
-    whole.start(TImageTransfer::Kind::Read, image);
+    TLinkEngine whole;
+    whole.start(TLinkEngine::Job::Read, image);
     const Bytes first = blockReply(0x0000, 0x50);
     whole.take(first.data(), first.size(), image);
     Outcome last = Outcome::Waiting;
@@ -104,12 +105,12 @@ TEST(ImageTransfer, TrustsTheRepliedAddressInsideTheImage)
     EXPECT_EQ(image.byte(0x7FF), 0x3F + 31);
 }
 
-TEST(ImageTransfer, StopsOnAnAddressOutsideTheImage)
+TEST(LinkEngine, StopsOnAnAddressOutsideTheImage)
 {
     for (uint16_t address : {uint16_t(0x0800), uint16_t(0x07E1), uint16_t(0xFFE0)}) {
         TImage image;
-        TImageTransfer t;
-        t.start(TImageTransfer::Kind::Write, image);
+        TLinkEngine t;
+        t.start(TLinkEngine::Job::Write, image);
         const Bytes reply = blockReply(address, 0x33, 0x44);
         const auto s = t.take(reply.data(), reply.size(), image);
         EXPECT_EQ(s.outcome, Outcome::AddressOutside) << address;
@@ -123,18 +124,18 @@ TEST(ImageTransfer, StopsOnAnAddressOutsideTheImage)
 
     // An unaligned block that fits, but whose follower would pass the end.
     TImage image;
-    TImageTransfer t;
-    t.start(TImageTransfer::Kind::Read, image);
+    TLinkEngine t;
+    t.start(TLinkEngine::Job::Read, image);
     const Bytes reply = blockReply(0x07D0, 0x01);
     EXPECT_EQ(t.take(reply.data(), reply.size(), image).outcome, Outcome::AddressOutside);
     EXPECT_EQ(image, TImage()) << "a read that stops leaves the image as it was";
 }
 
-TEST(ImageTransfer, NotesAChecksumMismatchAndGoesOn)
+TEST(LinkEngine, NotesAChecksumMismatchAndGoesOn)
 {
     TImage image;
-    TImageTransfer t;
-    t.start(TImageTransfer::Kind::Read, image);
+    TLinkEngine t;
+    t.start(TLinkEngine::Job::Read, image);
     Bytes reply = blockReply(0x0000, 0x07);
     const uint8_t good = reply[38];
     reply[38] = static_cast<uint8_t>(good + 1);
@@ -145,20 +146,20 @@ TEST(ImageTransfer, NotesAChecksumMismatchAndGoesOn)
     EXPECT_EQ(t.checksumMismatches(), 1);
 
     // The count belongs to one transfer: a clean read after a bad one has none.
-    t.start(TImageTransfer::Kind::Read, image);
+    t.start(TLinkEngine::Job::Read, image);
     EXPECT_EQ(t.checksumMismatches(), 0);
     const Bytes clean = blockReply(0x0000, 0x07);
     EXPECT_FALSE(t.take(clean.data(), clean.size(), image).checksumMismatch);
     EXPECT_EQ(t.checksumMismatches(), 0);
 }
 
-TEST(ImageTransfer, WriteComparesTheEchoAndSendsTheNextBlock)
+TEST(LinkEngine, WriteComparesTheEchoAndSendsTheNextBlock)
 {
     TImage image;
     for (int i = 0; i < TImage::Size; ++i)
         image.setByte(i, static_cast<uint8_t>(i * 7));
-    TImageTransfer t;
-    const Bytes first = t.start(TImageTransfer::Kind::Write, image);
+    TLinkEngine t;
+    const Bytes first = t.start(TLinkEngine::Job::Write, image);
     ASSERT_EQ(first.size(), 39u);
     EXPECT_EQ(first[3], 0x44);
     EXPECT_EQ(first[6 + 5], image.byte(5));
@@ -195,4 +196,95 @@ TEST(ImageTransfer, WriteComparesTheEchoAndSendsTheNextBlock)
     }
     EXPECT_EQ(s.outcome, Outcome::Complete);
     EXPECT_EQ(echo2[6 + 31], before.byte(0x7FF));
+}
+
+TEST(LinkEngine, ToolPolicyTakesRepliesFromTheirStartAndClearsTheInput)
+{
+    TImage image;
+    TLinkEngine window;
+    TLinkEngine tool(TLinkPolicy::tool(300, 9600));
+    for (TLinkEngine* e : {&window, &tool}) {
+        e->start(TLinkEngine::Job::Read, image);
+        EXPECT_TRUE(e->clearsInput()) << "nothing before the first request belongs to its reply";
+    }
+    EXPECT_FALSE(window.replyWait());
+    // 300 ms and the line time of 7 + 39 bytes at 1041 us each.
+    EXPECT_EQ(tool.replyWait(), std::chrono::microseconds(300'000 + 46 * 1041));
+
+    // A surplus byte after the reply: the window drops it with the batch,
+    // kt7tool clears the input before every request.
+    Bytes batch = blockReply(0x0000, 0x01);
+    batch.push_back(0xEE);
+    EXPECT_EQ(window.take(batch.data(), batch.size(), image).outcome, Outcome::NextBlock);
+    EXPECT_FALSE(window.clearsInput());
+    EXPECT_EQ(tool.take(batch.data(), batch.size(), image).outcome, Outcome::NextBlock);
+    EXPECT_TRUE(tool.clearsInput());
+
+    // Stray bytes in front of a reply, even one that starts like a reply,
+    // are dropped by kt7tool; the window would take them as the reply.
+    Bytes stray = {0xEE, 0x00, 0x01, 0x00};
+    const Bytes reply = blockReply(0x0020, 0x02);
+    stray.insert(stray.end(), reply.begin(), reply.end());
+    EXPECT_EQ(tool.take(stray.data(), 10, image).outcome, Outcome::Waiting);
+    EXPECT_EQ(tool.replyBytesMissing(), 39u - 6u);
+    const auto s = tool.take(stray.data() + 10, stray.size() - 10, image);
+    EXPECT_EQ(s.outcome, Outcome::NextBlock);
+    EXPECT_EQ(s.address, 0x0020);
+    EXPECT_NE(window.take(stray.data(), 39, image).address, 0x0020);
+
+    // Only stray bytes until the time-out; the window has none and waits.
+    tool.sent();
+    tool.take(stray.data(), 2, image);
+    EXPECT_EQ(tool.timeOut().outcome, Outcome::Again);
+    EXPECT_EQ(tool.quietMs(), 20) << "a repeat waits for a quiet line";
+    EXPECT_TRUE(tool.requestUnanswered());
+    EXPECT_EQ(window.timeOut().outcome, Outcome::Waiting);
+    EXPECT_TRUE(window.active());
+}
+
+TEST(LinkEngine, ToolPolicyDemandsTheAskedAddressAndAsksAgainForADamagedReply)
+{
+    TImage image;
+    TLinkEngine tool(TLinkPolicy::tool(300, 9600));
+    const Bytes first = tool.start(TLinkEngine::Job::Read, image);
+    const Bytes block0 = blockReply(0x0000, 0x05);
+    ASSERT_EQ(tool.take(block0.data(), block0.size(), image).outcome, Outcome::NextBlock);
+
+    // A late second reply to block 0 is dropped while block 0x0020 is asked for.
+    EXPECT_EQ(tool.take(block0.data(), block0.size(), image).outcome, Outcome::Waiting);
+    // A damaged reply is asked for again, twice, then the read fails.
+    Bytes bad = blockReply(0x0020, 0x06);
+    bad[38] ^= 0x01;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const auto s = tool.take(bad.data(), bad.size(), image);
+        EXPECT_EQ(s.outcome, Outcome::Again);
+        EXPECT_EQ(s.request, readRequest(0x0020));
+        EXPECT_FALSE(s.checksumMismatch);
+    }
+    EXPECT_EQ(tool.repeats(), 2);
+    auto s = tool.take(bad.data(), bad.size(), image);
+    EXPECT_EQ(s.outcome, Outcome::Failed);
+    EXPECT_EQ(s.failure, "block 0x0020: reply with a wrong checksum (3 tries)");
+    EXPECT_EQ(tool.blocksDone(), 1);
+    EXPECT_FALSE(tool.active());
+    EXPECT_EQ(image, TImage());
+
+    // Any other address ends the read at once; the window would go on from it.
+    EXPECT_EQ(tool.start(TLinkEngine::Job::Read, image), first);
+    const Bytes other = blockReply(0x0040, 0x07);
+    s = tool.take(other.data(), other.size(), image);
+    EXPECT_EQ(s.outcome, Outcome::Failed);
+    EXPECT_EQ(s.failure, "block 0x0000: the reply carries address 0x0040");
+    EXPECT_EQ(tool.repeats(), 2) << "counted over every job";
+
+    // A damaged identify reply is no identification.
+    Bytes ident = {0x00, 0x01, 0x0E, 0xAA, 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J'};
+    ident.push_back(static_cast<uint8_t>(TFrameChecksum::over(ident.data(), ident.size()) ^ 0x01));
+    tool.start(TLinkEngine::Job::Identify, image);
+    EXPECT_EQ(tool.take(ident.data(), ident.size(), image).failure, "identify reply with a wrong checksum");
+    TLinkEngine window;
+    window.start(TLinkEngine::Job::Identify, image);
+    const auto w = window.take(ident.data(), ident.size(), image);
+    ASSERT_EQ(w.outcome, Outcome::Identified);
+    EXPECT_EQ(w.ident->text(), "S/N-ABCD (EF.GH.IJ) ");
 }
