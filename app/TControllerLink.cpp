@@ -102,7 +102,7 @@ void TControllerLink::setPortDialog(TSetComPort* dialog)
 {
     m_dialog = dialog;
     if (m_dialog)
-        m_dialog->bind(this);
+        m_dialog->bind([this](int n) { setPortNumber(n); }, &CommPort);
 }
 
 bool TControllerLink::automaticScan() const

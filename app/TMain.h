@@ -1,14 +1,17 @@
 #pragma once
-// The main window: it owns the controller image and the state that several
-// parts of the program share, shows the navigation tree and the page of the
+// The main window: it owns the project, shows the navigation tree and the page of the
 // selected node, and carries the toolbar and the status bar.
 
 #include "app/TCheckHost.h"
-#include "app/TEditHistory.h"
+#include "app/TEditorPages.h"
 #include "app/TLinkHost.h"
+#include "app/TNavigationTree.h"
+#include "app/TProjectCommands.h"
 #include "app/TProjectHost.h"
+#include "app/TUndoRedo.h"
 #include "editor/TEditorHost.h"
 #include "image/TImage.h"
+#include "project/TProject.h"
 #include "report/TReportInput.h"
 
 #include <QMainWindow>
@@ -16,39 +19,31 @@
 #include <array>
 
 class QLabel;
-class QModelIndex;
-class QMimeData;
-class QStackedWidget;
 class QToolButton;
-class QTreeWidget;
-class QTreeWidgetItem;
-class TAlgorithmPage;
 class TControllerLink;
 class TFormCheck;
-class TProjectCommands;
-class TPromptPage;
 class TScanPanel;
 class TSettingsPage;
-class TStagePage;
 class TSystemPage;
-class TZonePage;
 
 class TMain : public QMainWindow, public TEditorHost, public TLinkHost, public TProjectHost, public TCheckHost {
     Q_OBJECT
 public:
-    enum Page { PageSystem, PageSettings, PageButtons, PageGroups, PageZones, PageAlgorithm, PageStage, PageInputs };
-    static constexpr int OffsetRole = Qt::UserRole;
-    static constexpr int MarkRole = Qt::UserRole + 1;
+    using Page = TNavigationTree::Page;
+    using enum TNavigationTree::Page;
+    static constexpr int OffsetRole = TNavigationTree::OffsetRole;
+    static constexpr int MarkRole = TNavigationTree::MarkRole;
 
     TMain();
     // Each port the scan tries gets scanInterval ms.
     explicit TMain(int scanInterval);
 
-    // Shared state.
-    TImage& image() override { return Image; }
-    bool saved() const override { return Saved; }
-    void setSaved(bool saved) { Saved = saved; }
-    QString projectName() const override { return ProjectName; }
+    // The project, which the pages, the link and the commands edit.
+    TProject& project() override { return m_project; }
+    TImage& image() override { return m_project.image(); }
+    bool saved() const override { return m_project.saved(); }
+    void setSaved(bool saved) { m_project.setSaved(saved); }
+    QString projectName() const { return QString::fromStdString(m_project.name()); }
     void setLoading(bool loading) { Loading = loading; }
 
     // TEditorHost
@@ -59,12 +54,12 @@ public:
     void reloadPage() override;
     unsigned shownStamp() const override { return m_shownStamp; }
     void applySplitterCount() override;
-    void setUsableSplitters(int splitters) override;
-    void setUsableMessageModules(int modules) override;
-    void setUsableRelayModules(int modules) override;
+    void setUsableSplitters(int splitters) override { PageControl->setUsableSplitters(splitters); }
+    void setUsableMessageModules(int modules) override { PageControl->setUsableMessageModules(modules); }
+    void setUsableRelayModules(int modules) override { PageControl->setUsableRelayModules(modules); }
     QString nodeCaption() const override;
     QString parentCaption() const override;
-    void setNodeCaption(const QString& caption) override;
+    void renameInput(int i, const QString& name) override;
     void setNodeExpanded(bool expanded) override;
     int nodeIndex() const override;
 
@@ -72,8 +67,8 @@ public:
     void setTransferUsable(bool usable) override;
     void releaseFind() override;
     // Undo and redo wait while a transfer reads into or sends from the image.
-    void transferStarted() override { m_transferRunning = true; }
-    void transferEnded() override { m_transferRunning = false; }
+    void transferStarted() override;
+    void transferEnded() override;
     bool approveWrite() override;
 
     // TCheckHost
@@ -91,57 +86,56 @@ public:
     void ToolButton2Click();
     // Brings tree and pages in line with an image replaced or sent as a whole.
     void EditorReload() override;
-    void SetProjectName(const QString& name) override;
+    void SetProjectName(const QString& name) override { m_project.setName(name.toStdString()); }
     // Runs whenever the tree selection changes.
     void TVChange(QTreeWidgetItem* node);
-    void RefreshStates();
+    void RefreshStates() { TV->refreshMarks(); }
     // Shows the dump and the traffic log.
     void TBDebugClick();
     void TBReportClick(bool down);
-    void TBNewClick();
-    void TBOpenClick();
-    void TBSaveClick();
+    void TBNewClick() { m_commands->TBNewClick(); }
+    void TBOpenClick() { m_commands->TBOpenClick(); }
+    void TBSaveClick() { m_commands->TBSaveClick(); }
     // Asks the window to close; the close is guarded by FormClose.
-    void ToolButton1Click();
+    void ToolButton1Click() { close(); }
     // True when the window may close.
-    bool FormClose();
+    bool FormClose() { return m_commands->FormClose(); }
     // What the report reads from the window.
     TReportInput reportInput() const;
     // Connects the windows created after the main window.
     void connectWindows();
     // Opens the project named on the command line; a file that cannot be
     // opened leaves the tool without a project and says why.
-    void OpenAtStart(const QString& path);
+    void OpenAtStart(const QString& path) { m_commands->openAtStart(path); }
 
     // Undo and redo of the changes made through the pages and of a completed
     // controller read: the image and the names come back as they were, the
     // pages are reloaded and the selected node is kept where it still may be.
-    void Undo();
-    void Redo();
+    void Undo() { m_undo->undo(); }
+    void Redo() { m_undo->redo(); }
     // New and Open start a history of their own.
-    void ClearHistory() override;
+    void ClearHistory() override { m_undo->clear(); }
     // A completed save under a name: the project is saved, and the history
     // knows its state so that undo and redo can tell when the project is
     // back to it.
-    void ProjectSaved(const QString& name) override;
-    const TEditHistory& history() const { return m_history; }
+    void ProjectSaved(const QString& name) override { m_undo->saved(name.toStdString()); }
+    const TEditHistory& history() const { return m_project.history(); }
 
     // Tree nodes.
-    QTreeWidgetItem* systemNode() const { return m_systemNode; }
-    QTreeWidgetItem* settingsNode() const { return m_settingsNode; }
-    QTreeWidgetItem* buttonsRoot() const { return m_buttonsRoot; }
-    QTreeWidgetItem* groupsRoot() const { return m_groupsRoot; }
-    QTreeWidgetItem* algorithmsRoot() const { return m_algorithmsRoot; }
-    QTreeWidgetItem* buttonNode(int k) const;
-    QTreeWidgetItem* groupNode(int g) const;
-    QTreeWidgetItem* inputNode(int i) const;
-    QTreeWidgetItem* stageNode(int i, int k) const;
-    // Caption text after the first blank (the whole caption if it has none).
-    QString inputName(int i) const override;
-    void setInputName(int i, const QString& name) override;
+    QTreeWidgetItem* systemNode() const { return TV->systemNode(); }
+    QTreeWidgetItem* settingsNode() const { return TV->settingsNode(); }
+    QTreeWidgetItem* buttonsRoot() const { return TV->buttonsRoot(); }
+    QTreeWidgetItem* groupsRoot() const { return TV->groupsRoot(); }
+    QTreeWidgetItem* algorithmsRoot() const { return TV->algorithmsRoot(); }
+    QTreeWidgetItem* buttonNode(int k) const { return TV->buttonNode(k); }
+    QTreeWidgetItem* groupNode(int g) const { return TV->groupNode(g); }
+    QTreeWidgetItem* inputNode(int i) const { return TV->inputNode(i); }
+    QTreeWidgetItem* stageNode(int i, int k) const { return TV->stageNode(i, k); }
+    QString inputName(int i) const override { return QString::fromStdString(m_project.inputName(i)); }
+    void setInputName(int i, const QString& name) { m_project.setInputName(i, name.toStdString()); }
 
-    TSystemPage* systemPage() const { return m_systemPage; }
-    TSettingsPage* settingsPage() const { return m_settingsPage; }
+    TSystemPage* systemPage() const { return PageControl->systemPage(); }
+    TSettingsPage* settingsPage() const { return PageControl->settingsPage(); }
 
     void setStatusText(int panel, const QString& text) override;
     QString statusText(int panel) const;
@@ -150,45 +144,21 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    // A project file dropped on the window is opened; anything else is refused.
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dragMoveEvent(QDragMoveEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildToolBar();
     void buildStatusBar();
     void buildTree();
-    void buildPages();
     void connectControls(int scanInterval);
     QToolButton* addToolButton(const QString& name, const QString& caption, const QIcon& icon, bool checkable);
-    QTreeWidgetItem* addNode(QTreeWidgetItem* parent, const QString& caption, int offset);
-    QTreeWidgetItem* nodeAt(const QModelIndex& index) const;
 
-    int nodeMark(const QTreeWidgetItem* node) const;
-    Page pageFor(const QTreeWidgetItem* node) const;
-    bool expandable(const QTreeWidgetItem* node) const;
-    bool mayExpand(QTreeWidgetItem* node);
-    bool reachable(const QTreeWidgetItem* node) const;
-    void onCurrentChanged(QTreeWidgetItem* current);
-    void onExpanded(QTreeWidgetItem* node);
-    void onCollapsed(QTreeWidgetItem* node);
+    // Keeps the tree's captions, the title and the marks in line with the project.
+    void projectChanged(TProject::Change change, int input);
+    // The project has stepped back or forward: tree and pages follow it, and
+    // the selected node is kept where it still may be.
+    void replayHistory();
 
-    TEditState editState() const;
-    void scheduleRecord();
-    void recordStep();
-    void stepHistory(bool (TEditHistory::*move)());
-    void restoreSelection(QTreeWidgetItem* node);
-    // Opens the branches above a reachable node and selects it; false when
-    // the node cannot be reached.
-    bool showNode(QTreeWidgetItem* node);
-    // The local .usr file that a drop carries, or an empty text.
-    static QString droppedProject(const QMimeData* data);
-
-    TImage Image;
-    QString ProjectName;
-    bool Saved = true;
+    TProject m_project;
     bool Loading = false;
 
     QToolButton* TBNew;
@@ -200,41 +170,21 @@ private:
     QToolButton* TBWrite;
     QToolButton* TBDebug;
     QToolButton* ToolButton1;
-    QTreeWidget* TV;
-    QStackedWidget* PageControl;
+    TNavigationTree* TV;
+    TEditorPages* PageControl;
     TScanPanel* PanelScan;
     std::array<QLabel*, 3> m_panels{};
 
-    QTreeWidgetItem* m_systemNode;
-    QTreeWidgetItem* m_settingsNode;
-    QTreeWidgetItem* m_buttonsRoot;
-    QTreeWidgetItem* m_groupsRoot;
-    QTreeWidgetItem* m_algorithmsRoot;
     // Set while the reload loads a page for a node other than the selected one.
     QTreeWidgetItem* m_loadingNode = nullptr;
-    // Set while the selection moves to a node that was just closed.
-    bool m_closingBranch = false;
     // Changes whenever a page is loaded for a node or the image is replaced.
     unsigned m_shownStamp = 0;
 
-    TSystemPage* m_systemPage;
-    TSettingsPage* m_settingsPage;
-    TPromptPage* m_buttonsPage;
-    TPromptPage* m_groupsPage;
-    TZonePage* m_zonePage;
-    TAlgorithmPage* m_algorithmPage;
-    TStagePage* m_stagePage;
-    TPromptPage* m_inputsPage;
     TProjectCommands* m_commands = nullptr;
     TControllerLink* m_link = nullptr;
     TFormCheck* m_check = nullptr;
+    TUndoRedo* m_undo = nullptr;
 
-    TEditHistory m_history;
-    // A change waits to be taken into the history until the event that made
-    // it has been handled, so one user action is one step.
-    bool m_recordPending = false;
-    // Set while undo or redo reloads the editor.
-    bool m_replaying = false;
     bool m_transferRunning = false;
 };
 

@@ -7,6 +7,7 @@
 #include "project/TFileResult.h"
 #include "project/TImageFile.h"
 #include "project/TProgramNamesFile.h"
+#include "project/TProject.h"
 #include "project/TProjectName.h"
 #include "widgets/TDialogs.h"
 
@@ -37,14 +38,6 @@ std::string TProjectCommands::nativePath(const QString& path)
     return QFile::encodeName(path).toStdString();
 }
 
-TNamesFile::Names TProjectCommands::names() const
-{
-    TNamesFile::Names out;
-    for (int i = 0; i < TNamesFile::Count; ++i)
-        out[static_cast<size_t>(i)] = m_host.inputName(i + 1).toStdString();
-    return out;
-}
-
 QString TProjectCommands::failureText(const QString& lead, const TFileResult& result)
 {
     return lead.arg(filePath(result.fileName())) + '\n' + QString::fromStdString(result.reason());
@@ -52,8 +45,8 @@ QString TProjectCommands::failureText(const QString& lead, const TFileResult& re
 
 TProjectCommands::SaveResult TProjectCommands::save()
 {
-    const QString chosen
-        = TDialogs::current().saveFile({ProjectFilter, m_host.projectName(), ProjectExtension, startFolder()});
+    const QString chosen = TDialogs::current().saveFile(
+        {ProjectFilter, QString::fromStdString(m_host.project().name()), ProjectExtension, startFolder()});
     if (chosen.isEmpty())
         return SaveResult::Cancelled;
     chosenInDialog(chosen);
@@ -61,11 +54,12 @@ TProjectCommands::SaveResult TProjectCommands::save()
 
     // The names file is only written beside an image that was written, and
     // the project counts as saved only when both are on disk.
-    if (const TFileResult result = TImageFile::write(path, m_host.image()); !result) {
+    if (const TFileResult result = TImageFile::write(path, m_host.project().image()); !result) {
         Dlg::error(failureText(UnableToWrite, result));
         return SaveResult::Failed;
     }
-    if (const TFileResult result = TNamesFile::write(TProjectName::namesFilePath(path), names()); !result) {
+    if (const TFileResult result = TNamesFile::write(TProjectName::namesFilePath(path), m_host.project().names());
+        !result) {
         Dlg::error(failureText(UnableToWrite, result));
         return SaveResult::Failed;
     }
@@ -91,7 +85,7 @@ void TProjectCommands::TBSaveClick()
 
 bool TProjectCommands::saveQuestion()
 {
-    if (m_host.saved() || !Dlg::confirm(SaveQuestion))
+    if (m_host.project().saved() || !Dlg::confirm(SaveQuestion))
         return true;
     // Cancelling the save dialog after asking to save keeps the project.
     return save() == SaveResult::Saved;
@@ -127,9 +121,10 @@ TFileResult TProjectCommands::openChosen(const QString& chosen)
 {
     const std::string path = nativePath(chosen);
     // A file that cannot be read ends the command with the project untouched.
-    if (const TFileResult result = TImageFile::read(path, m_host.image()); !result)
+    TProject& project = m_host.project();
+    if (const TFileResult result = TImageFile::read(path, project.image()); !result)
         return result;
-    m_host.SetProjectName(filePath(TProjectName::fromPath(path)));
+    project.setName(filePath(TProjectName::fromPath(path)).toStdString());
 
     // Names that cannot be read stay empty, never those of the project
     // replaced, and the user learns why.
@@ -137,7 +132,7 @@ TFileResult TProjectCommands::openChosen(const QString& chosen)
     if (const TFileResult result = TNamesFile::read(TProjectName::namesFilePath(path), loaded); !result)
         Dlg::error(failureText(QStringLiteral("Unable to read %1"), result));
     for (int i = 0; i < TNamesFile::Count; ++i)
-        m_host.setInputName(i + 1, QString::fromStdString(loaded[static_cast<size_t>(i)]));
+        project.setInputName(i + 1, loaded[static_cast<size_t>(i)]);
     m_host.EditorReload();
     m_host.ClearHistory();
     m_projectFolder = QFileInfo(chosen).absolutePath();
@@ -157,11 +152,12 @@ void TProjectCommands::TBNewClick()
         Dlg::error(QStringLiteral("Неверное имя проекта !"));
         return;
     }
-    m_host.SetProjectName(name);
+    TProject& project = m_host.project();
+    project.setName(name.toStdString());
     m_projectFolder.clear();
-    m_host.image().clear();
+    project.image().clear();
     for (int i = 1; i <= TNamesFile::Count; ++i)
-        m_host.setInputName(i, QString());
+        project.setInputName(i, std::string());
     m_host.EditorReload();
     m_host.ClearHistory();
 }
@@ -169,7 +165,7 @@ void TProjectCommands::TBNewClick()
 void TProjectCommands::writeProgramNames()
 {
     // Nobody reads this file, so a failure is told but never stops the close.
-    const TFileResult result = TProgramNamesFile::write(nativePath(m_executablePath), names());
+    const TFileResult result = TProgramNamesFile::write(nativePath(m_executablePath), m_host.project().names());
     if (!result)
         Dlg::information(failureText(UnableToWrite, result));
 }
@@ -180,7 +176,7 @@ bool TProjectCommands::FormClose()
     m_host.stopLink();
 
     bool close = true;
-    if (!m_host.saved()) {
+    if (!m_host.project().saved()) {
         switch (Dlg::askYesNoCancel(SaveQuestion)) {
         case mbYes: close = save() == SaveResult::Saved; break;
         case mbNo: break;

@@ -1,7 +1,7 @@
 #pragma once
 // The project commands of the main window: new, open, save and the guarded
 // close. A project is the image file (*.usr) and the names file (*.ini)
-// beside it; the 24 algorithm names live in the captions of the input nodes.
+// beside it.
 
 #include "project/TNamesFile.h"
 
@@ -46,7 +46,6 @@ private:
     // one last chosen in a dialog during this run.
     QString startFolder() const;
     void chosenInDialog(const QString& path);
-    TNamesFile::Names names() const;
     // The lead with the file name in place of %1, the reason on a second line.
     static QString failureText(const QString& lead, const TFileResult& result);
     static QString filePath(const std::string& path);

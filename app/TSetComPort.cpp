@@ -1,6 +1,6 @@
 #include "app/TSetComPort.h"
 
-#include "app/TControllerLink.h"
+#include "serial/TCommPort.h"
 #include "serial/TPortMap.h"
 #include "widgets/TRadioGroup.h"
 
@@ -165,10 +165,10 @@ void TSetComPort::ButtonParamClick()
 
 void TSetComPort::ButtonOkClick()
 {
-    if (!m_link)
+    if (!m_port)
         return;
-    m_link->setPortNumber(automatic() ? 1 : numberOr(ComboBoxPort->currentText(), 1));
-    TCommPort& port = m_link->commPort();
+    m_setPortNumber(automatic() ? 1 : numberOr(ComboBoxPort->currentText(), 1));
+    TCommPort& port = *m_port;
     port.SetBaud(numberOr(ComboBoxSpeed->currentText(), 0));
     port.SetComControl(static_cast<TComControl>(ComboBoxControl->currentIndex()));
     port.SetParity(static_cast<TParity>(RadioGroupParity->itemIndex()));

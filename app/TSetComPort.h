@@ -5,12 +5,14 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
 class QPushButton;
-class TControllerLink;
+class TCommPort;
 class TRadioGroup;
 
 class TSetComPort : public QDialog {
@@ -22,7 +24,12 @@ public:
 
     explicit TSetComPort(QWidget* parent = nullptr);
 
-    void bind(TControllerLink* link) { m_link = link; }
+    // Where the settings go: the link's port number and its serial port.
+    void bind(std::function<void(int portNumber)> setPortNumber, TCommPort* port)
+    {
+        m_setPortNumber = std::move(setPortNumber);
+        m_port = port;
+    }
     bool automatic() const;
 
     void CheckBox1Click();
@@ -40,7 +47,8 @@ private:
     // The device that the chosen port number stands for, beside the list.
     void showDevice();
 
-    TControllerLink* m_link = nullptr;
+    std::function<void(int portNumber)> m_setPortNumber;
+    TCommPort* m_port = nullptr;
     QCheckBox* CheckBox1;
     QComboBox* ComboBoxPort;
     QLabel* Label1;

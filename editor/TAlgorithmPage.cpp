@@ -13,21 +13,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace {
-// An input node's caption is "IN-" + i, a blank and the algorithm's name; the
-// name is everything after the first blank and may itself hold blanks.
-QString inputLabel(const QString& caption)
-{
-    return caption.section(' ', 0, 0);
-}
-
-QString algorithmName(const QString& caption)
-{
-    const int blank = caption.indexOf(' ');
-    return blank < 0 ? QString() : caption.mid(blank + 1);
-}
-} // namespace
-
 TAlgorithmPage::TAlgorithmPage(TEditorHost& host, QWidget* parent) : TPage(host, QString(), parent)
 {
     header()->setObjectName("StaticText8");
@@ -66,9 +51,8 @@ void TAlgorithmPage::load()
 {
     const TAlarmRecord r = record();
     CBIntState->setChecked(r.enabled());
-    const QString caption = m_host.nodeCaption();
-    header()->setText(m_host.parentCaption() + " -> " + caption);
-    EditAName->setText(algorithmName(caption));
+    header()->setText(m_host.parentCaption() + " -> " + m_host.nodeCaption());
+    EditAName->setText(m_host.inputName(m_host.nodeIndex()));
     // A stored code without a list entry shows as no entry and stays stored.
     const int code = r.delayCode();
     CBDelay->setCurrentIndex(code < TAlarmLists::DelayEntries ? code : -1);
@@ -108,9 +92,7 @@ void TAlgorithmPage::CBDelayChange()
 
 void TAlgorithmPage::Button6Click()
 {
-    // The name lives in the caption only: the image does not change.
-    const QString caption = m_host.nodeCaption();
-    const QString named = inputLabel(caption) + ' ' + EditAName->text();
-    m_host.setNodeCaption(named);
-    header()->setText(m_host.parentCaption() + " -> " + named);
+    // The name is kept beside the image: the image does not change.
+    m_host.renameInput(m_host.nodeIndex(), EditAName->text());
+    header()->setText(m_host.parentCaption() + " -> " + m_host.nodeCaption());
 }

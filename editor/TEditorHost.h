@@ -39,7 +39,10 @@ public:
     // The selected node and its parent in the tree.
     virtual QString nodeCaption() const = 0;
     virtual QString parentCaption() const = 0;
-    virtual void setNodeCaption(const QString& caption) = 0;
+    // The name of input i (1..24), which its node's caption shows.
+    virtual QString inputName(int i) const = 0;
+    // The user renamed input i: one step of the history.
+    virtual void renameInput(int i, const QString& name) = 0;
     virtual void setNodeExpanded(bool expanded) = 0;
     // 1-based position of the selected node among its siblings (input i, stage k).
     virtual int nodeIndex() const = 0;

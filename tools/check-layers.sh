@@ -1,6 +1,6 @@
 #!/bin/sh
-# Fails when a folder includes a header from a folder it may not use, or a
-# toolkit-free folder includes a Qt header.
+# Fails when a folder includes a header from a folder it may not use, a
+# toolkit-free folder includes a Qt header, or two units include each other.
 # The layers, lowest first; a folder may include its own headers and those of
 # the folders listed for it:
 #
@@ -62,5 +62,25 @@ for folder in image link project report serial widgets editor diag app; do
         fi
     done
 done
+# Two units that include each other's headers are one unit in two pairs of
+# files: a unit folder/X (X.h and X.cpp) including folder/Y.h while folder/Y
+# includes folder/X.h fails, wherever the two live.
+edges=$(for folder in image link project report serial widgets editor diag app; do
+    [ -d "$folder" ] || continue
+    for file in $(find "$folder" -name '*.h' -o -name '*.cpp'); do
+        unit=${file%.*}
+        sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"\([a-z]*\/[^"]*\)\.h".*/\1/p' "$file" |
+            while read -r used; do
+                [ "$used" = "$unit" ] || echo "$unit $used"
+            done
+    done
+done | sort -u)
+circles=$(echo "$edges" | awk 'NF == 2 { edge[$1 " " $2] = 1 } END {
+    for (e in edge) { split(e, u, " "); if (u[1] < u[2] && ((u[2] " " u[1]) in edge)) print u[1] " and " u[2] } }' | sort)
+if [ -n "$circles" ]; then
+    echo "$circles" | while read -r circle; do echo "$circle include each other's headers"; done
+    status=1
+fi
+
 echo "layers: $checked files checked, $( [ $status -eq 0 ] && echo "no violations" || echo "violations above")"
 exit $status

@@ -4,10 +4,10 @@
 
 #include "app/TAppWindows.h"
 
-#include "app/TEditHistory.h"
 #include "app/TMain.h"
 #include "diag/TDbg.h"
 #include "image/TAlarmRecord.h"
+#include "project/TEditHistory.h"
 
 #include <QApplication>
 #include <QTreeWidget>

@@ -9,6 +9,7 @@
 #include "link/FrameLayout.h"
 #include "link/TFrameChecksum.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -301,6 +302,7 @@ TEST_F(ControllerLink, ReadIsUndoneAndRedoneByTheKeysButNotWhileATransferRuns)
     const size_t steps = Main->history().undoCount();
     QTest::keyClick(Main, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(Main->history().undoCount(), steps);
+    EXPECT_FALSE(Main->findChild<QAction*>("ActionUndo")->isEnabled());
     ASSERT_TRUE(waitFor([&] { return transferDone(); }));
     EXPECT_EQ(firstDifference(Main->image(), controller), -1);
 }

@@ -3,6 +3,7 @@
 
 #include "tests/gui/TMainFixture.h"
 
+#include <QAction>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -10,6 +11,7 @@
 #include <QToolButton>
 
 #include <random>
+#include <utility>
 
 namespace {
 // Names of the 24 inputs as the captions hold them.
@@ -49,6 +51,12 @@ protected:
         settle();
     }
     static void undo() { keys(Qt::Key_Z, Qt::ControlModifier); }
+    // Whether the undo and redo actions are usable.
+    static std::pair<bool, bool> usable()
+    {
+        return {Main->findChild<QAction*>("ActionUndo")->isEnabled(),
+                Main->findChild<QAction*>("ActionRedo")->isEnabled()};
+    }
 
     QTemporaryDir dir;
 };
@@ -64,6 +72,7 @@ TEST_F(Undo, EditsAndNamesGoBackAndComeAgainAndTheSavedFlagFollowsTheSavedProjec
     ctl<QToolButton>("TBSave")->click();
     ASSERT_TRUE(Main->saved());
     const TImage saved = Main->image();
+    EXPECT_EQ(usable(), std::make_pair(false, false));
 
     clickNode(Main->settingsNode());
     ASSERT_EQ(tree()->currentItem(), Main->settingsNode());
@@ -73,8 +82,10 @@ TEST_F(Undo, EditsAndNamesGoBackAndComeAgainAndTheSavedFlagFollowsTheSavedProjec
     ASSERT_EQ(Main->image().byte(32), saved.byte(32) | 0x03);
     ASSERT_EQ(Main->image().byte(34), 0x80);
     const TImage edited = Main->image();
+    EXPECT_EQ(usable(), std::make_pair(true, false));
 
     undo();
+    EXPECT_EQ(usable(), std::make_pair(true, true));
     EXPECT_EQ(Main->image().byte(34), 0x00);
     EXPECT_EQ(Main->image().byte(32), saved.byte(32) | 0x03);
     EXPECT_FALSE(box(49)->isChecked());
@@ -87,6 +98,7 @@ TEST_F(Undo, EditsAndNamesGoBackAndComeAgainAndTheSavedFlagFollowsTheSavedProjec
     EXPECT_TRUE(Main->saved()) << "back at the saved project";
     undo(); // the history starts at New
     EXPECT_EQ(Main->image(), saved);
+    EXPECT_EQ(usable(), std::make_pair(false, true));
 
     keys(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(Main->image().byte(32), saved.byte(32) | 0x02);
@@ -94,6 +106,7 @@ TEST_F(Undo, EditsAndNamesGoBackAndComeAgainAndTheSavedFlagFollowsTheSavedProjec
     keys(Qt::Key_Y, Qt::ControlModifier);
     keys(Qt::Key_Y, Qt::ControlModifier);
     EXPECT_EQ(Main->image(), edited);
+    EXPECT_EQ(usable(), std::make_pair(true, false));
     EXPECT_TRUE(box(49)->isChecked());
     keys(Qt::Key_Y, Qt::ControlModifier);
     EXPECT_EQ(Main->image(), edited);

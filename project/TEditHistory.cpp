@@ -1,4 +1,4 @@
-#include "app/TEditHistory.h"
+#include "project/TEditHistory.h"
 
 #include <algorithm>
 

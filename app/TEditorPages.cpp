@@ -1,0 +1,65 @@
+#include "app/TEditorPages.h"
+
+#include "editor/TAlgorithmPage.h"
+#include "editor/TPromptPage.h"
+#include "editor/TSettingsPage.h"
+#include "editor/TStagePage.h"
+#include "editor/TSystemPage.h"
+#include "editor/TZonePage.h"
+
+TEditorPages::TEditorPages(TEditorHost& host, QWidget* parent) : QStackedWidget(parent)
+{
+    setObjectName("PageControl");
+    m_systemPage = new TSystemPage(host);
+    m_settingsPage = new TSettingsPage(host);
+    m_buttonsPage = new TPromptPage(host, QStringLiteral("  Выберите кнопку для программирования"), "STPult",
+                                    QStringLiteral("В конфигурации системы отсутствуют пульты диктора ! "));
+    m_groupsPage = new TPromptPage(
+        host, QStringLiteral("  Выберите группу  телефонного аудио пейджинга"), "StPhone",
+        QStringLiteral("В функцональных настройках системы отсутствует телефонный аудио пейджинг ! "));
+    m_zonePage = new TZonePage(host);
+    m_algorithmPage = new TAlgorithmPage(host);
+    m_stagePage = new TStagePage(host);
+    m_inputsPage = new TPromptPage(host, QStringLiteral("  Выберите вход активации"), QString(), QString());
+    // In the order of TNavigationTree::Page.
+    for (QWidget* page : std::initializer_list<QWidget*>{m_systemPage, m_settingsPage, m_buttonsPage, m_groupsPage,
+                                                         m_zonePage, m_algorithmPage, m_stagePage, m_inputsPage})
+        addWidget(page);
+}
+
+void TEditorPages::showPage(TNavigationTree::Page page)
+{
+    setCurrentIndex(page);
+    switch (page) {
+    case TNavigationTree::PageSystem: m_systemPage->load(); break;
+    case TNavigationTree::PageSettings: m_settingsPage->load(); break;
+    case TNavigationTree::PageZones: m_zonePage->load(); break;
+    case TNavigationTree::PageAlgorithm: m_algorithmPage->load(); break;
+    case TNavigationTree::PageStage: m_stagePage->load(); break;
+    case TNavigationTree::PageButtons:
+    case TNavigationTree::PageGroups:
+    case TNavigationTree::PageInputs: break;
+    }
+}
+
+void TEditorPages::showClosedBranch(TNavigationTree::Page page, bool shown)
+{
+    (page == TNavigationTree::PageGroups ? m_groupsPage : m_buttonsPage)->setMessageShown(shown);
+}
+
+void TEditorPages::setUsableSplitters(int splitters)
+{
+    m_settingsPage->setUsableSplitters(splitters);
+    m_stagePage->setUsableSplitters(splitters);
+    m_zonePage->setUsableSplitters(splitters);
+}
+
+void TEditorPages::setUsableMessageModules(int modules)
+{
+    m_stagePage->setUsableMessageModules(modules);
+}
+
+void TEditorPages::setUsableRelayModules(int modules)
+{
+    m_stagePage->setUsableRelayModules(modules);
+}
