@@ -56,6 +56,15 @@ std::string latin1ToUtf8(const std::string& bytes)
     return out;
 }
 
+// The identification text as a line of kt7tool's output: it ends in a blank,
+// which the window keeps and a script's line does not.
+std::string identificationLine(const TIdentReply& ident)
+{
+    std::string text = ident.text();
+    text.erase(text.find_last_not_of(' ') + 1);
+    return latin1ToUtf8(text);
+}
+
 // The local time now.
 std::string nowText(const char* format)
 {
@@ -170,9 +179,7 @@ void TToolCommands::note(const std::string& text) const
 TIdentReply TToolCommands::identifyController(TDirectLink& link) const
 {
     const TIdentReply ident = link.identify();
-    std::string text = ident.text();
-    text.erase(text.find_last_not_of(' ') + 1);
-    note(portName() + ": " + latin1ToUtf8(text));
+    note(portName() + ": " + identificationLine(ident));
     return ident;
 }
 
@@ -264,17 +271,15 @@ int TToolCommands::ports()
 int TToolCommands::identify()
 {
     const auto link = openLink();
-    // The text ends in a blank, which the window keeps; a script's line does not.
     const TIdentReply ident = link->identify();
-    std::string text = ident.text();
-    text.erase(text.find_last_not_of(' ') + 1);
+    const std::string text = identificationLine(ident);
     if (m_o.json)
         TToolOutput::write("{\"port\": " + TConfigDescriber::jsonString(portName())
-                           + ", \"device\": " + TConfigDescriber::jsonString(link->device()) + ", \"identification\": "
-                           + TConfigDescriber::jsonString(latin1ToUtf8(text)) + ", \"serial\": "
+                           + ", \"device\": " + TConfigDescriber::jsonString(link->device())
+                           + ", \"identification\": " + TConfigDescriber::jsonString(text) + ", \"serial\": "
                            + TConfigDescriber::jsonString(latin1ToUtf8(ident.serialNumber())) + "}\n");
     else
-        TToolOutput::write(latin1ToUtf8(text) + '\n');
+        TToolOutput::write(text + '\n');
     return 0;
 }
 
