@@ -1,11 +1,10 @@
 #include "app/TControllerLink.h"
 
 #include "app/TLinkHost.h"
+#include "app/TLinkMessages.h"
 #include "app/TScanPanel.h"
 #include "app/TSetComPort.h"
 #include "diag/TFormPort.h"
-#include "link/FrameLayout.h"
-#include "link/THexText.h"
 #include "link/TIdentReply.h"
 #include "project/TBackupStore.h"
 #include "project/TCp1251.h"
@@ -13,20 +12,18 @@
 #include "widgets/TDialogs.h"
 
 #include <QDialog>
-#include <QProgressBar>
 #include <QTimer>
 
-#include <algorithm>
 #include <array>
 
 namespace {
 
 constexpr int LastPort = 255;
+constexpr int Blocks = TWriteSequence::Blocks;
 
 const QString NotConnected = QStringLiteral("Нет подключения");
 const QString ConnectedOn = QStringLiteral("Подключено на COM ");
 const QString IdentifyRefused = QStringLiteral("Ошибка подключения !");
-const QString CompareError = QStringLiteral("Compare Erorr !!!");
 const QString ReadQuestion = QStringLiteral("Текущий проект конфигурации будет изменен!\n\tПродолжить?");
 const QString WriteQuestion
     = QStringLiteral("Текущие настройки конфигурации контроллера будут изменены!\n\tПродолжить?");
@@ -34,16 +31,25 @@ const QString ReadCaption = QStringLiteral("Чтение данных ...");
 const QString WriteCaption = QStringLiteral("Запись данных ...");
 const QString ScanCaption = QStringLiteral("Сканирование порта COM%1");
 const QString OpenError = QStringLiteral("Ошибка открытия COM %1 !");
-const QString AddressError
-    = QStringLiteral("Ошибка адреса блока !\nКонтроллер ответил адресом %1: обмен блоками по 32 байта от этого "
-                     "адреса выходит за пределы памяти конфигурации (0000..07FF).\nОбмен прерван.");
 const QString TransferRunning
     = QStringLiteral("Идет обмен данными с контроллером !\nДождитесь его окончания или отключитесь от контроллера.");
-const QString ChecksumError = QStringLiteral("Ошибка контрольной суммы в принятых блоках: %1 !\nПовторите чтение.");
 const QString BackupKept = QStringLiteral("Резервная копия: %1");
 const QString BackupNotKept = QStringLiteral("Резервная копия прочитанной конфигурации не сохранена:\n%1\n"
                                              "Конфигурация загружена в окно; сохраните ее как проект.");
-const QString BackupDamaged = QStringLiteral("Резервная копия не сохранена: блоки приняты с ошибками");
+const QString ReadStopped = QStringLiteral("Чтение прервано: %1.\nПроект не изменен.");
+const QString BackupStopped = QStringLiteral("Запись не выполнена: чтение конфигурации контроллера перед записью "
+                                             "прервано: %1.\nВ контроллер ничего не записано.");
+const QString WriteBackupNotKept = QStringLiteral("Запись не выполнена: резервная копия конфигурации контроллера не "
+                                                  "сохранена:\n%1\nВ контроллер ничего не записано.");
+const QString AlreadyHeld = QStringLiteral("Контроллер уже хранит эту конфигурацию.\nЗапись не нужна: в контроллер "
+                                           "ничего не записано.");
+const QString ReadDone = QStringLiteral("Чтение завершено: %1 блока");
+const QString WriteDone = QStringLiteral("Запись завершена: %1 блока, эхо совпало");
+const QString WriteDoneDiffering = QStringLiteral("Запись завершена: %1 блока, эхо не совпало в %2");
+const QString NothingToWrite = QStringLiteral("Запись не нужна: контроллер уже хранит эту конфигурацию");
+const QString Stopped = QStringLiteral("Обмен прерван: %1");
+const QString LineLost = QStringLiteral("связь с портом COM %1 потеряна");
+const QString Disconnected = QStringLiteral("отключение от контроллера");
 
 // The controller's characters as a project name: control characters (a reply
 // cut short gives NULs) and the path separator become '_', so the name stays
@@ -66,33 +72,44 @@ TMsgIcon iconFor(unsigned flags)
     return TMsgIcon::None;
 }
 
+void componentBox(const std::string& text, const std::string& caption, unsigned flags)
+{
+    TDialogs::current().message({QString::fromStdString(text), QString::fromStdString(caption), iconFor(flags), mbOK});
+}
+
 } // namespace
 
 TControllerLink::TControllerLink(TLinkHost& host, TScanPanel& panel, int scanInterval, QObject* parent)
-    : QObject(parent), m_host(host), m_panel(panel), Timer(new QTimer(this)), m_settle(new QTimer(this))
+    : QObject(parent), m_host(host), m_panel(panel), Timer(new QTimer(this))
 {
     Timer->setInterval(scanInterval);
     // A coarse timer may fire up to 5 % early, which would cut a port's
     // time to answer short; the identify time-out is kept to the millisecond.
     Timer->setTimerType(Qt::PreciseTimer);
     connect(Timer, &QTimer::timeout, this, &TControllerLink::TimerTimer);
-    m_settle->setSingleShot(true);
-    connect(m_settle, &QTimer::timeout, this, &TControllerLink::sendFirstRequest);
+    m_transfer = new TLinkTransfer(
+        CommPort, panel, [this] { return m_portNumber; },
+        [this](const TLinkTransfer::Ending& ending) { transferEnded(ending); }, this);
 
     CommPort.SetComNumber(1);
     CommPort.SetIBuffSize(2048);
     CommPort.SetOBuffSize(4096);
     CommPort.OnDataReceived = [this](TCommPort* sender, uint32_t count) { CommPortDataReceived(sender, count); };
     CommPort.OnErrorSignal = [this](TCommPort* sender, int32_t error) { CommPortErrorSignal(sender, error); };
-    // The component's own boxes go through the program's dialog layer.
-    TCommPort::MessageBox = [](const std::string& text, const std::string& caption, unsigned flags) {
-        TDialogs::current().message(
-            {QString::fromStdString(text), QString::fromStdString(caption), iconFor(flags), mbOK});
+    // The component's own boxes go through the program's dialog layer; a
+    // report of the link about the same lost line waits until its box is
+    // dismissed.
+    TCommPort::MessageBox = [this](const std::string& text, const std::string& caption, unsigned flags) {
+        ++m_componentBoxes;
+        componentBox(text, caption, flags);
+        --m_componentBoxes;
+        showReport();
     };
 }
 
 TControllerLink::~TControllerLink()
 {
+    TCommPort::MessageBox = componentBox;
     CommPort.OnDataReceived = nullptr;
     CommPort.OnErrorSignal = nullptr;
     CommPort.SetOpen(false);
@@ -119,15 +136,6 @@ void TControllerLink::send(const uint8_t* bytes, int count)
         FormPort->logFrame(bytes, static_cast<int>(queued), false, m_portNumber);
 }
 
-void TControllerLink::sendRequest(const std::vector<uint8_t>& request)
-{
-    // Nothing received before the first request of an exchange belongs to
-    // its reply, nor a reply left on the line by an earlier session.
-    if (m_engine.clearsInput())
-        CommPort.FlushInBuffer();
-    send(request.data(), static_cast<int>(request.size()));
-}
-
 // ---- receiving ------------------------------------------------------------
 
 void TControllerLink::CommPortDataReceived(TCommPort* Sender, uint32_t)
@@ -144,10 +152,8 @@ void TControllerLink::CommPortDataReceived(TCommPort* Sender, uint32_t)
         return;
     if (m_linkState == Identify)
         collectIdentify(batch.data(), n);
-    else if (m_staleBytes > 0)
-        dropStaleReply(batch.data(), n);
     else
-        handleBlock(batch.data(), n);
+        m_transfer->take(batch.data(), n);
 }
 
 void TControllerLink::CommPortErrorSignal(TCommPort* Sender, int32_t)
@@ -167,6 +173,7 @@ void TControllerLink::lineLost()
     // Automatic detection passes a port that hangs up as it passes a silent one.
     if (m_linkState == Identify && automaticScan() && Timer->isActive())
         return;
+    cutShort(LineLost.arg(m_portNumber));
     TBFindClick(false);
 }
 
@@ -204,112 +211,179 @@ void TControllerLink::handleIdentify(const TIdentReply& reply)
     }
 }
 
-void TControllerLink::dropStaleReply(const uint8_t* batch, int count)
-{
-    if (FormPort)
-        FormPort->logFrame(batch, count, true, m_portNumber);
-    m_staleBytes -= std::min(m_staleBytes, static_cast<size_t>(count));
-    if (m_staleBytes == 0)
-        sendFirstRequest();
-    else
-        m_settle->start(settleInterval());
-}
-
-void TControllerLink::handleBlock(const uint8_t* batch, int count)
-{
-    if (FormPort)
-        FormPort->logFrame(batch, count, true, m_portNumber);
-    const TLinkEngine::Step step = m_engine.take(batch, static_cast<size_t>(count), m_host.image());
-    if (FormPort)
-        for (const std::string& note : step.notes)
-            FormPort->logNote(QString::fromStdString(note));
-    if (step.outcome == TLinkEngine::Outcome::Waiting)
-        return;
-
-    QProgressBar* bar = m_panel.progressBar();
-    bar->setValue(bar->value() + TScanPanel::Step);
-    if (step.outcome == TLinkEngine::Outcome::AddressOutside) {
-        abortTransfer(step.address);
-        return;
-    }
-    // The box is modal: the next block goes out once it is dismissed.
-    if (step.echoDiffers)
-        Dlg::plain(CompareError);
-    if (step.outcome == TLinkEngine::Outcome::NextBlock)
-        sendRequest(step.request);
-    else
-        finishTransfer(m_engine.job());
-}
-
 // ---- transfers ------------------------------------------------------------
 
 void TControllerLink::TBReadClick()
 {
     if (!m_host.saved() && !Dlg::confirm(ReadQuestion))
         return;
-    startTransfer(TLinkEngine::Job::Read, ReadCaption);
+    startTransfer(Purpose::Read);
 }
 
 void TControllerLink::TBWriteClick()
 {
     if (!m_host.approveWrite() || !Dlg::confirm(WriteQuestion))
         return;
-    startTransfer(TLinkEngine::Job::Write, WriteCaption);
+    // The image as it is now is what goes out; the pages wait meanwhile.
+    m_write.emplace(m_host.image(), m_serialNumber);
+    startTransfer(Purpose::Backup);
 }
 
-void TControllerLink::startTransfer(TLinkEngine::Job job, const QString& caption)
+void TControllerLink::startTransfer(Purpose purpose)
 {
-    // A transfer started again: the reply to its outstanding request is
-    // still coming and would be taken as the answer to block 0. It is let in
-    // and dropped first, so only one request is ever outstanding.
-    if (m_engine.transferring() && CommPort.Open())
-        m_staleBytes = m_engine.replyBytesMissing();
-    m_engine.stop();
-    m_panel.setCaption(caption);
-    m_panel.show();
-    m_panel.progressBar()->setValue(0);
-    m_linkState = job == TLinkEngine::Job::Read ? Read : Write;
-    m_nextJob = job;
+    // A write cut short by starting again is noted; the new transfer tells
+    // its own end.
+    if (m_transfer->running() && m_purpose == Purpose::Write && FormPort)
+        FormPort->logNote(Stopped.arg(writeStoppedText(QStringLiteral("запуск нового обмена"))).simplified());
+    if (purpose == Purpose::Read)
+        m_write.reset();
+    m_purpose = purpose;
+    m_linkState = purpose == Purpose::Read ? Read : Write;
+    m_host.setStatusText(2, QString());
     m_host.transferStarted();
-    if (m_staleBytes > 0)
-        m_settle->start(settleInterval());
+    if (purpose == Purpose::Write)
+        m_transfer->start(TLinkEngine::Job::Write, m_write->image(), WriteCaption);
     else
-        sendFirstRequest();
+        m_transfer->start(TLinkEngine::Job::Read, m_host.image(), ReadCaption);
 }
 
-void TControllerLink::sendFirstRequest()
+void TControllerLink::transferEnded(const TLinkTransfer::Ending& ending)
 {
-    m_settle->stop();
-    m_staleBytes = 0;
-    if (m_linkState != Read && m_linkState != Write)
+    switch (m_purpose) {
+    case Purpose::Read: readEnded(ending); return;
+    case Purpose::Backup: backupEnded(ending); return;
+    case Purpose::Write: writeEnded(ending); return;
+    }
+}
+
+void TControllerLink::readEnded(const TLinkTransfer::Ending& ending)
+{
+    m_panel.hide();
+    endTransfer();
+    if (!ending.complete) {
+        const QString why = TLinkMessages::failure(ending.failure, m_transfer->timeoutMs());
+        noteEnd(Stopped.arg(why));
+        Dlg::error(ReadStopped.arg(why));
         return;
-    sendRequest(m_engine.start(m_nextJob, m_host.image()));
+    }
+    m_host.image() = m_transfer->received();
+    // The reload makes "Сохранить" and "Отчет" usable.
+    m_host.EditorReload();
+    m_host.SetProjectName(m_serial);
+    noteEnd(ReadDone.arg(Blocks));
+    keepRead(m_transfer->received());
 }
 
-int TControllerLink::settleInterval() const
+void TControllerLink::backupEnded(const TLinkTransfer::Ending& ending)
 {
-    // As long as a controller may take to answer at all (one scan interval),
-    // and the reply's time on the line twice over; each piece of the reply
-    // that comes starts the wait again.
-    const int baud = std::max(CommPort.GetBaud(), 110);
-    return ScanInterval + 2 * Frame::BlockFrameSize * 10 * 1000 / baud;
+    if (!ending.complete) {
+        m_panel.hide();
+        endTransfer();
+        const QString why = TLinkMessages::failure(ending.failure, m_transfer->timeoutMs());
+        noteEnd(Stopped.arg(why));
+        Dlg::error(BackupStopped.arg(why));
+        return;
+    }
+    switch (m_write->backupRead(m_transfer->received())) {
+    case TWriteSequence::Next::AlreadyHeld:
+        m_panel.hide();
+        endTransfer();
+        noteEnd(NothingToWrite);
+        Dlg::information(AlreadyHeld);
+        return;
+    case TWriteSequence::Next::BackupNotKept:
+        m_panel.hide();
+        endTransfer();
+        noteEnd(Stopped.arg(QString::fromStdString(m_write->backupResult().text())));
+        Dlg::error(WriteBackupNotKept.arg(QString::fromStdString(m_write->backupResult().text())));
+        return;
+    case TWriteSequence::Next::Write:
+        if (FormPort)
+            FormPort->logNote(BackupKept.arg(QString::fromStdString(m_write->backupPath())));
+        m_purpose = Purpose::Write;
+        m_transfer->start(TLinkEngine::Job::Write, m_write->image(), WriteCaption);
+        return;
+    }
 }
 
-void TControllerLink::dropTransfer()
+void TControllerLink::writeEnded(const TLinkTransfer::Ending& ending)
 {
-    m_engine.stop();
-    m_settle->stop();
-    m_staleBytes = 0;
+    m_panel.hide();
+    if (!ending.complete) {
+        const QString text = writeStoppedText(TLinkMessages::failure(ending.failure, m_transfer->timeoutMs()));
+        endTransfer();
+        noteEnd(Stopped.arg(text));
+        Dlg::error(text);
+        return;
+    }
+    endTransfer();
+    m_host.EditorReload();
+    if (ending.differing.empty()) {
+        noteEnd(WriteDone.arg(Blocks));
+        return;
+    }
+    noteEnd(WriteDoneDiffering.arg(Blocks).arg(ending.differing.size()));
+    Dlg::error(TLinkMessages::echoDiffers(ending.differing, m_write->backupPath(), portOption()));
 }
 
-bool TControllerLink::transferRunning() const
+QString TControllerLink::writeStoppedText(const QString& cause) const
 {
-    return (m_linkState == Read || m_linkState == Write) && (m_engine.transferring() || m_staleBytes > 0);
+    return TLinkMessages::writeStopped(
+        cause, m_write->cutShort(m_transfer->blocksDone(), m_transfer->requestUnanswered()), portOption());
+}
+
+std::string TControllerLink::portOption() const
+{
+    std::string port = "--com " + std::to_string(m_portNumber);
+    if (CommPort.GetBaud() != 9600)
+        port += " --baud " + std::to_string(CommPort.GetBaud());
+    return port;
+}
+
+void TControllerLink::noteEnd(const QString& text)
+{
+    // One line in the log; its first sentence in the status bar until the
+    // next command.
+    if (FormPort)
+        FormPort->logNote(text.simplified());
+    m_host.setStatusText(2, text.section('\n', 0, 0));
+}
+
+void TControllerLink::cutShort(const QString& cause)
+{
+    if (!m_transfer->running())
+        return;
+    const bool writing = m_purpose == Purpose::Write;
+    const QString text = writing ? writeStoppedText(cause) : cause;
+    m_transfer->stop();
+    noteEnd(Stopped.arg(text));
+    if (writing)
+        report(text, true);
+}
+
+void TControllerLink::report(const QString& text, bool error)
+{
+    m_pendingReport = text;
+    m_pendingError = error;
+    // A box of the component about the same event is queued already and
+    // comes first.
+    QTimer::singleShot(0, this, &TControllerLink::showReport);
+}
+
+void TControllerLink::showReport()
+{
+    if (m_componentBoxes > 0 || m_pendingReport.isEmpty())
+        return;
+    const QString text = std::exchange(m_pendingReport, QString());
+    if (m_pendingError)
+        Dlg::error(text);
+    else
+        Dlg::information(text);
 }
 
 bool TControllerLink::mayReplaceImage()
 {
-    if (!transferRunning())
+    if (!m_transfer->running())
         return true;
     Dlg::error(TransferRunning);
     return false;
@@ -317,42 +391,19 @@ bool TControllerLink::mayReplaceImage()
 
 void TControllerLink::endTransfer()
 {
-    dropTransfer();
+    m_transfer->stop();
     if (m_linkState != Read && m_linkState != Write)
         return;
     m_linkState = Idle;
     m_host.transferEnded();
 }
 
-void TControllerLink::finishTransfer(TLinkEngine::Job job)
+void TControllerLink::keepRead(const TImage& image)
 {
-    m_panel.hide();
-    endTransfer();
-    // The reload makes "Сохранить" and "Отчет" usable.
-    m_host.EditorReload();
-    if (job == TLinkEngine::Job::Read) {
-        m_host.SetProjectName(m_serial);
-        // A write needs no such warning: its echo comparison already shows
-        // every block that did not arrive as sent.
-        if (m_engine.checksumMismatches() > 0)
-            Dlg::error(ChecksumError.arg(m_engine.checksumMismatches()));
-        keepRead();
-    }
-}
-
-void TControllerLink::keepRead()
-{
-    // A damaged read restored later would write its damage into the
-    // controller; the user is already asked to read again.
-    if (m_engine.checksumMismatches() > 0) {
-        if (FormPort)
-            FormPort->logNote(BackupDamaged);
-        return;
-    }
     // The read itself stands whatever becomes of its backup: the image is in
     // the window and can be saved as a project.
     std::string path;
-    const TFileResult kept = TBackupStore::keep(m_serialNumber, m_host.image(), path);
+    const TFileResult kept = TBackupStore::keep(m_serialNumber, image, path);
     if (!kept) {
         TDialogs::current().message(
             {BackupNotKept.arg(QString::fromStdString(kept.text())), QString(), TMsgIcon::Warning, mbOK});
@@ -360,13 +411,6 @@ void TControllerLink::keepRead()
     }
     if (FormPort)
         FormPort->logNote(BackupKept.arg(QString::fromStdString(path)));
-}
-
-void TControllerLink::abortTransfer(uint16_t address)
-{
-    m_panel.hide();
-    endTransfer();
-    Dlg::error(AddressError.arg(QString::fromStdString(THexText::of(address, 4))));
 }
 
 // ---- connecting and the scan ----------------------------------------------
@@ -383,6 +427,7 @@ void TControllerLink::TBFindClick(bool down)
         return;
     }
     Timer->stop();
+    cutShort(Disconnected);
     endTransfer();
     CommPort.SetOpen(false);
     m_host.setStatusText(0, NotConnected);
@@ -401,7 +446,9 @@ void TControllerLink::ScanStep()
     if (TPortMap::Probe(n) == 0) {
         CommPort.SetComNumber(n);
         CommPort.SetOpen(true);
-        sendRequest(request);
+        // Nothing received before the identify request belongs to its reply.
+        CommPort.FlushInBuffer();
+        send(request.data(), static_cast<int>(request.size()));
     } else if (!automaticScan()) {
         m_panel.hide();
         Timer->stop();

@@ -2,17 +2,23 @@
 // The main window's link to the controller: finding it on a port, and reading
 // or writing the whole image. Everything runs on the user-interface thread as a
 // small state machine keyed by the link state; each reply triggers the next
-// request, so only one request is ever outstanding. The exchanges themselves
-// are a TLinkEngine with the window's rules, fed from CommPortDataReceived.
+// request, so only one request is ever outstanding. The scan's identify
+// exchange is a TLinkEngine with the trusting rules; a read or write is a
+// TLinkTransfer with the checked ones. A write first reads what the
+// controller holds and keeps it (TWriteSequence), and a write cut short says
+// what the controller holds and how to put its earlier configuration back.
 
+#include "app/TLinkTransfer.h"
 #include "link/TLinkEngine.h"
+#include "link/TWriteSequence.h"
 #include "serial/TCommPort.h"
 
 #include <QObject>
 #include <QString>
 
 #include <cstdint>
-#include <vector>
+#include <optional>
+#include <string>
 
 class QTimer;
 class TLinkHost;
@@ -47,7 +53,7 @@ public:
     // For closing the main window: link idle, port closed.
     void stop();
     // False, after telling the user, while a read or write runs: a command
-    // that replaces the image waits until it has ended.
+    // that replaces the image, or closes the window, waits until it has ended.
     bool mayReplaceImage();
 
     uint8_t linkState() const { return m_linkState; }
@@ -58,29 +64,36 @@ public:
     const QString& identification() const { return m_identification; }
 
 private:
+    // What the transfer under way is for.
+    enum class Purpose { Read, Backup, Write };
+
     void collectIdentify(const uint8_t* batch, int count);
     void handleIdentify(const TIdentReply& reply);
-    void handleBlock(const uint8_t* batch, int count);
-    void dropStaleReply(const uint8_t* batch, int count);
-    void startTransfer(TLinkEngine::Job job, const QString& caption);
-    void sendFirstRequest();
-    // Drops a transfer cut short (disconnect, a new scan): a read's blocks
-    // and any wait for the reply of the request given up.
-    void dropTransfer();
-    bool transferRunning() const;
-    int settleInterval() const;
+    void startTransfer(Purpose purpose);
+    void transferEnded(const TLinkTransfer::Ending& ending);
+    void readEnded(const TLinkTransfer::Ending& ending);
+    void backupEnded(const TLinkTransfer::Ending& ending);
+    void writeEnded(const TLinkTransfer::Ending& ending);
     // Every way a read or write ends comes through here, completed or cut
-    // short (disconnect, a new scan, closing, the line lost, a reply outside
-    // the image): the link goes idle and the host learns that the image is
-    // its own again.
+    // short (disconnect, a new scan, closing, the line lost, a failed
+    // reply): the link goes idle and the host learns that the image is its
+    // own again.
     void endTransfer();
-    void finishTransfer(TLinkEngine::Job job);
+    // A transfer given up from outside (disconnect, the line lost): the
+    // traffic log notes it, and a write says what the controller holds.
+    void cutShort(const QString& cause);
     // Stores the image just read as a backup of the controller.
-    void keepRead();
-    void abortTransfer(uint16_t address);
+    void keepRead(const TImage& image);
+    // What a write cut short leaves, with the way back, for a box.
+    QString writeStoppedText(const QString& cause) const;
+    // kt7tool's option for the port in use, for a restore command.
+    std::string portOption() const;
+    // A box that waits until a box of the serial component, about the same
+    // lost line, has been dismissed.
+    void report(const QString& text, bool error);
+    void showReport();
+    void noteEnd(const QString& text);
     void send(const uint8_t* bytes, int count);
-    // A request of the engine, the input cleared first when it says so.
-    void sendRequest(const std::vector<uint8_t>& request);
     // The line has gone away: the link ends as a disconnect by the user ends it.
     void lineLost();
     bool automaticScan() const;
@@ -92,13 +105,13 @@ private:
     int m_portNumber = 1;
     QTimer* Timer;
     TCommPort CommPort;
-    TLinkEngine m_engine{TLinkPolicy::window()};
-    TLinkEngine::Job m_nextJob = TLinkEngine::Job::Read;
-    // Bytes of the reply to a request given up by a restart, still to come
-    // and to be dropped before block 0 goes out; m_settle ends the wait when
-    // they do not come.
-    size_t m_staleBytes = 0;
-    QTimer* m_settle;
+    TLinkEngine m_engine{TLinkPolicy::trusting()};
+    TLinkTransfer* m_transfer;
+    Purpose m_purpose = Purpose::Read;
+    std::optional<TWriteSequence> m_write;
+    QString m_pendingReport;
+    bool m_pendingError = true;
+    int m_componentBoxes = 0;
     QString m_identification;
     QString m_serial;
     // All ten serial characters, which name the controller's backups.

@@ -455,12 +455,17 @@ void TMain::transferStarted()
 {
     m_transferRunning = true;
     m_undo->setTransferRunning(true);
+    // A write sends the image as it was when it began and a read replaces
+    // it: an edit made meanwhile would be lost either way. The tree may
+    // still be browsed.
+    PageControl->setEnabled(false);
 }
 
 void TMain::transferEnded()
 {
     m_transferRunning = false;
     m_undo->setTransferRunning(false);
+    PageControl->setEnabled(true);
 }
 
 void TMain::replayHistory()

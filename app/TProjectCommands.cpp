@@ -172,8 +172,11 @@ void TProjectCommands::writeProgramNames()
 
 bool TProjectCommands::FormClose()
 {
+    // Closing would cut a read or write short and leave the controller
+    // holding part of a configuration: refused as Open is.
+    if (!m_host.mayReplaceImage())
+        return false;
     writeProgramNames();
-    m_host.stopLink();
 
     bool close = true;
     if (!m_host.project().saved()) {
@@ -183,6 +186,10 @@ bool TProjectCommands::FormClose()
         default: close = false; break;
         }
     }
+    // The port is closed only once the window really closes: a cancelled
+    // close leaves the link connected and working.
+    if (close)
+        m_host.stopLink();
     if (Dbg)
         Dbg->hide();
     if (FormPort)

@@ -198,19 +198,24 @@ TLinkEngine::Step TLinkEngine::timeOut()
     // Without time-outs a block reply is waited for until the caller gives up.
     if (!m_policy.timeOuts())
         return step;
+    step.received = got;
     if (got == 0)
-        return attemptFailed(std::move(step),
+        return attemptFailed(std::move(step), Cause::NoReply,
                              "no reply within " + std::to_string(m_policy.timeoutMs) + " ms" + strayNote());
-    return attemptFailed(std::move(step),
+    return attemptFailed(std::move(step), Cause::Incomplete,
                          "incomplete reply (" + std::to_string(got) + " of "
                              + std::to_string(TBlockCollector::ReplySize) + " bytes)");
 }
 
-TLinkEngine::Step TLinkEngine::attemptFailed(Step step, const std::string& cause)
+TLinkEngine::Step TLinkEngine::attemptFailed(Step step, Cause cause, const std::string& text)
 {
-    if (m_attempt >= m_policy.repeats)
+    if (m_attempt >= m_policy.repeats) {
+        step.cause = cause;
+        step.block = m_asked;
+        step.tries = m_attempt + 1;
         return failed(std::move(step),
-                      blockName(m_asked) + ": " + cause + " (" + std::to_string(m_attempt + 1) + " tries)", true);
+                      blockName(m_asked) + ": " + text + " (" + std::to_string(m_attempt + 1) + " tries)", true);
+    }
     ++m_attempt;
     ++m_repeats;
     m_first = false;
@@ -232,7 +237,7 @@ TLinkEngine::Step TLinkEngine::takeBlock(Step step, TImage& image)
     step.notes.push_back("copy to" + THexText::of(step.address, 4));
     if (!reply.checksumMatches()) {
         if (m_policy.checksum == TLinkPolicy::Checksum::AskAgain)
-            return attemptFailed(std::move(step), "reply with a wrong checksum");
+            return attemptFailed(std::move(step), Cause::Checksum, "reply with a wrong checksum");
         step.checksumMismatch = true;
         ++m_checksumMismatches;
         step.notes.push_back("crc error " + THexText::of(reply.checksum(), 2) + ", expected "
@@ -248,6 +253,9 @@ TLinkEngine::Step TLinkEngine::takeBlock(Step step, TImage& image)
             return wait;
         }
         const bool outside = !fitsImage(step.address);
+        step.cause = Cause::WrongAddress;
+        step.block = m_asked;
+        step.tries = m_attempt + 1;
         return failed(std::move(step),
                       blockName(m_asked) + ": the reply carries address 0x" + THexText::of(step.address, 4)
                           + (outside ? ", outside the image" : ""),

@@ -39,6 +39,9 @@ public:
         Failed,         // the exchange ended without a usable reply; failure says why
     };
 
+    // Why the reply to a block request failed.
+    enum class Cause { None, NoReply, Incomplete, Checksum, WrongAddress };
+
     struct Step {
         Outcome outcome = Outcome::Waiting;
         std::vector<std::string> notes; // traffic-log notes, in order
@@ -49,9 +52,15 @@ public:
         std::optional<TIdentReply> ident;
         std::string failure;         // with Failed: one line, naming the block
         bool lineMayExplain = false; // with Failed: bytes taken by another reader would explain it
+        // With Failed of a block request: why its last reply failed, the
+        // block asked for and how often, and how much of the reply came.
+        Cause cause = Cause::None;
+        uint16_t block = 0;
+        int tries = 0;
+        size_t received = 0;
     };
 
-    explicit TLinkEngine(TLinkPolicy policy = TLinkPolicy::window());
+    explicit TLinkEngine(TLinkPolicy policy = TLinkPolicy::trusting());
 
     // Begins a job and returns its first request (for a transfer, block 0).
     std::vector<uint8_t> start(Job job, const TImage& image);
@@ -91,6 +100,8 @@ public:
     // The request for the block after those went out whole, but no reply to
     // it was taken: the controller may hold that block too.
     bool requestUnanswered() const { return m_unanswered; }
+    // The block whose reply is waited for.
+    uint16_t blockAsked() const { return m_asked; }
     // Replies asked for again, over every job of this engine.
     int repeats() const { return m_repeats; }
 
@@ -110,7 +121,7 @@ private:
     Step failed(Step step, std::string failure, bool lineMayExplain);
     // The reply to the outstanding block request failed: ask again, or give
     // up when the policy's repeats are used up.
-    Step attemptFailed(Step step, const std::string& cause);
+    Step attemptFailed(Step step, Cause cause, const std::string& text);
     std::string strayNote() const;
 
     TLinkPolicy m_policy;

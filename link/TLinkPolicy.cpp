@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-TLinkPolicy TLinkPolicy::window()
+TLinkPolicy TLinkPolicy::trusting()
 {
     return TLinkPolicy();
 }
 
-TLinkPolicy TLinkPolicy::tool(int timeoutMs, unsigned baud)
+TLinkPolicy TLinkPolicy::checked(int timeoutMs, unsigned baud)
 {
     TLinkPolicy p;
     p.collect = Collect::FromReplyStart;

@@ -3,8 +3,10 @@
 // how a reply is collected, what becomes of bytes beyond it, which addresses
 // a block reply may carry, what a wrong reply checksum means, how often a
 // block is asked for again and how long a reply is waited for. Two sets are
-// in use: the window's, which trusts the line as the controller's protocol
-// describes it, and kt7tool's, which checks every reply and asks again.
+// in use: the trusting one, which takes the line as the controller's
+// protocol describes it and serves the window's scan for a controller, and
+// the checked one, which checks every reply and asks again and serves every
+// transfer of the image, in the window and in kt7tool.
 
 #include <chrono>
 #include <cstddef>
@@ -44,14 +46,17 @@ public:
     bool quietBeforeRepeat = false;
     unsigned baud = 9600;
 
-    // The window's link: collected by length, surplus dropped, any address
-    // inside the image trusted, checksums counted, no repeats, no time-outs.
-    static TLinkPolicy window();
-    // kt7tool's link: replies taken from their start, the input cleared
-    // before every request, only the address asked for, a wrong checksum
-    // asked for again, two repeats after a quiet line, and a time-out on top
-    // of the line time of request and reply.
-    static TLinkPolicy tool(int timeoutMs, unsigned baud);
+    // The controller's turn-around both front ends allow a reply by default.
+    static constexpr int DefaultTimeoutMs = 500;
+
+    // Collected by length, surplus dropped, any address inside the image
+    // trusted, checksums counted, no repeats, no time-outs.
+    static TLinkPolicy trusting();
+    // Replies taken from their start, the input cleared before every
+    // request, only the address asked for, a wrong checksum asked for
+    // again, two repeats after a quiet line, and a time-out on top of the
+    // line time of request and reply.
+    static TLinkPolicy checked(int timeoutMs, unsigned baud);
 
     bool timeOuts() const { return timeoutMs >= 0; }
     // How long after a request of requestSize bytes has been handed to the

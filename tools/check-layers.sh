@@ -6,7 +6,8 @@
 #
 #   image                       the controller image
 #   link, project, report       protocol, file formats, report model and writers;
-#                               the report also uses the protocol's hex text
+#                               the report also uses the protocol's hex text,
+#                               and a write keeps its backup in the project's store
 #   serial                      the serial port component
 #   widgets                     the dialog layer and widgets shared by the windows
 #   editor, diag                the editor pages, the diagnostic windows
@@ -23,7 +24,7 @@ qtFree="image link project report"
 allowed() {
     case $1 in
         image)   echo "image" ;;
-        link)    echo "image link" ;;
+        link)    echo "image project link" ;;
         project) echo "image project" ;;
         report)  echo "image link report" ;;
         serial)  echo "serial" ;;

@@ -93,7 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     FuzzedDataProvider input(data, size);
     TImage image;
-    TLinkEngine transfer(input.ConsumeBool() ? TLinkPolicy::tool(300, 9600) : TLinkPolicy::window());
+    TLinkEngine transfer(input.ConsumeBool() ? TLinkPolicy::checked(300, 9600) : TLinkPolicy::trusting());
     TBlockCollector collector;
     std::vector<uint8_t> asked; // the outstanding request
     while (input.remaining_bytes() > 0) {

@@ -17,6 +17,7 @@
 
 #include <array>
 #include <fcntl.h>
+#include <map>
 #include <random>
 #include <stdlib.h>
 #include <unistd.h>
@@ -119,7 +120,7 @@ protected:
         bool approveWrite() override { return true; }
 
         TImage m_image;
-        std::array<QString, 2> status;
+        std::array<QString, 3> status;
         bool transferUsable = false;
         int released = 0;
         int started = 0;
@@ -323,9 +324,18 @@ TEST_F(ControllerLink, WriteStoresTheImageInTheController)
     button("TBWrite")->click();
     EXPECT_EQ(dialogs.texts().last(),
               QStringLiteral("Текущие настройки конфигурации контроллера будут изменены!\n\tПродолжить?"));
-    EXPECT_EQ(panel()->caption(), QStringLiteral("Запись данных ..."));
+    // What the controller holds is read and kept first.
+    EXPECT_EQ(panel()->caption(), QStringLiteral("Чтение данных ..."));
+    ASSERT_TRUE(waitFor([&] { return panel()->caption() == QStringLiteral("Запись данных ..."); }));
     ASSERT_TRUE(waitFor([&] { return transferDone(); }));
     EXPECT_EQ(dialogs.messages.size(), 4u); // the check's and the write's questions, twice, nothing else
+    EXPECT_EQ(Main->statusText(2), QStringLiteral("Запись завершена: 64 блока, эхо совпало"));
+    EXPECT_TRUE(log().contains(QStringLiteral("Запись завершена: 64 блока, эхо совпало")));
+    const QStringList kept = QDir(m_config.filePath("data/kt7config/backups")).entryList(QDir::Files);
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(firstDifference(readFile(m_config.filePath("data/kt7config/backups/") + kept[0]), TImage()), -1);
+    EXPECT_TRUE(
+        log().contains(QStringLiteral("Резервная копия: ") + m_config.filePath("data/kt7config/backups/") + kept[0]));
     EXPECT_EQ(panel()->progressBar()->value(), 2048);
     EXPECT_FALSE(panel()->isVisible());
     EXPECT_EQ(Main->windowTitle(), QStringLiteral("Конфигурация - mine"));
@@ -335,20 +345,16 @@ TEST_F(ControllerLink, WriteStoresTheImageInTheController)
     EXPECT_EQ(firstDifference(readFile(dump), Main->image()), -1);
 }
 
-TEST_F(ControllerLink, ReplyInBatchesIsCollectedAsOne)
+TEST_F(ControllerLink, ReplyInBatchesIsCollectedAsOneAndSilenceEndsTheReadOnce)
 {
     // Batches further apart than the component's status pause arrive one by
     // one; three replies are enough, then the controller falls silent.
     const TImage controller = randomImage(3);
     const QString path = m_config.filePath("controller.usr");
     writeFile(path, controller);
-    simulate(1, {"--image", path, "--split", "10,10", "--gap", "700", "--silent-after", "3"});
+    simulate(1, {"--image", path, "--split", "10,10", "--gap", "120", "--silent-after", "3"});
     connectTo(1);
-    // The identify reply is split too, and further apart than the scan's
-    // interval: the tick takes its first 10 bytes, and its tail waits in the
-    // component while the link is idle. The read must not take it as the
-    // start of its first reply.
-    ASSERT_TRUE(waitFor([&] { return link().commPort().GetInBuffUsed() == 5; }));
+    Main->SetProjectName("mine");
     button("TBRead")->click();
     ASSERT_TRUE(waitFor([&] { return panel()->progressBar()->value() == 3 * 32; }));
 
@@ -360,28 +366,17 @@ TEST_F(ControllerLink, ReplyInBatchesIsCollectedAsOne)
     EXPECT_TRUE(text.contains(reply.arg("0000") + reply.arg("0020") + reply.arg("0040"))) << text.toStdString();
     EXPECT_EQ(count(text, "byte=000A"), 6);
     EXPECT_EQ(link().linkState(), TControllerLink::Read);
-}
 
-TEST_F(ControllerLink, ReplyAtAnotherAddressIsStoredThereAndTheReadGoesOnFromIt)
-{
-    const TImage controller = randomImage(5);
-    const QString path = m_config.filePath("controller.usr");
-    writeFile(path, controller);
-    simulate(1, {"--image", path, "--wrong-address", "0x20:0x40"});
-    connectTo(1);
-    FormPort->show();
-    button("TBRead")->click();
+    // Block 0x0060 is asked for three times, then one box ends the read.
     ASSERT_TRUE(waitFor([&] { return transferDone(); }));
-
-    TImage expected = controller;
-    for (int i = 0x20; i < 0x40; ++i)
-        expected.setByte(i, 0);
-    EXPECT_EQ(firstDifference(Main->image(), expected), -1);
-    const QString text = log();
-    EXPECT_EQ(count(text, "copy to0040"), 1);
-    EXPECT_EQ(count(text, "copy to0020"), 0);
-    EXPECT_TRUE(text.contains("copy to0040\nCOM1 Write : 0x00 0x01 0x06 0x33 0x00 0x60")) << text.toStdString();
-    EXPECT_EQ(count(text, "------------"), 63);
+    EXPECT_EQ(dialogs.texts(),
+              QStringList{QStringLiteral("Чтение прервано: блок 0060: нет ответа за 500 мс "
+                                         "(попыток: 3).\nПроект не изменен.")});
+    EXPECT_EQ(count(log(), "повтор запроса блока 0060"), 2);
+    EXPECT_EQ(firstDifference(Main->image(), TImage()), -1);
+    EXPECT_EQ(Main->projectName(), QStringLiteral("mine"));
+    EXPECT_FALSE(panel()->isVisible());
+    EXPECT_FALSE(QDir(m_config.filePath("data/kt7config/backups")).exists());
 }
 
 TEST_F(ControllerLink, CorruptedEchoIsReportedOnceAndTheWriteGoesOn)
@@ -394,43 +389,51 @@ TEST_F(ControllerLink, CorruptedEchoIsReportedOnceAndTheWriteGoesOn)
     ASSERT_TRUE(waitFor([&] { return transferDone(); }));
 
     EXPECT_EQ(dialogs.texts().count(QStringLiteral("Compare Erorr !!!")), 1);
-    EXPECT_EQ(dialogs.messages.back().icon, TMsgIcon::None);
-    EXPECT_EQ(count(log(), "------------"), 64);
+    EXPECT_TRUE(dialogs.texts().last().startsWith(
+        QStringLiteral("Запись завершена, но эхо 1 из 64 блоков не совпало с записанным (00A0).")))
+        << dialogs.texts().join('|').toStdString();
+    EXPECT_EQ(count(log(), "------------"), 2 * 64);
+    EXPECT_EQ(Main->statusText(2), QStringLiteral("Запись завершена: 64 блока, эхо не совпало в 1"));
     ASSERT_TRUE(sim.finish());
     EXPECT_EQ(firstDifference(readFile(dump), Main->image()), -1);
 }
 
-TEST_F(ControllerLink, AddressOutsideTheImageStopsTheTransfer)
+// A reply for a block other than the one asked for, inside the image or
+// not, ends the read with one box; the project, its name and its saved flag
+// stay as they were and no backup is kept.
+TEST_F(ControllerLink, ReplyForAnotherBlockEndsTheReadAndChangesNothing)
 {
-    // 0x07F0 would put the block's last 16 bytes past the image; 0x0800 lies
-    // wholly outside it; the block at 0x07D0 fits, but the one after it would
-    // pass the end.
-    for (const char* redirect : {"0x40:0x800", "0x40:0x7f0", "0x40:0x7d0"}) {
+    const TImage controller = randomImage(5);
+    const QString path = m_config.filePath("controller.usr");
+    writeFile(path, controller);
+    for (const char* redirect : {"0x20:0x40", "0x40:0x800", "0x40:0x7f0"}) {
         SCOPED_TRACE(redirect);
         if (button("TBFind")->isChecked())
             button("TBFind")->click(); // disconnect from the previous round
         m_sims.clear();
-        simulate(1, {"--wrong-address", redirect});
+        simulate(1, {"--image", path, "--wrong-address", redirect});
         connectTo(1);
         Main->image() = randomImage(17);
         const TImage before = Main->image();
+        Main->SetProjectName("mine");
         Main->setSaved(true);
         button("TBRead")->click();
         ASSERT_TRUE(waitFor([&] { return !dialogs.messages.empty(); }));
 
+        const QString from = QString(redirect).mid(2, 2).toUpper().rightJustified(4, '0');
+        const QString to = QString(redirect).mid(7).toUpper().rightJustified(4, '0');
         EXPECT_EQ(dialogs.messages[0].icon, TMsgIcon::Error);
-        EXPECT_EQ(dialogs.messages[0].text,
-                  QStringLiteral("Ошибка адреса блока !\nКонтроллер ответил адресом %1: обмен блоками по 32 байта "
-                                 "от этого адреса выходит за пределы памяти конфигурации (0000..07FF).\nОбмен прерван.")
-                      .arg(QString(redirect).mid(7).toUpper().rightJustified(4, '0')));
+        EXPECT_EQ(dialogs.texts(),
+                  QStringList{QStringLiteral("Чтение прервано: блок %1: контроллер ответил адресом "
+                                             "%2 (попыток: 1).\nПроект не изменен.")
+                                  .arg(from, to)});
         EXPECT_EQ(link().linkState(), TControllerLink::Idle);
         EXPECT_FALSE(panel()->isVisible());
-        // Blocks 0 and 1 had come; the read did not complete, so the image
-        // and the saved flag are as they were.
         EXPECT_EQ(firstDifference(Main->image(), before), -1);
         EXPECT_TRUE(Main->saved());
-        idle(100);
-        EXPECT_EQ(count(log(), "------------"), 3);
+        EXPECT_EQ(Main->projectName(), QStringLiteral("mine"));
+        EXPECT_FALSE(QDir(m_config.filePath("data/kt7config/backups")).exists());
+        dialogs.messages.clear();
         FormPort->memo()->clear();
     }
 }
@@ -699,51 +702,99 @@ TEST_F(ControllerLinkAlone, RequestThePortRefusesIsNotLogged)
     EXPECT_TRUE(log().isEmpty()) << log().toStdString();
 }
 
-TEST_F(ControllerLink, ClosingTheWindowStopsTheLink)
+TEST_F(ControllerLink, ClosingWaitsForATransferAndACancelledCloseKeepsTheLink)
 {
-    simulate(1, {"--silent-after", "2"});
+    const QString dump = m_config.filePath("dump.usr");
+    TSimProcess& sim = simulate(1, {"--dump", dump, "--delay", "20"});
     connectTo(1);
-    button("TBRead")->click();
-    idle(100);
-    ASSERT_EQ(link().linkState(), TControllerLink::Read);
+    const TImage written = randomImage(41);
+    Main->image() = written;
+    Main->setSaved(true);
+    dialogs.answers = {mbChoice, mbOK};
+    button("TBWrite")->click();
+    ASSERT_TRUE(waitFor([&] { return panel()->caption() == QStringLiteral("Запись данных ..."); }));
+    dialogs.messages.clear();
+    // "Выход" and the close box alike: refused with the box Open shows.
+    QTest::mouseClick(button("ToolButton1"), Qt::LeftButton);
+    EXPECT_FALSE(Main->close());
+    const QString refused = QStringLiteral(
+        "Идет обмен данными с контроллером !\nДождитесь его окончания или отключитесь от контроллера.");
+    EXPECT_EQ(dialogs.texts(), (QStringList{refused, refused}));
+    EXPECT_TRUE(Main->isVisible());
+    ASSERT_TRUE(waitFor([&] { return transferDone(); }));
+    ASSERT_TRUE(sim.finish());
+    EXPECT_EQ(firstDifference(readFile(dump), written), -1);
+
+    // Unsaved changes, "Выход", then Отмена at the question: still connected
+    // and working.
+    m_sims.clear();
+    simulate(1, {"--image", dump});
+    button("TBFind")->click();
+    connectTo(1);
+    Main->setSaved(false);
+    dialogs.messages.clear();
+    dialogs.answers = {mbCancel};
+    QTest::mouseClick(button("ToolButton1"), Qt::LeftButton);
+    EXPECT_TRUE(Main->isVisible());
+    EXPECT_TRUE(link().commPort().Open());
+    EXPECT_TRUE(button("TBFind")->isChecked());
+    EXPECT_EQ(Main->statusText(0), QStringLiteral("Подключено на COM 1"));
+    dialogs.answers = {mbOK};
+    QTest::mouseClick(button("TBRead"), Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return transferDone(); }));
+    EXPECT_EQ(firstDifference(Main->image(), written), -1);
+
+    // Closed for real, the port goes with the window.
     Main->setSaved(true);
     EXPECT_TRUE(Main->close());
     EXPECT_EQ(link().linkState(), TControllerLink::Idle);
     EXPECT_FALSE(link().commPort().Open());
 }
 
-TEST_F(ControllerLink, ReadEndingWhileABoxIsOpenKeepsTheControllersImage)
+// While a read or a write runs the pages take no edit: a read replaces the
+// image and a write sends it as it was when it began, so the edit would be
+// lost either way. The tree may still be browsed.
+TEST_F(ControllerLink, PagesWaitWhileATransferRuns)
 {
     TImage controller = randomImage(11);
-    controller.setByte(33, 0x97);
     const QString path = m_config.filePath("controller.usr");
     writeFile(path, controller);
-    simulate(1, {"--image", path});
+    simulate(1, {"--image", path, "--delay", "15"});
     connectTo(1);
 
-    // On the page of IN-1 stage 1 the user chooses 00:15 while a read runs;
-    // the read ends while the box about the 30 s minimum is open.
     TImage local;
     TAlarmRecord(local, 1).setEnabled(true);
     TAlarmRecord(local, 1).stage(1).setDuration(8);
-    Main->image() = local;
-    Main->EditorReload();
-    Main->setSaved(true);
-    QTreeWidget* tree = Main->findChild<QTreeWidget*>("TV");
-    ASSERT_TRUE(TUserInput::click(tree, Main->algorithmsRoot()) && TUserInput::click(tree, Main->inputNode(1))
-                && TUserInput::click(tree, Main->stageNode(1, 1)));
-    bool readRunning = false;
-    dialogs.whileShown = [&](const TMessage&) {
-        readRunning = link().linkState() == TControllerLink::Read;
-        waitFor([&] { return transferDone(); });
-    };
-    button("TBRead")->click();
-    ASSERT_TRUE(TUserInput::pick(Main->findChild<QComboBox*>("CBTime"), 1));
+    for (const char* command : {"TBWrite", "TBRead"}) {
+        SCOPED_TRACE(command);
+        Main->image() = local;
+        Main->EditorReload();
+        Main->setSaved(true);
+        QTreeWidget* tree = Main->findChild<QTreeWidget*>("TV");
+        ASSERT_TRUE(TUserInput::click(tree, Main->algorithmsRoot()) && TUserInput::click(tree, Main->inputNode(1))
+                    && TUserInput::click(tree, Main->stageNode(1, 1)));
+        dialogs.answers = {mbOK, mbOK};
+        QTest::mouseClick(button(command), Qt::LeftButton);
+        ASSERT_TRUE(waitFor([&] { return panel()->progressBar()->value() >= 3 * 32; }));
 
-    EXPECT_TRUE(readRunning);
-    EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("Время работы 1 этапа\nне может быть менее 30 сек. !")});
-    EXPECT_EQ(firstDifference(Main->image(), controller), -1);
-    EXPECT_EQ(tree->currentItem(), Main->systemNode());
+        auto* time = Main->findChild<QComboBox*>("CBTime");
+        EXPECT_FALSE(time->isEnabled());
+        TUserInput::pick(time, 3);
+        EXPECT_EQ(firstDifference(Main->image(), local), -1);
+        EXPECT_TRUE(TUserInput::click(tree, Main->inputNode(1)));
+        EXPECT_FALSE(Main->findChild<QWidget*>("CBIntState")->isEnabled());
+
+        ASSERT_TRUE(waitFor([&] { return transferDone(); }));
+        // The write's question; the read of a saved project asks nothing.
+        EXPECT_EQ(dialogs.messages.size(), QLatin1String(command) == QLatin1String("TBWrite") ? 1u : 0u)
+            << dialogs.texts().join('|').toStdString();
+        EXPECT_TRUE(TUserInput::click(tree, Main->algorithmsRoot()) && TUserInput::click(tree, Main->inputNode(1))
+                    && TUserInput::click(tree, Main->stageNode(1, 1)));
+        EXPECT_TRUE(time->isEnabled());
+        dialogs.messages.clear();
+    }
+    // The write has put the image before the edit into the controller.
+    EXPECT_EQ(firstDifference(Main->image(), local), -1);
 }
 
 // ---- faults under real use ---------------------------------------------------
@@ -787,7 +838,9 @@ TEST_F(ControllerLink, RestartedWriteEndsAsIfItHadRunAlone)
     FormPort->show();
     Main->image() = randomImage(21);
     button("TBWrite")->click();
-    ASSERT_TRUE(waitFor([&] { return panel()->progressBar()->value() >= 5 * 32; }));
+    ASSERT_TRUE(waitFor([&] {
+        return panel()->caption() == QStringLiteral("Запись данных ...") && panel()->progressBar()->value() >= 5 * 32;
+    }));
 
     // Pressed again while the reply to the request just sent is on its way.
     Main->image() = randomImage(22);
@@ -800,25 +853,28 @@ TEST_F(ControllerLink, RestartedWriteEndsAsIfItHadRunAlone)
     ASSERT_TRUE(sim.finish());
     EXPECT_EQ(firstDifference(readFile(dump), Main->image()), -1);
 
-    // One request at a time: every request after the restart, the first for
-    // block 0, goes out once the reply before it is complete.
+    // One request at a time: every request after the restart, the first
+    // the read of block 0, goes out once the reply before it is complete.
     const QStringList lines = log().split('\n', Qt::SkipEmptyParts);
-    int writes = 0;
+    int requests = 0;
     int pending = 0;
     for (const QString& line : lines) {
         const int bytes = static_cast<int>(line.count(" 0x"));
         if (line.startsWith("COM1 Write")) {
-            if (writes == 0) {
-                EXPECT_TRUE(line.startsWith("COM1 Write : 0x00 0x01 0x26 0x44 0x00 0x00 ")) << line.toStdString();
+            if (requests == 0) {
+                EXPECT_TRUE(line.startsWith("COM1 Write : 0x00 0x01 0x06 0x33 0x00 0x00 ")) << line.toStdString();
             }
-            EXPECT_LE(pending, 0) << "request " << writes << " sent before the reply to the one before";
+            EXPECT_LE(pending, 0) << "request " << requests << " sent before the reply to the one before";
             pending = Frame::BlockFrameSize;
-            ++writes;
+            ++requests;
         } else if (line.startsWith("COM1 Read")) {
             pending -= bytes;
         }
     }
-    EXPECT_EQ(writes, 64);
+    EXPECT_EQ(requests, 2 * 64);
+    EXPECT_TRUE(log().contains(QStringLiteral("Обмен прерван: Запись прервана: запуск нового обмена. Контроллер "
+                                              "принял ")))
+        << log().toStdString();
 }
 
 TEST_F(ControllerLink, OpenAndNewWaitUntilATransferHasEnded)
@@ -904,7 +960,7 @@ TEST_F(ControllerLink, ReadCutShortByDisconnectingChangesNothingAndReconnectWork
 
 // ---- a controller played by the test ----------------------------------------
 
-TEST_F(ControllerLink, ChecksumMismatchesAreLoggedAndReportedAfterTheRead)
+TEST_F(ControllerLink, DamagedRepliesAreAskedForAgainAndNeverReachTheProject)
 {
     const int master = posix_openpt(O_RDWR | O_NOCTTY);
     ASSERT_GE(master, 0);
@@ -914,9 +970,10 @@ TEST_F(ControllerLink, ChecksumMismatchesAreLoggedAndReportedAfterTheRead)
     std::filesystem::create_symlink(ptsname(master), TPortMap::OverrideFolder() + "/com1");
 
     // Answers every complete request at once; the replies to blocks 2 and 5
-    // carry a wrong last byte while `corrupt` holds. The serial number holds
+    // carry a wrong last byte `corrupt` times each. The serial number holds
     // a Windows-1251 letter and a NUL.
-    bool corrupt = true;
+    int corrupt = 1;
+    std::map<int, int> corrupted;
     std::vector<uint8_t> input;
     const auto serve = [&] {
         uint8_t bytes[256];
@@ -934,7 +991,7 @@ TEST_F(ControllerLink, ChecksumMismatchesAreLoggedAndReportedAfterTheRead)
             for (int i = 0; i < Frame::BlockDataSize; ++i)
                 reply[Frame::PosData + i] = static_cast<uint8_t>(address + i);
             reply[Frame::PosBlockChecksum] = TFrameChecksum::over(reply.data(), Frame::PosBlockChecksum);
-            if (corrupt && (address == 2 * 32 || address == 5 * 32))
+            if ((address == 2 * 32 || address == 5 * 32) && corrupted[address]++ < corrupt)
                 reply[Frame::PosBlockChecksum] ^= 0x5A;
             EXPECT_EQ(write(master, reply.data(), reply.size()), ssize_t(reply.size()));
             input.erase(input.begin(), input.begin() + 7);
@@ -949,25 +1006,28 @@ TEST_F(ControllerLink, ChecksumMismatchesAreLoggedAndReportedAfterTheRead)
     button("TBRead")->click();
     ASSERT_TRUE(waitFor([&] { return serve() || transferDone(); }));
 
-    // The data is kept as received; the user is told once, at the end.
+    // Each damaged reply is asked for again; the read completes intact and
+    // without a word.
     for (int i = 0; i < TImage::Size; ++i)
         ASSERT_EQ(Main->image().byte(i), static_cast<uint8_t>(i)) << i;
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].icon, TMsgIcon::Error);
-    EXPECT_TRUE(dialogs.messages[0].text.startsWith(QStringLiteral("Ошибка контрольной суммы в принятых блоках: 2 !")))
-        << dialogs.messages[0].text.toStdString();
-    EXPECT_EQ(log().count("crc error"), 2);
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('|').toStdString();
+    EXPECT_EQ(count(log(), QStringLiteral("повтор запроса блока 0040")), 1);
+    EXPECT_EQ(count(log(), QStringLiteral("повтор запроса блока 00A0")), 1);
     // The NUL of the serial number stays out of the title and the name.
     EXPECT_EQ(Main->windowTitle(), QStringLiteral("Конфигурация - ЖX_Z"));
     EXPECT_EQ(Main->projectName(), QStringLiteral("ЖX_Z"));
 
-    // A clean read after that one reports nothing.
-    corrupt = false;
-    dialogs.messages.clear();
+    // Damaged three times: the read ends with one box, the project as it was.
+    corrupt = 3;
+    corrupted.clear();
+    Main->image() = randomImage(7);
+    const TImage before = Main->image();
     Main->setSaved(true);
     button("TBRead")->click();
     ASSERT_TRUE(waitFor([&] { return serve() || transferDone(); }));
+    EXPECT_EQ(dialogs.texts(),
+              QStringList{QStringLiteral("Чтение прервано: блок 0040: ответ с неверной контрольной "
+                                         "суммой (попыток: 3).\nПроект не изменен.")});
+    EXPECT_EQ(firstDifference(Main->image(), before), -1);
     close(master);
-    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('|').toStdString();
-    EXPECT_EQ(log().count("crc error"), 2);
 }

@@ -202,7 +202,7 @@ TEST(LinkEngine, ToolPolicyTakesRepliesFromTheirStartAndClearsTheInput)
 {
     TImage image;
     TLinkEngine window;
-    TLinkEngine tool(TLinkPolicy::tool(300, 9600));
+    TLinkEngine tool(TLinkPolicy::checked(300, 9600));
     for (TLinkEngine* e : {&window, &tool}) {
         e->start(TLinkEngine::Job::Read, image);
         EXPECT_TRUE(e->clearsInput()) << "nothing before the first request belongs to its reply";
@@ -245,7 +245,7 @@ TEST(LinkEngine, ToolPolicyTakesRepliesFromTheirStartAndClearsTheInput)
 TEST(LinkEngine, ToolPolicyDemandsTheAskedAddressAndAsksAgainForADamagedReply)
 {
     TImage image;
-    TLinkEngine tool(TLinkPolicy::tool(300, 9600));
+    TLinkEngine tool(TLinkPolicy::checked(300, 9600));
     const Bytes first = tool.start(TLinkEngine::Job::Read, image);
     const Bytes block0 = blockReply(0x0000, 0x05);
     ASSERT_EQ(tool.take(block0.data(), block0.size(), image).outcome, Outcome::NextBlock);

@@ -181,6 +181,9 @@ void TSimController::queue(Chunk reply, std::vector<Chunk>& out)
         out.emplace_back(reply.begin() + at, reply.end());
     if (m_faults.surplus > 0) {
         const Chunk extra = noise(m_faults.surplus);
-        out.back().insert(out.back().end(), extra.begin(), extra.end());
+        if (m_faults.surplusApart)
+            out.push_back(extra);
+        else
+            out.back().insert(out.back().end(), extra.begin(), extra.end());
     }
 }

@@ -34,6 +34,7 @@ public:
         int closeAfter = -1;       // block replies sent before the line is closed
         size_t garbage = 0;        // noise bytes sent ahead of the first reply
         size_t surplus = 0;        // noise bytes sent after every reply
+        bool surplusApart = false; // the surplus as a piece of its own, a gap after the reply
         int lateBlock = -1;        // block number whose first reply is held back
         int lateMs = 0;            // for so long
         int identifyBytes = -1;    // bytes of the identify reply sent; -1: all

@@ -93,6 +93,8 @@ TSimOptions TSimOptions::parse(int argc, const char* const* argv)
             o.faults.lateMs = static_cast<int>(number(option, item.substr(colon + 1), 60000));
         } else if (option == "--surplus") {
             o.faults.surplus = number(option, value(), 1024);
+        } else if (option == "--surplus-apart") {
+            o.faults.surplusApart = true;
         } else if (option == "--cut-identify") {
             o.faults.identifyBytes = static_cast<int>(number(option, value(), 1024));
         } else if (option == "--silent-after") {
@@ -142,6 +144,7 @@ Faults:
   --close-after N       close the line after the N-th block reply and exit
   --garbage N           send N noise bytes ahead of the first reply
   --surplus N           send N noise bytes after every reply
+  --surplus-apart       send the surplus as a piece of its own, --gap MS after the reply
   --cut-identify N      send only the first N bytes of the identify reply
 Numbers may be written in decimal or with 0x.
 )";

@@ -13,7 +13,7 @@
 #include <unistd.h>
 
 TDirectLink::TDirectLink(std::string device, unsigned baud, int timeoutMs)
-    : m_device(std::move(device)), m_timeoutMs(timeoutMs), m_engine(TLinkPolicy::tool(timeoutMs, baud))
+    : m_device(std::move(device)), m_timeoutMs(timeoutMs), m_engine(TLinkPolicy::checked(timeoutMs, baud))
 {
     const int err = m_line.Open(m_device);
     if (err == EBUSY)

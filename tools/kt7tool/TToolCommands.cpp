@@ -2,6 +2,7 @@
 
 #include "link/TFrameLine.h"
 #include "link/THexText.h"
+#include "link/TWriteSequence.h"
 #include "project/TBackupStore.h"
 #include "project/TImageFile.h"
 #include "project/TNamesFile.h"
@@ -73,20 +74,6 @@ std::string nowText(const char* format)
     localtime_r(&now, &parts);
     char text[128];
     return std::strftime(text, sizeof text, format, &parts) ? text : "";
-}
-
-// A word for a shell command line, quoted when it needs to be.
-std::string shellWord(const std::string& word)
-{
-    const bool plain = !word.empty() && std::all_of(word.begin(), word.end(), [](char c) {
-        return std::isalnum(static_cast<unsigned char>(c)) || (c != '\0' && std::strchr("/._-+:,=@%", c));
-    });
-    if (plain)
-        return word;
-    std::string quoted = "'";
-    for (const char c : word)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
 }
 
 // A JSON string, or null for an empty text.
@@ -222,27 +209,25 @@ void TToolCommands::noteRepeats(const TDirectLink& link) const
              + (link.repeats() == 1 ? " reply was" : " replies were") + " late or damaged and asked for again");
 }
 
-std::string TToolCommands::cutShort(const TDirectLink& link, const std::string& backup) const
+std::string TToolCommands::cutShort(const TWriteSequence::CutShort& c) const
 {
-    const int done = link.blocksDone();
-    const bool maybe = link.nextRequestSent();
     const auto blocks
         = [](int n) { return std::to_string(n) + " of " + std::to_string(TDirectLink::Blocks) + " blocks"; };
-    if (done == 0 && !maybe)
+    if (c.nothingWritten())
         return "nothing was written, the controller still holds its earlier configuration"
-            + (backup.empty() ? std::string() : " (kept in " + backup + ")");
-    std::string text = "write cut short after " + blocks(done);
-    if (maybe)
-        text += ", " + std::to_string(done + 1) + " if the controller took block 0x"
-            + THexText::of(static_cast<unsigned>(done * TImage::BlockSize), 4) + " before its reply failed";
-    const bool mixed = done > 0 && done + (maybe ? 1 : 0) < TDirectLink::Blocks;
-    text += mixed ? ", the controller holds a mixed configuration" : ", the controller may hold a mixed configuration";
-    if (backup.empty())
+            + (c.backup.empty() ? std::string() : " (kept in " + c.backup + ")");
+    std::string text = "write cut short after " + blocks(c.done);
+    if (c.maybeNext)
+        text += ", " + std::to_string(c.mostDone()) + " if the controller took block 0x"
+            + THexText::of(c.nextAddress, 4) + " before its reply failed";
+    text
+        += c.mixed ? ", the controller holds a mixed configuration" : ", the controller may hold a mixed configuration";
+    if (c.backup.empty())
         return text + " (no backup was kept)";
     const std::string port
-        = m_o.device.empty() ? "--com " + std::to_string(m_o.com) : "--device " + shellWord(m_o.device);
-    return text + "; its earlier configuration is in " + backup + ", restore it with: kt7tool write "
-        + shellWord(backup) + " " + port;
+        = m_o.device.empty() ? "--com " + std::to_string(m_o.com) : "--device " + TWriteSequence::shellWord(m_o.device);
+    return text + "; its earlier configuration is in " + c.backup
+        + ", restore it with: " + TWriteSequence::restoreCommand(c.backup, port);
 }
 
 int TToolCommands::ports()
@@ -320,8 +305,8 @@ int TToolCommands::write()
     refuseFaultyConfiguration(image);
     const auto link = openLink();
     const TIdentReply ident = identifyController(*link);
-    std::string backup;
-    if (!m_o.noBackup) {
+    TWriteSequence sequence(image, ident.serialNumber(), {!m_o.noBackup, m_o.always});
+    if (sequence.readsFirst()) {
         TImage current;
         try {
             transfer(*link, "backup", [&](const TDirectLink::Progress& progress) { link->read(current, progress); });
@@ -329,22 +314,26 @@ int TToolCommands::write()
             throw TToolError(std::string(e.what()) + " while keeping the backup; nothing was written to the controller",
                              e.status());
         }
-        if (current == image && !m_o.always) {
+        switch (sequence.backupRead(current)) {
+        case TWriteSequence::Next::AlreadyHeld:
             if (!m_o.quiet)
                 std::cerr << "kt7tool: the controller already holds " << fileName(m_o.operands[0])
                           << "; nothing was written (--always writes all the same)\n";
             return 0;
+        case TWriteSequence::Next::BackupNotKept:
+            throw TToolError(sequence.backupResult().text() + " (nothing was written to the controller)");
+        case TWriteSequence::Next::Write: break;
         }
-        const TFileResult kept = TBackupStore::keep(ident.serialNumber(), current, backup);
-        if (!kept)
-            throw TToolError(kept.text() + " (nothing was written to the controller)");
     }
+    const std::string& backup = sequence.backupPath();
     std::vector<uint16_t> differing;
     try {
         transfer(*link, "write ",
-                 [&](const TDirectLink::Progress& progress) { differing = link->write(image, progress); });
+                 [&](const TDirectLink::Progress& progress) { differing = link->write(sequence.image(), progress); });
     } catch (const TToolError& e) {
-        throw TToolError(std::string(e.what()) + "; " + cutShort(*link, backup), e.status());
+        throw TToolError(std::string(e.what()) + "; "
+                             + cutShort(sequence.cutShort(link->blocksDone(), link->nextRequestSent())),
+                         e.status());
     }
     for (const uint16_t address : differing)
         std::cerr << "kt7tool: " << link->device() << ": block 0x" << THexText::of(address, 4)

@@ -4,6 +4,7 @@
 // 0, or 1 when a check found a difference.
 
 #include "image/TImage.h"
+#include "link/TWriteSequence.h"
 #include "report/TConfigCheck.h"
 #include "report/TReportInput.h"
 #include "tools/kt7tool/TDirectLink.h"
@@ -62,7 +63,7 @@ private:
     static int printDifferences(const TReportInput& a, const TReportInput& b);
     // What a write that stopped part-way leaves in the controller, and how
     // to put back what it held.
-    std::string cutShort(const TDirectLink& link, const std::string& backup) const;
+    std::string cutShort(const TWriteSequence::CutShort& c) const;
     // A warning when replies had to be asked for again.
     void noteRepeats(const TDirectLink& link) const;
 
