@@ -24,48 +24,6 @@
 
 namespace {
 
-TImage randomImage(unsigned seed)
-{
-    TImage image;
-    std::mt19937 random(seed);
-    for (int i = 0; i < TImage::Size; ++i)
-        image.setByte(i, static_cast<uint8_t>(random()));
-    return image;
-}
-
-void writeFile(const QString& path, const TImage& image)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    for (int i = 0; i < TImage::Size; ++i)
-        file.putChar(static_cast<char>(image.byte(i)));
-}
-
-TImage readFile(const QString& path)
-{
-    QFile file(path);
-    TImage image;
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-    const QByteArray bytes = file.readAll();
-    EXPECT_EQ(bytes.size(), TImage::Size);
-    for (int i = 0; i < TImage::Size && i < bytes.size(); ++i)
-        image.setByte(i, static_cast<uint8_t>(bytes[i]));
-    return image;
-}
-
-int firstDifference(const TImage& a, const TImage& b)
-{
-    for (int i = 0; i < TImage::Size; ++i)
-        if (a.byte(i) != b.byte(i))
-            return i;
-    return -1;
-}
-
-int count(const QString& text, const QString& line)
-{
-    return static_cast<int>(text.split('\n').count(line));
-}
-
 const QString Connected3 = QStringLiteral("Подключено на COM 3");
 
 } // namespace

@@ -16,6 +16,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -26,6 +28,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <random>
 
 class TLinkFixture : public ::testing::Test {
 protected:
@@ -115,6 +118,57 @@ protected:
     }
 
     bool transferDone() const { return link().linkState() == TControllerLink::Idle; }
+    // The backups kept in the test's data folder, oldest first.
+    QStringList backups() const
+    {
+        QDir folder(m_config.filePath("data/kt7config/backups"));
+        QStringList paths;
+        for (const QString& name : folder.entryList(QDir::Files, QDir::Name))
+            paths << folder.filePath(name);
+        return paths;
+    }
+
+    static TImage randomImage(unsigned seed)
+    {
+        TImage image;
+        std::mt19937 random(seed);
+        for (int i = 0; i < TImage::Size; ++i)
+            image.setByte(i, static_cast<uint8_t>(random()));
+        return image;
+    }
+
+    static void writeFile(const QString& path, const TImage& image)
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        for (int i = 0; i < TImage::Size; ++i)
+            file.putChar(static_cast<char>(image.byte(i)));
+    }
+
+    static TImage readFile(const QString& path)
+    {
+        QFile file(path);
+        TImage image;
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+        const QByteArray bytes = file.readAll();
+        EXPECT_EQ(bytes.size(), TImage::Size);
+        for (int i = 0; i < TImage::Size && i < bytes.size(); ++i)
+            image.setByte(i, static_cast<uint8_t>(bytes[i]));
+        return image;
+    }
+
+    static int firstDifference(const TImage& a, const TImage& b)
+    {
+        for (int i = 0; i < TImage::Size; ++i)
+            if (a.byte(i) != b.byte(i))
+                return i;
+        return -1;
+    }
+
+    static int count(const QString& text, const QString& line)
+    {
+        return static_cast<int>(text.split('\n').count(line));
+    }
 
     QTemporaryDir m_config;
     TScriptedDialogs dialogs;

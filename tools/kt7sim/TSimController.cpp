@@ -165,7 +165,7 @@ TSimController::Chunk TSimController::blockReply(uint8_t command, uint16_t addre
 
 void TSimController::queue(Chunk reply, std::vector<Chunk>& out)
 {
-    if (m_faults.garbage > 0 && !m_garbageSent) {
+    if (m_faults.garbage > 0 && !m_garbageSent && reply.size() == Frame::BlockFrameSize) {
         out.push_back(noise(m_faults.garbage));
         m_garbageSent = true;
     }

@@ -32,7 +32,7 @@ public:
         int badChecksumTimes = 1;  // how many of its replies
         int silentAfter = -1;      // block replies sent before the controller falls silent
         int closeAfter = -1;       // block replies sent before the line is closed
-        size_t garbage = 0;        // noise bytes sent ahead of the first reply
+        size_t garbage = 0;        // noise bytes sent ahead of the first block reply
         size_t surplus = 0;        // noise bytes sent after every reply
         bool surplusApart = false; // the surplus as a piece of its own, a gap after the reply
         int lateBlock = -1;        // block number whose first reply is held back

@@ -142,7 +142,7 @@ Faults:
   --late K:MS           hold the first reply to block K back MS ms more
   --silent-after N      answer N block requests, then none (identify is still answered)
   --close-after N       close the line after the N-th block reply and exit
-  --garbage N           send N noise bytes ahead of the first reply
+  --garbage N           send N noise bytes ahead of the first block reply
   --surplus N           send N noise bytes after every reply
   --surplus-apart       send the surplus as a piece of its own, --gap MS after the reply
   --cut-identify N      send only the first N bytes of the identify reply
