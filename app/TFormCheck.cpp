@@ -12,6 +12,7 @@
 
 namespace {
 const QString Title = QStringLiteral("Проверка конфигурации");
+const QString HowToSelect = QStringLiteral("Двойной щелчок выбирает узел замечания в дереве.");
 
 QString qs(const std::string& text)
 {
@@ -36,7 +37,7 @@ TFormCheck::TFormCheck(TCheckHost& host, QWidget* parent) : QWidget(parent, Qt::
     m_list->setColumnWidth(1, 190);
     m_note = new QLabel(this);
     m_note->setObjectName("LabelNote");
-    m_note->setText(QStringLiteral("Двойной щелчок выбирает узел замечания в дереве."));
+    m_note->setText(HowToSelect);
     layout->addWidget(m_summary);
     layout->addWidget(m_list, 1);
     layout->addWidget(m_note);
@@ -82,6 +83,7 @@ bool TFormCheck::approveWrite()
 void TFormCheck::showList()
 {
     refresh();
+    setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();
     activateWindow();
@@ -112,6 +114,10 @@ void TFormCheck::refresh()
         item->setText(2, qs(f.text));
         item->setToolTip(2, qs(f.text));
     }
+    m_list->resizeColumnToContents(0);
+    m_list->resizeColumnToContents(1);
+    // The selection a finding made may have moved since.
+    m_note->setText(HowToSelect);
 }
 
 void TFormCheck::onActivated(QTreeWidgetItem* item)

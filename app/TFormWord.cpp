@@ -4,16 +4,16 @@
 #include "report/TDocxWriter.h"
 #include "report/TReportGenerator.h"
 #include "widgets/TDialogs.h"
+#include "widgets/TDocumentOpener.h"
 
-#include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMetaObject>
 #include <QProgressBar>
 #include <QScreen>
 #include <QTemporaryFile>
-#include <QUrl>
 
 TFormWord* FormWord = nullptr;
 
@@ -21,14 +21,16 @@ namespace {
 constexpr int ProgressMaximum = 24;
 const char* const FailureText = "Ошибка формирования отчета !";
 const char* const DocumentsOpenText = "Для формирования нового отчета\nзакройте все документы WORD !";
+const QString NotShownText
+    = QStringLiteral("Отчет сформирован, но ни одно приложение не открыло его.\nФайл отчета:\n%1");
+const QString SaveFailedText = QStringLiteral("Отчет не сохранен в %1:\n%2\nОн остается в файле\n%3");
 } // namespace
 
 TFormWord::TFormWord(QWidget* parent)
     : QWidget(parent,
               Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                   | Qt::WindowCloseButtonHint),
-      Label1(new QLabel(this)), PB(new QProgressBar(this)),
-      m_opener([](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }),
+      Label1(new QLabel(this)), PB(new QProgressBar(this)), m_opener(TDocumentOpener::open),
       // Each report is a new file of its own, so no open document ever stands
       // in the way of the next one.
       m_documentsOpen([] { return false; })
@@ -107,8 +109,16 @@ void TFormWord::generate()
         hide();
         done();
         const QString reason = present(doc.document());
-        if (!reason.isEmpty())
+        if (reason.isEmpty())
+            return;
+        // A document made that no application took is the user's all the
+        // same: named, and saved where they choose.
+        if (!m_lastDocument.isEmpty()) {
+            emit failed(reason);
+            offerToSave();
+        } else {
             fail(reason);
+        }
         return;
     }
     // What was written up to the failure is still shown.
@@ -143,6 +153,28 @@ QString TFormWord::present(const TDocument& doc)
     if (!m_opener(path))
         return QStringLiteral("no application opened %1").arg(path);
     return QString();
+}
+
+void TFormWord::offerToSave()
+{
+    const QString made = m_lastDocument;
+    const int choice = TDialogs::current().choose({NotShownText.arg(made), windowTitle(), TMsgIcon::Warning, 0},
+                                                  {QStringLiteral("Сохранить как..."), QStringLiteral("Закрыть")}, 1);
+    if (choice != 0)
+        return;
+    const QString chosen = TDialogs::current().saveFile(
+        {QStringLiteral("*.docx|*.docx"), QFileInfo(made).fileName(), QStringLiteral("docx"), QDir::homePath()});
+    if (chosen.isEmpty())
+        return;
+    // The dialog has asked before a file is replaced.
+    QFile::remove(chosen);
+    QFile source(made);
+    if (!source.copy(chosen)) {
+        Dlg::error(SaveFailedText.arg(chosen, source.errorString(), made));
+        return;
+    }
+    QFile::remove(made);
+    m_lastDocument = chosen;
 }
 
 void TFormWord::done()

@@ -3,7 +3,8 @@
 // first paint after the window is shown starts the generation; when it ends the
 // finished .docx is written to a new temporary file and handed to the desktop's
 // default application, the window hides and finished() is emitted so the main
-// window can release its report button.
+// window can release its report button. A document no application takes is
+// named to the user, who may save it where they choose.
 
 #include "report/TReportInput.h"
 
@@ -55,6 +56,9 @@ private:
     // Writes and shows what the document holds; the reason when that failed.
     QString present(const TDocument& doc);
     void fail(const QString& reason);
+    // The document made could not be shown: says where it is and lets the
+    // user save it elsewhere.
+    void offerToSave();
     void done();
 
     InputProvider m_provider;

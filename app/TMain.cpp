@@ -430,7 +430,10 @@ bool TMain::selectFindingNode(const TConfigFinding& finding)
     // Before the first project the tree is hidden: nothing can be selected.
     if (!node || !TV->isVisible() || !TV->showNode(node))
         return false;
+    // Keys meant for the list must not reach the control a page had last:
+    // the tree's selected node takes them.
     activateWindow();
+    TV->setFocus(Qt::OtherFocusReason);
     return true;
 }
 

@@ -119,8 +119,15 @@ TEST_F(ConfigCheckWindow, ErrorsAskBeforeTheWriteAndTheListLeadsToTheTree)
     QTreeWidgetItem* third = list->topLevelItem(2);
     EXPECT_EQ(third->text(1), QStringLiteral("IN-3, Этап 1"));
     TUserInput::doubleClick(list, third);
-    EXPECT_EQ(Main->findChild<QTreeWidget*>("TV")->currentItem(), Main->stageNode(3, 1));
+    QTreeWidget* tree = Main->findChild<QTreeWidget*>("TV");
+    EXPECT_EQ(tree->currentItem(), Main->stageNode(3, 1));
     EXPECT_TRUE(Main->inputNode(3)->isExpanded());
+    // Keys meant for the list go to the tree, never to the stage's lists.
+    EXPECT_EQ(Main->focusWidget(), tree);
+    const TImage before = Main->image();
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(Main->focusWidget(), Qt::Key_Up);
+    EXPECT_EQ(Main->image(), before);
 
     // The shown list follows every change of the image: one error less.
     Main->image().setByte(Layout::stageOffset(3, 1) + Layout::Stage::Duration, 2);
@@ -132,6 +139,11 @@ TEST_F(ConfigCheckWindow, ErrorsAskBeforeTheWriteAndTheListLeadsToTheTree)
     ASSERT_TRUE(QTest::qWaitForWindowActive(Main));
     QTest::keyClick(Main, Qt::Key_F8);
     EXPECT_TRUE(form->isVisible());
+    // And brings a minimised list back.
+    form->showMinimized();
+    Main->activateWindow();
+    QTest::keyClick(Main, Qt::Key_F8);
+    EXPECT_FALSE(form->isMinimized());
     form->close();
 
     // "Записать" goes on to the write's own question, then writes.

@@ -5,8 +5,10 @@
 #include "widgets/TDialogs.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProgressBar>
 #include <QStandardPaths>
@@ -24,12 +26,14 @@ public:
     int choose(const TMessage& msg, const QStringList&, int defaultChoice) override
     {
         shown << msg.text;
-        return defaultChoice;
+        return choice < 0 ? defaultChoice : choice;
     }
     QString openFile(const TFileRequest&) override { return {}; }
-    QString saveFile(const TFileRequest&) override { return {}; }
+    QString saveFile(const TFileRequest&) override { return savePath; }
     int execModal(QDialog&) override { return 0; }
     QStringList shown;
+    int choice = -1;
+    QString savePath;
 };
 
 struct FormFixture : ::testing::Test {
@@ -142,21 +146,45 @@ TEST_F(FormFixture, OpenDocumentsRefuseANewReport)
               QStringList{QString::fromUtf8("Для формирования нового отчета\nзакройте все документы WORD !")});
 }
 
-TEST_F(FormFixture, DocumentThatCannotBeShownIsReported)
+// A document no application takes is the user's all the same: the box names
+// it and saves it where the user chooses. With no desktop opener at all and
+// with one that fails.
+TEST_F(FormFixture, DocumentNoApplicationTakesIsNamedAndSavedWhereChosen)
 {
+    QTemporaryDir folder;
+    QDir(folder.path()).mkdir("none");
+    QDir(folder.path()).mkdir("failing");
+    QFile opener(folder.filePath("failing/xdg-open"));
+    ASSERT_TRUE(opener.open(QIODevice::WriteOnly));
+    opener.write("#!/bin/sh\nexit 3\n");
+    opener.close();
+    opener.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray path = qgetenv("PATH");
     form.setInputProvider([this] { return input(); });
-    form.setOpener([](const QString& path) {
-        QFile::remove(path);
-        return false;
-    });
-    form.show();
-    QElapsedTimer timer;
-    timer.start();
-    while (finishedCount == 0 && timer.elapsed() < 10000)
-        QApplication::processEvents();
-    EXPECT_EQ(dialogs.shown, QStringList{QString::fromUtf8("Ошибка формирования отчета !")});
-    ASSERT_EQ(reasons.size(), 1);
-    EXPECT_TRUE(reasons[0].startsWith("no application opened ")) << reasons[0].toStdString();
+    for (const char* openers : {"none", "failing"}) {
+        SCOPED_TRACE(openers);
+        qputenv("PATH", folder.filePath(openers).toLocal8Bit());
+        dialogs.shown.clear();
+        dialogs.choice = 0;
+        dialogs.savePath = folder.filePath(QStringLiteral("%1.docx").arg(openers));
+        const int before = finishedCount;
+        form.show();
+        QElapsedTimer timer;
+        timer.start();
+        while (finishedCount == before && timer.elapsed() < 10000)
+            QApplication::processEvents();
+        qputenv("PATH", path);
+        ASSERT_EQ(dialogs.shown.size(), 1);
+        EXPECT_TRUE(dialogs.shown[0].startsWith(
+            QStringLiteral("Отчет сформирован, но ни одно приложение не открыло его.\nФайл отчета:\n")))
+            << dialogs.shown[0].toStdString();
+        const QString made = dialogs.shown[0].section('\n', -1);
+        EXPECT_TRUE(made.endsWith(".docx"));
+        EXPECT_FALSE(QFile::exists(made));
+        EXPECT_GT(QFileInfo(dialogs.savePath).size(), 1000);
+        EXPECT_EQ(form.lastDocument(), dialogs.savePath);
+    }
+    EXPECT_EQ(reasons.size(), 2);
 }
 
 TEST_F(FormFixture, FullReportConvertsToPdfInLibreOffice)
