@@ -82,6 +82,9 @@ bool TFormCheck::approveWrite()
 void TFormCheck::showList()
 {
     refresh();
+    // Over the main window, not where the window system puts a new window.
+    if (!isVisible() && parentWidget())
+        move(parentWidget()->frameGeometry().center() - rect().center());
     show();
     raise();
     activateWindow();

@@ -5,7 +5,6 @@
 #include "report/TReportGenerator.h"
 #include "widgets/TDialogs.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
@@ -13,7 +12,6 @@
 #include <QProgressBar>
 #include <QScreen>
 #include <QTemporaryFile>
-#include <QUrl>
 
 TFormWord* FormWord = nullptr;
 
@@ -27,8 +25,7 @@ TFormWord::TFormWord(QWidget* parent)
     : QWidget(parent,
               Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                   | Qt::WindowCloseButtonHint),
-      Label1(new QLabel(this)), PB(new QProgressBar(this)),
-      m_opener([](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }),
+      Label1(new QLabel(this)), PB(new QProgressBar(this)), m_opener(&TDesktopOpener::open),
       // Each report is a new file of its own, so no open document ever stands
       // in the way of the next one.
       m_documentsOpen([] { return false; })
