@@ -55,6 +55,10 @@ TCheckGrid* TCheckGrid::outputGrid(int firstBoxNumber, const QString& columnHead
 void TCheckGrid::setUsableColumns(int units)
 {
     m_usableColumns = units;
+    // Numbers that can be clicked look usable only over usable columns.
+    if (m_columnsClickable)
+        for (size_t c = 0; c < m_headings.size(); ++c)
+            m_headings[c]->setEnabled(static_cast<int>(c) < units);
     for (int p = 0; p < count(); ++p)
         m_boxes[static_cast<size_t>(p)]->setEnabled(p < units * m_rows);
 }
@@ -69,6 +73,7 @@ void TCheckGrid::showStates(const std::function<bool(int position)>& state)
 
 void TCheckGrid::setColumnsClickable(const QString& toolTip)
 {
+    m_columnsClickable = true;
     for (QLabel* heading : m_headings) {
         heading->setToolTip(toolTip);
         heading->setCursor(Qt::PointingHandCursor);

@@ -51,4 +51,5 @@ private:
     std::vector<QLabel*> m_headings;
     int m_rows;
     int m_usableColumns = 0;
+    bool m_columnsClickable = false;
 };
