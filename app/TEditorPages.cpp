@@ -42,6 +42,12 @@ void TEditorPages::showPage(TNavigationTree::Page page)
     }
 }
 
+void TEditorPages::leavePage()
+{
+    if (currentWidget() == m_algorithmPage)
+        m_algorithmPage->leave();
+}
+
 void TEditorPages::showClosedBranch(TNavigationTree::Page page, bool shown)
 {
     (page == TNavigationTree::PageGroups ? m_groupsPage : m_buttonsPage)->setMessageShown(shown);

@@ -22,6 +22,9 @@ public:
 
     // Shows the page and loads it from the image; the prompt pages hold nothing to load.
     void showPage(TNavigationTree::Page page);
+    // The user leaves the page shown for another node: what it holds typed
+    // and not yet applied is applied now.
+    void leavePage();
     // The prompt of the buttons or the groups says why its branch does not open.
     void showClosedBranch(TNavigationTree::Page page, bool shown);
 

@@ -84,6 +84,9 @@ void TFormCheck::showList()
 {
     refresh();
     setWindowState(windowState() & ~Qt::WindowMinimized);
+    // Over the main window, not where the window system puts a new window.
+    if (!isVisible() && parentWidget())
+        move(parentWidget()->frameGeometry().center() - rect().center());
     show();
     raise();
     activateWindow();

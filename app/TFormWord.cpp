@@ -4,7 +4,6 @@
 #include "report/TDocxWriter.h"
 #include "report/TReportGenerator.h"
 #include "widgets/TDialogs.h"
-#include "widgets/TDocumentOpener.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -30,7 +29,7 @@ TFormWord::TFormWord(QWidget* parent)
     : QWidget(parent,
               Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                   | Qt::WindowCloseButtonHint),
-      Label1(new QLabel(this)), PB(new QProgressBar(this)), m_opener(TDocumentOpener::open),
+      Label1(new QLabel(this)), PB(new QProgressBar(this)), m_opener(&TDesktopOpener::open),
       // Each report is a new file of its own, so no open document ever stands
       // in the way of the next one.
       m_documentsOpen([] { return false; })

@@ -7,6 +7,7 @@
 // named to the user, who may save it where they choose.
 
 #include "report/TReportInput.h"
+#include "widgets/TDesktopOpener.h"
 
 #include <QWidget>
 #include <functional>
@@ -19,8 +20,7 @@ class TFormWord : public QWidget {
     Q_OBJECT
 public:
     using InputProvider = std::function<TReportInput()>;
-    // Shows a written document; false when it could not be shown.
-    using Opener = std::function<bool(const QString& path)>;
+    using Opener = TDesktopOpener::Opener;
     // True when documents that stand in the way of a new report are open.
     using OpenDocumentsCheck = std::function<bool()>;
 

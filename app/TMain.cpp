@@ -15,6 +15,7 @@
 #include "editor/TSystemPage.h"
 #include "report/TConfigCheck.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QGuiApplication>
@@ -29,6 +30,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 TMain* Main = nullptr;
@@ -58,6 +60,7 @@ TMain::TMain(int scanInterval)
     m_undo = new TUndoRedo(
         m_project, *this, [this] { return Loading; }, [this] { replayHistory(); });
     buildToolBar();
+    buildShortcuts();
     buildStatusBar();
 
     auto* central = new QWidget(this);
@@ -133,6 +136,7 @@ void TMain::buildToolBar()
         {&TMain::TBOpen, "TBOpen", "Открыть", "open", false, true},
         {&TMain::TBSave, "TBSave", "Сохранить", "save", false, false},
         {&TMain::TBReport, "TBReport", "Отчет", "report", true, false},
+        {&TMain::TBCheck, "TBCheck", "Проверка", "check", false, true},
         {&TMain::TBFind, "TBFind", "Подключить", "connect", true, true},
         {&TMain::TBRead, "TBRead", "Чтение", "read", false, false},
         {&TMain::TBWrite, "TBWrite", "Запись", "write", false, false},
@@ -148,6 +152,30 @@ void TMain::buildToolBar()
         if (button == TBDebug)
             action->setVisible(false);
     }
+}
+
+void TMain::buildShortcuts()
+{
+    // The keys a desktop program has: each does what a click on its button
+    // does, questions included, and nothing while the button is not usable.
+    const std::pair<QToolButton*, QKeySequence> keys[] = {
+        {TBNew, QKeySequence(Qt::CTRL | Qt::Key_N)},
+        {TBOpen, QKeySequence(Qt::CTRL | Qt::Key_O)},
+        {TBSave, QKeySequence(Qt::CTRL | Qt::Key_S)},
+    };
+    for (const auto& [button, key] : keys) {
+        auto* action = new QAction(button->text(), this);
+        action->setObjectName(QStringLiteral("Action") + button->objectName().mid(2));
+        action->setShortcut(key);
+        connect(action, &QAction::triggered, button, &QToolButton::click);
+        addAction(action);
+        button->setToolTip(QStringLiteral("%1 (%2)").arg(button->text(), key.toString(QKeySequence::NativeText)));
+    }
+    auto* help = new QAction(QStringLiteral("Руководство"), this);
+    help->setObjectName("ActionHelp");
+    help->setShortcut(QKeySequence(Qt::Key_F1));
+    connect(help, &QAction::triggered, this, [this] { m_guide.show(); });
+    addAction(help);
 }
 
 void TMain::buildStatusBar()
@@ -303,6 +331,8 @@ void TMain::connectControls(int scanInterval)
     // The configuration check's findings; F8 clashes with no field's keys.
     m_check = new TFormCheck(*this, this);
     connect(new QShortcut(QKeySequence(Qt::Key_F8), this), &QShortcut::activated, this, &TMain::ShowFindings);
+    connect(TBCheck, &QToolButton::clicked, this, &TMain::ShowFindings);
+    TBCheck->setToolTip(QStringLiteral("Проверка конфигурации (F8)"));
 
     m_commands = new TProjectCommands(*this, this);
     connect(TBNew, &QToolButton::clicked, this, &TMain::TBNewClick);
@@ -382,6 +412,10 @@ void TMain::EditorReload()
 
 void TMain::TVChange(QTreeWidgetItem* node)
 {
+    // The user moves to another node; while a whole image is being loaded the
+    // page's typing belongs to the image replaced and is dropped with it.
+    if (!Loading)
+        PageControl->leavePage();
     ++m_shownStamp;
     Loading = true;
     PageControl->showPage(TV->pageFor(node));

@@ -4,6 +4,7 @@
 
 #include "app/TCheckHost.h"
 #include "app/TEditorPages.h"
+#include "app/TGuide.h"
 #include "app/TLinkHost.h"
 #include "app/TNavigationTree.h"
 #include "app/TProjectCommands.h"
@@ -77,6 +78,8 @@ public:
     // Shows the list of the configuration check's findings (F8).
     void ShowFindings();
     TFormCheck* formCheck() const { return m_check; }
+    // The user's guide, which F1 shows.
+    TGuide& guide() { return m_guide; }
 
     // TProjectHost
     bool mayReplaceImage() override;
@@ -147,6 +150,7 @@ protected:
 
 private:
     void buildToolBar();
+    void buildShortcuts();
     void buildStatusBar();
     void buildTree();
     void connectControls(int scanInterval);
@@ -165,6 +169,7 @@ private:
     QToolButton* TBOpen;
     QToolButton* TBSave;
     QToolButton* TBReport;
+    QToolButton* TBCheck;
     QToolButton* TBFind;
     QToolButton* TBRead;
     QToolButton* TBWrite;
@@ -184,6 +189,7 @@ private:
     TControllerLink* m_link = nullptr;
     TFormCheck* m_check = nullptr;
     TUndoRedo* m_undo = nullptr;
+    TGuide m_guide;
 
     bool m_transferRunning = false;
 };

@@ -40,6 +40,7 @@ TAlgorithmPage::TAlgorithmPage(TEditorHost& host, QWidget* parent) : TPage(host,
     connect(CBIntState, &QCheckBox::toggled, this, [this] { CBIntStateClick(); });
     connect(CBDelay, &QComboBox::activated, this, [this] { CBDelayChange(); });
     connect(Button6, &QPushButton::clicked, this, [this] { Button6Click(); });
+    connect(EditAName, &QLineEdit::returnPressed, this, [this] { Button6Click(); });
 }
 
 TAlarmRecord TAlgorithmPage::record() const
@@ -49,6 +50,7 @@ TAlarmRecord TAlgorithmPage::record() const
 
 void TAlgorithmPage::load()
 {
+    m_input = m_host.nodeIndex();
     const TAlarmRecord r = record();
     CBIntState->setChecked(r.enabled());
     header()->setText(m_host.parentCaption() + " -> " + m_host.nodeCaption());
@@ -94,5 +96,13 @@ void TAlgorithmPage::Button6Click()
 {
     // The name is kept beside the image: the image does not change.
     m_host.renameInput(m_host.nodeIndex(), EditAName->text());
+    EditAName->setModified(false);
     header()->setText(m_host.parentCaption() + " -> " + m_host.nodeCaption());
+}
+
+void TAlgorithmPage::leave()
+{
+    if (EditAName->isModified() && EditAName->text() != m_host.inputName(m_input))
+        m_host.renameInput(m_input, EditAName->text());
+    EditAName->setModified(false);
 }

@@ -20,6 +20,9 @@ public:
     void CBIntStateClick();
     void CBDelayChange();
     void Button6Click();
+    // The page gives way to another node's: a name typed and not applied is
+    // applied to the input it was typed for, so the typing is not lost.
+    void leave();
 
 private:
     TAlarmRecord record() const;
@@ -28,4 +31,6 @@ private:
     QComboBox* CBDelay;
     QLineEdit* EditAName;
     QPushButton* Button6;
+    // The input whose values the page shows.
+    int m_input = 0;
 };

@@ -5,7 +5,10 @@
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 TCheckGrid::TCheckGrid(const TCheckGridLayout& layout, QWidget* parent) : QWidget(parent), m_rows(layout.rows)
 {
@@ -23,6 +26,7 @@ TCheckGrid::TCheckGrid(const TCheckGridLayout& layout, QWidget* parent) : QWidge
         auto* number = new QLabel(QString::number(c + 1), this);
         number->setAlignment(Qt::AlignCenter);
         grid->addWidget(number, 0, c + 1);
+        m_headings.push_back(number);
     }
     for (int r = 0; r < layout.rows; ++r)
         grid->addWidget(new QLabel(layout.rowLabelPrefix + QString::number(r + 1), this), r + 1, 0);
@@ -50,6 +54,11 @@ TCheckGrid* TCheckGrid::outputGrid(int firstBoxNumber, const QString& columnHead
 
 void TCheckGrid::setUsableColumns(int units)
 {
+    m_usableColumns = units;
+    // Numbers that can be clicked look usable only over usable columns.
+    if (m_columnsClickable)
+        for (size_t c = 0; c < m_headings.size(); ++c)
+            m_headings[c]->setEnabled(static_cast<int>(c) < units);
     for (int p = 0; p < count(); ++p)
         m_boxes[static_cast<size_t>(p)]->setEnabled(p < units * m_rows);
 }
@@ -60,4 +69,30 @@ void TCheckGrid::showStates(const std::function<bool(int position)>& state)
         QCheckBox* b = m_boxes[static_cast<size_t>(p)];
         b->setChecked(b->isEnabled() && state(p));
     }
+}
+
+void TCheckGrid::setColumnsClickable(const QString& toolTip)
+{
+    m_columnsClickable = true;
+    for (QLabel* heading : m_headings) {
+        heading->setToolTip(toolTip);
+        heading->setCursor(Qt::PointingHandCursor);
+        heading->installEventFilter(this);
+    }
+}
+
+bool TCheckGrid::eventFilter(QObject* watched, QEvent* event)
+{
+    const auto found = std::find(m_headings.begin(), m_headings.end(), watched);
+    if (found != m_headings.end() && event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const auto column = static_cast<int>(found - m_headings.begin());
+        // A click: released with the left button over the number it was pressed on.
+        if (mouse->button() == Qt::LeftButton && (*found)->rect().contains(mouse->position().toPoint())
+            && column < m_usableColumns) {
+            emit columnClicked(column);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }

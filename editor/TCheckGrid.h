@@ -9,6 +9,7 @@
 #include <vector>
 
 class QCheckBox;
+class QLabel;
 
 struct TCheckGridLayout {
     int columns;
@@ -32,12 +33,23 @@ public:
     void setUsableColumns(int units);
     // Shows the given states; unusable boxes are shown cleared.
     void showStates(const std::function<bool(int position)>& state);
+    // A click on the number over a usable column is reported by columnClicked.
+    void setColumnsClickable(const QString& toolTip);
+    QLabel* columnHeading(int column) const { return m_headings.at(static_cast<size_t>(column)); }
 
 signals:
     // A box changed state, by the user or by the program.
     void boxToggled(int position, bool checked);
+    // The user clicked the number over usable column `column` (from 0).
+    void columnClicked(int column);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     std::vector<QCheckBox*> m_boxes;
+    std::vector<QLabel*> m_headings;
     int m_rows;
+    int m_usableColumns = 0;
+    bool m_columnsClickable = false;
 };

@@ -16,7 +16,9 @@ TZonePage::TZonePage(TEditorHost& host, QWidget* parent) : TPage(host, QString()
     m_grid = TCheckGrid::outputGrid(1, QStringLiteral("№ разветвителя Zarna KT7-LB"), this);
     body()->addWidget(m_grid);
     body()->addStretch();
+    m_grid->setColumnsClickable(QStringLiteral("Включить или выключить все выходы разветвителя"));
     connect(m_grid, &TCheckGrid::boxToggled, this, &TZonePage::CBGrpClick);
+    connect(m_grid, &TCheckGrid::columnClicked, this, &TZonePage::SplitterHeadingClick);
 }
 
 void TZonePage::load()
@@ -42,4 +44,21 @@ void TZonePage::CBGrpClick(int position, bool checked)
     m_host.image().setBit(m_host.nodeOffset(), position, checked);
     m_host.refreshStates();
     m_host.imageChanged();
+}
+
+void TZonePage::SplitterHeadingClick(int splitter)
+{
+    if (m_host.loading())
+        return;
+    const int node = m_host.nodeOffset();
+    TImage& image = m_host.image();
+    const int first = splitter * Layout::OutputsPerSplitter;
+    bool allOn = true;
+    for (int p = first; p < first + Layout::OutputsPerSplitter; ++p)
+        allOn = allOn && image.bit(node, p);
+    for (int p = first; p < first + Layout::OutputsPerSplitter; ++p)
+        image.setBit(node, p, !allOn);
+    m_host.refreshStates();
+    m_host.imageChanged();
+    m_host.reloadPage();
 }

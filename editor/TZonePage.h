@@ -15,6 +15,9 @@ public:
     void setUsableSplitters(int splitters);
 
     void CBGrpClick(int position, bool checked);
+    // A click on a splitter's number: its four outputs switched together, all
+    // on unless all are on already, as one change.
+    void SplitterHeadingClick(int splitter);
 
 private:
     QLabel* Label12;

@@ -228,8 +228,15 @@ void writeTable(Xml& x, const TTable& table)
     }
     x.end();
 
-    for (const TTable::Row& row : table.rows()) {
+    for (int r = 1; r <= table.rowCount(); ++r) {
+        const TTable::Row& row = table.rows()[static_cast<size_t>(r - 1)];
         x.start("w:tr");
+        if (table.rowHeading(r)) {
+            x.start("w:trPr");
+            x.start("w:tblHeader");
+            x.end();
+            x.end();
+        }
         TTwips left = 0;
         for (const TTableCell& cell : row) {
             const TTwips right = left + cell.width;

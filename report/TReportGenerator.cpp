@@ -142,6 +142,8 @@ TWordTable TReportGenerator::tableBlock(int unit, int valueColumns)
 
 void TReportGenerator::moveAbove(TWordTable& band, TWordTable& below, int entryRow)
 {
+    // The band's rows head the table on every page it continues on.
+    band.setRowsHeadingFormat();
     band.select();
     m_doc.cut();
     below.cell(entryRow, 1).select();

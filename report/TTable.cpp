@@ -186,6 +186,20 @@ void TTable::setRowBottom(int row, TLineStyle style)
         c.bottom = style;
 }
 
+void TTable::setRowHeading(int row)
+{
+    checkRow(row);
+    for (TTableCell& c : m_rows[row - 1])
+        c.heading = true;
+}
+
+bool TTable::rowHeading(int row) const
+{
+    checkRow(row);
+    const Row& cells = m_rows[row - 1];
+    return std::any_of(cells.begin(), cells.end(), [](const TTableCell& c) { return c.heading; });
+}
+
 void TTable::checkRow(int row) const
 {
     if (row < 1 || row > rowCount())

@@ -46,6 +46,8 @@ public:
     void setColumnShading(int column, int colour);
     void setRowShading(int row, int colour);
     void setRowBottom(int row, TLineStyle style);
+    void setRowHeading(int row);
+    bool rowHeading(int row) const;
 
     TLineStyle inside = TLineStyle::None;
     TLineStyle outside = TLineStyle::None;

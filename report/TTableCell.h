@@ -18,6 +18,9 @@ struct TTableCell {
     TVMerge vmerge = TVMerge::None;
     std::optional<int> shading;           // background colour as Word's BGR number
     TLineStyle bottom = TLineStyle::None; // overrides the table's border when set
+    // The cell's row is a heading row, repeated at the top of every page the
+    // table continues on; kept by each cell of the row, as the row's bottom border is.
+    bool heading = false;
 
     bool empty() const { return paragraphs.size() == 1 && paragraphs.front().empty(); }
 };

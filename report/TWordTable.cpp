@@ -58,6 +58,12 @@ void TWordTable::setRowBottomLineStyle(int row, TLineStyle style)
 {
     m_doc.table(m_id).setRowBottom(row, style);
 }
+void TWordTable::setRowsHeadingFormat()
+{
+    TTable& table = m_doc.table(m_id);
+    for (int row = 1; row <= table.rowCount(); ++row)
+        table.setRowHeading(row);
+}
 
 void TWordTable::setRowShading(int row, int colour)
 {

@@ -33,6 +33,8 @@ public:
     int rowsCount() const;
     void deleteRow(int row);
     void setRowBottomLineStyle(int row, TLineStyle style);
+    // Rows.HeadingFormat: every row of the table is a heading row.
+    void setRowsHeadingFormat();
 
     // Rows.Item(i) and Columns.Item(i) Shading.BackgroundPatternColor.
     void setRowShading(int row, int colour);

@@ -140,6 +140,42 @@ TEST_F(AlgorithmPage, NamesLiveInTheCaptionOnly)
     EXPECT_EQ(Main->inputNode(3)->text(0), "IN-3 ");
 }
 
+TEST_F(AlgorithmPage, EnterAppliesTheNameAndLeavingThePageKeepsWhatWasTyped)
+{
+    reloadWith(withInputsOn(3));
+    Main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Main));
+    clickNode(Main->algorithmsRoot());
+    clickNode(Main->inputNode(3));
+    QLineEdit* name = ctl<QLineEdit>("EditAName");
+    QTest::mouseClick(name, Qt::LeftButton);
+    QTest::keyClicks(name, QStringLiteral("Fire"));
+    QTest::keyClick(name, Qt::Key_Return);
+    EXPECT_EQ(Main->inputNode(3)->text(0), "IN-3 Fire");
+    EXPECT_EQ(ctl<QLabel>("StaticText8")->text(), "Алгоритмы -> IN-3 Fire");
+    QCoreApplication::processEvents();
+
+    // Typed and not applied: choosing another node applies it to the input
+    // it was typed for, as one step.
+    QTest::keyClicks(name, QStringLiteral(" floor 1"));
+    clickNode(Main->inputNode(1));
+    EXPECT_EQ(Main->inputNode(3)->text(0), "IN-3 Fire floor 1");
+    EXPECT_EQ(Main->inputNode(1)->text(0), "IN-1 ");
+    EXPECT_EQ(name->text(), "");
+    QTest::keyClick(tree(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Main->inputName(3), "Fire");
+
+    // A whole image loaded drops what was typed for the image it replaces.
+    clickNode(Main->inputNode(1));
+    QTest::mouseClick(name, Qt::LeftButton);
+    QTest::keyClicks(name, QStringLiteral("Alarm"));
+    reloadWith(withInputsOn(2));
+    clickNode(Main->algorithmsRoot());
+    clickNode(Main->inputNode(2));
+    EXPECT_EQ(Main->inputName(1), "");
+    EXPECT_EQ(Main->inputName(3), "Fire");
+}
+
 TEST_F(AlgorithmPage, NameFieldTakesOnlyWhatTheNamesFileHolds)
 {
     reloadWith(TImage());

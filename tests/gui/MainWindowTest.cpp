@@ -1,12 +1,16 @@
 #include "tests/gui/TMainFixture.h"
 
+#include "app/TFormCheck.h"
 #include "app/TScanPanel.h"
 #include "app/TStateMarks.h"
 #include "image/TAlarmRecord.h"
 
+#include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QStackedWidget>
+#include <QTemporaryDir>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -41,8 +45,9 @@ TEST_F(MainWindow, StartsWithoutAProject)
     };
     const Expect buttons[] = {{"TBNew", "Создать", true, false},     {"TBOpen", "Открыть", true, false},
                               {"TBSave", "Сохранить", false, false}, {"TBReport", "Отчет", false, true},
-                              {"TBFind", "Подключить", true, true},  {"TBRead", "Чтение", false, false},
-                              {"TBWrite", "Запись", false, false},   {"ToolButton1", "Выход", true, false}};
+                              {"TBCheck", "Проверка", true, false},  {"TBFind", "Подключить", true, true},
+                              {"TBRead", "Чтение", false, false},    {"TBWrite", "Запись", false, false},
+                              {"ToolButton1", "Выход", true, false}};
     for (const Expect& e : buttons) {
         QToolButton* b = ctl<QToolButton>(e.name);
         EXPECT_EQ(b->text(), QString(e.caption)) << e.name;
@@ -56,6 +61,50 @@ TEST_F(MainWindow, StartsWithoutAProject)
     EXPECT_TRUE(panel->isHidden());
     EXPECT_EQ(panel->geometry(), QRect(751 / 2 - 233 / 2, 593 / 2 - 81 / 2, 233, 81));
     EXPECT_EQ(panel->progressBar()->maximum(), 2048);
+}
+
+// Ctrl+N, Ctrl+O and Ctrl+S do what a click on their buttons does, questions
+// included; F1 shows the guide; "Проверка" shows the check's list over the window.
+TEST_F(MainWindow, KeysAndButtonsADesktopUserLooksFor)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("keys.usr");
+    Main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Main));
+    QTest::keyClick(Main, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(dialogs.fileRequests.empty());
+
+    dialogs.modals.push_back([](QDialog& dialog) {
+        dialog.findChild<QLineEdit*>("ProjectName")->setText("keys");
+        return int(QDialog::Accepted);
+    });
+    QTest::keyClick(Main, Qt::Key_N, Qt::ControlModifier);
+    EXPECT_EQ(Main->projectName(), "keys");
+    dialogs.savePaths = {file};
+    QTest::keyClick(Main, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(Main->saved());
+    EXPECT_EQ(QFileInfo(file).size(), TImage::Size);
+    Main->image().setByte(32, 1);
+    Main->ToolButton2Click();
+    dialogs.answers = {mbCancel};
+    dialogs.openPaths = {file};
+    QTest::keyClick(Main, Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(dialogs.texts(), QStringList{"Хотите сохранить текущий проект конфигурации ?"});
+    EXPECT_EQ(Main->image(), TImage());
+
+    QStringList shown;
+    Main->guide().setOpener([&](const QString& path) {
+        shown << path;
+        return false;
+    });
+    QTest::keyClick(Main, Qt::Key_F1);
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].endsWith("/README.md") && QFileInfo(shown[0]).isFile()) << shown[0].toStdString();
+    EXPECT_TRUE(dialogs.texts().last().endsWith('\n' + shown[0]));
+
+    QTest::mouseClick(ctl<QToolButton>("TBCheck"), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Main->formCheck()));
+    EXPECT_TRUE(Main->frameGeometry().contains(Main->formCheck()->frameGeometry()));
 }
 
 TEST_F(MainWindow, TreeHas173NodesWithCaptionsAndOffsets)

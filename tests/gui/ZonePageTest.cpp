@@ -1,6 +1,7 @@
 #include "tests/gui/TMainFixture.h"
 
 #include "app/TStateMarks.h"
+#include "editor/TCheckGrid.h"
 #include "image/ImageLayout.h"
 
 #include <QLabel>
@@ -79,6 +80,25 @@ TEST_F(ZonePage, BitsOfAbsentSplittersShowClearedAndStay)
     box(1)->click();
     EXPECT_EQ(Main->image().byte(Layout::groupOffset(2)), 0xC2);
     EXPECT_EQ(Main->image().byte(Layout::groupOffset(2) + 2), 0xF0);
+
+    // A click on a splitter's number switches its four outputs as one change:
+    // all on, then all off; an absent splitter's number does nothing.
+    Main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Main));
+    auto* grid = qobject_cast<TCheckGrid*>(box(1)->parentWidget());
+    ASSERT_NE(grid, nullptr);
+    QTest::mouseClick(grid->columnHeading(1), Qt::LeftButton);
+    EXPECT_EQ(Main->image().byte(Layout::groupOffset(2)), 0xCF);
+    EXPECT_TRUE(box(5)->isChecked() && box(8)->isChecked());
+    QCoreApplication::processEvents();
+    QTest::mouseClick(grid->columnHeading(1), Qt::LeftButton);
+    EXPECT_EQ(Main->image().byte(Layout::groupOffset(2)), 0xC0);
+    EXPECT_FALSE(box(7)->isChecked());
+    QTest::mouseClick(grid->columnHeading(4), Qt::LeftButton);
+    EXPECT_EQ(Main->image().byte(Layout::groupOffset(2) + 2), 0xF0);
+    QCoreApplication::processEvents();
+    QTest::keyClick(Main, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Main->image().byte(Layout::groupOffset(2)), 0xCF);
 }
 
 TEST_F(ZonePage, SameMaskShowsTheSameWhateverWasShownBefore)

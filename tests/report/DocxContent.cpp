@@ -73,6 +73,8 @@ DocxContent DocxContent::parse(const QByteArray& documentXml)
                 doc.tables.back().grid.push_back(r.attributes().value(QLatin1String("w:w")).toInt());
             } else if (name == u"tr") {
                 doc.tables.back().rows.emplace_back();
+            } else if (name == u"tblHeader") {
+                doc.tables.back().headingRows.push_back(static_cast<int>(doc.tables.back().rows.size()));
             } else if (name == u"tc") {
                 cell = DocxCell{};
             } else if (name == u"gridSpan") {

@@ -24,6 +24,8 @@ struct DocxParagraph {
 struct DocxTable {
     std::vector<std::vector<DocxCell>> rows;
     std::vector<int> grid;
+    // Rows, from 1, marked as heading rows repeated on every page.
+    std::vector<int> headingRows;
     // Left and right cell margins of the whole table in twips; -1 when unset.
     int leftMargin = -1;
     int rightMargin = -1;

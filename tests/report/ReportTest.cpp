@@ -106,6 +106,9 @@ TEST(ReportLayout, MusicTableIsSixByThirteenUnderItsHeadingBand)
     EXPECT_EQ(t.cell(2, 2).text(), q("№1"));
     EXPECT_EQ(t.cell(2, 13).text(), q("№12"));
     EXPECT_EQ(t.cell(2, 5).bottom, "double");
+    // The heading band's rows repeat on every page the table goes on to.
+    EXPECT_EQ(t.headingRows, (std::vector<int>{1, 2}));
+    EXPECT_TRUE(r.doc.tables[0].headingRows.empty());
     for (int row = 3; row <= 6; ++row) {
         ASSERT_EQ(t.rows[row - 1].size(), 13u);
         EXPECT_EQ(t.cell(row, 1).text(), "OUT" + QString::number(row - 2));
@@ -194,6 +197,7 @@ TEST(ReportLayout, SingleAlgorithmOnInput24)
     ASSERT_EQ(d.tables.size(), 3u);
     const DocxTable& t = d.tables[2];
     ASSERT_EQ(t.rows.size(), 79u);
+    EXPECT_EQ(t.headingRows, (std::vector<int>{1, 2, 3, 4, 5}));
     EXPECT_EQ(t.rows[0].size(), 2u);
     EXPECT_EQ(t.rows[4].size(), 6u);
     EXPECT_EQ(t.rows[5].size(), 7u);

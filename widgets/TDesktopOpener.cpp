@@ -1,4 +1,4 @@
-#include "widgets/TDocumentOpener.h"
+#include "widgets/TDesktopOpener.h"
 
 #include <QDesktopServices>
 #include <QProcess>
@@ -11,7 +11,7 @@ namespace {
 constexpr int OpenerWaitMs = 10000;
 } // namespace
 
-bool TDocumentOpener::open(const QString& path)
+bool TDesktopOpener::open(const QString& path)
 {
     const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
     if (opener.isEmpty())
