@@ -8,6 +8,8 @@
 #include "link/TIdentReply.h"
 #include "project/TBackupStore.h"
 #include "project/TCp1251.h"
+#include "report/TConfigDiffer.h"
+#include "report/TReportSource.h"
 #include "serial/TPortMap.h"
 #include "widgets/TDialogs.h"
 
@@ -48,6 +50,8 @@ const QString WriteDone = QStringLiteral("Запись завершена: %1 б
 const QString WriteDoneDiffering = QStringLiteral("Запись завершена: %1 блока, эхо не совпало в %2");
 const QString NothingToWrite = QStringLiteral("Запись не нужна: контроллер уже хранит эту конфигурацию");
 const QString Stopped = QStringLiteral("Обмен прерван: %1");
+const QString FactsChanged = QStringLiteral("Изменено в контроллере: %1 (различий с прежней конфигурацией, сохраненной "
+                                            "в %2)");
 const QString LineLost = QStringLiteral("связь с портом COM %1 потеряна");
 const QString Disconnected = QStringLiteral("отключение от контроллера");
 
@@ -222,11 +226,22 @@ void TControllerLink::TBReadClick()
 
 void TControllerLink::TBWriteClick()
 {
-    if (!m_host.approveWrite() || !Dlg::confirm(WriteQuestion))
+    writeImage(m_host.image());
+}
+
+void TControllerLink::writeImage(const TImage& image)
+{
+    if (!m_host.approveWrite(image) || !Dlg::confirm(WriteQuestion))
         return;
     // The image as it is now is what goes out; the pages wait meanwhile.
-    m_write.emplace(m_host.image(), m_serialNumber);
+    m_write.emplace(image, m_serialNumber);
     startTransfer(Purpose::Backup);
+}
+
+void TControllerLink::readAside(SideRead done)
+{
+    m_aside = std::move(done);
+    startTransfer(Purpose::Aside);
 }
 
 void TControllerLink::startTransfer(Purpose purpose)
@@ -235,10 +250,12 @@ void TControllerLink::startTransfer(Purpose purpose)
     // its own end.
     if (m_transfer->running() && m_purpose == Purpose::Write && FormPort)
         FormPort->logNote(Stopped.arg(writeStoppedText(QStringLiteral("запуск нового обмена"))).simplified());
-    if (purpose == Purpose::Read)
+    if (purpose == Purpose::Read || purpose == Purpose::Aside)
         m_write.reset();
+    if (purpose != Purpose::Aside)
+        m_aside = nullptr;
     m_purpose = purpose;
-    m_linkState = purpose == Purpose::Read ? Read : Write;
+    m_linkState = purpose == Purpose::Read || purpose == Purpose::Aside ? Read : Write;
     m_host.setStatusText(2, QString());
     m_host.transferStarted();
     if (purpose == Purpose::Write)
@@ -250,7 +267,8 @@ void TControllerLink::startTransfer(Purpose purpose)
 void TControllerLink::transferEnded(const TLinkTransfer::Ending& ending)
 {
     switch (m_purpose) {
-    case Purpose::Read: readEnded(ending); return;
+    case Purpose::Read:
+    case Purpose::Aside: readEnded(ending); return;
     case Purpose::Backup: backupEnded(ending); return;
     case Purpose::Write: writeEnded(ending); return;
     }
@@ -266,11 +284,17 @@ void TControllerLink::readEnded(const TLinkTransfer::Ending& ending)
         Dlg::error(ReadStopped.arg(why));
         return;
     }
+    noteEnd(ReadDone.arg(Blocks));
+    if (m_purpose == Purpose::Aside) {
+        keepRead(m_transfer->received());
+        if (const SideRead done = std::exchange(m_aside, nullptr))
+            done(m_transfer->received());
+        return;
+    }
     m_host.image() = m_transfer->received();
     // The reload makes "Сохранить" and "Отчет" usable.
     m_host.EditorReload();
     m_host.SetProjectName(m_serial);
-    noteEnd(ReadDone.arg(Blocks));
     keepRead(m_transfer->received());
 }
 
@@ -318,6 +342,12 @@ void TControllerLink::writeEnded(const TLinkTransfer::Ending& ending)
     }
     endTransfer();
     m_host.EditorReload();
+    if (FormPort)
+        FormPort->logNote(FactsChanged
+                              .arg(TConfigDiffer::lines(TReportSource::of(m_write->held(), {}, {}, {}),
+                                                        TReportSource::of(m_write->image(), {}, {}, {}))
+                                       .size())
+                              .arg(QString::fromStdString(m_write->backupPath())));
     if (ending.differing.empty()) {
         noteEnd(WriteDone.arg(Blocks));
         return;

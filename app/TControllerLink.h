@@ -17,6 +17,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -45,6 +46,13 @@ public:
     void CommPortErrorSignal(TCommPort* Sender, int32_t Error);
     void TBReadClick();
     void TBWriteClick();
+    // Writes image in place of the project's, as "Запись" writes (the check's
+    // box, the question, the backup read first): a backup put back.
+    void writeImage(const TImage& image);
+    // Reads the controller's image without touching the project, and keeps
+    // it as every read does; done gets it once the read has completed.
+    using SideRead = std::function<void(const TImage& image)>;
+    void readAside(SideRead done);
     void TBFindClick(bool down);
     void TimerTimer();
     // One port attempt of the scan: the identify request on the port number's
@@ -65,7 +73,7 @@ public:
 
 private:
     // What the transfer under way is for.
-    enum class Purpose { Read, Backup, Write };
+    enum class Purpose { Read, Aside, Backup, Write };
 
     void collectIdentify(const uint8_t* batch, int count);
     void handleIdentify(const TIdentReply& reply);
@@ -109,6 +117,7 @@ private:
     TLinkTransfer* m_transfer;
     Purpose m_purpose = Purpose::Read;
     std::optional<TWriteSequence> m_write;
+    SideRead m_aside;
     QString m_pendingReport;
     bool m_pendingError = true;
     int m_componentBoxes = 0;

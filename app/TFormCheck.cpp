@@ -69,7 +69,11 @@ QString TFormCheck::errorsText(const std::vector<TConfigFinding>& findings)
 
 bool TFormCheck::approveWrite()
 {
-    const std::vector<TConfigFinding> findings = m_host.findings();
+    return approveWrite(m_host.findings());
+}
+
+bool TFormCheck::approveWrite(const std::vector<TConfigFinding>& findings)
+{
     if (TConfigCheck::errors(findings) == 0)
         return true;
     const int choice = TDialogs::current().choose(

@@ -25,8 +25,10 @@ public:
 
     // Before a write sends anything: true when the configuration has no
     // errors, or when the user, shown them, chose "Записать". "Показать все"
-    // shows the list and does not write.
+    // shows the list and does not write. By default the project's findings;
+    // a restore passes those of the image it puts back.
     bool approveWrite();
+    bool approveWrite(const std::vector<TConfigFinding>& findings);
     // Shows the list brought up to date and raises it.
     void showList();
     // Brings the list up to date when it is shown.

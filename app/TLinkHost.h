@@ -28,7 +28,7 @@ public:
     // A read or write has completed: tree and pages follow the image.
     virtual void EditorReload() = 0;
     virtual void SetProjectName(const QString& name) = 0;
-    // Before a write sends anything: false when the configuration has errors
-    // and the user, told of them, did not choose to write it.
-    virtual bool approveWrite() = 0;
+    // Before a write of image sends anything: false when the configuration
+    // has errors and the user, told of them, did not choose to write it.
+    virtual bool approveWrite(const TImage& image) = 0;
 };

@@ -435,8 +435,11 @@ void TMain::releaseFind()
     TBFind->setChecked(false);
 }
 
-bool TMain::approveWrite()
+bool TMain::approveWrite(const TImage& image)
 {
+    // Another image than the project's (a backup put back) has no names.
+    if (&image != &m_project.image())
+        return m_check->approveWrite(TConfigCheck::run(image, nullptr));
     return m_check->approveWrite();
 }
 

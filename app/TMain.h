@@ -70,7 +70,7 @@ public:
     // Undo and redo wait while a transfer reads into or sends from the image.
     void transferStarted() override;
     void transferEnded() override;
-    bool approveWrite() override;
+    bool approveWrite(const TImage& image) override;
 
     // TCheckHost
     std::vector<TConfigFinding> findings() const override;

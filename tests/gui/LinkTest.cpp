@@ -75,7 +75,7 @@ protected:
         void transferEnded() override { ++ended; }
         void EditorReload() override { ++reloads; }
         void SetProjectName(const QString& name) override { projectName = name; }
-        bool approveWrite() override { return true; }
+        bool approveWrite(const TImage&) override { return true; }
 
         TImage m_image;
         std::array<QString, 3> status;
