@@ -14,6 +14,7 @@
 #include "serial/TPortMap.h"
 #include "tools/kt7tool/TDirectLink.h"
 #include "tools/kt7tool/TProgressBar.h"
+#include "tools/kt7tool/TToolCauseEffect.h"
 #include "tools/kt7tool/TStopSignal.h"
 #include "tools/kt7tool/TToolError.h"
 #include "tools/kt7tool/TToolInput.h"
@@ -133,6 +134,10 @@ int TToolCommands::run()
         return check();
     if (c == "backups")
         return backups();
+    if (c == "matrix")
+        return TToolCauseEffect(m_o, loadProject(m_o.operands[0], m_o.names)).matrix();
+    if (c == "timeline")
+        return TToolCauseEffect(m_o, loadProject(m_o.operands[0], m_o.names)).timeline();
     return report();
 }
 
