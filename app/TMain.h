@@ -5,6 +5,7 @@
 #include "app/TCheckHost.h"
 #include "app/TEditorPages.h"
 #include "app/TLinkHost.h"
+#include "app/TMatrixHost.h"
 #include "app/TNavigationTree.h"
 #include "app/TProjectCommands.h"
 #include "app/TProjectHost.h"
@@ -22,11 +23,17 @@ class QLabel;
 class QToolButton;
 class TControllerLink;
 class TFormCheck;
+class TFormMatrix;
 class TScanPanel;
 class TSettingsPage;
 class TSystemPage;
 
-class TMain : public QMainWindow, public TEditorHost, public TLinkHost, public TProjectHost, public TCheckHost {
+class TMain : public QMainWindow,
+              public TEditorHost,
+              public TLinkHost,
+              public TProjectHost,
+              public TCheckHost,
+              public TMatrixHost {
     Q_OBJECT
 public:
     using Page = TNavigationTree::Page;
@@ -77,6 +84,8 @@ public:
     // Shows the list of the configuration check's findings (F8).
     void ShowFindings();
     TFormCheck* formCheck() const { return m_check; }
+    // The cause-and-effect matrix (ActionMatrix, Ctrl+M).
+    TFormMatrix* formMatrix() const { return m_matrix; }
 
     // TProjectHost
     bool mayReplaceImage() override;
@@ -170,6 +179,7 @@ private:
     QToolButton* TBWrite;
     QToolButton* TBDebug;
     QToolButton* ToolButton1;
+    QAction* ActionMatrix;
     TNavigationTree* TV;
     TEditorPages* PageControl;
     TScanPanel* PanelScan;
@@ -183,6 +193,7 @@ private:
     TProjectCommands* m_commands = nullptr;
     TControllerLink* m_link = nullptr;
     TFormCheck* m_check = nullptr;
+    TFormMatrix* m_matrix = nullptr;
     TUndoRedo* m_undo = nullptr;
 
     bool m_transferRunning = false;

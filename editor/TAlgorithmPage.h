@@ -21,6 +21,10 @@ public:
     void CBDelayChange();
     void Button6Click();
 
+    // A view of the algorithm below the page's controls; it is asked for its
+    // size again whenever the page is loaded.
+    void addBelow(QWidget* view);
+
 private:
     TAlarmRecord record() const;
 
@@ -28,4 +32,5 @@ private:
     QComboBox* CBDelay;
     QLineEdit* EditAName;
     QPushButton* Button6;
+    QWidget* m_below = nullptr;
 };

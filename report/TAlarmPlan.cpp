@@ -37,7 +37,7 @@ std::string TAlarmPlan::Stage::span() const
         return "?";
     const std::string from = TAlarmLists::minutesSeconds(start);
     if (unlimited())
-        return from + "–" + TAlarmLists::durationEntry(TAlarmLists::UnlimitedEntry);
+        return "с " + from + ", " + TAlarmLists::durationEntry(TAlarmLists::UnlimitedEntry);
     return from + "–" + TAlarmLists::minutesSeconds(end());
 }
 

@@ -48,7 +48,7 @@ public:
         // modules, with K1 and K2.
         int outputCount(const Composition& c) const;
         int relayCount(const Composition& c) const;
-        // "00:30–01:00", "01:00–неограниченно", or "?" after an unknown delay.
+        // "00:30–01:00", "с 01:00, неограниченно", or "?" after an unknown delay.
         std::string span() const;
         // "Панель, сообщение 1".
         std::string message() const;

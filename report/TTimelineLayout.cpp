@@ -15,8 +15,10 @@ constexpr double OpenEndMin = 40;
 
 std::string TTimelineLayout::stageLabel(const TAlarmPlan::Stage& stage, const TAlarmPlan::Composition& composition)
 {
-    return "Этап " + std::to_string(stage.number) + "  " + stage.span() + " ("
-        + TAlarmLists::durationEntry(TAlarmLists::entryForDuration(stage.durationCode)) + ")  " + stage.message()
+    const std::string runs
+        = stage.unlimited() ? "" : " (" + TAlarmLists::durationEntry(TAlarmLists::entryForDuration(stage.durationCode)) + ")";
+    return "Этап " + std::to_string(stage.number) + "  " + stage.span() + runs + "  "
+        + TReportTerms::messageSource(stage.messageCode) + " №" + std::to_string(stage.messageCode % 8 + 1)
         + "  " + std::to_string(stage.outputCount(composition)) + " вых., " + std::to_string(stage.relayCount(composition))
         + " реле";
 }

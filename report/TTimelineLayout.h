@@ -49,6 +49,6 @@ public:
 
     // The stage whose row holds y: 1..5, DelayRow for the delay, -1 for none.
     int rowAt(double y) const;
-    // The label of a stage's bar: "Этап 2  01:00–01:30 (00:30)  MS3-1, сообщение 2  4 вых., 1 реле".
+    // The label of a stage's bar: "Этап 2  01:00–01:30 (00:30)  MS3-1 №2  4 вых., 1 реле".
     static std::string stageLabel(const TAlarmPlan::Stage& stage, const TAlarmPlan::Composition& composition);
 };
