@@ -264,10 +264,3 @@ TEST_F(MatrixWindow, SavedCsvAndPictureHoldWhatTheWindowShows)
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_TRUE(dialogs.messages[0].text.contains("missing/x.csv"));
 }
-
-TEST_F(MatrixWindow, ZZShots)
-{
-    ASSERT_TRUE(click(Main->inputNode(1)));
-    Main->grab().save("/tmp/i32/main.png");
-    form->grab().save("/tmp/i32/form.png");
-}
