@@ -1,6 +1,7 @@
 #include "app/TFormMatrix.h"
 
 #include "app/TCauseMatrixModel.h"
+#include "app/TMatrixCellDelegate.h"
 #include "app/TMatrixHost.h"
 #include "project/TAtomicFile.h"
 #include "project/TProject.h"
@@ -65,6 +66,7 @@ QTableView* TFormMatrix::addTable(TCauseMatrixModel* model, const char* name, co
     table->setObjectName(name);
     table->setModel(model);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setItemDelegate(new TMatrixCellDelegate(table));
     table->setSelectionMode(QAbstractItemView::SingleSelection);
     table->horizontalHeader()->setDefaultSectionSize(44);
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);

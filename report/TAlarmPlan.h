@@ -30,9 +30,9 @@ public:
     };
 
     struct Stage {
-        int number = 0;     // 1..5
-        int start = 0;      // seconds from the trigger, or Unknown
-        int duration = 0;   // seconds, or Unlimited
+        int number = 0;   // 1..5
+        int start = 0;    // seconds from the trigger, or Unknown
+        int duration = 0; // seconds, or Unlimited
         uint8_t durationCode = 0;
         uint8_t messageCode = 0;
         std::bitset<Layout::OutputBits> outputs; // every bit of the mask, absent splitters included

@@ -21,9 +21,9 @@ public:
     enum class Kind { Output, Relay, K1, K2 };
     struct Column {
         Kind kind = Kind::Output;
-        int unit = 0;  // splitter 1..12 or relay module 1..6
-        int index = 0; // OUT 1..4 or relay 1..4
-        std::string head; // "LB1 OUT1", "Реле 1.1", "K1", "K2"
+        int unit = 0;      // splitter 1..12 or relay module 1..6
+        int index = 0;     // OUT 1..4 or relay 1..4
+        std::string head;  // "LB1 OUT1", "Реле 1.1", "K1", "K2"
         bool used = false; // some running stage switches it
     };
     struct Row {

@@ -15,11 +15,12 @@ constexpr double OpenEndMin = 40;
 
 std::string TTimelineLayout::stageLabel(const TAlarmPlan::Stage& stage, const TAlarmPlan::Composition& composition)
 {
-    const std::string runs
-        = stage.unlimited() ? "" : " (" + TAlarmLists::durationEntry(TAlarmLists::entryForDuration(stage.durationCode)) + ")";
+    const std::string runs = stage.unlimited()
+        ? ""
+        : " (" + TAlarmLists::durationEntry(TAlarmLists::entryForDuration(stage.durationCode)) + ")";
     return "Этап " + std::to_string(stage.number) + "  " + stage.span() + runs + "  "
-        + TReportTerms::messageSource(stage.messageCode) + " №" + std::to_string(stage.messageCode % 8 + 1)
-        + "  " + std::to_string(stage.outputCount(composition)) + " вых., " + std::to_string(stage.relayCount(composition))
+        + TReportTerms::messageSource(stage.messageCode) + " №" + std::to_string(stage.messageCode % 8 + 1) + "  "
+        + std::to_string(stage.outputCount(composition)) + " вых., " + std::to_string(stage.relayCount(composition))
         + " реле";
 }
 
@@ -32,7 +33,8 @@ TTimelineLayout TTimelineLayout::of(const TAlarmPlan::Input& plan, const TAlarmP
                                   [](const TAlarmPlan::Stage& s) { return s.unlimited(); });
     const double left = Margin;
     const double right = width - Margin;
-    const double scaleWidth = std::max(1.0, (right - left) - (open ? std::max(OpenEndMin, (right - left) * OpenEnd) : 0));
+    const double scaleWidth
+        = std::max(1.0, (right - left) - (open ? std::max(OpenEndMin, (right - left) * OpenEnd) : 0));
     const double span = std::max<double>(MinSpan, spanSeconds);
     const double perSecond = scaleWidth / span;
     // After a delay without a list entry the stages are drawn from the trigger.

@@ -36,12 +36,12 @@ public:
     // The scale shows spanSeconds of limited time (at least MinSpan) across
     // width, less room for an open end when a stage is unlimited; one scale
     // for several alarms is the largest Input::limitedSpan() of them.
-    static TTimelineLayout of(const TAlarmPlan::Input& plan, const TAlarmPlan::Composition& composition,
-                              double width, int spanSeconds);
+    static TTimelineLayout of(const TAlarmPlan::Input& plan, const TAlarmPlan::Composition& composition, double width,
+                              int spanSeconds);
 
     double width = 0;
     double height = 0;
-    double axisY = 0; // the axis line
+    double axisY = 0;      // the axis line
     std::vector<Bar> bars; // the delay first, then the running stages
     std::vector<Tick> ticks;
     std::string note; // the stages that never run, or that none runs

@@ -58,7 +58,8 @@ std::string TTimelineSvg::document(const std::vector<TAlarmPlan::Input>& plans, 
         for (const TTimelineLayout::Bar& b : t.bars) {
             body += text(TTimelineLayout::Margin, top + b.labelY + 11, b.label, "label");
             const std::string cls = b.stage == TTimelineLayout::DelayRow ? "delay" : "stage";
-            body += "<rect class=\"" + cls + "\"" + (cls == "stage" ? " data-stage=\"" + std::to_string(b.stage) + "\"" : "")
+            body += "<rect class=\"" + cls + "\""
+                + (cls == "stage" ? " data-stage=\"" + std::to_string(b.stage) + "\"" : "")
                 + (b.open ? " data-unlimited=\"true\"" : "") + " x=\"" + number(b.x) + "\" y=\"" + number(top + b.y)
                 + "\" width=\"" + number(b.width) + "\" height=\"" + number(b.height) + "\""
                 + (b.open ? " style=\"fill: url(#open); stroke: none\"" : "") + "/>\n";

@@ -161,7 +161,8 @@ TEST_F(MatrixWindow, DoubleClickAndEnterSelectTheStageAndTheRowHeadTheInput)
 
     grid->activateWindow();
     grid->setFocus();
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(0, Relay12)).center());
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                      grid->visualRect(grid->model()->index(0, Relay12)).center());
     QTest::keyClick(grid->viewport(), Qt::Key_Return);
     EXPECT_EQ(current(), Main->stageNode(1, 2));
 

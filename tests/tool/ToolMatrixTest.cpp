@@ -84,9 +84,10 @@ TEST(ToolMatrix, MatrixAsTextCsvAndJsonTimelineAsSvg)
     run = TToolRun::of({"matrix", usr, "--csv"}, dir.filePath("data"));
     ASSERT_EQ(run.status, 0);
     // A quote in a name: the field is quoted, its quotes doubled.
-    EXPECT_EQ(run.outBytes, QByteArray("\xEF\xBB\xBFВход;LB1 OUT1;LB1 OUT2;LB1 OUT3;LB1 OUT4;K1;K2\r\n"
-                                       "\"IN-1 Пожар <1> & \"\"2\"\"\";;1;;;;2\r\n"
-                                       "IN-2;3;;;;;\r\n"));
+    EXPECT_EQ(run.outBytes,
+              QByteArray("\xEF\xBB\xBFВход;LB1 OUT1;LB1 OUT2;LB1 OUT3;LB1 OUT4;K1;K2\r\n"
+                         "\"IN-1 Пожар <1> & \"\"2\"\"\";;1;;;;2\r\n"
+                         "IN-2;3;;;;;\r\n"));
 
     run = TToolRun::of({"matrix", usr, "--json"}, dir.filePath("data"));
     ASSERT_EQ(run.status, 0);
@@ -132,8 +133,7 @@ TEST(ToolMatrix, OptionsThatDoNotFitTheCommandAreRefused)
         {{"timeline", usr}, "kt7tool: timeline: the timelines are drawn as SVG; give --svg\n"},
         {{"timeline", usr, "--svg", "--json"}, "kt7tool: timeline: --json belongs to kt7tool matrix\n"},
         {{"timeline", usr, "--svg", "--input", "3"}, "kt7tool: timeline: IN-3: the algorithm is switched off\n"},
-        {{"timeline", usr, "--svg", "--input", "25"},
-         "kt7tool: --input: expected a number from 1 to 24, got '25'\n"},
+        {{"timeline", usr, "--svg", "--input", "25"}, "kt7tool: --input: expected a number from 1 to 24, got '25'\n"},
     };
     for (const auto& [arguments, message] : cases) {
         const TToolRun run = TToolRun::of(arguments, dir.filePath("data"));

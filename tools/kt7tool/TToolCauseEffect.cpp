@@ -40,8 +40,7 @@ int TToolCauseEffect::timeline()
             continue;
         }
         plans.push_back(plan);
-        heads.push_back(
-            TReportSource::caption(plan.number, TConfigDescriber::algorithmName(m_project, plan.number)));
+        heads.push_back(TReportSource::caption(plan.number, TConfigDescriber::algorithmName(m_project, plan.number)));
     }
     TToolOutput::write(TTimelineSvg::document(plans, heads, TAlarmPlan::Composition::of(m_project.image)));
     return 0;

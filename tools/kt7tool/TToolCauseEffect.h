@@ -8,9 +8,7 @@
 
 class TToolCauseEffect {
 public:
-    TToolCauseEffect(const TToolOptions& options, TReportInput project) : m_o(options), m_project(std::move(project))
-    {
-    }
+    TToolCauseEffect(const TToolOptions& options, TReportInput project) : m_o(options), m_project(std::move(project)) {}
 
     // Writes the command's output; returns the exit status. Throws
     // TToolError for options that do not fit the command.
