@@ -46,13 +46,6 @@ std::string TAlarmPlan::Stage::message() const
     return TReportTerms::messageSource(messageCode) + ", сообщение " + std::to_string(messageCode % 8 + 1);
 }
 
-int TAlarmPlan::Input::end() const
-{
-    if (running.empty())
-        return delay;
-    return running.back().end();
-}
-
 int TAlarmPlan::Input::limitedSpan() const
 {
     int seconds = delay == Unknown ? 0 : delay;

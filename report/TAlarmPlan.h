@@ -66,15 +66,12 @@ public:
         // run for a limited time.
         int endedAt = 0;
 
-        // Seconds from the trigger to the end of the last stage, or Unknown
-        // (an unknown delay or an unlimited stage).
-        int end() const;
         // Seconds of limited time: the delay and every limited stage.
         int limitedSpan() const;
         // "этапа 3, который выключен" or "этапа 2, который работает
         // неограниченно": what ended the run; empty when nothing did.
         std::string endedText() const;
-        // "Не выполняются: этап 4, 5 (после этапа 3, который выключен)", or
+        // "Не выполняются: этапы 4, 5 (после этапа 3, который выключен)", or
         // empty when every stage switched on runs.
         std::string idleText() const;
     };
