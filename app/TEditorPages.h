@@ -34,6 +34,7 @@ public:
 
     TSystemPage* systemPage() const { return m_systemPage; }
     TSettingsPage* settingsPage() const { return m_settingsPage; }
+    TAlgorithmPage* algorithmPage() const { return m_algorithmPage; }
 
 private:
     TSystemPage* m_systemPage;

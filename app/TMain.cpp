@@ -3,14 +3,17 @@
 #include "app/TControllerLink.h"
 #include "app/TEditorPages.h"
 #include "app/TFormCheck.h"
+#include "app/TFormMatrix.h"
 #include "app/TFormWord.h"
 #include "app/TProjectCommands.h"
 #include "app/TProjectDrop.h"
 #include "app/TScanPanel.h"
 #include "app/TSetComPort.h"
+#include "app/TTimelineView.h"
 #include "app/TUndoRedo.h"
 #include "diag/TDbg.h"
 #include "diag/TFormPort.h"
+#include "editor/TAlgorithmPage.h"
 #include "editor/TSettingsPage.h"
 #include "editor/TSystemPage.h"
 #include "report/TConfigCheck.h"
@@ -70,6 +73,7 @@ TMain::TMain(int scanInterval)
         m_project, [this] { return PageControl->settingsPage()->paging(); },
         [this] { return PageControl->systemPage()->consoles() > 0; }, central);
     PageControl = new TEditorPages(*this, central);
+    PageControl->algorithmPage()->addBelow(new TTimelineView(*this, [this] { return nodeIndex(); }));
     layout->addWidget(TV);
     layout->addWidget(PageControl, 1);
     setCentralWidget(central);
@@ -152,6 +156,22 @@ void TMain::buildToolBar()
         if (button == TBDebug)
             action->setVisible(false);
     }
+
+    // The cause-and-effect matrix, beside the report.
+    ActionMatrix = new QAction(QIcon(QStringLiteral(":/icons/matrix.svg")), QStringLiteral("Матрица"), this);
+    ActionMatrix->setObjectName("ActionMatrix");
+    ActionMatrix->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+    ActionMatrix->setToolTip(QStringLiteral("Матрица причин и следствий (Ctrl+M)"));
+    ActionMatrix->setEnabled(false);
+    addAction(ActionMatrix);
+    QToolButton* matrix = addToolButton("TBMatrix", ActionMatrix->text(), ActionMatrix->icon(), false);
+    matrix->setDefaultAction(ActionMatrix);
+    for (QAction* after : bar->actions())
+        if (bar->widgetForAction(after) == TBReport) {
+            const int next = static_cast<int>(bar->actions().indexOf(after)) + 1;
+            bar->insertWidget(bar->actions().value(next), matrix);
+            break;
+        }
 }
 
 void TMain::buildShortcuts()
@@ -330,6 +350,8 @@ void TMain::connectControls(int scanInterval)
 
     // The configuration check's findings; F8 clashes with no field's keys.
     m_check = new TFormCheck(*this, this);
+    m_matrix = new TFormMatrix(*this, this);
+    connect(ActionMatrix, &QAction::triggered, m_matrix, &TFormMatrix::showMatrix);
     connect(new QShortcut(QKeySequence(Qt::Key_F8), this), &QShortcut::activated, this, &TMain::ShowFindings);
     connect(TBCheck, &QToolButton::clicked, this, &TMain::ShowFindings);
     TBCheck->setToolTip(QStringLiteral("Проверка конфигурации (F8)"));
@@ -389,6 +411,7 @@ void TMain::EditorReload()
 
     TBSave->setEnabled(true);
     TBReport->setEnabled(true);
+    ActionMatrix->setEnabled(true);
     // Selecting the node runs the selection handler; so does this when the
     // node is selected already.
     if (TV->currentItem() == TV->systemNode())

@@ -6,6 +6,7 @@
 #include "app/TEditorPages.h"
 #include "app/TGuide.h"
 #include "app/TLinkHost.h"
+#include "app/TMatrixHost.h"
 #include "app/TNavigationTree.h"
 #include "app/TProjectCommands.h"
 #include "app/TProjectHost.h"
@@ -23,11 +24,17 @@ class QLabel;
 class QToolButton;
 class TControllerLink;
 class TFormCheck;
+class TFormMatrix;
 class TScanPanel;
 class TSettingsPage;
 class TSystemPage;
 
-class TMain : public QMainWindow, public TEditorHost, public TLinkHost, public TProjectHost, public TCheckHost {
+class TMain : public QMainWindow,
+              public TEditorHost,
+              public TLinkHost,
+              public TProjectHost,
+              public TCheckHost,
+              public TMatrixHost {
     Q_OBJECT
 public:
     using Page = TNavigationTree::Page;
@@ -80,6 +87,8 @@ public:
     TFormCheck* formCheck() const { return m_check; }
     // The user's guide, which F1 shows.
     TGuide& guide() { return m_guide; }
+    // The cause-and-effect matrix (ActionMatrix, Ctrl+M).
+    TFormMatrix* formMatrix() const { return m_matrix; }
 
     // TProjectHost
     bool mayReplaceImage() override;
@@ -175,6 +184,7 @@ private:
     QToolButton* TBWrite;
     QToolButton* TBDebug;
     QToolButton* ToolButton1;
+    QAction* ActionMatrix;
     TNavigationTree* TV;
     TEditorPages* PageControl;
     TScanPanel* PanelScan;
@@ -188,6 +198,7 @@ private:
     TProjectCommands* m_commands = nullptr;
     TControllerLink* m_link = nullptr;
     TFormCheck* m_check = nullptr;
+    TFormMatrix* m_matrix = nullptr;
     TUndoRedo* m_undo = nullptr;
     TGuide m_guide;
 

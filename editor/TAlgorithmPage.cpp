@@ -58,6 +58,17 @@ void TAlgorithmPage::load()
     // A stored code without a list entry shows as no entry and stays stored.
     const int code = r.delayCode();
     CBDelay->setCurrentIndex(code < TAlarmLists::DelayEntries ? code : -1);
+    if (m_below) {
+        m_below->updateGeometry();
+        m_below->update();
+    }
+}
+
+void TAlgorithmPage::addBelow(QWidget* view)
+{
+    m_below = view;
+    // Above the stretch that closes the page.
+    body()->insertWidget(body()->count() - 1, view);
 }
 
 void TAlgorithmPage::CBIntStateClick()

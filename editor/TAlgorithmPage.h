@@ -24,6 +24,10 @@ public:
     // applied to the input it was typed for, so the typing is not lost.
     void leave();
 
+    // A view of the algorithm below the page's controls; it is asked for its
+    // size again whenever the page is loaded.
+    void addBelow(QWidget* view);
+
 private:
     TAlarmRecord record() const;
 
@@ -33,4 +37,5 @@ private:
     QPushButton* Button6;
     // The input whose values the page shows.
     int m_input = 0;
+    QWidget* m_below = nullptr;
 };

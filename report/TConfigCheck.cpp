@@ -2,6 +2,7 @@
 
 #include "image/TAlarmLists.h"
 #include "image/TAlarmRecord.h"
+#include "report/TAlarmPlan.h"
 #include "report/TConfigDescriber.h"
 #include "report/TReportTerms.h"
 
@@ -142,34 +143,21 @@ private:
 
         // The algorithm's own findings stand before those of its stages.
         const auto stagesFrom = static_cast<std::ptrdiff_t>(m_findings.size());
-        int running = 0;
+        const TAlarmPlan::Input plan = TAlarmPlan::of(m_image, input);
+        const TStageRecord first = record.stage(1);
+        if (first.duration() < TStageRecord::DurationMin)
+            add(Severity::Error, Node::Stage, input, 1, "stage1-short",
+                std::string(TReportTerms::Duration) + " " + TAlarmLists::durationEntry(first.duration())
+                    + ", а первый этап работает не менее " + TAlarmLists::durationEntry(TStageRecord::DurationMin));
         bool switches = false;
-        int endedAt = 0; // the stage that ended the run: off or unlimited
-        for (int k = 1; k <= Layout::StageCount; ++k) {
-            const TStageRecord stage = record.stage(k);
-            if (k == 1 && stage.duration() < TStageRecord::DurationMin)
-                add(Severity::Error, Node::Stage, input, 1, "stage1-short",
-                    std::string(TReportTerms::Duration) + " " + TAlarmLists::durationEntry(stage.duration())
-                        + ", а первый этап работает не менее " + TAlarmLists::durationEntry(TStageRecord::DurationMin));
-            if (endedAt != 0) {
-                // One finding for the break: what lies beyond it is not
-                // used while the break is there.
-                if (stage.isOn()) {
-                    add(Severity::Error, Node::Stage, input, k, "stage-after-stop",
-                        "Этап включён после этапа " + std::to_string(endedAt) + ", "
-                            + (record.stage(endedAt).isOn() ? "который работает неограниченно" : "который выключен"));
-                    break;
-                }
-                continue;
-            }
-            if (stage.isOn()) {
-                ++running;
-                switches = runningStage(input, k, stage) || switches;
-            }
-            if (stage.endsRun())
-                endedAt = k;
-        }
-        if (running > 0 && !switches)
+        for (const TAlarmPlan::Stage& s : plan.running)
+            switches = runningStage(input, s.number, record.stage(s.number)) || switches;
+        // One finding for the break: what lies beyond it is not used while
+        // the break is there.
+        if (!plan.idle.empty())
+            add(Severity::Error, Node::Stage, input, plan.idle.front(), "stage-after-stop",
+                "Этап включён после " + plan.endedText());
+        if (!plan.running.empty() && !switches)
             m_findings.insert(m_findings.begin() + stagesFrom,
                               {Severity::Warning, Node::Input, input, 0, "input-does-nothing",
                                "Алгоритм включён, но его этапы не включают ни выходов, ни реле"});

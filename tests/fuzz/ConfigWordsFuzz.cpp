@@ -1,15 +1,18 @@
 // Arbitrary pairs of images, with arbitrary names, through the configuration
-// check, the configuration in words and the differences in words: nothing
+// check, the cause-and-effect matrix and the timelines, the configuration in
+// words and the differences in words: nothing
 // may fail on content alone, every finding names a node the tree has, a
 // configuration differs from nothing in itself, and two configurations that
 // differ in any byte never compare as equal.
 
 #include "tests/fuzz/FuzzCheck.h"
 
+#include "report/TCauseMatrix.h"
 #include "report/TConfigCheck.h"
 #include "report/TConfigDescriber.h"
 #include "report/TConfigDiffer.h"
 #include "report/TReportSource.h"
+#include "report/TTimelineSvg.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -49,6 +52,25 @@ void check(const TImage& image, const TConfigCheck::Names& names)
         FUZZ_CHECK(!TConfigCheck::text(findings).empty() || findings.empty());
         FUZZ_CHECK(!TConfigCheck::json(findings).empty());
     }
+    // The running stages are stages 1..r, the cells name only them, and
+    // the stages that never run lie beyond them.
+    const TCauseMatrix matrix = TCauseMatrix::of(image, names);
+    std::vector<TAlarmPlan::Input> plans;
+    std::vector<std::string> heads;
+    for (const TCauseMatrix::Row& row : matrix.rows) {
+        int last = 0;
+        for (const TAlarmPlan::Stage& s : row.plan.running)
+            FUZZ_CHECK(s.number == ++last);
+        for (const std::vector<int>& cell : row.cells)
+            for (const int k : cell)
+                FUZZ_CHECK(k >= 1 && k <= last);
+        for (const int k : row.plan.idle)
+            FUZZ_CHECK(k > last);
+        plans.push_back(row.plan);
+        heads.push_back(row.head);
+    }
+    FUZZ_CHECK(!matrix.text().empty() && !matrix.csv().empty() && !matrix.json().empty());
+    FUZZ_CHECK(!TTimelineSvg::document(plans, heads, matrix.composition).empty());
 }
 
 } // namespace

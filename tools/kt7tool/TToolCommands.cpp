@@ -16,6 +16,7 @@
 #include "tools/kt7tool/TDirectLink.h"
 #include "tools/kt7tool/TProgressBar.h"
 #include "tools/kt7tool/TStopSignal.h"
+#include "tools/kt7tool/TToolCauseEffect.h"
 #include "tools/kt7tool/TToolError.h"
 #include "tools/kt7tool/TToolInput.h"
 #include "tools/kt7tool/TToolOutput.h"
@@ -120,6 +121,10 @@ int TToolCommands::run()
         return check();
     if (c == "backups")
         return backups();
+    if (c == "matrix")
+        return TToolCauseEffect(m_o, loadProject(m_o.operands[0], m_o.names)).matrix();
+    if (c == "timeline")
+        return TToolCauseEffect(m_o, loadProject(m_o.operands[0], m_o.names)).timeline();
     return report();
 }
 

@@ -85,6 +85,34 @@ const CommandHelp Help[] = {
      "With --json: {\"backups\": [{\"serial\": S, \"time\": T, \"path\": P}]}\n"},
     {"report", "kt7tool report FILE.usr [--names FILE.ini] -o OUT.docx",
      "Writes the configuration report the window makes as OUT.docx.\n"},
+    {"matrix", "kt7tool matrix FILE.usr [--names FILE.ini] [--csv | --json]",
+     "Prints the cause-and-effect matrix: a row for each switched-on algorithm\n"
+     "('IN-3 name'), a column for each output of the splitters the system has\n"
+     "('LB1 OUT1'), each relay of its relay modules ('Реле 1.1') and K1, K2; a\n"
+     "cell lists the running stages that switch it ('1, 2'). Stages beyond one\n"
+     "that is off or unlimited never run and are not counted. Below come the\n"
+     "outputs of the console buttons, paging groups and background music, the\n"
+     "columns no algorithm switches and the algorithms that switch nothing.\n"
+     "With --csv: one header row and one row per algorithm, ';'-separated, UTF-8\n"
+     "with a byte-order mark, for a spreadsheet. With --json:\n"
+     "  {\"columns\": [{\"head\": \"LB1 OUT1\", \"kind\": \"output\" | \"relay\" | \"K1\" | \"K2\",\n"
+     "    \"splitter\": S, \"output\": O, \"module\": M, \"relay\": R, \"used\": BOOL}],\n"
+     "   \"inputs\": [{\"input\": I, \"head\": \"IN-3 name\", \"delay\": SECONDS | null,\n"
+     "    \"switches\": BOOL, \"stages\": [{\"stage\": K, \"start\": SECONDS | null,\n"
+     "      \"end\": SECONDS | null, \"unlimited\": BOOL, \"time\": \"00:30–01:00\",\n"
+     "      \"source\": \"Панель\", \"number\": N}], \"idle\": [K],\n"
+     "    \"cells\": {\"LB1 OUT1\": [K]}}],\n"
+     "   \"zones\": [{\"zone\": \"Кнопка 1\", \"outputs\": [\"LB1 OUT1\"]}]}\n"
+     "Times count from the trigger; null is an unknown time (a delay without a\n"
+     "list entry) or no end (an unlimited stage). 'idle' lists the stages switched\n"
+     "on that never run.\n"},
+    {"timeline", "kt7tool timeline FILE.usr [--names FILE.ini] [--input N] --svg",
+     "Writes the timelines of the switched-on algorithms (or of IN-N alone) as\n"
+     "one SVG document on standard output, on one time scale from the trigger:\n"
+     "the delay, then each running stage as a bar as long as its running time\n"
+     "(an unlimited one with an open end), labelled with its time, message and\n"
+     "the number of outputs and relays it switches. A running stage is a\n"
+     "<rect class=\"stage\" data-stage=\"K\">. IN-N switched off is an error.\n"},
 };
 
 const CommandHelp* find(const std::string& command)
@@ -216,6 +244,12 @@ TToolOptions TToolOptions::parse(int argc, const char* const* argv)
             o.namesB = value();
         } else if (arg == "-o" || arg == "--output") {
             o.output = value();
+        } else if (arg == "--csv") {
+            o.csv = true;
+        } else if (arg == "--svg") {
+            o.svg = true;
+        } else if (arg == "--input") {
+            o.input = static_cast<int>(number(arg, value(), 1, 24));
         } else {
             throw TToolError("unknown option " + arg + " (see kt7tool --help)", TToolError::Usage);
         }

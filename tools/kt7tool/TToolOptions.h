@@ -27,6 +27,9 @@ public:
     std::string namesA; // --names-a (diff)
     std::string namesB; // --names-b (diff)
     std::string output; // -o (report)
+    bool csv = false;   // --csv (matrix)
+    bool svg = false;   // --svg (timeline)
+    int input = 0;      // --input N (timeline); 0: every switched-on input
 
     // Throws TToolError (status 2) with a message for the user.
     static TToolOptions parse(int argc, const char* const* argv);

@@ -5,6 +5,7 @@
 //   kt7shots <output folder>
 
 #include "app/TAppWindows.h"
+#include "app/TFormMatrix.h"
 #include "app/TFormProjectName.h"
 #include "app/TFormWord.h"
 #include "app/TMain.h"
@@ -146,6 +147,11 @@ int main(int argc, char** argv)
     tree->expandItem(Main->inputNode(1));
     ok &= shoot(Main->inputNode(1), "algorithm.png");
     ok &= shoot(Main->stageNode(1, 2), "stage.png");
+    TFormMatrix* matrix = Main->formMatrix();
+    matrix->resize(760, 260);
+    matrix->showMatrix();
+    ok &= save(matrix, out.filePath(QStringLiteral("matrix.png")));
+    matrix->hide();
     ok &= save(SetComPort, out.filePath(QStringLiteral("port.png")));
     SetComPort->hide();
     Dbg->show();

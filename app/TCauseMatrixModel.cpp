@@ -1,0 +1,149 @@
+#include "app/TCauseMatrixModel.h"
+
+#include <QBrush>
+#include <QColor>
+
+namespace {
+using Node = TConfigFinding::Node;
+
+QString qs(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+// "LB1 OUT1" on two lines, so that a column stays narrow.
+QString columnHead(const TCauseMatrix::Column& c)
+{
+    return qs(c.head).replace(' ', '\n');
+}
+} // namespace
+
+const QColor TCauseMatrixModel::Unused(244, 214, 214);
+const QColor TCauseMatrixModel::Shaded(230, 230, 230);
+
+TCauseMatrixModel::TCauseMatrixModel(Table table, QObject* parent) : QAbstractTableModel(parent), m_table(table)
+{
+}
+
+void TCauseMatrixModel::show(const TCauseMatrix& matrix)
+{
+    const int oldRows = rowCount();
+    const int oldColumns = columnCount();
+    const bool sameShape = [&] {
+        if (matrix.columns.size() != m_matrix.columns.size())
+            return false;
+        if (m_table == Table::Zones)
+            return matrix.zones.size() == m_matrix.zones.size();
+        return matrix.rows.size() == m_matrix.rows.size();
+    }();
+    if (!sameShape) {
+        beginResetModel();
+        m_matrix = matrix;
+        endResetModel();
+        return;
+    }
+    m_matrix = matrix;
+    if (oldRows > 0 && oldColumns > 0)
+        emit dataChanged(index(0, 0), index(oldRows - 1, oldColumns - 1));
+    if (oldColumns > 0)
+        emit headerDataChanged(Qt::Horizontal, 0, oldColumns - 1);
+    if (oldRows > 0)
+        emit headerDataChanged(Qt::Vertical, 0, oldRows - 1);
+}
+
+int TCauseMatrixModel::rowCount(const QModelIndex& parent) const
+{
+    if (parent.isValid())
+        return 0;
+    return static_cast<int>(m_table == Table::Zones ? m_matrix.zones.size() : m_matrix.rows.size());
+}
+
+int TCauseMatrixModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_matrix.columns.size());
+}
+
+bool TCauseMatrixModel::unusedRow(int row) const
+{
+    return m_table == Table::Algorithms && !m_matrix.rows.at(static_cast<size_t>(row)).switches;
+}
+
+QVariant TCauseMatrixModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    const auto r = static_cast<size_t>(index.row());
+    const auto c = static_cast<size_t>(index.column());
+    const TCauseMatrix::Column& column = m_matrix.columns.at(c);
+    switch (role) {
+    case Qt::DisplayRole:
+        if (m_table == Table::Zones)
+            return m_matrix.zones.at(r).cells.at(c) ? QString(TCauseMatrix::ZoneMark) : QString();
+        return qs(m_matrix.cell(r, c));
+    case Qt::ToolTipRole:
+        if (m_table == Table::Zones)
+            return qs(m_matrix.zones.at(r).head + " → " + column.head);
+        return qs(m_matrix.detail(r, c));
+    case Qt::TextAlignmentRole: return int(Qt::AlignCenter);
+    case Qt::BackgroundRole:
+        if (!column.used || unusedRow(index.row()))
+            return QBrush(Unused);
+        // Every second splitter and relay module, as the report shades them.
+        if (column.kind != TCauseMatrix::Kind::K1 && column.kind != TCauseMatrix::Kind::K2 && column.unit % 2 == 0)
+            return QBrush(Shaded);
+        return {};
+    default: return {};
+    }
+}
+
+QVariant TCauseMatrixModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal) {
+        if (section < 0 || section >= columnCount())
+            return {};
+        const TCauseMatrix::Column& column = m_matrix.columns.at(static_cast<size_t>(section));
+        if (role == Qt::DisplayRole)
+            return columnHead(column);
+        if (role == Qt::ToolTipRole)
+            return column.used ? qs(column.head) : qs(column.head) + QStringLiteral(": ни один алгоритм не включает");
+        if (role == Qt::ForegroundRole && !column.used)
+            return QBrush(QColor(160, 40, 40));
+        return {};
+    }
+    if (section < 0 || section >= rowCount())
+        return {};
+    const auto r = static_cast<size_t>(section);
+    if (role == Qt::DisplayRole)
+        return qs(m_table == Table::Zones ? m_matrix.zones.at(r).head : m_matrix.rows.at(r).head);
+    if (role == Qt::ToolTipRole && m_table == Table::Algorithms) {
+        const TAlarmPlan::Input& plan = m_matrix.rows.at(r).plan;
+        QString tip = qs(m_matrix.rows.at(r).head);
+        if (!m_matrix.rows.at(r).switches)
+            tip += QStringLiteral(": ничего не включает");
+        if (const std::string idle = plan.idleText(); !idle.empty())
+            tip += '\n' + qs(idle);
+        return tip;
+    }
+    if (role == Qt::ForegroundRole && unusedRow(section))
+        return QBrush(QColor(160, 40, 40));
+    return {};
+}
+
+TConfigFinding TCauseMatrixModel::nodeAt(int row, int column) const
+{
+    TConfigFinding node;
+    const auto r = static_cast<size_t>(row);
+    if (m_table == Table::Zones) {
+        node.node = m_matrix.zones.at(r).node;
+        node.number = m_matrix.zones.at(r).number;
+        return node;
+    }
+    const TCauseMatrix::Row& line = m_matrix.rows.at(r);
+    node.node = Node::Input;
+    node.number = line.plan.number;
+    if (column >= 0 && !line.cells.at(static_cast<size_t>(column)).empty()) {
+        node.node = Node::Stage;
+        node.stage = line.cells.at(static_cast<size_t>(column)).front();
+    }
+    return node;
+}

@@ -1,0 +1,162 @@
+#include "app/TFormMatrix.h"
+
+#include "app/TCauseMatrixModel.h"
+#include "app/TMatrixCellDelegate.h"
+#include "app/TMatrixHost.h"
+#include "project/TAtomicFile.h"
+#include "project/TProject.h"
+#include "widgets/TDialogs.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QImage>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace {
+const QString Title = QStringLiteral("Матрица причин и следствий");
+const QString SaveFilter = QStringLiteral("Таблица CSV|*.csv|Рисунок PNG|*.png");
+} // namespace
+
+TFormMatrix::TFormMatrix(TMatrixHost& host, QWidget* parent) : QWidget(parent, Qt::Window), m_host(host)
+{
+    setObjectName("FormMatrix");
+    setWindowTitle(Title);
+    resize(900, 480);
+    auto* layout = new QVBoxLayout(this);
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName("TabsMatrix");
+    m_algorithms = new TCauseMatrixModel(TCauseMatrixModel::Table::Algorithms, this);
+    m_zones = new TCauseMatrixModel(TCauseMatrixModel::Table::Zones, this);
+    GridMatrix = addTable(m_algorithms, "GridMatrix", QStringLiteral("Алгоритмы"));
+    GridZones = addTable(m_zones, "GridZones", QStringLiteral("Зоны"));
+    layout->addWidget(m_tabs, 1);
+
+    auto* bottom = new QHBoxLayout;
+    m_note = new QLabel(QStringLiteral("В ячейке: этапы, в которых вход включает выход или реле; время и сообщение — "
+                                       "в подсказке. Розовым: что не включает ни один алгоритм и алгоритмы, "
+                                       "которые ничего не включают. Двойной щелчок выбирает этап в дереве."),
+                        this);
+    m_note->setObjectName("LabelNote");
+    m_note->setWordWrap(true);
+    ButtonSave = new QPushButton(QStringLiteral("Сохранить…"), this);
+    ButtonSave->setObjectName("ButtonSave");
+    bottom->addWidget(m_note, 1);
+    bottom->addWidget(ButtonSave);
+    layout->addLayout(bottom);
+    connect(ButtonSave, &QPushButton::clicked, this, [this] { ButtonSaveClick(); });
+
+    m_host.project().subscribe([this](TProject::Change change, int) {
+        if (change == TProject::Change::ProjectName)
+            return;
+        m_stale = true;
+        if (isVisible())
+            rebuild();
+    });
+}
+
+QTableView* TFormMatrix::addTable(TCauseMatrixModel* model, const char* name, const QString& title)
+{
+    auto* table = new QTableView(m_tabs);
+    table->setObjectName(name);
+    table->setModel(model);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setItemDelegate(new TMatrixCellDelegate(table));
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->horizontalHeader()->setDefaultSectionSize(44);
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table->verticalHeader()->setDefaultSectionSize(22);
+    table->verticalHeader()->setMaximumWidth(240);
+    m_tabs->addTab(table, title);
+    connect(table, &QTableView::activated, this,
+            [this, table](const QModelIndex& index) { activated(table, index.row(), index.column()); });
+    connect(table->verticalHeader(), &QHeaderView::sectionDoubleClicked, this,
+            [this, table](int row) { activated(table, row, -1); });
+    return table;
+}
+
+void TFormMatrix::activated(QTableView* table, int row, int column)
+{
+    const auto* model = static_cast<const TCauseMatrixModel*>(table->model());
+    if (row < 0 || row >= model->rowCount())
+        return;
+    m_host.selectFindingNode(model->nodeAt(row, column));
+}
+
+void TFormMatrix::showMatrix()
+{
+    show();
+    raise();
+    activateWindow();
+}
+
+void TFormMatrix::showEvent(QShowEvent* event)
+{
+    if (m_stale)
+        rebuild();
+    QWidget::showEvent(event);
+}
+
+void TFormMatrix::rebuild()
+{
+    const TProject& project = m_host.project();
+    const TCauseMatrix matrix = TCauseMatrix::of(project.image(), project.names());
+    m_algorithms->show(matrix);
+    m_zones->show(matrix);
+    m_stale = false;
+}
+
+QImage TFormMatrix::picture(QTableView* table) const
+{
+    // A view of its own, never on screen, as large as the whole table.
+    QTableView whole;
+    whole.setAttribute(Qt::WA_DontShowOnScreen);
+    whole.setModel(table->model());
+    whole.setFont(table->font());
+    whole.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    whole.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    whole.horizontalHeader()->setDefaultSectionSize(table->horizontalHeader()->defaultSectionSize());
+    whole.verticalHeader()->setDefaultSectionSize(table->verticalHeader()->defaultSectionSize());
+    whole.show();
+    const int frame = 2 * whole.frameWidth();
+    whole.resize(whole.verticalHeader()->sizeHint().width() + whole.horizontalHeader()->length() + frame,
+                 whole.horizontalHeader()->sizeHint().height() + whole.verticalHeader()->length() + frame);
+    return whole.grab().toImage();
+}
+
+bool TFormMatrix::ButtonSaveClick()
+{
+    const std::string project = m_host.project().name();
+    const QString proposed = QString::fromStdString(project.empty() ? "matrix" : project) + ".csv";
+    const QString chosen = TDialogs::current().saveFile({SaveFilter, proposed, "csv", {}});
+    if (chosen.isEmpty())
+        return false;
+    if (m_stale)
+        rebuild();
+    std::string bytes;
+    if (chosen.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) {
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        auto* shown = static_cast<QTableView*>(m_tabs->currentWidget());
+        if (!picture(shown).save(&buffer, "PNG")) {
+            Dlg::error(QStringLiteral("Не удалось нарисовать таблицу"));
+            return false;
+        }
+        bytes = png.toStdString();
+    } else {
+        bytes = m_algorithms->matrix().csv();
+    }
+    const TFileResult written = TAtomicFile::write(QFile::encodeName(chosen).toStdString(), bytes);
+    if (!written) {
+        Dlg::error(QStringLiteral("Unable to write to %1\n%2").arg(chosen, QString::fromStdString(written.reason())));
+        return false;
+    }
+    return true;
+}

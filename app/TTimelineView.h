@@ -1,0 +1,36 @@
+#pragma once
+// The alarm of one input drawn from the trigger, below the controls of its
+// page: the delay, then each running stage as a bar on one time scale with
+// its time, message and the number of outputs and relays (TTimelineLayout).
+// It is drawn from the project whenever it is painted and repainted on every
+// change of the image; its page asks again for its size when it shows another
+// input. A click on a stage's row selects that stage in the tree.
+
+#include "report/TTimelineLayout.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class TMatrixHost;
+
+class TTimelineView : public QWidget {
+    Q_OBJECT
+public:
+    // input() tells which input the page shows, 1..24.
+    TTimelineView(TMatrixHost& host, std::function<int()> input, QWidget* parent = nullptr);
+
+    // The drawing as it stands, at the widget's width.
+    TTimelineLayout layout() const;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    TMatrixHost& m_host;
+    std::function<int()> m_input;
+};

@@ -1,0 +1,74 @@
+#pragma once
+// The cause-and-effect matrix of a configuration: for every switched-on
+// alarm algorithm, in which of its running stages it switches each output of
+// the splitters the system has, each relay of its relay modules and the
+// controller's K1 and K2; and the outputs of the console buttons, the paging
+// groups and the background music under the same columns. Read from the
+// image through TAlarmPlan; written as text for a terminal, as CSV for a
+// spreadsheet and as JSON. UTF-8.
+
+#include "report/TAlarmPlan.h"
+#include "report/TConfigFinding.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+class TCauseMatrix {
+public:
+    using Names = std::array<std::string, Layout::InputCount>;
+
+    enum class Kind { Output, Relay, K1, K2 };
+    struct Column {
+        Kind kind = Kind::Output;
+        int unit = 0;      // splitter 1..12 or relay module 1..6
+        int index = 0;     // OUT 1..4 or relay 1..4
+        std::string head;  // "LB1 OUT1", "Реле 1.1", "K1", "K2"
+        bool used = false; // some running stage switches it
+    };
+    struct Row {
+        TAlarmPlan::Input plan;
+        std::string head;                    // "IN-3 name"
+        std::vector<std::vector<int>> cells; // per column: the stages that switch it
+        bool switches = false;               // some cell is not empty
+    };
+    // A console button, a paging group or the background music.
+    struct ZoneRow {
+        TConfigFinding::Node node = TConfigFinding::Node::Button; // Button, Group or Settings (music)
+        int number = 0;
+        std::string head;        // "Кнопка 1", "Группа 1 (Код-201)", "Фоновая музыка"
+        std::vector<bool> cells; // per column
+    };
+
+    static constexpr const char* Corner = "Вход";
+    static constexpr const char* ZoneCorner = "Зона";
+    static constexpr const char* ZoneMark = "X";
+
+    static TCauseMatrix of(const TImage& image, const Names& names);
+
+    TAlarmPlan::Composition composition;
+    std::vector<Column> columns;
+    std::vector<Row> rows;
+    std::vector<ZoneRow> zones;
+
+    // The stages as a cell shows them: "1, 2", or empty.
+    std::string cell(size_t row, size_t column) const;
+    // What a cell means, one line each: the input and the effect, then each
+    // stage with its time from the trigger (and the message, on an output).
+    std::string detail(size_t row, size_t column) const;
+    // "LB2 OUT3, Реле 1.2": the columns no alarm switches.
+    std::string unusedColumns() const;
+    // "IN-3, IN-5": the algorithms that switch nothing.
+    std::string idleRows() const;
+
+    // Aligned columns, the zones below the algorithms, then what no alarm
+    // reaches and what switches nothing.
+    std::string text() const;
+    // One header row and one row per algorithm, cells as shown, separated
+    // by ";", lines ending in CR LF, UTF-8 with a byte-order mark.
+    std::string csv() const;
+    // {"columns": [...], "inputs": [...], "zones": [...]}; see kt7tool matrix --help.
+    std::string json() const;
+    // One field of a CSV line, quoted when it holds ";", a quote or a line break.
+    static std::string csvField(const std::string& text);
+};

@@ -1,0 +1,144 @@
+// kt7tool matrix and kt7tool timeline as a user runs them: the matrix in
+// its three formats, the timelines as a well-formed SVG document with one
+// bar per running stage, and the options that do not fit.
+
+#include "image/TAlarmRecord.h"
+#include "project/TImageFile.h"
+#include "project/TNamesFile.h"
+#include "tests/tool/TToolRun.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+// One splitter. IN-1: stage 1 on LB1 OUT2, stage 2 unlimited on K2, stage 4
+// beyond the break. IN-2: delay 01:00, stages 1..3 of 30 s each, the last
+// on LB1 OUT1. IN-3 is off.
+TImage site()
+{
+    TImage image;
+    TAlarmRecord in1(image, 1);
+    in1.setEnabled(true);
+    in1.stage(1).setDuration(2);
+    in1.stage(1).setOutputBit(Layout::outputBit(1, 2), true);
+    in1.stage(2).setDuration(255);
+    in1.stage(2).setK2(true);
+    in1.stage(4).setDuration(2);
+    TAlarmRecord in2(image, 2);
+    in2.setEnabled(true);
+    in2.setDelayCode(4);
+    for (int k = 1; k <= 3; ++k)
+        in2.stage(k).setDuration(2);
+    in2.stage(3).setOutputBit(Layout::outputBit(1, 1), true);
+    return image;
+}
+
+// Per input of the document: the stages of its bars, and whether it holds
+// one open bar.
+std::map<int, std::vector<int>> barsOf(const QString& svg, QString* error)
+{
+    std::map<int, std::vector<int>> bars;
+    QXmlStreamReader xml(svg);
+    int input = 0;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        const QXmlStreamAttributes a = xml.attributes();
+        if (xml.name() == QStringLiteral("g"))
+            input = a.value("data-input").toInt();
+        else if (xml.name() == QStringLiteral("rect") && a.value("class") == QStringLiteral("stage"))
+            bars[input].push_back(a.value("data-stage").toInt());
+    }
+    *error = xml.hasError() ? xml.errorString() : QString();
+    return bars;
+}
+
+} // namespace
+
+TEST(ToolMatrix, MatrixAsTextCsvAndJsonTimelineAsSvg)
+{
+    QTemporaryDir dir;
+    const QString usr = dir.filePath("site.usr");
+    ASSERT_TRUE(TImageFile::write(usr.toStdString(), site()).ok());
+    TNamesFile::Names names;
+    names[0] = "Пожар <1> & \"2\"";
+    ASSERT_TRUE(TNamesFile::write(dir.filePath("site.ini").toStdString(), names).ok());
+
+    TToolRun run = TToolRun::of({"matrix", usr}, dir.filePath("data"));
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const QStringList lines = run.out.split('\n');
+    EXPECT_EQ(lines[0].simplified(), "Вход LB1 OUT1 LB1 OUT2 LB1 OUT3 LB1 OUT4 K1 K2");
+    EXPECT_EQ(lines[1].simplified(), "IN-1 Пожар <1> & \"2\" 1 2");
+    // Columns aligned: the cells stand under their heads.
+    EXPECT_EQ(lines[1].indexOf(" 1 ") + 1, lines[0].indexOf("LB1 OUT2"));
+    EXPECT_EQ(lines[2].simplified(), "IN-2 3");
+    EXPECT_TRUE(run.out.contains("Ни один алгоритм не включает: LB1 OUT3, LB1 OUT4, K1\n")) << run.out.toStdString();
+
+    run = TToolRun::of({"matrix", usr, "--csv"}, dir.filePath("data"));
+    ASSERT_EQ(run.status, 0);
+    // A quote in a name: the field is quoted, its quotes doubled.
+    EXPECT_EQ(run.outBytes,
+              QByteArray("\xEF\xBB\xBFВход;LB1 OUT1;LB1 OUT2;LB1 OUT3;LB1 OUT4;K1;K2\r\n"
+                         "\"IN-1 Пожар <1> & \"\"2\"\"\";;1;;;;2\r\n"
+                         "IN-2;3;;;;;\r\n"));
+
+    run = TToolRun::of({"matrix", usr, "--json"}, dir.filePath("data"));
+    ASSERT_EQ(run.status, 0);
+    QJsonParseError error;
+    const QJsonObject json = QJsonDocument::fromJson(run.outBytes, &error).object();
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << run.out.toStdString();
+    const QJsonArray inputs = json["inputs"].toArray();
+    ASSERT_EQ(inputs.size(), 2);
+    const QJsonObject in2 = inputs[1].toObject();
+    EXPECT_EQ(in2["delay"].toInt(), 60);
+    EXPECT_EQ(in2["stages"].toArray()[2].toObject()["start"].toInt(), 120);
+    EXPECT_EQ(in2["cells"].toObject()["LB1 OUT1"].toArray(), QJsonArray({3}));
+    const QJsonObject stage2 = inputs[0].toObject()["stages"].toArray()[1].toObject();
+    EXPECT_TRUE(stage2["end"].isNull() && stage2["unlimited"].toBool());
+    EXPECT_EQ(inputs[0].toObject()["idle"].toArray(), QJsonArray({4}));
+    EXPECT_EQ(json["columns"].toArray().size(), 6);
+    EXPECT_FALSE(json["columns"].toArray()[4].toObject()["used"].toBool());
+
+    run = TToolRun::of({"timeline", usr, "--svg"}, dir.filePath("data"));
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    QString xmlError;
+    std::map<int, std::vector<int>> bars = barsOf(run.out, &xmlError);
+    EXPECT_TRUE(xmlError.isEmpty()) << xmlError.toStdString();
+    EXPECT_EQ(bars, (std::map<int, std::vector<int>>{{1, {1, 2}}, {2, {1, 2, 3}}}));
+    EXPECT_TRUE(run.out.contains("IN-1 Пожар &lt;1&gt; &amp; &quot;2&quot;"));
+    EXPECT_TRUE(run.out.contains("Не выполняется: этап 4 (после этапа 2, который работает неограниченно)"));
+
+    run = TToolRun::of({"timeline", usr, "--svg", "--input", "2"}, dir.filePath("data"));
+    ASSERT_EQ(run.status, 0);
+    bars = barsOf(run.out, &xmlError);
+    EXPECT_TRUE(xmlError.isEmpty());
+    EXPECT_EQ(bars, (std::map<int, std::vector<int>>{{2, {1, 2, 3}}}));
+}
+
+TEST(ToolMatrix, OptionsThatDoNotFitTheCommandAreRefused)
+{
+    QTemporaryDir dir;
+    const QString usr = dir.filePath("site.usr");
+    ASSERT_TRUE(TImageFile::write(usr.toStdString(), site()).ok());
+    const std::vector<std::pair<QStringList, QString>> cases = {
+        {{"matrix", usr, "--csv", "--json"}, "kt7tool: matrix: --csv and --json ask for two formats; give one\n"},
+        {{"matrix", usr, "--svg"}, "kt7tool: matrix: --svg belongs to kt7tool timeline\n"},
+        {{"timeline", usr}, "kt7tool: timeline: the timelines are drawn as SVG; give --svg\n"},
+        {{"timeline", usr, "--svg", "--json"}, "kt7tool: timeline: --json belongs to kt7tool matrix\n"},
+        {{"timeline", usr, "--svg", "--input", "3"}, "kt7tool: timeline: IN-3: the algorithm is switched off\n"},
+        {{"timeline", usr, "--svg", "--input", "25"}, "kt7tool: --input: expected a number from 1 to 24, got '25'\n"},
+    };
+    for (const auto& [arguments, message] : cases) {
+        const TToolRun run = TToolRun::of(arguments, dir.filePath("data"));
+        EXPECT_EQ(run.status, 2) << arguments.join(' ').toStdString();
+        EXPECT_EQ(run.err, message);
+        EXPECT_TRUE(run.out.isEmpty());
+    }
+}
