@@ -114,12 +114,13 @@ TEST_F(ToolWords, ShowGivesOneFactPerLineAndTheSameAsJson)
         EXPECT_TRUE(value.isString() || value == QJsonValue(true)) << i;
     }
 
-    // Another names file, and an image file of the wrong size: warnings, not failures.
+    // A names file named that is not there is an error; an image file of the
+    // wrong size a warning.
     const QString names = dir.filePath("other.ini");
     run = TToolRun::of({"show", a, "--names", names});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_TRUE(run.out.contains("IN-3, Имя:\n"));
-    EXPECT_TRUE(run.err.startsWith("kt7tool: warning: " + names)) << run.err.toStdString();
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_EQ(run.err, "kt7tool: " + names + ": No such file or directory\n");
     QFile file(a);
     ASSERT_TRUE(file.resize(20));
     run = TToolRun::of({"show", a});
