@@ -156,6 +156,19 @@ TEST_F(ToolWords, DiffNamesChangedFactsThenRawBytes)
     run = TToolRun::of({"diff", a, a});
     EXPECT_EQ(run.status, 0);
     EXPECT_TRUE(run.out.isEmpty());
+
+    // An image without a names file, as a read leaves it, has unknown names:
+    // they are not compared, and that is said once.
+    const QString read = dir.filePath("controller.usr");
+    ASSERT_TRUE(QFile::copy(a, read));
+    run = TToolRun::of({"diff", a, read});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
+    EXPECT_EQ(run.err,
+              "kt7tool: warning: " + read
+                  + " has no names file: its algorithms' names are unknown and not "
+                    "compared\n");
+    EXPECT_FALSE(TToolRun::of({"diff", "--help"}).out.contains("--com"));
 }
 
 TEST_F(ToolWords, NamesAreShownSafelyAndEveryDifferingNameCounts)
