@@ -53,6 +53,7 @@ std::vector<uint8_t> TLinkEngine::start(Job job, const TImage& image)
     m_attempt = 0;
     m_first = true;
     m_dropped = 0;
+    m_staleReplies = 0;
     m_reply.clear();
     m_received.clear();
     if (job == Job::Identify) {
@@ -198,6 +199,10 @@ TLinkEngine::Step TLinkEngine::timeOut()
     // Without time-outs a block reply is waited for until the caller gives up.
     if (!m_policy.timeOuts())
         return step;
+    if (got == 0 && m_staleReplies > 0)
+        return attemptFailed(std::move(step),
+                             "only a reply to block 0x" + THexText::of(m_lastAddress, 4) + ", the block before, within "
+                                 + std::to_string(m_policy.timeoutMs) + " ms");
     if (got == 0)
         return attemptFailed(std::move(step),
                              "no reply within " + std::to_string(m_policy.timeoutMs) + " ms" + strayNote());
@@ -216,6 +221,7 @@ TLinkEngine::Step TLinkEngine::attemptFailed(Step step, const std::string& cause
     m_first = false;
     m_reply.clear();
     m_dropped = 0;
+    m_staleReplies = 0;
     step.outcome = Outcome::Again;
     step.request = m_request;
     return step;
@@ -243,6 +249,7 @@ TLinkEngine::Step TLinkEngine::takeBlock(Step step, TImage& image)
         // the second answer arrives while the next block is asked for.
         if (step.address == m_lastAddress) {
             m_dropped = 0;
+            ++m_staleReplies;
             Step wait;
             wait.notes = std::move(step.notes);
             return wait;
@@ -275,6 +282,7 @@ TLinkEngine::Step TLinkEngine::takeBlock(Step step, TImage& image)
     m_attempt = 0;
     m_first = false;
     m_dropped = 0;
+    m_staleReplies = 0;
 
     const unsigned next = step.address + BlockSize;
     if (next >= TImage::Size) {

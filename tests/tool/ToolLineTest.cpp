@@ -92,11 +92,11 @@ protected:
     }
     // The tool on the simulator's line, unpaced, with short time-outs.
     TToolRun tool(const TSimProcess& sim, QStringList arguments, const QByteArray& input = {},
-                  const QString& outputFile = {}) const
+                  const QString& outputFile = {}, long fileLimit = 0) const
     {
         arguments << "--device" << sim.device() << "--timeout"
                   << "300";
-        return TToolRun::of(arguments, path("data"), input, outputFile);
+        return TToolRun::of(arguments, path("data"), input, outputFile, fileLimit);
     }
     QStringList backups() const { return QDir(path("data/kt7config/backups")).entryList(QDir::Files); }
 
@@ -203,6 +203,26 @@ TEST_F(ToolLine, WriteRefusesAWrongSizeKeepsEveryBackupAndSendsNothingTheControl
     EXPECT_EQ(paths.mid(1), QStringList({printed[1], printed[0]}));
     EXPECT_EQ(loadAt(paths[0]), second);
 
+    // Under a file-size limit the write keeps no part of a backup and sends
+    // nothing, a read leaves no part of its file; neither is a signal's end.
+    // Nothing but a whole backup of a valid time is listed.
+    const QString kept = path("data/kt7config/backups/");
+    ASSERT_TRUE(QDir().mkpath(kept + "KT7S010203-20261208T072724Z.usr"));
+    ASSERT_TRUE(QFile::link(path("gone"), kept + "KT7S010203-20261208T072725Z.usr"));
+    QFile tiny(kept + "KT7S010203-20261208T072726Z.usr");
+    ASSERT_TRUE(tiny.open(QIODevice::WriteOnly) && tiny.write("x", 1) == 1);
+    tiny.close();
+    ASSERT_TRUE(QFile::copy(path("first.usr"), kept + "KT7S010203-20261399T072727Z.usr"));
+    const QStringList entries = QDir(kept).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
+    run = tool(sim, {"write", path("first.usr")}, {}, {}, 1024);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.err.contains("File too large (nothing was written to the controller)")) << run.err.toStdString();
+    run = tool(sim, {"read", path("limited.usr")}, {}, {}, 1024);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(QDir(path(".")).entryList({"limited.usr*"}), QStringList());
+    EXPECT_EQ(QDir(kept).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System), entries);
+    EXPECT_EQ(TToolRun::of({"backups"}, path("data")).out.split('\n', Qt::SkipEmptyParts).size(), 3);
+
     // Forced, the short file is written as the rest zeros.
     run = tool(sim, {"write", path("short.usr"), "--force", "--no-backup"});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
@@ -289,7 +309,15 @@ TEST_F(ToolLine, FaultsEndWithOneLineAndStatus2)
                   std::string::npos);
         const TSimProcess silent({"--baud", "0", "--silent-after", "0"});
         EXPECT_NE(oneLine(tool(silent, {"read", path("r.usr")})).find("block 0x0000: no reply"), std::string::npos);
+        // Three whole replies came, each a late one to the block before.
+        const TSimProcess behind({"--baud", "0", "--wrong-address", "0x20:0x0"});
+        EXPECT_NE(oneLine(tool(behind, {"read", path("r.usr")}))
+                      .find("block 0x0020: only a reply to block 0x0000, the block before, within 300 ms (3 tries)"),
+                  std::string::npos);
         oneLine(TToolRun::of({"read", path("r.usr")})); // no port
+        // A file that cannot be made is told before the port is opened.
+        EXPECT_EQ(oneLine(TToolRun::of({"read", path("no/r.usr"), "--device", path("none")})),
+                  "kt7tool: " + path("no/r.usr").toStdString() + ": No such file or directory; nothing was read\n");
         EXPECT_EQ(oneLine(TToolRun::of({"identify", "--com"})), "kt7tool: --com needs a value\n");
         // The highest COM number, through a link whose device is gone.
         const QByteArray config = qgetenv("XDG_CONFIG_HOME");

@@ -234,8 +234,8 @@ struct Outcome {
 };
 
 // kt7tool with standard output on out and standard error into errFile; with
-// fileLimit, the child may write files of at most that many bytes (and gets
-// EFBIG, not a signal, beyond).
+// fileLimit, the child may write files of at most that many bytes, as under
+// ulimit -f.
 Outcome runInto(int out, const std::string& errFile, const std::vector<std::string>& arguments, rlim_t fileLimit)
 {
     std::vector<char*> argv{const_cast<char*>(KT7TOOL_PATH)};
@@ -248,7 +248,6 @@ Outcome runInto(int out, const std::string& errFile, const std::vector<std::stri
         ::dup2(out, STDOUT_FILENO);
         ::dup2(err, STDERR_FILENO);
         if (fileLimit != RLIM_INFINITY) {
-            ::signal(SIGXFSZ, SIG_IGN);
             const rlimit limit{fileLimit, fileLimit};
             ::setrlimit(RLIMIT_FSIZE, &limit);
         }
@@ -275,7 +274,7 @@ TEST_F(ToolWords, OutputThatCannotBeWrittenIsAnIOError)
     const std::string b = project("b", changed, "Пожар").toStdString();
     const std::string errFile = dir.filePath("err").toStdString();
     const std::vector<std::vector<std::string>> commands
-        = {{"show", a}, {"show", a, "--json"}, {"diff", a, b}, {"--help"}};
+        = {{"show", a}, {"show", a, "--json"}, {"diff", a, b}, {"check", a}, {"--help"}};
 
     // A pipe whose reader has gone.
     for (const auto& command : commands) {
@@ -297,4 +296,10 @@ TEST_F(ToolWords, OutputThatCannotBeWrittenIsAnIOError)
         EXPECT_EQ(o.status, 2) << command[0];
         EXPECT_EQ(o.err, "kt7tool: standard output: File too large\n") << command[0];
     }
+    // A document that may not grow: no part of it is left.
+    ASSERT_TRUE(QDir(dir.path()).mkdir("report"));
+    const Outcome o
+        = runInto(STDOUT_FILENO, errFile, {"report", a, "-o", dir.filePath("report/a.docx").toStdString()}, 64);
+    EXPECT_EQ(o.status, 2) << o.err;
+    EXPECT_TRUE(QDir(dir.filePath("report")).isEmpty());
 }

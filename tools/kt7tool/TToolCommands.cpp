@@ -293,6 +293,13 @@ int TToolCommands::read()
         throw TToolError("read: standard output is a terminal, and the image is 2048 bytes of binary data; redirect it "
                          "or name a file",
                          TToolError::Usage);
+    // A file that cannot be made is found out before a transfer of seconds.
+    if (!toOutput) {
+        const fs::path folder = fs::path(m_o.operands[0]).parent_path();
+        std::error_code ec;
+        if (!folder.empty() && !fs::is_directory(folder, ec))
+            throw TToolError(m_o.operands[0] + ": " + std::strerror(ec ? ec.value() : ENOTDIR) + "; nothing was read");
+    }
     const auto link = openLink();
     identifyController(*link);
     TImage image;
