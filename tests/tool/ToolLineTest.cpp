@@ -143,6 +143,14 @@ TEST_F(ToolLine, IdentifyReadWriteWithBackupAndVerify)
     EXPECT_EQ(backups().size(), 1);
     ASSERT_TRUE(sim.finish());
     EXPECT_EQ(load("dump.usr"), before);
+
+    // The controller's bytes reach no terminal as control characters.
+    TSimProcess odd({"--baud", "0", "--serial",
+                     QString::fromLatin1("\x1b\x7f"
+                                         "CDEFGHIJ")});
+    EXPECT_EQ(tool(odd, {"identify"}).out, "S/N-\\x1b\\x7fCD (EF.GH.IJ)\n");
+    EXPECT_TRUE(
+        tool(odd, {"read", path("odd.usr"), "-v"}).err.startsWith("kt7tool: " + odd.device() + ": S/N-\\x1b\\x7fCD"));
 }
 
 TEST_F(ToolLine, WriteRefusesAWrongSizeKeepsEveryBackupAndSendsNothingTheControllerHolds)
@@ -303,6 +311,12 @@ TEST_F(ToolLine, FaultsEndWithOneLineAndStatus2)
         EXPECT_NE(err.find("write cut short after 6 of 64 blocks"), std::string::npos) << err;
         ASSERT_EQ(backups().size(), 1);
         EXPECT_NE(err.find(backups()[0].toStdString()), std::string::npos) << err;
+        // Lost on the first block: the controller holds at most that one.
+        TSimProcess first({"--baud", "0", "--close-after", "64"});
+        EXPECT_NE(oneLine(tool(first, {"write", path("new.usr"), "--always"}))
+                      .find("after 0 of 64 blocks, 1 if the controller took block 0x0000 before its reply failed, the "
+                            "controller may hold a mixed configuration;"),
+                  std::string::npos);
     }
     {
         EXPECT_NE(oneLine(TToolRun::of({"identify", "--device", path("none")})).find("No such file or directory"),
@@ -330,6 +344,11 @@ TEST_F(ToolLine, FaultsEndWithOneLineAndStatus2)
                   "kt7tool: COM255: " + path("config/kt7config/ports/com255").toStdString() + " points at "
                       + path("gone").toStdString() + ", which does not exist\n");
         oneLine(TToolRun::of({"frobnicate"})); // no such command
+        EXPECT_NE(oneLine(TToolRun::of({"identify", "--device", "d", "--quiet", "-v"})).find("--quiet and -v"),
+                  std::string::npos);
+        EXPECT_NE(oneLine(TToolRun::of({"identify", "--device", "d", "--com", "1"})).find("--com and --device"),
+                  std::string::npos);
+        EXPECT_NE(oneLine(TToolRun::of({"diff", "-", "-"})).find("one file only"), std::string::npos);
         oneLine(TToolRun::of({"show", path("image.usr"), "--bogus"}));
         oneLine(TToolRun::of({"show", path("missing.usr")}));
         EXPECT_FALSE(QFile::exists(path("r.usr")));
@@ -533,9 +552,13 @@ TEST_F(ToolLine, StopSignalsEndBetweenBlocksAndSayWhatTheControllerHolds)
         tool.start(KT7TOOL_PATH, arguments);
         ASSERT_TRUE(tool.waitForStarted());
         QThread::msleep(static_cast<unsigned long>(c.afterMs));
-        // A second signal while the first is being handled changes nothing.
-        ::kill(static_cast<pid_t>(tool.processId()), c.signal);
-        ::kill(static_cast<pid_t>(tool.processId()), c.signal);
+        // A second signal, and another one, while the first is being handled
+        // change nothing.
+        const auto pid = static_cast<pid_t>(tool.processId());
+        ::kill(pid, c.signal);
+        QThread::msleep(20);
+        ::kill(pid, c.signal);
+        ::kill(pid, c.signal == SIGTERM ? SIGINT : SIGTERM);
         ASSERT_TRUE(tool.waitForFinished(20000));
         EXPECT_EQ(tool.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(tool.exitCode(), 128 + c.signal);

@@ -173,6 +173,20 @@ TEST_F(ToolWords, DiffNamesChangedFactsThenRawBytes)
 
 TEST_F(ToolWords, NamesAreShownSafelyAndEveryDifferingNameCounts)
 {
+    // A names file in UTF-8 is read as names files are, in Windows-1251, and
+    // what its names were read as is said.
+    const QString utf8 = dir.filePath("utf8.ini");
+    QFile names8(utf8);
+    ASSERT_TRUE(names8.open(QIODevice::WriteOnly));
+    names8.write(QStringLiteral("[Scenic]\r\nItem2=Пожар\r\n").toUtf8());
+    names8.close();
+    TToolRun read8 = TToolRun::of({"show", project("plain", fixture(), ""), "--names", utf8});
+    EXPECT_EQ(read8.status, 0);
+    EXPECT_EQ(read8.err,
+              "kt7tool: warning: " + utf8
+                  + QStringLiteral(": the names file looks like UTF-8, but names files are Windows-1251; its "
+                                   "names read as: IN-3: РџРѕР¶Р°СЂ\n"));
+
     // A name that carries an escape sequence reaches no terminal as one.
     const QString a = project("a", fixture(), "Пожар\x1b[31m в зале");
     TToolRun run = TToolRun::of({"show", a});
