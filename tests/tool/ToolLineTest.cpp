@@ -2,11 +2,14 @@
 // against kt7sim, and every way the line can fail.
 
 #include "image/ImageLayout.h"
+#include "link/FrameLayout.h"
+#include "link/TFrameChecksum.h"
 #include "project/TImageFile.h"
 #include "tests/support/TSimProcess.h"
 #include "tests/tool/TToolRun.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -522,6 +525,44 @@ TEST_F(ToolLine, PortIsGivenBackAsFoundAndAnotherReaderIsNoHangup)
     stop = true;
     thief.join();
     ::close(other);
+}
+
+// A controller that answers identify and then fills the line with noise,
+// driven by hand on a pseudo-terminal of the test's own: the tool waits for a
+// quiet line before each repeat, but not beyond its time-outs.
+TEST_F(ToolLine, ANoisyLineIsNotWaitedForForGood)
+{
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_TRUE(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
+    const QString device = QString::fromLocal8Bit(::ptsname(master));
+    std::atomic<bool> stop{false};
+    std::thread line([&] {
+        for (int asked = 0; asked < Frame::IdentifySize && !stop;) {
+            pollfd p{master, POLLIN, 0};
+            char bytes[64];
+            const ssize_t n = ::poll(&p, 1, 50) > 0 ? ::read(master, bytes, sizeof bytes) : 0;
+            asked += n > 0 ? static_cast<int>(n) : 0;
+        }
+        uint8_t reply[Frame::IdentifyReplySize]
+            = {0x00, 0x01, Frame::IdentifyReplySize - 1, Frame::StatusAccepted, 'K', 'T', '7', 'S', '0', '1', '0', '2',
+               '0',  '3'};
+        reply[Frame::IdentifyReplySize - 1] = TFrameChecksum::over(reply, Frame::IdentifyReplySize - 1);
+        (void)!::write(master, reply, sizeof reply);
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!stop && std::chrono::steady_clock::now() < end) {
+            (void)!::write(master, "\xff", 1);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    });
+    QElapsedTimer took;
+    took.start();
+    const TToolRun run = TToolRun::of({"read", path("r.usr"), "--device", device, "--timeout", "300"});
+    stop = true;
+    line.join();
+    ::close(master);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.err.contains("block 0x0000: no reply within 300 ms")) << run.err.toStdString();
+    EXPECT_LT(took.elapsed(), 15000);
 }
 
 TEST_F(ToolLine, StopSignalsEndBetweenBlocksAndSayWhatTheControllerHolds)
