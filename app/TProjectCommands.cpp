@@ -134,7 +134,7 @@ TFileResult TProjectCommands::openChosen(const QString& chosen)
         Dlg::information(
             QStringLiteral(
                 "Файл имён %1 похож на текст в UTF-8, а читается в кодировке Windows-1251. Имена прочитаны так:\n%2")
-                .arg(filePath(opened.namesPath), QString::fromStdString(TProjectFiles::namesAsRead(project))));
+                .arg(filePath(opened.namesPath), QString::fromStdString(TProjectFiles::namesAsRead(project, "\n"))));
     m_host.EditorReload();
     m_host.ClearHistory();
     m_projectFolder = QFileInfo(chosen).absolutePath();

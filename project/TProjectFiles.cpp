@@ -43,11 +43,11 @@ TProjectFiles::Opened TProjectFiles::readNames(const std::string& namesPath, boo
     return opened;
 }
 
-std::string TProjectFiles::namesAsRead(const TProject& project)
+std::string TProjectFiles::namesAsRead(const TProject& project, const std::string& separator)
 {
     std::string out;
     for (int i = 1; i <= TNamesFile::Count; ++i)
         if (!project.inputName(i).empty())
-            out += (out.empty() ? "" : "\n") + ("IN-" + std::to_string(i) + ": " + project.inputName(i));
+            out += (out.empty() ? "" : separator) + ("IN-" + std::to_string(i) + ": " + project.inputName(i));
     return out;
 }

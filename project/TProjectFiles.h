@@ -33,7 +33,7 @@ public:
     static Opened open(const std::string& path, TProject& project, const std::string& namesPath = {});
     // The names alone, for an image that came from elsewhere.
     static Opened readNames(const std::string& namesPath, bool namedApart, TProject& project);
-    // The named inputs as read, "IN-1: name" one a line, for telling what a
-    // names file that looks like UTF-8 was read as.
-    static std::string namesAsRead(const TProject& project);
+    // The named inputs as read, "IN-1: name", separated by separator, for
+    // telling what a names file that looks like UTF-8 was read as.
+    static std::string namesAsRead(const TProject& project, const std::string& separator);
 };

@@ -436,11 +436,9 @@ bool TToolCommands::loadProject(const std::string& path, const std::string& name
         warn(opened.names.text() + "; the algorithms have no names");
     }
     if (opened.namesLookUtf8) {
-        std::string names = TProjectFiles::namesAsRead(project);
-        std::replace(names.begin(), names.end(), '\n', ';');
         warn(opened.namesPath
              + ": the names file looks like UTF-8, but names files are Windows-1251; its names read as: "
-             + TConfigDescriber::printable(names));
+             + TConfigDescriber::printable(TProjectFiles::namesAsRead(project, "; ")));
     }
     return opened.namesKnown;
 }

@@ -66,8 +66,18 @@ struct CommandHelp {
     std::vector<std::string> options;
 };
 
-#define KT7_LINE_OPTIONS "--com N", "--device PATH", "--baud N", "--timeout MS"
-#define KT7_TRANSFER_OPTIONS "--quiet", "-v, --verbose", "-vv", "--progress"
+// The options of the commands that talk to the controller, and of those
+// that move the whole image.
+const std::vector<std::string> LineOptions = {"--com N", "--device PATH", "--baud N", "--timeout MS"};
+const std::vector<std::string> TransferOptions = {"--quiet", "-v, --verbose", "-vv", "--progress"};
+
+std::vector<std::string> joined(std::initializer_list<std::vector<std::string>> groups)
+{
+    std::vector<std::string> all;
+    for (const std::vector<std::string>& group : groups)
+        all.insert(all.end(), group.begin(), group.end());
+    return all;
+}
 
 const CommandHelp Help[] = {
     {"ports",
@@ -77,20 +87,17 @@ const CommandHelp Help[] = {
      "With --json: {\"ports\": [{\"com\": N, \"device\": PATH, \"byId\": PATH | null,\n"
      "  \"state\": \"free\" | \"busy\" | REASON}]}\n",
      {"--json"}},
-    {"identify",
-     "kt7tool identify (--com N | --device PATH) [--json]",
+    {"identify", "kt7tool identify (--com N | --device PATH) [--json]",
      "Prints the controller's identification text, as the window shows it.\n"
      "With --json: {\"port\": \"COM N\" | PATH, \"device\": PATH,\n"
      "  \"identification\": \"S/N-KT7S (01.02.03)\", \"serial\": \"KT7S010203\"}\n",
-     {KT7_LINE_OPTIONS, "-v, --verbose", "-vv", "--json"}},
-    {"read",
-     "kt7tool read OUT.usr (--com N | --device PATH)",
+     joined({LineOptions, {"-v, --verbose", "-vv", "--json"}})},
+    {"read", "kt7tool read OUT.usr (--com N | --device PATH)",
      "Reads the controller's whole image into OUT.usr. The file is replaced\n"
      "atomically: a failed read leaves no file, or the old one, behind.\n"
      "With - for OUT.usr the image goes to standard output, unless that is a terminal.\n",
-     {KT7_LINE_OPTIONS, KT7_TRANSFER_OPTIONS, "-"}},
-    {"write",
-     "kt7tool write IN.usr (--com N | --device PATH) [--no-backup] [--verify] [--force] [--always]",
+     joined({LineOptions, TransferOptions, {"-"}})},
+    {"write", "kt7tool write IN.usr (--com N | --device PATH) [--no-backup] [--verify] [--force] [--always]",
      "Writes IN.usr into the controller, comparing every block's echo. A file\n"
      "that is not exactly 2048 bytes is refused unless --force. The configuration\n"
      "is checked as kt7tool check does, before the port is opened: errors refuse\n"
@@ -103,12 +110,11 @@ const CommandHelp Help[] = {
      "With --verify the controller is read back and compared with IN.usr.\n"
      "A backup is restored with kt7tool write BACKUP.usr.\n"
      "Exit status 1 when an echo or the read-back differs.\n",
-     {KT7_LINE_OPTIONS, KT7_TRANSFER_OPTIONS, "--no-backup", "--verify", "--force", "--always", "-"}},
-    {"verify",
-     "kt7tool verify FILE.usr (--com N | --device PATH)",
+     joined({LineOptions, TransferOptions, {"--no-backup", "--verify", "--force", "--always", "-"}})},
+    {"verify", "kt7tool verify FILE.usr (--com N | --device PATH)",
      "Reads the controller and prints how it differs from FILE.usr, in the words\n"
      "of kt7tool diff (FILE.usr first). Exit status 1 when they differ.\n",
-     {KT7_LINE_OPTIONS, KT7_TRANSFER_OPTIONS, "-"}},
+     joined({LineOptions, TransferOptions, {"-"}})},
     {"show",
      "kt7tool show FILE.usr [--names FILE.ini] [--json]",
      "Prints the configuration in words, one fact per line in a fixed order.\n"
