@@ -698,9 +698,17 @@ TEST_F(ToolLine, ScriptsUseStandardStreamsVerboseLinesProgressLinesAndJson)
     const QJsonArray kept = QJsonDocument::fromJson(run.outBytes).object()["backups"].toArray();
     ASSERT_EQ(kept.size(), 1) << run.out.toStdString();
     EXPECT_EQ(loadAt(kept[0].toObject()["path"].toString()), held);
+    // Every COM number a link of the test's own, so that no device of the
+    // machine is opened: COM1 the simulator's line, the others missing.
+    const QString links = qEnvironmentVariable("XDG_CONFIG_HOME") + "/kt7config/ports";
+    ASSERT_TRUE(QDir().mkpath(links));
+    for (int n = 1; n <= 255; ++n)
+        ASSERT_TRUE(QFile::link(n == 1 ? device : path("none"), links + "/com" + QString::number(n)));
     run = TToolRun::of({"ports", "--json"});
     EXPECT_EQ(run.status, 0);
-    EXPECT_TRUE(QJsonDocument::fromJson(run.outBytes).object()["ports"].isArray()) << run.out.toStdString();
+    const QJsonArray ports = QJsonDocument::fromJson(run.outBytes).object()["ports"].toArray();
+    ASSERT_EQ(ports.size(), 255) << run.out.toStdString();
+    EXPECT_EQ(ports[0].toObject()["device"].toString(), device);
 
     // Words of an image on standard input are those of its file.
     store("next.usr", next);
