@@ -20,6 +20,9 @@ QString TLinkMessages::failure(const TLinkEngine::Step& step, int timeoutMs)
     QString why;
     switch (step.cause) {
     case Cause::NoReply: why = QStringLiteral("нет ответа за %1 мс").arg(timeoutMs); break;
+    case Cause::BlockBefore:
+        why = QStringLiteral("за %1 мс пришел только повторный ответ на предыдущий блок").arg(timeoutMs);
+        break;
     case Cause::Incomplete:
         why = QStringLiteral("ответ неполный (%1 из %2 байт)").arg(step.received).arg(Frame::BlockFrameSize);
         break;

@@ -8,6 +8,7 @@
 #include "project/TImageFile.h"
 #include "project/TProgramNamesFile.h"
 #include "project/TProject.h"
+#include "project/TProjectFiles.h"
 #include "project/TProjectName.h"
 #include "widgets/TDialogs.h"
 
@@ -122,17 +123,18 @@ TFileResult TProjectCommands::openChosen(const QString& chosen)
     const std::string path = nativePath(chosen);
     // A file that cannot be read ends the command with the project untouched.
     TProject& project = m_host.project();
-    if (const TFileResult result = TImageFile::read(path, project.image()); !result)
-        return result;
-    project.setName(filePath(TProjectName::fromPath(path)).toStdString());
-
-    // Names that cannot be read stay empty, never those of the project
-    // replaced, and the user learns why.
-    TNamesFile::Names loaded;
-    if (const TFileResult result = TNamesFile::read(TProjectName::namesFilePath(path), loaded); !result)
-        Dlg::error(failureText(QStringLiteral("Unable to read %1"), result));
-    for (int i = 0; i < TNamesFile::Count; ++i)
-        project.setInputName(i + 1, loaded[static_cast<size_t>(i)]);
+    const TProjectFiles::Opened opened = TProjectFiles::open(path, project);
+    if (!opened.image)
+        return opened.image;
+    project.setName(filePath(project.name()).toStdString());
+    // Names that cannot be read stay empty, and the user learns why.
+    if (!opened.names)
+        Dlg::error(failureText(QStringLiteral("Unable to read %1"), opened.names));
+    if (opened.namesLookUtf8)
+        Dlg::information(
+            QStringLiteral(
+                "Файл имён %1 похож на текст в UTF-8, а читается в кодировке Windows-1251. Имена прочитаны так:\n%2")
+                .arg(filePath(opened.namesPath), QString::fromStdString(TProjectFiles::namesAsRead(project, "\n"))));
     m_host.EditorReload();
     m_host.ClearHistory();
     m_projectFolder = QFileInfo(chosen).absolutePath();

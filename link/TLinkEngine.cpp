@@ -53,6 +53,7 @@ std::vector<uint8_t> TLinkEngine::start(Job job, const TImage& image)
     m_attempt = 0;
     m_first = true;
     m_dropped = 0;
+    m_staleReplies = 0;
     m_reply.clear();
     m_received.clear();
     if (job == Job::Identify) {
@@ -199,6 +200,10 @@ TLinkEngine::Step TLinkEngine::timeOut()
     if (!m_policy.timeOuts())
         return step;
     step.received = got;
+    if (got == 0 && m_staleReplies > 0)
+        return attemptFailed(std::move(step), Cause::BlockBefore,
+                             "only a reply to block 0x" + THexText::of(m_lastAddress, 4) + ", the block before, within "
+                                 + std::to_string(m_policy.timeoutMs) + " ms");
     if (got == 0)
         return attemptFailed(std::move(step), Cause::NoReply,
                              "no reply within " + std::to_string(m_policy.timeoutMs) + " ms" + strayNote());
@@ -221,6 +226,7 @@ TLinkEngine::Step TLinkEngine::attemptFailed(Step step, Cause cause, const std::
     m_first = false;
     m_reply.clear();
     m_dropped = 0;
+    m_staleReplies = 0;
     step.outcome = Outcome::Again;
     step.request = m_request;
     return step;
@@ -248,6 +254,7 @@ TLinkEngine::Step TLinkEngine::takeBlock(Step step, TImage& image)
         // the second answer arrives while the next block is asked for.
         if (step.address == m_lastAddress) {
             m_dropped = 0;
+            ++m_staleReplies;
             Step wait;
             wait.notes = std::move(step.notes);
             return wait;
@@ -283,6 +290,7 @@ TLinkEngine::Step TLinkEngine::takeBlock(Step step, TImage& image)
     m_attempt = 0;
     m_first = false;
     m_dropped = 0;
+    m_staleReplies = 0;
 
     const unsigned next = step.address + BlockSize;
     if (next >= TImage::Size) {

@@ -40,7 +40,7 @@ public:
     };
 
     // Why the reply to a block request failed.
-    enum class Cause { None, NoReply, Incomplete, Checksum, WrongAddress };
+    enum class Cause { None, NoReply, BlockBefore, Incomplete, Checksum, WrongAddress };
 
     struct Step {
         Outcome outcome = Outcome::Waiting;
@@ -136,6 +136,7 @@ private:
     uint16_t m_asked = 0;         // address of the outstanding block request
     int m_lastAddress = -1;       // of the last block reply taken, over jobs
     size_t m_dropped = 0;         // bytes before a reply's start, since the reply was waited for
+    int m_staleReplies = 0;       // late replies to the block before, since the reply was waited for
     std::vector<uint8_t> m_reply; // the reply as far as it has come
     std::vector<uint8_t> m_request;
     std::vector<Block> m_received; // a read's blocks, in order of arrival

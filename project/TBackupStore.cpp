@@ -28,6 +28,26 @@ bool serialCharacter(char c)
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
 }
 
+// 20261208T072724Z names a second that exists: no 13th month, no 30th of
+// February.
+bool validTime(std::string_view stamp)
+{
+    const auto number = [&](size_t at, size_t n) { return std::atoi(std::string(stamp.substr(at, n)).c_str()); };
+    std::tm parts{};
+    parts.tm_year = number(0, 4) - 1900;
+    parts.tm_mon = number(4, 2) - 1;
+    parts.tm_mday = number(6, 2);
+    parts.tm_hour = number(9, 2);
+    parts.tm_min = number(11, 2);
+    parts.tm_sec = number(13, 2);
+    const std::tm wanted = parts;
+    const std::time_t when = ::timegm(&parts);
+    std::tm back{};
+    return gmtime_r(&when, &back) && back.tm_year == wanted.tm_year && back.tm_mon == wanted.tm_mon
+        && back.tm_mday == wanted.tm_mday && back.tm_hour == wanted.tm_hour && back.tm_min == wanted.tm_min
+        && back.tm_sec == wanted.tm_sec;
+}
+
 struct Name {
     TBackupStore::Entry entry;
     std::string stamp;
@@ -51,6 +71,8 @@ bool parse(const std::string& file, Name& name)
     const std::string_view stamp = rest.substr(0, StampLength);
     if (stamp.size() != StampLength || !digits(stamp.substr(0, 8)) || stamp[8] != 'T' || !digits(stamp.substr(9, 6))
         || stamp[15] != 'Z')
+        return false;
+    if (!validTime(stamp))
         return false;
     rest.remove_prefix(StampLength);
     if (!rest.empty()) {
@@ -118,8 +140,11 @@ TFileResult TBackupStore::list(std::vector<Entry>& entries)
         return ec == std::errc::no_such_file_or_directory ? TFileResult::success()
                                                           : TFileResult::failure(where, ec.message());
     for (; it != fs::directory_iterator(); it.increment(ec)) {
+        // Only what can be written back: a whole image in a regular file.
         Name name;
-        if (parse(it->path().filename().string(), name)) {
+        std::error_code fileEc;
+        if (parse(it->path().filename().string(), name) && fs::is_regular_file(it->path(), fileEc)
+            && fs::file_size(it->path(), fileEc) == TImage::Size && !fileEc) {
             name.entry.path = it->path().string();
             names.push_back(std::move(name));
         }

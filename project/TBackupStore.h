@@ -28,7 +28,8 @@ public:
     // other than ASCII letters and digits become '_' in the name.
     static TFileResult keep(const std::string& serial, const TImage& image, std::string& path,
                             std::time_t when = std::time(nullptr));
-    // The kept images, newest first; files of other names are left out. A
-    // folder not made yet holds none.
+    // The kept images, newest first: regular files of 2048 bytes named as
+    // keep() names them; anything else is left out. A folder not made yet
+    // holds none.
     static TFileResult list(std::vector<Entry>& entries);
 };

@@ -106,6 +106,17 @@ std::optional<std::string> TCp1251::fromUtf8(std::string_view text)
     return out;
 }
 
+bool TCp1251::looksUtf8(std::string_view bytes)
+{
+    bool beyondAscii = false;
+    while (!bytes.empty()) {
+        beyondAscii = beyondAscii || static_cast<uint8_t>(bytes.front()) >= 0x80;
+        if (!takeCharacter(bytes))
+            return false;
+    }
+    return beyondAscii;
+}
+
 std::string TCp1251::toUtf8(std::string_view bytes)
 {
     std::string out;

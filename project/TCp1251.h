@@ -18,4 +18,8 @@ public:
     // as 0x98.
     static std::string toUtf8(std::string_view bytes);
     static bool canHold(std::string_view text) { return fromUtf8(text).has_value(); }
+    // True when bytes read as Windows-1251 are most likely UTF-8: they hold
+    // characters beyond ASCII and every one is a valid UTF-8 sequence, which
+    // Russian text in Windows-1251 practically never is.
+    static bool looksUtf8(std::string_view bytes);
 };

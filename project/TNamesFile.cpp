@@ -70,16 +70,23 @@ std::string TNamesFile::unquoted(std::string_view raw)
     return std::string(raw.substr(0, ValueLimit));
 }
 
-TFileResult TNamesFile::read(const std::string& path, Names& names)
+TFileResult TNamesFile::read(const std::string& path, Names& names, Reading* reading)
 {
     std::string text;
     const TFileResult result = TFileReader::read(path, FileLimit, text);
     if (!result && result.code() != ENOENT)
         return result;
     const TIniText ini(text);
+    std::string all;
     for (int i = 0; i < Count; ++i) {
         const auto raw = ini.value(Section, key(i));
-        names[static_cast<size_t>(i)] = raw ? TCp1251::toUtf8(unquoted(*raw)) : std::string();
+        const std::string bytes = raw ? unquoted(*raw) : std::string();
+        all += bytes + '\n';
+        names[static_cast<size_t>(i)] = TCp1251::toUtf8(bytes);
+    }
+    if (reading) {
+        reading->found = result.ok();
+        reading->utf8 = TCp1251::looksUtf8(all);
     }
     return TFileResult::success();
 }

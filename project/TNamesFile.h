@@ -22,9 +22,15 @@ public:
     static constexpr size_t ValueLimit = 2047;
     using Names = std::array<std::string, Count>; // UTF-8
 
+    // How a read went beyond its result.
+    struct Reading {
+        bool found = false; // the file was there and read
+        bool utf8 = false;  // its names look like UTF-8, read as Windows-1251 all the same
+    };
+
     // A missing file, section or key gives empty names. Any other failure
     // leaves names unchanged.
-    static TFileResult read(const std::string& path, Names& names);
+    static TFileResult read(const std::string& path, Names& names, Reading* reading = nullptr);
     // Replaces the 24 keys and keeps the rest of an existing file as it was.
     // A name that cannot be stored is refused and nothing is written.
     static TFileResult write(const std::string& path, const Names& names);

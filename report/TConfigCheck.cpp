@@ -24,9 +24,31 @@ std::string joined(const std::vector<int>& numbers, const std::string& first, co
     return out;
 }
 
+// A character that shows as nothing: a space of any width (the no-break
+// space among them), a line or format control, a zero-width character.
+bool blankCharacter(char32_t c)
+{
+    return c <= 0x20 || (c >= 0x7F && c <= 0xA0) || c == 0xAD || c == 0x1680 || c == 0x180E
+        || (c >= 0x2000 && c <= 0x200F) || (c >= 0x2028 && c <= 0x202F) || (c >= 0x205F && c <= 0x2064) || c == 0x3000
+        || c == 0xFEFF;
+}
+
+// True when the UTF-8 name shows nothing: it names no algorithm.
 bool blank(const std::string& name)
 {
-    return std::all_of(name.begin(), name.end(), [](char c) { return c == ' ' || c == '\t'; });
+    for (size_t i = 0; i < name.size();) {
+        const auto lead = static_cast<unsigned char>(name[i]);
+        if (lead >= 0x80 && lead < 0xC0)
+            return false; // not UTF-8: shows as something
+        const size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        char32_t c = length == 1 ? lead : lead & (0x3F >> (length - 1));
+        for (size_t k = 1; k < length && i + k < name.size(); ++k)
+            c = (c << 6) | (static_cast<unsigned char>(name[i + k]) & 0x3F);
+        if (!blankCharacter(c))
+            return false;
+        i += length;
+    }
+    return true;
 }
 
 class Checker {
@@ -47,6 +69,9 @@ public:
     std::vector<Finding> run()
     {
         composition();
+        if (m_music && !m_image.anySet(Layout::MusicMask, Layout::MaskSize))
+            add(Severity::Warning, Node::Settings, 0, 0, "music-no-output",
+                std::string(TReportTerms::Music) + " включена, но выходы для неё не назначены");
         if (m_music)
             absentOutputs({Severity::Warning, Node::Settings, 0, 0, "music-output-absent", {}}, Layout::MusicMask,
                           "Фоновая музыка: выходы разветвителей");
@@ -116,6 +141,15 @@ private:
                     {Severity::Warning, item, k, 0, buttons ? "button-output-absent" : "group-output-absent", {}},
                     mask);
         }
+        if (used && assigned.empty()) {
+            if (buttons)
+                add(Severity::Warning, root, 0, 0, "console-no-button",
+                    std::string(TReportTerms::ConsoleCount) + ": " + std::to_string(m_consoles)
+                        + ", но ни одной кнопке не назначены выходы");
+            else
+                add(Severity::Warning, root, 0, 0, "paging-no-group",
+                    std::string(TReportTerms::PhonePaging) + " включён, но ни одной группе не назначены выходы");
+        }
         if (used || assigned.empty())
             return;
         if (buttons)
@@ -141,64 +175,88 @@ private:
         if (m_names && blank((*m_names)[static_cast<size_t>(input - 1)]))
             add(Severity::Warning, Node::Input, input, 0, "input-no-name", "Алгоритм включён, но не назван");
 
-        // The algorithm's own findings stand before those of its stages.
-        const auto stagesFrom = static_cast<std::ptrdiff_t>(m_findings.size());
         const TAlarmPlan::Input plan = TAlarmPlan::of(m_image, input);
+        bool switches = false;
+        for (const TAlarmPlan::Stage& s : plan.running)
+            switches = stageSwitches(record.stage(s.number)) || switches;
+        if (!plan.running.empty() && !switches)
+            add(Severity::Warning, Node::Input, input, 0, "input-does-nothing",
+                "Алгоритм включён, но его этапы не включают ни выходов, ни реле");
+
         const TStageRecord first = record.stage(1);
         if (first.duration() < TStageRecord::DurationMin)
             add(Severity::Error, Node::Stage, input, 1, "stage1-short",
                 std::string(TReportTerms::Duration) + " " + TAlarmLists::durationEntry(first.duration())
                     + ", а первый этап работает не менее " + TAlarmLists::durationEntry(TStageRecord::DurationMin));
-        bool switches = false;
         for (const TAlarmPlan::Stage& s : plan.running)
-            switches = runningStage(input, s.number, record.stage(s.number)) || switches;
+            runningStage(input, s.number, record.stage(s.number), switches);
         // One finding for the break: what lies beyond it is not used while
         // the break is there.
         if (!plan.idle.empty())
             add(Severity::Error, Node::Stage, input, plan.idle.front(), "stage-after-stop",
                 "Этап включён после " + plan.endedText());
-        if (!plan.running.empty() && !switches)
-            m_findings.insert(m_findings.begin() + stagesFrom,
-                              {Severity::Warning, Node::Input, input, 0, "input-does-nothing",
-                               "Алгоритм включён, но его этапы не включают ни выходов, ни реле"});
     }
 
-    // A stage that runs: its codes and what it switches. True when it
-    // switches an output, a relay, K1 or K2 that the system has.
-    bool runningStage(int input, int k, const TStageRecord& stage)
+    // The message goes out on an output of a splitter the system has. With
+    // no valid splitter count every output counts: the count's own error
+    // covers it.
+    bool broadcasts(const TStageRecord& stage) const
+    {
+        const int usableOutputs = Layout::OutputsPerSplitter * (m_splitters == 0 ? Layout::Splitters : m_splitters);
+        for (int n = 0; n < usableOutputs; ++n)
+            if (stage.outputBit(n))
+                return true;
+        return false;
+    }
+
+    bool relayPresent(int module) const { return !m_relaysKnown || module <= m_relayModules; }
+
+    // True when the stage switches an output, a relay, K1 or K2 that the
+    // system has.
+    bool stageSwitches(const TStageRecord& stage) const
+    {
+        if (stage.k1() || stage.k2() || broadcasts(stage))
+            return true;
+        for (int m = 1; m <= Layout::RelayModules && relayPresent(m); ++m)
+            for (int r = 1; r <= Layout::RelaysPerModule; ++r)
+                if (stage.relayBit(Layout::relayBit(m, r)))
+                    return true;
+        return false;
+    }
+
+    // A stage that runs: its codes and what it switches. A running stage
+    // that switches nothing, where another stage of its algorithm does,
+    // holds the alarm silent for its running time.
+    void runningStage(int input, int k, const TStageRecord& stage, bool algorithmSwitches)
     {
         const uint8_t duration = stage.duration();
         // 241 and 255 are the list's "неограниченно"; 242..254 have no entry.
         if (duration > TAlarmLists::UnlimitedEntry && duration != TStageRecord::DurationUnlimited)
             add(Severity::Error, Node::Stage, input, k, "duration-code",
                 std::string(TReportTerms::Duration) + " вне списка (код " + std::to_string(duration) + ")");
-        const int source = stage.messageSource();
-        if (source > m_messageModules)
-            add(Severity::Error, Node::Stage, input, k, "message-module-absent",
+        // A missing module silences the alarm only where the message would
+        // be heard: on outputs of splitters the system has.
+        if (stage.messageSource() > m_messageModules)
+            add(broadcasts(stage) ? Severity::Error : Severity::Warning, Node::Stage, input, k, "message-module-absent",
                 std::string(TReportTerms::Source) + " " + TReportTerms::messageSource(stage.messageCode()) + ", а "
                     + TReportTerms::MessageModuleCount + ": " + std::to_string(m_messageModules));
         const int outputs = stage.offset() + Layout::Stage::Outputs;
         absentOutputs({Severity::Warning, Node::Stage, input, k, "stage-output-absent", {}}, outputs);
 
-        bool switches = stage.k1() || stage.k2();
-        const int usableOutputs = Layout::OutputsPerSplitter * (m_splitters == 0 ? Layout::Splitters : m_splitters);
-        for (int n = 0; n < usableOutputs && !switches; ++n)
-            switches = stage.outputBit(n);
-
         std::vector<int> absentModules;
         for (int m = 1; m <= Layout::RelayModules; ++m)
             for (int r = 1; r <= Layout::RelaysPerModule; ++r)
-                if (stage.relayBit(Layout::relayBit(m, r))) {
-                    if (!m_relaysKnown || m <= m_relayModules)
-                        switches = true;
-                    else if (absentModules.empty() || absentModules.back() != m)
-                        absentModules.push_back(m);
-                }
+                if (stage.relayBit(Layout::relayBit(m, r)) && !relayPresent(m)
+                    && (absentModules.empty() || absentModules.back() != m))
+                    absentModules.push_back(m);
         if (!absentModules.empty())
             add(Severity::Warning, Node::Stage, input, k, "stage-relay-absent",
                 "Реле модулей, которых нет в системе: " + joined(absentModules, "Релейный модуль №", "№") + " ("
                     + TReportTerms::RelayModuleCount + ": " + std::to_string(m_relayModules) + ")");
-        return switches;
+        if (algorithmSwitches && !stageSwitches(stage))
+            add(Severity::Warning, Node::Stage, input, k, "stage-does-nothing",
+                "Этап работает " + TAlarmLists::durationEntry(TAlarmLists::entryForDuration(duration))
+                    + ", но не включает ни выходов, ни реле: тревога на это время смолкает");
     }
 
     TImage m_image;

@@ -8,11 +8,15 @@
 // switched-off one, a stage that runs after a stage that is off or
 // unlimited, a first stage shorter than 30 s, a delay or duration code
 // without a list entry, a message of a message module the system does not
-// have. Warnings are states the editor allows but that rarely are meant: an
-// algorithm that switches nothing or has no name, outputs of absent
-// splitters and relays of absent relay modules that a running stage, a
-// console button or a paging group would switch, and buttons or groups
-// assigned while there is no console or no paging.
+// have that a stage would broadcast on outputs of splitters the system has.
+// Warnings are states the editor allows but that rarely are meant: an
+// algorithm that switches nothing or has no name (or one of blanks only), a
+// running stage that switches nothing while another stage of its algorithm
+// does, a message of an absent module that goes out on no output, outputs
+// of absent splitters and relays of absent relay modules that a running
+// stage, a console button or a paging group would switch, buttons or groups
+// assigned while there is no console or no paging, and background music,
+// a console or paging without any output assigned.
 //
 // Only what the controller uses is looked at: the algorithms that are
 // switched on and, in each, the stages that run, from stage 1 up to the

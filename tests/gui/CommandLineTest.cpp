@@ -65,6 +65,17 @@ TEST(CommandLine, UnknownOptionsEndWithOneLineAndStatusTwo)
     }
 }
 
+TEST(CommandLine, TwoProjectsEndWithOneLineAndStatusTwo)
+{
+    // A toolkit option with its value after "=" takes no argument besides.
+    for (const QStringList& arguments :
+         {QStringList{"a.usr", "b.usr"}, QStringList{"-style=fusion", "a.usr", "b.usr"}}) {
+        const TRun result = run(arguments);
+        EXPECT_EQ(result.status, 2) << arguments.join(' ').toStdString();
+        EXPECT_EQ(errorLines(result), QStringList{"kt7config: можно открыть только один проект"});
+    }
+}
+
 TEST(CommandLine, TheToolkitsOwnOptionsStayTheToolkits)
 {
     const TRun version = run(

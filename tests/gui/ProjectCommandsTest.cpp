@@ -246,6 +246,18 @@ TEST_F(ProjectCommands, NamesFileThatCannotBeReadGivesEmptyNamesAndSaysSo)
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].icon, TMsgIcon::Error);
     EXPECT_TRUE(dialogs.messages[0].text.startsWith("Unable to read " + path("p.ini")));
+
+    // A names file in UTF-8 is read as names files are, in Windows-1251, and
+    // the user is told what its names were read as.
+    writeFile(path("u.usr"), QByteArray(10, '\x01'));
+    writeFile(path("u.ini"), QStringLiteral("[Scenic]\r\nItem0=Пожар\r\n").toUtf8());
+    Main->setSaved(true);
+    dialogs.openPaths = {path("u.usr")};
+    Main->TBOpenClick();
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_TRUE(dialogs.messages[1].text.contains(path("u.ini") + QStringLiteral(" похож на текст в UTF-8")))
+        << dialogs.messages[1].text.toStdString();
+    EXPECT_TRUE(dialogs.messages[1].text.endsWith(QStringLiteral("\nIN-1: РџРѕР¶Р°СЂ")));
 }
 
 TEST_F(ProjectCommands, NewStartsAnEmptyProject)

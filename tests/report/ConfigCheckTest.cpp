@@ -121,13 +121,36 @@ TEST(ConfigCheck, EachRuleFindsItsPlantedFaultAndNothingElse)
         {"message of an absent message module",
          [](TImage& im, Names&) { im.setValue(Layout::MessageModules.at(Layout::SystemNode), 0); },
          {"error|IN-1, Этап 1|message-module-absent"}},
+        {"message of an absent message module on no output: K1 alone silences nothing",
+         [](TImage& im, Names&) {
+             im.setValue(Layout::MessageModules.at(Layout::SystemNode), 0);
+             stage(im, 1, 1).setOutputBit(Layout::outputBit(4, 4), false);
+             stage(im, 1, 1).setK1(true);
+         },
+         {"warning|IN-1, Этап 1|message-module-absent"}},
         {"algorithm that switches nothing",
          [](TImage& im, Names&) {
              stage(im, 1, 1).setOutputBit(Layout::outputBit(4, 4), false);
              stage(im, 1, 2).setRelayBit(Layout::relayBit(1, 4), false);
-             stage(im, 1, 2).setOutputBit(Layout::outputBit(7, 1), true); // absent: switches nothing
+             stage(im, 1, 2).setOutputBit(Layout::outputBit(5, 1), true); // first absent: switches nothing
          },
          {"warning|IN-1|input-does-nothing", "warning|IN-1, Этап 2|stage-output-absent"}},
+        {"running stage that switches nothing while another one does",
+         [](TImage& im, Names&) {
+             stage(im, 1, 2).setDuration(240);
+             stage(im, 1, 2).setRelayBit(Layout::relayBit(1, 4), false);
+         },
+         {"warning|IN-1, Этап 2|stage-does-nothing"}},
+        {"the list's own unlimited entry, code 241", [](TImage& im, Names&) { stage(im, 1, 2).setDuration(241); }, {}},
+        {"music on without an output",
+         [](TImage& im, Names&) { im.setBit(Layout::MusicMask, Layout::outputBit(1, 1), false); },
+         {"warning|Функциональные настройки|music-no-output"}},
+        {"a console without any button assigned",
+         [](TImage& im, Names&) { im.setBit(Layout::buttonOffset(1), Layout::outputBit(2, 1), false); },
+         {"warning|Прогр. кнопок пульта  диктора|console-no-button"}},
+        {"paging on without any group assigned",
+         [](TImage& im, Names&) { im.setBit(Layout::groupOffset(1), Layout::outputBit(3, 4), false); },
+         {"warning|Прогр. групп телеф. пейджинга|paging-no-group"}},
         {"output of an absent splitter in a running stage",
          [](TImage& im, Names&) { stage(im, 1, 1).setOutputBit(Layout::outputBit(5, 1), true); },
          {"warning|IN-1, Этап 1|stage-output-absent"}},
@@ -155,6 +178,9 @@ TEST(ConfigCheck, EachRuleFindsItsPlantedFaultAndNothingElse)
         {"switched-on algorithm without a name",
          [](TImage&, Names& names) { names[0] = "  "; },
          {"warning|IN-1|input-no-name"}},
+        {"a name of no-break and other blanks is no name",
+         [](TImage&, Names& names) { names[0] = "\u00a0\u00a0\t\u3000"; },
+         {"warning|IN-1|input-no-name"}},
     };
     for (const Case& c : cases) {
         TImage image = clean();
@@ -176,16 +202,23 @@ TEST(ConfigCheck, FindingsAsLinesAndAsJson)
     TImage image = clean();
     stage(image, 1, 3).setDuration(1);
     TAlarmRecord(image, 1).setDelayCode(30);
+    for (int r = 1; r <= 3; ++r)
+        stage(image, 1, 2).setRelayBit(Layout::relayBit(2, r), true);
     const Names names = named();
     const auto findings = TConfigCheck::run(image, &names);
     EXPECT_EQ(TConfigCheck::errors(findings), 2);
     EXPECT_EQ(TConfigCheck::text(findings),
               "error: IN-1: Время задержки (мин:сек) вне списка 00:00..07:30 (код 30)\n"
+              "warning: IN-1, Этап 2: Реле модулей, которых нет в системе: Релейный модуль №2 (Кол-во доп. релейных "
+              "модулей: 1)\n"
               "error: IN-1, Этап 3: Этап включён после этапа 2, который работает неограниченно\n");
     EXPECT_EQ(TConfigCheck::json(findings),
               "{\"findings\": [\n"
               "  {\"severity\": \"error\", \"id\": \"delay-code\", \"node\": {\"kind\": \"input\", \"input\": 1}, "
               "\"where\": \"IN-1\", \"text\": \"Время задержки (мин:сек) вне списка 00:00..07:30 (код 30)\"},\n"
+              "  {\"severity\": \"warning\", \"id\": \"stage-relay-absent\", \"node\": {\"kind\": \"stage\", "
+              "\"input\": 1, \"stage\": 2}, \"where\": \"IN-1, Этап 2\", \"text\": \"Реле модулей, которых нет в "
+              "системе: Релейный модуль №2 (Кол-во доп. релейных модулей: 1)\"},\n"
               "  {\"severity\": \"error\", \"id\": \"stage-after-stop\", \"node\": {\"kind\": \"stage\", \"input\": 1, "
               "\"stage\": 3}, \"where\": \"IN-1, Этап 3\", \"text\": \"Этап включён после этапа 2, который работает "
               "неограниченно\"}\n]}\n");

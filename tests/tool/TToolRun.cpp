@@ -1,9 +1,10 @@
 #include "tests/tool/TToolRun.h"
 
 #include <QProcess>
+#include <sys/resource.h>
 
 TToolRun TToolRun::of(const QStringList& arguments, const QString& data, const QByteArray& input,
-                      const QString& outputFile)
+                      const QString& outputFile, long fileLimit)
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -12,6 +13,11 @@ TToolRun TToolRun::of(const QStringList& arguments, const QString& data, const Q
     process.setProcessEnvironment(env);
     if (!outputFile.isEmpty())
         process.setStandardOutputFile(outputFile);
+    if (fileLimit > 0)
+        process.setChildProcessModifier([fileLimit] {
+            const rlimit limit{static_cast<rlim_t>(fileLimit), static_cast<rlim_t>(fileLimit)};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        });
     process.start(QStringLiteral(KT7TOOL_PATH), arguments);
     process.write(input);
     process.closeWriteChannel();

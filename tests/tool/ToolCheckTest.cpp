@@ -10,6 +10,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -94,13 +95,15 @@ TEST_F(ToolCheck, FindingsAsLinesAndJsonWithTheirStatus)
     EXPECT_EQ(second["node"].toObject(), (QJsonObject{{"kind", "stage"}, {"input", 1}, {"stage", 1}}));
     EXPECT_TRUE(second["text"].toString().startsWith(QStringLiteral("Источник сообщения MS3-1")));
 
-    run = TToolRun::of({"check", site, "--names", dir.filePath("missing.ini")});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(run.err.contains("missing.ini: No such file or directory; the algorithms' names are not checked"))
-        << run.err.toStdString();
-    EXPECT_FALSE(run.out.contains("warning")) << run.out.toStdString();
+    // Warnings alone are findings too.
+    TImage warned = faulty();
+    TAlarmRecord(warned, 1).stage(1).setDuration(2);
+    TAlarmRecord(warned, 1).stage(1).setMessageCode(0);
+    EXPECT_EQ(TToolRun::of({"check", project("warned", warned)}).status, 1);
 
-    for (const QStringList& wrong : {QStringList{"check"}, QStringList{"check", dir.filePath("none.usr")}}) {
+    // A names file named on the command line must be there.
+    for (const QStringList& wrong : {QStringList{"check"}, QStringList{"check", dir.filePath("none.usr")},
+                                     QStringList{"check", site, "--names", dir.filePath("missing.ini")}}) {
         run = TToolRun::of(wrong);
         EXPECT_EQ(run.status, 2);
         EXPECT_TRUE(run.out.isEmpty());
@@ -145,4 +148,37 @@ TEST_F(ToolCheck, WriteRefusesErrorsUnlessForcedAndGoesOnWithWarnings)
         ASSERT_TRUE(sim.finish());
         EXPECT_EQ(dumped(), warned);
     }
+}
+
+TEST_F(ToolCheck, ThePrintedRestoreCommandPutsBackABackupWhoseCheckFindsErrors)
+{
+    // The controller's configuration has an error the editor leaves: the
+    // MS3-1 message of a module the composition no longer has.
+    TImage held;
+    TAlarmRecord in1(held, 1);
+    in1.setEnabled(true);
+    in1.stage(1).setDuration(2);
+    in1.stage(1).setMessageCode(10);
+    in1.stage(1).setOutputBit(0, true);
+    const QString heldPath = project("held", held, false);
+    TToolRun run;
+    {
+        TSimProcess sim({"--baud", "0", "--com", "1", "--image", heldPath, "--close-after", "70", "--dump",
+                         dir.filePath("dump.usr")});
+        run = TToolRun::of({"write", project("new", TImage(), false), "--com", "1"}, dir.filePath("data"));
+        EXPECT_EQ(run.status, 2);
+        sim.finish();
+    }
+    const QString printed = run.err.section("restore it with: ", 1).trimmed();
+    ASSERT_TRUE(printed.startsWith("kt7tool write ")) << run.err.toStdString();
+    TSimProcess sim(
+        {"--baud", "0", "--com", "1", "--image", dir.filePath("dump.usr"), "--dump", dir.filePath("dump.usr")});
+    // The same configuration outside the backups folder is refused.
+    EXPECT_EQ(TToolRun::of({"write", heldPath, "--com", "1"}, dir.filePath("data")).status, 2);
+    run = TToolRun::of(QProcess::splitCommand(printed).mid(1), dir.filePath("data"));
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.startsWith("kt7tool: warning: IN-1, Этап 1: Источник сообщения MS3-1"))
+        << run.err.toStdString();
+    ASSERT_TRUE(sim.finish());
+    EXPECT_EQ(dumped(), held);
 }

@@ -2,11 +2,14 @@
 // against kt7sim, and every way the line can fail.
 
 #include "image/ImageLayout.h"
+#include "link/FrameLayout.h"
+#include "link/TFrameChecksum.h"
 #include "project/TImageFile.h"
 #include "tests/support/TSimProcess.h"
 #include "tests/tool/TToolRun.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -92,11 +95,11 @@ protected:
     }
     // The tool on the simulator's line, unpaced, with short time-outs.
     TToolRun tool(const TSimProcess& sim, QStringList arguments, const QByteArray& input = {},
-                  const QString& outputFile = {}) const
+                  const QString& outputFile = {}, long fileLimit = 0) const
     {
         arguments << "--device" << sim.device() << "--timeout"
                   << "300";
-        return TToolRun::of(arguments, path("data"), input, outputFile);
+        return TToolRun::of(arguments, path("data"), input, outputFile, fileLimit);
     }
     QStringList backups() const { return QDir(path("data/kt7config/backups")).entryList(QDir::Files); }
 
@@ -143,6 +146,14 @@ TEST_F(ToolLine, IdentifyReadWriteWithBackupAndVerify)
     EXPECT_EQ(backups().size(), 1);
     ASSERT_TRUE(sim.finish());
     EXPECT_EQ(load("dump.usr"), before);
+
+    // The controller's bytes reach no terminal as control characters.
+    TSimProcess odd({"--baud", "0", "--serial",
+                     QString::fromLatin1("\x1b\x7f"
+                                         "CDEFGHIJ")});
+    EXPECT_EQ(tool(odd, {"identify"}).out, "S/N-\\x1b\\x7fCD (EF.GH.IJ)\n");
+    EXPECT_TRUE(
+        tool(odd, {"read", path("odd.usr"), "-v"}).err.startsWith("kt7tool: " + odd.device() + ": S/N-\\x1b\\x7fCD"));
 }
 
 TEST_F(ToolLine, WriteRefusesAWrongSizeKeepsEveryBackupAndSendsNothingTheControllerHolds)
@@ -202,6 +213,26 @@ TEST_F(ToolLine, WriteRefusesAWrongSizeKeepsEveryBackupAndSendsNothingTheControl
     }
     EXPECT_EQ(paths.mid(1), QStringList({printed[1], printed[0]}));
     EXPECT_EQ(loadAt(paths[0]), second);
+
+    // Under a file-size limit the write keeps no part of a backup and sends
+    // nothing, a read leaves no part of its file; neither is a signal's end.
+    // Nothing but a whole backup of a valid time is listed.
+    const QString kept = path("data/kt7config/backups/");
+    ASSERT_TRUE(QDir().mkpath(kept + "KT7S010203-20261208T072724Z.usr"));
+    ASSERT_TRUE(QFile::link(path("gone"), kept + "KT7S010203-20261208T072725Z.usr"));
+    QFile tiny(kept + "KT7S010203-20261208T072726Z.usr");
+    ASSERT_TRUE(tiny.open(QIODevice::WriteOnly) && tiny.write("x", 1) == 1);
+    tiny.close();
+    ASSERT_TRUE(QFile::copy(path("first.usr"), kept + "KT7S010203-20261399T072727Z.usr"));
+    const QStringList entries = QDir(kept).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
+    run = tool(sim, {"write", path("first.usr")}, {}, {}, 1024);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.err.contains("File too large (nothing was written to the controller)")) << run.err.toStdString();
+    run = tool(sim, {"read", path("limited.usr")}, {}, {}, 1024);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(QDir(path(".")).entryList({"limited.usr*"}), QStringList());
+    EXPECT_EQ(QDir(kept).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System), entries);
+    EXPECT_EQ(TToolRun::of({"backups"}, path("data")).out.split('\n', Qt::SkipEmptyParts).size(), 3);
 
     // Forced, the short file is written as the rest zeros.
     run = tool(sim, {"write", path("short.usr"), "--force", "--no-backup"});
@@ -283,13 +314,27 @@ TEST_F(ToolLine, FaultsEndWithOneLineAndStatus2)
         EXPECT_NE(err.find("write cut short after 6 of 64 blocks"), std::string::npos) << err;
         ASSERT_EQ(backups().size(), 1);
         EXPECT_NE(err.find(backups()[0].toStdString()), std::string::npos) << err;
+        // Lost on the first block: the controller holds at most that one.
+        TSimProcess first({"--baud", "0", "--close-after", "64"});
+        EXPECT_NE(oneLine(tool(first, {"write", path("new.usr"), "--always"}))
+                      .find("after 0 of 64 blocks, 1 if the controller took block 0x0000 before its reply failed, the "
+                            "controller may hold a mixed configuration;"),
+                  std::string::npos);
     }
     {
         EXPECT_NE(oneLine(TToolRun::of({"identify", "--device", path("none")})).find("No such file or directory"),
                   std::string::npos);
         const TSimProcess silent({"--baud", "0", "--silent-after", "0"});
         EXPECT_NE(oneLine(tool(silent, {"read", path("r.usr")})).find("block 0x0000: no reply"), std::string::npos);
+        // Three whole replies came, each a late one to the block before.
+        const TSimProcess behind({"--baud", "0", "--wrong-address", "0x20:0x0"});
+        EXPECT_NE(oneLine(tool(behind, {"read", path("r.usr")}))
+                      .find("block 0x0020: only a reply to block 0x0000, the block before, within 300 ms (3 tries)"),
+                  std::string::npos);
         oneLine(TToolRun::of({"read", path("r.usr")})); // no port
+        // A file that cannot be made is told before the port is opened.
+        EXPECT_EQ(oneLine(TToolRun::of({"read", path("no/r.usr"), "--device", path("none")})),
+                  "kt7tool: " + path("no/r.usr").toStdString() + ": No such file or directory; nothing was read\n");
         EXPECT_EQ(oneLine(TToolRun::of({"identify", "--com"})), "kt7tool: --com needs a value\n");
         // The highest COM number, through a link whose device is gone.
         const QByteArray config = qgetenv("XDG_CONFIG_HOME");
@@ -302,6 +347,11 @@ TEST_F(ToolLine, FaultsEndWithOneLineAndStatus2)
                   "kt7tool: COM255: " + path("config/kt7config/ports/com255").toStdString() + " points at "
                       + path("gone").toStdString() + ", which does not exist\n");
         oneLine(TToolRun::of({"frobnicate"})); // no such command
+        EXPECT_NE(oneLine(TToolRun::of({"identify", "--device", "d", "--quiet", "-v"})).find("--quiet and -v"),
+                  std::string::npos);
+        EXPECT_NE(oneLine(TToolRun::of({"identify", "--device", "d", "--com", "1"})).find("--com and --device"),
+                  std::string::npos);
+        EXPECT_NE(oneLine(TToolRun::of({"diff", "-", "-"})).find("one file only"), std::string::npos);
         oneLine(TToolRun::of({"show", path("image.usr"), "--bogus"}));
         oneLine(TToolRun::of({"show", path("missing.usr")}));
         EXPECT_FALSE(QFile::exists(path("r.usr")));
@@ -477,6 +527,44 @@ TEST_F(ToolLine, PortIsGivenBackAsFoundAndAnotherReaderIsNoHangup)
     ::close(other);
 }
 
+// A controller that answers identify and then fills the line with noise,
+// driven by hand on a pseudo-terminal of the test's own: the tool waits for a
+// quiet line before each repeat, but not beyond its time-outs.
+TEST_F(ToolLine, ANoisyLineIsNotWaitedForForGood)
+{
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_TRUE(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
+    const QString device = QString::fromLocal8Bit(::ptsname(master));
+    std::atomic<bool> stop{false};
+    std::thread line([&] {
+        for (int asked = 0; asked < Frame::IdentifySize && !stop;) {
+            pollfd p{master, POLLIN, 0};
+            char bytes[64];
+            const ssize_t n = ::poll(&p, 1, 50) > 0 ? ::read(master, bytes, sizeof bytes) : 0;
+            asked += n > 0 ? static_cast<int>(n) : 0;
+        }
+        uint8_t reply[Frame::IdentifyReplySize]
+            = {0x00, 0x01, Frame::IdentifyReplySize - 1, Frame::StatusAccepted, 'K', 'T', '7', 'S', '0', '1', '0', '2',
+               '0',  '3'};
+        reply[Frame::IdentifyReplySize - 1] = TFrameChecksum::over(reply, Frame::IdentifyReplySize - 1);
+        (void)!::write(master, reply, sizeof reply);
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!stop && std::chrono::steady_clock::now() < end) {
+            (void)!::write(master, "\xff", 1);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    });
+    QElapsedTimer took;
+    took.start();
+    const TToolRun run = TToolRun::of({"read", path("r.usr"), "--device", device, "--timeout", "300"});
+    stop = true;
+    line.join();
+    ::close(master);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.err.contains("block 0x0000: no reply within 300 ms")) << run.err.toStdString();
+    EXPECT_LT(took.elapsed(), 15000);
+}
+
 TEST_F(ToolLine, StopSignalsEndBetweenBlocksAndSayWhatTheControllerHolds)
 {
     const TImage old = patterned(12);
@@ -505,9 +593,13 @@ TEST_F(ToolLine, StopSignalsEndBetweenBlocksAndSayWhatTheControllerHolds)
         tool.start(KT7TOOL_PATH, arguments);
         ASSERT_TRUE(tool.waitForStarted());
         QThread::msleep(static_cast<unsigned long>(c.afterMs));
-        // A second signal while the first is being handled changes nothing.
-        ::kill(static_cast<pid_t>(tool.processId()), c.signal);
-        ::kill(static_cast<pid_t>(tool.processId()), c.signal);
+        // A second signal, and another one, while the first is being handled
+        // change nothing.
+        const auto pid = static_cast<pid_t>(tool.processId());
+        ::kill(pid, c.signal);
+        QThread::msleep(20);
+        ::kill(pid, c.signal);
+        ::kill(pid, c.signal == SIGTERM ? SIGINT : SIGTERM);
         ASSERT_TRUE(tool.waitForFinished(20000));
         EXPECT_EQ(tool.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(tool.exitCode(), 128 + c.signal);
@@ -606,9 +698,17 @@ TEST_F(ToolLine, ScriptsUseStandardStreamsVerboseLinesProgressLinesAndJson)
     const QJsonArray kept = QJsonDocument::fromJson(run.outBytes).object()["backups"].toArray();
     ASSERT_EQ(kept.size(), 1) << run.out.toStdString();
     EXPECT_EQ(loadAt(kept[0].toObject()["path"].toString()), held);
+    // Every COM number a link of the test's own, so that no device of the
+    // machine is opened: COM1 the simulator's line, the others missing.
+    const QString links = qEnvironmentVariable("XDG_CONFIG_HOME") + "/kt7config/ports";
+    ASSERT_TRUE(QDir().mkpath(links));
+    for (int n = 1; n <= 255; ++n)
+        ASSERT_TRUE(QFile::link(n == 1 ? device : path("none"), links + "/com" + QString::number(n)));
     run = TToolRun::of({"ports", "--json"});
     EXPECT_EQ(run.status, 0);
-    EXPECT_TRUE(QJsonDocument::fromJson(run.outBytes).object()["ports"].isArray()) << run.out.toStdString();
+    const QJsonArray ports = QJsonDocument::fromJson(run.outBytes).object()["ports"].toArray();
+    ASSERT_EQ(ports.size(), 255) << run.out.toStdString();
+    EXPECT_EQ(ports[0].toObject()["device"].toString(), device);
 
     // Words of an image on standard input are those of its file.
     store("next.usr", next);

@@ -114,12 +114,13 @@ TEST_F(ToolWords, ShowGivesOneFactPerLineAndTheSameAsJson)
         EXPECT_TRUE(value.isString() || value == QJsonValue(true)) << i;
     }
 
-    // Another names file, and an image file of the wrong size: warnings, not failures.
+    // A names file named that is not there is an error; an image file of the
+    // wrong size a warning.
     const QString names = dir.filePath("other.ini");
     run = TToolRun::of({"show", a, "--names", names});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_TRUE(run.out.contains("IN-3, Имя:\n"));
-    EXPECT_TRUE(run.err.startsWith("kt7tool: warning: " + names)) << run.err.toStdString();
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_EQ(run.err, "kt7tool: " + names + ": No such file or directory\n");
     QFile file(a);
     ASSERT_TRUE(file.resize(20));
     run = TToolRun::of({"show", a});
@@ -155,10 +156,37 @@ TEST_F(ToolWords, DiffNamesChangedFactsThenRawBytes)
     run = TToolRun::of({"diff", a, a});
     EXPECT_EQ(run.status, 0);
     EXPECT_TRUE(run.out.isEmpty());
+
+    // An image without a names file, as a read leaves it, has unknown names:
+    // they are not compared, and that is said once.
+    const QString read = dir.filePath("controller.usr");
+    ASSERT_TRUE(QFile::copy(a, read));
+    run = TToolRun::of({"diff", a, read});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
+    EXPECT_EQ(run.err,
+              "kt7tool: warning: " + read
+                  + " has no names file: its algorithms' names are unknown and not "
+                    "compared\n");
+    EXPECT_FALSE(TToolRun::of({"diff", "--help"}).out.contains("--com"));
 }
 
 TEST_F(ToolWords, NamesAreShownSafelyAndEveryDifferingNameCounts)
 {
+    // A names file in UTF-8 is read as names files are, in Windows-1251, and
+    // what its names were read as is said.
+    const QString utf8 = dir.filePath("utf8.ini");
+    QFile names8(utf8);
+    ASSERT_TRUE(names8.open(QIODevice::WriteOnly));
+    names8.write(QStringLiteral("[Scenic]\r\nItem2=Пожар\r\n").toUtf8());
+    names8.close();
+    TToolRun read8 = TToolRun::of({"show", project("plain", fixture(), ""), "--names", utf8});
+    EXPECT_EQ(read8.status, 0);
+    EXPECT_EQ(read8.err,
+              "kt7tool: warning: " + utf8
+                  + QStringLiteral(": the names file looks like UTF-8, but names files are Windows-1251; its "
+                                   "names read as: IN-3: РџРѕР¶Р°СЂ\n"));
+
     // A name that carries an escape sequence reaches no terminal as one.
     const QString a = project("a", fixture(), "Пожар\x1b[31m в зале");
     TToolRun run = TToolRun::of({"show", a});
@@ -220,8 +248,8 @@ struct Outcome {
 };
 
 // kt7tool with standard output on out and standard error into errFile; with
-// fileLimit, the child may write files of at most that many bytes (and gets
-// EFBIG, not a signal, beyond).
+// fileLimit, the child may write files of at most that many bytes, as under
+// ulimit -f.
 Outcome runInto(int out, const std::string& errFile, const std::vector<std::string>& arguments, rlim_t fileLimit)
 {
     std::vector<char*> argv{const_cast<char*>(KT7TOOL_PATH)};
@@ -234,7 +262,6 @@ Outcome runInto(int out, const std::string& errFile, const std::vector<std::stri
         ::dup2(out, STDOUT_FILENO);
         ::dup2(err, STDERR_FILENO);
         if (fileLimit != RLIM_INFINITY) {
-            ::signal(SIGXFSZ, SIG_IGN);
             const rlimit limit{fileLimit, fileLimit};
             ::setrlimit(RLIMIT_FSIZE, &limit);
         }
@@ -261,7 +288,7 @@ TEST_F(ToolWords, OutputThatCannotBeWrittenIsAnIOError)
     const std::string b = project("b", changed, "Пожар").toStdString();
     const std::string errFile = dir.filePath("err").toStdString();
     const std::vector<std::vector<std::string>> commands
-        = {{"show", a}, {"show", a, "--json"}, {"diff", a, b}, {"--help"}};
+        = {{"show", a}, {"show", a, "--json"}, {"diff", a, b}, {"check", a}, {"--help"}};
 
     // A pipe whose reader has gone.
     for (const auto& command : commands) {
@@ -283,4 +310,10 @@ TEST_F(ToolWords, OutputThatCannotBeWrittenIsAnIOError)
         EXPECT_EQ(o.status, 2) << command[0];
         EXPECT_EQ(o.err, "kt7tool: standard output: File too large\n") << command[0];
     }
+    // A document that may not grow: no part of it is left.
+    ASSERT_TRUE(QDir(dir.path()).mkdir("report"));
+    const Outcome o
+        = runInto(STDOUT_FILENO, errFile, {"report", a, "-o", dir.filePath("report/a.docx").toStdString()}, 64);
+    EXPECT_EQ(o.status, 2) << o.err;
+    EXPECT_TRUE(QDir(dir.filePath("report")).isEmpty());
 }

@@ -31,16 +31,18 @@ git add . && git commit -qm "new site" || exit 1
 put 48 230
 put 49 002
 put 51 100
-printf '[Scenic]\r\nItem0=Пожар\r\n' >site.ini
+# The name "Пожар" in Windows-1251, as names files hold it.
+fire=$(printf '\317\356\346\340\360')
+printf '[Scenic]\r\nItem0=%s\r\n' "$fire" >site.ini
 git commit -qam "IN-1 on" || exit 1
 
 git log -p >log.txt 2>err.txt || fail "git log -p failed: $(cat err.txt)"
 [ -s err.txt ] && fail "git log -p warns: $(cat err.txt)"
 for line in '+IN-1, Время задержки (мин:сек): 01:30' '+IN-1, Этап 1, Время работы этапа: 00:30' \
-            '+IN-1, Этап 1, Zarna KT7-LB №1 OUT2' '+Item0=Пожар'; do
-    grep -qF -- "$line" log.txt || fail "git log -p lacks '$line'"
+            '+IN-1, Этап 1, Zarna KT7-LB №1 OUT2' "+Item0=$fire"; do
+    grep -aqF -- "$line" log.txt || fail "git log -p lacks '$line'"
 done
-grep -q 'Binary files' log.txt && fail "git log -p shows the image as binary"
+grep -aq 'Binary files' log.txt && fail "git log -p shows the image as binary"
 
 git show HEAD -- site.usr >show.txt 2>err.txt || fail "git show failed: $(cat err.txt)"
 [ -s err.txt ] && fail "git show warns: $(cat err.txt)"

@@ -5,7 +5,8 @@
 #include "link/TWriteSequence.h"
 #include "project/TBackupStore.h"
 #include "project/TImageFile.h"
-#include "project/TNamesFile.h"
+#include "project/TProject.h"
+#include "project/TProjectFiles.h"
 #include "project/TProjectName.h"
 #include "report/TConfigDescriber.h"
 #include "report/TConfigDiffer.h"
@@ -64,7 +65,9 @@ std::string identificationLine(const TIdentReply& ident)
 {
     std::string text = ident.text();
     text.erase(text.find_last_not_of(' ') + 1);
-    return latin1ToUtf8(text);
+    // The controller's bytes reach a terminal: control characters are shown
+    // as the words of a configuration show them.
+    return TConfigDescriber::printable(latin1ToUtf8(text));
 }
 
 // The local time now.
@@ -121,10 +124,12 @@ int TToolCommands::run()
         return check();
     if (c == "backups")
         return backups();
-    if (c == "matrix")
-        return TToolCauseEffect(m_o, loadProject(m_o.operands[0], m_o.names)).matrix();
-    if (c == "timeline")
-        return TToolCauseEffect(m_o, loadProject(m_o.operands[0], m_o.names)).timeline();
+    if (c == "matrix" || c == "timeline") {
+        TProject project;
+        loadProject(m_o.operands[0], m_o.names, project);
+        TToolCauseEffect causeEffect(m_o, reportInput(project));
+        return c == "matrix" ? causeEffect.matrix() : causeEffect.timeline();
+    }
     return report();
 }
 
@@ -280,6 +285,13 @@ int TToolCommands::read()
         throw TToolError("read: standard output is a terminal, and the image is 2048 bytes of binary data; redirect it "
                          "or name a file",
                          TToolError::Usage);
+    // A file that cannot be made is found out before a transfer of seconds.
+    if (!toOutput) {
+        const fs::path folder = fs::path(m_o.operands[0]).parent_path();
+        std::error_code ec;
+        if (!folder.empty() && !fs::is_directory(folder, ec))
+            throw TToolError(m_o.operands[0] + ": " + std::strerror(ec ? ec.value() : ENOTDIR) + "; nothing was read");
+    }
     const auto link = openLink();
     identifyController(*link);
     TImage image;
@@ -306,8 +318,10 @@ int TToolCommands::read()
 
 int TToolCommands::write()
 {
-    const TImage image = loadImage(m_o.operands[0], !m_o.force);
-    refuseFaultyConfiguration(image);
+    TProject project;
+    const bool named = loadProject(m_o.operands[0], {}, project, !m_o.force);
+    const TImage image = project.image();
+    refuseFaultyConfiguration(project, named);
     const auto link = openLink();
     const TIdentReply ident = identifyController(*link);
     TWriteSequence sequence(image, ident.serialNumber(), {!m_o.noBackup, m_o.always});
@@ -365,7 +379,9 @@ int TToolCommands::write()
 
 int TToolCommands::verify()
 {
-    const TReportInput file = loadProject(m_o.operands[0], {});
+    TProject project;
+    loadProject(m_o.operands[0], {}, project);
+    const TReportInput file = reportInput(project);
     const auto link = openLink();
     identifyController(*link);
     TImage image;
@@ -377,23 +393,29 @@ int TToolCommands::verify()
     return printDifferences(file, controller);
 }
 
-TImage TToolCommands::loadImage(const std::string& path, bool exactSize)
+bool TToolCommands::loadProject(const std::string& path, const std::string& namesPath, TProject& project,
+                                bool exactSize)
 {
-    TImage image;
     std::error_code ec;
     uintmax_t size = 0;
     std::string sizeText;
+    TProjectFiles::Opened opened;
     if (path == "-") {
         // One byte past the image is enough to know there are more.
         const std::string bytes = TToolInput::readAll(TImage::Size);
+        TImage& image = project.image();
+        image.clear();
         for (size_t i = 0; i < bytes.size() && i < TImage::Size; ++i)
             image.setByte(static_cast<int>(i), static_cast<uint8_t>(bytes[i]));
         size = bytes.size();
         sizeText = size > TImage::Size ? "more than 2048 bytes" : std::to_string(size) + " bytes, not 2048";
+        // An image on standard input has no names file beside it.
+        if (!namesPath.empty())
+            opened = TProjectFiles::readNames(namesPath, true, project);
     } else {
-        const TFileResult result = TImageFile::read(path, image);
-        if (!result)
-            throw TToolError(result.text());
+        opened = TProjectFiles::open(path, project, namesPath);
+        if (!opened.image)
+            throw TToolError(opened.image.text());
         size = fs::file_size(path, ec);
         sizeText = std::to_string(size) + " bytes, not 2048";
     }
@@ -403,27 +425,23 @@ TImage TToolCommands::loadImage(const std::string& path, bool exactSize)
     if (!ec && size != TImage::Size)
         warn(fileName(path) + ": " + sizeText + "; "
              + (size < TImage::Size ? "the rest of the image reads as zeros" : "bytes past 2048 are ignored"));
-    return image;
+    if (!opened.names) {
+        // A names file asked for by name must be there.
+        if (!namesPath.empty())
+            throw TToolError(opened.names.text());
+        warn(opened.names.text() + "; the algorithms have no names");
+    }
+    if (opened.namesLookUtf8) {
+        warn(opened.namesPath
+             + ": the names file looks like UTF-8, but names files are Windows-1251; its names read as: "
+             + TConfigDescriber::printable(TProjectFiles::namesAsRead(project, "; ")));
+    }
+    return opened.namesKnown;
 }
 
-TReportInput TToolCommands::loadProject(const std::string& path, const std::string& namesPath, std::string dateTime)
+TReportInput TToolCommands::reportInput(const TProject& project, std::string dateTime)
 {
-    const TImage image = loadImage(path);
-    // An image on standard input has no names file beside it.
-    if (path == "-" && namesPath.empty())
-        return TReportSource::of(image, {}, {}, std::move(dateTime));
-    const std::string names = namesPath.empty() ? TProjectName::namesFilePath(path) : namesPath;
-    TNamesFile::Names read;
-    const TFileResult result = TNamesFile::read(names, read);
-    if (!result) {
-        warn(result.text() + "; the algorithms have no names");
-        read = {};
-    } else if (!namesPath.empty() && !fs::exists(namesPath)) {
-        warn(namesPath + ": " + std::strerror(ENOENT) + "; the algorithms have no names");
-    }
-    TReportSource::Names captions;
-    std::copy(read.begin(), read.end(), captions.begin());
-    return TReportSource::of(image, captions, TProjectName::fromPath(path), std::move(dateTime));
+    return TReportSource::of(project.image(), project.names(), project.name(), std::move(dateTime));
 }
 
 int TToolCommands::printDifferences(const TReportInput& a, const TReportInput& b)
@@ -436,40 +454,38 @@ int TToolCommands::printDifferences(const TReportInput& a, const TReportInput& b
     return lines.empty() ? 0 : 1;
 }
 
-std::optional<TConfigCheck::Names> TToolCommands::checkedNames(const std::string& path, const std::string& namesPath)
+bool TToolCommands::isBackup(const std::string& path)
 {
-    if (path == "-" && namesPath.empty())
-        return std::nullopt;
-    const std::string names = namesPath.empty() ? TProjectName::namesFilePath(path) : namesPath;
+    if (path == "-")
+        return false;
     std::error_code ec;
-    if (!fs::exists(names, ec)) {
-        if (!namesPath.empty())
-            warn(namesPath + ": " + std::strerror(ENOENT) + "; the algorithms' names are not checked");
-        return std::nullopt;
-    }
-    TNamesFile::Names read;
-    const TFileResult result = TNamesFile::read(names, read);
-    if (!result) {
-        warn(result.text() + "; the algorithms' names are not checked");
-        return std::nullopt;
-    }
-    TConfigCheck::Names out;
-    std::copy(read.begin(), read.end(), out.begin());
-    return out;
+    const fs::path file = fs::canonical(path, ec);
+    if (ec)
+        return false;
+    const fs::path folder = fs::canonical(TBackupStore::folder(), ec);
+    return !ec && file.parent_path() == folder;
 }
 
-void TToolCommands::refuseFaultyConfiguration(const TImage& image) const
+void TToolCommands::refuseFaultyConfiguration(const TProject& project, bool named) const
 {
-    const auto names = checkedNames(m_o.operands[0], {});
-    const std::vector<TConfigFinding> findings = TConfigCheck::run(image, names ? &*names : nullptr);
+    const std::vector<TConfigFinding> findings = TConfigCheck::run(project.image(), named ? &project.names() : nullptr);
     const int errors = TConfigCheck::errors(findings);
+    // A backup is what a controller held: putting it back is never refused.
+    const bool backup = errors > 0 && isBackup(m_o.operands[0]);
     std::string out;
     for (const TConfigFinding& f : findings)
-        out += std::string("kt7tool: ") + TConfigCheck::severityWord(f.severity) + ": " + f.line() + "\n";
+        out += std::string("kt7tool: ")
+            + TConfigCheck::severityWord(backup ? TConfigFinding::Severity::Warning : f.severity) + ": " + f.line()
+            + "\n";
     std::cerr << out << std::flush;
     if (errors == 0)
         return;
     const std::string count = std::to_string(errors) + (errors == 1 ? " error" : " errors");
+    if (backup) {
+        warn(m_o.operands[0] + " is a backup of what a controller held: written all the same, its " + count
+             + " shown as warnings");
+        return;
+    }
     if (m_o.force) {
         warn("writing a configuration with " + count + " (--force)");
         return;
@@ -480,26 +496,37 @@ void TToolCommands::refuseFaultyConfiguration(const TImage& image) const
 
 int TToolCommands::check()
 {
-    const TImage image = loadImage(m_o.operands[0]);
-    const auto names = checkedNames(m_o.operands[0], m_o.names);
-    const std::vector<TConfigFinding> findings = TConfigCheck::run(image, names ? &*names : nullptr);
+    TProject project;
+    const bool named = loadProject(m_o.operands[0], m_o.names, project);
+    const std::vector<TConfigFinding> findings = TConfigCheck::run(project.image(), named ? &project.names() : nullptr);
     TToolOutput::write(m_o.json ? TConfigCheck::json(findings) : TConfigCheck::text(findings));
     return findings.empty() ? 0 : 1;
 }
 
 int TToolCommands::show()
 {
-    const TReportInput input = loadProject(m_o.operands[0], m_o.names);
-    const auto facts = TConfigDescriber::facts(input);
+    TProject project;
+    loadProject(m_o.operands[0], m_o.names, project);
+    const auto facts = TConfigDescriber::facts(reportInput(project));
     TToolOutput::write(m_o.json ? TConfigDescriber::json(facts) : TConfigDescriber::text(facts));
     return 0;
 }
 
 int TToolCommands::diff()
 {
-    const TReportInput a = loadProject(m_o.operands[0], m_o.namesA);
-    const TReportInput b = loadProject(m_o.operands[1], m_o.namesB);
-    return printDifferences(a, b);
+    TProject projects[2];
+    const bool named[2] = {loadProject(m_o.operands[0], m_o.namesA, projects[0]),
+                           loadProject(m_o.operands[1], m_o.namesB, projects[1])};
+    // A side without a names file has unknown names, not empty ones: the
+    // names are compared only where both sides have them.
+    if (named[0] != named[1]) {
+        const int unknown = named[0] ? 1 : 0;
+        warn(fileName(m_o.operands[static_cast<size_t>(unknown)])
+             + " has no names file: its algorithms' names are unknown and not compared");
+        for (int i = 1; i <= Layout::InputCount; ++i)
+            projects[unknown].setInputName(i, projects[1 - unknown].inputName(i));
+    }
+    return printDifferences(reportInput(projects[0]), reportInput(projects[1]));
 }
 
 int TToolCommands::backups()
@@ -526,7 +553,9 @@ int TToolCommands::backups()
 int TToolCommands::report()
 {
     std::setlocale(LC_TIME, "");
-    const TReportInput input = loadProject(m_o.operands[0], m_o.names, nowText("%x %X"));
+    TProject project;
+    loadProject(m_o.operands[0], m_o.names, project);
+    const TReportInput input = reportInput(project, nowText("%x %X"));
     TWordDocument doc;
     try {
         TReportGenerator(input, doc, [] {}).run();

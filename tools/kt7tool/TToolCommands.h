@@ -5,6 +5,7 @@
 
 #include "image/TImage.h"
 #include "link/TWriteSequence.h"
+#include "project/TProject.h"
 #include "report/TConfigCheck.h"
 #include "report/TReportInput.h"
 #include "tools/kt7tool/TDirectLink.h"
@@ -13,7 +14,6 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 
 class TToolCommands {
@@ -47,18 +47,20 @@ private:
     TProgressBar::Style progressStyle() const;
     // With -v: a line on standard error.
     void note(const std::string& text) const;
-    // The image as Open reads it, from standard input for "-"; a file of
-    // another size gives a warning, or an error when exactSize.
-    static TImage loadImage(const std::string& path, bool exactSize = false);
-    // The project's report input: the names from namesPath, or from the names
-    // file beside the image when namesPath is empty.
-    static TReportInput loadProject(const std::string& path, const std::string& namesPath, std::string dateTime = {});
-    // The algorithms' names for the check: from namesPath, or from the names
-    // file beside the image when namesPath is empty; none when there is no
-    // names file to give them.
-    static std::optional<TConfigCheck::Names> checkedNames(const std::string& path, const std::string& namesPath);
-    // Before a write: errors refuse it unless --force; warnings are printed.
-    void refuseFaultyConfiguration(const TImage& image) const;
+    // The project as the window's Open reads it, from standard input for
+    // "-" (without names then, unless namesPath names a file). The names come
+    // from namesPath, which must be readable, or from the names file beside
+    // the image. A file of another size than the image gives a warning, or
+    // an error when exactSize. True when a names file gave the names: without
+    // one they are unknown.
+    static bool loadProject(const std::string& path, const std::string& namesPath, TProject& project,
+                            bool exactSize = false);
+    static TReportInput reportInput(const TProject& project, std::string dateTime = {});
+    // The file lies in the folder of the controllers' backups.
+    static bool isBackup(const std::string& path);
+    // Before a write: errors refuse it unless --force or the file is a
+    // backup; findings are printed, a backup's all as warnings.
+    void refuseFaultyConfiguration(const TProject& project, bool named) const;
     // Prints the differences; returns 1 when there are any.
     static int printDifferences(const TReportInput& a, const TReportInput& b);
     // What a write that stopped part-way leaves in the controller, and how

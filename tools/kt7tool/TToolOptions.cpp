@@ -20,26 +20,86 @@ long number(const std::string& option, const std::string& text, long min, long m
     return value;
 }
 
+struct OptionHelp {
+    const char* name;
+    const char* text;
+};
+
+// Every option, in the order the help lists them.
+const OptionHelp Options[] = {
+    {"--com N", "the port the window calls COM N"},
+    {"--device PATH", "the serial device itself"},
+    {"--baud N", "line speed (default 9600)"},
+    {"--timeout MS",
+     "time to wait for each reply (default 500); a block whose\n"
+     "reply is late or damaged is asked for twice more"},
+    {"--quiet", "no progress bar on standard error, no notes after a write"},
+    {"-v, --verbose",
+     "the controller's identification, the backup's path, the\n"
+     "blocks asked for again and the time of each transfer"},
+    {"-vv", "also every frame, as the window's traffic log shows it"},
+    {"--progress",
+     "where standard error is no terminal (a log), a progress\n"
+     "line at every tenth of a transfer and where it stopped"},
+    {"--no-backup", "keep no backup of what the controller held"},
+    {"--verify", "read the controller back and compare"},
+    {"--force",
+     "write an image file that is not 2048 bytes, or a\n"
+     "configuration whose check found errors"},
+    {"--always", "write even when the controller already holds the image"},
+    {"--names FILE.ini", "the names file (default: the one beside the image)"},
+    {"--names-a FILE.ini", "the names file of A"},
+    {"--names-b FILE.ini", "the names file of B"},
+    {"-o, --output FILE", "the document to write"},
+    {"--input N", "the algorithm of IN-N alone"},
+    {"--csv", "the matrix as ';'-separated values for a spreadsheet"},
+    {"--svg", "the timelines as an SVG document"},
+    {"--json", "the result as one JSON object"},
+    {"--", "the arguments that follow are no options"},
+    {"-", "as a file: standard input (standard output for read)"},
+    {"--help", "this text; 'kt7tool COMMAND --help' for a command"},
+    {"--version", "the tool's version"},
+};
+
 struct CommandHelp {
     const char* name;
     const char* synopsis;
     const char* text;
+    // The options the command takes, as Options names them.
+    std::vector<std::string> options;
 };
 
+// The options of the commands that talk to the controller, and of those
+// that move the whole image.
+const std::vector<std::string> LineOptions = {"--com N", "--device PATH", "--baud N", "--timeout MS"};
+const std::vector<std::string> TransferOptions = {"--quiet", "-v, --verbose", "-vv", "--progress"};
+
+std::vector<std::string> joined(std::initializer_list<std::vector<std::string>> groups)
+{
+    std::vector<std::string> all;
+    for (const std::vector<std::string>& group : groups)
+        all.insert(all.end(), group.begin(), group.end());
+    return all;
+}
+
 const CommandHelp Help[] = {
-    {"ports", "kt7tool ports [--json]",
+    {"ports",
+     "kt7tool ports [--json]",
      "Lists each COM number with the device it stands for, its /dev/serial/by-id\n"
      "name (or -) and whether it is free or busy, one port a line, tab-separated.\n"
      "With --json: {\"ports\": [{\"com\": N, \"device\": PATH, \"byId\": PATH | null,\n"
-     "  \"state\": \"free\" | \"busy\" | REASON}]}\n"},
+     "  \"state\": \"free\" | \"busy\" | REASON}]}\n",
+     {"--json"}},
     {"identify", "kt7tool identify (--com N | --device PATH) [--json]",
      "Prints the controller's identification text, as the window shows it.\n"
      "With --json: {\"port\": \"COM N\" | PATH, \"device\": PATH,\n"
-     "  \"identification\": \"S/N-KT7S (01.02.03)\", \"serial\": \"KT7S010203\"}\n"},
+     "  \"identification\": \"S/N-KT7S (01.02.03)\", \"serial\": \"KT7S010203\"}\n",
+     joined({LineOptions, {"-v, --verbose", "-vv", "--json"}})},
     {"read", "kt7tool read OUT.usr (--com N | --device PATH)",
      "Reads the controller's whole image into OUT.usr. The file is replaced\n"
      "atomically: a failed read leaves no file, or the old one, behind.\n"
-     "With - for OUT.usr the image goes to standard output, unless that is a terminal.\n"},
+     "With - for OUT.usr the image goes to standard output, unless that is a terminal.\n",
+     joined({LineOptions, TransferOptions, {"-"}})},
     {"write", "kt7tool write IN.usr (--com N | --device PATH) [--no-backup] [--verify] [--force] [--always]",
      "Writes IN.usr into the controller, comparing every block's echo. A file\n"
      "that is not exactly 2048 bytes is refused unless --force. The configuration\n"
@@ -52,14 +112,19 @@ const CommandHelp Help[] = {
      "when the controller already holds IN.usr nothing is sent, unless --always.\n"
      "With --verify the controller is read back and compared with IN.usr.\n"
      "A backup is restored with kt7tool write BACKUP.usr.\n"
-     "Exit status 1 when an echo or the read-back differs.\n"},
+     "Exit status 1 when an echo or the read-back differs.\n",
+     joined({LineOptions, TransferOptions, {"--no-backup", "--verify", "--force", "--always", "-"}})},
     {"verify", "kt7tool verify FILE.usr (--com N | --device PATH)",
      "Reads the controller and prints how it differs from FILE.usr, in the words\n"
-     "of kt7tool diff (FILE.usr first). Exit status 1 when they differ.\n"},
-    {"show", "kt7tool show FILE.usr [--names FILE.ini] [--json]",
+     "of kt7tool diff (FILE.usr first). Exit status 1 when they differ.\n",
+     joined({LineOptions, TransferOptions, {"-"}})},
+    {"show",
+     "kt7tool show FILE.usr [--names FILE.ini] [--json]",
      "Prints the configuration in words, one fact per line in a fixed order.\n"
-     "The names file defaults to FILE.ini beside FILE.usr.\n"},
-    {"check", "kt7tool check FILE.usr [--names FILE.ini] [--json]",
+     "The names file defaults to FILE.ini beside FILE.usr.\n",
+     {"--names FILE.ini", "--json", "-"}},
+    {"check",
+     "kt7tool check FILE.usr [--names FILE.ini] [--json]",
      "Checks the configuration and prints one finding a line, in the order of the\n"
      "window's tree: 'error: WHERE: TEXT' or 'warning: WHERE: TEXT', WHERE naming\n"
      "the node as the tree does ('IN-3, Этап 2'). Errors are what the editor never\n"
@@ -73,19 +138,27 @@ const CommandHelp Help[] = {
      "    \"where\": \"IN-3, Этап 2\", \"text\": \"...\"}]}\n"
      "where a node carries only the numbers of its kind. The identifiers are\n"
      "stable; the texts may change. Exit status 0 when nothing is found, 1 when\n"
-     "there are findings.\n"},
-    {"diff", "kt7tool diff A.usr B.usr [--names-a FILE.ini] [--names-b FILE.ini]",
+     "there are findings.\n",
+     {"--names FILE.ini", "--json", "-"}},
+    {"diff",
+     "kt7tool diff A.usr B.usr [--names-a FILE.ini] [--names-b FILE.ini]",
      "Prints the differences between two configurations in words: 'key: old → new',\n"
      "'- fact' only in A, '+ fact' only in B, then 'Байт 0xOOOO: AA → BB' for bytes\n"
-     "that differ outside the facts shown. Exit status 1 when they differ.\n"},
-    {"backups", "kt7tool backups [--json]",
+     "that differ outside the facts shown. Exit status 1 when they differ.\n",
+     {"--names-a FILE.ini", "--names-b FILE.ini", "-"}},
+    {"backups",
+     "kt7tool backups [--json]",
      "Lists the kept images of the controllers, newest first, one a line:\n"
      "serial, UTC time and path, tab-separated. Both kt7tool write and the\n"
      "window's read keep them in $XDG_DATA_HOME/kt7config/backups.\n"
-     "With --json: {\"backups\": [{\"serial\": S, \"time\": T, \"path\": P}]}\n"},
-    {"report", "kt7tool report FILE.usr [--names FILE.ini] -o OUT.docx",
-     "Writes the configuration report the window makes as OUT.docx.\n"},
-    {"matrix", "kt7tool matrix FILE.usr [--names FILE.ini] [--csv | --json]",
+     "With --json: {\"backups\": [{\"serial\": S, \"time\": T, \"path\": P}]}\n",
+     {"--json"}},
+    {"report",
+     "kt7tool report FILE.usr [--names FILE.ini] -o OUT.docx",
+     "Writes the configuration report the window makes as OUT.docx.\n",
+     {"--names FILE.ini", "-o, --output FILE", "-"}},
+    {"matrix",
+     "kt7tool matrix FILE.usr [--names FILE.ini] [--csv | --json]",
      "Prints the cause-and-effect matrix: a row for each switched-on algorithm\n"
      "('IN-3 name'), a column for each output of the splitters the system has\n"
      "('LB1 OUT1'), each relay of its relay modules ('Реле 1.1') and K1, K2; a\n"
@@ -105,14 +178,17 @@ const CommandHelp Help[] = {
      "   \"zones\": [{\"zone\": \"Кнопка 1\", \"outputs\": [\"LB1 OUT1\"]}]}\n"
      "Times count from the trigger; null is an unknown time (a delay without a\n"
      "list entry) or no end (an unlimited stage). 'idle' lists the stages switched\n"
-     "on that never run.\n"},
-    {"timeline", "kt7tool timeline FILE.usr [--names FILE.ini] [--input N] --svg",
+     "on that never run.\n",
+     {"--names FILE.ini", "--csv", "--json", "-"}},
+    {"timeline",
+     "kt7tool timeline FILE.usr [--names FILE.ini] [--input N] --svg",
      "Writes the timelines of the switched-on algorithms (or of IN-N alone) as\n"
      "one SVG document on standard output, on one time scale from the trigger:\n"
      "the delay, then each running stage as a bar as long as its running time\n"
      "(an unlimited one with an open end), labelled with its time, message and\n"
      "the number of outputs and relays it switches. A running stage is a\n"
-     "<rect class=\"stage\" data-stage=\"K\">. IN-N switched off is an error.\n"},
+     "<rect class=\"stage\" data-stage=\"K\">. IN-N switched off is an error.\n",
+     {"--names FILE.ini", "--input N", "--svg", "-"}},
 };
 
 const CommandHelp* find(const std::string& command)
@@ -138,41 +214,40 @@ const std::vector<std::string>& TToolOptions::commands()
 
 std::string TToolOptions::usage(const std::string& command)
 {
-    if (const CommandHelp* h = find(command))
-        return std::string("usage: ") + h->synopsis + "\n\n" + h->text
-            + "\nLine options: --com N or --device PATH, --baud N (default 9600),\n"
-              "--timeout MS per reply (default 500), --quiet (no progress bar), -v or -vv\n"
-              "(what was done; every frame), --progress (progress lines in a log).\n"
-              "A file operand - stands for standard input (or output, for read).\n";
+    const auto optionLines = [](const std::vector<std::string>& names) {
+        std::string text;
+        for (const OptionHelp& o : Options) {
+            if (std::find(names.begin(), names.end(), o.name) == names.end())
+                continue;
+            std::string line = std::string("  ") + o.name;
+            line.resize(std::max<size_t>(line.size() + 1, 22), ' ');
+            std::string help = o.text;
+            for (size_t at = help.find('\n'); at != std::string::npos; at = help.find('\n', at + 1))
+                help.insert(at + 1, 22, ' ');
+            text += line + help + "\n";
+        }
+        return text;
+    };
+    if (const CommandHelp* h = find(command)) {
+        std::vector<std::string> names = h->options;
+        names.emplace_back("--help");
+        return std::string("usage: ") + h->synopsis + "\n\n" + h->text + "\nOptions:\n" + optionLines(names);
+    }
     std::string text = "usage: kt7tool COMMAND [ARGS] [OPTIONS]\n"
                        "The KT7-CU controller and its configuration images from the command line.\n\n"
                        "Commands:\n";
     for (const CommandHelp& h : Help)
         text += std::string("  ") + h.synopsis + "\n";
-    text += "\nOptions:\n"
-            "  --com N          the port the window calls COM N\n"
-            "  --device PATH    the serial device itself\n"
-            "  --baud N         line speed (default 9600)\n"
-            "  --timeout MS     time to wait for each reply (default 500); a block whose\n"
-            "                   reply is late or damaged is asked for twice more\n"
-            "  --quiet          no progress bar on standard error, no notes after a write\n"
-            "  -v, --verbose    the controller's identification, the backup's path, the\n"
-            "                   blocks asked for again and the time of each transfer\n"
-            "  -vv              also every frame, as the window's traffic log shows it\n"
-            "  --progress       where standard error is no terminal (a log), a progress\n"
-            "                   line at every tenth of a transfer and where it stopped\n"
-            "  --force          write an image file that is not 2048 bytes, or a\n"
-            "                   configuration whose check found errors\n"
-            "  --always         write even when the controller already holds the image\n"
-            "  --               the arguments that follow are no options\n"
-            "  -                as a file: standard input (standard output for read)\n"
-            "  --help           this text; 'kt7tool COMMAND --help' for a command\n"
-            "  --version        the tool's version\n\n"
-            "Ctrl+C, SIGTERM or SIGHUP during identify, read, write or verify finish the\n"
-            "block exchange under way, then stop and say what the controller holds.\n\n"
-            "Exit status: 0 success, 1 a difference or (check) a finding, 2 usage or I/O\n"
-            "error, or a write refused, 128+N stopped by signal N (130 SIGINT, 143 SIGTERM,\n"
-            "129 SIGHUP).\n";
+    std::vector<std::string> all;
+    for (const OptionHelp& o : Options)
+        all.emplace_back(o.name);
+    text += "\nOptions:\n" + optionLines(all)
+        + "\n"
+          "Ctrl+C, SIGTERM or SIGHUP during identify, read, write or verify finish the\n"
+          "block exchange under way, then stop and say what the controller holds.\n\n"
+          "Exit status: 0 success, 1 a difference or (check) a finding, 2 usage or I/O\n"
+          "error, or a write refused, 128+N stopped by signal N (130 SIGINT, 143 SIGTERM,\n"
+          "129 SIGHUP).\n";
     return text;
 }
 

@@ -16,6 +16,9 @@ int main(int argc, char** argv)
     // A closed pipe (kt7tool show | head) is an output error with a message,
     // not an end by a signal.
     std::signal(SIGPIPE, SIG_IGN);
+    // So is a file grown past the size limit (ulimit -f): the write fails
+    // with EFBIG, and what was made part-way is removed.
+    std::signal(SIGXFSZ, SIG_IGN);
     try {
         const TToolOptions options = TToolOptions::parse(argc, argv);
         if (options.version && !options.help) {
