@@ -3,6 +3,7 @@
 #include "link/TFrameLine.h"
 
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -41,6 +42,13 @@ void TFormPort::logFrame(const uint8_t* bytes, int count, bool received, int por
     append(QString::fromStdString(TFrameLine::format(portNumber, bytes, n, direction)));
 }
 
+void TFormPort::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Opened at the lines' start, whatever line was appended last.
+    Memo1->horizontalScrollBar()->setValue(0);
+}
+
 void TFormPort::logNote(const QString& text)
 {
     append(text);
@@ -49,6 +57,9 @@ void TFormPort::logNote(const QString& text)
 void TFormPort::append(const QString& line)
 {
     Memo1->appendPlainText(line);
+    // Appending follows the new line to its end; a long note (a backup's
+    // path) would leave the frames scrolled out of sight to the left.
+    Memo1->horizontalScrollBar()->setValue(0);
     QTextDocument* document = Memo1->document();
     if (document->blockCount() <= MaxLines + TrimLines)
         return;

@@ -29,6 +29,9 @@ public:
 
     QPlainTextEdit* memo() const { return Memo1; }
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void append(const QString& line);
 

@@ -1,6 +1,8 @@
 #include "diag/TFormPort.h"
 
+#include <QCoreApplication>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QRegularExpression>
 #include <QStringList>
 #include <QTextDocument>
@@ -62,9 +64,14 @@ TEST(TrafficLog, HiddenLogKeepsNotesButNotFrames)
     log.logNote("------------");
     EXPECT_EQ(lines(log), QStringList({"byte=0027", "COM2 Write : 0x00 0x01 0x04 0x55 0x74", "------------"}));
 
-    // Closing only hides: the text is still there when shown again.
+    // Closing only hides: the text is still there when shown again, seen
+    // from the lines' start however long the last note was.
+    log.logNote(QStringLiteral("Резервная копия: ") + QString(300, 'x'));
     log.show();
-    EXPECT_EQ(lines(log).size(), 3);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(lines(log).size(), 4);
+    EXPECT_GT(log.memo()->horizontalScrollBar()->maximum(), 0);
+    EXPECT_EQ(log.memo()->horizontalScrollBar()->value(), 0);
 }
 
 // A block reply that arrives in three batches, as the link logs it.
