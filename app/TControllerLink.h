@@ -3,23 +3,17 @@
 // or writing the whole image. Everything runs on the user-interface thread as a
 // small state machine keyed by the link state; each reply triggers the next
 // request, so only one request is ever outstanding. The scan's identify
-// exchange is a TLinkEngine with the trusting rules; a read or write is a
-// TLinkTransfer with the checked ones. A write first reads what the
-// controller holds and keeps it (TWriteSequence), and a write cut short says
-// what the controller holds and how to put its earlier configuration back.
+// exchange is a TLinkEngine with the trusting rules; reads and writes of the
+// image are TImageTransfers, under the checked ones.
 
-#include "app/TLinkTransfer.h"
+#include "app/TImageTransfers.h"
 #include "link/TLinkEngine.h"
-#include "link/TWriteSequence.h"
 #include "serial/TCommPort.h"
 
 #include <QObject>
 #include <QString>
 
 #include <cstdint>
-#include <functional>
-#include <optional>
-#include <string>
 
 class QTimer;
 class TLinkHost;
@@ -51,8 +45,7 @@ public:
     void writeImage(const TImage& image);
     // Reads the controller's image without touching the project, and keeps
     // it as every read does; done gets it once the read has completed.
-    using SideRead = std::function<void(const TImage& image)>;
-    void readAside(SideRead done);
+    void readAside(TImageTransfers::SideRead done);
     void TBFindClick(bool down);
     void TimerTimer();
     // One port attempt of the scan: the identify request on the port number's
@@ -72,35 +65,13 @@ public:
     const QString& identification() const { return m_identification; }
 
 private:
-    // What the transfer under way is for.
-    enum class Purpose { Read, Aside, Backup, Write };
-
     void collectIdentify(const uint8_t* batch, int count);
     void handleIdentify(const TIdentReply& reply);
-    void startTransfer(Purpose purpose);
-    void transferEnded(const TLinkTransfer::Ending& ending);
-    void readEnded(const TLinkTransfer::Ending& ending);
-    void backupEnded(const TLinkTransfer::Ending& ending);
-    void writeEnded(const TLinkTransfer::Ending& ending);
     // Every way a read or write ends comes through here, completed or cut
     // short (disconnect, a new scan, closing, the line lost, a failed
     // reply): the link goes idle and the host learns that the image is its
     // own again.
     void endTransfer();
-    // A transfer given up from outside (disconnect, the line lost): the
-    // traffic log notes it, and a write says what the controller holds.
-    void cutShort(const QString& cause);
-    // Stores the image just read as a backup of the controller.
-    void keepRead(const TImage& image);
-    // What a write cut short leaves, with the way back, for a box.
-    QString writeStoppedText(const QString& cause) const;
-    // kt7tool's option for the port in use, for a restore command.
-    std::string portOption() const;
-    // A box that waits until a box of the serial component, about the same
-    // lost line, has been dismissed.
-    void report(const QString& text, bool error);
-    void showReport();
-    void noteEnd(const QString& text);
     void send(const uint8_t* bytes, int count);
     // The line has gone away: the link ends as a disconnect by the user ends it.
     void lineLost();
@@ -114,15 +85,6 @@ private:
     QTimer* Timer;
     TCommPort CommPort;
     TLinkEngine m_engine{TLinkPolicy::trusting()};
-    TLinkTransfer* m_transfer;
-    Purpose m_purpose = Purpose::Read;
-    std::optional<TWriteSequence> m_write;
-    SideRead m_aside;
-    QString m_pendingReport;
-    bool m_pendingError = true;
-    int m_componentBoxes = 0;
+    TImageTransfers* m_transfers;
     QString m_identification;
-    QString m_serial;
-    // All ten serial characters, which name the controller's backups.
-    std::string m_serialNumber;
 };
