@@ -2,8 +2,8 @@
 
 #include <QCoreApplication>
 #include <QPlainTextEdit>
-#include <QScrollBar>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QStringList>
 #include <QTextDocument>
 #include <gtest/gtest.h>
