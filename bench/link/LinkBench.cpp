@@ -2,14 +2,17 @@
 // the serial port component, against kt7sim paced like a 9600 baud line.
 // Prints each transfer's time against the bare line time, and where the
 // rest goes: the time of each request/reply cycle and how many pieces each
-// reply arrived in. Then the same transfers made by kt7tool on the same line,
-// from its start to its end (identification included), beside them.
+// reply arrived in. A write reads what the controller holds first: its two
+// phases are timed apart, and a write of what the controller holds already
+// is the read alone. Then the same transfers made by kt7tool on the same
+// line, from its start to its end (identification included), beside them.
 
 #include "app/TControllerLink.h"
 #include "app/TMain.h"
 #include "app/TScanPanel.h"
 #include "app/TSetComPort.h"
 #include "diag/TFormPort.h"
+#include "image/ImageLayout.h"
 #include "serial/TPortMap.h"
 #include "tests/support/TEventPump.h"
 #include "tests/support/TScriptedDialogs.h"
@@ -48,6 +51,7 @@ double median(std::vector<double> values)
 
 struct Result {
     double seconds = 0;
+    double readSeconds = 0; // a write: its read of what the controller holds
     std::vector<double> cycles; // ms between completed replies
     int batches = 0;            // pieces the replies arrived in
 };
@@ -64,6 +68,8 @@ Result transfer(const char* button, TScriptedDialogs& dialogs)
     const auto connection = QObject::connect(bar, &QProgressBar::valueChanged, [&](int value) {
         if (value > 0)
             completions.push_back(clock.nsecsElapsed());
+        else if (result.readSeconds == 0 && !completions.empty())
+            result.readSeconds = clock.nsecsElapsed() / 1e9; // the write itself begins
     });
     dialogs.messages.clear();
     clock.start();
@@ -73,9 +79,26 @@ Result transfer(const char* button, TScriptedDialogs& dialogs)
     result.seconds = clock.nsecsElapsed() / 1e9;
     QObject::disconnect(connection);
     for (size_t i = 1; i < completions.size(); ++i)
-        result.cycles.push_back((completions[i] - completions[i - 1]) / 1e6);
+        if (i != Blocks)
+            result.cycles.push_back((completions[i] - completions[i - 1]) / 1e6);
     result.batches = static_cast<int>(FormPort->memo()->toPlainText().count("byte="));
     return result;
+}
+
+// A write's two phases against their own line times.
+void reportPhases(const std::vector<Result>& results)
+{
+    const double readLine = double(Blocks) * ReadBytesPerBlock * BitsPerByte / Baud;
+    const double writeLine = double(Blocks) * WriteBytesPerBlock * BitsPerByte / Baud;
+    std::vector<double> reads, writes;
+    for (const Result& r : results) {
+        reads.push_back(r.readSeconds);
+        writes.push_back(r.seconds - r.readSeconds);
+    }
+    std::printf("write: its read median %.2f s (%.2fx of %.2f s, target 1.07x), its write median %.2f s (%.2fx of "
+                "%.2f s, target 1.25x)\n",
+                median(reads), median(reads) / readLine, readLine, median(writes), median(writes) / writeLine,
+                writeLine);
 }
 
 void report(const char* what, int bytesPerBlock, const std::vector<Result>& results)
@@ -88,7 +111,7 @@ void report(const char* what, int bytesPerBlock, const std::vector<Result>& resu
     }
     const double best = *std::min_element(seconds.begin(), seconds.end());
     const double lineCycle = line / Blocks * 1000;
-    std::printf("%-5s line %.2f s | best %.2f s (%.2fx) median %.2f s (%.2fx) | cycle median %.1f ms, "
+    std::printf("%-15s line %.2f s | best %.2f s (%.2fx) median %.2f s (%.2fx) | cycle median %.1f ms, "
                 "line %.1f ms, beyond the line %.1f ms | pieces per reply %.2f\n",
                 what, line, best, best / line, median(seconds), median(seconds) / line, median(cycles), lineCycle,
                 median(cycles) - lineCycle, double(results.back().batches) / Blocks);
@@ -129,6 +152,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    qputenv("XDG_DATA_HOME", config.filePath("data").toLocal8Bit());
     std::filesystem::create_directories(TPortMap::OverrideFolder());
 
     TScriptedDialogs dialogs;
@@ -148,13 +172,19 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    std::vector<Result> reads, writes;
+    std::vector<Result> reads, writes, unchanged;
     for (int run = 0; run < Runs; ++run) {
         reads.push_back(transfer("TBRead", dialogs));
+        // A change the check does not see: an output of IN-24, switched off.
+        const int changed = Layout::stageOffset(24, 5) + Layout::Stage::Outputs;
+        Main->image().setByte(changed, static_cast<uint8_t>(Main->image().byte(changed) ^ (run + 1)));
         writes.push_back(transfer("TBWrite", dialogs));
+        unchanged.push_back(transfer("TBWrite", dialogs));
     }
     report("read", ReadBytesPerBlock, reads);
-    report("write", WriteBytesPerBlock, writes);
+    report("write", ReadBytesPerBlock + WriteBytesPerBlock, writes);
+    reportPhases(writes);
+    report("unchanged write", ReadBytesPerBlock, unchanged);
 
     // The window lets go of the port; kt7tool takes it.
     Main->findChild<QToolButton*>("TBFind")->click();
