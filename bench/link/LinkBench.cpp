@@ -51,7 +51,7 @@ double median(std::vector<double> values)
 
 struct Result {
     double seconds = 0;
-    double readSeconds = 0; // a write: its read of what the controller holds
+    double readSeconds = 0;     // a write: its read of what the controller holds
     std::vector<double> cycles; // ms between completed replies
     int batches = 0;            // pieces the replies arrived in
 };
