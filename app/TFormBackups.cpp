@@ -52,15 +52,17 @@ TFormBackups::TFormBackups(TBackupsHost& host, QWidget* parent) : QWidget(parent
     ListBackups = new QTreeWidget(this);
     ListBackups->setObjectName("ListBackups");
     ListBackups->setRootIsDecorated(false);
-    ListBackups->setHeaderLabels({QStringLiteral("Контроллер"), QStringLiteral("Дата и время"), QStringLiteral("Файл")});
+    ListBackups->setHeaderLabels(
+        {QStringLiteral("Контроллер"), QStringLiteral("Дата и время"), QStringLiteral("Файл")});
     ListBackups->header()->setStretchLastSection(true);
     auto* buttons = new QHBoxLayout;
-    const auto addButton = [&](QPushButton*& button, const char* name, const QString& caption, void (TFormBackups::*click)()) {
-        button = new QPushButton(caption, this);
-        button->setObjectName(name);
-        connect(button, &QPushButton::clicked, this, click);
-        buttons->addWidget(button);
-    };
+    const auto addButton
+        = [&](QPushButton*& button, const char* name, const QString& caption, void (TFormBackups::*click)()) {
+              button = new QPushButton(caption, this);
+              button->setObjectName(name);
+              connect(button, &QPushButton::clicked, this, click);
+              buttons->addWidget(button);
+          };
     addButton(BtnBackupCompare, "BtnBackupCompare", QStringLiteral("Сравнить с проектом"),
               &TFormBackups::BtnBackupCompareClick);
     addButton(BtnBackupOpen, "BtnBackupOpen", QStringLiteral("Открыть как проект"), &TFormBackups::BtnBackupOpenClick);
@@ -117,7 +119,8 @@ void TFormBackups::refresh()
                               .arg(folder, QString::fromStdString(listed.reason())));
     else if (missing)
         m_folder->setText(
-            QStringLiteral("Папки резервных копий %1 нет: копия появится после первого чтения или записи.").arg(folder));
+            QStringLiteral("Папки резервных копий %1 нет: копия появится после первого чтения или записи.")
+                .arg(folder));
     else if (entries.empty())
         m_folder->setText(QStringLiteral("В папке %1 нет резервных копий.").arg(folder));
     else

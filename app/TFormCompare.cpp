@@ -8,7 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
-#include <QListWidget>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace {
@@ -36,15 +36,17 @@ TFormCompare::TFormCompare(TCompareHost& host, QWidget* parent) : QWidget(parent
     m_names->setObjectName("LabelNames");
     m_names->setWordWrap(true);
     m_names->hide();
-    ListDifferences = new QListWidget(this);
+    ListDifferences = new QTreeWidget(this);
     ListDifferences->setObjectName("ListDifferences");
+    ListDifferences->setRootIsDecorated(false);
+    ListDifferences->setHeaderHidden(true);
     m_note = new QLabel(HowToSelect, this);
     m_note->setObjectName("LabelNote");
     layout->addWidget(m_summary);
     layout->addWidget(m_names);
     layout->addWidget(ListDifferences, 1);
     layout->addWidget(m_note);
-    connect(ListDifferences, &QListWidget::itemActivated, this, &TFormCompare::onActivated);
+    connect(ListDifferences, &QTreeWidget::itemActivated, this, &TFormCompare::onActivated);
     m_host.project().subscribe([this](TProject::Change, int) {
         if (m_compared && isVisible())
             refresh();
@@ -69,9 +71,9 @@ void TFormCompare::compareWithFile()
     TProject file;
     const TProjectFiles::Opened opened = TProjectFiles::open(QFile::encodeName(chosen).toStdString(), file);
     if (!opened.image) {
-        Dlg::error(QStringLiteral("Unable to open %1\n%2")
-                       .arg(QFile::decodeName(QByteArray::fromStdString(opened.image.fileName())),
-                            qs(opened.image.reason())));
+        Dlg::error(
+            QStringLiteral("Unable to open %1\n%2")
+                .arg(QFile::decodeName(QByteArray::fromStdString(opened.image.fileName())), qs(opened.image.reason())));
         return;
     }
     // Names that cannot be read leave the file's names unknown, as a file
@@ -109,31 +111,31 @@ void TFormCompare::compareWith(const TImage& image, const TConfigDiffer::Names* 
 void TFormCompare::refresh()
 {
     const TProject& project = m_host.project();
-    m_lines = TConfigDiffer::compare(m_other, m_otherNames ? &*m_otherNames : nullptr, project.image(),
-                                     &project.names());
+    m_lines
+        = TConfigDiffer::compare(m_other, m_otherNames ? &*m_otherNames : nullptr, project.image(), &project.names());
     const QString sides = QStringLiteral("Слева от стрелки: %1; справа: проект «%2».").arg(m_what, qs(project.name()));
     m_summary->setText(m_lines.empty() ? NoDifferences + ". " + sides
                                        : QStringLiteral("Различий: %1. ").arg(m_lines.size()) + sides);
     // Names are compared only where both sides have them, as kt7tool diff
     // compares them.
-    m_names->setText(QStringLiteral("У стороны «%1» нет файла имён: имена алгоритмов неизвестны и не сравниваются.")
-                         .arg(m_what));
+    m_names->setText(
+        QStringLiteral("У стороны «%1» нет файла имён: имена алгоритмов неизвестны и не сравниваются.").arg(m_what));
     m_names->setVisible(!m_otherNames);
     ListDifferences->clear();
     for (const TConfigDiffer::Line& line : m_lines) {
-        auto* item = new QListWidgetItem(qs(line.text), ListDifferences);
-        item->setToolTip(line.node ? qs(line.node->where()) : QStringLiteral("Байты образа, не узел дерева"));
+        auto* item = new QTreeWidgetItem(ListDifferences, {qs(line.text)});
+        item->setToolTip(0, line.node ? qs(line.node->where()) : QStringLiteral("Байты образа, не узел дерева"));
     }
     if (m_lines.empty()) {
-        auto* item = new QListWidgetItem(NoDifferences, ListDifferences);
+        auto* item = new QTreeWidgetItem(ListDifferences, {NoDifferences});
         item->setFlags(Qt::NoItemFlags);
     }
     m_note->setText(HowToSelect);
 }
 
-void TFormCompare::onActivated(QListWidgetItem* item)
+void TFormCompare::onActivated(QTreeWidgetItem* item)
 {
-    const int row = ListDifferences->row(item);
+    const int row = ListDifferences->indexOfTopLevelItem(item);
     if (row < 0 || static_cast<size_t>(row) >= m_lines.size())
         return;
     const TConfigDiffer::Line& line = m_lines[static_cast<size_t>(row)];

@@ -15,8 +15,8 @@
 #include <vector>
 
 class QLabel;
-class QListWidget;
-class QListWidgetItem;
+class QTreeWidget;
+class QTreeWidgetItem;
 class TCompareHost;
 
 class TFormCompare : public QWidget {
@@ -31,7 +31,7 @@ public:
     // A kept image of a controller, which has no names.
     void compareWithBackup(const TImage& image, const QString& fileName);
 
-    QListWidget* list() const { return ListDifferences; }
+    QTreeWidget* list() const { return ListDifferences; }
     QString summary() const;
     QString note() const;
     // The lines shown, each with its node.
@@ -42,12 +42,12 @@ private:
     // shows the window with the differences.
     void compareWith(const TImage& image, const TConfigDiffer::Names* names, const QString& what);
     void refresh();
-    void onActivated(QListWidgetItem* item);
+    void onActivated(QTreeWidgetItem* item);
 
     TCompareHost& m_host;
     QLabel* m_summary;
     QLabel* m_names;
-    QListWidget* ListDifferences;
+    QTreeWidget* ListDifferences;
     QLabel* m_note;
     TImage m_other;
     std::optional<TConfigDiffer::Names> m_otherNames;

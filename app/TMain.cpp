@@ -190,8 +190,8 @@ void TMain::buildCompareMenu(QToolBar* bar, QToolButton* after)
         addAction(a);
         return a;
     };
-    ActionCompareFile = action("ActionCompareFile", QStringLiteral("Сравнить с файлом проекта…"),
-                               QKeySequence(Qt::Key_F9), false);
+    ActionCompareFile
+        = action("ActionCompareFile", QStringLiteral("Сравнить с файлом проекта…"), QKeySequence(Qt::Key_F9), false);
     ActionCompareController = action("ActionCompareController", QStringLiteral("Сравнить с контроллером"),
                                      QKeySequence(Qt::SHIFT | Qt::Key_F9), false);
     ActionBackups
