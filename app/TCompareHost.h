@@ -19,7 +19,8 @@ public:
     // cannot reach it now.
     virtual bool selectFindingNode(const TConfigFinding& node) = 0;
     // Reads the controller's image without touching the project, keeping it
-    // as every read does; done gets it once the read has completed. False,
-    // after telling the user, when no read can start now.
-    virtual bool readAside(std::function<void(const TImage& image)> done) = 0;
+    // as every read does; done gets it once the read has completed. When no
+    // read can start now (no controller, a transfer running) the user is
+    // told and done is never called.
+    virtual void readAside(std::function<void(const TImage& image)> done) = 0;
 };

@@ -16,6 +16,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 const QString Title = QStringLiteral("Резервные копии");
 constexpr int PathRole = Qt::UserRole;

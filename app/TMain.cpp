@@ -47,6 +47,16 @@ constexpr int ClientWidth = 751;
 constexpr int ClientHeight = 593;
 const QString Title = QStringLiteral("Конфигурация");
 const QString NotConnected = QStringLiteral("Контроллер не подключен: нажмите «Подключить».");
+
+void insertAfter(QToolBar* bar, const QToolButton* after, QToolButton* button)
+{
+    for (QAction* action : bar->actions())
+        if (bar->widgetForAction(action) == after) {
+            const int next = static_cast<int>(bar->actions().indexOf(action)) + 1;
+            bar->insertWidget(bar->actions().value(next), button);
+            return;
+        }
+}
 } // namespace
 
 TMain::TMain() : TMain(TControllerLink::ScanInterval)
@@ -171,12 +181,7 @@ void TMain::buildToolBar()
     addAction(ActionMatrix);
     QToolButton* matrix = addToolButton("TBMatrix", ActionMatrix->text(), ActionMatrix->icon(), false);
     matrix->setDefaultAction(ActionMatrix);
-    for (QAction* after : bar->actions())
-        if (bar->widgetForAction(after) == TBReport) {
-            const int next = static_cast<int>(bar->actions().indexOf(after)) + 1;
-            bar->insertWidget(bar->actions().value(next), matrix);
-            break;
-        }
+    insertAfter(bar, TBReport, matrix);
     buildCompareMenu(bar, matrix);
 }
 
@@ -208,12 +213,7 @@ void TMain::buildCompareMenu(QToolBar* bar, QToolButton* after)
     compare->setPopupMode(QToolButton::InstantPopup);
     compare->setToolTip(QStringLiteral("Сравнить проект с файлом (F9), с контроллером (Shift+F9); резервные копии "
                                        "(Ctrl+B)"));
-    for (QAction* a : bar->actions())
-        if (bar->widgetForAction(a) == after) {
-            const int next = static_cast<int>(bar->actions().indexOf(a)) + 1;
-            bar->insertWidget(bar->actions().value(next), compare);
-            break;
-        }
+    insertAfter(bar, after, compare);
 }
 
 void TMain::buildShortcuts()
@@ -510,16 +510,14 @@ void TMain::updateControllerCompare()
 
 // ---- comparisons and backups ----------------------------------------------
 
-bool TMain::readAside(std::function<void(const TImage& image)> done)
+void TMain::readAside(std::function<void(const TImage& image)> done)
 {
     if (!TBRead->isEnabled()) {
         Dlg::error(NotConnected);
-        return false;
+        return;
     }
-    if (!m_link->mayReplaceImage())
-        return false;
-    m_link->readAside(std::move(done));
-    return true;
+    if (m_link->mayReplaceImage())
+        m_link->readAside(std::move(done));
 }
 
 void TMain::compareWithBackup(const TImage& image, const QString& fileName)

@@ -98,7 +98,7 @@ public:
     TFormMatrix* formMatrix() const { return m_matrix; }
 
     // TCompareHost
-    bool readAside(std::function<void(const TImage& image)> done) override;
+    void readAside(std::function<void(const TImage& image)> done) override;
     // The differences window (ActionCompareFile, ActionCompareController).
     TFormCompare* formCompare() const { return m_compare; }
 
