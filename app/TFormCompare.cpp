@@ -113,7 +113,8 @@ void TFormCompare::refresh()
     const TProject& project = m_host.project();
     m_lines
         = TConfigDiffer::compare(m_other, m_otherNames ? &*m_otherNames : nullptr, project.image(), &project.names());
-    const QString sides = QStringLiteral("Слева от стрелки: %1; справа: проект «%2».").arg(m_what, qs(project.name()));
+    const QString sides = QStringLiteral("До стрелки и в строках «-»: %1; после стрелки и в строках «+»: проект «%2».")
+                              .arg(m_what, qs(project.name()));
     m_summary->setText(m_lines.empty() ? NoDifferences + ". " + sides
                                        : QStringLiteral("Различий: %1. ").arg(m_lines.size()) + sides);
     // Names are compared only where both sides have them, as kt7tool diff
