@@ -2,7 +2,9 @@
 
 #include "app/TControllerLink.h"
 #include "app/TEditorPages.h"
+#include "app/TFormBackups.h"
 #include "app/TFormCheck.h"
+#include "app/TFormCompare.h"
 #include "app/TFormMatrix.h"
 #include "app/TFormWord.h"
 #include "app/TProjectCommands.h"
@@ -17,6 +19,7 @@
 #include "editor/TSettingsPage.h"
 #include "editor/TSystemPage.h"
 #include "report/TConfigCheck.h"
+#include "widgets/TDialogs.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -25,6 +28,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
+#include <QMenu>
 #include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
@@ -42,6 +46,17 @@ namespace {
 constexpr int ClientWidth = 751;
 constexpr int ClientHeight = 593;
 const QString Title = QStringLiteral("Конфигурация");
+const QString NotConnected = QStringLiteral("Контроллер не подключен: нажмите «Подключить».");
+
+void insertAfter(QToolBar* bar, const QToolButton* after, QToolButton* button)
+{
+    for (QAction* action : bar->actions())
+        if (bar->widgetForAction(action) == after) {
+            const int next = static_cast<int>(bar->actions().indexOf(action)) + 1;
+            bar->insertWidget(bar->actions().value(next), button);
+            return;
+        }
+}
 } // namespace
 
 TMain::TMain() : TMain(TControllerLink::ScanInterval)
@@ -166,12 +181,39 @@ void TMain::buildToolBar()
     addAction(ActionMatrix);
     QToolButton* matrix = addToolButton("TBMatrix", ActionMatrix->text(), ActionMatrix->icon(), false);
     matrix->setDefaultAction(ActionMatrix);
-    for (QAction* after : bar->actions())
-        if (bar->widgetForAction(after) == TBReport) {
-            const int next = static_cast<int>(bar->actions().indexOf(after)) + 1;
-            bar->insertWidget(bar->actions().value(next), matrix);
-            break;
-        }
+    insertAfter(bar, TBReport, matrix);
+    buildCompareMenu(bar, matrix);
+}
+
+void TMain::buildCompareMenu(QToolBar* bar, QToolButton* after)
+{
+    const auto action = [this](const char* name, const QString& text, const QKeySequence& key, bool enabled) {
+        auto* a = new QAction(text, this);
+        a->setObjectName(name);
+        a->setShortcut(key);
+        a->setEnabled(enabled);
+        addAction(a);
+        return a;
+    };
+    ActionCompareFile
+        = action("ActionCompareFile", QStringLiteral("Сравнить с файлом проекта…"), QKeySequence(Qt::Key_F9), false);
+    ActionCompareController = action("ActionCompareController", QStringLiteral("Сравнить с контроллером"),
+                                     QKeySequence(Qt::SHIFT | Qt::Key_F9), false);
+    ActionBackups
+        = action("ActionBackups", QStringLiteral("Резервные копии…"), QKeySequence(Qt::CTRL | Qt::Key_B), true);
+    auto* menu = new QMenu(this);
+    menu->setObjectName("MenuCompare");
+    menu->addAction(ActionCompareFile);
+    menu->addAction(ActionCompareController);
+    menu->addSeparator();
+    menu->addAction(ActionBackups);
+    QToolButton* compare
+        = addToolButton("TBCompare", QStringLiteral("Сравнить"), QIcon(QStringLiteral(":/icons/compare.svg")), false);
+    compare->setMenu(menu);
+    compare->setPopupMode(QToolButton::InstantPopup);
+    compare->setToolTip(QStringLiteral("Сравнить проект с файлом (F9), с контроллером (Shift+F9); резервные копии "
+                                       "(Ctrl+B)"));
+    insertAfter(bar, after, compare);
 }
 
 void TMain::buildShortcuts()
@@ -354,6 +396,11 @@ void TMain::connectControls(int scanInterval)
     connect(ActionMatrix, &QAction::triggered, m_matrix, &TFormMatrix::showMatrix);
     connect(new QShortcut(QKeySequence(Qt::Key_F8), this), &QShortcut::activated, this, &TMain::ShowFindings);
     connect(TBCheck, &QToolButton::clicked, this, &TMain::ShowFindings);
+    m_compare = new TFormCompare(*this, this);
+    m_backups = new TFormBackups(*this, this);
+    connect(ActionCompareFile, &QAction::triggered, m_compare, &TFormCompare::compareWithFile);
+    connect(ActionCompareController, &QAction::triggered, m_compare, &TFormCompare::compareWithController);
+    connect(ActionBackups, &QAction::triggered, m_backups, &TFormBackups::showBackups);
     TBCheck->setToolTip(QStringLiteral("Проверка конфигурации (F8)"));
 
     m_commands = new TProjectCommands(*this, this);
@@ -412,6 +459,8 @@ void TMain::EditorReload()
     TBSave->setEnabled(true);
     TBReport->setEnabled(true);
     ActionMatrix->setEnabled(true);
+    ActionCompareFile->setEnabled(true);
+    updateControllerCompare();
     // Selecting the node runs the selection handler; so does this when the
     // node is selected already.
     if (TV->currentItem() == TV->systemNode())
@@ -451,6 +500,44 @@ void TMain::setTransferUsable(bool usable)
 {
     TBRead->setEnabled(usable);
     TBWrite->setEnabled(usable);
+    updateControllerCompare();
+}
+
+void TMain::updateControllerCompare()
+{
+    ActionCompareController->setEnabled(TBRead->isEnabled() && ActionMatrix->isEnabled());
+}
+
+// ---- comparisons and backups ----------------------------------------------
+
+void TMain::readAside(std::function<void(const TImage& image)> done)
+{
+    if (!TBRead->isEnabled()) {
+        Dlg::error(NotConnected);
+        return;
+    }
+    if (m_link->mayReplaceImage())
+        m_link->readAside(std::move(done));
+}
+
+void TMain::compareWithBackup(const TImage& image, const QString& fileName)
+{
+    m_compare->compareWithBackup(image, fileName);
+}
+
+void TMain::openBackup(const TImage& image, const QString& projectName)
+{
+    m_commands->openBackup(image, projectName);
+}
+
+void TMain::writeBackup(const TImage& image)
+{
+    if (!TBWrite->isEnabled()) {
+        Dlg::error(NotConnected);
+        return;
+    }
+    if (m_link->mayReplaceImage())
+        m_link->writeImage(image);
 }
 
 void TMain::releaseFind()

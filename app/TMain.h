@@ -2,7 +2,9 @@
 // The main window: it owns the project, shows the navigation tree and the page of the
 // selected node, and carries the toolbar and the status bar.
 
+#include "app/TBackupsHost.h"
 #include "app/TCheckHost.h"
+#include "app/TCompareHost.h"
 #include "app/TEditorPages.h"
 #include "app/TGuide.h"
 #include "app/TLinkHost.h"
@@ -21,9 +23,12 @@
 #include <array>
 
 class QLabel;
+class QToolBar;
 class QToolButton;
 class TControllerLink;
+class TFormBackups;
 class TFormCheck;
+class TFormCompare;
 class TFormMatrix;
 class TScanPanel;
 class TSettingsPage;
@@ -34,7 +39,9 @@ class TMain : public QMainWindow,
               public TLinkHost,
               public TProjectHost,
               public TCheckHost,
-              public TMatrixHost {
+              public TMatrixHost,
+              public TCompareHost,
+              public TBackupsHost {
     Q_OBJECT
 public:
     using Page = TNavigationTree::Page;
@@ -89,6 +96,18 @@ public:
     TGuide& guide() { return m_guide; }
     // The cause-and-effect matrix (ActionMatrix, Ctrl+M).
     TFormMatrix* formMatrix() const { return m_matrix; }
+
+    // TCompareHost
+    void readAside(std::function<void(const TImage& image)> done) override;
+    // The differences window (ActionCompareFile, ActionCompareController).
+    TFormCompare* formCompare() const { return m_compare; }
+
+    // TBackupsHost
+    void compareWithBackup(const TImage& image, const QString& fileName) override;
+    void openBackup(const TImage& image, const QString& projectName) override;
+    void writeBackup(const TImage& image) override;
+    // The backups window (ActionBackups).
+    TFormBackups* formBackups() const { return m_backups; }
 
     // TProjectHost
     bool mayReplaceImage() override;
@@ -160,6 +179,10 @@ protected:
 private:
     void buildToolBar();
     void buildShortcuts();
+    // "Сравнить" beside "Матрица": a menu of the comparisons and the backups.
+    void buildCompareMenu(QToolBar* bar, QToolButton* after);
+    // The controller's image can be read: connected, a project to compare with.
+    void updateControllerCompare();
     void buildStatusBar();
     void buildTree();
     void connectControls(int scanInterval);
@@ -185,6 +208,9 @@ private:
     QToolButton* TBDebug;
     QToolButton* ToolButton1;
     QAction* ActionMatrix;
+    QAction* ActionBackups;
+    QAction* ActionCompareFile;
+    QAction* ActionCompareController;
     TNavigationTree* TV;
     TEditorPages* PageControl;
     TScanPanel* PanelScan;
@@ -199,6 +225,8 @@ private:
     TControllerLink* m_link = nullptr;
     TFormCheck* m_check = nullptr;
     TFormMatrix* m_matrix = nullptr;
+    TFormCompare* m_compare = nullptr;
+    TFormBackups* m_backups = nullptr;
     TUndoRedo* m_undo = nullptr;
     TGuide m_guide;
 

@@ -141,6 +141,22 @@ TFileResult TProjectCommands::openChosen(const QString& chosen)
     return TFileResult::success();
 }
 
+void TProjectCommands::openBackup(const TImage& image, const QString& projectName)
+{
+    if (!m_host.mayReplaceImage() || !saveQuestion())
+        return;
+    TProject& project = m_host.project();
+    if (QString::fromStdString(project.name()) != projectName)
+        for (int i = 1; i <= TNamesFile::Count; ++i)
+            project.setInputName(i, std::string());
+    project.image() = image;
+    project.setName(projectName.toStdString());
+    // Not a project file: "Сохранить" starts where a new project's does.
+    m_projectFolder.clear();
+    m_host.EditorReload();
+    m_host.ClearHistory();
+}
+
 void TProjectCommands::TBNewClick()
 {
     if (!m_host.mayReplaceImage() || !saveQuestion())

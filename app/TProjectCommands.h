@@ -9,6 +9,7 @@
 #include <QString>
 
 class TFileResult;
+class TImage;
 class TProjectHost;
 
 class TProjectCommands : public QObject {
@@ -29,6 +30,11 @@ public:
     // The project named on the command line; a file that cannot be opened is
     // told in a box and the tool starts without a project.
     void openAtStart(const QString& path);
+    // A kept controller image as the project, after the save question, named
+    // as a read names the controller's project. A backup has no names: the
+    // names of a project of that controller, open now, stay; any other
+    // project's are dropped.
+    void openBackup(const TImage& image, const QString& projectName);
     // True when the main window may close.
     bool FormClose();
 

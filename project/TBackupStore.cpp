@@ -129,16 +129,18 @@ TFileResult TBackupStore::keep(const std::string& serial, const TImage& image, s
     return result;
 }
 
-TFileResult TBackupStore::list(std::vector<Entry>& entries)
+TFileResult TBackupStore::list(std::vector<Entry>& entries, bool* folderMissing)
 {
     entries.clear();
     const std::string where = folder();
     std::vector<Name> names;
     std::error_code ec;
     fs::directory_iterator it(where, ec);
+    const bool missing = ec == std::errc::no_such_file_or_directory;
+    if (folderMissing)
+        *folderMissing = missing;
     if (ec)
-        return ec == std::errc::no_such_file_or_directory ? TFileResult::success()
-                                                          : TFileResult::failure(where, ec.message());
+        return missing ? TFileResult::success() : TFileResult::failure(where, ec.message());
     for (; it != fs::directory_iterator(); it.increment(ec)) {
         // Only what can be written back: a whole image in a regular file.
         Name name;

@@ -20,6 +20,10 @@ public:
         std::string serial; // as in the file name
         std::string time;   // UTC, e.g. 2026-12-08T07:27:24Z
         std::string path;
+
+        // The name a read gives the project of this controller: the first
+        // four serial characters.
+        std::string projectName() const { return serial.substr(0, 4); }
     };
 
     static std::string folder();
@@ -30,6 +34,6 @@ public:
                             std::time_t when = std::time(nullptr));
     // The kept images, newest first: regular files of 2048 bytes named as
     // keep() names them; anything else is left out. A folder not made yet
-    // holds none.
-    static TFileResult list(std::vector<Entry>& entries);
+    // holds none; folderMissing, when given, tells it from an empty one.
+    static TFileResult list(std::vector<Entry>& entries, bool* folderMissing = nullptr);
 };

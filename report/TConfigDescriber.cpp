@@ -77,13 +77,24 @@ public:
 private:
     void add(std::vector<std::string> path, std::string value, std::vector<Bits> source)
     {
-        m_facts.push_back({std::move(path), std::move(value), std::move(source), false});
+        m_facts.push_back({std::move(path), std::move(value), std::move(source), false, m_node, m_number, m_stage});
     }
-    void mark(std::vector<std::string> path, Bits source) { m_facts.push_back({std::move(path), {}, {source}, true}); }
+    void mark(std::vector<std::string> path, Bits source)
+    {
+        m_facts.push_back({std::move(path), {}, {source}, true, m_node, m_number, m_stage});
+    }
+    // The node of the facts added from here on.
+    void shownOn(TConfigFinding::Node node, int number = 0, int stage = 0)
+    {
+        m_node = node;
+        m_number = number;
+        m_stage = stage;
+    }
 
     void composition()
     {
         using namespace Layout;
+        shownOn(TConfigFinding::Node::System);
         const char* const system = "Конфигурация системы";
         const auto at = [](TBitRange r) { return rangeBits(r.at(SystemNode)); };
         add({system, TReportTerms::SplitterCount},
@@ -92,6 +103,7 @@ private:
         add({system, TReportTerms::MessageModuleCount}, m_in.messageModuleCount, {at(MessageModules)});
         add({system, TReportTerms::RelayModuleCount},
             orCode(m_in.relayModuleCount, m_image.value(RelayModuleCount.at(SystemNode))), {at(RelayModuleCount)});
+        shownOn(TConfigFinding::Node::Settings);
         const char* const functions = "Функциональные настройки";
         add({functions, TReportTerms::PhonePaging}, m_in.phonePaging ? TReportTerms::Present : TReportTerms::Absent,
             {at(PagingFlag)});
@@ -107,6 +119,7 @@ private:
 
     void music()
     {
+        shownOn(TConfigFinding::Node::Settings);
         for (int p = 0; p < Layout::OutputBits; ++p)
             if (m_in.musicOutputs[static_cast<size_t>(p)])
                 mark({TReportTerms::Music, output(p)}, maskBit(Layout::MusicMask, p));
@@ -116,6 +129,7 @@ private:
     {
         for (int k = 1; k <= Layout::MaskCount; ++k) {
             const int mask = table + Layout::MaskSize * (k - 1);
+            shownOn(groupCode ? TConfigFinding::Node::Group : TConfigFinding::Node::Button, k);
             std::string item = itemWord + std::to_string(k);
             if (groupCode)
                 item += " (Код-" + std::to_string(Layout::GroupCodeBase + k) + ")";
@@ -130,6 +144,7 @@ private:
         const TAlarmRecord record(m_image, input);
         const std::string in = "IN-" + std::to_string(input);
         const int head = record.offset();
+        shownOn(TConfigFinding::Node::Input, input);
         add({in, "Имя"}, TConfigDescriber::algorithmName(m_in, input), {});
         const int delay = record.delayCode();
         add({in, TReportTerms::Delay},
@@ -141,6 +156,7 @@ private:
             const std::string name = "Этап " + std::to_string(k);
             if (!stage.isOn())
                 continue;
+            shownOn(TConfigFinding::Node::Stage, input, k);
             const Bits duration{s + Layout::Stage::Duration, 0xFF};
             add({in, name, TReportTerms::Duration},
                 TAlarmLists::durationEntry(TAlarmLists::entryForDuration(stage.duration())), {duration});
@@ -168,6 +184,9 @@ private:
     const TReportInput& m_in;
     TImage m_image;
     std::vector<TFact> m_facts;
+    TConfigFinding::Node m_node = TConfigFinding::Node::System;
+    int m_number = 0;
+    int m_stage = 0;
 };
 } // namespace
 

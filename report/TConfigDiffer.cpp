@@ -3,12 +3,23 @@
 #include "image/ImageLayout.h"
 #include "link/THexText.h"
 #include "report/TConfigDescriber.h"
+#include "report/TReportSource.h"
 
 #include <array>
 #include <unordered_set>
 
 namespace {
+using Line = TConfigDiffer::Line;
 const char* const Arrow = " → ";
+
+std::optional<TConfigFinding> nodeOf(const TFact& fact)
+{
+    TConfigFinding node;
+    node.node = fact.node;
+    node.number = fact.number;
+    node.stage = fact.stage;
+    return node;
+}
 
 void explain(const TFact& fact, std::array<uint8_t, TImage::Size>& explained)
 {
@@ -17,10 +28,10 @@ void explain(const TFact& fact, std::array<uint8_t, TImage::Size>& explained)
 }
 
 // The fact lines of the differences; explained receives the bits they show.
-std::vector<std::string> factLines(const std::vector<TFact>& a, const std::vector<TFact>& b,
-                                   std::array<uint8_t, TImage::Size>& explained)
+std::vector<Line> factLines(const std::vector<TFact>& a, const std::vector<TFact>& b,
+                            std::array<uint8_t, TImage::Size>& explained)
 {
-    std::vector<std::string> out;
+    std::vector<Line> out;
     std::vector<std::string> keysA;
     std::vector<std::string> keysB;
     for (const TFact& f : a)
@@ -36,17 +47,17 @@ std::vector<std::string> factLines(const std::vector<TFact>& a, const std::vecto
     while (i < a.size() || j < b.size()) {
         if (i < a.size() && j < b.size() && keysA[i] == keysB[j]) {
             if (a[i].value != b[j].value || a[i].mark != b[j].mark) {
-                out.push_back(keysA[i] + ": " + a[i].value + Arrow + b[j].value);
+                out.push_back({keysA[i] + ": " + a[i].value + Arrow + b[j].value, nodeOf(a[i])});
                 explain(a[i], explained);
                 explain(b[j], explained);
             }
             ++i, ++j;
         } else if (i < a.size() && (j == b.size() || !inB.count(keysA[i]))) {
-            out.push_back("- " + a[i].line());
+            out.push_back({"- " + a[i].line(), nodeOf(a[i])});
             explain(a[i], explained);
             ++i;
         } else {
-            out.push_back("+ " + b[j].line());
+            out.push_back({"+ " + b[j].line(), nodeOf(b[j])});
             explain(b[j], explained);
             ++j;
         }
@@ -55,38 +66,53 @@ std::vector<std::string> factLines(const std::vector<TFact>& a, const std::vecto
 }
 
 void addByteLines(const TImage& imageA, const TImage& imageB, const std::array<uint8_t, TImage::Size>& explained,
-                  std::vector<std::string>& out)
+                  std::vector<Line>& out)
 {
     for (int offset = 0; offset < TImage::Size; ++offset) {
         const uint8_t was = imageA.byte(offset);
         const uint8_t is = imageB.byte(offset);
         if (((was ^ is) & ~explained[static_cast<size_t>(offset)]) != 0)
-            out.push_back("Байт 0x" + THexText::of(static_cast<unsigned>(offset), 4) + ": " + THexText::of(was, 2)
-                          + Arrow + THexText::of(is, 2));
+            out.push_back({"Байт 0x" + THexText::of(static_cast<unsigned>(offset), 4) + ": " + THexText::of(was, 2)
+                               + Arrow + THexText::of(is, 2),
+                           std::nullopt});
     }
 }
 
-std::vector<std::string> printable(std::vector<std::string> lines)
+std::vector<Line> printable(std::vector<Line> lines)
 {
-    for (std::string& line : lines)
-        line = TConfigDescriber::printable(line);
+    for (Line& line : lines)
+        line.text = TConfigDescriber::printable(line.text);
     return lines;
 }
 } // namespace
+
+std::vector<std::string> TConfigDiffer::texts(const std::vector<Line>& lines)
+{
+    std::vector<std::string> out;
+    out.reserve(lines.size());
+    for (const Line& line : lines)
+        out.push_back(line.text);
+    return out;
+}
 
 std::vector<std::string> TConfigDiffer::lines(const std::vector<TFact>& a, const TImage& imageA,
                                               const std::vector<TFact>& b, const TImage& imageB)
 {
     std::array<uint8_t, TImage::Size> explained{};
-    std::vector<std::string> out = printable(factLines(a, b, explained));
+    std::vector<Line> out = printable(factLines(a, b, explained));
     addByteLines(imageA, imageB, explained, out);
-    return out;
+    return texts(out);
 }
 
 std::vector<std::string> TConfigDiffer::lines(const TReportInput& a, const TReportInput& b)
 {
+    return texts(entries(a, b));
+}
+
+std::vector<Line> TConfigDiffer::entries(const TReportInput& a, const TReportInput& b)
+{
     std::array<uint8_t, TImage::Size> explained{};
-    std::vector<std::string> out = factLines(TConfigDescriber::facts(a), TConfigDescriber::facts(b), explained);
+    std::vector<Line> out = factLines(TConfigDescriber::facts(a), TConfigDescriber::facts(b), explained);
     for (int input = 1; input <= Layout::InputCount; ++input) {
         const std::string nameA = TConfigDescriber::algorithmName(a, input);
         const std::string nameB = TConfigDescriber::algorithmName(b, input);
@@ -98,10 +124,23 @@ std::vector<std::string> TConfigDiffer::lines(const TReportInput& a, const TRepo
         const bool shownA = enabled(a.image);
         const bool shownB = enabled(b.image);
         const bool told = (shownA && shownB) || (shownA && nameB.empty()) || (shownB && nameA.empty());
-        if (nameA != nameB && !told)
-            out.push_back("IN-" + std::to_string(input) + ", Имя: " + nameA + Arrow + nameB);
+        if (nameA != nameB && !told) {
+            TConfigFinding node;
+            node.node = TConfigFinding::Node::Input;
+            node.number = input;
+            out.push_back({"IN-" + std::to_string(input) + ", Имя: " + nameA + Arrow + nameB, node});
+        }
     }
     out = printable(std::move(out));
     addByteLines(a.image, b.image, explained, out);
     return out;
+}
+
+std::vector<Line> TConfigDiffer::compare(const TImage& a, const Names* namesA, const TImage& b, const Names* namesB)
+{
+    // Unknown names take those of the other side, so they never differ.
+    const Names none{};
+    const Names& shownA = namesA ? *namesA : namesB ? *namesB : none;
+    const Names& shownB = namesB ? *namesB : shownA;
+    return entries(TReportSource::of(a, shownA, {}, {}), TReportSource::of(b, shownB, {}, {}));
 }

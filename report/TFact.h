@@ -2,6 +2,9 @@
 // One fact of a configuration in words: where it is (section, item, field),
 // its value, and the image bits it was read from. A mark stands for a marked
 // cell of the report: an output or relay that is switched; it has no value.
+// Each fact knows the tree node whose page shows it.
+
+#include "report/TConfigFinding.h"
 
 #include <cstdint>
 #include <string>
@@ -17,6 +20,10 @@ struct TFact {
     std::string value;
     std::vector<Bits> source;
     bool mark = false;
+    // The tree node the fact belongs to, named as the check names nodes.
+    TConfigFinding::Node node = TConfigFinding::Node::System;
+    int number = 0;
+    int stage = 0;
 
     // The path joined by ", ".
     std::string key() const

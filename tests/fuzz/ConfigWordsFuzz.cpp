@@ -102,5 +102,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_CHECK(TConfigDiffer::lines(factsA, a, factsA, a).empty());
     const bool same = TConfigDiffer::lines(factsA, a, factsB, b).empty();
     FUZZ_CHECK(same == (a == b));
+    // Every line of a comparison leads to a node the tree has, but the bytes.
+    for (const TConfigDiffer::Line& line : TConfigDiffer::compare(a, &names, b, nullptr))
+        FUZZ_CHECK(line.node ? nodeExists(*line.node) : line.text.rfind("Байт 0x", 0) == 0);
     return 0;
 }

@@ -369,7 +369,7 @@ int TToolCommands::write()
         }
         const TReportInput file = TReportSource::of(image, {}, {}, {});
         const TReportInput controller = TReportSource::of(back, {}, {}, {});
-        status = std::max(status, printDifferences(file, controller));
+        status = std::max(status, printDifferences(TConfigDiffer::entries(file, controller)));
     }
     noteRepeats(*link);
     if (!backup.empty() && !m_o.quiet)
@@ -381,16 +381,13 @@ int TToolCommands::verify()
 {
     TProject project;
     loadProject(m_o.operands[0], {}, project);
-    const TReportInput file = reportInput(project);
     const auto link = openLink();
     identifyController(*link);
     TImage image;
     transfer(*link, "read ", [&](const TDirectLink::Progress& progress) { link->read(image, progress); });
-    // The controller holds no names: it is compared under the file's.
-    TReportInput controller = TReportSource::of(image, {}, {}, {});
-    controller.inputCaptions = file.inputCaptions;
     noteRepeats(*link);
-    return printDifferences(file, controller);
+    // The controller holds no names: it is compared under the file's.
+    return printDifferences(TConfigDiffer::compare(project.image(), &project.names(), image, nullptr));
 }
 
 bool TToolCommands::loadProject(const std::string& path, const std::string& namesPath, TProject& project,
@@ -444,12 +441,11 @@ TReportInput TToolCommands::reportInput(const TProject& project, std::string dat
     return TReportSource::of(project.image(), project.names(), project.name(), std::move(dateTime));
 }
 
-int TToolCommands::printDifferences(const TReportInput& a, const TReportInput& b)
+int TToolCommands::printDifferences(const std::vector<TConfigDiffer::Line>& lines)
 {
-    const auto lines = TConfigDiffer::lines(a, b);
     std::string out;
-    for (const std::string& line : lines)
-        out += line + "\n";
+    for (const TConfigDiffer::Line& line : lines)
+        out += line.text + "\n";
     TToolOutput::write(out);
     return lines.empty() ? 0 : 1;
 }
@@ -523,10 +519,9 @@ int TToolCommands::diff()
         const int unknown = named[0] ? 1 : 0;
         warn(fileName(m_o.operands[static_cast<size_t>(unknown)])
              + " has no names file: its algorithms' names are unknown and not compared");
-        for (int i = 1; i <= Layout::InputCount; ++i)
-            projects[unknown].setInputName(i, projects[1 - unknown].inputName(i));
     }
-    return printDifferences(reportInput(projects[0]), reportInput(projects[1]));
+    return printDifferences(TConfigDiffer::compare(projects[0].image(), named[0] ? &projects[0].names() : nullptr,
+                                                   projects[1].image(), named[1] ? &projects[1].names() : nullptr));
 }
 
 int TToolCommands::backups()

@@ -7,6 +7,7 @@
 #include "link/TWriteSequence.h"
 #include "project/TProject.h"
 #include "report/TConfigCheck.h"
+#include "report/TConfigDiffer.h"
 #include "report/TReportInput.h"
 #include "tools/kt7tool/TDirectLink.h"
 #include "tools/kt7tool/TProgressBar.h"
@@ -62,7 +63,7 @@ private:
     // backup; findings are printed, a backup's all as warnings.
     void refuseFaultyConfiguration(const TProject& project, bool named) const;
     // Prints the differences; returns 1 when there are any.
-    static int printDifferences(const TReportInput& a, const TReportInput& b);
+    static int printDifferences(const std::vector<TConfigDiffer::Line>& lines);
     // What a write that stopped part-way leaves in the controller, and how
     // to put back what it held.
     std::string cutShort(const TWriteSequence::CutShort& c) const;

@@ -1,0 +1,19 @@
+#pragma once
+// What the backups window needs from the main window: the three things it
+// does with a kept image.
+
+#include <QString>
+
+class TImage;
+
+class TBackupsHost {
+public:
+    virtual ~TBackupsHost() = default;
+
+    // The differences between the project and the image.
+    virtual void compareWithBackup(const TImage& image, const QString& fileName) = 0;
+    // The image as the project, named as a read names the controller's.
+    virtual void openBackup(const TImage& image, const QString& projectName) = 0;
+    // The image written to the connected controller as "Запись" writes.
+    virtual void writeBackup(const TImage& image) = 0;
+};

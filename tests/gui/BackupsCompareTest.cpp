@@ -1,0 +1,290 @@
+// Backups and comparisons in the window: the list of kept images, the
+// differences with a project file, a backup and the controller in the words
+// of kt7tool diff (run as a process on the same configurations), a backup
+// opened as the project and one put back into kt7sim.
+
+#include "tests/gui/TLinkFixture.h"
+#include "tests/support/TUserInput.h"
+
+#include "app/TFormBackups.h"
+#include "app/TFormCompare.h"
+#include "image/TAlarmRecord.h"
+#include "project/TImageFile.h"
+#include "project/TNamesFile.h"
+#include "project/TProjectName.h"
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QProcess>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <cstdio>
+
+namespace {
+
+const QString SaveQuestion = QStringLiteral("Хотите сохранить текущий проект конфигурации ?");
+
+// IN-1 on, its first stage 01:00 on LB1 OUT1.
+TImage siteImage()
+{
+    TImage image;
+    TAlarmRecord record(image, 1);
+    record.setEnabled(true);
+    record.stage(1).setDuration(2);
+    record.stage(1).setOutputBit(0, true);
+    return image;
+}
+
+class BackupsAndComparisons : public TLinkFixture {
+protected:
+    QString backupFolder() const { return m_config.filePath("data/kt7config/backups"); }
+    QString file(const char* name) const { return m_config.filePath(name); }
+
+    void pressOnMain(Qt::Key key, Qt::KeyboardModifiers modifiers = {})
+    {
+        Main->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(Main));
+        QTest::keyClick(Main, key, modifiers);
+    }
+    // The project in the window, under a name, with IN-1 named.
+    void showProject(const TImage& image, const QString& name, const QString& in1)
+    {
+        Main->image() = image;
+        Main->EditorReload();
+        Main->SetProjectName(name);
+        Main->setInputName(1, in1);
+    }
+    // A project's files: the image and, unless names is null, its names file.
+    static void saveProject(const QString& path, const TImage& image, const TProject::Names* names)
+    {
+        ASSERT_TRUE(TImageFile::write(path.toStdString(), image));
+        if (names) {
+            ASSERT_TRUE(TNamesFile::write(TProjectName::namesFilePath(path.toStdString()), *names));
+        }
+    }
+    static QStringList shown(const QTreeWidget* list)
+    {
+        QStringList lines;
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            lines << list->topLevelItem(i)->text(0);
+        return lines;
+    }
+    // What kt7tool diff prints for the two files.
+    static QStringList toolDiff(const QString& a, const QString& b)
+    {
+        QProcess tool;
+        tool.start(KT7TOOL_PATH, {"diff", a, b});
+        EXPECT_TRUE(tool.waitForFinished(10000));
+        EXPECT_EQ(tool.exitCode(), 1) << tool.readAllStandardError().toStdString();
+        return QString::fromUtf8(tool.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    }
+    TFormCompare* compareWindow() const { return Main->formCompare(); }
+    QTreeWidget* differences() const { return compareWindow()->list(); }
+    QTreeWidget* tree() const { return Main->findChild<QTreeWidget*>("TV"); }
+    bool wrote() const { return log().contains(" 0x26 0x44 "); }
+    void chooseBackup(int row)
+    {
+        QTreeWidget* list = Main->formBackups()->list();
+        ASSERT_GT(list->topLevelItemCount(), row);
+        ASSERT_TRUE(TUserInput::click(list, list->topLevelItem(row)));
+    }
+    void click(const char* button) const
+    {
+        QTest::mouseClick(Main->formBackups()->findChild<QPushButton*>(button), Qt::LeftButton);
+    }
+};
+
+} // namespace
+
+TEST_F(BackupsAndComparisons, TheListShowsWhatCanBeRestoredNewestFirstAndFollowsNewBackups)
+{
+    pressOnMain(Qt::Key_B, Qt::ControlModifier);
+    TFormBackups* form = Main->formBackups();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
+    QTreeWidget* list = form->list();
+    EXPECT_EQ(list->topLevelItemCount(), 0);
+    EXPECT_TRUE(form->folderText().startsWith(QStringLiteral("Папки резервных копий ") + backupFolder()))
+        << form->folderText().toStdString();
+
+    // A file where the folder should be cannot be read as a folder: said,
+    // while the window is open.
+    ASSERT_TRUE(QDir().mkpath(m_config.filePath("data/kt7config")));
+    writeFile(backupFolder(), TImage());
+    ASSERT_TRUE(waitFor([&] { return form->folderText().startsWith(QStringLiteral("Папку резервных копий ")); }))
+        << form->folderText().toStdString();
+    ASSERT_TRUE(QFile::remove(backupFolder()));
+
+    // Only whole images in regular files named as the store names them.
+    ASSERT_TRUE(QDir().mkpath(backupFolder()));
+    writeFile(backupFolder() + "/ABCDEFGHIJ-20250301T080000Z.usr", randomImage(1));
+    writeFile(backupFolder() + "/KLMNOPQRST-20250307T093000Z.usr", randomImage(2));
+    ASSERT_TRUE(QDir().mkpath(backupFolder() + "/ABCDEFGHIJ-20250302T080000Z.usr"));
+    QFile oneByte(backupFolder() + "/ABCDEFGHIJ-20250303T080000Z.usr");
+    ASSERT_TRUE(oneByte.open(QIODevice::WriteOnly) && oneByte.putChar('x'));
+    oneByte.close();
+    writeFile(backupFolder() + "/ABCDEFGHIJ-2025-03-04.usr", randomImage(3));
+    ASSERT_TRUE(waitFor([&] { return list->topLevelItemCount() == 2; }));
+    const QTreeWidgetItem* newest = list->topLevelItem(0);
+    EXPECT_EQ(newest->text(0), QStringLiteral("KLMNOPQRST"));
+    const QDateTime utc(QDate(2025, 3, 7), QTime(9, 30), Qt::UTC);
+    EXPECT_EQ(newest->text(1), utc.toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")));
+    EXPECT_EQ(newest->text(2), QStringLiteral("KLMNOPQRST-20250307T093000Z.usr"));
+    EXPECT_EQ(list->topLevelItem(1)->text(0), QStringLiteral("ABCDEFGHIJ"));
+    EXPECT_EQ(form->folderText(), QStringLiteral("Папка: ") + backupFolder());
+
+    // A read keeps a backup, and the open list shows it on top.
+    simulate(1, {"--image", backupFolder() + "/ABCDEFGHIJ-20250301T080000Z.usr"});
+    connectTo(1);
+    QTest::mouseClick(button("TBRead"), Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return transferDone(); }));
+    ASSERT_TRUE(waitFor([&] { return list->topLevelItemCount() == 3; }));
+    EXPECT_EQ(list->topLevelItem(0)->text(0), QString(Serial));
+    EXPECT_TRUE(backups().contains(list->topLevelItem(0)->toolTip(2)));
+}
+
+TEST_F(BackupsAndComparisons, AFileComparedSaysWhatKt7toolDiffSaysAndLeadsToTheTree)
+{
+    showProject(siteImage(), "site", QStringLiteral("Холл"));
+    const QString projectPath = file("site.usr");
+    saveProject(projectPath, Main->image(), &Main->project().names());
+    // The file: one output more, IN-1 named otherwise, a byte nobody uses.
+    TImage other = siteImage();
+    TAlarmRecord(other, 1).stage(1).setOutputBit(1, true);
+    other.setByte(Layout::FirstUnused + 368, 0x5A);
+    TProject::Names names{};
+    names[0] = "Лестница";
+    const QString otherPath = file("old.usr");
+    saveProject(otherPath, other, &names);
+
+    dialogs.openPaths = {otherPath};
+    Main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Main));
+    QElapsedTimer clock;
+    clock.start();
+    QTest::keyClick(Main, Qt::Key_F9);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(compareWindow()));
+    std::printf("compare with a file, F9 to the list shown: %.1f ms\n", clock.nsecsElapsed() / 1e6);
+
+    const QStringList lines = shown(differences());
+    EXPECT_EQ(lines, toolDiff(otherPath, projectPath));
+    ASSERT_EQ(lines.size(), 3) << lines.join('\n').toStdString();
+    EXPECT_EQ(lines[0], QStringLiteral("IN-1, Имя: Лестница → Холл"));
+    EXPECT_EQ(lines[1], QStringLiteral("- IN-1, Этап 1, Zarna KT7-LB №1 OUT2"));
+    EXPECT_EQ(lines[2], QStringLiteral("Байт 0x07D0: 5A → 00"));
+
+    // A double-click selects the stage, Enter the input; a byte belongs to no node.
+    TUserInput::doubleClick(differences(), differences()->topLevelItem(1));
+    EXPECT_EQ(tree()->currentItem(), Main->stageNode(1, 1));
+    compareWindow()->activateWindow();
+    ASSERT_TRUE(TUserInput::click(differences(), differences()->topLevelItem(0)));
+    QTest::keyClick(differences(), Qt::Key_Return);
+    EXPECT_EQ(tree()->currentItem(), Main->inputNode(1));
+    TUserInput::doubleClick(differences(), differences()->topLevelItem(2));
+    EXPECT_EQ(tree()->currentItem(), Main->inputNode(1));
+    EXPECT_EQ(compareWindow()->note(), QStringLiteral("Строка байтов не относится к узлу дерева."));
+
+    // The open window follows the edits until nothing differs.
+    Main->setInputName(1, QStringLiteral("Лестница"));
+    EXPECT_EQ(differences()->topLevelItemCount(), 2);
+    Main->image() = other;
+    Main->ToolButton2Click();
+    EXPECT_EQ(shown(differences()), QStringList{QStringLiteral("Нет различий")});
+    EXPECT_TRUE(compareWindow()->summary().startsWith(QStringLiteral("Нет различий")))
+        << compareWindow()->summary().toStdString();
+    EXPECT_TRUE(dialogs.texts().isEmpty()) << dialogs.texts().join('\n').toStdString();
+}
+
+TEST_F(BackupsAndComparisons, TheControllerComparedIsReadBesideTheProjectWhichStaysAsItWas)
+{
+    const QString heldPath = file("held.usr");
+    TImage held = siteImage();
+    TAlarmRecord(held, 1).stage(1).setOutputBit(5, true);
+    TAlarmRecord(held, 2).setEnabled(true);
+    TAlarmRecord(held, 2).stage(1).setDuration(3);
+    writeFile(heldPath, held);
+    const QString dump = file("dump.usr");
+    TSimProcess& sim = simulate(1, {"--image", heldPath, "--dump", dump});
+    connectTo(1);
+    FormPort->show();
+    showProject(siteImage(), "site", QStringLiteral("Холл"));
+    Main->setSaved(false);
+    const TProject::Names names = Main->project().names();
+
+    pressOnMain(Qt::Key_F9, Qt::ShiftModifier);
+    ASSERT_TRUE(waitFor([&] { return transferDone() && compareWindow()->isVisible(); }));
+    EXPECT_EQ(Main->image(), siteImage());
+    EXPECT_EQ(Main->project().names(), names);
+    EXPECT_EQ(Main->projectName(), QStringLiteral("site"));
+    EXPECT_FALSE(Main->saved());
+    EXPECT_TRUE(dialogs.texts().isEmpty()) << dialogs.texts().join('\n').toStdString();
+    EXPECT_FALSE(wrote());
+    ASSERT_TRUE(sim.finish());
+    EXPECT_EQ(readFile(dump), held);
+
+    // Kept as every read; the controller has no names, so they are not compared.
+    ASSERT_EQ(backups().size(), 1);
+    EXPECT_EQ(readFile(backups()[0]), held);
+    const QString projectPath = file("site.usr");
+    saveProject(projectPath, Main->image(), &names);
+    const QStringList lines = shown(differences());
+    EXPECT_EQ(lines, toolDiff(backups()[0], projectPath));
+    EXPECT_FALSE(lines.filter(QStringLiteral("IN-2")).isEmpty()) << lines.join('\n').toStdString();
+    EXPECT_TRUE(lines.filter(QStringLiteral("IN-1, Имя")).isEmpty()) << lines.join('\n').toStdString();
+    EXPECT_TRUE(compareWindow()->findChild<QLabel*>("LabelNames")->isVisible());
+}
+
+TEST_F(BackupsAndComparisons, ABackupOpensAsTheProjectAndIsPutBackDespiteItsErrors)
+{
+    // Every input on with a first stage of 15 s: an error each.
+    TImage faulty;
+    for (int i = 1; i <= Layout::InputCount; ++i) {
+        TAlarmRecord record(faulty, i);
+        record.setEnabled(true);
+        record.stage(1).setDuration(1);
+        record.stage(1).setK1(true);
+    }
+    ASSERT_TRUE(QDir().mkpath(backupFolder()));
+    writeFile(backupFolder() + "/ABCDEFGHIJ-20250301T080000Z.usr", faulty);
+    const QString dump = file("dump.usr");
+    TSimProcess& sim = simulate(1, {"--dump", dump});
+    connectTo(1);
+
+    // Another project's names go; the save question comes first.
+    showProject(siteImage(), "site", QStringLiteral("Холл"));
+    Main->setSaved(false);
+    pressOnMain(Qt::Key_B, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Main->formBackups()));
+    chooseBackup(0);
+    dialogs.answers = {mbCancel};
+    click("BtnBackupOpen");
+    EXPECT_EQ(dialogs.texts(), QStringList{SaveQuestion});
+    EXPECT_EQ(Main->image(), faulty);
+    EXPECT_EQ(Main->projectName(), QStringLiteral("ABCD"));
+    EXPECT_EQ(Main->windowTitle(), QStringLiteral("Конфигурация - ABCD"));
+    EXPECT_EQ(Main->inputName(1), QString());
+
+    // The controller's own project keeps its names.
+    Main->setInputName(1, QStringLiteral("Холл"));
+    Main->image() = TImage();
+    Main->EditorReload();
+    Main->setSaved(true);
+    click("BtnBackupOpen");
+    EXPECT_EQ(Main->image(), faulty);
+    EXPECT_EQ(Main->inputName(1), QStringLiteral("Холл"));
+
+    // Put back with its errors shown, whatever the project holds.
+    Main->image() = siteImage();
+    Main->EditorReload();
+    dialogs.messages.clear();
+    dialogs.choiceLists.clear();
+    click("BtnBackupWrite");
+    ASSERT_EQ(dialogs.choiceLists.size(), 1);
+    EXPECT_TRUE(dialogs.texts()[0].startsWith(QStringLiteral("Ошибок в конфигурации: 24")))
+        << dialogs.texts()[0].toStdString();
+    ASSERT_TRUE(waitFor([&] { return transferDone(); }));
+    ASSERT_TRUE(sim.finish());
+    EXPECT_EQ(readFile(dump), faulty);
+    EXPECT_EQ(Main->image(), siteImage());
+}
