@@ -154,6 +154,9 @@ void TControllerLink::lineLost()
     // Automatic detection passes a port that hangs up as it passes a silent one.
     if (m_linkState == Identify && automaticScan() && Timer->isActive())
         return;
+    // Noted whether a transfer ran or not; a transfer cut short says more.
+    if (!m_transfers->running() && FormPort)
+        FormPort->logNote(QStringLiteral("Связь потеряна: ") + LineLost.arg(m_portNumber));
     m_transfers->cutShort(LineLost.arg(m_portNumber));
     TBFindClick(false);
 }

@@ -67,7 +67,8 @@ QString TLinkMessages::restore(const std::string& backup, const std::string& por
 {
     if (backup.empty())
         return QString();
-    return QStringLiteral("\n\nПрежняя конфигурация контроллера сохранена в файле\n%1\nЧтобы вернуть ее, откройте этот "
-                          "файл кнопкой «Открыть» и запишите кнопкой «Запись» или выполните:\n%2")
+    return QStringLiteral(
+               "\n\nПрежняя конфигурация контроллера сохранена в файле\n%1\nЧтобы вернуть ее, выберите эту "
+               "копию в окне «Резервные копии» (Ctrl+B) и нажмите «Записать в контроллер» или выполните:\n%2")
         .arg(QString::fromStdString(backup), QString::fromStdString(TWriteSequence::restoreCommand(backup, port)));
 }

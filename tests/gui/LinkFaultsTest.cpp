@@ -144,8 +144,9 @@ TEST_F(ControllerLinkFaults, AWriteCutShortSaysWhatTheControllerHoldsAndHowToPut
             + QStringLiteral("(\\d+) из 64 блоков( \\((\\d+), если контроллер принял блок ([0-9A-F]{4})\\))?\\.\n")
             + QRegularExpression::escape(
                 QStringLiteral("Контроллер хранит смешанную конфигурацию: начало новой, остальное прежней.\n\nПрежняя "
-                               "конфигурация контроллера сохранена в файле\n%1\nЧтобы вернуть ее, откройте этот файл "
-                               "кнопкой «Открыть» и запишите кнопкой «Запись» или выполните:\nkt7tool write %1 --com 1")
+                               "конфигурация контроллера сохранена в файле\n%1\nЧтобы вернуть ее, выберите эту копию "
+                               "в окне «Резервные копии» (Ctrl+B) и нажмите «Записать в контроллер» или "
+                               "выполните:\nkt7tool write %1 --com 1")
                     .arg(backup))
             + "$");
         const QRegularExpressionMatch m = expected.match(box.text);

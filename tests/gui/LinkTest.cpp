@@ -626,6 +626,7 @@ TEST_F(ControllerLink, LostLineEndsTheLinkAsADisconnectDoesAndReconnectingWorks)
         EXPECT_FALSE(link().commPort().Open());
         EXPECT_EQ(firstDifference(Main->image(), local), -1);
         EXPECT_TRUE(Main->saved());
+        EXPECT_TRUE(log().contains(QStringLiteral("Обмен прерван: ")));
 
         // "Чтение" can no longer be pressed: nothing is asked, shown or sent.
         dialogs.messages.clear();
@@ -645,6 +646,12 @@ TEST_F(ControllerLink, LostLineEndsTheLinkAsADisconnectDoesAndReconnectingWorks)
     EXPECT_TRUE(dialogs.messages.empty()) << dialogs.texts().join('|').toStdString();
     EXPECT_EQ(firstDifference(Main->image(), controller), -1);
     EXPECT_EQ(Main->projectName(), QStringLiteral("ABCD"));
+    EXPECT_EQ(Main->statusText(2), QStringLiteral("Чтение завершено: 64 блока"));
+
+    // A line lost while nothing runs is noted too.
+    m_sims.clear();
+    ASSERT_TRUE(waitFor([&] { return !button("TBFind")->isChecked(); }, 5000));
+    EXPECT_TRUE(log().contains(QStringLiteral("Связь потеряна: связь с портом COM 1 потеряна")));
 }
 
 TEST_F(ControllerLinkAlone, RequestThePortRefusesIsNotLogged)
