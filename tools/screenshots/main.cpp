@@ -103,7 +103,14 @@ bool shootLink(const QDir& out)
     }
     Main->findChild<QToolButton*>("TBWrite")->click();
     QProgressBar* progress = Main->scanPanel()->progressBar();
-    waitFor([progress] { return progress->value() >= progress->maximum() / 2; }, 20000);
+    // The write reads what the controller holds first; the picture shows the
+    // write itself half-way.
+    waitFor(
+        [progress] {
+            return Main->scanPanel()->caption() == QStringLiteral("Запись данных ...")
+                && progress->value() >= progress->maximum() / 2;
+        },
+        30000);
     const bool ok = save(Main, out.filePath(QStringLiteral("link.png")));
     waitFor([] { return Main->scanPanel()->isHidden(); }, 30000);
     Main->findChild<QToolButton*>("TBFind")->click();
