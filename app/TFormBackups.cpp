@@ -4,6 +4,7 @@
 #include "image/TImage.h"
 #include "project/TImageFile.h"
 #include "widgets/TDialogs.h"
+#include "widgets/TSideWindow.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -90,12 +91,7 @@ QString TFormBackups::folderText() const
 void TFormBackups::showBackups()
 {
     refresh();
-    setWindowState(windowState() & ~Qt::WindowMinimized);
-    if (!isVisible() && parentWidget())
-        move(parentWidget()->frameGeometry().center() - rect().center());
-    show();
-    raise();
-    activateWindow();
+    TSideWindow::bringUp(*this);
 }
 
 void TFormBackups::showEvent(QShowEvent* event)

@@ -3,6 +3,7 @@
 #include "app/TCheckHost.h"
 #include "report/TConfigCheck.h"
 #include "widgets/TDialogs.h"
+#include "widgets/TSideWindow.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -87,13 +88,7 @@ bool TFormCheck::approveWrite(const std::vector<TConfigFinding>& findings)
 void TFormCheck::showList()
 {
     refresh();
-    setWindowState(windowState() & ~Qt::WindowMinimized);
-    // Over the main window, not where the window system puts a new window.
-    if (!isVisible() && parentWidget())
-        move(parentWidget()->frameGeometry().center() - rect().center());
-    show();
-    raise();
-    activateWindow();
+    TSideWindow::bringUp(*this);
 }
 
 void TFormCheck::refreshIfShown()

@@ -4,6 +4,7 @@
 #include "project/TProject.h"
 #include "project/TProjectFiles.h"
 #include "widgets/TDialogs.h"
+#include "widgets/TSideWindow.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -99,13 +100,8 @@ void TFormCompare::compareWith(const TImage& image, const TConfigDiffer::Names* 
     m_otherNames = names ? std::optional(*names) : std::nullopt;
     m_what = what;
     m_compared = true;
-    if (!isVisible() && parentWidget())
-        move(parentWidget()->frameGeometry().center() - rect().center());
-    setWindowState(windowState() & ~Qt::WindowMinimized);
-    show();
     refresh();
-    raise();
-    activateWindow();
+    TSideWindow::bringUp(*this);
 }
 
 void TFormCompare::refresh()

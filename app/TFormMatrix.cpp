@@ -6,6 +6,7 @@
 #include "project/TAtomicFile.h"
 #include "project/TProject.h"
 #include "widgets/TDialogs.h"
+#include "widgets/TSideWindow.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -91,9 +92,7 @@ void TFormMatrix::activated(QTableView* table, int row, int column)
 
 void TFormMatrix::showMatrix()
 {
-    show();
-    raise();
-    activateWindow();
+    TSideWindow::bringUp(*this);
 }
 
 void TFormMatrix::showEvent(QShowEvent* event)
