@@ -82,6 +82,9 @@ void TImageTransfers::read()
 {
     if (!m_host.saved() && !Dlg::confirm(ReadQuestion))
         return;
+    noteRestart();
+    m_write.reset();
+    m_aside = nullptr;
     startTransfer(Purpose::Read);
 }
 
@@ -89,27 +92,31 @@ void TImageTransfers::write(const TImage& image)
 {
     if (!m_host.approveWrite(image) || !Dlg::confirm(WriteQuestion))
         return;
+    noteRestart();
     // The image as it is now is what goes out; the pages wait meanwhile.
     m_write.emplace(image, m_serialNumber);
+    m_aside = nullptr;
     startTransfer(Purpose::Backup);
 }
 
 void TImageTransfers::readAside(SideRead done)
 {
+    noteRestart();
+    m_write.reset();
     m_aside = std::move(done);
     startTransfer(Purpose::Aside);
 }
 
-void TImageTransfers::startTransfer(Purpose purpose)
+void TImageTransfers::noteRestart()
 {
     // A write cut short by starting again is noted; the new transfer tells
     // its own end.
-    if (m_transfer->running() && m_purpose == Purpose::Write && FormPort)
-        FormPort->logNote(Stopped.arg(writeStoppedText(QStringLiteral("запуск нового обмена"))).simplified());
-    if (purpose == Purpose::Read || purpose == Purpose::Aside)
-        m_write.reset();
-    if (purpose != Purpose::Aside)
-        m_aside = nullptr;
+    if (m_transfer->running() && m_purpose == Purpose::Write)
+        noteEnd(Stopped.arg(writeStoppedText(QStringLiteral("запуск нового обмена"))));
+}
+
+void TImageTransfers::startTransfer(Purpose purpose)
+{
     m_purpose = purpose;
     m_link.started(purpose == Purpose::Backup || purpose == Purpose::Write);
     m_host.setStatusText(2, QString());
@@ -238,18 +245,22 @@ void TImageTransfers::cutShort(const QString& cause)
 {
     if (!m_transfer->running())
         return;
-    const bool writing = m_purpose == Purpose::Write;
-    const QString text = writing ? writeStoppedText(cause) : cause;
+    // A write says what the controller holds; a read changed nothing the
+    // user has not seen go (the project stays as it was).
+    QString text = cause;
+    if (m_purpose == Purpose::Write)
+        text = writeStoppedText(cause);
+    else if (m_purpose == Purpose::Backup)
+        text = BackupStopped.arg(cause);
     m_transfer->stop();
     noteEnd(Stopped.arg(text));
-    if (writing)
-        report(text, true);
+    if (m_purpose == Purpose::Write || m_purpose == Purpose::Backup)
+        report(text);
 }
 
-void TImageTransfers::report(const QString& text, bool error)
+void TImageTransfers::report(const QString& text)
 {
     m_pendingReport = text;
-    m_pendingError = error;
     // A box of the component about the same event is queued already and
     // comes first.
     QTimer::singleShot(0, this, &TImageTransfers::showReport);
@@ -259,11 +270,7 @@ void TImageTransfers::showReport()
 {
     if (m_componentBoxes > 0 || m_pendingReport.isEmpty())
         return;
-    const QString text = std::exchange(m_pendingReport, QString());
-    if (m_pendingError)
-        Dlg::error(text);
-    else
-        Dlg::information(text);
+    Dlg::error(std::exchange(m_pendingReport, QString()));
 }
 
 void TImageTransfers::keepRead(const TImage& image)

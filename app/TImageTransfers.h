@@ -62,6 +62,8 @@ private:
     enum class Purpose { Read, Aside, Backup, Write };
 
     void startTransfer(Purpose purpose);
+    // Before a transfer starts over: a write under way is noted as cut short.
+    void noteRestart();
     void transferEnded(const TLinkTransfer::Ending& ending);
     void readEnded(const TLinkTransfer::Ending& ending);
     void backupEnded(const TLinkTransfer::Ending& ending);
@@ -72,7 +74,8 @@ private:
     QString writeStoppedText(const QString& cause) const;
     // kt7tool's option for the port in use, for a restore command.
     std::string portOption() const;
-    void report(const QString& text, bool error);
+    // An error box, shown once a box of the component is dismissed.
+    void report(const QString& text);
     void showReport();
     void noteEnd(const QString& text);
 
@@ -85,7 +88,6 @@ private:
     std::optional<TWriteSequence> m_write;
     SideRead m_aside;
     QString m_pendingReport;
-    bool m_pendingError = true;
     int m_componentBoxes = 0;
     QString m_serial;
     // All ten serial characters, which name the controller's backups.

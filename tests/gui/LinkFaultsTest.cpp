@@ -58,7 +58,7 @@ TEST_F(ControllerLinkFaults, RepliesThatDoNotLineUpStillMoveTheImageExactly)
     for (const Fault& fault : faults) {
         SCOPED_TRACE(fault.what);
         if (button("TBFind")->isChecked())
-            button("TBFind")->click();
+            QTest::mouseClick(button("TBFind"), Qt::LeftButton);
         m_sims.clear();
         const QString dump = m_config.filePath("dump.usr");
         TSimProcess& sim = simulate(1, QStringList{"--image", path, "--dump", dump} + fault.simulator);
@@ -66,7 +66,7 @@ TEST_F(ControllerLinkFaults, RepliesThatDoNotLineUpStillMoveTheImageExactly)
         FormPort->memo()->clear();
         Main->image() = written;
         dialogs.answers = {mbChoice, mbOK};
-        button("TBWrite")->click();
+        QTest::mouseClick(button("TBWrite"), Qt::LeftButton);
         ASSERT_TRUE(waitFor([&] { return transferDone(); }, 20000));
         EXPECT_EQ(dialogs.messages.size(), 2u) << dialogs.texts().join('|').toStdString();
         dialogs.messages.clear();
@@ -101,7 +101,7 @@ TEST_F(ControllerLinkFaults, AWriteCutShortSaysWhatTheControllerHoldsAndHowToPut
     for (const Ending& ending : endings) {
         SCOPED_TRACE(ending.what);
         if (button("TBFind")->isChecked())
-            button("TBFind")->click();
+            QTest::mouseClick(button("TBFind"), Qt::LeftButton);
         m_sims.clear();
         const QString dump = m_config.filePath("dump.usr");
         QFile::remove(dump);
@@ -109,7 +109,7 @@ TEST_F(ControllerLinkFaults, AWriteCutShortSaysWhatTheControllerHoldsAndHowToPut
         connectTo(1);
         Main->image() = written;
         dialogs.answers = {mbChoice, mbOK};
-        button("TBWrite")->click();
+        QTest::mouseClick(button("TBWrite"), Qt::LeftButton);
         if (ending.byUser) {
             ASSERT_TRUE(waitFor(
                 [&] { return panel()->caption() == WriteCaption && panel()->progressBar()->value() >= 6 * 32; }));
@@ -194,7 +194,7 @@ TEST_F(ControllerLinkFaults, AWriteTheControllerDoesNotNeedSendsNothing)
     FormPort->show();
     Main->image() = controller;
     dialogs.answers = {mbChoice, mbOK};
-    button("TBWrite")->click();
+    QTest::mouseClick(button("TBWrite"), Qt::LeftButton);
     ASSERT_TRUE(waitFor([&] { return transferDone() && dialogs.messages.size() == 3; }));
     EXPECT_EQ(dialogs.messages.back().text,
               QStringLiteral("Контроллер уже хранит эту конфигурацию.\nЗапись не нужна: "
