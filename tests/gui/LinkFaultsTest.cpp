@@ -204,3 +204,27 @@ TEST_F(ControllerLinkFaults, AWriteTheControllerDoesNotNeedSendsNothing)
     EXPECT_EQ(Main->statusText(2), QStringLiteral("Запись не нужна: контроллер уже хранит эту конфигурацию"));
     ASSERT_TRUE(sim.finish());
 }
+
+// A write stopped while it still reads what the controller holds has sent
+// nothing, and says so.
+TEST_F(ControllerLinkFaults, AWriteStoppedDuringItsBackupReadSaysNothingWasWritten)
+{
+    const TImage controller = randomImage(81);
+    const QString path = m_config.filePath("controller.usr");
+    writeFile(path, controller);
+    simulate(1, {"--image", path, "--delay", "20"});
+    connectTo(1);
+    FormPort->show();
+    Main->image() = randomImage(82);
+    dialogs.answers = {mbChoice, mbOK};
+    QTest::mouseClick(button("TBWrite"), Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return panel()->progressBar()->value() >= 3 * 32; }));
+    ASSERT_EQ(panel()->caption(), QStringLiteral("Чтение данных ..."));
+    QTest::mouseClick(button("TBFind"), Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return dialogs.messages.size() == 3; }));
+    EXPECT_EQ(dialogs.messages.back().text,
+              QStringLiteral("Запись не выполнена: чтение конфигурации контроллера перед записью прервано: отключение "
+                             "от контроллера.\nВ контроллер ничего не записано."));
+    EXPECT_FALSE(log().contains("0x00 0x01 0x26 0x44"));
+    EXPECT_TRUE(backups().isEmpty());
+}
