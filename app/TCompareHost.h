@@ -8,6 +8,7 @@
 #include <functional>
 
 class TImage;
+class TFilePlaces;
 class TProject;
 
 class TCompareHost {
@@ -15,6 +16,8 @@ public:
     virtual ~TCompareHost() = default;
 
     virtual TProject& project() = 0;
+    // Where its file dialogs start and what they propose.
+    virtual TFilePlaces& filePlaces() = 0;
     // Selects the node named as the check names nodes; false when the tree
     // cannot reach it now.
     virtual bool selectFindingNode(const TConfigFinding& node) = 0;

@@ -6,6 +6,12 @@
 #include "editor/TStagePage.h"
 #include "editor/TSystemPage.h"
 #include "editor/TZonePage.h"
+#include "project/TProject.h"
+
+#include <QDateTime>
+#include <QLocale>
+
+#include <string>
 
 TEditorPages::TEditorPages(TEditorHost& host, QWidget* parent) : QStackedWidget(parent)
 {
@@ -68,4 +74,31 @@ void TEditorPages::setUsableMessageModules(int modules)
 void TEditorPages::setUsableRelayModules(int modules)
 {
     m_stagePage->setUsableRelayModules(modules);
+}
+
+TReportInput TEditorPages::reportInput(const TProject& project) const
+{
+    TReportInput input;
+    input.projectName = project.name();
+    // The counts and the music boxes as the pages show them: a count the image
+    // holds out of range shows as no entry, a box beyond the composition unticked.
+    const QStringList counts = m_systemPage->shownCounts();
+    input.splitterCount = counts[0].toStdString();
+    input.consoleCount = counts[1].toStdString();
+    input.messageModuleCount = counts[2].toStdString();
+    input.relayModuleCount = counts[3].toStdString();
+    input.consoleIndex = m_systemPage->consoles();
+    input.phonePaging = project.image().value(Layout::PagingFlag.at(Layout::SystemNode)) != 0;
+    input.music = project.image().value(Layout::MusicFlag.at(Layout::SystemNode)) != 0;
+    for (int p = 0; p < Layout::OutputBits; ++p)
+        input.musicOutputs[static_cast<size_t>(p)] = m_settingsPage->musicBoxTicked(p);
+    input.image = project.image();
+    for (int i = 1; i <= Layout::InputCount; ++i)
+        input.inputCaptions[static_cast<size_t>(i - 1)] = "IN-" + std::to_string(i) + ' ' + project.inputName(i);
+    const QLocale locale;
+    const QDateTime now = QDateTime::currentDateTime();
+    input.dateTime
+        = (locale.toString(now.date(), QLocale::ShortFormat) + ' ' + locale.toString(now.time(), QLocale::LongFormat))
+              .toStdString();
+    return input;
 }

@@ -4,11 +4,13 @@
 // composition on the pages that offer outputs, relays and message sources.
 
 #include "app/TNavigationTree.h"
+#include "report/TReportInput.h"
 
 #include <QStackedWidget>
 
 class TAlgorithmPage;
 class TEditorHost;
+class TProject;
 class TPromptPage;
 class TSettingsPage;
 class TStagePage;
@@ -31,6 +33,10 @@ public:
     void setUsableSplitters(int splitters);
     void setUsableMessageModules(int modules);
     void setUsableRelayModules(int modules);
+
+    // What the report reads: the project, with the counts and the music's
+    // outputs as the pages show them, and the time of the report.
+    TReportInput reportInput(const TProject& project) const;
 
     TSystemPage* systemPage() const { return m_systemPage; }
     TSettingsPage* settingsPage() const { return m_settingsPage; }

@@ -4,7 +4,6 @@
 #include "image/TImage.h"
 #include "project/TImageFile.h"
 #include "widgets/TDialogs.h"
-#include "widgets/TSideWindow.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -42,15 +41,10 @@ bool samePaths(const std::vector<TBackupStore::Entry>& a, const std::vector<TBac
 }
 } // namespace
 
-TFormBackups::TFormBackups(TBackupsHost& host, QWidget* parent) : QWidget(parent, Qt::Window), m_host(host)
+TFormBackups::TFormBackups(TBackupsHost& host, QWidget* parent)
+    : TSideWindow(parent, "FormBackups", Title, {640, 360}), m_host(host)
 {
-    setObjectName("FormBackups");
-    setWindowTitle(Title);
-    resize(640, 360);
-    auto* layout = new QVBoxLayout(this);
-    m_folder = new QLabel(this);
-    m_folder->setObjectName("LabelFolder");
-    m_folder->setWordWrap(true);
+    m_folder = addSummary("LabelFolder");
     m_folder->setTextInteractionFlags(Qt::TextSelectableByMouse);
     ListBackups = new QTreeWidget(this);
     ListBackups->setObjectName("ListBackups");
@@ -72,10 +66,10 @@ TFormBackups::TFormBackups(TBackupsHost& host, QWidget* parent) : QWidget(parent
     addButton(BtnBackupWrite, "BtnBackupWrite", QStringLiteral("Записать в контроллер"),
               &TFormBackups::BtnBackupWriteClick);
     buttons->addStretch(1);
-    layout->addWidget(m_folder);
-    layout->addWidget(ListBackups, 1);
-    layout->addLayout(buttons);
+    column()->addWidget(ListBackups, 1);
+    column()->addLayout(buttons);
     connect(ListBackups, &QTreeWidget::currentItemChanged, this, &TFormBackups::updateButtons);
+    setRowAction(ListBackups, [this](const QModelIndex&) { BtnBackupCompareClick(); });
 
     m_poll = new QTimer(this);
     m_poll->setInterval(PollMs);
@@ -91,7 +85,7 @@ QString TFormBackups::folderText() const
 void TFormBackups::showBackups()
 {
     refresh();
-    TSideWindow::bringUp(*this);
+    bringUp();
 }
 
 void TFormBackups::showEvent(QShowEvent* event)

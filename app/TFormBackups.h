@@ -4,10 +4,10 @@
 // be put back. The chosen one is compared with the project, opened as the
 // project or written to the controller. The list follows new backups while
 // the window is shown, and says when the folder is missing or unreadable.
+// Enter or a double-click on a backup compares it with the project.
 
 #include "project/TBackupStore.h"
-
-#include <QWidget>
+#include "widgets/TSideWindow.h"
 
 #include <vector>
 
@@ -18,7 +18,7 @@ class QTreeWidget;
 class TBackupsHost;
 class TImage;
 
-class TFormBackups : public QWidget {
+class TFormBackups : public TSideWindow {
     Q_OBJECT
 public:
     // How often the shown list looks for new backups.

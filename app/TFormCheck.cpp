@@ -3,7 +3,6 @@
 #include "app/TCheckHost.h"
 #include "report/TConfigCheck.h"
 #include "widgets/TDialogs.h"
-#include "widgets/TSideWindow.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -14,21 +13,12 @@
 namespace {
 const QString Title = QStringLiteral("Проверка конфигурации");
 const QString HowToSelect = QStringLiteral("Двойной щелчок выбирает узел замечания в дереве.");
-
-QString qs(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
 } // namespace
 
-TFormCheck::TFormCheck(TCheckHost& host, QWidget* parent) : QWidget(parent, Qt::Window), m_host(host)
+TFormCheck::TFormCheck(TCheckHost& host, QWidget* parent)
+    : TSideWindow(parent, "FormCheck", Title, {720, 340}), m_host(host)
 {
-    setObjectName("FormCheck");
-    setWindowTitle(Title);
-    resize(720, 340);
-    auto* layout = new QVBoxLayout(this);
-    m_summary = new QLabel(this);
-    m_summary->setObjectName("LabelSummary");
+    m_summary = addSummary();
     m_list = new QTreeWidget(this);
     m_list->setObjectName("ListFindings");
     m_list->setRootIsDecorated(false);
@@ -39,15 +29,13 @@ TFormCheck::TFormCheck(TCheckHost& host, QWidget* parent) : QWidget(parent, Qt::
     m_note = new QLabel(this);
     m_note->setObjectName("LabelNote");
     m_note->setText(HowToSelect);
-    layout->addWidget(m_summary);
-    layout->addWidget(m_list, 1);
-    layout->addWidget(m_note);
-    connect(m_list, &QTreeWidget::itemActivated, this, &TFormCheck::onActivated);
-}
-
-QString TFormCheck::summary() const
-{
-    return m_summary->text();
+    column()->addWidget(m_list, 1);
+    column()->addWidget(m_note);
+    setRowAction(m_list, [this](const QModelIndex& index) { onActivated(index.row()); });
+    m_subscription = m_host.project().subscribe([this](TProject::Change change, int) {
+        if ((change == TProject::Change::Image || change == TProject::Change::InputName) && isVisible())
+            refresh();
+    });
 }
 
 QString TFormCheck::note() const
@@ -58,14 +46,14 @@ QString TFormCheck::note() const
 QString TFormCheck::errorsText(const std::vector<TConfigFinding>& findings)
 {
     const int errors = TConfigCheck::errors(findings);
-    QString text = QStringLiteral("Ошибок в конфигурации: %1\n").arg(errors);
+    QString box = QStringLiteral("Ошибок в конфигурации: %1\n").arg(errors);
     int shown = 0;
     for (const TConfigFinding& f : findings)
         if (f.error() && shown++ < BoxLines)
-            text += '\n' + qs(f.line());
+            box += '\n' + text(f.line());
     if (errors > BoxLines)
-        text += QStringLiteral("\nи ещё %1").arg(errors - BoxLines);
-    return text + QStringLiteral("\n\nЗаписать конфигурацию в контроллер?");
+        box += QStringLiteral("\nи ещё %1").arg(errors - BoxLines);
+    return box + QStringLiteral("\n\nЗаписать конфигурацию в контроллер?");
 }
 
 bool TFormCheck::approveWrite()
@@ -88,13 +76,7 @@ bool TFormCheck::approveWrite(const std::vector<TConfigFinding>& findings)
 void TFormCheck::showList()
 {
     refresh();
-    TSideWindow::bringUp(*this);
-}
-
-void TFormCheck::refreshIfShown()
-{
-    if (isVisible())
-        refresh();
+    bringUp();
 }
 
 void TFormCheck::refresh()
@@ -112,9 +94,9 @@ void TFormCheck::refresh()
         auto* item = new QTreeWidgetItem(m_list);
         item->setText(0, f.error() ? QStringLiteral("Ошибка") : QStringLiteral("Предупреждение"));
         item->setIcon(0, f.error() ? error : warning);
-        item->setText(1, qs(f.where()));
-        item->setText(2, qs(f.text));
-        item->setToolTip(2, qs(f.text));
+        item->setText(1, text(f.where()));
+        item->setText(2, text(f.text));
+        item->setToolTip(2, text(f.text));
     }
     m_list->resizeColumnToContents(0);
     m_list->resizeColumnToContents(1);
@@ -122,14 +104,10 @@ void TFormCheck::refresh()
     m_note->setText(HowToSelect);
 }
 
-void TFormCheck::onActivated(QTreeWidgetItem* item)
+void TFormCheck::onActivated(int row)
 {
-    const int row = m_list->indexOfTopLevelItem(item);
     if (row < 0 || static_cast<size_t>(row) >= m_findings.size())
         return;
     const TConfigFinding& finding = m_findings[static_cast<size_t>(row)];
-    if (m_host.selectFindingNode(finding))
-        m_note->setText(QStringLiteral("Выбран узел «%1».").arg(qs(finding.where())));
-    else
-        m_note->setText(QStringLiteral("Узел «%1» в дереве сейчас недоступен.").arg(qs(finding.where())));
+    m_note->setText(nodeNote(m_host.selectFindingNode(finding), text(finding.where())));
 }

@@ -1,20 +1,20 @@
 #pragma once
 // The configuration check in the window: the question before a write of a
-// configuration with errors, and the list of all findings, from which a
-// double-click (or Enter) selects a finding's node in the tree.
+// configuration with errors, and the list of all findings, which follows
+// every change of the project while shown; a double-click (or Enter) selects
+// a finding's node in the tree.
 
+#include "project/TProject.h"
 #include "report/TConfigFinding.h"
-
-#include <QWidget>
+#include "widgets/TSideWindow.h"
 
 #include <vector>
 
 class QLabel;
 class QTreeWidget;
-class QTreeWidgetItem;
 class TCheckHost;
 
-class TFormCheck : public QWidget {
+class TFormCheck : public TSideWindow {
     Q_OBJECT
 public:
     // Errors named in the question; the rest are counted.
@@ -31,11 +31,8 @@ public:
     bool approveWrite(const std::vector<TConfigFinding>& findings);
     // Shows the list brought up to date and raises it.
     void showList();
-    // Brings the list up to date when it is shown.
-    void refreshIfShown();
 
     QTreeWidget* list() const { return m_list; }
-    QString summary() const;
     QString note() const;
 
     // The question's text for these findings: their errors, at most BoxLines.
@@ -43,11 +40,12 @@ public:
 
 private:
     void refresh();
-    void onActivated(QTreeWidgetItem* item);
+    void onActivated(int row);
 
     TCheckHost& m_host;
     QLabel* m_summary;
     QTreeWidget* m_list;
     QLabel* m_note;
     std::vector<TConfigFinding> m_findings;
+    TProject::Subscription m_subscription;
 };

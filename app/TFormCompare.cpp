@@ -1,10 +1,10 @@
 #include "app/TFormCompare.h"
 
 #include "app/TCompareHost.h"
+#include "app/TFilePlaces.h"
 #include "project/TProject.h"
 #include "project/TProjectFiles.h"
 #include "widgets/TDialogs.h"
-#include "widgets/TSideWindow.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -17,22 +17,19 @@ const QString Title = QStringLiteral("Сравнение");
 const QString NoDifferences = QStringLiteral("Нет различий");
 const QString HowToSelect = QStringLiteral("Двойной щелчок или Enter выбирает узел строки в дереве.");
 const QString ProjectFilter = QStringLiteral("*.usr|*.usr");
-
-QString qs(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
+const QString Stale = QStringLiteral("Сравнение может быть устаревшим: контроллер прочитан в %1, после этого в него "
+                                     "записывали или подключались заново. Сравнить снова: Shift+F9.");
 } // namespace
 
-TFormCompare::TFormCompare(TCompareHost& host, QWidget* parent) : QWidget(parent, Qt::Window), m_host(host)
+TFormCompare::TFormCompare(TCompareHost& host, QWidget* parent)
+    : TSideWindow(parent, "FormCompare", Title, {720, 400}), m_host(host)
 {
-    setObjectName("FormCompare");
-    setWindowTitle(Title);
-    resize(720, 400);
-    auto* layout = new QVBoxLayout(this);
-    m_summary = new QLabel(this);
-    m_summary->setObjectName("LabelSummary");
-    m_summary->setWordWrap(true);
+    m_summary = addSummary();
+    m_stale = new QLabel(this);
+    m_stale->setObjectName("LabelStale");
+    m_stale->setWordWrap(true);
+    m_stale->setStyleSheet(QStringLiteral("color: #a33"));
+    m_stale->hide();
     m_names = new QLabel(this);
     m_names->setObjectName("LabelNames");
     m_names->setWordWrap(true);
@@ -43,20 +40,28 @@ TFormCompare::TFormCompare(TCompareHost& host, QWidget* parent) : QWidget(parent
     ListDifferences->setHeaderHidden(true);
     m_note = new QLabel(HowToSelect, this);
     m_note->setObjectName("LabelNote");
-    layout->addWidget(m_summary);
-    layout->addWidget(m_names);
-    layout->addWidget(ListDifferences, 1);
-    layout->addWidget(m_note);
-    connect(ListDifferences, &QTreeWidget::itemActivated, this, &TFormCompare::onActivated);
-    m_host.project().subscribe([this](TProject::Change, int) {
-        if (m_compared && isVisible())
+    column()->addWidget(m_stale);
+    column()->addWidget(m_names);
+    column()->addWidget(ListDifferences, 1);
+    column()->addWidget(m_note);
+    setRowAction(ListDifferences, [this](const QModelIndex& index) { onActivated(index.row()); });
+    m_subscription = m_host.project().subscribe([this](TProject::Change change, int) {
+        if (change != TProject::Change::Saved && m_compared && isVisible())
             refresh();
     });
 }
 
-QString TFormCompare::summary() const
+QString TFormCompare::staleNote() const
 {
-    return m_summary->text();
+    return m_stale->isHidden() ? QString() : m_stale->text();
+}
+
+void TFormCompare::controllerChanged()
+{
+    if (!m_controllerRead.isValid() || !m_stale->isHidden())
+        return;
+    m_stale->setText(Stale.arg(m_controllerRead.toString(QStringLiteral("HH:mm:ss"))));
+    m_stale->show();
 }
 
 QString TFormCompare::note() const
@@ -66,15 +71,17 @@ QString TFormCompare::note() const
 
 void TFormCompare::compareWithFile()
 {
-    const QString chosen = TDialogs::current().openFile({ProjectFilter, QString(), QString(), QString()});
+    const QString chosen = TDialogs::current().openFile(
+        m_host.filePlaces().request(ProjectFilter, QString(), TFilePlaces::Proposal::None));
     if (chosen.isEmpty())
         return;
+    m_host.filePlaces().chosen(chosen);
     TProject file;
     const TProjectFiles::Opened opened = TProjectFiles::open(QFile::encodeName(chosen).toStdString(), file);
     if (!opened.image) {
-        Dlg::error(
-            QStringLiteral("Unable to open %1\n%2")
-                .arg(QFile::decodeName(QByteArray::fromStdString(opened.image.fileName())), qs(opened.image.reason())));
+        Dlg::error(QStringLiteral("Unable to open %1\n%2")
+                       .arg(QFile::decodeName(QByteArray::fromStdString(opened.image.fileName())),
+                            text(opened.image.reason())));
         return;
     }
     // Names that cannot be read leave the file's names unknown, as a file
@@ -86,7 +93,10 @@ void TFormCompare::compareWithFile()
 
 void TFormCompare::compareWithController()
 {
-    m_host.readAside([this](const TImage& image) { compareWith(image, nullptr, QStringLiteral("контроллер")); });
+    m_host.readAside([this](const TImage& image) {
+        compareWith(image, nullptr, QStringLiteral("контроллер"));
+        m_controllerRead = QDateTime::currentDateTime();
+    });
 }
 
 void TFormCompare::compareWithBackup(const TImage& image, const QString& fileName)
@@ -100,8 +110,10 @@ void TFormCompare::compareWith(const TImage& image, const TConfigDiffer::Names* 
     m_otherNames = names ? std::optional(*names) : std::nullopt;
     m_what = what;
     m_compared = true;
+    m_controllerRead = QDateTime();
+    m_stale->hide();
     refresh();
-    TSideWindow::bringUp(*this);
+    bringUp();
 }
 
 void TFormCompare::refresh()
@@ -110,7 +122,7 @@ void TFormCompare::refresh()
     m_lines
         = TConfigDiffer::compare(m_other, m_otherNames ? &*m_otherNames : nullptr, project.image(), &project.names());
     const QString sides = QStringLiteral("До стрелки и в строках «-»: %1; после стрелки и в строках «+»: проект «%2».")
-                              .arg(m_what, qs(project.name()));
+                              .arg(m_what, text(project.name()));
     m_summary->setText(m_lines.empty() ? NoDifferences + ". " + sides
                                        : QStringLiteral("Различий: %1. ").arg(m_lines.size()) + sides);
     // Names are compared only where both sides have them, as kt7tool diff
@@ -120,8 +132,8 @@ void TFormCompare::refresh()
     m_names->setVisible(!m_otherNames);
     ListDifferences->clear();
     for (const TConfigDiffer::Line& line : m_lines) {
-        auto* item = new QTreeWidgetItem(ListDifferences, {qs(line.text)});
-        item->setToolTip(0, line.node ? qs(line.node->where()) : QStringLiteral("Байты образа, не узел дерева"));
+        auto* item = new QTreeWidgetItem(ListDifferences, {text(line.text)});
+        item->setToolTip(0, line.node ? text(line.node->where()) : QStringLiteral("Байты образа, не узел дерева"));
     }
     if (m_lines.empty()) {
         auto* item = new QTreeWidgetItem(ListDifferences, {NoDifferences});
@@ -130,16 +142,13 @@ void TFormCompare::refresh()
     m_note->setText(HowToSelect);
 }
 
-void TFormCompare::onActivated(QTreeWidgetItem* item)
+void TFormCompare::onActivated(int row)
 {
-    const int row = ListDifferences->indexOfTopLevelItem(item);
     if (row < 0 || static_cast<size_t>(row) >= m_lines.size())
         return;
     const TConfigDiffer::Line& line = m_lines[static_cast<size_t>(row)];
     if (!line.node)
         m_note->setText(QStringLiteral("Строка байтов не относится к узлу дерева."));
-    else if (m_host.selectFindingNode(*line.node))
-        m_note->setText(QStringLiteral("Выбран узел «%1».").arg(qs(line.node->where())));
     else
-        m_note->setText(QStringLiteral("Узел «%1» в дереве сейчас недоступен.").arg(qs(line.node->where())));
+        m_note->setText(nodeNote(m_host.selectFindingNode(*line.node), text(line.node->where())));
 }

@@ -1,12 +1,12 @@
 #include "app/TFormMatrix.h"
 
 #include "app/TCauseMatrixModel.h"
+#include "app/TFilePlaces.h"
 #include "app/TMatrixCellDelegate.h"
 #include "app/TMatrixHost.h"
 #include "project/TAtomicFile.h"
 #include "project/TProject.h"
 #include "widgets/TDialogs.h"
-#include "widgets/TSideWindow.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -24,19 +24,16 @@ const QString Title = QStringLiteral("Матрица причин и следс�
 const QString SaveFilter = QStringLiteral("Таблица CSV|*.csv|Рисунок PNG|*.png");
 } // namespace
 
-TFormMatrix::TFormMatrix(TMatrixHost& host, QWidget* parent) : QWidget(parent, Qt::Window), m_host(host)
+TFormMatrix::TFormMatrix(TMatrixHost& host, QWidget* parent)
+    : TSideWindow(parent, "FormMatrix", Title, {900, 480}), m_host(host)
 {
-    setObjectName("FormMatrix");
-    setWindowTitle(Title);
-    resize(900, 480);
-    auto* layout = new QVBoxLayout(this);
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName("TabsMatrix");
     m_algorithms = new TCauseMatrixModel(TCauseMatrixModel::Table::Algorithms, this);
     m_zones = new TCauseMatrixModel(TCauseMatrixModel::Table::Zones, this);
     GridMatrix = addTable(m_algorithms, "GridMatrix", QStringLiteral("Алгоритмы"));
     GridZones = addTable(m_zones, "GridZones", QStringLiteral("Зоны"));
-    layout->addWidget(m_tabs, 1);
+    column()->addWidget(m_tabs, 1);
 
     auto* bottom = new QHBoxLayout;
     m_note = new QLabel(QStringLiteral("В ячейке: этапы, в которых вход включает выход или реле; время и сообщение — "
@@ -49,11 +46,11 @@ TFormMatrix::TFormMatrix(TMatrixHost& host, QWidget* parent) : QWidget(parent, Q
     ButtonSave->setObjectName("ButtonSave");
     bottom->addWidget(m_note, 1);
     bottom->addWidget(ButtonSave);
-    layout->addLayout(bottom);
+    column()->addLayout(bottom);
     connect(ButtonSave, &QPushButton::clicked, this, [this] { ButtonSaveClick(); });
 
-    m_host.project().subscribe([this](TProject::Change change, int) {
-        if (change == TProject::Change::ProjectName)
+    m_subscription = m_host.project().subscribe([this](TProject::Change change, int) {
+        if (change == TProject::Change::ProjectName || change == TProject::Change::Saved)
             return;
         m_stale = true;
         if (isVisible())
@@ -75,8 +72,7 @@ QTableView* TFormMatrix::addTable(TCauseMatrixModel* model, const char* name, co
     table->verticalHeader()->setDefaultSectionSize(22);
     table->verticalHeader()->setMaximumWidth(240);
     m_tabs->addTab(table, title);
-    connect(table, &QTableView::activated, this,
-            [this, table](const QModelIndex& index) { activated(table, index.row(), index.column()); });
+    setRowAction(table, [this, table](const QModelIndex& index) { activated(table, index.row(), index.column()); });
     connect(table->verticalHeader(), &QHeaderView::sectionDoubleClicked, this,
             [this, table](int row) { activated(table, row, -1); });
     return table;
@@ -92,7 +88,7 @@ void TFormMatrix::activated(QTableView* table, int row, int column)
 
 void TFormMatrix::showMatrix()
 {
-    TSideWindow::bringUp(*this);
+    bringUp();
 }
 
 void TFormMatrix::showEvent(QShowEvent* event)
@@ -131,11 +127,12 @@ QImage TFormMatrix::picture(QTableView* table) const
 
 bool TFormMatrix::ButtonSaveClick()
 {
-    const std::string project = m_host.project().name();
-    const QString proposed = QString::fromStdString(project.empty() ? "matrix" : project) + ".csv";
-    const QString chosen = TDialogs::current().saveFile({SaveFilter, proposed, "csv", {}});
+    TFilePlaces& places = m_host.filePlaces();
+    const QString chosen = TDialogs::current().saveFile(places.request(
+        SaveFilter, QStringLiteral("csv"), TFilePlaces::Proposal::DocumentName, QStringLiteral("matrix")));
     if (chosen.isEmpty())
         return false;
+    places.chosen(chosen);
     if (m_stale)
         rebuild();
     std::string bytes;

@@ -7,7 +7,8 @@
 // group) in the tree, on a row head the input. "Сохранить…" writes the
 // algorithms as CSV, or the table shown as a PNG picture.
 
-#include <QWidget>
+#include "project/TProject.h"
+#include "widgets/TSideWindow.h"
 
 class QLabel;
 class QPushButton;
@@ -16,7 +17,7 @@ class QTableView;
 class TCauseMatrixModel;
 class TMatrixHost;
 
-class TFormMatrix : public QWidget {
+class TFormMatrix : public TSideWindow {
     Q_OBJECT
 public:
     TFormMatrix(TMatrixHost& host, QWidget* parent);
@@ -51,4 +52,5 @@ private:
     QLabel* m_note;
     QPushButton* ButtonSave;
     bool m_stale = true;
+    TProject::Subscription m_subscription;
 };

@@ -1,5 +1,7 @@
 #include "app/TFormWord.h"
 
+#include "app/TFilePlaces.h"
+#include "project/TAtomicFile.h"
 #include "report/TAutomationError.h"
 #include "report/TDocxWriter.h"
 #include "report/TReportGenerator.h"
@@ -44,6 +46,12 @@ TFormWord::TFormWord(QWidget* parent)
     PB->setRange(0, ProgressMaximum);
     PB->setTextVisible(false);
     PB->setGeometry(16, 56, 313, 17);
+}
+
+TFormWord::~TFormWord()
+{
+    if (FormWord == this)
+        FormWord = nullptr;
 }
 
 void TFormWord::showEvent(QShowEvent* event)
@@ -161,17 +169,29 @@ void TFormWord::offerToSave()
                                                   {QStringLiteral("Сохранить как..."), QStringLiteral("Закрыть")}, 1);
     if (choice != 0)
         return;
+    const QString filter = QStringLiteral("*.docx|*.docx");
+    const QString extension = QStringLiteral("docx");
+    const QString report = QStringLiteral("report");
     const QString chosen = TDialogs::current().saveFile(
-        {QStringLiteral("*.docx|*.docx"), QFileInfo(made).fileName(), QStringLiteral("docx"), QDir::homePath()});
+        m_places ? m_places->request(filter, extension, TFilePlaces::Proposal::DocumentName, report)
+                 : TFileRequest{filter, report + '.' + extension, extension, QString()});
     if (chosen.isEmpty())
         return;
-    // The dialog has asked before a file is replaced.
-    QFile::remove(chosen);
+    if (m_places)
+        m_places->chosen(chosen);
+    // Written anew rather than copied, so that the document does not keep the
+    // temporary file's private mode; the dialog has asked before a file is
+    // replaced.
     QFile source(made);
-    if (!source.copy(chosen)) {
-        Dlg::error(SaveFailedText.arg(chosen, source.errorString(), made));
+    const QByteArray bytes = source.open(QIODevice::ReadOnly) ? source.readAll() : QByteArray();
+    const TFileResult written = source.error() == QFileDevice::NoError
+        ? TAtomicFile::write(QFile::encodeName(chosen).toStdString(), bytes.toStdString())
+        : TFileResult::failure(made.toStdString(), source.errorString().toStdString());
+    if (!written) {
+        Dlg::error(SaveFailedText.arg(chosen, QString::fromStdString(written.reason()), made));
         return;
     }
+    source.close();
     QFile::remove(made);
     m_lastDocument = chosen;
 }

@@ -4,7 +4,9 @@
 // finished .docx is written to a new temporary file and handed to the desktop's
 // default application, the window hides and finished() is emitted so the main
 // window can release its report button. A document no application takes is
-// named to the user, who may save it where they choose.
+// named to the user, who may save it where they choose: the dialog starts
+// where the window's file dialogs start and proposes the project's name, and
+// the saved copy gets the mode a new file of the user gets.
 
 #include "report/TReportInput.h"
 #include "widgets/TDesktopOpener.h"
@@ -13,8 +15,9 @@
 #include <functional>
 
 class QLabel;
-class TDocument;
 class QProgressBar;
+class TDocument;
+class TFilePlaces;
 
 class TFormWord : public QWidget {
     Q_OBJECT
@@ -25,10 +28,13 @@ public:
     using OpenDocumentsCheck = std::function<bool()>;
 
     explicit TFormWord(QWidget* parent = nullptr);
+    ~TFormWord() override;
 
     void setInputProvider(InputProvider provider) { m_provider = std::move(provider); }
     void setOpener(Opener opener) { m_opener = std::move(opener); }
     void setOpenDocumentsCheck(OpenDocumentsCheck check) { m_documentsOpen = std::move(check); }
+    // Where "Сохранить как..." starts; without it, in the working directory.
+    void setFilePlaces(TFilePlaces* places) { m_places = places; }
 
     // The report button released by hand: the window goes away.
     void release() { hide(); }
@@ -64,6 +70,7 @@ private:
     InputProvider m_provider;
     Opener m_opener;
     OpenDocumentsCheck m_documentsOpen;
+    TFilePlaces* m_places = nullptr;
     bool m_armed = false;
     bool m_running = false;
     QString m_lastDocument;

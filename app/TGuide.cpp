@@ -1,5 +1,6 @@
 #include "app/TGuide.h"
 
+#include "app/TGuideWindow.h"
 #include "widgets/TDialogs.h"
 
 #include <QCoreApplication>
@@ -21,7 +22,7 @@ QString TGuide::find()
     return QString();
 }
 
-void TGuide::show() const
+void TGuide::show()
 {
     const QString path = find();
     if (path.isEmpty()) {
@@ -29,6 +30,14 @@ void TGuide::show() const
                          + places().constFirst());
         return;
     }
-    if (!m_opener(path))
-        Dlg::information(QStringLiteral("Не удалось открыть руководство пользователя.\nОно находится здесь:\n") + path);
+    if (m_opener(path))
+        return;
+    if (!m_own)
+        m_own = new TGuideWindow(&m_window);
+    m_own->showGuide(path);
+}
+
+TGuideWindow* TGuide::ownWindow() const
+{
+    return m_own;
 }

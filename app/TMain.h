@@ -1,47 +1,44 @@
 #pragma once
-// The main window: it owns the project, shows the navigation tree and the page of the
-// selected node, and carries the toolbar and the status bar.
+// The main window: it owns the project, shows the navigation tree and the page
+// of the selected node, and carries the toolbar and the status bar. What its
+// commands may do follows one state (a project, a controller connected, a
+// transfer running), applied in one place whenever it changes; the windows
+// beside it, the report window and the guide's window are built when first
+// needed.
 
-#include "app/TBackupsHost.h"
-#include "app/TCheckHost.h"
-#include "app/TCompareHost.h"
 #include "app/TEditorPages.h"
+#include "app/TFilePlaces.h"
 #include "app/TGuide.h"
 #include "app/TLinkHost.h"
-#include "app/TMatrixHost.h"
 #include "app/TNavigationTree.h"
 #include "app/TProjectCommands.h"
 #include "app/TProjectHost.h"
+#include "app/TSideWindows.h"
+#include "app/TStatusPanels.h"
 #include "app/TUndoRedo.h"
+#include "app/TWindowState.h"
 #include "editor/TEditorHost.h"
 #include "image/TImage.h"
 #include "project/TProject.h"
 #include "report/TReportInput.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
-#include <array>
+#include <memory>
 
-class QLabel;
-class QToolBar;
-class QToolButton;
 class TControllerLink;
 class TFormBackups;
 class TFormCheck;
 class TFormCompare;
 class TFormMatrix;
+class TFormWord;
+class TMainToolBar;
 class TScanPanel;
 class TSettingsPage;
 class TSystemPage;
 
-class TMain : public QMainWindow,
-              public TEditorHost,
-              public TLinkHost,
-              public TProjectHost,
-              public TCheckHost,
-              public TMatrixHost,
-              public TCompareHost,
-              public TBackupsHost {
+class TMain : public QMainWindow, public TEditorHost, public TLinkHost, public TProjectHost {
     Q_OBJECT
 public:
     using Page = TNavigationTree::Page;
@@ -60,6 +57,7 @@ public:
     void setSaved(bool saved) { m_project.setSaved(saved); }
     QString projectName() const { return QString::fromStdString(m_project.name()); }
     void setLoading(bool loading) { Loading = loading; }
+    TFilePlaces& filePlaces() override { return m_places; }
 
     // TEditorHost
     bool loading() const override { return Loading; }
@@ -81,33 +79,22 @@ public:
     // TLinkHost
     void setTransferUsable(bool usable) override;
     void releaseFind() override;
-    // Undo and redo wait while a transfer reads into or sends from the image.
+    // Undo, redo and the pages wait while a transfer reads into or sends
+    // from the image.
     void transferStarted() override;
     void transferEnded() override;
-    bool approveWrite(const TImage& image) override;
+    bool approveWrite(const TImage& image) override { return m_sides->approveWrite(image); }
 
-    // TCheckHost
-    std::vector<TConfigFinding> findings() const override;
-    bool selectFindingNode(const TConfigFinding& finding) override;
-    // Shows the list of the configuration check's findings (F8).
+    // The windows beside the main window, built when first asked for: the
+    // check's findings (F8), the matrix (Ctrl+M), the differences (F9,
+    // Shift+F9) and the backups (Ctrl+B).
+    TFormCheck* formCheck() const { return m_sides->check(); }
+    TFormMatrix* formMatrix() const { return m_sides->matrix(); }
+    TFormCompare* formCompare() const { return m_sides->compare(); }
+    TFormBackups* formBackups() const { return m_sides->backups(); }
     void ShowFindings();
-    TFormCheck* formCheck() const { return m_check; }
     // The user's guide, which F1 shows.
     TGuide& guide() { return m_guide; }
-    // The cause-and-effect matrix (ActionMatrix, Ctrl+M).
-    TFormMatrix* formMatrix() const { return m_matrix; }
-
-    // TCompareHost
-    void readAside(std::function<void(const TImage& image)> done) override;
-    // The differences window (ActionCompareFile, ActionCompareController).
-    TFormCompare* formCompare() const { return m_compare; }
-
-    // TBackupsHost
-    void compareWithBackup(const TImage& image, const QString& fileName) override;
-    void openBackup(const TImage& image, const QString& projectName) override;
-    void writeBackup(const TImage& image) override;
-    // The backups window (ActionBackups).
-    TFormBackups* formBackups() const { return m_backups; }
 
     // TProjectHost
     bool mayReplaceImage() override;
@@ -123,7 +110,12 @@ public:
     void RefreshStates() { TV->refreshMarks(); }
     // Shows the dump and the traffic log.
     void TBDebugClick();
+    // Ctrl+Shift+D: shows the dump and the traffic log, or hides them when
+    // both are shown.
+    void toggleDiagnostics();
     void TBReportClick(bool down);
+    // The report window, made when first needed.
+    TFormWord* reportWindow();
     void TBNewClick() { m_commands->TBNewClick(); }
     void TBOpenClick() { m_commands->TBOpenClick(); }
     void TBSaveClick() { m_commands->TBSaveClick(); }
@@ -132,7 +124,7 @@ public:
     // True when the window may close.
     bool FormClose() { return m_commands->FormClose(); }
     // What the report reads from the window.
-    TReportInput reportInput() const;
+    TReportInput reportInput() const { return PageControl->reportInput(m_project); }
     // Connects the windows created after the main window.
     void connectWindows();
     // Opens the project named on the command line; a file that cannot be
@@ -168,8 +160,8 @@ public:
     TSystemPage* systemPage() const { return PageControl->systemPage(); }
     TSettingsPage* settingsPage() const { return PageControl->settingsPage(); }
 
-    void setStatusText(int panel, const QString& text) override;
-    QString statusText(int panel) const;
+    void setStatusText(int panel, const QString& text) override { m_status->setText(panel, text); }
+    QString statusText(int panel) const { return m_status->text(panel); }
     TScanPanel* scanPanel() const { return PanelScan; }
     TControllerLink* link() const { return m_link; }
 
@@ -177,44 +169,28 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void buildToolBar();
-    void buildShortcuts();
-    // "Сравнить" beside "Матрица": a menu of the comparisons and the backups.
-    void buildCompareMenu(QToolBar* bar, QToolButton* after);
-    // The controller's image can be read: connected, a project to compare with.
-    void updateControllerCompare();
-    void buildStatusBar();
-    void buildTree();
     void connectControls(int scanInterval);
-    QToolButton* addToolButton(const QString& name, const QString& caption, const QIcon& icon, bool checkable);
+    // The one place the commands follow the window's state.
+    void setState(const TWindowState& state);
 
     // Keeps the tree's captions, the title and the marks in line with the project.
     void projectChanged(TProject::Change change, int input);
+    void showTitle();
     // The project has stepped back or forward: tree and pages follow it, and
     // the selected node is kept where it still may be.
     void replayHistory();
 
     TProject m_project;
+    TProject::Subscription m_subscription;
+    TFilePlaces m_places{m_project};
     bool Loading = false;
+    TWindowState m_state;
 
-    QToolButton* TBNew;
-    QToolButton* TBOpen;
-    QToolButton* TBSave;
-    QToolButton* TBReport;
-    QToolButton* TBCheck;
-    QToolButton* TBFind;
-    QToolButton* TBRead;
-    QToolButton* TBWrite;
-    QToolButton* TBDebug;
-    QToolButton* ToolButton1;
-    QAction* ActionMatrix;
-    QAction* ActionBackups;
-    QAction* ActionCompareFile;
-    QAction* ActionCompareController;
+    TMainToolBar* m_bar;
+    std::unique_ptr<TStatusPanels> m_status;
     TNavigationTree* TV;
     TEditorPages* PageControl;
     TScanPanel* PanelScan;
-    std::array<QLabel*, 3> m_panels{};
 
     // Set while the reload loads a page for a node other than the selected one.
     QTreeWidgetItem* m_loadingNode = nullptr;
@@ -223,14 +199,11 @@ private:
 
     TProjectCommands* m_commands = nullptr;
     TControllerLink* m_link = nullptr;
-    TFormCheck* m_check = nullptr;
-    TFormMatrix* m_matrix = nullptr;
-    TFormCompare* m_compare = nullptr;
-    TFormBackups* m_backups = nullptr;
+    TSideWindows* m_sides = nullptr;
     TUndoRedo* m_undo = nullptr;
-    TGuide m_guide;
-
-    bool m_transferRunning = false;
+    // The report window this window has wired to itself.
+    QPointer<TFormWord> m_report;
+    TGuide m_guide{*this};
 };
 
 extern TMain* Main;

@@ -5,6 +5,7 @@
 
 #include "report/TConfigFinding.h"
 
+class TFilePlaces;
 class TProject;
 
 class TMatrixHost {
@@ -12,6 +13,8 @@ public:
     virtual ~TMatrixHost() = default;
 
     virtual TProject& project() = 0;
+    // Where its file dialogs start and what they propose.
+    virtual TFilePlaces& filePlaces() = 0;
     // Selects the node named as the check names nodes (an input, a stage, a
     // button, a group, the functional settings); false when the tree cannot
     // reach it now.

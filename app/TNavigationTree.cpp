@@ -231,3 +231,26 @@ bool TNavigationTree::showNode(QTreeWidgetItem* node)
     setCurrentItem(node);
     return currentItem() == node;
 }
+
+bool TNavigationTree::showFinding(const TConfigFinding& finding)
+{
+    using Node = TConfigFinding::Node;
+    QTreeWidgetItem* node = nullptr;
+    switch (finding.node) {
+    case Node::System: node = m_systemNode; break;
+    case Node::Settings: node = m_settingsNode; break;
+    case Node::Buttons: node = m_buttonsRoot; break;
+    case Node::Groups: node = m_groupsRoot; break;
+    case Node::Button: node = buttonNode(finding.number); break;
+    case Node::Group: node = groupNode(finding.number); break;
+    case Node::Input: node = inputNode(finding.number); break;
+    case Node::Stage: node = stageNode(finding.number, finding.stage); break;
+    }
+    if (!node || !isVisible() || !showNode(node))
+        return false;
+    // Keys meant for the list must not reach the control a page had last:
+    // the tree's selected node takes them.
+    window()->activateWindow();
+    setFocus(Qt::OtherFocusReason);
+    return true;
+}

@@ -4,6 +4,8 @@
 // image, which branches may open and which nodes can be reached. The input
 // nodes' captions show the project's algorithm names.
 
+#include "report/TConfigFinding.h"
+
 #include <QTreeWidget>
 
 #include <functional>
@@ -46,6 +48,10 @@ public:
     // Opens the branches above a reachable node and selects it; false when
     // the node cannot be reached.
     bool showNode(QTreeWidgetItem* node);
+    // Shows the node a finding names (as the check names nodes) and takes
+    // the keys; false when it cannot be reached now, or before the first
+    // project, while the tree is hidden.
+    bool showFinding(const TConfigFinding& finding);
 
 signals:
     // The current node changed; the tree opens it afterwards.

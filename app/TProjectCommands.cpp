@@ -1,5 +1,6 @@
 #include "app/TProjectCommands.h"
 
+#include "app/TFilePlaces.h"
 #include "app/TFormProjectName.h"
 #include "app/TProjectHost.h"
 #include "diag/TDbg.h"
@@ -46,11 +47,12 @@ QString TProjectCommands::failureText(const QString& lead, const TFileResult& re
 
 TProjectCommands::SaveResult TProjectCommands::save()
 {
+    TFilePlaces& places = m_host.filePlaces();
     const QString chosen = TDialogs::current().saveFile(
-        {ProjectFilter, QString::fromStdString(m_host.project().name()), ProjectExtension, startFolder()});
+        places.request(ProjectFilter, ProjectExtension, TFilePlaces::Proposal::ProjectName));
     if (chosen.isEmpty())
         return SaveResult::Cancelled;
-    chosenInDialog(chosen);
+    places.chosen(chosen);
     const std::string path = nativePath(chosen);
 
     // The names file is only written beside an image that was written, and
@@ -65,18 +67,8 @@ TProjectCommands::SaveResult TProjectCommands::save()
         return SaveResult::Failed;
     }
     m_host.ProjectSaved(filePath(TProjectName::fromPath(path)));
-    m_projectFolder = QFileInfo(chosen).absolutePath();
+    places.setProjectFile(chosen);
     return SaveResult::Saved;
-}
-
-QString TProjectCommands::startFolder() const
-{
-    return m_projectFolder.isEmpty() ? m_lastFolder : m_projectFolder;
-}
-
-void TProjectCommands::chosenInDialog(const QString& path)
-{
-    m_lastFolder = QFileInfo(path).absolutePath();
 }
 
 void TProjectCommands::TBSaveClick()
@@ -96,10 +88,11 @@ void TProjectCommands::TBOpenClick()
 {
     if (!m_host.mayReplaceImage() || !saveQuestion())
         return;
-    const QString chosen = TDialogs::current().openFile({ProjectFilter, QString(), QString(), startFolder()});
+    const QString chosen = TDialogs::current().openFile(
+        m_host.filePlaces().request(ProjectFilter, QString(), TFilePlaces::Proposal::None));
     if (chosen.isEmpty())
         return;
-    chosenInDialog(chosen);
+    m_host.filePlaces().chosen(chosen);
     // A file that cannot be opened ends Open without a message.
     openChosen(chosen);
 }
@@ -137,7 +130,7 @@ TFileResult TProjectCommands::openChosen(const QString& chosen)
                 .arg(filePath(opened.namesPath), QString::fromStdString(TProjectFiles::namesAsRead(project, "\n"))));
     m_host.EditorReload();
     m_host.ClearHistory();
-    m_projectFolder = QFileInfo(chosen).absolutePath();
+    m_host.filePlaces().setProjectFile(chosen);
     return TFileResult::success();
 }
 
@@ -152,7 +145,7 @@ void TProjectCommands::openBackup(const TImage& image, const QString& projectNam
     project.image() = image;
     project.setName(projectName.toStdString());
     // Not a project file: "Сохранить" starts where a new project's does.
-    m_projectFolder.clear();
+    m_host.filePlaces().setProjectFile(QString());
     m_host.EditorReload();
     m_host.ClearHistory();
 }
@@ -172,7 +165,7 @@ void TProjectCommands::TBNewClick()
     }
     TProject& project = m_host.project();
     project.setName(name.toStdString());
-    m_projectFolder.clear();
+    m_host.filePlaces().setProjectFile(QString());
     project.image().clear();
     for (int i = 1; i <= TNamesFile::Count; ++i)
         project.setInputName(i, std::string());

@@ -48,10 +48,6 @@ private:
     // Open's steps after its dialog; a failure has changed nothing.
     TFileResult openChosen(const QString& chosen);
     void writeProgramNames();
-    // The folder the file dialogs start in: the current project's, else the
-    // one last chosen in a dialog during this run.
-    QString startFolder() const;
-    void chosenInDialog(const QString& path);
     // The lead with the file name in place of %1, the reason on a second line.
     static QString failureText(const QString& lead, const TFileResult& result);
     static QString filePath(const std::string& path);
@@ -59,8 +55,4 @@ private:
 
     TProjectHost& m_host;
     QString m_executablePath;
-    // Folder of the file the project was opened from or saved to; empty for
-    // a new project.
-    QString m_projectFolder;
-    QString m_lastFolder;
 };

@@ -1,10 +1,11 @@
 #pragma once
 // What the project commands need from the window that holds them: the
-// project, the editor reload, the undo history's start and saved point, and
-// the controller link.
+// project, the editor reload, the undo history's start and saved point, the
+// controller link, and where the file dialogs start.
 
 #include <QString>
 
+class TFilePlaces;
 class TProject;
 
 class TProjectHost {
@@ -12,6 +13,7 @@ public:
     virtual ~TProjectHost() = default;
 
     virtual TProject& project() = 0;
+    virtual TFilePlaces& filePlaces() = 0;
     // A new or opened image: tree and pages follow it.
     virtual void EditorReload() = 0;
     // A new or opened project starts a history of its own.

@@ -23,7 +23,7 @@ TTimelineView::TTimelineView(TMatrixHost& host, std::function<int()> input, QWid
     QFont small = font();
     small.setPixelSize(TypeSize);
     setFont(small);
-    m_host.project().subscribe([this](TProject::Change change, int) {
+    m_subscription = m_host.project().subscribe([this](TProject::Change change, int) {
         if (change != TProject::Change::Image)
             return;
         // A change of the stage count changes the height.

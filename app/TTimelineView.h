@@ -6,6 +6,7 @@
 // change of the image; its page asks again for its size when it shows another
 // input. A click on a stage's row selects that stage in the tree.
 
+#include "project/TProject.h"
 #include "report/TTimelineLayout.h"
 
 #include <QWidget>
@@ -33,4 +34,5 @@ protected:
 private:
     TMatrixHost& m_host;
     std::function<int()> m_input;
+    TProject::Subscription m_subscription;
 };

@@ -1,12 +1,9 @@
 #include "app/TAppWindows.h"
 #include "app/TCommandLine.h"
 #include "app/TMain.h"
-#include "app/TQtRussian.h"
 #include "widgets/TDialogs.h"
 
 #include <QApplication>
-#include <QIcon>
-#include <cstdio>
 #include <exception>
 #include <memory>
 
@@ -18,13 +15,6 @@ QStringList argumentsOf(int argc, char** argv)
         arguments << QString::fromLocal8Bit(argv[i]);
     return arguments;
 }
-
-// Without Qt's translation the program works, with Qt's own texts in English.
-void translateQt(QCoreApplication& app)
-{
-    if (!TQtRussian::install(app))
-        std::fputs("kt7config: Qt's Russian translation (qt6-translations-l10n) is not installed\n", stderr);
-}
 } // namespace
 
 int main(int argc, char** argv)
@@ -33,16 +23,14 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationVersion(QStringLiteral(KT7CONFIG_VERSION));
     if (TCommandLine::asksForText(argumentsOf(argc, argv))) {
         QCoreApplication app(argc, argv);
-        translateQt(app);
+        TAppWindows::translate(app);
         // Prints the text asked for and ends the process.
         TCommandLine::projectFile(QCoreApplication::arguments());
         return 0;
     }
 
     QApplication app(argc, argv);
-    QApplication::setDesktopFileName("kt7config");
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/kt7config.svg")));
-    translateQt(app);
+    TAppWindows::setUpApplication(app);
     const QString project = TCommandLine::projectFile(QCoreApplication::arguments());
     std::unique_ptr<TAppWindows> windows;
     try {

@@ -10,23 +10,30 @@
 
 TDbg* Dbg = nullptr;
 
-TDbg::TDbg(QWidget* parent) : QWidget(parent, Qt::Window), m_model(new TDumpModel(this)), SG(new QTableView(this))
+TDbg::TDbg(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("Dbg"));
     setWindowTitle(QStringLiteral("Dbg"));
     move(735, 0);
     resize(288, 593);
+}
 
-    setUpGrid();
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(SG);
+void TDbg::setVisible(bool visible)
+{
+    if (visible)
+        grid();
+    QWidget::setVisible(visible);
 }
 
 // The heading row and the address column are shown by the header views, which
 // do not scroll; the model's own row 0 and column 0 are therefore hidden.
-void TDbg::setUpGrid()
+QTableView* TDbg::grid() const
 {
+    if (SG)
+        return SG;
+    auto* self = const_cast<TDbg*>(this);
+    m_model = new TDumpModel(self);
+    SG = new QTableView(self);
     SG->setObjectName(QStringLiteral("SG"));
     SG->setModel(m_model);
     SG->setItemDelegate(new TDumpCellPainter(SG));
@@ -56,6 +63,11 @@ void TDbg::setUpGrid()
     rows->setSectionResizeMode(QHeaderView::Fixed);
     rows->setFixedWidth(AddressWidth);
     SG->setRowHidden(TDumpModel::HeadingRow, true);
+
+    auto* layout = new QVBoxLayout(self);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(SG);
+    return SG;
 }
 
 void TDbg::Refresh(const TImage& image)

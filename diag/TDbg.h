@@ -1,7 +1,8 @@
 #pragma once
 // The dump window: the whole controller image bit by bit in the grid SG.
 // It is refreshed from the image after every change while it is shown; while
-// hidden it keeps what it showed last.
+// hidden it keeps what it showed last. The grid is made when the window is
+// first shown.
 
 #include <QWidget>
 
@@ -24,16 +25,18 @@ public:
     // Rewrites the image rows of the grid, only while the window is shown.
     void Refresh(const TImage& image);
 
-    QTableView* grid() const { return SG; }
+    // The grid, made now if the window has not been shown yet.
+    QTableView* grid() const;
+
+    void setVisible(bool visible) override;
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void setUpGrid();
-
-    TDumpModel* m_model;
-    QTableView* SG;
+    // Made on first need, also by a caller that only reads it.
+    mutable TDumpModel* m_model = nullptr;
+    mutable QTableView* SG = nullptr;
     bool m_opened = false;
 };
 

@@ -11,13 +11,20 @@
 
 TFormPort* FormPort = nullptr;
 
-TFormPort::TFormPort(QWidget* parent) : QWidget(parent, Qt::Window), Memo1(new QPlainTextEdit(this))
+TFormPort::TFormPort(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("FormPort"));
     setWindowTitle(QStringLiteral("Port"));
     move(353, 117);
     resize(354, 480);
+}
 
+QPlainTextEdit* TFormPort::memo() const
+{
+    if (Memo1)
+        return Memo1;
+    auto* self = const_cast<TFormPort*>(this);
+    Memo1 = new QPlainTextEdit(self);
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setReadOnly(true);
     // Nothing in a read-only log is undone; an undo stack would keep every
@@ -26,10 +33,21 @@ TFormPort::TFormPort(QWidget* parent) : QWidget(parent, Qt::Window), Memo1(new Q
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    if (!m_waiting.isEmpty())
+        Memo1->setPlainText(m_waiting.join('\n'));
+    m_waiting.clear();
 
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout(self);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(Memo1);
+    return Memo1;
+}
+
+void TFormPort::setVisible(bool visible)
+{
+    if (visible)
+        memo();
+    QWidget::setVisible(visible);
 }
 
 void TFormPort::logFrame(const uint8_t* bytes, int count, bool received, int portNumber)
@@ -45,8 +63,9 @@ void TFormPort::logFrame(const uint8_t* bytes, int count, bool received, int por
 void TFormPort::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    // Opened at the lines' start, whatever line was appended last.
-    Memo1->horizontalScrollBar()->setValue(0);
+    // Opened at the newest line, at the lines' start, whatever line was
+    // appended last.
+    followEnd();
 }
 
 void TFormPort::logNote(const QString& text)
@@ -54,16 +73,41 @@ void TFormPort::logNote(const QString& text)
     append(text);
 }
 
+void TFormPort::followEnd()
+{
+    QScrollBar* bar = Memo1->verticalScrollBar();
+    bar->setValue(bar->maximum());
+    Memo1->horizontalScrollBar()->setValue(0);
+}
+
 void TFormPort::append(const QString& line)
 {
-    Memo1->appendPlainText(line);
-    // Appending follows the new line to its end; a long note (a backup's
-    // path) would leave the frames scrolled out of sight to the left.
-    Memo1->horizontalScrollBar()->setValue(0);
-    QTextDocument* document = Memo1->document();
-    if (document->blockCount() <= MaxLines + TrimLines)
+    if (!Memo1) {
+        m_waiting.append(line);
+        if (m_waiting.size() > MaxLines + TrimLines)
+            m_waiting.erase(m_waiting.begin(), m_waiting.end() - MaxLines);
         return;
-    QTextCursor oldest(document);
-    oldest.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, document->blockCount() - MaxLines);
-    oldest.removeSelectedText();
+    }
+    // The user reading older lines keeps them in view; otherwise the view
+    // follows the newest line.
+    QScrollBar* bar = Memo1->verticalScrollBar();
+    const bool follow = !isVisible() || bar->value() >= bar->maximum();
+    const int kept = bar->value();
+    Memo1->appendPlainText(line);
+    QTextDocument* document = Memo1->document();
+    int dropped = 0;
+    if (document->blockCount() > MaxLines + TrimLines) {
+        dropped = document->blockCount() - MaxLines;
+        QTextCursor oldest(document);
+        oldest.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, dropped);
+        oldest.removeSelectedText();
+    }
+    if (follow) {
+        followEnd();
+    } else {
+        // The lines in view stay in view when older ones are dropped.
+        bar->setValue(kept - dropped);
+        // Appending moves to a long note's end; the frames stay in sight.
+        Memo1->horizontalScrollBar()->setValue(0);
+    }
 }

@@ -2,14 +2,17 @@
 // The traffic log window: one line per frame sent to or received from the
 // controller while the window is shown, and the link's notes at any time.
 // Like a terminal's scroll-back it keeps the last MaxLines lines; older ones
-// are dropped, so a day with the log open keeps its memory bounded.
+// are dropped, so a day with the log open keeps its memory bounded. It
+// follows the newest line unless the user has scrolled up to read older
+// ones. Its text box is made when the window is first shown; notes that come
+// before wait for it.
 
+#include <QStringList>
 #include <QWidget>
 
 #include <cstdint>
 
 class QPlainTextEdit;
-class QString;
 
 class TFormPort : public QWidget {
     Q_OBJECT
@@ -27,15 +30,22 @@ public:
     // Appends the text as one line whether the window is shown or not.
     void logNote(const QString& text);
 
-    QPlainTextEdit* memo() const { return Memo1; }
+    // The text box, made now if the window has not been shown yet.
+    QPlainTextEdit* memo() const;
+
+    void setVisible(bool visible) override;
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     void append(const QString& line);
+    // The view at the newest line.
+    void followEnd();
 
-    QPlainTextEdit* Memo1;
+    // Made on first need, also by a caller that only reads it.
+    mutable QPlainTextEdit* Memo1 = nullptr;
+    mutable QStringList m_waiting;
 };
 
 extern TFormPort* FormPort;

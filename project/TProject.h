@@ -2,8 +2,9 @@
 // The project being edited, below the windows: the controller image, the 24
 // algorithm names, the project's name, whether it is saved, and the undo
 // history of all three. Whoever shows a part of it subscribes to its one
-// change notification; the image is written in place by the pages, who then
-// report the edit with imageEdited().
+// change notification and keeps the subscription, which ends when it is
+// destroyed; the image is written in place by the pages, who then report the
+// edit with imageEdited().
 
 #include "image/ImageLayout.h"
 #include "image/TImage.h"
@@ -11,6 +12,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,11 +22,38 @@ public:
     using Names = std::array<std::string, Layout::InputCount>; // UTF-8
 
     // What changed: the image was edited, the name of an input (1..24) or
-    // the project's name was set.
-    enum class Change { Image, InputName, ProjectName };
+    // the project's name was set, or the project became saved or unsaved.
+    enum class Change { Image, InputName, ProjectName, Saved };
     using Listener = std::function<void(Change change, int input)>;
 
-    void subscribe(Listener listener) { m_listeners.push_back(std::move(listener)); }
+    // Held by a subscriber: while it lives its listener hears every change;
+    // once it is destroyed or reset the listener is never called again, even
+    // by a notification under way. Either the project or the subscription may
+    // go first.
+    class Subscription {
+    public:
+        Subscription() = default;
+        Subscription(Subscription&& other) noexcept = default;
+        Subscription& operator=(Subscription&& other) noexcept;
+        ~Subscription() { reset(); }
+        void reset();
+
+    private:
+        friend class TProject;
+        struct Entry {
+            Listener listener;
+            bool live = true;
+        };
+        using Entries = std::vector<std::shared_ptr<Entry>>;
+        Subscription(const std::shared_ptr<Entries>& entries, std::shared_ptr<Entry> entry)
+            : m_entries(entries), m_entry(std::move(entry))
+        {
+        }
+        std::weak_ptr<Entries> m_entries;
+        std::shared_ptr<Entry> m_entry;
+    };
+
+    [[nodiscard]] Subscription subscribe(Listener listener);
 
     TImage& image() { return m_image; }
     const TImage& image() const { return m_image; }
@@ -40,7 +69,7 @@ public:
     const Names& names() const { return m_names; }
 
     bool saved() const { return m_saved; }
-    void setSaved(bool saved) { m_saved = saved; }
+    void setSaved(bool saved);
 
     // The image, the names and the project's name as they stand.
     TEditState state() const;
@@ -62,10 +91,18 @@ private:
     bool step(bool (TEditHistory::*move)());
     void notify(Change change, int input) const;
 
+    // A copy of a project holds its data, not its subscribers.
+    struct Listeners {
+        Listeners() = default;
+        Listeners(const Listeners&) {}
+        Listeners& operator=(const Listeners&) { return *this; }
+        std::shared_ptr<Subscription::Entries> entries = std::make_shared<Subscription::Entries>();
+    };
+
     TImage m_image;
     Names m_names;
     std::string m_name;
     bool m_saved = true;
     TEditHistory m_history;
-    std::vector<Listener> m_listeners;
+    Listeners m_listeners;
 };

@@ -72,10 +72,11 @@ int selectEveryNode()
 
 bool generateReport()
 {
-    FormWord->setOpener([](const QString& path) { return QFile::remove(path); });
+    TFormWord* report = Main->reportWindow();
+    report->setOpener([](const QString& path) { return QFile::remove(path); });
     QEventLoop loop;
     bool finished = false;
-    QObject::connect(FormWord, &TFormWord::finished, &loop, [&] {
+    QObject::connect(report, &TFormWord::finished, &loop, [&] {
         finished = true;
         loop.quit();
     });

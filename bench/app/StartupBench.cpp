@@ -1,26 +1,34 @@
-// Start-up to the first shown main window, measured from outside the process:
-// the bench starts itself again as a child that builds the program's windows
-// like kt7config does and reports when the main window is first exposed; the
-// parent times from the start of the child to that report, over several runs.
+// Start-up cost of the program against a bare window of the same toolkit,
+// measured as whole processes: the bench starts itself again as a child that
+// either sets up the application and builds the program's windows as
+// kt7config does, or shows a bare QMainWindow; either child quits once its
+// main window is first exposed. The children run offscreen, the two kinds
+// interleaved, and the CPU time (user and system) of each whole process is
+// taken from the kernel when it ends. Prints the medians and their ratio.
 
 #include "app/TAppWindows.h"
 
-#include "app/TMain.h"
-
 #include <QApplication>
 #include <QEvent>
-#include <QProcess>
+#include <QMainWindow>
 
 #include <algorithm>
-#include <chrono>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
 
-constexpr const char* ChildFlag = "--child";
-constexpr int Runs = 11;
+constexpr const char* AppFlag = "--child-app";
+constexpr const char* BareFlag = "--child-bare";
+constexpr int Runs = 31;
 
 class ExposeWatch : public QObject {
 protected:
@@ -28,9 +36,10 @@ protected:
     {
         if (!m_seen && (event->type() == QEvent::Expose || event->type() == QEvent::Paint)) {
             m_seen = true;
-            std::fputs("shown\n", stdout);
+            // Ends here, as both kinds of child: what is measured is the
+            // start-up, not the closing of windows and the files it writes.
             std::fflush(stdout);
-            QCoreApplication::quit();
+            _exit(0);
         }
         return false;
     }
@@ -39,49 +48,84 @@ private:
     bool m_seen = false;
 };
 
-int child(int argc, char** argv)
+int child(int argc, char** argv, bool app)
 {
-    QApplication app(argc, argv);
+    QCoreApplication::setApplicationName("kt7config");
+    QApplication application(argc, argv);
     ExposeWatch watch;
-    app.installEventFilter(&watch);
-    TAppWindows windows;
+    application.installEventFilter(&watch);
+    if (app) {
+        TAppWindows::setUpApplication(application);
+        TAppWindows windows;
+        return QApplication::exec();
+    }
+    QMainWindow bare;
+    bare.show();
     return QApplication::exec();
 }
 
-// Milliseconds from the start of a child to its report; negative on failure.
-double oneStart(const QString& program)
+// CPU milliseconds of one whole child process; negative on failure.
+double oneRun(const char* self, const char* flag)
 {
-    QProcess process;
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    const auto start = std::chrono::steady_clock::now();
-    process.start(program, {QString::fromLatin1(ChildFlag)});
-    if (!process.waitForReadyRead(30000))
+    const pid_t pid = fork();
+    if (pid < 0)
         return -1;
-    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    process.waitForFinished(30000);
-    return process.exitCode() == 0 ? ms : -1;
+    if (pid == 0) {
+        execl(self, self, flag, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    while (wait4(pid, &status, 0, &usage) < 0)
+        if (errno != EINTR)
+            return -1;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return -1;
+    const auto ms = [](const timeval& t) { return static_cast<double>(t.tv_sec) * 1000.0 + t.tv_usec / 1000.0; };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc > 1 && std::strcmp(argv[1], ChildFlag) == 0)
-        return child(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], AppFlag) == 0)
+        return child(argc, argv, true);
+    if (argc > 1 && std::strcmp(argv[1], BareFlag) == 0)
+        return child(argc, argv, false);
 
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QCoreApplication app(argc, argv);
-    std::vector<double> times;
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // The path this program was started by, which the children start again.
+    std::unique_ptr<char, decltype(&std::free)> self(realpath("/proc/self/exe", nullptr), &std::free);
+    if (!self) {
+        std::fputs("start-up: cannot find the bench's own program\n", stderr);
+        return 1;
+    }
+    std::vector<double> app;
+    std::vector<double> bare;
     for (int run = 0; run < Runs; ++run) {
-        const double ms = oneStart(QCoreApplication::applicationFilePath());
-        if (ms < 0) {
-            std::fputs("start-up: the child did not show its main window\n", stderr);
+        // Alternating which goes first keeps a drift of the machine's load
+        // from favouring either.
+        const bool appFirst = run % 2 == 0;
+        const double first = oneRun(self.get(), appFirst ? AppFlag : BareFlag);
+        const double second = oneRun(self.get(), appFirst ? BareFlag : AppFlag);
+        if (first < 0 || second < 0) {
+            std::fputs("start-up: a child did not show its main window and end\n", stderr);
             return 1;
         }
-        times.push_back(ms);
+        app.push_back(appFirst ? first : second);
+        bare.push_back(appFirst ? second : first);
     }
-    std::sort(times.begin(), times.end());
-    std::printf("start-up to first shown main window (offscreen): median %.1f ms over %d runs (min %.1f, max %.1f)\n",
-                times[Runs / 2], Runs, times.front(), times.back());
+    const double a = median(app);
+    const double b = median(bare);
+    std::printf("start-up CPU time to the first shown main window, whole processes, offscreen, %d runs each, "
+                "interleaved:\n  kt7config median %.1f ms, bare QMainWindow median %.1f ms, ratio %.2f\n",
+                Runs, a, b, a / b);
     return 0;
 }

@@ -35,8 +35,8 @@ TEST(Dump, WindowAndGridFurniture)
     EXPECT_EQ(dbg.pos(), QPoint(735, 0));
     EXPECT_EQ(dbg.size(), QSize(288, 593));
 
-    QTableView* sg = dbg.findChild<QTableView*>("SG");
-    ASSERT_EQ(sg, dbg.grid());
+    QTableView* sg = dbg.grid();
+    ASSERT_EQ(sg, dbg.findChild<QTableView*>("SG"));
     EXPECT_EQ(sg->model()->rowCount(), 2080);
     EXPECT_EQ(sg->model()->columnCount(), 10);
     EXPECT_EQ(sg->verticalHeader()->width(), 30);

@@ -30,8 +30,8 @@ TEST(TrafficLog, WindowFurniture)
     EXPECT_EQ(log.windowTitle(), "Port");
     EXPECT_EQ(log.pos(), QPoint(353, 117));
     EXPECT_EQ(log.size(), QSize(354, 480));
-    QPlainTextEdit* memo = log.findChild<QPlainTextEdit*>("Memo1");
-    ASSERT_EQ(memo, log.memo());
+    QPlainTextEdit* memo = log.memo();
+    ASSERT_EQ(memo, log.findChild<QPlainTextEdit*>("Memo1"));
     EXPECT_TRUE(memo->isReadOnly());
     EXPECT_EQ(memo->lineWrapMode(), QPlainTextEdit::NoWrap);
     EXPECT_EQ(memo->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);

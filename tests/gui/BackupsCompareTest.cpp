@@ -262,7 +262,7 @@ TEST_F(BackupsAndComparisons, ABackupOpensAsTheProjectAndIsPutBackDespiteItsErro
     EXPECT_EQ(dialogs.texts(), QStringList{SaveQuestion});
     EXPECT_EQ(Main->image(), faulty);
     EXPECT_EQ(Main->projectName(), QStringLiteral("ABCD"));
-    EXPECT_EQ(Main->windowTitle(), QStringLiteral("Конфигурация - ABCD"));
+    EXPECT_EQ(title(), QStringLiteral("Конфигурация - ABCD"));
     EXPECT_EQ(Main->inputName(1), QString());
 
     // The controller's own project keeps its names.

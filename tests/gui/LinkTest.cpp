@@ -165,7 +165,7 @@ TEST_F(ControllerLink, ReadFetchesTheControllersWholeImage)
     EXPECT_EQ(firstDifference(Main->image(), controller), -1);
     EXPECT_EQ(panel()->progressBar()->value(), 2048);
     EXPECT_FALSE(panel()->isVisible());
-    EXPECT_EQ(Main->windowTitle(), QStringLiteral("Конфигурация - ABCD"));
+    EXPECT_EQ(title(), QStringLiteral("Конфигурация - ABCD"));
     EXPECT_EQ(Main->projectName(), QStringLiteral("ABCD"));
     EXPECT_TRUE(button("TBSave")->isEnabled());
     EXPECT_TRUE(button("TBReport")->isEnabled());
@@ -234,7 +234,7 @@ TEST_F(ControllerLink, ReadIsUndoneAndRedoneByTheKeysButNotWhileATransferRuns)
     ASSERT_EQ(firstDifference(Main->image(), controller), -1);
     QCoreApplication::processEvents();
 
-    EXPECT_EQ(Main->windowTitle(), QStringLiteral("Конфигурация - ABCD"));
+    EXPECT_EQ(title(), QStringLiteral("Конфигурация - ABCD"));
 
     // The project's name comes back with its image, and Save proposes it
     // in the project's folder.
@@ -242,7 +242,7 @@ TEST_F(ControllerLink, ReadIsUndoneAndRedoneByTheKeysButNotWhileATransferRuns)
     EXPECT_EQ(firstDifference(Main->image(), mine), -1);
     EXPECT_EQ(Main->inputName(3), QStringLiteral("third"));
     EXPECT_TRUE(Main->saved()) << "the project is as saved";
-    EXPECT_EQ(Main->windowTitle(), QStringLiteral("Конфигурация - mine"));
+    EXPECT_EQ(title(), QStringLiteral("Конфигурация - mine"));
     dialogs.savePaths = {QString()};
     button("TBSave")->click();
     ASSERT_FALSE(dialogs.fileRequests.empty());
@@ -251,7 +251,7 @@ TEST_F(ControllerLink, ReadIsUndoneAndRedoneByTheKeysButNotWhileATransferRuns)
     QTest::keyClick(Main, Qt::Key_Y, Qt::ControlModifier);
     EXPECT_EQ(firstDifference(Main->image(), controller), -1);
     EXPECT_FALSE(Main->saved());
-    EXPECT_EQ(Main->windowTitle(), QStringLiteral("Конфигурация - ABCD"));
+    EXPECT_EQ(title(), QStringLiteral("Конфигурация - ABCD"));
     EXPECT_EQ(Main->projectName(), QStringLiteral("ABCD"));
 
     // While a read fills the image, the keys leave it alone.
@@ -296,7 +296,7 @@ TEST_F(ControllerLink, WriteStoresTheImageInTheController)
         log().contains(QStringLiteral("Резервная копия: ") + m_config.filePath("data/kt7config/backups/") + kept[0]));
     EXPECT_EQ(panel()->progressBar()->value(), 2048);
     EXPECT_FALSE(panel()->isVisible());
-    EXPECT_EQ(Main->windowTitle(), QStringLiteral("Конфигурация - mine"));
+    EXPECT_EQ(title(), QStringLiteral("Конфигурация - mine"));
     EXPECT_TRUE(button("TBSave")->isEnabled());
 
     ASSERT_TRUE(sim.finish());
@@ -494,7 +494,7 @@ TEST_F(ControllerLink, EveryEndOfATransferGivesTheUndoKeysBackAndDropsWaitForIt)
         EXPECT_TRUE(taken.entered && taken.taken);
         EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("Хотите сохранить текущий проект конфигурации ?")});
         EXPECT_EQ(firstDifference(Main->image(), readFile(site)), -1);
-        EXPECT_EQ(Main->windowTitle(), QStringLiteral("Конфигурация - site"));
+        EXPECT_EQ(title(), QStringLiteral("Конфигурация - site"));
     }
 }
 
@@ -979,7 +979,7 @@ TEST_F(ControllerLink, DamagedRepliesAreAskedForAgainAndNeverReachTheProject)
     EXPECT_EQ(count(log(), QStringLiteral("повтор запроса блока 0040")), 1);
     EXPECT_EQ(count(log(), QStringLiteral("повтор запроса блока 00A0")), 1);
     // The NUL of the serial number stays out of the title and the name.
-    EXPECT_EQ(Main->windowTitle(), QStringLiteral("Конфигурация - ЖX_Z"));
+    EXPECT_EQ(title(), QStringLiteral("Конфигурация - ЖX_Z"));
     EXPECT_EQ(Main->projectName(), QStringLiteral("ЖX_Z"));
 
     // Damaged three times: the read ends with one box, the project as it was.

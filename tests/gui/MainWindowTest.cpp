@@ -1,6 +1,7 @@
 #include "tests/gui/TMainFixture.h"
 
 #include "app/TFormCheck.h"
+#include "app/TGuideWindow.h"
 #include "app/TScanPanel.h"
 #include "app/TStateMarks.h"
 #include "image/TAlarmRecord.h"
@@ -11,6 +12,7 @@
 #include <QProgressBar>
 #include <QStackedWidget>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -28,7 +30,7 @@ using MainWindow = TMainFixture;
 
 TEST_F(MainWindow, StartsWithoutAProject)
 {
-    EXPECT_EQ(Main->windowTitle(), "Конфигурация");
+    EXPECT_EQ(title(), "Конфигурация");
     EXPECT_EQ(Main->size(), QSize(751, 593));
     EXPECT_TRUE(tree()->isHidden());
     EXPECT_TRUE(ctl<QStackedWidget>("PageControl")->isHidden());
@@ -97,10 +99,19 @@ TEST_F(MainWindow, KeysAndButtonsADesktopUserLooksFor)
         shown << path;
         return false;
     });
+    // With no viewer for Markdown the program's own window shows the guide,
+    // and Esc closes it.
+    const size_t boxes = dialogs.messages.size();
     QTest::keyClick(Main, Qt::Key_F1);
     ASSERT_EQ(shown.size(), 1);
     EXPECT_TRUE(shown[0].endsWith("/README.md") && QFileInfo(shown[0]).isFile()) << shown[0].toStdString();
-    EXPECT_TRUE(dialogs.texts().last().endsWith('\n' + shown[0]));
+    TGuideWindow* guide = Main->guide().ownWindow();
+    ASSERT_NE(guide, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(guide));
+    EXPECT_TRUE(guide->browser()->toPlainText().contains("The main window"));
+    EXPECT_EQ(dialogs.messages.size(), boxes);
+    QTest::keyClick(guide->browser(), Qt::Key_Escape);
+    EXPECT_FALSE(guide->isVisible());
 
     QTest::mouseClick(ctl<QToolButton>("TBCheck"), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Main->formCheck()));

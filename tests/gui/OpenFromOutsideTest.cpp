@@ -45,7 +45,7 @@ protected:
     void expectSite() const
     {
         EXPECT_EQ(Main->image(), patterned(4));
-        EXPECT_EQ(Main->windowTitle(), QStringLiteral("Конфигурация - site"));
+        EXPECT_EQ(title(), QStringLiteral("Конфигурация - site"));
         EXPECT_EQ(Main->inputNode(1)->text(0), QStringLiteral("IN-1 first"));
         EXPECT_EQ(Main->inputNode(24)->text(0), QStringLiteral("IN-24 last"));
         EXPECT_TRUE(tree()->isVisible());
@@ -71,7 +71,7 @@ TEST_F(OpenFromOutside, FileNamedAtStartIsOpenedOrTheReasonIsShown)
     EXPECT_TRUE(dialogs.messages[0].text.startsWith("Unable to open " + path("missing.usr") + '\n'))
         << dialogs.messages[0].text.toStdString();
     EXPECT_FALSE(tree()->isVisible());
-    EXPECT_EQ(Main->windowTitle(), QStringLiteral("Конфигурация"));
+    EXPECT_EQ(title(), QStringLiteral("Конфигурация"));
     EXPECT_FALSE(Main->findChild<QToolButton*>("TBSave")->isEnabled());
     EXPECT_TRUE(Main->saved());
 
@@ -100,7 +100,7 @@ TEST_F(OpenFromOutside, DroppedProjectOpensAfterTheSaveQuestionAndAnythingElseIs
         EXPECT_FALSE(drop(name, files)) << files.join(' ').toStdString();
     }
     EXPECT_EQ(Main->image(), patterned(9));
-    EXPECT_EQ(Main->windowTitle(), QStringLiteral("Конфигурация - kept"));
+    EXPECT_EQ(title(), QStringLiteral("Конфигурация - kept"));
     EXPECT_EQ(name->text(), QStringLiteral("typed"));
     EXPECT_TRUE(dialogs.messages.empty());
 

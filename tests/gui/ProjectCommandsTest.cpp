@@ -119,7 +119,7 @@ TEST_F(ProjectCommands, SaveWritesBothFilesAndOpenGivesThemBack)
         EXPECT_TRUE(ini.contains(QStringLiteral("Item%1=").arg(i).toLatin1())) << i;
     // Windows-1251 on disk: "Пожар" is CF EE E6 E0 F0.
     EXPECT_TRUE(ini.contains("Item0=\xCF\xEE\xE6\xE0\xF0 \xE2 \xE7\xE0\xEB\xE5"));
-    EXPECT_EQ(Main->windowTitle(), "Конфигурация - site");
+    EXPECT_EQ(title(), "Конфигурация - site");
     EXPECT_TRUE(Main->saved());
 
     // Another project replaces this one; opening the saved one brings it back.
@@ -134,7 +134,7 @@ TEST_F(ProjectCommands, SaveWritesBothFilesAndOpenGivesThemBack)
         EXPECT_EQ(Main->inputName(i + 1), names[i]) << i;
     EXPECT_EQ(Main->inputNode(1)->text(0), "IN-1 Пожар в зале");
     EXPECT_EQ(Main->inputNode(2)->text(0), "IN-2 ");
-    EXPECT_EQ(Main->windowTitle(), "Конфигурация - site");
+    EXPECT_EQ(title(), "Конфигурация - site");
     EXPECT_EQ(tree()->currentItem(), Main->systemNode());
     EXPECT_TRUE(dialogs.messages.empty());
 }
@@ -201,7 +201,7 @@ TEST_F(ProjectCommands, OpenTakesWhatTheFilesHold)
     dialogs.openPaths = {path("long.usr")};
     Main->TBOpenClick();
     EXPECT_EQ(bytesOf(Main->image()), longFile.left(2048));
-    EXPECT_EQ(Main->windowTitle(), "Конфигурация - long");
+    EXPECT_EQ(title(), "Конфигурация - long");
     // No names file: every name empty, none left over from the project before.
     EXPECT_EQ(captions()[0], "IN-1 ");
 
@@ -229,7 +229,7 @@ TEST_F(ProjectCommands, OpenOfAnUnreadableFileChangesNothing)
         Main->TBOpenClick();
         EXPECT_EQ(Main->image(), image) << chosen.toStdString();
         EXPECT_EQ(captions(), before);
-        EXPECT_EQ(Main->windowTitle(), "Конфигурация - kept");
+        EXPECT_EQ(title(), "Конфигурация - kept");
         EXPECT_TRUE(Main->saved());
     }
     EXPECT_TRUE(dialogs.messages.empty());
@@ -270,7 +270,7 @@ TEST_F(ProjectCommands, NewStartsAnEmptyProject)
     ctl<QToolButton>("TBNew")->click();
 
     EXPECT_EQ(Main->projectName(), " new project ");
-    EXPECT_EQ(Main->windowTitle(), "Конфигурация -  new project ");
+    EXPECT_EQ(title(), "Конфигурация -  new project ");
     EXPECT_EQ(Main->image(), TImage());
     for (int i = 1; i <= 24; ++i)
         EXPECT_EQ(Main->inputNode(i)->text(0), QStringLiteral("IN-%1 ").arg(i));
@@ -313,7 +313,7 @@ TEST_F(ProjectCommands, NewThatIsCancelledOrUnnamedChangesNothing)
     EXPECT_EQ(dialogs.messages[0].buttons, mbOK);
     EXPECT_TRUE(dialogs.modals.empty());
 
-    EXPECT_EQ(Main->windowTitle(), "Конфигурация - kept");
+    EXPECT_EQ(title(), "Конфигурация - kept");
     EXPECT_EQ(Main->image(), image);
     EXPECT_EQ(captions(), before);
     EXPECT_TRUE(Main->saved());
@@ -356,7 +356,7 @@ TEST_F(ProjectCommands, CancelledSaveDialogWritesNothing)
     makeProject("site", patterned(6));
     Main->TBSaveClick();
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
-    EXPECT_EQ(Main->windowTitle(), "Конфигурация - site");
+    EXPECT_EQ(title(), "Конфигурация - site");
     EXPECT_FALSE(Main->saved());
     EXPECT_TRUE(dialogs.messages.empty());
 }
@@ -408,7 +408,7 @@ TEST_F(ProjectCommands, FailedSaveLosesNothingAndSaysWhy)
     EXPECT_TRUE(dialogs.messages[2].text.startsWith("Unable to write to " + path("old.ini") + "\n"));
     EXPECT_EQ(contents(path("old.ini")), "[Scenic]\r\nItem0=old\r\n");
 
-    EXPECT_EQ(Main->windowTitle(), "Конфигурация - site");
+    EXPECT_EQ(title(), "Конфигурация - site");
     EXPECT_FALSE(Main->saved());
 }
 

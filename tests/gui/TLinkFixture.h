@@ -67,6 +67,8 @@ protected:
     TControllerLink& link() const { return *Main->link(); }
     QToolButton* button(const char* name) const { return Main->findChild<QToolButton*>(name); }
     TScanPanel* panel() const { return Main->scanPanel(); }
+    // The title's text, without the mark of unsaved changes.
+    static QString title() { return Main->windowTitle().remove(QStringLiteral("[*]")); }
     QString log() const { return FormPort->memo()->toPlainText(); }
 
     // Starts kt7sim published as COM `com`, unpaced unless arguments say otherwise.

@@ -35,6 +35,8 @@ protected:
     }
     QCheckBox* box(int number) const { return ctl<QCheckBox>(QStringLiteral("CheckBox%1").arg(number)); }
     QTreeWidget* tree() const { return ctl<QTreeWidget>("TV"); }
+    // The title's text, without the mark of unsaved changes.
+    static QString title() { return Main->windowTitle().remove(QStringLiteral("[*]")); }
 
     // Selects a node programmatically; returns whether the selection moved there.
     bool select(QTreeWidgetItem* node) const

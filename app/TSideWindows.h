@@ -1,0 +1,79 @@
+#pragma once
+// The windows beside the main window: the check's findings, the
+// cause-and-effect matrix, the comparison and the backups. None is built
+// before it is first asked for; what they need from the main window (the
+// project, the tree, the link, the project commands, the file dialogs'
+// places) they get here. The timeline of the input page draws through it
+// too.
+
+#include "app/TBackupsHost.h"
+#include "app/TCheckHost.h"
+#include "app/TCompareHost.h"
+#include "app/TMatrixHost.h"
+
+#include <QObject>
+
+class QWidget;
+class TControllerLink;
+class TFilePlaces;
+class TFormBackups;
+class TFormCheck;
+class TFormCompare;
+class TFormMatrix;
+class TImage;
+class TNavigationTree;
+class TProjectCommands;
+struct TWindowState;
+
+class TSideWindows : public QObject, public TCheckHost, public TMatrixHost, public TCompareHost, public TBackupsHost {
+    Q_OBJECT
+public:
+    struct Parts {
+        QWidget& window;
+        TProject& project;
+        TNavigationTree& tree;
+        TFilePlaces& places;
+        const TWindowState& state;
+    };
+
+    explicit TSideWindows(Parts parts);
+
+    // The link and the commands come after the pages that draw through here.
+    void setLink(TControllerLink& link, TProjectCommands& commands);
+
+    // Each window, built when first asked for.
+    TFormCheck* check();
+    TFormMatrix* matrix();
+    TFormCompare* compare();
+    TFormBackups* backups();
+
+    // Before a write of image sends anything: the check's question when it
+    // has errors; false when the user did not choose to write.
+    bool approveWrite(const TImage& image);
+    // The controller may hold another configuration than the last one read.
+    void controllerChanged();
+
+    // TCheckHost, TMatrixHost, TCompareHost
+    TProject& project() override { return m_parts.project; }
+    TFilePlaces& filePlaces() override { return m_parts.places; }
+    std::vector<TConfigFinding> findings() const override;
+    bool selectFindingNode(const TConfigFinding& finding) override;
+    void readAside(std::function<void(const TImage& image)> done) override;
+
+    // TBackupsHost
+    void compareWithBackup(const TImage& image, const QString& fileName) override;
+    void openBackup(const TImage& image, const QString& projectName) override;
+    void writeBackup(const TImage& image) override;
+
+private:
+    // True when a controller is connected; else the user is told.
+    bool connected() const;
+
+    Parts m_parts;
+    TControllerLink* m_link = nullptr;
+    TProjectCommands* m_commands = nullptr;
+    TFormCheck* m_check = nullptr;
+    TFormMatrix* m_matrix = nullptr;
+    TFormCompare* m_compare = nullptr;
+    TFormBackups* m_backups = nullptr;
+};
