@@ -39,7 +39,11 @@ TAppWindows::TAppWindows()
     Main = new TMain;
     Dbg = new TDbg;
     FormPort = new TFormPort;
-    SetComPort = new TSetComPort;
+    Main->setPortDialogMaker([] {
+        if (!SetComPort)
+            SetComPort = new TSetComPort;
+        return SetComPort;
+    });
     for (QWidget* window : std::initializer_list<QWidget*>{Dbg, FormPort})
         window->setAttribute(Qt::WA_QuitOnClose, false);
     Main->connectWindows();

@@ -2,10 +2,10 @@
 // The windows of a run, wired together and destroyed in reverse order. The
 // main window is shown; the rest wait to be asked for, and what is not shown
 // at start is not built at start: the dump and the traffic log make their
-// contents when first shown (the log keeps the notes that come before), the
-// port dialog is made at start, the project name dialog, the report window
-// and the windows beside the main window when first needed. Only closing the
-// main window ends the run.
+// contents when first shown (the log keeps the notes that come before); the
+// port dialog, the project name dialog, the report window and the windows
+// beside the main window are made when first needed. Only closing the main
+// window ends the run.
 
 class QApplication;
 class QCoreApplication;

@@ -13,28 +13,42 @@
 
 #include <string>
 
-TEditorPages::TEditorPages(TEditorHost& host, QWidget* parent) : QStackedWidget(parent)
+TEditorPages::TEditorPages(TEditorHost& host, std::function<QWidget*()> belowAlgorithm, QWidget* parent)
+    : QStackedWidget(parent), m_host(host), m_belowAlgorithm(std::move(belowAlgorithm))
 {
     setObjectName("PageControl");
-    m_systemPage = new TSystemPage(host);
-    m_settingsPage = new TSettingsPage(host);
-    m_buttonsPage = new TPromptPage(host, QStringLiteral("  Выберите кнопку для программирования"), "STPult",
-                                    QStringLiteral("В конфигурации системы отсутствуют пульты диктора ! "));
-    m_groupsPage = new TPromptPage(
+}
+
+TEditorPages& TEditorPages::pages() const
+{
+    auto& self = const_cast<TEditorPages&>(*this);
+    if (made())
+        return self;
+    TEditorHost& host = m_host;
+    self.m_systemPage = new TSystemPage(host);
+    self.m_settingsPage = new TSettingsPage(host);
+    self.m_buttonsPage = new TPromptPage(host, QStringLiteral("  Выберите кнопку для программирования"), "STPult",
+                                         QStringLiteral("В конфигурации системы отсутствуют пульты диктора ! "));
+    self.m_groupsPage = new TPromptPage(
         host, QStringLiteral("  Выберите группу  телефонного аудио пейджинга"), "StPhone",
         QStringLiteral("В функцональных настройках системы отсутствует телефонный аудио пейджинг ! "));
-    m_zonePage = new TZonePage(host);
-    m_algorithmPage = new TAlgorithmPage(host);
-    m_stagePage = new TStagePage(host);
-    m_inputsPage = new TPromptPage(host, QStringLiteral("  Выберите вход активации"), QString(), QString());
+    self.m_zonePage = new TZonePage(host);
+    self.m_algorithmPage = new TAlgorithmPage(host);
+    self.m_stagePage = new TStagePage(host);
+    self.m_inputsPage = new TPromptPage(host, QStringLiteral("  Выберите вход активации"), QString(), QString());
     // In the order of TNavigationTree::Page.
     for (QWidget* page : std::initializer_list<QWidget*>{m_systemPage, m_settingsPage, m_buttonsPage, m_groupsPage,
                                                          m_zonePage, m_algorithmPage, m_stagePage, m_inputsPage})
-        addWidget(page);
+        self.addWidget(page);
+    if (m_belowAlgorithm)
+        m_algorithmPage->addBelow(m_belowAlgorithm());
+    emit self.pagesMade();
+    return self;
 }
 
 void TEditorPages::showPage(TNavigationTree::Page page)
 {
+    pages();
     setCurrentIndex(page);
     switch (page) {
     case TNavigationTree::PageSystem: m_systemPage->load(); break;
@@ -50,17 +64,19 @@ void TEditorPages::showPage(TNavigationTree::Page page)
 
 void TEditorPages::leavePage()
 {
-    if (currentWidget() == m_algorithmPage)
+    if (made() && currentWidget() == m_algorithmPage)
         m_algorithmPage->leave();
 }
 
 void TEditorPages::showClosedBranch(TNavigationTree::Page page, bool shown)
 {
+    pages();
     (page == TNavigationTree::PageGroups ? m_groupsPage : m_buttonsPage)->setMessageShown(shown);
 }
 
 void TEditorPages::setUsableSplitters(int splitters)
 {
+    pages();
     m_settingsPage->setUsableSplitters(splitters);
     m_stagePage->setUsableSplitters(splitters);
     m_zonePage->setUsableSplitters(splitters);
@@ -68,11 +84,13 @@ void TEditorPages::setUsableSplitters(int splitters)
 
 void TEditorPages::setUsableMessageModules(int modules)
 {
+    pages();
     m_stagePage->setUsableMessageModules(modules);
 }
 
 void TEditorPages::setUsableRelayModules(int modules)
 {
+    pages();
     m_stagePage->setUsableRelayModules(modules);
 }
 
@@ -82,6 +100,7 @@ TReportInput TEditorPages::reportInput(const TProject& project) const
     input.projectName = project.name();
     // The counts and the music boxes as the pages show them: a count the image
     // holds out of range shows as no entry, a box beyond the composition unticked.
+    pages();
     const QStringList counts = m_systemPage->shownCounts();
     input.splitterCount = counts[0].toStdString();
     input.consoleCount = counts[1].toStdString();

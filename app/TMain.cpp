@@ -26,6 +26,7 @@
 #include <QToolButton>
 
 #include <cstdio>
+#include <utility>
 
 TMain* Main = nullptr;
 
@@ -61,9 +62,9 @@ TMain::TMain(int scanInterval)
     TV = new TNavigationTree(
         m_project, [this] { return PageControl->settingsPage()->paging(); },
         [this] { return PageControl->systemPage()->consoles() > 0; }, central);
-    PageControl = new TEditorPages(*this, central);
     m_sides = new TSideWindows({*this, m_project, *TV, m_places, m_state});
-    PageControl->algorithmPage()->addBelow(new TTimelineView(*m_sides, [this] { return nodeIndex(); }));
+    PageControl = new TEditorPages(
+        *this, [this] { return new TTimelineView(*m_sides, [this] { return nodeIndex(); }); }, central);
     layout->addWidget(TV);
     layout->addWidget(PageControl, 1);
     setCentralWidget(central);
@@ -92,9 +93,10 @@ TMain::TMain(int scanInterval)
 
     // Fields that take dropped text would swallow a dropped file: files are
     // the window's business wherever they are dropped.
-    new TProjectDrop(*this,
-                     {[this] { return m_state.transfer; }, [this] { m_link->mayReplaceImage(); },
-                      [this](const QString& path) { m_commands->openDropped(path); }});
+    auto* drop = new TProjectDrop(*this,
+                                  {[this] { return m_state.transfer; }, [this] { m_link->mayReplaceImage(); },
+                                   [this](const QString& path) { m_commands->openDropped(path); }});
+    connect(PageControl, &TEditorPages::pagesMade, drop, [this, drop] { drop->watch(*PageControl); });
 }
 
 void TMain::connectControls(int scanInterval)
@@ -109,7 +111,11 @@ void TMain::connectControls(int scanInterval)
     connect(bar.TBSave, &QToolButton::clicked, this, &TMain::TBSaveClick);
     connect(bar.TBReport, &QToolButton::clicked, this, &TMain::TBReportClick);
     connect(bar.TBCheck, &QToolButton::clicked, this, &TMain::ShowFindings);
-    connect(bar.TBFind, &QToolButton::clicked, m_link, &TControllerLink::TBFindClick);
+    connect(bar.TBFind, &QToolButton::clicked, this, [this](bool down) {
+        if (down && m_makePortDialog)
+            m_link->setPortDialog(std::exchange(m_makePortDialog, nullptr)());
+        m_link->TBFindClick(down);
+    });
     connect(bar.TBRead, &QToolButton::clicked, m_link, &TControllerLink::TBReadClick);
     connect(bar.TBWrite, &QToolButton::clicked, m_link, &TControllerLink::TBWriteClick);
     connect(bar.TBDebug, &QToolButton::clicked, this, &TMain::TBDebugClick);
@@ -285,6 +291,10 @@ void TMain::EditorReload()
 
 void TMain::TVChange(QTreeWidgetItem* node)
 {
+    // Before the first project the pages are hidden and not made yet; the
+    // first reload loads them.
+    if (!PageControl->made())
+        return;
     // The user moves to another node; while a whole image is being loaded the
     // page's typing belongs to the image replaced and is dropped with it.
     if (!Loading)

@@ -25,6 +25,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <functional>
 #include <memory>
 
 class TControllerLink;
@@ -35,6 +36,7 @@ class TFormMatrix;
 class TFormWord;
 class TMainToolBar;
 class TScanPanel;
+class TSetComPort;
 class TSettingsPage;
 class TSystemPage;
 
@@ -127,6 +129,9 @@ public:
     TReportInput reportInput() const { return PageControl->reportInput(m_project); }
     // Connects the windows created after the main window.
     void connectWindows();
+    // Makes the port dialog when "Подключить" first asks for it; without a
+    // maker, the one connectWindows() found is used.
+    void setPortDialogMaker(std::function<TSetComPort*()> make) { m_makePortDialog = std::move(make); }
     // Opens the project named on the command line; a file that cannot be
     // opened leaves the tool without a project and says why.
     void OpenAtStart(const QString& path) { m_commands->openAtStart(path); }
@@ -201,6 +206,7 @@ private:
     TControllerLink* m_link = nullptr;
     TSideWindows* m_sides = nullptr;
     TUndoRedo* m_undo = nullptr;
+    std::function<TSetComPort*()> m_makePortDialog;
     // The report window this window has wired to itself.
     QPointer<TFormWord> m_report;
     TGuide m_guide{*this};

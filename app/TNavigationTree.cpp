@@ -17,6 +17,8 @@ TNavigationTree::TNavigationTree(const TProject& project, BranchRule groupsOpen,
     setHeaderHidden(true);
     setFixedWidth(260);
 
+    // The nodes are made first and given to the view in one step: a view
+    // told of each of its 173 nodes alone would lay itself out 173 times.
     m_systemNode = addNode(nullptr, QStringLiteral("Конфигурация системы"), Layout::SystemNode);
     m_settingsNode = addNode(nullptr, QStringLiteral("Функциональные настройки"), Layout::SystemNode);
     m_buttonsRoot = addNode(nullptr, QStringLiteral("Прогр. кнопок пульта  диктора"), Layout::ButtonTable);
@@ -32,6 +34,7 @@ TNavigationTree::TNavigationTree(const TProject& project, BranchRule groupsOpen,
         for (int k = 1; k <= Layout::StageCount; ++k)
             addNode(input, QStringLiteral("Этап %1").arg(k), Layout::stageOffset(i, k));
     }
+    addTopLevelItems({m_systemNode, m_settingsNode, m_buttonsRoot, m_groupsRoot, m_algorithmsRoot});
 
     // A node that cannot be reached is refused before the view moves its
     // highlight or its current node, for clicks and keys alike.
@@ -54,7 +57,7 @@ TNavigationTree::TNavigationTree(const TProject& project, BranchRule groupsOpen,
 
 QTreeWidgetItem* TNavigationTree::addNode(QTreeWidgetItem* parent, const QString& caption, int offset)
 {
-    auto* node = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
+    auto* node = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem();
     node->setText(0, caption);
     node->setData(0, OffsetRole, offset);
     node->setData(0, MarkRole, TStateMarks::None);

@@ -11,7 +11,12 @@ TProjectDrop::TProjectDrop(QWidget& window, Handlers handlers) : QObject(&window
     setObjectName("ProjectDrop");
     window.setAcceptDrops(true);
     window.installEventFilter(this);
-    for (QWidget* child : window.findChildren<QWidget*>())
+    watch(window);
+}
+
+void TProjectDrop::watch(QWidget& part)
+{
+    for (QWidget* child : part.findChildren<QWidget*>())
         if (child->acceptDrops())
             child->installEventFilter(this);
 }

@@ -26,6 +26,8 @@ public:
 
     // Watches the window and its children as they are now.
     TProjectDrop(QWidget& window, Handlers handlers);
+    // Watches the fields of a part of the window made since.
+    void watch(QWidget& part);
 
     // The local .usr file that a drop carries, or an empty text.
     static QString droppedProject(const QMimeData* data);

@@ -1,85 +1,86 @@
-// Start-up cost of the program against a bare window of the same toolkit,
-// measured as whole processes: the bench starts itself again as a child that
-// either sets up the application and builds the program's windows as
-// kt7config does, or shows a bare QMainWindow; either child quits once its
-// main window is first exposed. The children run offscreen, the two kinds
-// interleaved, and the CPU time (user and system) of each whole process is
-// taken from the kernel when it ends. Prints the medians and their ratio.
-
-#include "app/TAppWindows.h"
-
-#include <QApplication>
-#include <QEvent>
-#include <QMainWindow>
+// Start-up cost of kt7config against a bare window of the same toolkit,
+// measured as whole processes: the real kt7config and a program that shows a
+// bare QMainWindow are started offscreen, the two interleaved, and each is
+// ended once it has settled (asleep, its CPU time unchanged for a while).
+// Its CPU time (user and system) up to then comes from the kernel when it
+// ends; a settled process spends none, so this is the cost of starting up and
+// showing the window. Prints the medians and their ratio. Another build of
+// kt7config may be named as the argument.
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <memory>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
-constexpr const char* AppFlag = "--child-app";
-constexpr const char* BareFlag = "--child-bare";
-constexpr int Runs = 31;
+constexpr int Runs = 21;
+constexpr auto Poll = std::chrono::milliseconds(25);
+// Asleep with no CPU time spent for this many polls in a row: settled.
+constexpr int SettledPolls = 8;
+constexpr auto GiveUp = std::chrono::seconds(30);
 
-class ExposeWatch : public QObject {
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (!m_seen && (event->type() == QEvent::Expose || event->type() == QEvent::Paint)) {
-            m_seen = true;
-            // Ends here, as both kinds of child: what is measured is the
-            // start-up, not the closing of windows and the files it writes.
-            std::fflush(stdout);
-            _exit(0);
-        }
-        return false;
-    }
-
-private:
-    bool m_seen = false;
-};
-
-int child(int argc, char** argv, bool app)
+// The process's state letter and its CPU clock ticks so far; false once it
+// has gone.
+bool sample(pid_t pid, char& state, long long& ticks)
 {
-    QCoreApplication::setApplicationName("kt7config");
-    QApplication application(argc, argv);
-    ExposeWatch watch;
-    application.installEventFilter(&watch);
-    if (app) {
-        TAppWindows::setUpApplication(application);
-        TAppWindows windows;
-        return QApplication::exec();
-    }
-    QMainWindow bare;
-    bare.show();
-    return QApplication::exec();
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line))
+        return false;
+    // The command name in parentheses may hold blanks; the fields follow it.
+    std::istringstream rest(line.substr(line.rfind(')') + 2));
+    std::string field;
+    rest >> state;
+    for (int i = 4; i <= 13; ++i)
+        rest >> field;
+    long long user = 0;
+    long long system = 0;
+    rest >> user >> system;
+    ticks = user + system;
+    return true;
 }
 
-// CPU milliseconds of one whole child process; negative on failure.
-double oneRun(const char* self, const char* flag)
+// CPU milliseconds of one whole process; negative on failure.
+double oneRun(const std::string& program)
 {
     const pid_t pid = fork();
     if (pid < 0)
         return -1;
     if (pid == 0) {
-        execl(self, self, flag, static_cast<char*>(nullptr));
+        execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
+    const auto start = std::chrono::steady_clock::now();
+    long long last = -1;
+    int quiet = 0;
+    while (quiet < SettledPolls && std::chrono::steady_clock::now() - start < GiveUp) {
+        std::this_thread::sleep_for(Poll);
+        char state = '?';
+        long long ticks = 0;
+        if (!sample(pid, state, ticks))
+            break;
+        quiet = (state == 'S' && ticks == last) ? quiet + 1 : 0;
+        last = ticks;
+    }
+    kill(pid, SIGKILL);
     int status = 0;
     rusage usage{};
     while (wait4(pid, &status, 0, &usage) < 0)
         if (errno != EINTR)
             return -1;
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    // Killed as planned; an end of its own is a failure to start.
+    if (!WIFSIGNALED(status) || WTERMSIG(status) != SIGKILL || quiet < SettledPolls)
         return -1;
     const auto ms = [](const timeval& t) { return static_cast<double>(t.tv_sec) * 1000.0 + t.tv_usec / 1000.0; };
     return ms(usage.ru_utime) + ms(usage.ru_stime);
@@ -95,37 +96,44 @@ double median(std::vector<double> values)
 
 int main(int argc, char** argv)
 {
-    if (argc > 1 && std::strcmp(argv[1], AppFlag) == 0)
-        return child(argc, argv, true);
-    if (argc > 1 && std::strcmp(argv[1], BareFlag) == 0)
-        return child(argc, argv, false);
-
+    const std::string program = argc > 1 ? argv[1] : KT7CONFIG_PATH;
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    // The path this program was started by, which the children start again.
-    std::unique_ptr<char, decltype(&std::free)> self(realpath("/proc/self/exe", nullptr), &std::free);
-    if (!self) {
-        std::fputs("start-up: cannot find the bench's own program\n", stderr);
+    // Each run gets a home of its own, as on a first start.
+    char home[] = "/tmp/kt7-startup-XXXXXX";
+    if (!mkdtemp(home)) {
+        std::perror("start-up: cannot make a home folder");
         return 1;
     }
+    setenv("HOME", home, 1);
+    setenv("XDG_CONFIG_HOME", (std::string(home) + "/config").c_str(), 1);
+    setenv("XDG_DATA_HOME", (std::string(home) + "/data").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", home, 1);
+
     std::vector<double> app;
     std::vector<double> bare;
+    int failed = 0;
     for (int run = 0; run < Runs; ++run) {
         // Alternating which goes first keeps a drift of the machine's load
         // from favouring either.
         const bool appFirst = run % 2 == 0;
-        const double first = oneRun(self.get(), appFirst ? AppFlag : BareFlag);
-        const double second = oneRun(self.get(), appFirst ? BareFlag : AppFlag);
+        const double first = oneRun(appFirst ? program : BARE_WINDOW_PATH);
+        const double second = oneRun(appFirst ? BARE_WINDOW_PATH : program);
         if (first < 0 || second < 0) {
-            std::fputs("start-up: a child did not show its main window and end\n", stderr);
-            return 1;
+            ++failed;
+            continue;
         }
         app.push_back(appFirst ? first : second);
         bare.push_back(appFirst ? second : first);
     }
+    std::system((std::string("rm -rf ") + home).c_str());
+    if (app.empty()) {
+        std::fputs("start-up: no run settled\n", stderr);
+        return 1;
+    }
     const double a = median(app);
     const double b = median(bare);
-    std::printf("start-up CPU time to the first shown main window, whole processes, offscreen, %d runs each, "
-                "interleaved:\n  kt7config median %.1f ms, bare QMainWindow median %.1f ms, ratio %.2f\n",
-                Runs, a, b, a / b);
+    std::printf("start-up CPU time of whole processes, offscreen, shown and settled, %zu runs each interleaved "
+                "(%d failed):\n  kt7config median %.1f ms, bare QMainWindow median %.1f ms, ratio %.2f\n",
+                app.size(), failed, a, b, a / b);
     return 0;
 }

@@ -159,6 +159,9 @@ int main(int argc, char** argv)
     matrix->showMatrix();
     ok &= save(matrix, out.filePath(QStringLiteral("matrix.png")));
     matrix->hide();
+    // Made when "Подключить" first asks for it; its picture is taken before.
+    if (!SetComPort)
+        SetComPort = new TSetComPort;
     ok &= save(SetComPort, out.filePath(QStringLiteral("port.png")));
     SetComPort->hide();
     Dbg->show();
