@@ -89,8 +89,8 @@ void TMainToolBar::insertAfter(const QToolButton* after, QToolButton* button)
 
 void TMainToolBar::buildCompareMenu(QMainWindow& window, QToolButton* after)
 {
-    ActionCompareFile = addKey(window, "ActionCompareFile", QStringLiteral("Сравнить с файлом проекта…"),
-                               QKeySequence(Qt::Key_F9));
+    ActionCompareFile
+        = addKey(window, "ActionCompareFile", QStringLiteral("Сравнить с файлом проекта…"), QKeySequence(Qt::Key_F9));
     ActionCompareController = addKey(window, "ActionCompareController", QStringLiteral("Сравнить с контроллером"),
                                      QKeySequence(Qt::SHIFT | Qt::Key_F9));
     ActionBackups
