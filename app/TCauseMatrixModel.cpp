@@ -3,6 +3,8 @@
 #include <QBrush>
 #include <QColor>
 
+#include <algorithm>
+
 namespace {
 using Node = TConfigFinding::Node;
 
@@ -11,10 +13,24 @@ QString qs(const std::string& text)
     return QString::fromStdString(text);
 }
 
-// "LB1 OUT1" on two lines, so that a column stays narrow.
+// A column's head on as many lines as its longest word needs, so that a
+// column stays narrow: "LB1\nOUT1", "Релейный\nмодуль\n№1 K2", "Реле в\nKT7-CU\nK1".
 QString columnHead(const TCauseMatrix::Column& c)
 {
-    return qs(c.head).replace(' ', '\n');
+    const QStringList words = qs(c.head).split(' ', Qt::SkipEmptyParts);
+    qsizetype longest = 0;
+    for (const QString& word : words)
+        longest = std::max(longest, word.size());
+    QString out;
+    QString line;
+    for (const QString& word : words) {
+        if (!line.isEmpty() && line.size() + 1 + word.size() > longest) {
+            out += line + '\n';
+            line.clear();
+        }
+        line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + word;
+    }
+    return out + line;
 }
 } // namespace
 
