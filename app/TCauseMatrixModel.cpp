@@ -145,6 +145,30 @@ QVariant TCauseMatrixModel::headerData(int section, Qt::Orientation orientation,
     return {};
 }
 
+QStringList TCauseMatrixModel::columnTexts(int column) const
+{
+    const auto c = static_cast<size_t>(column);
+    QStringList texts;
+    if (m_table == Table::Zones) {
+        if (std::any_of(m_matrix.zones.begin(), m_matrix.zones.end(),
+                        [c](const TCauseMatrix::ZoneRow& z) { return z.cells.at(c); }))
+            texts << QString(TCauseMatrix::ZoneMark);
+        return texts;
+    }
+    // A cell shows a set of stages 1..5: one text for each set met.
+    uint32_t seen = 0;
+    for (size_t r = 0; r < m_matrix.rows.size(); ++r) {
+        unsigned stages = 0;
+        for (const int k : m_matrix.rows[r].cells.at(c))
+            stages |= 1u << k;
+        if (stages != 0 && (seen & (1u << (stages >> 1))) == 0) {
+            seen |= 1u << (stages >> 1);
+            texts << qs(m_matrix.cell(r, c));
+        }
+    }
+    return texts;
+}
+
 TConfigFinding TCauseMatrixModel::nodeAt(int row, int column) const
 {
     TConfigFinding node;

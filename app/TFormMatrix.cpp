@@ -23,17 +23,28 @@ constexpr int ColumnWidth = 44; // at least
 constexpr int CellPadding = 5;  // either side of a cell's text
 
 // Every column as wide as its head and its widest cell, so that nothing is
-// cut: in the window and in the saved picture alike.
-void fitColumns(QTableView& table)
+// cut: in the window and in the saved picture alike. The widths of texts met
+// before are kept in known (a matrix holds few different ones), heads apart
+// from cells.
+void fitColumns(QTableView& table, TextWidths& known)
 {
     QHeaderView* heads = table.horizontalHeader();
-    const QAbstractItemModel* model = table.model();
+    const auto* model = static_cast<const TCauseMatrixModel*>(table.model());
     const QFontMetrics metrics(table.font());
     for (int c = 0; c < model->columnCount(); ++c) {
-        int width = std::max(ColumnWidth, heads->sectionSizeHint(c));
-        for (int r = 0; r < model->rowCount(); ++r)
-            width = std::max(width, metrics.horizontalAdvance(model->index(r, c).data().toString()) + 2 * CellPadding);
-        heads->resizeSection(c, width);
+        const QString head = model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        auto found = known.heads.constFind(head);
+        if (found == known.heads.cend())
+            found = known.heads.insert(head, heads->sectionSizeHint(c));
+        int width = std::max(ColumnWidth, *found);
+        for (const QString& text : model->columnTexts(c)) {
+            found = known.cells.constFind(text);
+            if (found == known.cells.cend())
+                found = known.cells.insert(text, metrics.horizontalAdvance(text) + 2 * CellPadding);
+            width = std::max(width, *found);
+        }
+        if (heads->sectionSize(c) != width)
+            heads->resizeSection(c, width);
     }
 }
 } // namespace
@@ -122,8 +133,8 @@ void TFormMatrix::rebuild()
     const TCauseMatrix matrix = TCauseMatrix::of(project.image(), project.names());
     m_algorithms->show(matrix);
     m_zones->show(matrix);
-    fitColumns(*GridMatrix);
-    fitColumns(*GridZones);
+    fitColumns(*GridMatrix, m_widths);
+    fitColumns(*GridZones, m_widths);
     m_stale = false;
 }
 
@@ -140,7 +151,8 @@ QImage TFormMatrix::picture(QTableView* table) const
     whole.horizontalHeader()->setDefaultSectionSize(table->horizontalHeader()->defaultSectionSize());
     whole.verticalHeader()->setDefaultSectionSize(table->verticalHeader()->defaultSectionSize());
     whole.show();
-    fitColumns(whole);
+    TextWidths widths;
+    fitColumns(whole, widths);
     const int frame = 2 * whole.frameWidth();
     whole.resize(whole.verticalHeader()->sizeHint().width() + whole.horizontalHeader()->length() + frame,
                  whole.horizontalHeader()->sizeHint().height() + whole.verticalHeader()->length() + frame);

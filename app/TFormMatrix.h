@@ -7,6 +7,7 @@
 // group) in the tree, on a row head the input. "Сохранить…" writes the
 // algorithms as CSV, or the table shown as a PNG picture.
 
+#include <QHash>
 #include <QWidget>
 
 class QLabel;
@@ -15,6 +16,12 @@ class QTabWidget;
 class QTableView;
 class TCauseMatrixModel;
 class TMatrixHost;
+
+// Widths of texts in a table's font, heads and cells apart.
+struct TextWidths {
+    QHash<QString, int> heads;
+    QHash<QString, int> cells;
+};
 
 class TFormMatrix : public QWidget {
     Q_OBJECT
@@ -51,4 +58,5 @@ private:
     QLabel* m_note;
     QPushButton* ButtonSave;
     bool m_stale = true;
+    TextWidths m_widths;
 };

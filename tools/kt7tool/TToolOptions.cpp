@@ -161,8 +161,9 @@ const CommandHelp Help[] = {
      "kt7tool matrix FILE.usr [--names FILE.ini] [--csv | --json]",
      "Prints the cause-and-effect matrix: a row for each switched-on algorithm\n"
      "('IN-3 name'), a column for each output of the splitters the system has\n"
-     "('LB1 OUT1'), each relay of its relay modules ('Реле 1.1') and K1, K2; a\n"
-     "cell lists the running stages that switch it ('1, 2'). Stages beyond one\n"
+     "('LB1 OUT1'), each relay of its relay modules ('Релейный модуль №1 K1')\n"
+     "and K1, K2 ('Реле в KT7-CU K1'), as the report names them; a cell lists\n"
+     "the running stages that switch it ('1, 2'). Stages beyond one\n"
      "that is off or unlimited never run and are not counted. Below come the\n"
      "outputs of the console buttons, paging groups and background music, the\n"
      "columns no algorithm switches and the algorithms that switch nothing.\n"
