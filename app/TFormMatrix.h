@@ -4,8 +4,9 @@
 // console buttons, paging groups and background music under the same
 // columns (GridZones). It follows every change of the project while shown;
 // a double-click or Enter on a cell selects its stage (or input, button,
-// group) in the tree, on a row head the input. "Сохранить…" writes the
-// algorithms as CSV, or the table shown as a PNG picture.
+// group) in the tree, on a row head the input. Every column is as wide as
+// its head and its widest cell. "Сохранить…" writes the algorithms as CSV,
+// or the table shown as a PNG picture with every cell whole.
 
 #include <QHash>
 #include <QWidget>

@@ -121,7 +121,9 @@ TTimelineLayout TTimelineLayout::of(const TAlarmPlan::Input& plan, const TAlarmP
     if (unknown && !plan.running.empty())
         t.notes.push_back("Задержка вне списка: время от срабатывания неизвестно; этапы показаны контуром, от "
                           "срабатывания");
-    if (plan.running.empty())
+    if (!plan.enabled)
+        t.notes.push_back("Алгоритм выключен: этапы не выполняются");
+    else if (plan.running.empty())
         t.notes.push_back("Этапы не выполняются: этап 1 выключен");
     else if (const std::string idle = plan.idleText(); !idle.empty())
         t.notes.push_back(idle);

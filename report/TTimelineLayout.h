@@ -72,7 +72,7 @@ public:
     std::vector<Bar> bars; // the delay first, then the running stages
     std::vector<Tick> ticks;
     // Below the axis, a line each: an unknown delay, the stages that never
-    // run or that none runs.
+    // run, or that none runs (the algorithm or its stage 1 is off).
     std::vector<std::string> notes;
     double noteY = 0; // top of the first note's line; each next one NoteHeight lower
     static constexpr double NoteHeight = LabelHeight + 2;

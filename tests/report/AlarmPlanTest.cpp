@@ -250,6 +250,9 @@ TEST(AlarmPlan, RunningStagesTimesAndMatrixCellsOfPlantedImages)
         EXPECT_EQ(timelineFaults(plan, m.composition), std::vector<std::string>());
         if (!c.labels.empty())
             EXPECT_EQ(labelsOf(plan, m.composition), c.labels);
+        if (!plan.enabled)
+            EXPECT_EQ(TTimelineLayout::of(plan, m.composition, TTimelineLayout::Scale::of({plan}, 900)).notes,
+                      std::vector<std::string>{"Алгоритм выключен: этапы не выполняются"});
     }
 }
 
