@@ -80,10 +80,10 @@ void TTimelineView::resizeEvent(QResizeEvent* event)
 void TTimelineView::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    draw(p, layout());
+    draw(p, layout(), palette());
 }
 
-void TTimelineView::draw(QPainter& p, const TTimelineLayout& t) const
+void TTimelineView::draw(QPainter& p, const TTimelineLayout& t, const QPalette& colours) const
 {
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setFont(font());
@@ -91,7 +91,7 @@ void TTimelineView::draw(QPainter& p, const TTimelineLayout& t) const
     const int ascent = metrics.ascent();
     const int textWidth = static_cast<int>(t.width - 2 * TTimelineLayout::Margin);
     for (const TTimelineLayout::Bar& b : t.bars) {
-        p.setPen(palette().color(QPalette::WindowText));
+        p.setPen(colours.color(QPalette::WindowText));
         // Elided only where a window narrower than the label would cut it.
         const QString label = metrics.elidedText(QString::fromStdString(b.label()), Qt::ElideRight, textWidth);
         p.drawText(QPointF(TTimelineLayout::Margin, b.labelY + ascent + 1), label);
@@ -123,13 +123,13 @@ void TTimelineView::draw(QPainter& p, const TTimelineLayout& t) const
         p.setPen(StageEdge);
         p.drawRect(bar.adjusted(0, 0, -1, -1));
     }
-    p.setPen(palette().color(QPalette::Mid));
+    p.setPen(colours.color(QPalette::Mid));
     p.drawLine(QPointF(TTimelineLayout::Margin, t.axisY), QPointF(t.width - TTimelineLayout::Margin, t.axisY));
     QFont tickFont = font();
     tickFont.setPixelSize(TypeSize - 2);
     p.setFont(tickFont);
     const QFontMetrics tickMetrics(tickFont);
-    p.setPen(palette().color(QPalette::WindowText));
+    p.setPen(colours.color(QPalette::WindowText));
     for (const TTimelineLayout::Tick& tick : t.ticks) {
         p.drawLine(QPointF(tick.x, t.axisY), QPointF(tick.x, t.axisY + 4));
         const QString text = QString::fromStdString(tick.text);
@@ -163,7 +163,8 @@ QImage TTimelineView::picture() const
         = TReportSource::caption(plan.number, m_host.project().names()[static_cast<size_t>(plan.number - 1)]);
     p.drawText(QPointF(TTimelineLayout::Margin, 14), QString::fromStdString(caption));
     p.translate(0, HeadHeight);
-    draw(p, t);
+    // Dark type on white, whatever the desktop's colours.
+    draw(p, t, QPalette(Qt::white));
     return out;
 }
 

@@ -41,7 +41,7 @@ protected:
 
 private:
     int input() const;
-    void draw(QPainter& p, const TTimelineLayout& t) const;
+    void draw(QPainter& p, const TTimelineLayout& t, const QPalette& colours) const;
 
     TMatrixHost& m_host;
     std::function<int()> m_input;
