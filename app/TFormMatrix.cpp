@@ -21,32 +21,6 @@ const QString Title = QStringLiteral("Матрица причин и следс�
 const QString SaveFilter = QStringLiteral("Таблица CSV|*.csv|Рисунок PNG|*.png");
 constexpr int ColumnWidth = 44; // at least
 constexpr int CellPadding = 5;  // either side of a cell's text
-
-// Every column as wide as its head and its widest cell, so that nothing is
-// cut: in the window and in the saved picture alike. The widths of texts met
-// before are kept in known (a matrix holds few different ones), heads apart
-// from cells.
-void fitColumns(QTableView& table, TextWidths& known)
-{
-    QHeaderView* heads = table.horizontalHeader();
-    const auto* model = static_cast<const TCauseMatrixModel*>(table.model());
-    const QFontMetrics metrics(table.font());
-    for (int c = 0; c < model->columnCount(); ++c) {
-        const QString head = model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
-        auto found = known.heads.constFind(head);
-        if (found == known.heads.cend())
-            found = known.heads.insert(head, heads->sectionSizeHint(c));
-        int width = std::max(ColumnWidth, *found);
-        for (const QString& text : model->columnTexts(c)) {
-            found = known.cells.constFind(text);
-            if (found == known.cells.cend())
-                found = known.cells.insert(text, metrics.horizontalAdvance(text) + 2 * CellPadding);
-            width = std::max(width, *found);
-        }
-        if (heads->sectionSize(c) != width)
-            heads->resizeSection(c, width);
-    }
-}
 } // namespace
 
 TFormMatrix::TFormMatrix(TMatrixHost& host, QWidget* parent) : QWidget(parent, Qt::Window), m_host(host)
@@ -86,6 +60,27 @@ TFormMatrix::TFormMatrix(TMatrixHost& host, QWidget* parent) : QWidget(parent, Q
     });
 }
 
+void TFormMatrix::fitColumns(QTableView& table, TextWidths& known)
+{
+    QHeaderView* heads = table.horizontalHeader();
+    const auto* model = static_cast<const TCauseMatrixModel*>(table.model());
+    const QFontMetrics metrics(table.font());
+    for (int c = 0; c < model->columnCount(); ++c) {
+        const QString head = model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        auto found = known.heads.constFind(head);
+        if (found == known.heads.cend())
+            found = known.heads.insert(head, heads->sectionSizeHint(c));
+        int width = std::max(ColumnWidth, *found);
+        for (const QString& text : model->columnTexts(c)) {
+            found = known.cells.constFind(text);
+            if (found == known.cells.cend())
+                found = known.cells.insert(text, metrics.horizontalAdvance(text) + 2 * CellPadding);
+            width = std::max(width, *found);
+        }
+        if (heads->sectionSize(c) != width)
+            heads->resizeSection(c, width);
+    }
+}
 QTableView* TFormMatrix::addTable(TCauseMatrixModel* model, const char* name, const QString& title)
 {
     auto* table = new QTableView(m_tabs);

@@ -18,12 +18,6 @@ class QTableView;
 class TCauseMatrixModel;
 class TMatrixHost;
 
-// Widths of texts in a table's font, heads and cells apart.
-struct TextWidths {
-    QHash<QString, int> heads;
-    QHash<QString, int> cells;
-};
-
 class TFormMatrix : public QWidget {
     Q_OBJECT
 public:
@@ -47,6 +41,15 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // Widths of texts in a table's font, heads and cells apart.
+    struct TextWidths {
+        QHash<QString, int> heads;
+        QHash<QString, int> cells;
+    };
+    // Every column as wide as its head and its widest cell, so that nothing
+    // is cut: in the window and in the saved picture alike. The widths of
+    // texts met before are kept in known (a matrix holds few different ones).
+    static void fitColumns(QTableView& table, TextWidths& known);
     QTableView* addTable(TCauseMatrixModel* model, const char* name, const QString& title);
     void activated(QTableView* table, int row, int column);
 

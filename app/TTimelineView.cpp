@@ -52,6 +52,11 @@ int TTimelineView::input() const
     return input < 1 || input > Layout::InputCount ? 1 : input;
 }
 
+std::string TTimelineView::caption(int input) const
+{
+    return TReportSource::caption(input, m_host.project().names()[static_cast<size_t>(input - 1)]);
+}
+
 TTimelineLayout TTimelineView::layout() const
 {
     const TImage& image = m_host.project().image();
@@ -159,9 +164,7 @@ QImage TTimelineView::picture() const
     head.setBold(true);
     p.setFont(head);
     p.setPen(Qt::black);
-    const std::string caption
-        = TReportSource::caption(plan.number, m_host.project().names()[static_cast<size_t>(plan.number - 1)]);
-    p.drawText(QPointF(TTimelineLayout::Margin, 14), QString::fromStdString(caption));
+    p.drawText(QPointF(TTimelineLayout::Margin, 14), QString::fromStdString(caption(plan.number)));
     p.translate(0, HeadHeight);
     // Dark type on white, whatever the desktop's colours.
     draw(p, t, QPalette(Qt::white));
@@ -180,9 +183,7 @@ bool TTimelineView::ButtonSaveTimelineClick()
                 return TExport::pngBytes(picture(), QStringLiteral("Не удалось нарисовать шкалу времени"));
             const TProject& project = m_host.project();
             const TAlarmPlan::Input plan = TAlarmPlan::of(project.image(), shown);
-            return TTimelineSvg::document(
-                {plan}, {TReportSource::caption(shown, project.names()[static_cast<size_t>(shown - 1)])},
-                TAlarmPlan::Composition::of(project.image()));
+            return TTimelineSvg::document({plan}, {caption(shown)}, TAlarmPlan::Composition::of(project.image()));
         });
 }
 

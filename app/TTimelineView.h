@@ -41,6 +41,8 @@ protected:
 
 private:
     int input() const;
+    // "IN-3 name": the heading of a saved drawing.
+    std::string caption(int input) const;
     void draw(QPainter& p, const TTimelineLayout& t, const QPalette& colours) const;
 
     TMatrixHost& m_host;
