@@ -186,9 +186,11 @@ const CommandHelp Help[] = {
      "Writes the timelines of the switched-on algorithms (or of IN-N alone) as\n"
      "one SVG document on standard output, on one time scale from the trigger:\n"
      "the delay, then each running stage as a bar as long as its running time\n"
-     "(an unlimited one with an open end), labelled with its time, message and\n"
-     "the number of outputs and relays it switches. A running stage is a\n"
-     "<rect class=\"stage\" data-stage=\"K\">. IN-N switched off is an error.\n",
+     "(an unlimited one with an open end), labelled with its time and what it\n"
+     "does: its message and the number of outputs where it is heard, and the\n"
+     "number of relays it switches. A running stage is a\n"
+     "<rect class=\"stage\" data-stage=\"K\">, with data-start=\"unknown\" after a\n"
+     "delay without a list entry. IN-N switched off is an error.\n",
      {"--names FILE.ini", "--input N", "--svg", "-"}},
 };
 
