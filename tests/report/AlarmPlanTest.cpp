@@ -1,6 +1,6 @@
 // What each input does when, read from planted images: the running stages
 // with their times from the trigger, the stages that never run, and the
-// cause-and-effect matrix drawn from them.
+// cause-and-effect matrix and the timelines drawn from them.
 
 #include "image/TAlarmRecord.h"
 #include "report/TAlarmPlan.h"
@@ -76,7 +76,8 @@ int secondsOf(const std::string& minutesSeconds)
 }
 
 // What a timeline of any alarm keeps: every bar inside the picture and not
-// negative, the stages one after another from the end of the delay, the
+// negative, the stages one after another from the end of the delay (from
+// the trigger after a delay without a list entry), the
 // ticks at least the minimum gap apart, the last one at the end of a span
 // of whole steps, and each tick's time inside the picture.
 std::vector<std::string> timelineFaults(const TAlarmPlan::Input& plan, const TAlarmPlan::Composition& composition)
@@ -96,6 +97,9 @@ std::vector<std::string> timelineFaults(const TAlarmPlan::Input& plan, const TAl
         fault(std::abs(b.x - at) > 1e-6, bar + ": not where the one before ends");
         at = b.x + b.width;
     }
+    // An unknown delay takes no room: stage 1 starts at the trigger.
+    fault(plan.delay == TAlarmPlan::Unknown && t.bars.size() > 1 && t.bars[1].x != scale.x(0),
+          "stage 1 not at the trigger");
     for (size_t i = 1; i < t.ticks.size(); ++i)
         fault(t.ticks[i].x - t.ticks[i - 1].x < TTimelineLayout::MinTickGap, "ticks too close: " + t.ticks[i].text);
     if (t.ticks.size() >= 2) {
