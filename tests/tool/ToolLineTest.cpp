@@ -347,7 +347,7 @@ TEST_F(ToolLine, FaultsEndWithOneLineAndStatus2)
                   "kt7tool: COM255: " + path("config/kt7config/ports/com255").toStdString() + " points at "
                       + path("gone").toStdString() + ", which does not exist\n");
         oneLine(TToolRun::of({"frobnicate"})); // no such command
-        EXPECT_NE(oneLine(TToolRun::of({"identify", "--device", "d", "--quiet", "-v"})).find("--quiet and -v"),
+        EXPECT_NE(oneLine(TToolRun::of({"read", "r.usr", "--device", "d", "--quiet", "-v"})).find("--quiet and -v"),
                   std::string::npos);
         EXPECT_NE(oneLine(TToolRun::of({"identify", "--device", "d", "--com", "1"})).find("--com and --device"),
                   std::string::npos);
@@ -584,7 +584,7 @@ TEST_F(ToolLine, StopSignalsEndBetweenBlocksAndSayWhatTheControllerHolds)
         TSimProcess sim({"--baud", "9600", "--image", path("old.usr"), "--dump", path("dump.usr")});
         QStringList arguments = {c.write ? "write" : "read", path(c.write ? "image.usr" : "read.usr"), "--device",
                                  sim.device(), "--quiet"};
-        if (!c.backup)
+        if (c.write && !c.backup)
             arguments << "--no-backup";
         QProcess tool;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
