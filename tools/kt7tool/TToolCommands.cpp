@@ -449,11 +449,13 @@ bool TToolCommands::loadProject(const std::string& path, const std::string& name
             throw TToolError(opened.names.text());
         warn(opened.names.text() + "; the algorithms have no names");
     }
-    if (opened.namesLookUtf8) {
+    const std::string names = TConfigDescriber::printable(TProjectFiles::namesAsRead(project, "; "));
+    if (opened.namesLookUtf8)
         warn(opened.namesPath
-             + ": the names file looks like UTF-8, but names files are Windows-1251; its names read as: "
-             + TConfigDescriber::printable(TProjectFiles::namesAsRead(project, "; ")));
-    }
+             + ": the names file looks like UTF-8, but names files are Windows-1251; its names read as: " + names);
+    if (!opened.namesUnicode.empty())
+        warn(opened.namesPath + ": the names file is in " + opened.namesUnicode
+             + ", but names files are Windows-1251; read as " + opened.namesUnicode + ", its names are: " + names);
     return opened.namesKnown;
 }
 
