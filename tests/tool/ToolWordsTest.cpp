@@ -173,8 +173,9 @@ TEST_F(ToolWords, DiffNamesChangedFactsThenRawBytes)
     ASSERT_TRUE(QFile::copy(a, again));
     run = TToolRun::of({"diff", read, again});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.err, "kt7tool: warning: neither " + read + " nor " + again
-                           + " has a names file: the algorithms' names are unknown and not compared\n");
+    EXPECT_EQ(run.err,
+              "kt7tool: warning: neither " + read + " nor " + again
+                  + " has a names file: the algorithms' names are unknown and not compared\n");
     EXPECT_FALSE(TToolRun::of({"diff", "--help"}).out.contains("--com"));
 }
 
@@ -220,9 +221,10 @@ TEST_F(ToolWords, NamesAreShownSafelyAndEveryDifferingNameCounts)
         }
         EXPECT_EQ(run.status, 0) << run.err.toStdString();
         EXPECT_TRUE(run.out.contains(QStringLiteral("IN-3, Имя: Пожар €\n"))) << run.out.toStdString();
-        EXPECT_EQ(run.err, "kt7tool: warning: " + big + ": the names file is in " + encoding
-                               + ", but names files are Windows-1251; read as " + encoding
-                               + QStringLiteral(", its names are: IN-3: Пожар €\n"));
+        EXPECT_EQ(run.err,
+                  "kt7tool: warning: " + big + ": the names file is in " + encoding
+                      + ", but names files are Windows-1251; read as " + encoding
+                      + QStringLiteral(", its names are: IN-3: Пожар €\n"));
     }
 
     // A name that carries an escape sequence reaches no terminal as one.
