@@ -263,8 +263,9 @@ TEST_F(ProjectCommands, NamesFileThatCannotBeReadGivesEmptyNamesAndSaysSo)
 
     // One whose byte-order mark says UTF-16 is read as what it is, and the
     // user is told; one too large for a names file is named in an error.
-    writeFile(path("u.ini"), QStringEncoder(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom)
-                                 .encode(QStringLiteral("[Scenic]\r\nItem0=Пожар\r\n")));
+    writeFile(path("u.ini"),
+              QStringEncoder(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom)
+                  .encode(QStringLiteral("[Scenic]\r\nItem0=Пожар\r\n")));
     Main->setSaved(true);
     dialogs.openPaths = {path("u.usr")};
     QTest::mouseClick(ctl<QToolButton>("TBOpen"), Qt::LeftButton);
