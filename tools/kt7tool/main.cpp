@@ -34,6 +34,9 @@ int main(int argc, char** argv)
         }
         const auto entry = std::find_if(commands.begin(), commands.end(),
                                         [&](const TToolCommand& c) { return c.name == options.command; });
+        // An entry without a handler is refused, never run as another command.
+        if (!entry->run)
+            throw TToolError(options.command + ": not handled by this kt7tool");
         TToolCommands handlers(options);
         const int status = (handlers.*entry->run)();
         // A stop signal that came after the last exchange still ends a
