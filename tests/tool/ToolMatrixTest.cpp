@@ -178,6 +178,17 @@ TEST(ToolMatrix, OptionsThatDoNotFitTheCommandAreRefused)
         {{"timeline", usr, "--svg", "--json"}, "kt7tool: timeline: --json belongs to kt7tool matrix\n"},
         {{"timeline", usr, "--svg", "--input", "3"}, "kt7tool: timeline: IN-3: the algorithm is switched off\n"},
         {{"timeline", usr, "--svg", "--input", "25"}, "kt7tool: --input: expected a number from 1 to 24, got '25'\n"},
+        {{"matrix", usr, "--input", "2"}, "kt7tool: matrix: --input belongs to kt7tool timeline\n"},
+        // Options of other commands: none is taken and ignored.
+        {{"show", usr, "--csv"}, "kt7tool: show: --csv belongs to kt7tool matrix\n"},
+        {{"show", usr, "--input", "3"}, "kt7tool: show: --input belongs to kt7tool timeline\n"},
+        {{"check", usr, "--names-a", "x"}, "kt7tool: check: --names-a belongs to kt7tool diff\n"},
+        {{"diff", usr, usr, "--json"}, "kt7tool: diff: takes no --json (see kt7tool diff --help)\n"},
+        {{"backups", "--com", "3"}, "kt7tool: backups: takes no --com (see kt7tool backups --help)\n"},
+        {{"ports", "-q"}, "kt7tool: ports: takes no -q (see kt7tool ports --help)\n"},
+        // Refused before anything is opened: the device is not looked for.
+        {{"write", usr, "--names", "/nonexistent.ini", "--device", dir.filePath("none")},
+         "kt7tool: write: takes no --names (see kt7tool write --help)\n"},
     };
     for (const auto& [arguments, message] : cases) {
         const TToolRun run = TToolRun::of(arguments, dir.filePath("data"));
