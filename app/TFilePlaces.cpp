@@ -5,14 +5,16 @@
 #include <QFileInfo>
 
 TFileRequest TFilePlaces::request(const QString& filter, const QString& extension, Proposal proposal,
-                                  const QString& fallback) const
+                                  const QString& fallback, const QString& detail) const
 {
     TFileRequest request{filter, QString(), extension, m_projectFolder.isEmpty() ? m_lastFolder : m_projectFolder};
     const QString name = QString::fromStdString(m_project.name());
     switch (proposal) {
     case Proposal::None: break;
     case Proposal::ProjectName: request.fileName = name; break;
-    case Proposal::DocumentName: request.fileName = (name.isEmpty() ? fallback : name) + '.' + extension; break;
+    case Proposal::DocumentName:
+        request.fileName = (name.isEmpty() ? fallback : name) + detail + '.' + extension;
+        break;
     }
     return request;
 }

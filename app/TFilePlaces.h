@@ -21,9 +21,10 @@ public:
     explicit TFilePlaces(const TProject& project) : m_project(project) {}
 
     // The dialog's request; fallback names a document while the project has
-    // no name.
+    // no name, and detail follows the name of a document of a part of it
+    // (" IN-3").
     TFileRequest request(const QString& filter, const QString& extension, Proposal proposal,
-                         const QString& fallback = QString()) const;
+                         const QString& fallback = QString(), const QString& detail = QString()) const;
     // A file chosen in one of the dialogs: its folder is the one last chosen.
     void chosen(const QString& path);
     // The project now lives in the file at path (opened or saved there);
