@@ -54,7 +54,7 @@ TMain::TMain(int scanInterval)
     m_undo = new TUndoRedo(
         m_project, *this, [this] { return Loading; }, [this] { replayHistory(); });
     m_bar = new TMainToolBar(*this);
-    m_status = std::make_unique<TStatusPanels>(*statusBar());
+    m_status = new TStatusPanels(*statusBar());
 
     auto* central = new QWidget(this);
     auto* layout = new QHBoxLayout(central);

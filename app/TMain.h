@@ -192,7 +192,7 @@ private:
     TWindowState m_state;
 
     TMainToolBar* m_bar;
-    std::unique_ptr<TStatusPanels> m_status;
+    TStatusPanels* m_status;
     TNavigationTree* TV;
     TEditorPages* PageControl;
     TScanPanel* PanelScan;

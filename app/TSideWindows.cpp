@@ -17,7 +17,7 @@
 namespace {
 const QString NotConnected = QStringLiteral("Контроллер не подключен: нажмите «Подключить».");
 
-template <class Window, class Host> Window* built(Window*& window, Host& host, QWidget& parent)
+template <class Window, class Host> Window* made(QPointer<Window>& window, Host& host, QWidget& parent)
 {
     if (!window)
         window = new Window(host, &parent);
@@ -38,22 +38,22 @@ void TSideWindows::setLink(TControllerLink& link, TProjectCommands& commands)
 
 TFormCheck* TSideWindows::check()
 {
-    return built<TFormCheck, TCheckHost>(m_check, *this, m_parts.window);
+    return made<TFormCheck, TCheckHost>(m_check, *this, m_parts.window);
 }
 
 TFormMatrix* TSideWindows::matrix()
 {
-    return built<TFormMatrix, TMatrixHost>(m_matrix, *this, m_parts.window);
+    return made<TFormMatrix, TMatrixHost>(m_matrix, *this, m_parts.window);
 }
 
 TFormCompare* TSideWindows::compare()
 {
-    return built<TFormCompare, TCompareHost>(m_compare, *this, m_parts.window);
+    return made<TFormCompare, TCompareHost>(m_compare, *this, m_parts.window);
 }
 
 TFormBackups* TSideWindows::backups()
 {
-    return built<TFormBackups, TBackupsHost>(m_backups, *this, m_parts.window);
+    return made<TFormBackups, TBackupsHost>(m_backups, *this, m_parts.window);
 }
 
 bool TSideWindows::approveWrite(const TImage& image)

@@ -12,6 +12,7 @@
 #include "app/TMatrixHost.h"
 
 #include <QObject>
+#include <QPointer>
 
 class QWidget;
 class TControllerLink;
@@ -41,7 +42,7 @@ public:
     // The link and the commands come after the pages that draw through here.
     void setLink(TControllerLink& link, TProjectCommands& commands);
 
-    // Each window, built when first asked for.
+    // Each window, made when first asked for.
     TFormCheck* check();
     TFormMatrix* matrix();
     TFormCompare* compare();
@@ -72,8 +73,9 @@ private:
     Parts m_parts;
     TControllerLink* m_link = nullptr;
     TProjectCommands* m_commands = nullptr;
-    TFormCheck* m_check = nullptr;
-    TFormMatrix* m_matrix = nullptr;
-    TFormCompare* m_compare = nullptr;
-    TFormBackups* m_backups = nullptr;
+    // A window destroyed is made again when next asked for.
+    QPointer<TFormCheck> m_check;
+    QPointer<TFormMatrix> m_matrix;
+    QPointer<TFormCompare> m_compare;
+    QPointer<TFormBackups> m_backups;
 };

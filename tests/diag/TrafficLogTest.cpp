@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QStringList>
+#include <QTest>
 #include <QTextDocument>
 #include <gtest/gtest.h>
 
@@ -123,4 +124,33 @@ TEST(TrafficLog, KeepsTheLastLinesAsAScrollBackDoes)
     for (int k = 0; k < kept.size(); ++k)
         ASSERT_EQ(kept[k], QString::number(total - static_cast<int>(kept.size()) + k)) << k;
     EXPECT_FALSE(log.memo()->document()->isUndoAvailable());
+}
+
+// Shown, the log follows its newest line, also with the notes that came
+// before it was first shown; scrolled up by the user, it keeps the lines in
+// view until the user goes back to the end.
+TEST(TrafficLog, FollowsTheNewestLineUnlessTheUserScrolledUp)
+{
+    TFormPort log;
+    for (int n = 0; n < 100; ++n)
+        log.logNote(QString::number(n));
+    log.show();
+    QCoreApplication::processEvents();
+    QScrollBar* bar = log.memo()->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    EXPECT_EQ(bar->value(), bar->maximum());
+    log.logFrame(identify.data(), static_cast<int>(identify.size()), false, 1);
+    EXPECT_EQ(bar->value(), bar->maximum());
+
+    QTest::keyClick(log.memo(), Qt::Key_PageUp);
+    const int reading = bar->value();
+    ASSERT_LT(reading, bar->maximum());
+    log.logNote("byte=0027");
+    EXPECT_EQ(bar->value(), reading);
+    for (int page = 0; page < 4 && bar->value() < bar->maximum(); ++page)
+        QTest::keyClick(log.memo(), Qt::Key_PageDown);
+    ASSERT_EQ(bar->value(), bar->maximum());
+    log.logNote("copy to0000");
+    EXPECT_EQ(bar->value(), bar->maximum());
+    EXPECT_EQ(lines(log).size(), 103);
 }

@@ -17,6 +17,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -142,6 +143,24 @@ TEST_F(BackupsAndComparisons, TheListShowsWhatCanBeRestoredNewestFirstAndFollows
     ASSERT_TRUE(waitFor([&] { return list->topLevelItemCount() == 3; }));
     EXPECT_EQ(list->topLevelItem(0)->text(0), QString(Serial));
     EXPECT_TRUE(backups().contains(list->topLevelItem(0)->toolTip(2)));
+
+    // A dialog's keys: Enter on a row compares it with the project, Return
+    // on a focused button presses it, Esc closes the window.
+    ASSERT_TRUE(TUserInput::click(list, list->topLevelItem(2)));
+    QTest::keyClick(list, Qt::Key_Return);
+    ASSERT_TRUE(compareWindow()->isVisible());
+    EXPECT_TRUE(compareWindow()->summary().contains(QStringLiteral("ABCDEFGHIJ-20250301T080000Z.usr")))
+        << compareWindow()->summary().toStdString();
+    ASSERT_TRUE(TUserInput::click(list, list->topLevelItem(1)));
+    auto* compare = form->findChild<QPushButton*>("BtnBackupCompare");
+    compare->setFocus();
+    QTest::keyClick(compare, Qt::Key_Return);
+    EXPECT_TRUE(compareWindow()->summary().contains(QStringLiteral("KLMNOPQRST-20250307T093000Z.usr")))
+        << compareWindow()->summary().toStdString();
+    QTest::keyClick(compare, Qt::Key_Escape);
+    EXPECT_FALSE(form->isVisible());
+    QTest::keyClick(differences(), Qt::Key_Escape);
+    EXPECT_FALSE(compareWindow()->isVisible());
 }
 
 TEST_F(BackupsAndComparisons, AFileComparedSaysWhatKt7toolDiffSaysAndLeadsToTheTree)
@@ -284,7 +303,29 @@ TEST_F(BackupsAndComparisons, ABackupOpensAsTheProjectAndIsPutBackDespiteItsErro
     EXPECT_TRUE(dialogs.texts()[0].startsWith(QStringLiteral("Ошибок в конфигурации: 24")))
         << dialogs.texts()[0].toStdString();
     ASSERT_TRUE(waitFor([&] { return transferDone(); }));
-    ASSERT_TRUE(sim.finish());
-    EXPECT_EQ(readFile(dump), faulty);
     EXPECT_EQ(Main->image(), siteImage());
+
+    // The controller holds the backup put back: a comparison reads it (and
+    // keeps it as every read does). Once the project is written, the
+    // comparison says when it was read; compared again, nothing differs.
+    QTest::keyClick(Main->formBackups()->list(), Qt::Key_Escape);
+    pressOnMain(Qt::Key_F9, Qt::ShiftModifier);
+    ASSERT_TRUE(waitFor([&] { return transferDone() && compareWindow()->isVisible(); }));
+    EXPECT_EQ(readFile(backups().last()), faulty);
+    const int differing = differences()->topLevelItemCount();
+    EXPECT_GT(differing, 1);
+    EXPECT_TRUE(compareWindow()->staleNote().isEmpty());
+    dialogs.answers.clear();
+    QTest::mouseClick(button("TBWrite"), Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return transferDone(); }));
+    EXPECT_TRUE(compareWindow()->staleNote().contains(QRegularExpression(
+        QStringLiteral("^Сравнение может быть устаревшим: контроллер прочитан в \\d\\d:\\d\\d:\\d\\d, "))))
+        << compareWindow()->staleNote().toStdString();
+    EXPECT_EQ(differences()->topLevelItemCount(), differing);
+    QTest::keyClick(differences(), Qt::Key_Escape);
+    pressOnMain(Qt::Key_F9, Qt::ShiftModifier);
+    ASSERT_TRUE(waitFor([&] { return transferDone() && compareWindow()->staleNote().isEmpty(); }));
+    EXPECT_EQ(shown(differences()), QStringList{QStringLiteral("Нет различий")});
+    ASSERT_TRUE(sim.finish());
+    EXPECT_EQ(readFile(dump), siteImage());
 }

@@ -1,7 +1,9 @@
 // The report window: one generation per showing, the progress bar, every exit.
 
+#include "app/TFilePlaces.h"
 #include "app/TFormWord.h"
 #include "image/TAlarmRecord.h"
+#include "project/TProject.h"
 #include "widgets/TDialogs.h"
 
 #include <QApplication>
@@ -14,6 +16,9 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <vector>
 
 namespace {
 class ScriptedDialogs : public TDialogs {
@@ -29,11 +34,16 @@ public:
         return choice < 0 ? defaultChoice : choice;
     }
     QString openFile(const TFileRequest&) override { return {}; }
-    QString saveFile(const TFileRequest&) override { return savePath; }
+    QString saveFile(const TFileRequest& request) override
+    {
+        saveRequests.push_back(request);
+        return savePath;
+    }
     int execModal(QDialog&) override { return 0; }
     QStringList shown;
     int choice = -1;
     QString savePath;
+    std::vector<TFileRequest> saveRequests;
 };
 
 struct FormFixture : ::testing::Test {
@@ -161,6 +171,15 @@ TEST_F(FormFixture, DocumentNoApplicationTakesIsNamedAndSavedWhereChosen)
     opener.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const QByteArray path = qgetenv("PATH");
     form.setInputProvider([this] { return input(); });
+    // The dialog starts where the window's file dialogs start and proposes
+    // the project's name.
+    TProject project;
+    project.setName("site");
+    TFilePlaces places(project);
+    places.setProjectFile(folder.filePath("site.usr"));
+    form.setFilePlaces(&places);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
     for (const char* openers : {"none", "failing"}) {
         SCOPED_TRACE(openers);
         qputenv("PATH", folder.filePath(openers).toLocal8Bit());
@@ -183,6 +202,13 @@ TEST_F(FormFixture, DocumentNoApplicationTakesIsNamedAndSavedWhereChosen)
         EXPECT_FALSE(QFile::exists(made));
         EXPECT_GT(QFileInfo(dialogs.savePath).size(), 1000);
         EXPECT_EQ(form.lastDocument(), dialogs.savePath);
+        ASSERT_EQ(dialogs.saveRequests.size(), 1u);
+        EXPECT_EQ(dialogs.saveRequests[0].folder, folder.path());
+        EXPECT_EQ(dialogs.saveRequests[0].fileName, QStringLiteral("site.docx"));
+        dialogs.saveRequests.clear();
+        struct stat saved {};
+        ASSERT_EQ(::stat(QFile::encodeName(dialogs.savePath).constData(), &saved), 0);
+        EXPECT_EQ(saved.st_mode & 0777, 0666 & ~mask) << "the mode of a new file, not the temporary file's";
     }
     EXPECT_EQ(reasons.size(), 2);
 }

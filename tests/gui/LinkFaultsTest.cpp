@@ -6,6 +6,7 @@
 #include "tests/gui/TLinkFixture.h"
 
 #include <QFileInfo>
+#include <QLabel>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
@@ -202,6 +203,10 @@ TEST_F(ControllerLinkFaults, AWriteTheControllerDoesNotNeedSendsNothing)
     EXPECT_FALSE(log().contains("0x00 0x01 0x26 0x44"));
     EXPECT_TRUE(backups().isEmpty());
     EXPECT_EQ(Main->statusText(2), QStringLiteral("Запись не нужна: контроллер уже хранит эту конфигурацию"));
+    // Longer than the rest of the bar: cut with "…", whole in the tooltip.
+    const QLabel* last = Main->findChild<QLabel*>("StatusPanel2");
+    EXPECT_TRUE(last->text().endsWith(QChar(0x2026))) << last->text().toStdString();
+    EXPECT_EQ(last->toolTip(), Main->statusText(2));
     ASSERT_TRUE(sim.finish());
 }
 

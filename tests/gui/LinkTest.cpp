@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -288,6 +289,10 @@ TEST_F(ControllerLink, WriteStoresTheImageInTheController)
     ASSERT_TRUE(waitFor([&] { return transferDone(); }));
     EXPECT_EQ(dialogs.messages.size(), 4u); // the check's and the write's questions, twice, nothing else
     EXPECT_EQ(Main->statusText(2), QStringLiteral("Запись завершена: 64 блока, эхо совпало"));
+    // The last panel takes the rest of the bar: the text shows whole.
+    const QLabel* last = Main->findChild<QLabel*>("StatusPanel2");
+    EXPECT_EQ(last->text(), Main->statusText(2));
+    EXPECT_GE(last->contentsRect().width(), last->fontMetrics().horizontalAdvance(last->text()));
     EXPECT_TRUE(log().contains(QStringLiteral("Запись завершена: 64 блока, эхо совпало")));
     const QStringList kept = QDir(m_config.filePath("data/kt7config/backups")).entryList(QDir::Files);
     ASSERT_EQ(kept.size(), 1);

@@ -4,17 +4,22 @@
 #include "app/TGuideWindow.h"
 #include "app/TScanPanel.h"
 #include "app/TStateMarks.h"
+#include "diag/TDbg.h"
+#include "diag/TFormPort.h"
 #include "image/TAlarmRecord.h"
 
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QToolBar>
 #include <QToolButton>
+
+#include <utility>
 
 namespace {
 int countNodes(QTreeWidgetItem* node)
@@ -66,7 +71,8 @@ TEST_F(MainWindow, StartsWithoutAProject)
 }
 
 // Ctrl+N, Ctrl+O and Ctrl+S do what a click on their buttons does, questions
-// included; F1 shows the guide; "Проверка" shows the check's list over the window.
+// included; F1 shows the guide; "Проверка" shows the check's list over the
+// window; Ctrl+Shift+D shows and hides the diagnostic windows.
 TEST_F(MainWindow, KeysAndButtonsADesktopUserLooksFor)
 {
     QTemporaryDir dir;
@@ -116,6 +122,28 @@ TEST_F(MainWindow, KeysAndButtonsADesktopUserLooksFor)
     QTest::mouseClick(ctl<QToolButton>("TBCheck"), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Main->formCheck()));
     EXPECT_TRUE(Main->frameGeometry().contains(Main->formCheck()->frameGeometry()));
+    // A window destroyed first hears no more of the project, and is made
+    // again when next asked for.
+    delete Main->formCheck();
+    Main->image().setByte(32, 2);
+    Main->ToolButton2Click();
+    Main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Main));
+    QTest::keyClick(Main, Qt::Key_F8);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Main->formCheck()));
+
+    // Ctrl+Shift+D shows the diagnostic windows and, pressed again in one of
+    // them, hides them.
+    Dbg = new TDbg;
+    FormPort = new TFormPort;
+    QTest::keyClick(Main, Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(Dbg->isVisible());
+    EXPECT_TRUE(FormPort->isVisible());
+    QTest::keyClick(FormPort->memo(), Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_FALSE(Dbg->isVisible());
+    EXPECT_FALSE(FormPort->isVisible());
+    delete std::exchange(Dbg, nullptr);
+    delete std::exchange(FormPort, nullptr);
 }
 
 TEST_F(MainWindow, TreeHas173NodesWithCaptionsAndOffsets)

@@ -1,11 +1,13 @@
 #include "tests/gui/TMainFixture.h"
 
+#include "app/TFormMatrix.h"
 #include "app/TFormProjectName.h"
 #include "app/TProjectCommands.h"
 #include "diag/TDbg.h"
 #include "diag/TFormPort.h"
 #include "tests/support/TFileSizeLimit.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -15,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QWindow>
 
 #include <sys/stat.h>
 
@@ -105,6 +108,9 @@ TEST_F(ProjectCommands, SaveWritesBothFilesAndOpenGivesThemBack)
     names[23] = "\"quoted\"";
     setNames(names);
     ASSERT_FALSE(Main->saved());
+    // Unsaved changes show as the desktop's mark beside the title's text.
+    const auto shownTitle = [] { return Main->windowHandle()->title(); };
+    EXPECT_EQ(shownTitle(), "Конфигурация - site*");
 
     dialogs.savePaths.push_back(path("site.usr"));
     ctl<QToolButton>("TBSave")->click();
@@ -123,6 +129,13 @@ TEST_F(ProjectCommands, SaveWritesBothFilesAndOpenGivesThemBack)
     EXPECT_TRUE(ini.contains("Item0=\xCF\xEE\xE6\xE0\xF0 \xE2 \xE7\xE0\xEB\xE5"));
     EXPECT_EQ(title(), "Конфигурация - site");
     EXPECT_TRUE(Main->saved());
+    EXPECT_EQ(shownTitle(), "Конфигурация - site");
+    clickNode(Main->settingsNode());
+    QTest::mouseClick(ctl<QCheckBox>("CBPhone"), Qt::LeftButton, {}, QPoint(6, 6));
+    EXPECT_EQ(shownTitle(), "Конфигурация - site*");
+    QCoreApplication::processEvents();
+    QTest::keyClick(Main, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(shownTitle(), "Конфигурация - site");
 
     // Another project replaces this one; opening the saved one brings it back.
     makeProject("other", patterned(99));
@@ -177,6 +190,30 @@ TEST_F(ProjectCommands, FileDialogsStartInTheProjectsFolderElseTheLastOneUsed)
     ctl<QToolButton>("TBSave")->click();
     EXPECT_EQ(request().folder, path("c"));
     EXPECT_EQ(request().fileName, QStringLiteral("fresh"));
+
+    // The windows' other dialogs start there too and propose the project's
+    // name; what they save gets the mode a new file of the user gets.
+    Main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Main));
+    QTest::keyClick(Main, Qt::Key_M, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Main->formMatrix()));
+    dialogs.savePaths = {path("a/table.csv")};
+    QTest::mouseClick(Main->formMatrix()->findChild<QPushButton*>("ButtonSave"), Qt::LeftButton);
+    EXPECT_EQ(request().folder, path("c"));
+    EXPECT_EQ(request().fileName, QStringLiteral("fresh.csv"));
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    struct stat saved {};
+    ASSERT_EQ(::stat(QFile::encodeName(path("a/table.csv")).constData(), &saved), 0);
+    EXPECT_EQ(saved.st_mode & 0777, 0666 & ~mask);
+    QTest::keyClick(Main->formMatrix()->findChild<QPushButton*>("ButtonSave"), Qt::Key_Escape);
+    ASSERT_FALSE(Main->formMatrix()->isVisible());
+    Main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Main));
+    dialogs.openPaths = {QString()};
+    QTest::keyClick(Main, Qt::Key_F9);
+    EXPECT_EQ(request().folder, path("a"));
+    EXPECT_EQ(request().fileName, QString());
 }
 
 TEST_F(ProjectCommands, OpenTakesWhatTheFilesHold)
