@@ -195,5 +195,5 @@ void TFormBackups::BtnBackupWriteClick()
     TImage image;
     TBackupStore::Entry entry;
     if (chosenImage(image, entry))
-        m_host.writeBackup(image);
+        m_host.writeBackup(image, entry.serial);
 }

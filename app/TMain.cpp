@@ -530,14 +530,14 @@ void TMain::openBackup(const TImage& image, const QString& projectName)
     m_commands->openBackup(image, projectName);
 }
 
-void TMain::writeBackup(const TImage& image)
+void TMain::writeBackup(const TImage& image, const std::string& serial)
 {
     if (!TBWrite->isEnabled()) {
         Dlg::error(NotConnected);
         return;
     }
     if (m_link->mayReplaceImage())
-        m_link->writeImage(image);
+        m_link->writeImage(image, serial);
 }
 
 void TMain::releaseFind()

@@ -58,7 +58,7 @@ public:
     TImage& image() override { return m_project.image(); }
     bool saved() const override { return m_project.saved(); }
     void setSaved(bool saved) { m_project.setSaved(saved); }
-    QString projectName() const { return QString::fromStdString(m_project.name()); }
+    QString projectName() const override { return QString::fromStdString(m_project.name()); }
     void setLoading(bool loading) { Loading = loading; }
 
     // TEditorHost
@@ -105,7 +105,7 @@ public:
     // TBackupsHost
     void compareWithBackup(const TImage& image, const QString& fileName) override;
     void openBackup(const TImage& image, const QString& projectName) override;
-    void writeBackup(const TImage& image) override;
+    void writeBackup(const TImage& image, const std::string& serial) override;
     // The backups window (ActionBackups).
     TFormBackups* formBackups() const { return m_backups; }
 

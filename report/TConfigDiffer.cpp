@@ -3,6 +3,8 @@
 #include "image/ImageLayout.h"
 #include "link/THexText.h"
 #include "report/TConfigDescriber.h"
+#include "report/TFact.h"
+#include "report/TReportInput.h"
 #include "report/TReportSource.h"
 
 #include <array>
@@ -84,32 +86,10 @@ std::vector<Line> printable(std::vector<Line> lines)
         line.text = TConfigDescriber::printable(line.text);
     return lines;
 }
-} // namespace
 
-std::vector<std::string> TConfigDiffer::texts(const std::vector<Line>& lines)
-{
-    std::vector<std::string> out;
-    out.reserve(lines.size());
-    for (const Line& line : lines)
-        out.push_back(line.text);
-    return out;
-}
-
-std::vector<std::string> TConfigDiffer::lines(const std::vector<TFact>& a, const TImage& imageA,
-                                              const std::vector<TFact>& b, const TImage& imageB)
-{
-    std::array<uint8_t, TImage::Size> explained{};
-    std::vector<Line> out = printable(factLines(a, b, explained));
-    addByteLines(imageA, imageB, explained, out);
-    return texts(out);
-}
-
-std::vector<std::string> TConfigDiffer::lines(const TReportInput& a, const TReportInput& b)
-{
-    return texts(entries(a, b));
-}
-
-std::vector<Line> TConfigDiffer::entries(const TReportInput& a, const TReportInput& b)
+// Two whole configurations: the facts, the names the facts do not tell,
+// then the bytes.
+std::vector<Line> entries(const TReportInput& a, const TReportInput& b)
 {
     std::array<uint8_t, TImage::Size> explained{};
     std::vector<Line> out = factLines(TConfigDescriber::facts(a), TConfigDescriber::facts(b), explained);
@@ -135,6 +115,8 @@ std::vector<Line> TConfigDiffer::entries(const TReportInput& a, const TReportInp
     addByteLines(a.image, b.image, explained, out);
     return out;
 }
+
+} // namespace
 
 std::vector<Line> TConfigDiffer::compare(const TImage& a, const Names* namesA, const TImage& b, const Names* namesB)
 {

@@ -74,7 +74,8 @@ protected:
         void transferStarted() override { ++started; }
         void transferEnded() override { ++ended; }
         void EditorReload() override { ++reloads; }
-        void SetProjectName(const QString& name) override { projectName = name; }
+        void SetProjectName(const QString& name) override { m_projectName = name; }
+        QString projectName() const override { return m_projectName; }
         bool approveWrite(const TImage&) override { return true; }
 
         TImage m_image;
@@ -84,7 +85,7 @@ protected:
         int started = 0;
         int ended = 0;
         int reloads = 0;
-        QString projectName;
+        QString m_projectName;
     };
 
     void SetUp() override { usePortsOfTheTest(); }

@@ -21,7 +21,8 @@ TEST(BackupStore, KeptInOneSecondSideBySideAndListedNewestFirst)
     for (int i = 0; i < 3; ++i) {
         TImage image;
         image.setByte(0, static_cast<uint8_t>(i + 1));
-        ASSERT_TRUE(TBackupStore::keep(i < 2 ? "KT7S010203" : "AB/C\x01", image, paths[i], when - (i == 2)));
+        ASSERT_TRUE(TBackupStore::keep(i < 2 ? "KT7S010203" : "AB/C\x01", image, paths[i], TBackupStore::Reason::Read,
+                                       {}, when - (i == 2)));
     }
     const std::string dir = folder.path("data/kt7config/backups/");
     EXPECT_EQ(paths[0], dir + "KT7S010203-20261130T005320Z.usr");

@@ -31,6 +31,7 @@
 #include <ctime>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <system_error>
 #include <unistd.h>
 
@@ -112,7 +113,7 @@ int TToolCommands::run()
         return identify();
     if (c == "read")
         return read();
-    if (c == "write")
+    if (c == "write" || c == "restore")
         return write();
     if (c == "verify")
         return verify();
@@ -195,7 +196,7 @@ void TToolCommands::transfer(TDirectLink& link, const std::string& what,
     const int repeated = link.repeats();
     const auto start = std::chrono::steady_clock::now();
     {
-        TProgressBar bar(what, TDirectLink::Blocks, progressStyle());
+        TProgressBar bar(what, TImage::Blocks, progressStyle());
         body([&](int done) { bar.show(done); });
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -203,7 +204,7 @@ void TToolCommands::transfer(TDirectLink& link, const std::string& what,
     std::snprintf(took, sizeof took, "%.2f s", seconds);
     std::string name = what;
     name.erase(name.find_last_not_of(' ') + 1);
-    note(name + ": " + std::to_string(TDirectLink::Blocks) + " blocks in " + took + ", "
+    note(name + ": " + std::to_string(TImage::Blocks) + " blocks in " + took + ", "
          + std::to_string(link.repeats() - repeated) + " asked for again");
 }
 
@@ -217,27 +218,6 @@ void TToolCommands::noteRepeats(const TDirectLink& link) const
     if (link.repeats() > 0 && !m_o.quiet)
         warn(link.device() + ": " + std::to_string(link.repeats())
              + (link.repeats() == 1 ? " reply was" : " replies were") + " late or damaged and asked for again");
-}
-
-std::string TToolCommands::cutShort(const TWriteSequence::CutShort& c) const
-{
-    const auto blocks
-        = [](int n) { return std::to_string(n) + " of " + std::to_string(TDirectLink::Blocks) + " blocks"; };
-    if (c.nothingWritten())
-        return "nothing was written, the controller still holds its earlier configuration"
-            + (c.backup.empty() ? std::string() : " (kept in " + c.backup + ")");
-    std::string text = "write cut short after " + blocks(c.done);
-    if (c.maybeNext)
-        text += ", " + std::to_string(c.mostDone()) + " if the controller took block 0x"
-            + THexText::of(c.nextAddress, 4) + " before its reply failed";
-    text
-        += c.mixed ? ", the controller holds a mixed configuration" : ", the controller may hold a mixed configuration";
-    if (c.backup.empty())
-        return text + " (no backup was kept)";
-    const std::string port
-        = m_o.device.empty() ? "--com " + std::to_string(m_o.com) : "--device " + TWriteSequence::shellWord(m_o.device);
-    return text + "; its earlier configuration is in " + c.backup
-        + ", restore it with: " + TWriteSequence::restoreCommand(c.backup, port);
 }
 
 int TToolCommands::ports()
@@ -302,7 +282,7 @@ int TToolCommands::read()
             throw;
         throw TToolError(
             std::string(e.what()) + "; read cut short after " + std::to_string(link->blocksDone()) + " of "
-                + std::to_string(TDirectLink::Blocks) + " blocks, "
+                + std::to_string(TImage::Blocks) + " blocks, "
                 + (toOutput ? "nothing was written to standard output" : m_o.operands[0] + " is left as it was"),
             e.status());
     }
@@ -318,63 +298,189 @@ int TToolCommands::read()
 
 int TToolCommands::write()
 {
+    const std::string& file = m_o.operands[0];
     TProject project;
-    const bool named = loadProject(m_o.operands[0], {}, project, !m_o.force);
-    const TImage image = project.image();
-    refuseFaultyConfiguration(project, named);
+    const bool named = loadProject(file, {}, project, !m_o.force);
+    // A kept image is what a controller held: its findings never refuse it.
+    refuseFaultyConfiguration(project, named, m_o.command == "restore" || TBackupStore::holds(file));
     const auto link = openLink();
     const TIdentReply ident = identifyController(*link);
-    TWriteSequence sequence(image, ident.serialNumber(), {!m_o.noBackup, m_o.always});
-    if (sequence.readsFirst()) {
-        TImage current;
+    TWriteSequence::Options options;
+    options.keepBackup = !m_o.noBackup;
+    options.always = m_o.always;
+    options.verify = m_o.verify;
+    options.project = file == "-" ? std::string() : TProjectName::fromPath(file);
+    options.backupSerial = TBackupStore::serialOf(file);
+    TWriteSequence sequence(project.image(), ident.serialNumber(), line(), options);
+    if (sequence.foreignBackup()) {
+        const std::string controllers = fileName(file) + " is a backup of controller " + options.backupSerial
+            + ", but controller " + TBackupStore::serialInName(ident.serialNumber()) + " answered";
+        if (!m_o.force)
+            throw TToolError(controllers + "; nothing was written (--force writes it all the same)");
+        warn(controllers + "; written all the same (--force)");
+    }
+
+    // Why the last step did not complete.
+    std::optional<TToolError> stop;
+    const auto carry = [&](const std::string& what, const std::function<void(const TDirectLink::Progress&)>& body) {
         try {
-            transfer(*link, "backup", [&](const TDirectLink::Progress& progress) { link->read(current, progress); });
+            transfer(*link, what, body);
+            return true;
         } catch (const TToolError& e) {
-            throw TToolError(std::string(e.what()) + " while keeping the backup; nothing was written to the controller",
-                             e.status());
+            stop = e;
+            return false;
         }
-        switch (sequence.backupRead(current)) {
-        case TWriteSequence::Next::AlreadyHeld:
-            if (!m_o.quiet)
-                std::cerr << "kt7tool: the controller already holds " << fileName(m_o.operands[0])
-                          << "; nothing was written (--always writes all the same)\n";
-            return 0;
-        case TWriteSequence::Next::BackupNotKept:
-            throw TToolError(sequence.backupResult().text() + " (nothing was written to the controller)");
-        case TWriteSequence::Next::Write: break;
+    };
+    for (;;) {
+        switch (sequence.next()) {
+        case TWriteSequence::Step::ReadBackup: {
+            TImage held;
+            if (carry("backup", [&](const TDirectLink::Progress& progress) { link->read(held, progress); }))
+                sequence.backupRead(held);
+            else
+                sequence.backupStopped();
+            continue;
         }
+        case TWriteSequence::Step::Write: {
+            std::vector<uint16_t> differing;
+            if (carry("write ", [&](const TDirectLink::Progress& progress) {
+                    differing = link->write(sequence.image(), progress);
+                }))
+                sequence.written(differing);
+            else
+                sequence.writeStopped(link->blocksDone(), link->nextRequestSent());
+            continue;
+        }
+        case TWriteSequence::Step::ReadBack: {
+            TImage back;
+            if (carry("verify", [&](const TDirectLink::Progress& progress) { link->read(back, progress); }))
+                sequence.readBack(back);
+            else
+                sequence.readBackStopped();
+            continue;
+        }
+        case TWriteSequence::Step::Done: break;
+        }
+        break;
     }
-    const std::string& backup = sequence.backupPath();
-    std::vector<uint16_t> differing;
-    try {
-        transfer(*link, "write ",
-                 [&](const TDirectLink::Progress& progress) { differing = link->write(sequence.image(), progress); });
-    } catch (const TToolError& e) {
-        throw TToolError(std::string(e.what()) + "; "
-                             + cutShort(sequence.cutShort(link->blocksDone(), link->nextRequestSent())),
-                         e.status());
+    return writeEnded(sequence, stop, *link);
+}
+
+int TToolCommands::writeEnded(const TWriteSequence& sequence, const std::optional<TToolError>& stop,
+                              const TDirectLink& link) const
+{
+    using End = TWriteSequence::End;
+    const TWriteSequence::Verdict& v = sequence.verdict();
+    const std::string command = sequence.restoreCommand();
+    const std::string cause = stop ? stop->what() : std::string();
+    const int status = stop ? stop->status() : 2;
+    switch (v.end) {
+    case End::AlreadyHeld:
+        if (!m_o.quiet)
+            std::cerr << "kt7tool: the controller already holds " << fileName(m_o.operands[0])
+                      << "; nothing was written (--always writes all the same)\n";
+        return 0;
+    case End::BackupNotKept:
+        throw TToolError(v.backupResult.text() + " (nothing was written to the controller)" + before(v, command));
+    case End::BackupStopped:
+        throw TToolError(
+            cause + " while keeping the backup; nothing was written to the controller" + before(v, command), status);
+    case End::WriteStopped: throw TToolError(cause + "; " + writeStopped(v, command), status);
+    case End::Written:
+    case End::ReadBackStopped: break;
     }
-    for (const uint16_t address : differing)
-        std::cerr << "kt7tool: " << link->device() << ": block 0x" << THexText::of(address, 4)
+    for (const uint16_t address : v.differing)
+        std::cerr << "kt7tool: " << link.device() << ": block 0x" << THexText::of(address, 4)
                   << ": the echo differs from what was written\n";
-    int status = differing.empty() ? 0 : 1;
-    if (m_o.verify) {
-        TImage back;
-        try {
-            transfer(*link, "verify", [&](const TDirectLink::Progress& progress) { link->read(back, progress); });
-        } catch (const TToolError& e) {
-            throw TToolError(std::string(e.what()) + " while reading back; all " + std::to_string(TDirectLink::Blocks)
-                                 + " blocks were written",
-                             e.status());
-        }
-        const TReportInput file = TReportSource::of(image, {}, {}, {});
-        const TReportInput controller = TReportSource::of(back, {}, {}, {});
-        status = std::max(status, printDifferences(TConfigDiffer::entries(file, controller)));
+    if (!v.differing.empty() && !command.empty())
+        std::cerr << "kt7tool: the controller may hold another configuration than the one written; its earlier "
+                     "configuration is in "
+                  << v.previous << ", restore it with: " << command << '\n';
+    if (v.end == End::ReadBackStopped)
+        throw TToolError(cause + " while reading back; all " + std::to_string(TImage::Blocks) + " blocks were written",
+                         status);
+    int result = v.differing.empty() ? 0 : 1;
+    if (v.readBack)
+        result = std::max(
+            result,
+            printDifferences(TConfigDiffer::compare(sequence.image(), nullptr, sequence.readBackImage(), nullptr)));
+    noteRepeats(link);
+    if (!v.backup.empty() && !m_o.quiet)
+        std::cerr << "kt7tool: backup of the controller in " << v.backup << '\n';
+    return result;
+}
+
+TWriteSequence::Line TToolCommands::line() const
+{
+    // A COM number of the user's own is named by its device, which anyone
+    // who runs the command reaches by that name.
+    const std::string device
+        = !m_o.device.empty() || TPortMap::Link(m_o.com).empty() ? m_o.device : TPortMap::Device(m_o.com);
+    return {m_o.com, device, m_o.baud, m_o.timeoutMs};
+}
+
+std::string TToolCommands::holds(const TWriteSequence::Verdict& v)
+{
+    using Holds = TWriteSequence::Holds;
+    const std::string block = "block 0x" + THexText::of(v.doubtAddress, 4);
+    switch (v.holds) {
+    case Holds::New: return "every block the write changes was confirmed: the controller holds the new configuration";
+    case Holds::Earlier:
+        return "no block the write changes was written: the controller still holds its earlier configuration";
+    case Holds::Mixed: {
+        if (v.changedIn == 0 && !v.doubtChanged)
+            return "the controller holds a mixed configuration";
+        return "the controller holds a mixed configuration (" + std::to_string(v.changedIn) + " of the "
+            + std::to_string(v.changed) + " blocks the write changes written, " + std::to_string(v.changedOut())
+            + " not" + (v.doubtChanged ? ", " + block + " unknown" : std::string()) + ")";
     }
-    noteRepeats(*link);
-    if (!backup.empty() && !m_o.quiet)
-        std::cerr << "kt7tool: backup of the controller in " << backup << '\n';
-    return status;
+    case Holds::NewOrEarlier:
+        return "the controller may hold the new configuration (if it took " + block + ") or its earlier one (if not)";
+    case Holds::NewOrMixed:
+        return "the controller may hold the new configuration (if it took " + block
+            + ") or a mixed one without that block";
+    case Holds::EarlierOrMixed:
+        return "the controller may hold its earlier configuration (if it did not take " + block
+            + ") or a mixed one with that block new";
+    }
+    return {};
+}
+
+std::string TToolCommands::writeStopped(const TWriteSequence::Verdict& v, const std::string& command)
+{
+    const auto blocks = [](int n) { return std::to_string(n) + " of " + std::to_string(TImage::Blocks) + " blocks"; };
+    std::string text;
+    if (v.nothingWritten() && v.holds == TWriteSequence::Holds::Earlier)
+        return "nothing was written, the controller still holds its earlier configuration"
+            + (v.backup.empty() ? std::string() : " (kept in " + v.backup + ")");
+    if (v.nothingWritten()) {
+        text = "nothing was written, " + holds(v);
+    } else {
+        text = "write cut short after " + blocks(v.done);
+        if (v.inDoubt)
+            text += ", " + std::to_string(v.done + 1) + " if the controller took block 0x"
+                + THexText::of(v.doubtAddress, 4) + " before its reply failed";
+        text += ", " + holds(v);
+    }
+    if (v.mixedBefore)
+        text += "; an earlier write had left it mixed already";
+    if (!v.doubtful())
+        return text;
+    return text + advice(v, command);
+}
+
+std::string TToolCommands::before(const TWriteSequence::Verdict& v, const std::string& command)
+{
+    if (!v.mixedBefore)
+        return {};
+    return "; the controller holds a mixed configuration an earlier write left" + advice(v, command);
+}
+
+std::string TToolCommands::advice(const TWriteSequence::Verdict& v, const std::string& command)
+{
+    if (command.empty())
+        return " (no backup was kept)";
+    return "; its earlier configuration is in " + v.previous + ", restore it with: " + command;
 }
 
 int TToolCommands::verify()
@@ -450,24 +556,10 @@ int TToolCommands::printDifferences(const std::vector<TConfigDiffer::Line>& line
     return lines.empty() ? 0 : 1;
 }
 
-bool TToolCommands::isBackup(const std::string& path)
-{
-    if (path == "-")
-        return false;
-    std::error_code ec;
-    const fs::path file = fs::canonical(path, ec);
-    if (ec)
-        return false;
-    const fs::path folder = fs::canonical(TBackupStore::folder(), ec);
-    return !ec && file.parent_path() == folder;
-}
-
-void TToolCommands::refuseFaultyConfiguration(const TProject& project, bool named) const
+void TToolCommands::refuseFaultyConfiguration(const TProject& project, bool named, bool backup) const
 {
     const std::vector<TConfigFinding> findings = TConfigCheck::run(project.image(), named ? &project.names() : nullptr);
     const int errors = TConfigCheck::errors(findings);
-    // A backup is what a controller held: putting it back is never refused.
-    const bool backup = errors > 0 && isBackup(m_o.operands[0]);
     std::string out;
     for (const TConfigFinding& f : findings)
         out += std::string("kt7tool: ")
@@ -478,7 +570,7 @@ void TToolCommands::refuseFaultyConfiguration(const TProject& project, bool name
         return;
     const std::string count = std::to_string(errors) + (errors == 1 ? " error" : " errors");
     if (backup) {
-        warn(m_o.operands[0] + " is a backup of what a controller held: written all the same, its " + count
+        warn(fileName(m_o.operands[0]) + " is a backup of what a controller held: written all the same, its " + count
              + " shown as warnings");
         return;
     }
@@ -532,12 +624,15 @@ int TToolCommands::backups()
         throw TToolError(listed.text());
     std::string out;
     for (const TBackupStore::Entry& e : entries) {
+        const bool known = e.reason != TBackupStore::Reason::Unknown;
         if (m_o.json)
             out += std::string(out.empty() ? "" : ",") + "\n  {\"serial\": " + TConfigDescriber::jsonString(e.serial)
                 + ", \"time\": " + TConfigDescriber::jsonString(e.time)
-                + ", \"path\": " + TConfigDescriber::jsonString(e.path) + "}";
+                + ", \"path\": " + TConfigDescriber::jsonString(e.path) + ", \"reason\": "
+                + (known ? TConfigDescriber::jsonString(TBackupStore::reasonWord(e.reason)) : std::string("null"))
+                + ", \"project\": " + jsonOrNull(e.project) + "}";
         else
-            out += e.serial + '\t' + e.time + '\t' + e.path + '\n';
+            out += e.serial + '\t' + e.time + '\t' + e.path + '\t' + TBackupStore::reasonWord(e.reason) + '\n';
     }
     if (m_o.json)
         out = "{\"backups\": [" + out + (out.empty() ? "" : "\n") + "]}\n";

@@ -111,9 +111,20 @@ const CommandHelp Help[] = {
      "whose path is printed on standard error after the write (unless --quiet);\n"
      "when the controller already holds IN.usr nothing is sent, unless --always.\n"
      "With --verify the controller is read back and compared with IN.usr.\n"
-     "A backup is restored with kt7tool write BACKUP.usr.\n"
+     "A backup is restored with kt7tool restore BACKUP.usr. A file named as the\n"
+     "backups are, for another controller than the one that answers, is refused\n"
+     "unless --force. A write cut short says what the controller holds and, when\n"
+     "it may hold neither configuration whole, the restore command.\n"
      "Exit status 1 when an echo or the read-back differs.\n",
      joined({LineOptions, TransferOptions, {"--no-backup", "--verify", "--force", "--always", "-"}})},
+    {"restore", "kt7tool restore BACKUP.usr (--com N | --device PATH) [--no-backup] [--verify] [--force] [--always]",
+     "Writes a kept image back into the controller, as write does, but the\n"
+     "configuration check's errors are printed as warnings: a backup is what a\n"
+     "controller held. A backup whose file name names another controller than the\n"
+     "one that answers is refused (exit status 2, nothing sent) unless --force.\n"
+     "This is the command a write cut short prints, with the line settings the\n"
+     "write used.\n",
+     joined({LineOptions, TransferOptions, {"--no-backup", "--verify", "--force", "--always"}})},
     {"verify", "kt7tool verify FILE.usr (--com N | --device PATH)",
      "Reads the controller and prints how it differs from FILE.usr, in the words\n"
      "of kt7tool diff (FILE.usr first). Exit status 1 when they differ.\n",
@@ -149,9 +160,12 @@ const CommandHelp Help[] = {
     {"backups",
      "kt7tool backups [--json]",
      "Lists the kept images of the controllers, newest first, one a line:\n"
-     "serial, UTC time and path, tab-separated. Both kt7tool write and the\n"
-     "window's read keep them in $XDG_DATA_HOME/kt7config/backups.\n"
-     "With --json: {\"backups\": [{\"serial\": S, \"time\": T, \"path\": P}]}\n",
+     "serial, UTC time, path and why it was kept (read, write: before a write,\n"
+     "compare: a comparison with the controller; - when not known),\n"
+     "tab-separated. Both kt7tool write and the window's reads and writes keep\n"
+     "them in $XDG_DATA_HOME/kt7config/backups.\n"
+     "With --json: {\"backups\": [{\"serial\": S, \"time\": T, \"path\": P,\n"
+     "  \"reason\": \"read\" | \"write\" | \"compare\" | null, \"project\": NAME | null}]}\n",
      {"--json"}},
     {"report",
      "kt7tool report FILE.usr [--names FILE.ini] -o OUT.docx",
@@ -243,7 +257,7 @@ std::string TToolOptions::usage(const std::string& command)
         all.emplace_back(o.name);
     text += "\nOptions:\n" + optionLines(all)
         + "\n"
-          "Ctrl+C, SIGTERM or SIGHUP during identify, read, write or verify finish the\n"
+          "Ctrl+C, SIGTERM or SIGHUP during identify, read, write, restore or verify finish the\n"
           "block exchange under way, then stop and say what the controller holds.\n\n"
           "Exit status: 0 success, 1 a difference or (check) a finding, 2 usage or I/O\n"
           "error, or a write refused, 128+N stopped by signal N (130 SIGINT, 143 SIGTERM,\n"
@@ -346,7 +360,7 @@ TToolOptions TToolOptions::parse(int argc, const char* const* argv)
                          TToolError::Usage);
     if (std::count(o.operands.begin(), o.operands.end(), "-") > 1)
         throw TToolError(c + ": standard input (-) can stand for one file only", TToolError::Usage);
-    const bool line = c == "identify" || c == "read" || c == "write" || c == "verify";
+    const bool line = c == "identify" || c == "read" || c == "write" || c == "restore" || c == "verify";
     if (line && o.com == 0 && o.device.empty())
         throw TToolError(c + ": name the port with --com N or --device PATH", TToolError::Usage);
     if (c == "report" && o.output.empty())
