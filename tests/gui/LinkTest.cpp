@@ -384,17 +384,27 @@ TEST_F(ControllerLink, CorruptedEchoIsReportedOnceAndTheWriteGoesOn)
 // A reply for a block other than the one asked for, inside the image or
 // not, ends the read with one box; the project, its name and its saved flag
 // stay as they were and no backup is kept.
-TEST_F(ControllerLink, ReplyForAnotherBlockEndsTheReadAndChangesNothing)
+TEST_F(ControllerLink, ReplyForAnotherBlockOrCutShortEndsTheReadAndChangesNothing)
 {
     const TImage controller = randomImage(5);
     const QString path = m_config.filePath("controller.usr");
     writeFile(path, controller);
-    for (const char* redirect : {"0x20:0x40", "0x40:0x800", "0x40:0x7f0"}) {
-        SCOPED_TRACE(redirect);
+    struct Fault {
+        QStringList simulator;
+        QString cause;
+    };
+    const Fault faults[] = {
+        {{"--wrong-address", "0x20:0x40"}, QStringLiteral("блок 0020: контроллер ответил адресом 0040 (попыток: 1)")},
+        {{"--wrong-address", "0x40:0x800"}, QStringLiteral("блок 0040: контроллер ответил адресом 0800 (попыток: 1)")},
+        {{"--wrong-address", "0x40:0x7f0"}, QStringLiteral("блок 0040: контроллер ответил адресом 07F0 (попыток: 1)")},
+        {{"--cut-reply", "3:20"}, QStringLiteral("блок 0060: ответ неполный (20 из 39 байт) (попыток: 3)")},
+    };
+    for (const Fault& fault : faults) {
+        SCOPED_TRACE(fault.simulator.join(' ').toStdString());
         if (button("TBFind")->isChecked())
             button("TBFind")->click(); // disconnect from the previous round
         m_sims.clear();
-        simulate(1, {"--image", path, "--wrong-address", redirect});
+        simulate(1, QStringList{"--image", path} + fault.simulator);
         connectTo(1);
         Main->image() = randomImage(17);
         const TImage before = Main->image();
@@ -403,13 +413,9 @@ TEST_F(ControllerLink, ReplyForAnotherBlockEndsTheReadAndChangesNothing)
         button("TBRead")->click();
         ASSERT_TRUE(waitFor([&] { return !dialogs.messages.empty(); }));
 
-        const QString from = QString(redirect).mid(2, 2).toUpper().rightJustified(4, '0');
-        const QString to = QString(redirect).mid(7).toUpper().rightJustified(4, '0');
         EXPECT_EQ(dialogs.messages[0].icon, TMsgIcon::Error);
         EXPECT_EQ(dialogs.texts(),
-                  QStringList{QStringLiteral("Чтение прервано: блок %1: контроллер ответил адресом "
-                                             "%2 (попыток: 1).\nПроект не изменен.")
-                                  .arg(from, to)});
+                  QStringList{QStringLiteral("Чтение прервано: %1.\nПроект не изменен.").arg(fault.cause)});
         EXPECT_EQ(link().linkState(), TControllerLink::Idle);
         EXPECT_FALSE(panel()->isVisible());
         EXPECT_EQ(firstDifference(Main->image(), before), -1);

@@ -719,6 +719,9 @@ TEST_F(ToolLine, ScriptsUseStandardStreamsVerboseLinesProgressLinesAndJson)
     const QJsonArray kept = QJsonDocument::fromJson(run.outBytes).object()["backups"].toArray();
     ASSERT_EQ(kept.size(), 1) << run.out.toStdString();
     EXPECT_EQ(loadAt(kept[0].toObject()["path"].toString()), held);
+    // Kept before a write of an image from standard input, which has no name.
+    EXPECT_EQ(kept[0].toObject()["reason"].toString(), "write");
+    EXPECT_TRUE(kept[0].toObject()["project"].isNull());
     // Every COM number a link of the test's own, so that no device of the
     // machine is opened: COM1 the simulator's line, the others missing.
     const QString links = qEnvironmentVariable("XDG_CONFIG_HOME") + "/kt7config/ports";
