@@ -7,15 +7,6 @@
 namespace {
 using Bits = TFact::Bits;
 
-// Unit labels on one line: "Zarna KT7-LB №2".
-std::string flat(std::string label)
-{
-    for (char& c : label)
-        if (c == '\n')
-            c = ' ';
-    return label;
-}
-
 // The bit of a mask in image bit order.
 Bits maskBit(int field, int bit)
 {
@@ -113,8 +104,7 @@ private:
 
     static std::string output(int bit)
     {
-        const int unit = bit / Layout::OutputsPerSplitter;
-        return flat(TReportTerms::unitLabel(unit)) + " " + TReportTerms::rowLabel(unit, bit % 4 + 1);
+        return TReportTerms::outputName(bit / Layout::OutputsPerSplitter + 1, bit % Layout::OutputsPerSplitter + 1);
     }
 
     void music()
@@ -166,18 +156,16 @@ private:
             for (int bit = 0; bit < Layout::OutputBits; ++bit)
                 if (stage.outputBit(bit))
                     mark({in, name, output(bit)}, maskBit(s + Layout::Stage::Outputs, bit));
-            const std::string controller = flat(TReportTerms::unitLabel(TReportTerms::ControllerRelayUnit)) + " ";
             if (stage.k1())
-                mark({in, name, controller + "K1"}, rangeBits(Layout::Stage::K1.at(s)));
+                mark({in, name, TReportTerms::relayName(0, 1)}, rangeBits(Layout::Stage::K1.at(s)));
             if (stage.k2())
-                mark({in, name, controller + "K2"}, rangeBits(Layout::Stage::K2.at(s)));
+                mark({in, name, TReportTerms::relayName(0, 2)}, rangeBits(Layout::Stage::K2.at(s)));
             for (int bit = 0; bit < Layout::RelayBits; ++bit)
-                if (stage.relayBit(bit)) {
-                    const int unit = TReportTerms::ControllerRelayUnit + 1 + bit / Layout::RelaysPerModule;
-                    mark({in, name,
-                          flat(TReportTerms::unitLabel(unit)) + " " + TReportTerms::rowLabel(unit, bit % 4 + 1)},
-                         maskBit(s + Layout::Stage::Relays, bit));
-                }
+                if (stage.relayBit(bit))
+                    mark(
+                        {in, name,
+                         TReportTerms::relayName(bit / Layout::RelaysPerModule + 1, bit % Layout::RelaysPerModule + 1)},
+                        maskBit(s + Layout::Stage::Relays, bit));
         }
     }
 
