@@ -88,7 +88,7 @@ QString TLinkMessages::writeStopped(const QString& cause, const Verdict& v, cons
         }
         text += holds(v);
     }
-    return text + before(v, {}) + restore(v, command);
+    return text + before(v) + restore(v, command);
 }
 
 QString TLinkMessages::backupStopped(const QString& cause, const Verdict& v, const std::string& command)
@@ -96,7 +96,7 @@ QString TLinkMessages::backupStopped(const QString& cause, const Verdict& v, con
     return QStringLiteral("Запись не выполнена: чтение конфигурации контроллера перед записью прервано: %1.\nВ "
                           "контроллер ничего не записано.")
                .arg(cause)
-        + before(v, command);
+        + before(v) + restore(v, command);
 }
 
 QString TLinkMessages::backupNotKept(const Verdict& v, const std::string& command)
@@ -104,16 +104,15 @@ QString TLinkMessages::backupNotKept(const Verdict& v, const std::string& comman
     return QStringLiteral("Запись не выполнена: резервная копия конфигурации контроллера не сохранена:\n%1\nВ "
                           "контроллер ничего не записано.")
                .arg(QString::fromStdString(v.backupResult.text()))
-        + before(v, command);
+        + before(v) + restore(v, command);
 }
 
-QString TLinkMessages::before(const Verdict& v, const std::string& command)
+QString TLinkMessages::before(const Verdict& v)
 {
     if (!v.mixedBefore)
         return {};
     return QStringLiteral("\nКонтроллер хранил смешанную конфигурацию уже до этой записи: предыдущая запись в него не "
-                          "завершена.")
-        + restore(v, command);
+                          "завершена.");
 }
 
 QString TLinkMessages::echoDiffers(const Verdict& v, const std::string& command)
@@ -131,8 +130,10 @@ QString TLinkMessages::echoDiffers(const Verdict& v, const std::string& command)
 
 QString TLinkMessages::restore(const Verdict& v, const std::string& command)
 {
-    if (command.empty())
+    if (!v.doubtful())
         return {};
+    if (command.empty())
+        return QStringLiteral("\n\nРезервной копии прежней конфигурации контроллера нет.");
     return QStringLiteral(
                "\n\nПрежняя конфигурация контроллера сохранена в файле\n%1\nЧтобы вернуть ее, выберите эту "
                "копию в окне «Резервные копии» (Ctrl+B) и нажмите «Записать в контроллер» или отожмите «Подключить», "

@@ -28,7 +28,8 @@ public:
 private:
     // What the controller holds, in one sentence.
     static QString holds(const Verdict& v);
-    // That an earlier write left the controller mixed, and the way back.
-    static QString before(const Verdict& v, const std::string& command);
+    // That an earlier write left the controller mixed; the way back where
+    // the controller may hold neither configuration whole.
+    static QString before(const Verdict& v);
     static QString restore(const Verdict& v, const std::string& command);
 };

@@ -212,7 +212,9 @@ TEST_F(ControllerLinkFaults, AWriteCutShortSaysWhatTheControllerHoldsAndHowToPut
 
 // A write stopped, then another stopped in turn: the second reads a mixed
 // controller, and its box names the backup of the configuration the
-// controller held before the first, which the printed command puts back.
+// controller held before the first, which the printed command puts back. A
+// third stopped in its backup read has written nothing, but says that the
+// controller is mixed all the same.
 TEST_F(ControllerLinkFaults, AWriteStoppedTwiceNamesTheConfigurationHeldBeforeTheFirst)
 {
     const TImage first = randomImage(91);
@@ -249,6 +251,23 @@ TEST_F(ControllerLinkFaults, AWriteStoppedTwiceNamesTheConfigurationHeldBeforeTh
                                  .arg(kept)))
         << box.toStdString();
     EXPECT_FALSE(box.contains(mixed)) << box.toStdString();
+
+    idle(300);
+    connectTo(1);
+    dialogs.answers = {mbChoice, mbOK};
+    QTest::mouseClick(button("TBWrite"), Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return panel()->progressBar()->value() >= 3 * 32; }));
+    ASSERT_EQ(panel()->caption(), QStringLiteral("Чтение данных ..."));
+    QTest::mouseClick(button("TBFind"), Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] {
+        return !dialogs.messages.empty()
+            && dialogs.messages.back().text.startsWith(QStringLiteral("Запись не выполнена"));
+    }));
+    EXPECT_EQ(dialogs.messages.back().text,
+              QStringLiteral("Запись не выполнена: чтение конфигурации контроллера перед записью прервано: отключение "
+                             "от контроллера.\nВ контроллер ничего не записано.\nКонтроллер хранил смешанную "
+                             "конфигурацию уже до этой записи: предыдущая запись в него не завершена.")
+                  + box.mid(box.indexOf(QStringLiteral("\n\nПрежняя"))));
 
     QProcess shell;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

@@ -319,15 +319,17 @@ int TToolCommands::write()
     const std::string& file = m_o.operands[0];
     TProject project;
     const bool named = loadProject(file, {}, project, !m_o.force);
+    const bool restoring = m_o.command == "restore";
     // A kept image is what a controller held: its findings never refuse it.
-    refuseFaultyConfiguration(project, named, m_o.command == "restore" || TBackupStore::holds(file));
+    refuseFaultyConfiguration(project, named, restoring || TBackupStore::holds(file));
     const auto link = openLink();
     const TIdentReply ident = identifyController(*link);
     TWriteSequence::Options options;
     options.keepBackup = !m_o.noBackup;
     options.always = m_o.always;
     options.verify = m_o.verify;
-    options.project = file == "-" ? std::string() : TProjectName::fromPath(file);
+    // A backup put back was made for no project.
+    options.project = restoring || file == "-" ? std::string() : TProjectName::fromPath(file);
     options.backupSerial = TBackupStore::serialOf(file);
     TWriteSequence sequence(project.image(), ident.serialNumber(), line(), options);
     if (sequence.foreignBackup()) {
