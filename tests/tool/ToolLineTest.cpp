@@ -619,8 +619,16 @@ TEST_F(ToolLine, StopSignalsEndBetweenBlocksAndSayWhatTheControllerHolds)
         SCOPED_TRACE(c.signal);
         store("read.usr", old);
         TSimProcess sim({"--baud", "9600", "--image", path("old.usr"), "--dump", path("dump.usr")});
-        QStringList arguments = {c.write ? "write" : "read", path(c.write ? "image.usr" : "read.usr"), "--device",
-                                 sim.device(), "--quiet"};
+        // A reply later than the time-out leaves its block in doubt when the
+        // signal comes before the request goes out again; on a loaded machine
+        // the simulator may be that late, so the time-out is ample.
+        QStringList arguments = {c.write ? "write" : "read",
+                                 path(c.write ? "image.usr" : "read.usr"),
+                                 "--device",
+                                 sim.device(),
+                                 "--quiet",
+                                 "--timeout",
+                                 "2000"};
         if (c.write && !c.backup)
             arguments << "--no-backup";
         QProcess tool;
@@ -669,7 +677,7 @@ TEST_F(ToolLine, StopSignalsEndBetweenBlocksAndSayWhatTheControllerHolds)
             const QString backup = path("data/kt7config/backups/" + backups()[0]);
             EXPECT_TRUE(err.endsWith("; its earlier configuration is in " + backup
                                      + ", restore it with: kt7tool restore " + backup + " --device " + sim.device()
-                                     + "\n"))
+                                     + " --timeout 2000\n"))
                 << err.toStdString();
             EXPECT_EQ(load("data/kt7config/backups/" + backups()[0]), old);
         }
