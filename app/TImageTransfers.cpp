@@ -95,8 +95,7 @@ TWriteSequence::Line TImageTransfers::line() const
     // A COM number of the user's own is named by its device, which anyone
     // who runs the command reaches by that name.
     const int com = m_port.ComNumber();
-    return {com, TPortMap::Link(com).empty() ? std::string() : TPortMap::Device(com),
-            static_cast<unsigned>(m_port.GetBaud()), m_transfer->timeoutMs()};
+    return {com, TPortMap::OwnDevice(com), static_cast<unsigned>(m_port.GetBaud()), m_transfer->timeoutMs()};
 }
 
 void TImageTransfers::read()

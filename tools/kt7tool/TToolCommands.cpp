@@ -434,9 +434,7 @@ TWriteSequence::Line TToolCommands::line() const
 {
     // A COM number of the user's own is named by its device, which anyone
     // who runs the command reaches by that name.
-    const std::string device
-        = !m_o.device.empty() || TPortMap::Link(m_o.com).empty() ? m_o.device : TPortMap::Device(m_o.com);
-    return {m_o.com, device, m_o.baud, m_o.timeoutMs};
+    return {m_o.com, m_o.device.empty() ? TPortMap::OwnDevice(m_o.com) : m_o.device, m_o.baud, m_o.timeoutMs};
 }
 
 std::string TToolCommands::holds(const TWriteSequence::Verdict& v)
