@@ -324,6 +324,13 @@ void TMain::projectChanged(TProject::Change change, int input)
         setWindowTitle(name.isEmpty() ? Title : Title + " - " + name);
         return;
     }
+    case TProject::Change::SiteNames:
+        // Unsaved and a step of their own, as any edit; a replay sets neither.
+        if (!m_undo->replaying()) {
+            setSaved(false);
+            m_undo->scheduleRecord();
+        }
+        return;
     case TProject::Change::Image: break;
     }
     RefreshStates();
@@ -371,6 +378,7 @@ TReportInput TMain::reportInput() const
     for (int p = 0; p < Layout::OutputBits; ++p)
         input.musicOutputs[static_cast<size_t>(p)] = PageControl->settingsPage()->musicBoxTicked(p);
     input.image = m_project.image();
+    input.site = m_project.siteNames();
     for (int i = 1; i <= Layout::InputCount; ++i)
         input.inputCaptions[static_cast<size_t>(i - 1)] = "IN-" + std::to_string(i) + ' ' + m_project.inputName(i);
     const QLocale locale;

@@ -45,6 +45,8 @@ TEditHistory::Step TEditHistory::difference(const TEditState& from, const TEditS
     step.names.shrink_to_fit();
     if (from.project != to.project)
         step.project = from.project;
+    if (from.site != to.site)
+        step.site = from.site;
     return step;
 }
 
@@ -59,6 +61,8 @@ void TEditHistory::exchange(Step& step, TEditState& state)
         std::swap(name, state.names[n]);
     if (step.project)
         std::swap(*step.project, state.project);
+    if (step.site)
+        std::swap(*step.site, state.site);
 }
 
 bool TEditHistory::record(const TEditState& now)
@@ -98,9 +102,21 @@ size_t TEditHistory::heapUse(const std::string& text)
     return text.capacity() > std::string().capacity() ? text.capacity() + 1 : 0;
 }
 
+size_t TEditHistory::heapUse(const TSiteNames& site)
+{
+    size_t total = heapUse(site.object) + heapUse(site.address) + heapUse(site.engineer);
+    for (const std::string& name : site.zones)
+        total += heapUse(name);
+    for (const std::string& name : site.relays)
+        total += heapUse(name);
+    for (const std::string& name : site.controllerRelays)
+        total += heapUse(name);
+    return total;
+}
+
 size_t TEditHistory::heapUse(const TEditState& state)
 {
-    size_t total = 0;
+    size_t total = heapUse(state.site);
     for (const std::string& name : state.names)
         total += heapUse(name);
     return total + heapUse(state.project);
@@ -118,6 +134,8 @@ size_t TEditHistory::memoryUse() const
             total += heapUse(name.second);
         if (step.project)
             total += heapUse(*step.project);
+        if (step.site)
+            total += sizeof(TSiteNames) + heapUse(*step.site);
     }
     return total;
 }

@@ -49,6 +49,17 @@ bool TNamesFile::canStore(std::string_view name)
     return storable(name).has_value();
 }
 
+std::optional<std::string> TNamesFile::storedValue(std::string_view name)
+{
+    const auto bytes = storable(name);
+    return bytes ? std::optional<std::string>(quoted(*bytes)) : std::nullopt;
+}
+
+std::string TNamesFile::nameOf(std::string_view raw)
+{
+    return TCp1251::toUtf8(unquoted(raw));
+}
+
 std::string TNamesFile::quoted(const std::string& bytes)
 {
     const bool needsQuotes = !bytes.empty()

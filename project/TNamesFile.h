@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -39,6 +40,14 @@ public:
     // Windows-1251 holds every character, no line break or NUL, at most
     // 2047 characters.
     static bool canStore(std::string_view name);
+
+    // A name as a value of the file holds it: its Windows-1251 bytes, quoted
+    // where blanks or quotes would otherwise be lost; nothing when canStore()
+    // refuses it. Other sections of the file keep their texts so too.
+    static std::optional<std::string> storedValue(std::string_view name);
+    // The name a value of the file stands for, read as the private-profile
+    // functions read it.
+    static std::string nameOf(std::string_view raw);
 
 private:
     static std::string key(int index);

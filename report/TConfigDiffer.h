@@ -37,7 +37,10 @@ public:
     // Two projects as they are opened, each with its names, or none when it
     // has no names file (a backup, the controller's image): a side without
     // names has unknown names, not empty ones, so names are compared only
-    // where both sides have them.
-    static std::vector<Line> compare(const TImage& a, const Names* namesA, const TImage& b, const Names* namesB);
+    // where both sides have them. The names of the site, zones and relays
+    // come from the names file too; a side that has the algorithm names
+    // without them (nullptr) has none.
+    static std::vector<Line> compare(const TImage& a, const Names* namesA, const TImage& b, const Names* namesB,
+                                     const TSiteNames* siteA = nullptr, const TSiteNames* siteB = nullptr);
     static std::vector<std::string> texts(const std::vector<Line>& lines);
 };

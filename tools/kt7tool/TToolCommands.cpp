@@ -387,7 +387,8 @@ int TToolCommands::verify()
     transfer(*link, "read ", [&](const TDirectLink::Progress& progress) { link->read(image, progress); });
     noteRepeats(*link);
     // The controller holds no names: it is compared under the file's.
-    return printDifferences(TConfigDiffer::compare(project.image(), &project.names(), image, nullptr));
+    return printDifferences(
+        TConfigDiffer::compare(project.image(), &project.names(), image, nullptr, &project.siteNames()));
 }
 
 bool TToolCommands::loadProject(const std::string& path, const std::string& namesPath, TProject& project,
@@ -438,7 +439,8 @@ bool TToolCommands::loadProject(const std::string& path, const std::string& name
 
 TReportInput TToolCommands::reportInput(const TProject& project, std::string dateTime)
 {
-    return TReportSource::of(project.image(), project.names(), project.name(), std::move(dateTime));
+    return TReportSource::of(project.image(), project.names(), project.name(), std::move(dateTime),
+                             project.siteNames());
 }
 
 int TToolCommands::printDifferences(const std::vector<TConfigDiffer::Line>& lines)
@@ -521,7 +523,8 @@ int TToolCommands::diff()
              + " has no names file: its algorithms' names are unknown and not compared");
     }
     return printDifferences(TConfigDiffer::compare(projects[0].image(), named[0] ? &projects[0].names() : nullptr,
-                                                   projects[1].image(), named[1] ? &projects[1].names() : nullptr));
+                                                   projects[1].image(), named[1] ? &projects[1].names() : nullptr,
+                                                   &projects[0].siteNames(), &projects[1].siteNames()));
 }
 
 int TToolCommands::backups()
