@@ -8,9 +8,12 @@
 #include "project/TProject.h"
 #include "project/TProjectFiles.h"
 #include "project/TProjectName.h"
+#include "report/TCommissioningPack.h"
 #include "report/TConfigDescriber.h"
 #include "report/TConfigDiffer.h"
 #include "report/TDocxWriter.h"
+#include "report/TPackDocument.h"
+#include "report/TPdfConversion.h"
 #include "report/TReportGenerator.h"
 #include "report/TReportSource.h"
 #include "serial/TPortMap.h"
@@ -124,6 +127,8 @@ int TToolCommands::run()
         return check();
     if (c == "backups")
         return backups();
+    if (c == "pack")
+        return pack();
     if (c == "matrix" || c == "timeline") {
         TProject project;
         loadProject(m_o.operands[0], m_o.names, project);
@@ -566,4 +571,44 @@ int TToolCommands::report()
         throw TToolError(e.what());
     }
     return 0;
+}
+
+int TToolCommands::pack()
+{
+    std::setlocale(LC_TIME, "");
+    TProject project;
+    TCommissioningPack::Input input;
+    input.namesKnown = loadProject(m_o.operands[0], m_o.names, project);
+    input.project = reportInput(project, nowText("%x %X"));
+    input.projectFile = m_o.operands[0] == "-" ? std::string() : fs::absolute(m_o.operands[0]).string();
+    input.program = "kt7config " KT7CONFIG_VERSION;
+    if (m_o.com != 0 || !m_o.device.empty()) {
+        const auto link = openLink();
+        const TIdentReply ident = identifyController(*link);
+        TCommissioningPack::Controller controller;
+        transfer(*link, "read ",
+                 [&](const TDirectLink::Progress& progress) { link->read(controller.image, progress); });
+        noteRepeats(*link);
+        controller.identification = identificationLine(ident);
+        controller.serial = TConfigDescriber::printable(latin1ToUtf8(ident.serialNumber()));
+        controller.readAt = nowText("%x %X");
+        input.controller = std::move(controller);
+    }
+    const TCommissioningPack pack = TCommissioningPack::of(input);
+    try {
+        TDocxWriter::save(TPackDocument::of(pack), m_o.output);
+    } catch (const std::exception& e) {
+        throw TToolError(e.what());
+    }
+    if (m_o.pdf) {
+        if (const std::string failed = TPdfConversion::run(m_o.output); !failed.empty())
+            throw TToolError("pack: no PDF made: " + failed + "; " + m_o.output + " is written");
+        note("PDF written to " + TPdfConversion::pdfPath(m_o.output));
+    }
+    if (pack.verdict != TCommissioningPack::Verdict::Differs)
+        return 0;
+    if (!m_o.quiet)
+        warn("the controller differs from " + fileName(m_o.operands[0]) + " (" + std::to_string(pack.differences.size())
+             + " differences, listed in the pack)");
+    return 1;
 }

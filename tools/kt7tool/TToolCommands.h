@@ -34,6 +34,7 @@ private:
     int diff();
     int backups();
     int report();
+    int pack();
 
     std::unique_ptr<TDirectLink> openLink() const;
     std::string devicePath() const;

@@ -54,6 +54,7 @@ const OptionHelp Options[] = {
     {"--input N", "the algorithm of IN-N alone"},
     {"--csv", "the matrix as ';'-separated values for a spreadsheet"},
     {"--svg", "the timelines as an SVG document"},
+    {"--pdf", "also a PDF of the document, made by LibreOffice"},
     {"--json", "the result as one JSON object"},
     {"--", "the arguments that follow are no options"},
     {"-", "as a file: standard input (standard output for read)"},
@@ -157,6 +158,21 @@ const CommandHelp Help[] = {
      "kt7tool report FILE.usr [--names FILE.ini] -o OUT.docx",
      "Writes the configuration report the window makes as OUT.docx.\n",
      {"--names FILE.ini", "-o, --output FILE", "-"}},
+    {"pack", "kt7tool pack FILE.usr [--names FILE.ini] [--com N | --device PATH] -o OUT.docx [--pdf]",
+     "Writes the commissioning pack of the project as OUT.docx: a title page\n"
+     "(site, address, project, controller, date, program, engineer), the\n"
+     "verification against the controller, the configuration check's findings,\n"
+     "the cause-and-effect matrix and the timelines on landscape pages, the zones\n"
+     "of the console buttons and paging groups, page numbers and a signature\n"
+     "block. The site and the names of zones and relays come from the names file.\n"
+     "With --com or --device the controller is read and compared with the project:\n"
+     "the pack says it is equal, with the time and the serial number, or lists the\n"
+     "differences (exit status 1); without, it says it was not verified. With\n"
+     "--pdf LibreOffice also writes OUT.pdf beside it; without LibreOffice the\n"
+     ".docx is written and the command fails with exit status 2.\n",
+     joined(
+         {LineOptions,
+          {"--names FILE.ini", "-o, --output FILE", "--pdf", "-v, --verbose", "-vv", "--quiet", "--progress", "-"}})},
     {"matrix",
      "kt7tool matrix FILE.usr [--names FILE.ini] [--csv | --json]",
      "Prints the cause-and-effect matrix: a row for each switched-on algorithm\n"
@@ -323,6 +339,8 @@ TToolOptions TToolOptions::parse(int argc, const char* const* argv)
             o.csv = true;
         } else if (arg == "--svg") {
             o.svg = true;
+        } else if (arg == "--pdf") {
+            o.pdf = true;
         } else if (arg == "--input") {
             o.input = static_cast<int>(number(arg, value(), 1, 24));
         } else {
@@ -349,7 +367,7 @@ TToolOptions TToolOptions::parse(int argc, const char* const* argv)
     const bool line = c == "identify" || c == "read" || c == "write" || c == "verify";
     if (line && o.com == 0 && o.device.empty())
         throw TToolError(c + ": name the port with --com N or --device PATH", TToolError::Usage);
-    if (c == "report" && o.output.empty())
-        throw TToolError("report: name the document with -o OUT.docx", TToolError::Usage);
+    if ((c == "report" || c == "pack") && o.output.empty())
+        throw TToolError(c + ": name the document with -o OUT.docx", TToolError::Usage);
     return o;
 }
