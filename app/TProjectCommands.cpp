@@ -71,6 +71,7 @@ TProjectCommands::SaveResult TProjectCommands::save()
     }
     m_host.ProjectSaved(filePath(TProjectName::fromPath(path)));
     m_projectFolder = QFileInfo(chosen).absolutePath();
+    m_projectFile = QFileInfo(chosen).absoluteFilePath();
     return SaveResult::Saved;
 }
 
@@ -143,6 +144,7 @@ TFileResult TProjectCommands::openChosen(const QString& chosen)
     m_host.EditorReload();
     m_host.ClearHistory();
     m_projectFolder = QFileInfo(chosen).absolutePath();
+    m_projectFile = QFileInfo(chosen).absoluteFilePath();
     return TFileResult::success();
 }
 
@@ -160,6 +162,7 @@ void TProjectCommands::openBackup(const TImage& image, const QString& projectNam
     project.setName(projectName.toStdString());
     // Not a project file: "Сохранить" starts where a new project's does.
     m_projectFolder.clear();
+    m_projectFile.clear();
     m_host.EditorReload();
     m_host.ClearHistory();
 }
@@ -180,6 +183,7 @@ void TProjectCommands::TBNewClick()
     TProject& project = m_host.project();
     project.setName(name.toStdString());
     m_projectFolder.clear();
+    m_projectFile.clear();
     project.image().clear();
     for (int i = 1; i <= TNamesFile::Count; ++i)
         project.setInputName(i, std::string());

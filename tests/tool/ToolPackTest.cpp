@@ -2,11 +2,14 @@
 // kt7sim for the verification and against kt7tool matrix --json for every
 // cell of the matrix.
 
+#include "app/TMain.h"
+#include "app/TPackCommand.h"
 #include "image/TAlarmRecord.h"
 #include "project/TImageFile.h"
 #include "project/TNamesFile.h"
 #include "project/TSiteNamesFile.h"
 #include "tests/report/DocxContent.h"
+#include "tests/support/TScriptedDialogs.h"
 #include "tests/support/TSimProcess.h"
 #include "tests/tool/TToolRun.h"
 
@@ -18,7 +21,10 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
 #include <gtest/gtest.h>
+#include <zip.h>
 
 #include <map>
 
@@ -56,6 +62,28 @@ TImage largest()
 QString minutes(int seconds)
 {
     return QString::asprintf("%02d:%02d", seconds / 60, seconds % 60);
+}
+
+// A part of the package, with the time the document was made taken out.
+QString part(const QString& docx, const char* name)
+{
+    QByteArray data;
+    int error = 0;
+    zip_t* archive = zip_open(QFile::encodeName(docx).constData(), ZIP_RDONLY, &error);
+    zip_stat_t st;
+    if (archive && zip_stat(archive, name, 0, &st) == 0) {
+        data.resize(static_cast<qsizetype>(st.size));
+        if (zip_file_t* f = zip_fopen(archive, name, 0)) {
+            zip_fread(f, data.data(), st.size);
+            zip_fclose(f);
+        }
+    }
+    if (archive)
+        zip_close(archive);
+    static const QRegularExpression made(
+        QStringLiteral("(Дата и время составления</w:t>.*?<w:t xml:space=\"preserve\">)[^<]*"),
+        QRegularExpression::DotMatchesEverythingOption);
+    return QString::fromUtf8(data).replace(made, QStringLiteral("\\1DATE"));
 }
 
 class ToolPack : public ::testing::Test {
@@ -223,12 +251,10 @@ TEST_F(ToolPack, EveryMatrixCellIsTheMatrixOfKt7toolWithRowHeadsOnEveryPart)
             const QString key = units[c] + "|" + head.paragraphs.at(0);
             ASSERT_EQ(columns.count(key), 1u) << key.toStdString();
             ++seen[key];
-            if (key == "Zarna KT7-LB №2|OUT3")
-                EXPECT_EQ(head.paragraphs.value(1), "2 этаж, коридор");
-            if (key == "Релейный модуль №6|K4")
-                EXPECT_EQ(head.paragraphs.value(1), "Лифты вниз");
-            if (key == "Реле в KT7-CU|K2")
-                EXPECT_EQ(head.paragraphs.value(1), "Дымоудаление");
+            const std::map<QString, QString> named{{"Zarna KT7-LB №2|OUT3", "2 этаж, коридор"},
+                                                   {"Релейный модуль №6|K4", "Лифты вниз"},
+                                                   {"Реле в KT7-CU|K2", "Дымоудаление"}};
+            EXPECT_EQ(head.paragraphs.value(1), named.count(key) ? named.at(key) : QString()) << key.toStdString();
             const QString jsonHead = columns[key]["head"].toString();
             for (qsizetype r = 0; r < inputs.size(); ++r) {
                 const QJsonObject input = inputs[r].toObject();
@@ -279,4 +305,61 @@ TEST_F(ToolPack, EveryMatrixCellIsTheMatrixOfKt7toolWithRowHeadsOnEveryPart)
     ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
     EXPECT_TRUE(pdf.read(5) == "%PDF-");
     EXPECT_GT(pdf.size(), 20000);
+}
+
+TEST_F(ToolPack, TheWindowMakesTheDocumentKt7toolMakesAndSaysWhenThereIsNoPdf)
+{
+    const QString usr = project("site", largest(), site());
+    const QString tool = dir.filePath("tool.docx");
+    const TToolRun run = TToolRun::of({"pack", usr, "-o", tool});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+
+    // The window, as the program starts it, on a machine without LibreOffice.
+    QCoreApplication::setApplicationVersion(TToolRun::of({"--version"}).out.section(' ', 1).trimmed());
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(dir.path()));
+    TScriptedDialogs dialogs;
+    Main = new TMain;
+    Main->show();
+    Main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Main));
+    dialogs.openPaths.push_back(usr);
+    Main->findChild<QToolButton*>("TBOpen")->click();
+    QStringList opened;
+    Main->packCommand()->setOpener([&opened](const QString& file) {
+        opened << file;
+        return true;
+    });
+    const QString window = dir.filePath("window.docx");
+    dialogs.savePaths.push_back(window);
+    dialogs.answers = {mbChoice + 0}; // "Открыть"
+    QTest::keyClick(Main, Qt::Key_P, Qt::ControlModifier);
+    QTRY_VERIFY(!Main->packCommand()->running());
+    qputenv("PATH", path);
+    // With LibreOffice the PDF comes while the window goes on.
+    if (!QStandardPaths::findExecutable("soffice").isEmpty()) {
+        dialogs.savePaths.push_back(dir.filePath("again.docx"));
+        dialogs.answers = {mbChoice + 1}; // "Закрыть"
+        QTest::keyClick(Main, Qt::Key_P, Qt::ControlModifier);
+        EXPECT_TRUE(Main->packCommand()->running());
+        QTRY_VERIFY_WITH_TIMEOUT(!Main->packCommand()->running(), 180000);
+        EXPECT_EQ(Main->packCommand()->pdf(), dir.filePath("again.pdf"));
+        EXPECT_EQ(dialogs.texts().value(1),
+                  "Документация к сдаче сохранена:\n" + dir.filePath("again.docx") + "\n" + dir.filePath("again.pdf"));
+        dialogs.messages.pop_back();
+    }
+    delete Main;
+    Main = nullptr;
+
+    ASSERT_GE(dialogs.fileRequests.size(), 2u);
+    EXPECT_EQ(dialogs.fileRequests[1].fileName, "site-сдача.docx");
+    EXPECT_EQ(dialogs.fileRequests[1].folder, dir.path());
+    EXPECT_EQ(dialogs.texts(),
+              QStringList{"Документация к сдаче сохранена:\n" + window
+                          + "\nPDF не создан: LibreOffice не установлен (нет программы soffice)."});
+    EXPECT_EQ(opened, QStringList{window});
+    const QString document = part(window, "word/document.xml");
+    EXPECT_TRUE(document.contains("DATE</w:t>"));
+    EXPECT_EQ(document, part(tool, "word/document.xml"));
+    EXPECT_EQ(part(window, "word/footer1.xml"), part(tool, "word/footer1.xml"));
 }
