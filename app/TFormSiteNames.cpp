@@ -86,6 +86,7 @@ TFormSiteNames::TFormSiteNames(TProject& project, QAction* undo, QAction* redo, 
     TableNames->setObjectName("TableNames");
     TableNames->setHorizontalHeaderLabels({QStringLiteral("Выход или реле"), QStringLiteral("Имя")});
     TableNames->verticalHeader()->hide();
+    TableNames->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
     TableNames->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     TableNames->horizontalHeader()->setStretchLastSection(true);
     TableNames->setSelectionMode(QAbstractItemView::SingleSelection);
