@@ -285,7 +285,7 @@ TEST_F(Undo, SiteNamesTypedInTheirWindowAreUndoneSavedAndOpenedAgain)
         << text.toStdString();
 
     // New forgets the names; Open brings them back.
-    dialogs.modals.push_back([](QDialog& dialog) { return QDialog::Accepted; });
+    dialogs.modals.push_back([](QDialog&) { return QDialog::Accepted; });
     click(ctl<QToolButton>("TBNew"));
     EXPECT_EQ(Main->project().siteNames(), TSiteNames{});
     EXPECT_TRUE(form->EditObject->text().isEmpty());
