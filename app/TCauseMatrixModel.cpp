@@ -3,6 +3,8 @@
 #include <QBrush>
 #include <QColor>
 
+#include <algorithm>
+
 namespace {
 using Node = TConfigFinding::Node;
 
@@ -11,10 +13,24 @@ QString qs(const std::string& text)
     return QString::fromStdString(text);
 }
 
-// "LB1 OUT1" on two lines, so that a column stays narrow.
+// A column's head on as many lines as its longest word needs, so that a
+// column stays narrow: "LB1\nOUT1", "Релейный\nмодуль\n№1 K2", "Реле в\nKT7-CU\nK1".
 QString columnHead(const TCauseMatrix::Column& c)
 {
-    return qs(c.head).replace(' ', '\n');
+    const QStringList words = qs(c.head).split(' ', Qt::SkipEmptyParts);
+    qsizetype longest = 0;
+    for (const QString& word : words)
+        longest = std::max(longest, word.size());
+    QString out;
+    QString line;
+    for (const QString& word : words) {
+        if (!line.isEmpty() && line.size() + 1 + word.size() > longest) {
+            out += line + '\n';
+            line.clear();
+        }
+        line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + word;
+    }
+    return out + line;
 }
 } // namespace
 
@@ -127,6 +143,30 @@ QVariant TCauseMatrixModel::headerData(int section, Qt::Orientation orientation,
     if (role == Qt::ForegroundRole && unusedRow(section))
         return QBrush(QColor(160, 40, 40));
     return {};
+}
+
+QStringList TCauseMatrixModel::columnTexts(int column) const
+{
+    const auto c = static_cast<size_t>(column);
+    QStringList texts;
+    if (m_table == Table::Zones) {
+        if (std::any_of(m_matrix.zones.begin(), m_matrix.zones.end(),
+                        [c](const TCauseMatrix::ZoneRow& z) { return z.cells.at(c); }))
+            texts << QString(TCauseMatrix::ZoneMark);
+        return texts;
+    }
+    // A cell shows a set of stages 1..5: one text for each set met.
+    uint32_t seen = 0;
+    for (size_t r = 0; r < m_matrix.rows.size(); ++r) {
+        unsigned stages = 0;
+        for (const int k : m_matrix.rows[r].cells.at(c))
+            stages |= 1u << k;
+        if (stages != 0 && (seen & (1u << (stages >> 1))) == 0) {
+            seen |= 1u << (stages >> 1);
+            texts << qs(m_matrix.cell(r, c));
+        }
+    }
+    return texts;
 }
 
 TConfigFinding TCauseMatrixModel::nodeAt(int row, int column) const

@@ -29,6 +29,9 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
+    // The different texts the cells of a column show, each once.
+    QStringList columnTexts(int column) const;
+
     // The tree node a cell or a row head stands for: the first stage in the
     // cell, or the input (a row head, an empty cell); a button, a group or
     // the functional settings for the zones.

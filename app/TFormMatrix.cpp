@@ -1,15 +1,12 @@
 #include "app/TFormMatrix.h"
 
 #include "app/TCauseMatrixModel.h"
+#include "app/TExport.h"
 #include "app/TMatrixCellDelegate.h"
 #include "app/TMatrixHost.h"
-#include "project/TAtomicFile.h"
 #include "project/TProject.h"
-#include "widgets/TDialogs.h"
 #include "widgets/TSideWindow.h"
 
-#include <QBuffer>
-#include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QImage>
@@ -22,6 +19,8 @@
 namespace {
 const QString Title = QStringLiteral("Матрица причин и следствий");
 const QString SaveFilter = QStringLiteral("Таблица CSV|*.csv|Рисунок PNG|*.png");
+constexpr int ColumnWidth = 44; // at least
+constexpr int CellPadding = 5;  // either side of a cell's text
 } // namespace
 
 TFormMatrix::TFormMatrix(TMatrixHost& host, QWidget* parent) : QWidget(parent, Qt::Window), m_host(host)
@@ -61,6 +60,27 @@ TFormMatrix::TFormMatrix(TMatrixHost& host, QWidget* parent) : QWidget(parent, Q
     });
 }
 
+void TFormMatrix::fitColumns(QTableView& table, TextWidths& known)
+{
+    QHeaderView* heads = table.horizontalHeader();
+    const auto* model = static_cast<const TCauseMatrixModel*>(table.model());
+    const QFontMetrics metrics(table.font());
+    for (int c = 0; c < model->columnCount(); ++c) {
+        const QString head = model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        auto found = known.heads.constFind(head);
+        if (found == known.heads.cend())
+            found = known.heads.insert(head, heads->sectionSizeHint(c));
+        int width = std::max(ColumnWidth, *found);
+        for (const QString& text : model->columnTexts(c)) {
+            found = known.cells.constFind(text);
+            if (found == known.cells.cend())
+                found = known.cells.insert(text, metrics.horizontalAdvance(text) + 2 * CellPadding);
+            width = std::max(width, *found);
+        }
+        if (heads->sectionSize(c) != width)
+            heads->resizeSection(c, width);
+    }
+}
 QTableView* TFormMatrix::addTable(TCauseMatrixModel* model, const char* name, const QString& title)
 {
     auto* table = new QTableView(m_tabs);
@@ -69,7 +89,7 @@ QTableView* TFormMatrix::addTable(TCauseMatrixModel* model, const char* name, co
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setItemDelegate(new TMatrixCellDelegate(table));
     table->setSelectionMode(QAbstractItemView::SingleSelection);
-    table->horizontalHeader()->setDefaultSectionSize(44);
+    table->horizontalHeader()->setDefaultSectionSize(ColumnWidth);
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table->verticalHeader()->setDefaultSectionSize(22);
@@ -108,6 +128,8 @@ void TFormMatrix::rebuild()
     const TCauseMatrix matrix = TCauseMatrix::of(project.image(), project.names());
     m_algorithms->show(matrix);
     m_zones->show(matrix);
+    fitColumns(*GridMatrix, m_widths);
+    fitColumns(*GridZones, m_widths);
     m_stale = false;
 }
 
@@ -117,12 +139,15 @@ QImage TFormMatrix::picture(QTableView* table) const
     QTableView whole;
     whole.setAttribute(Qt::WA_DontShowOnScreen);
     whole.setModel(table->model());
+    whole.setItemDelegate(new TMatrixCellDelegate(&whole));
     whole.setFont(table->font());
     whole.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     whole.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     whole.horizontalHeader()->setDefaultSectionSize(table->horizontalHeader()->defaultSectionSize());
     whole.verticalHeader()->setDefaultSectionSize(table->verticalHeader()->defaultSectionSize());
     whole.show();
+    TextWidths widths;
+    fitColumns(whole, widths);
     const int frame = 2 * whole.frameWidth();
     whole.resize(whole.verticalHeader()->sizeHint().width() + whole.horizontalHeader()->length() + frame,
                  whole.horizontalHeader()->sizeHint().height() + whole.verticalHeader()->length() + frame);
@@ -133,29 +158,13 @@ bool TFormMatrix::ButtonSaveClick()
 {
     const std::string project = m_host.project().name();
     const QString proposed = QString::fromStdString(project.empty() ? "matrix" : project) + ".csv";
-    const QString chosen = TDialogs::current().saveFile({SaveFilter, proposed, "csv", {}});
-    if (chosen.isEmpty())
-        return false;
-    if (m_stale)
-        rebuild();
-    std::string bytes;
-    if (chosen.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) {
-        QByteArray png;
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        auto* shown = static_cast<QTableView*>(m_tabs->currentWidget());
-        if (!picture(shown).save(&buffer, "PNG")) {
-            Dlg::error(QStringLiteral("Не удалось нарисовать таблицу"));
-            return false;
-        }
-        bytes = png.toStdString();
-    } else {
-        bytes = m_algorithms->matrix().csv();
-    }
-    const TFileResult written = TAtomicFile::write(QFile::encodeName(chosen).toStdString(), bytes);
-    if (!written) {
-        Dlg::error(QStringLiteral("Unable to write to %1\n%2").arg(chosen, QString::fromStdString(written.reason())));
-        return false;
-    }
-    return true;
+    return TExport::save({SaveFilter, proposed, "csv", {}},
+                         [this](const QString& chosen) -> std::optional<std::string> {
+                             if (m_stale)
+                                 rebuild();
+                             if (!TExport::png(chosen))
+                                 return m_algorithms->matrix().csv();
+                             return TExport::pngBytes(picture(static_cast<QTableView*>(m_tabs->currentWidget())),
+                                                      QStringLiteral("Не удалось нарисовать таблицу"));
+                         });
 }

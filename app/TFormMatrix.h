@@ -4,9 +4,11 @@
 // console buttons, paging groups and background music under the same
 // columns (GridZones). It follows every change of the project while shown;
 // a double-click or Enter on a cell selects its stage (or input, button,
-// group) in the tree, on a row head the input. "Сохранить…" writes the
-// algorithms as CSV, or the table shown as a PNG picture.
+// group) in the tree, on a row head the input. Every column is as wide as
+// its head and its widest cell. "Сохранить…" writes the algorithms as CSV,
+// or the table shown as a PNG picture with every cell whole.
 
+#include <QHash>
 #include <QWidget>
 
 class QLabel;
@@ -39,6 +41,15 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // Widths of texts in a table's font, heads and cells apart.
+    struct TextWidths {
+        QHash<QString, int> heads;
+        QHash<QString, int> cells;
+    };
+    // Every column as wide as its head and its widest cell, so that nothing
+    // is cut: in the window and in the saved picture alike. The widths of
+    // texts met before are kept in known (a matrix holds few different ones).
+    static void fitColumns(QTableView& table, TextWidths& known);
     QTableView* addTable(TCauseMatrixModel* model, const char* name, const QString& title);
     void activated(QTableView* table, int row, int column);
 
@@ -51,4 +62,5 @@ private:
     QLabel* m_note;
     QPushButton* ButtonSave;
     bool m_stale = true;
+    TextWidths m_widths;
 };

@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include <cmath>
+
 void TMatrixCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
     const bool selected = option.state & QStyle::State_Selected;
@@ -21,9 +23,10 @@ void TMatrixCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
         const QSizeF size = found->size();
         painter->setFont(option.font);
         painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
-        painter->drawStaticText(
-            QPointF(option.rect.center().x() - size.width() / 2 + 1, option.rect.center().y() - size.height() / 2 + 1),
-            *found);
+        // On whole pixels: the same text looks the same in every cell.
+        painter->drawStaticText(QPointF(std::round(option.rect.center().x() - size.width() / 2 + 1),
+                                        std::round(option.rect.center().y() - size.height() / 2 + 1)),
+                                *found);
     }
     if (option.state & QStyle::State_HasFocus) {
         painter->setPen(QPen(option.palette.color(QPalette::Text), 1, Qt::DotLine));

@@ -141,6 +141,12 @@ TFileResult TProjectCommands::openChosen(const QString& chosen)
             QStringLiteral(
                 "Файл имён %1 похож на текст в UTF-8, а читается в кодировке Windows-1251. Имена прочитаны так:\n%2")
                 .arg(filePath(opened.namesPath), QString::fromStdString(TProjectFiles::namesAsRead(project, "\n"))));
+    if (!opened.namesUnicode.empty())
+        Dlg::information(QStringLiteral("Файл имён %1 записан в кодировке %2, а файлы имён хранятся в кодировке "
+                                        "Windows-1251. Он прочитан в %2, при сохранении будет записан в "
+                                        "Windows-1251. Имена прочитаны так:\n%3")
+                             .arg(filePath(opened.namesPath), QString::fromStdString(opened.namesUnicode),
+                                  QString::fromStdString(TProjectFiles::namesAsRead(project, "\n"))));
     m_host.EditorReload();
     m_host.ClearHistory();
     m_projectFolder = QFileInfo(chosen).absolutePath();

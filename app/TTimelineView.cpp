@@ -1,11 +1,17 @@
 #include "app/TTimelineView.h"
 
+#include "app/TExport.h"
 #include "app/TMatrixHost.h"
 #include "project/TProject.h"
+#include "report/TReportSource.h"
+#include "report/TTimelineSvg.h"
 
+#include <QApplication>
+#include <QImage>
 #include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPushButton>
 
 namespace {
 const QColor DelayColour(200, 200, 200);
@@ -13,6 +19,9 @@ const QColor StageColour(91, 155, 213);
 const QColor StageEdge(46, 109, 164);
 const QColor NoteColour(170, 51, 51);
 constexpr int TypeSize = 11; // px, as TTimelineLayout's lines expect
+constexpr int HeadHeight = 20;
+constexpr int ButtonGap = 4;
+const QString SaveFilter = QStringLiteral("Рисунок SVG|*.svg|Рисунок PNG|*.png");
 } // namespace
 
 TTimelineView::TTimelineView(TMatrixHost& host, std::function<int()> input, QWidget* parent)
@@ -23,6 +32,11 @@ TTimelineView::TTimelineView(TMatrixHost& host, std::function<int()> input, QWid
     QFont small = font();
     small.setPixelSize(TypeSize);
     setFont(small);
+    ButtonSaveTimeline = new QPushButton(QStringLiteral("Сохранить…"), this);
+    ButtonSaveTimeline->setObjectName("ButtonSaveTimeline");
+    ButtonSaveTimeline->setFont(QApplication::font());
+    ButtonSaveTimeline->resize(ButtonSaveTimeline->sizeHint());
+    connect(ButtonSaveTimeline, &QPushButton::clicked, this, [this] { ButtonSaveTimelineClick(); });
     m_host.project().subscribe([this](TProject::Change change, int) {
         if (change != TProject::Change::Image)
             return;
@@ -32,17 +46,27 @@ TTimelineView::TTimelineView(TMatrixHost& host, std::function<int()> input, QWid
     });
 }
 
+int TTimelineView::input() const
+{
+    const int input = m_input();
+    return input < 1 || input > Layout::InputCount ? 1 : input;
+}
+
+std::string TTimelineView::caption(int input) const
+{
+    return TReportSource::caption(input, m_host.project().names()[static_cast<size_t>(input - 1)]);
+}
+
 TTimelineLayout TTimelineView::layout() const
 {
     const TImage& image = m_host.project().image();
-    const int input = m_input();
-    const TAlarmPlan::Input plan = TAlarmPlan::of(image, input < 1 || input > Layout::InputCount ? 1 : input);
-    return TTimelineLayout::of(plan, TAlarmPlan::Composition::of(image), width(), plan.limitedSpan());
+    const TAlarmPlan::Input plan = TAlarmPlan::of(image, input());
+    return TTimelineLayout::of(plan, TAlarmPlan::Composition::of(image), TTimelineLayout::Scale::of({plan}, width()));
 }
 
 QSize TTimelineView::sizeHint() const
 {
-    return {300, static_cast<int>(layout().height)};
+    return {300, static_cast<int>(layout().height) + ButtonGap + ButtonSaveTimeline->height()};
 }
 
 QSize TTimelineView::minimumSizeHint() const
@@ -50,22 +74,44 @@ QSize TTimelineView::minimumSizeHint() const
     return sizeHint();
 }
 
+void TTimelineView::resizeEvent(QResizeEvent* event)
+{
+    // Below the drawing, at its right.
+    ButtonSaveTimeline->move(width() - static_cast<int>(TTimelineLayout::Margin) - ButtonSaveTimeline->width(),
+                             height() - ButtonSaveTimeline->height());
+    QWidget::resizeEvent(event);
+}
+
 void TTimelineView::paintEvent(QPaintEvent*)
 {
-    const TTimelineLayout t = layout();
     QPainter p(this);
+    draw(p, layout(), palette());
+}
+
+void TTimelineView::draw(QPainter& p, const TTimelineLayout& t, const QPalette& colours) const
+{
     p.setRenderHint(QPainter::Antialiasing, false);
-    const int ascent = fontMetrics().ascent();
+    p.setFont(font());
+    const QFontMetrics metrics(font());
+    const int ascent = metrics.ascent();
+    const int textWidth = static_cast<int>(t.width - 2 * TTimelineLayout::Margin);
     for (const TTimelineLayout::Bar& b : t.bars) {
-        p.setPen(palette().color(QPalette::WindowText));
+        p.setPen(colours.color(QPalette::WindowText));
         // Elided only where a window narrower than the label would cut it.
-        const QString label = fontMetrics().elidedText(QString::fromStdString(b.label), Qt::ElideRight,
-                                                       width() - 2 * static_cast<int>(TTimelineLayout::Margin));
+        const QString label = metrics.elidedText(QString::fromStdString(b.label()), Qt::ElideRight, textWidth);
         p.drawText(QPointF(TTimelineLayout::Margin, b.labelY + ascent + 1), label);
         const QRectF bar(b.x, b.y, std::max(b.width, 1.0), b.height);
         if (b.stage == TTimelineLayout::DelayRow) {
+            if (b.width <= 0)
+                continue;
             p.fillRect(bar, QBrush(DelayColour, Qt::BDiagPattern));
             p.fillRect(QRectF(bar.left(), bar.top(), bar.width(), 1), DelayColour);
+            continue;
+        }
+        if (b.unknown) {
+            // Where it lies in time is not known: the outline alone.
+            p.setPen(QPen(StageEdge, 1, Qt::DashLine));
+            p.drawRect(bar.adjusted(0, 0, -1, -1));
             continue;
         }
         if (b.open) {
@@ -82,21 +128,63 @@ void TTimelineView::paintEvent(QPaintEvent*)
         p.setPen(StageEdge);
         p.drawRect(bar.adjusted(0, 0, -1, -1));
     }
-    p.setPen(palette().color(QPalette::Mid));
+    p.setPen(colours.color(QPalette::Mid));
     p.drawLine(QPointF(TTimelineLayout::Margin, t.axisY), QPointF(t.width - TTimelineLayout::Margin, t.axisY));
     QFont tickFont = font();
     tickFont.setPixelSize(TypeSize - 2);
     p.setFont(tickFont);
-    p.setPen(palette().color(QPalette::WindowText));
+    const QFontMetrics tickMetrics(tickFont);
+    p.setPen(colours.color(QPalette::WindowText));
     for (const TTimelineLayout::Tick& tick : t.ticks) {
         p.drawLine(QPointF(tick.x, t.axisY), QPointF(tick.x, t.axisY + 4));
-        p.drawText(QPointF(tick.x + 2, t.axisY + 14), QString::fromStdString(tick.text));
+        const QString text = QString::fromStdString(tick.text);
+        const double x = tick.textBefore ? tick.x - TTimelineLayout::TickTextGap - tickMetrics.horizontalAdvance(text)
+                                         : tick.x + TTimelineLayout::TickTextGap;
+        p.drawText(QPointF(x, t.axisY + 14), text);
     }
-    if (!t.note.empty()) {
-        p.setFont(font());
-        p.setPen(NoteColour);
-        p.drawText(QPointF(TTimelineLayout::Margin, t.noteY + ascent + 1), QString::fromStdString(t.note));
-    }
+    p.setFont(font());
+    p.setPen(NoteColour);
+    for (size_t n = 0; n < t.notes.size(); ++n)
+        p.drawText(QPointF(TTimelineLayout::Margin,
+                           t.noteY + TTimelineLayout::NoteHeight * static_cast<double>(n) + ascent + 1),
+                   QString::fromStdString(t.notes[n]));
+}
+
+QImage TTimelineView::picture() const
+{
+    const TImage& image = m_host.project().image();
+    const TAlarmPlan::Input plan = TAlarmPlan::of(image, input());
+    const TTimelineLayout t = TTimelineLayout::of(plan, TAlarmPlan::Composition::of(image),
+                                                  TTimelineLayout::Scale::of({plan}, TTimelineSvg::Width));
+    QImage out(static_cast<int>(t.width), HeadHeight + static_cast<int>(t.height), QImage::Format_RGB32);
+    out.fill(Qt::white);
+    QPainter p(&out);
+    QFont head = font();
+    head.setPixelSize(TypeSize + 1);
+    head.setBold(true);
+    p.setFont(head);
+    p.setPen(Qt::black);
+    p.drawText(QPointF(TTimelineLayout::Margin, 14), QString::fromStdString(caption(plan.number)));
+    p.translate(0, HeadHeight);
+    // Dark type on white, whatever the desktop's colours.
+    draw(p, t, QPalette(Qt::white));
+    return out;
+}
+
+bool TTimelineView::ButtonSaveTimelineClick()
+{
+    const TProject& project = m_host.project();
+    const int shown = input();
+    const QString proposed = QString::fromStdString(project.name().empty() ? "timeline" : project.name()) + " IN-"
+        + QString::number(shown) + ".svg";
+    return TExport::save(
+        {SaveFilter, proposed, "svg", {}}, [this, shown](const QString& chosen) -> std::optional<std::string> {
+            if (TExport::png(chosen))
+                return TExport::pngBytes(picture(), QStringLiteral("Не удалось нарисовать шкалу времени"));
+            const TProject& project = m_host.project();
+            const TAlarmPlan::Input plan = TAlarmPlan::of(project.image(), shown);
+            return TTimelineSvg::document({plan}, {caption(shown)}, TAlarmPlan::Composition::of(project.image()));
+        });
 }
 
 void TTimelineView::mousePressEvent(QMouseEvent* event)

@@ -5,6 +5,8 @@
 // It is drawn from the project whenever it is painted and repainted on every
 // change of the image; its page asks again for its size when it shows another
 // input. A click on a stage's row selects that stage in the tree.
+// "Сохранить…" below the drawing writes the alarm under its heading as SVG
+// (as kt7tool timeline does) or as a PNG picture.
 
 #include "report/TTimelineLayout.h"
 
@@ -12,6 +14,7 @@
 
 #include <functional>
 
+class QPushButton;
 class TMatrixHost;
 
 class TTimelineView : public QWidget {
@@ -22,6 +25,11 @@ public:
 
     // The drawing as it stands, at the widget's width.
     TTimelineLayout layout() const;
+    // "Сохранить…": asks for a file; *.png gets the picture, any other name
+    // SVG. False when nothing was written.
+    bool ButtonSaveTimelineClick();
+    // The alarm under its heading, as wide as the SVG.
+    QImage picture() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -29,8 +37,15 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    int input() const;
+    // "IN-3 name": the heading of a saved drawing.
+    std::string caption(int input) const;
+    void draw(QPainter& p, const TTimelineLayout& t, const QPalette& colours) const;
+
     TMatrixHost& m_host;
     std::function<int()> m_input;
+    QPushButton* ButtonSaveTimeline;
 };

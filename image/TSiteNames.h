@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <string>
+#include <utility>
 
 struct TSiteNames {
     std::string object;
@@ -32,6 +33,23 @@ struct TSiteNames {
     }
     // K1 or K2: relay 1 or 2.
     const std::string& controllerRelay(int relay) const { return controllerRelays[static_cast<size_t>(relay - 1)]; }
+
+    // Every name by one number, 0..FieldCount - 1: the object, the address,
+    // the engineer, the zones, K1 and K2, the relays.
+    static constexpr int FieldCount = 3 + Layout::OutputBits + 2 + Layout::RelayBits;
+    std::string& field(int i) { return const_cast<std::string&>(std::as_const(*this).field(i)); }
+    const std::string& field(int i) const
+    {
+        if (i < 3)
+            return i == 0 ? object : i == 1 ? address : engineer;
+        i -= 3;
+        if (i < Layout::OutputBits)
+            return zones.at(static_cast<size_t>(i));
+        i -= Layout::OutputBits;
+        if (i < 2)
+            return controllerRelays.at(static_cast<size_t>(i));
+        return relays.at(static_cast<size_t>(i - 2));
+    }
 
     bool hasSite() const { return !object.empty() || !address.empty() || !engineer.empty(); }
     bool hasPartNames() const

@@ -1,5 +1,7 @@
 #include "project/TCp1251.h"
 
+#include "project/TUnicodeText.h"
+
 #include <array>
 #include <cstdint>
 
@@ -32,62 +34,6 @@ int byteOf(char32_t c)
     return -1;
 }
 
-// Decodes one UTF-8 sequence at the front of text and removes it; nothing
-// for a sequence that is no valid UTF-8 (truncated, overlong, a surrogate or
-// beyond U+10FFFF).
-std::optional<char32_t> takeCharacter(std::string_view& text)
-{
-    const auto lead = static_cast<uint8_t>(text.front());
-    int length = 0;
-    char32_t c = 0;
-    char32_t least = 0;
-    if (lead < 0x80) {
-        text.remove_prefix(1);
-        return lead;
-    }
-    if ((lead & 0xE0) == 0xC0) {
-        length = 2;
-        c = lead & 0x1F;
-        least = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3;
-        c = lead & 0x0F;
-        least = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4;
-        c = lead & 0x07;
-        least = 0x10000;
-    } else {
-        return std::nullopt;
-    }
-    if (text.size() < static_cast<size_t>(length))
-        return std::nullopt;
-    for (int i = 1; i < length; ++i) {
-        const auto next = static_cast<uint8_t>(text[static_cast<size_t>(i)]);
-        if ((next & 0xC0) != 0x80)
-            return std::nullopt;
-        c = (c << 6) | (next & 0x3F);
-    }
-    if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
-        return std::nullopt;
-    text.remove_prefix(static_cast<size_t>(length));
-    return c;
-}
-
-void appendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 } // namespace
 
 std::optional<std::string> TCp1251::fromUtf8(std::string_view text)
@@ -95,7 +41,7 @@ std::optional<std::string> TCp1251::fromUtf8(std::string_view text)
     std::string out;
     out.reserve(text.size());
     while (!text.empty()) {
-        const std::optional<char32_t> c = takeCharacter(text);
+        const std::optional<char32_t> c = TUnicodeText::take(text);
         if (!c)
             return std::nullopt;
         const int byte = byteOf(*c);
@@ -111,7 +57,7 @@ bool TCp1251::looksUtf8(std::string_view bytes)
     bool beyondAscii = false;
     while (!bytes.empty()) {
         beyondAscii = beyondAscii || static_cast<uint8_t>(bytes.front()) >= 0x80;
-        if (!takeCharacter(bytes))
+        if (!TUnicodeText::take(bytes))
             return false;
     }
     return beyondAscii;
@@ -123,7 +69,7 @@ std::string TCp1251::toUtf8(std::string_view bytes)
     out.reserve(2 * bytes.size());
     for (const char b : bytes) {
         const auto byte = static_cast<uint8_t>(b);
-        appendUtf8(out, byte < 0x80 ? char32_t{byte} : char32_t{Upper[byte - 0x80u]});
+        TUnicodeText::append(out, byte < 0x80 ? char32_t{byte} : char32_t{Upper[byte - 0x80u]});
     }
     return out;
 }

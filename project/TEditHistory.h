@@ -72,13 +72,14 @@ private:
         std::vector<uint8_t> bytes; // the runs' contents, one after the other
         std::vector<std::pair<uint8_t, std::string>> names;
         std::optional<std::string> project;
-        std::optional<TSiteNames> site;
+        std::vector<std::pair<uint8_t, std::string>> site; // by TSiteNames::field
     };
 
     static Step difference(const TEditState& from, const TEditState& to);
     static void exchange(Step& step, TEditState& state);
     static size_t heapUse(const std::string& text);
     static size_t heapUse(const TSiteNames& site);
+    static size_t heapUse(const std::vector<std::pair<uint8_t, std::string>>& names);
     static size_t heapUse(const TEditState& state);
 
     TEditState m_state;

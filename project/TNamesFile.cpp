@@ -13,9 +13,6 @@ namespace {
 
 constexpr std::string_view Section = "Scenic";
 constexpr std::string_view Blanks = " \t\v\f\r\x1a";
-// Names files are a few kilobytes; anything far larger is no names file and
-// is neither loaded whole nor cut short by a save.
-constexpr size_t FileLimit = 4 * 1024 * 1024;
 
 bool isQuote(char c)
 {
@@ -55,9 +52,12 @@ std::optional<std::string> TNamesFile::storedValue(std::string_view name)
     return bytes ? std::optional<std::string>(quoted(*bytes)) : std::nullopt;
 }
 
-std::string TNamesFile::nameOf(std::string_view raw)
+std::string TNamesFile::nameOf(std::string_view raw, bool unicode)
 {
-    return TCp1251::toUtf8(unquoted(raw));
+    const std::string_view value = unquoted(raw);
+    if (unicode)
+        return std::string(TUnicodeText::firstCharacters(value, ValueLimit));
+    return TCp1251::toUtf8(value.substr(0, ValueLimit));
 }
 
 std::string TNamesFile::quoted(const std::string& bytes)
@@ -68,7 +68,7 @@ std::string TNamesFile::quoted(const std::string& bytes)
     return needsQuotes ? "\"" + bytes + "\"" : bytes;
 }
 
-std::string TNamesFile::unquoted(std::string_view raw)
+std::string_view TNamesFile::unquoted(std::string_view raw)
 {
     // A NUL or a carriage return inside a line ends the value there, as it
     // would end the C string the Windows functions return: a name holding one
@@ -78,39 +78,47 @@ std::string TNamesFile::unquoted(std::string_view raw)
         raw.remove_suffix(1);
     if (hasQuotePair(raw))
         raw = raw.substr(1, raw.size() - 2);
-    return std::string(raw.substr(0, ValueLimit));
+    return raw;
+}
+
+TFileResult TNamesFile::readText(const std::string& path, std::string& text, TUnicodeText::Encoding& encoding)
+{
+    std::string bytes;
+    TFileResult result = TFileReader::read(path, FileLimit + 1, bytes);
+    if (result && bytes.size() > FileLimit)
+        return TFileResult::failure(path, "larger than 4 MB, which no names file is");
+    encoding = TUnicodeText::marked(bytes);
+    text = TUnicodeText::toUtf8(bytes, encoding);
+    return result;
 }
 
 TFileResult TNamesFile::read(const std::string& path, Names& names, Reading* reading)
 {
     std::string text;
-    const TFileResult result = TFileReader::read(path, FileLimit, text);
+    TUnicodeText::Encoding encoding = TUnicodeText::Encoding::None;
+    const TFileResult result = readText(path, text, encoding);
     if (!result && result.code() != ENOENT)
         return result;
+    const bool unicode = encoding != TUnicodeText::Encoding::None;
     const TIniText ini(text);
     std::string all;
     for (int i = 0; i < Count; ++i) {
         const auto raw = ini.value(Section, key(i));
-        const std::string bytes = raw ? unquoted(*raw) : std::string();
-        all += bytes + '\n';
-        names[static_cast<size_t>(i)] = TCp1251::toUtf8(bytes);
+        const std::string_view value = raw ? unquoted(*raw) : std::string_view();
+        if (unicode) {
+            names[static_cast<size_t>(i)] = TUnicodeText::firstCharacters(value, ValueLimit);
+        } else {
+            const std::string_view bytes = value.substr(0, ValueLimit);
+            all.append(bytes).push_back('\n');
+            names[static_cast<size_t>(i)] = TCp1251::toUtf8(bytes);
+        }
     }
     if (reading) {
         reading->found = result.ok();
         reading->utf8 = TCp1251::looksUtf8(all);
+        reading->encoding = encoding;
     }
     return TFileResult::success();
-}
-
-TFileResult TNamesFile::readExisting(const std::string& path, std::string& text)
-{
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-        return TFileResult::success(); // nothing to keep; the write reports what is wrong
-    TFileResult result = TFileReader::read(path, FileLimit + 1, text);
-    if (result && text.size() > FileLimit)
-        return TFileResult::fromErrno(path, EFBIG);
-    return result;
 }
 
 TFileResult TNamesFile::write(const std::string& path, const Names& names)
@@ -126,11 +134,27 @@ TFileResult TNamesFile::write(const std::string& path, const Names& names)
         encoded[static_cast<size_t>(i)] = quoted(*bytes);
     }
 
+    // The rest of an existing file is kept; a missing file or one that is no
+    // regular file has none, and the write tells what is wrong with it.
     std::string text;
-    if (const TFileResult result = readExisting(path, text); !result)
-        return result;
+    TUnicodeText::Encoding encoding = TUnicodeText::Encoding::None;
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+        if (const TFileResult result = readText(path, text, encoding); !result)
+            return result;
+    // A file in Unicode is edited as UTF-8 text and written in Windows-1251 whole.
+    const bool unicode = encoding != TUnicodeText::Encoding::None;
     TIniText ini(text);
-    for (int i = 0; i < Count; ++i)
-        ini.setValue(Section, key(i), encoded[static_cast<size_t>(i)]);
-    return TAtomicFile::write(path, ini.text());
+    for (int i = 0; i < Count; ++i) {
+        const std::string& value = encoded[static_cast<size_t>(i)];
+        ini.setValue(Section, key(i), unicode ? TCp1251::toUtf8(value) : value);
+    }
+    if (!unicode)
+        return TAtomicFile::write(path, ini.text());
+    const std::optional<std::string> bytes = TCp1251::fromUtf8(ini.text());
+    if (!bytes)
+        return TFileResult::failure(path,
+                                    "the file is in " + TUnicodeText::name(encoding)
+                                        + " and holds, besides the names, characters that Windows-1251 cannot store");
+    return TAtomicFile::write(path, *bytes);
 }

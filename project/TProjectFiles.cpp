@@ -5,6 +5,7 @@
 #include "project/TProject.h"
 #include "project/TProjectName.h"
 #include "project/TSiteNamesFile.h"
+#include "project/TUnicodeText.h"
 
 #include <cerrno>
 
@@ -21,6 +22,7 @@ TProjectFiles::Opened TProjectFiles::open(const std::string& path, TProject& pro
     opened.namesPath = names.namesPath;
     opened.namesKnown = names.namesKnown;
     opened.namesLookUtf8 = names.namesLookUtf8;
+    opened.namesUnicode = names.namesUnicode;
     return opened;
 }
 
@@ -42,6 +44,7 @@ TProjectFiles::Opened TProjectFiles::readNames(const std::string& namesPath, boo
         loaded = {};
     opened.namesKnown = opened.names && reading.found;
     opened.namesLookUtf8 = opened.namesKnown && reading.utf8;
+    opened.namesUnicode = opened.namesKnown ? TUnicodeText::name(reading.encoding) : std::string();
     for (int i = 0; i < TNamesFile::Count; ++i)
         project.setInputName(i + 1, loaded[static_cast<size_t>(i)]);
     project.setSiteNames(site);

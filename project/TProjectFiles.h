@@ -24,6 +24,10 @@ public:
         // The names file looks like UTF-8 but was read as Windows-1251, as
         // names files are: its names are most likely garbled.
         bool namesLookUtf8 = false;
+        // The Unicode encoding ("UTF-8", "UTF-16LE") its byte-order mark
+        // named and it was read in, where names files are Windows-1251;
+        // empty for a names file without one.
+        std::string namesUnicode;
     };
 
     // Reads the image file into the project and gives it the file's name,

@@ -1,7 +1,7 @@
 #include "project/TSiteNamesFile.h"
 
 #include "project/TAtomicFile.h"
-#include "project/TFileReader.h"
+#include "project/TCp1251.h"
 #include "project/TIniText.h"
 #include "project/TNamesFile.h"
 
@@ -9,22 +9,18 @@
 #include <optional>
 #include <vector>
 
-namespace {
-// As the algorithm names: a names file is a few kilobytes.
-constexpr size_t FileLimit = 4 * 1024 * 1024;
-} // namespace
-
 TFileResult TSiteNamesFile::read(const std::string& path, TSiteNames& names)
 {
     std::string text;
-    const TFileResult result = TFileReader::read(path, FileLimit, text);
+    TUnicodeText::Encoding encoding = TUnicodeText::Encoding::None;
+    const TFileResult result = TNamesFile::readText(path, text, encoding);
     if (!result && result.code() != ENOENT)
         return result;
     const TIniText ini(text);
     TSiteNames read;
     forEach(read, [&](const char* section, const std::string& key, std::string& name) {
         if (const auto raw = ini.value(section, key))
-            name = TNamesFile::nameOf(*raw);
+            name = TNamesFile::nameOf(*raw, encoding != TUnicodeText::Encoding::None);
     });
     names = std::move(read);
     return TFileResult::success();
@@ -55,21 +51,29 @@ TFileResult TSiteNamesFile::write(const std::string& path, const TSiteNames& nam
                                         + " holds a character that Windows-1251 cannot store, a line break,"
                                           " or more than 2047 characters");
 
+    // The algorithm names are saved first, which leaves the file in
+    // Windows-1251; one still in Unicode is edited as UTF-8 and written whole
+    // in Windows-1251 as they write it.
     std::string text;
-    if (const TFileResult result = TFileReader::read(path, FileLimit + 1, text); !result && result.code() != ENOENT)
+    TUnicodeText::Encoding encoding = TUnicodeText::Encoding::None;
+    if (const TFileResult result = TNamesFile::readText(path, text, encoding); !result && result.code() != ENOENT)
         return result;
-    if (text.size() > FileLimit)
-        return TFileResult::fromErrno(path, EFBIG);
+    const bool unicode = encoding != TUnicodeText::Encoding::None;
     TIniText ini(text);
     for (const Entry& e : entries) {
         if (e.value)
-            ini.setValue(e.section, e.key, *e.value);
+            ini.setValue(e.section, e.key, unicode ? TCp1251::toUtf8(*e.value) : *e.value);
         else
             ini.removeKey(e.section, e.key);
     }
     const std::string written = ini.text();
     // Nothing to say and nothing to take back: the file stays untouched.
-    if (written == text)
+    if (written == text && !unicode)
         return TFileResult::success();
-    return TAtomicFile::write(path, written);
+    const std::optional<std::string> bytes = unicode ? TCp1251::fromUtf8(written) : written;
+    if (!bytes)
+        return TFileResult::failure(path,
+                                    "the file is in " + TUnicodeText::name(encoding)
+                                        + " and holds characters that Windows-1251 cannot store");
+    return TAtomicFile::write(path, *bytes);
 }

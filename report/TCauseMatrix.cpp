@@ -68,6 +68,17 @@ std::string aligned(const std::vector<std::vector<std::string>>& lines)
 }
 } // namespace
 
+std::string TCauseMatrix::columnName(Kind kind, int unit, int index)
+{
+    switch (kind) {
+    case Kind::Output: return "LB" + std::to_string(unit) + " OUT" + std::to_string(index);
+    case Kind::Relay: return TReportTerms::relayName(unit, index);
+    case Kind::K1: return TReportTerms::relayName(0, 1);
+    case Kind::K2: return TReportTerms::relayName(0, 2);
+    }
+    return {};
+}
+
 TCauseMatrix TCauseMatrix::of(const TImage& image, const Names& names)
 {
     using namespace Layout;
@@ -75,12 +86,12 @@ TCauseMatrix TCauseMatrix::of(const TImage& image, const Names& names)
     m.composition = TAlarmPlan::Composition::of(image);
     for (int s = 1; s <= m.composition.splitters; ++s)
         for (int o = 1; o <= OutputsPerSplitter; ++o)
-            m.columns.push_back({Kind::Output, s, o, "LB" + std::to_string(s) + " OUT" + std::to_string(o)});
+            m.columns.push_back({Kind::Output, s, o, columnName(Kind::Output, s, o)});
     for (int r = 1; r <= m.composition.relayModules; ++r)
         for (int k = 1; k <= RelaysPerModule; ++k)
-            m.columns.push_back({Kind::Relay, r, k, "Реле " + std::to_string(r) + "." + std::to_string(k)});
-    m.columns.push_back({Kind::K1, 0, 1, "K1"});
-    m.columns.push_back({Kind::K2, 0, 2, "K2"});
+            m.columns.push_back({Kind::Relay, r, k, columnName(Kind::Relay, r, k)});
+    m.columns.push_back({Kind::K1, 0, 1, columnName(Kind::K1, 0, 1)});
+    m.columns.push_back({Kind::K2, 0, 2, columnName(Kind::K2, 0, 2)});
 
     for (const TAlarmPlan::Input& plan : TAlarmPlan::all(image)) {
         if (!plan.enabled)

@@ -23,7 +23,7 @@ public:
         Kind kind = Kind::Output;
         int unit = 0;      // splitter 1..12 or relay module 1..6
         int index = 0;     // OUT 1..4 or relay 1..4
-        std::string head;  // "LB1 OUT1", "Реле 1.1", "K1", "K2"
+        std::string head;  // columnName()
         bool used = false; // some running stage switches it
     };
     struct Row {
@@ -45,6 +45,11 @@ public:
     static constexpr const char* ZoneMark = "X";
 
     static TCauseMatrix of(const TImage& image, const Names& names);
+    // The head of a column: "LB2 OUT3" for output 3 of splitter 2; a relay
+    // as the report names it, "Релейный модуль №1 K2" (unit 1..6, index
+    // 1..4), and the controller's own "Реле в KT7-CU K1" (K1, K2). Every
+    // output that names a column takes the name from here.
+    static std::string columnName(Kind kind, int unit, int index);
 
     TAlarmPlan::Composition composition;
     std::vector<Column> columns;
@@ -56,7 +61,7 @@ public:
     // What a cell means, one line each: the input and the effect, then each
     // stage with its time from the trigger (and the message, on an output).
     std::string detail(size_t row, size_t column) const;
-    // "LB2 OUT3, Реле 1.2": the columns no alarm switches.
+    // "LB2 OUT3, Релейный модуль №1 K2": the columns no alarm switches.
     std::string unusedColumns() const;
     // "IN-3, IN-5": the algorithms that switch nothing.
     std::string idleRows() const;

@@ -177,8 +177,12 @@ private:
 
         const TAlarmPlan::Input plan = TAlarmPlan::of(m_image, input);
         bool switches = false;
-        for (const TAlarmPlan::Stage& s : plan.running)
+        std::vector<int> heard; // the running stages whose message goes out on outputs
+        for (const TAlarmPlan::Stage& s : plan.running) {
             switches = stageSwitches(record.stage(s.number)) || switches;
+            if (broadcasts(record.stage(s.number)))
+                heard.push_back(s.number);
+        }
         if (!plan.running.empty() && !switches)
             add(Severity::Warning, Node::Input, input, 0, "input-does-nothing",
                 "Алгоритм включён, но его этапы не включают ни выходов, ни реле");
@@ -189,7 +193,7 @@ private:
                 std::string(TReportTerms::Duration) + " " + TAlarmLists::durationEntry(first.duration())
                     + ", а первый этап работает не менее " + TAlarmLists::durationEntry(TStageRecord::DurationMin));
         for (const TAlarmPlan::Stage& s : plan.running)
-            runningStage(input, s.number, record.stage(s.number), switches);
+            runningStage(input, s.number, record.stage(s.number), switches, heard);
         // One finding for the break: what lies beyond it is not used while
         // the break is there.
         if (!plan.idle.empty())
@@ -226,8 +230,11 @@ private:
 
     // A stage that runs: its codes and what it switches. A running stage
     // that switches nothing, where another stage of its algorithm does,
-    // holds the alarm silent for its running time.
-    void runningStage(int input, int k, const TStageRecord& stage, bool algorithmSwitches)
+    // holds the alarm silent for its running time; one that switches relays
+    // but plays its message on no output, where another stage is heard,
+    // holds the voice alarm silent.
+    void runningStage(int input, int k, const TStageRecord& stage, bool algorithmSwitches,
+                      const std::vector<int>& heard)
     {
         const uint8_t duration = stage.duration();
         // 241 and 255 are the list's "неограниченно"; 242..254 have no entry.
@@ -253,10 +260,15 @@ private:
             add(Severity::Warning, Node::Stage, input, k, "stage-relay-absent",
                 "Реле модулей, которых нет в системе: " + joined(absentModules, "Релейный модуль №", "№") + " ("
                     + TReportTerms::RelayModuleCount + ": " + std::to_string(m_relayModules) + ")");
+        const std::string runs = "Этап работает " + TAlarmLists::durationEntry(TAlarmLists::entryForDuration(duration));
         if (algorithmSwitches && !stageSwitches(stage))
             add(Severity::Warning, Node::Stage, input, k, "stage-does-nothing",
-                "Этап работает " + TAlarmLists::durationEntry(TAlarmLists::entryForDuration(duration))
-                    + ", но не включает ни выходов, ни реле: тревога на это время смолкает");
+                runs + ", но не включает ни выходов, ни реле: тревога на это время смолкает");
+        else if (!heard.empty() && !broadcasts(stage))
+            add(Severity::Warning, Node::Stage, input, k, "stage-silent",
+                runs + ", но выходы для трансляции его сообщения не назначены, а у "
+                    + joined(heard, heard.size() == 1 ? "этапа " : "этапов ", "")
+                    + " назначены: речевое оповещение на это время смолкает");
     }
 
     TImage m_image;

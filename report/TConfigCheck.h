@@ -12,7 +12,8 @@
 // Warnings are states the editor allows but that rarely are meant: an
 // algorithm that switches nothing or has no name (or one of blanks only), a
 // running stage that switches nothing while another stage of its algorithm
-// does, a message of an absent module that goes out on no output, outputs
+// does, or that plays its message on no output while another stage of its
+// algorithm is heard, a message of an absent module that goes out on no output, outputs
 // of absent splitters and relays of absent relay modules that a running
 // stage, a console button or a paging group would switch, buttons or groups
 // assigned while there is no console or no paging, and background music,

@@ -7,15 +7,6 @@
 namespace {
 using Bits = TFact::Bits;
 
-// Unit labels on one line: "Zarna KT7-LB №2".
-std::string flat(std::string label)
-{
-    for (char& c : label)
-        if (c == '\n')
-            c = ' ';
-    return label;
-}
-
 // The bit of a mask in image bit order.
 Bits maskBit(int field, int bit)
 {
@@ -107,7 +98,7 @@ private:
                 add({"Имя зоны", output(bit)}, name, {});
         for (int k = 1; k <= 2; ++k)
             if (const std::string& name = site.controllerRelay(k); !name.empty())
-                add({"Имя реле", controllerRelay(k)}, name, {});
+                add({"Имя реле", TReportTerms::relayName(0, k)}, name, {});
         for (int bit = 0; bit < Layout::RelayBits; ++bit)
             if (const std::string& name = site.relays[static_cast<size_t>(bit)]; !name.empty())
                 add({"Имя реле", moduleRelay(bit)}, name, {});
@@ -135,17 +126,11 @@ private:
 
     static std::string output(int bit)
     {
-        const int unit = bit / Layout::OutputsPerSplitter;
-        return flat(TReportTerms::unitLabel(unit)) + " " + TReportTerms::rowLabel(unit, bit % 4 + 1);
-    }
-    static std::string controllerRelay(int k)
-    {
-        return flat(TReportTerms::unitLabel(TReportTerms::ControllerRelayUnit)) + " K" + std::to_string(k);
+        return TReportTerms::outputName(bit / Layout::OutputsPerSplitter + 1, bit % Layout::OutputsPerSplitter + 1);
     }
     static std::string moduleRelay(int bit)
     {
-        const int unit = TReportTerms::ControllerRelayUnit + 1 + bit / Layout::RelaysPerModule;
-        return flat(TReportTerms::unitLabel(unit)) + " " + TReportTerms::rowLabel(unit, bit % 4 + 1);
+        return TReportTerms::relayName(bit / Layout::RelaysPerModule + 1, bit % Layout::RelaysPerModule + 1);
     }
     const std::string& zoneName(int bit) const { return m_in.site.zones[static_cast<size_t>(bit)]; }
 
@@ -200,9 +185,11 @@ private:
                     mark({in, name, output(bit)}, maskBit(s + Layout::Stage::Outputs, bit), zoneName(bit));
             const TSiteNames& site = m_in.site;
             if (stage.k1())
-                mark({in, name, controllerRelay(1)}, rangeBits(Layout::Stage::K1.at(s)), site.controllerRelay(1));
+                mark({in, name, TReportTerms::relayName(0, 1)}, rangeBits(Layout::Stage::K1.at(s)),
+                     site.controllerRelay(1));
             if (stage.k2())
-                mark({in, name, controllerRelay(2)}, rangeBits(Layout::Stage::K2.at(s)), site.controllerRelay(2));
+                mark({in, name, TReportTerms::relayName(0, 2)}, rangeBits(Layout::Stage::K2.at(s)),
+                     site.controllerRelay(2));
             for (int bit = 0; bit < Layout::RelayBits; ++bit)
                 if (stage.relayBit(bit))
                     mark({in, name, moduleRelay(bit)}, maskBit(s + Layout::Stage::Relays, bit),

@@ -450,6 +450,50 @@ std::string contentTypes(bool footer)
 struct ZipCloser {
     void operator()(zip_t* z) const { zip_discard(z); }
 };
+
+using Parts = std::vector<std::pair<const char*, std::string>>;
+
+// Adds the parts to the archive, which refers to their bytes until it is closed.
+void addParts(zip_t* archive, const Parts& parts)
+{
+    for (const auto& [name, data] : parts) {
+        zip_source_t* source = zip_source_buffer(archive, data.data(), static_cast<zip_uint64_t>(data.size()), 0);
+        const zip_int64_t index
+            = source ? zip_file_add(archive, name, source, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE) : -1;
+        if (index < 0) {
+            if (source)
+                zip_source_free(source);
+            throw std::runtime_error(std::string("cannot add ") + name + ": " + zip_strerror(archive));
+        }
+        // The markup is highly repetitive: the fastest level packs it nearly as well.
+        zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, FastestDeflate);
+    }
+}
+
+std::string zipErrorText(zip_error_t& error)
+{
+    const std::string text = zip_error_strerror(&error);
+    zip_error_fini(&error);
+    return text;
+}
+
+// The package's parts, by name within it.
+Parts parts(const TDocument& doc)
+{
+    const bool footer = doc.footer.has_value();
+    Parts all = {
+        {"[Content_Types].xml", contentTypes(footer)},
+        {"_rels/.rels", relationships({{"rId1", "officeDocument", "word/document.xml"}})},
+        {"word/_rels/document.xml.rels",
+         footer ? relationships({{"rId1", "styles", "styles.xml"}, {FooterId, "footer", "footer1.xml"}})
+                : relationships({{"rId1", "styles", "styles.xml"}})},
+        {"word/document.xml", TDocxWriter::documentXml(doc)},
+        {"word/styles.xml", stylesXml()},
+    };
+    if (footer)
+        all.emplace_back("word/footer1.xml", footerXml(*doc.footer));
+    return all;
+}
 } // namespace
 
 std::string TDocxWriter::documentXml(const TDocument& doc)
@@ -477,40 +521,49 @@ std::string TDocxWriter::documentXml(const TDocument& doc)
 
 void TDocxWriter::save(const TDocument& doc, const std::string& path)
 {
-    const bool footer = doc.footer.has_value();
-    std::vector<std::pair<const char*, std::string>> parts = {
-        {"[Content_Types].xml", contentTypes(footer)},
-        {"_rels/.rels", relationships({{"rId1", "officeDocument", "word/document.xml"}})},
-        {"word/_rels/document.xml.rels",
-         footer ? relationships({{"rId1", "styles", "styles.xml"}, {FooterId, "footer", "footer1.xml"}})
-                : relationships({{"rId1", "styles", "styles.xml"}})},
-        {"word/document.xml", documentXml(doc)},
-        {"word/styles.xml", stylesXml()},
-    };
-    if (footer)
-        parts.emplace_back("word/footer1.xml", footerXml(*doc.footer));
+    const Parts content = parts(doc);
     int error = 0;
     std::unique_ptr<zip_t, ZipCloser> archive(zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error));
     if (!archive) {
         zip_error_t ze;
         zip_error_init_with_code(&ze, error);
-        const std::string message = zip_error_strerror(&ze);
-        zip_error_fini(&ze);
-        throw std::runtime_error("cannot create " + path + ": " + message);
+        throw std::runtime_error("cannot create " + path + ": " + zipErrorText(ze));
     }
-    for (const auto& [name, data] : parts) {
-        zip_source_t* source = zip_source_buffer(archive.get(), data.data(), static_cast<zip_uint64_t>(data.size()), 0);
-        const zip_int64_t index
-            = source ? zip_file_add(archive.get(), name, source, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE) : -1;
-        if (index < 0) {
-            if (source)
-                zip_source_free(source);
-            throw std::runtime_error(std::string("cannot add ") + name + ": " + zip_strerror(archive.get()));
-        }
-        // The markup is highly repetitive: the fastest level packs it nearly as well.
-        zip_set_file_compression(archive.get(), static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, FastestDeflate);
-    }
+    addParts(archive.get(), content);
     if (zip_close(archive.get()) < 0)
         throw std::runtime_error("cannot write " + path + ": " + zip_strerror(archive.get()));
     archive.release();
+}
+
+std::string TDocxWriter::bytes(const TDocument& doc)
+{
+    const Parts content = parts(doc);
+    zip_error_t ze;
+    zip_error_init(&ze);
+    zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &ze);
+    if (!buffer)
+        throw std::runtime_error("cannot make the document: " + zipErrorText(ze));
+    const std::unique_ptr<zip_source_t, void (*)(zip_source_t*)> kept(buffer, zip_source_free);
+    std::unique_ptr<zip_t, ZipCloser> archive(zip_open_from_source(buffer, ZIP_TRUNCATE, &ze));
+    if (!archive)
+        throw std::runtime_error("cannot make the document: " + zipErrorText(ze));
+    // The archive took the buffer; it is kept for reading once the archive is closed.
+    zip_source_keep(buffer);
+    addParts(archive.get(), content);
+    if (zip_close(archive.get()) < 0)
+        throw std::runtime_error(std::string("cannot make the document: ") + zip_strerror(archive.get()));
+    archive.release();
+
+    std::string out;
+    zip_stat_t st;
+    zip_stat_init(&st);
+    if (zip_source_stat(buffer, &st) < 0 || !(st.valid & ZIP_STAT_SIZE) || zip_source_open(buffer) < 0)
+        throw std::runtime_error(std::string("cannot read the document made: ")
+                                 + zip_error_strerror(zip_source_error(buffer)));
+    out.resize(static_cast<size_t>(st.size));
+    const zip_int64_t n = zip_source_read(buffer, out.data(), st.size);
+    zip_source_close(buffer);
+    if (n < 0 || static_cast<zip_uint64_t>(n) != st.size)
+        throw std::runtime_error("cannot read the document made");
+    return out;
 }

@@ -11,4 +11,6 @@ public:
     static std::string documentXml(const TDocument& doc);
     // Writes the whole package; throws std::runtime_error when the file cannot be written.
     static void save(const TDocument& doc, const std::string& path);
+    // The whole package as bytes, for a stream; throws std::runtime_error.
+    static std::string bytes(const TDocument& doc);
 };

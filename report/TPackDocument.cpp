@@ -320,8 +320,10 @@ private:
                     spans = {{from, std::max(from + 1, sliceAt(at + s.duration)), Bar}};
                     at += s.duration;
                 }
-                rows.push_back(scaleRow(
-                    textCell(TimelineLabel, TTimelineLayout::stageLabel(s, m_pack.composition), TimelineType), spans));
+                std::string label;
+                for (const std::string& part : TTimelineLayout::stageLabel(s, m_pack.composition))
+                    label += (label.empty() ? "" : "  ") + part;
+                rows.push_back(scaleRow(textCell(TimelineLabel, label, TimelineType), spans));
             }
             if (const std::string idle = t.plan.idleText(); !idle.empty())
                 rows.push_back({textCell(all, idle, TimelineType)});

@@ -29,6 +29,15 @@ public:
     static std::string unitLabel(int unit);
     // "OUT1".."OUT4" for splitters, "K1".."K4" for relays; row 1..4.
     static std::string rowLabel(int unit, int row);
+    // A unit's label on one line: "Zarna KT7-LB №2", "Реле в KT7-CU",
+    // "Релейный модуль №1".
+    static std::string unitName(int unit);
+    // "Zarna KT7-LB №2 OUT3": output 1..4 of splitter 1..12.
+    static std::string outputName(int splitter, int output);
+    // "Релейный модуль №1 K2": relay 1..4 of relay module 1..6; module 0 is
+    // the controller itself, relay 1 or 2: "Реле в KT7-CU K1". Every text
+    // that names a relay takes its name from here.
+    static std::string relayName(int module, int relay);
     // "Панель", "MS3-1".."MS3-3" for a message code 0..31.
     static std::string messageSource(int code);
 };

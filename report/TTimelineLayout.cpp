@@ -8,47 +8,83 @@
 namespace {
 // Axis steps, seconds: as few labels as fit at least MinTickGap apart.
 constexpr int Steps[] = {15, 30, 60, 120, 300, 600, 900, 1800, 3600, 7200, 14400};
-constexpr double MinTickGap = 56;
 constexpr double OpenEnd = 0.15; // of the width, at least OpenEndMin
 constexpr double OpenEndMin = 40;
+
+bool unlimitedStage(const TAlarmPlan::Input& plan)
+{
+    return std::any_of(plan.running.begin(), plan.running.end(),
+                       [](const TAlarmPlan::Stage& s) { return s.unlimited(); });
+}
 } // namespace
 
-std::string TTimelineLayout::stageLabel(const TAlarmPlan::Stage& stage, const TAlarmPlan::Composition& composition)
+std::string TTimelineLayout::Bar::label() const
+{
+    std::string out;
+    for (const std::string& part : parts)
+        out += (out.empty() ? "" : "  ") + part;
+    return out;
+}
+
+TTimelineLayout::Scale TTimelineLayout::Scale::of(const std::vector<TAlarmPlan::Input>& plans, double width)
+{
+    Scale scale;
+    scale.width = width;
+    bool open = false;
+    int span = static_cast<int>(MinSpan);
+    for (const TAlarmPlan::Input& plan : plans) {
+        span = std::max(span, plan.limitedSpan());
+        open = open || unlimitedStage(plan);
+    }
+    const double room = scale.right() - Margin;
+    const double scaleWidth = std::max(1.0, room - (open ? std::max(OpenEndMin, room * OpenEnd) : 0));
+    scale.span = span;
+    scale.perSecond = scaleWidth / span;
+    return scale;
+}
+
+std::vector<std::string> TTimelineLayout::stageLabel(const TAlarmPlan::Stage& stage,
+                                                     const TAlarmPlan::Composition& composition)
 {
     const std::string runs = stage.unlimited()
         ? ""
         : " (" + TAlarmLists::durationEntry(TAlarmLists::entryForDuration(stage.durationCode)) + ")";
-    return "Этап " + std::to_string(stage.number) + "  " + stage.span() + runs + "  "
-        + TReportTerms::messageSource(stage.messageCode) + " №" + std::to_string(stage.messageCode % 8 + 1) + "  "
-        + std::to_string(stage.outputCount(composition)) + " вых., " + std::to_string(stage.relayCount(composition))
-        + " реле";
+    std::vector<std::string> parts = {"Этап " + std::to_string(stage.number), stage.span() + runs};
+    // The message is heard only on outputs of splitters the system has.
+    const int outputs = stage.outputCount(composition);
+    const int relays = stage.relayCount(composition);
+    if (outputs > 0)
+        parts.push_back(TReportTerms::messageSource(stage.messageCode) + " №"
+                        + std::to_string(stage.messageCode % 8 + 1));
+    std::string switched = outputs > 0 ? std::to_string(outputs) + " вых." : "";
+    if (relays > 0)
+        switched += (switched.empty() ? "" : ", ") + std::to_string(relays) + " реле";
+    if (!switched.empty())
+        parts.push_back(switched);
+    return parts;
 }
 
 TTimelineLayout TTimelineLayout::of(const TAlarmPlan::Input& plan, const TAlarmPlan::Composition& composition,
-                                    double width, int spanSeconds)
+                                    const Scale& scale)
 {
     TTimelineLayout t;
-    t.width = width;
-    const bool open = std::any_of(plan.running.begin(), plan.running.end(),
-                                  [](const TAlarmPlan::Stage& s) { return s.unlimited(); });
-    const double left = Margin;
-    const double right = width - Margin;
-    const double scaleWidth
-        = std::max(1.0, (right - left) - (open ? std::max(OpenEndMin, (right - left) * OpenEnd) : 0));
-    const double span = std::max<double>(MinSpan, spanSeconds);
-    const double perSecond = scaleWidth / span;
-    // After a delay without a list entry the stages are drawn from the trigger.
-    const int delay = plan.delay == TAlarmPlan::Unknown ? 0 : plan.delay;
+    t.width = scale.width;
+    const double right = scale.right();
+    // After a delay without a list entry no time from the trigger is known;
+    // the stages keep their order and lengths, drawn from the trigger.
+    const bool unknown = plan.delay == TAlarmPlan::Unknown;
+    const int delay = unknown ? 0 : plan.delay;
 
     double y = 0;
     Bar delayBar;
-    delayBar.x = left;
-    delayBar.width = delay * perSecond;
+    delayBar.x = scale.x(0);
+    delayBar.width = delay * scale.perSecond;
+    delayBar.unknown = unknown;
     delayBar.labelY = y;
     delayBar.y = y + LabelHeight;
-    delayBar.label = std::string("Срабатывание, задержка ")
-        + (plan.delay == TAlarmPlan::Unknown ? "вне списка (код " + std::to_string(plan.delayCode) + ")"
-                                             : TAlarmLists::minutesSeconds(plan.delay));
+    delayBar.parts = {std::string("Срабатывание, задержка ")
+                      + (unknown ? "вне списка (код " + std::to_string(plan.delayCode) + ")"
+                                 : TAlarmLists::minutesSeconds(plan.delay))};
     t.bars.push_back(delayBar);
     y += RowHeight;
 
@@ -56,12 +92,13 @@ TTimelineLayout TTimelineLayout::of(const TAlarmPlan::Input& plan, const TAlarmP
     for (const TAlarmPlan::Stage& s : plan.running) {
         Bar bar;
         bar.stage = s.number;
-        bar.x = left + at * perSecond;
+        bar.x = scale.x(at);
         bar.open = s.unlimited();
-        bar.width = bar.open ? right - bar.x : s.duration * perSecond;
+        bar.unknown = unknown;
+        bar.width = bar.open ? right - bar.x : s.duration * scale.perSecond;
         bar.labelY = y;
         bar.y = y + LabelHeight;
-        bar.label = stageLabel(s, composition);
+        bar.parts = stageLabel(s, composition);
         t.bars.push_back(bar);
         at += bar.open ? 0 : s.duration;
         y += RowHeight;
@@ -70,22 +107,28 @@ TTimelineLayout TTimelineLayout::of(const TAlarmPlan::Input& plan, const TAlarmP
     t.axisY = y + 2;
     int step = Steps[std::size(Steps) - 1];
     for (const int s : Steps)
-        if (s * perSecond >= MinTickGap) {
+        if (s * scale.perSecond >= MinTickGap) {
             step = s;
             break;
         }
-    for (int s = 0; s <= span; s += step)
-        t.ticks.push_back({left + s * perSecond, TAlarmLists::minutesSeconds(s)});
+    for (int s = 0; s <= scale.span; s += step) {
+        Tick tick{scale.x(s), TAlarmLists::minutesSeconds(s)};
+        tick.textBefore = tick.x + TickTextGap + TimeCharWidth * static_cast<double>(tick.text.size()) > t.width;
+        t.ticks.push_back(tick);
+    }
     y += AxisHeight;
 
-    if (plan.running.empty())
-        t.note = "Этапы не выполняются: этап 1 выключен";
-    else
-        t.note = plan.idleText();
-    if (!t.note.empty()) {
-        t.noteY = y;
-        y += LabelHeight + 2;
-    }
+    if (unknown && !plan.running.empty())
+        t.notes.push_back("Задержка вне списка: время от срабатывания неизвестно; этапы показаны контуром, от "
+                          "срабатывания");
+    if (!plan.enabled)
+        t.notes.push_back("Алгоритм выключен: этапы не выполняются");
+    else if (plan.running.empty())
+        t.notes.push_back("Этапы не выполняются: этап 1 выключен");
+    else if (const std::string idle = plan.idleText(); !idle.empty())
+        t.notes.push_back(idle);
+    t.noteY = y;
+    y += NoteHeight * static_cast<double>(t.notes.size());
     t.height = y + 2;
     return t;
 }

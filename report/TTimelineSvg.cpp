@@ -8,6 +8,7 @@
 namespace {
 constexpr double HeadHeight = 20;
 constexpr double Gap = 12;
+constexpr double PartGap = 10; // between the parts of a label, as two blanks
 
 std::string number(double value)
 {
@@ -16,10 +17,38 @@ std::string number(double value)
     return text;
 }
 
-std::string text(double x, double y, const std::string& body, const char* cls)
+// A line of text; its blanks are kept as written (a name may hold several).
+std::string text(double x, double y, const std::string& body, const char* cls, const char* anchor = nullptr)
 {
-    return "<text class=\"" + std::string(cls) + "\" x=\"" + number(x) + "\" y=\"" + number(y) + "\">"
+    return "<text class=\"" + std::string(cls) + "\" x=\"" + number(x) + "\" y=\"" + number(y) + "\""
+        + (anchor ? " text-anchor=\"" + std::string(anchor) + "\"" : "") + " xml:space=\"preserve\">"
         + TTimelineSvg::escaped(body) + "</text>\n";
+}
+
+// A label of several parts, each a tspan set off from the one before by a
+// gap no renderer collapses.
+std::string label(double x, double y, const std::vector<std::string>& parts)
+{
+    std::string out = "<text class=\"label\" x=\"" + number(x) + "\" y=\"" + number(y) + "\" xml:space=\"preserve\">";
+    for (size_t i = 0; i < parts.size(); ++i)
+        out += (i == 0 ? std::string("<tspan>") : "<tspan dx=\"" + number(PartGap) + "\">")
+            + TTimelineSvg::escaped(parts[i]) + "</tspan>";
+    return out + "</text>\n";
+}
+
+std::string bar(const TTimelineLayout::Bar& b, double top)
+{
+    const bool delay = b.stage == TTimelineLayout::DelayRow;
+    std::string style;
+    if (b.unknown)
+        style = delay ? "" : "fill: none; stroke-dasharray: 4 2";
+    else if (b.open)
+        style = "fill: url(#open); stroke: none";
+    return std::string("<rect class=\"")
+        + (delay ? "delay\"" : "stage\" data-stage=\"" + std::to_string(b.stage) + "\"")
+        + (b.open ? " data-unlimited=\"true\"" : "") + (b.unknown ? " data-start=\"unknown\"" : "") + " x=\""
+        + number(b.x) + "\" y=\"" + number(top + b.y) + "\" width=\"" + number(b.width) + "\" height=\""
+        + number(b.height) + "\"" + (style.empty() ? "" : " style=\"" + style + "\"") + "/>\n";
 }
 } // namespace
 
@@ -45,35 +74,30 @@ std::string TTimelineSvg::escaped(const std::string& text)
 std::string TTimelineSvg::document(const std::vector<TAlarmPlan::Input>& plans, const std::vector<std::string>& heads,
                                    const TAlarmPlan::Composition& composition)
 {
-    int span = 0;
-    for (const TAlarmPlan::Input& p : plans)
-        span = std::max(span, p.limitedSpan());
+    const TTimelineLayout::Scale scale = TTimelineLayout::Scale::of(plans, Width);
     std::string body;
     double y = TTimelineLayout::Margin;
     for (size_t i = 0; i < plans.size(); ++i) {
-        const TTimelineLayout t = TTimelineLayout::of(plans[i], composition, Width, span);
+        const TTimelineLayout t = TTimelineLayout::of(plans[i], composition, scale);
         body += "<g class=\"input\" data-input=\"" + std::to_string(plans[i].number) + "\">\n";
         body += text(TTimelineLayout::Margin, y + 14, heads.at(i), "head");
         const double top = y + HeadHeight;
         for (const TTimelineLayout::Bar& b : t.bars) {
-            body += text(TTimelineLayout::Margin, top + b.labelY + 11, b.label, "label");
-            const std::string cls = b.stage == TTimelineLayout::DelayRow ? "delay" : "stage";
-            body += "<rect class=\"" + cls + "\""
-                + (cls == "stage" ? " data-stage=\"" + std::to_string(b.stage) + "\"" : "")
-                + (b.open ? " data-unlimited=\"true\"" : "") + " x=\"" + number(b.x) + "\" y=\"" + number(top + b.y)
-                + "\" width=\"" + number(b.width) + "\" height=\"" + number(b.height) + "\""
-                + (b.open ? " style=\"fill: url(#open); stroke: none\"" : "") + "/>\n";
+            body += label(TTimelineLayout::Margin, top + b.labelY + 11, b.parts);
+            body += bar(b, top);
         }
         const double axis = top + t.axisY;
         body += "<line class=\"axis\" x1=\"" + number(TTimelineLayout::Margin) + "\" y1=\"" + number(axis) + "\" x2=\""
-            + number(Width - TTimelineLayout::Margin) + "\" y2=\"" + number(axis) + "\"/>\n";
+            + number(scale.right()) + "\" y2=\"" + number(axis) + "\"/>\n";
         for (const TTimelineLayout::Tick& tick : t.ticks) {
             body += "<line class=\"tick\" x1=\"" + number(tick.x) + "\" y1=\"" + number(axis) + "\" x2=\""
                 + number(tick.x) + "\" y2=\"" + number(axis + 4) + "\"/>\n";
-            body += text(tick.x + 2, axis + 14, tick.text, "time");
+            body += tick.textBefore ? text(tick.x - TTimelineLayout::TickTextGap, axis + 14, tick.text, "time", "end")
+                                    : text(tick.x + TTimelineLayout::TickTextGap, axis + 14, tick.text, "time");
         }
-        if (!t.note.empty())
-            body += text(TTimelineLayout::Margin, top + t.noteY + 11, t.note, "note");
+        for (size_t n = 0; n < t.notes.size(); ++n)
+            body += text(TTimelineLayout::Margin,
+                         top + t.noteY + TTimelineLayout::NoteHeight * static_cast<double>(n) + 11, t.notes[n], "note");
         body += "</g>\n";
         y = top + t.height + Gap;
     }

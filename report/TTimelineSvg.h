@@ -13,7 +13,9 @@ public:
     static constexpr double Width = 900;
 
     // heads[i] is the heading of plans[i] ("IN-3 name"). A running stage is
-    // one <rect class="stage" data-stage="K">, the delay <rect class="delay">.
+    // one <rect class="stage" data-stage="K">, the delay <rect class="delay">;
+    // after a delay without a list entry both carry data-start="unknown". A
+    // label is one <text> with a <tspan> for each of its parts.
     static std::string document(const std::vector<TAlarmPlan::Input>& plans, const std::vector<std::string>& heads,
                                 const TAlarmPlan::Composition& composition);
     // Text with &, <, > and quotes written as entities, and the characters

@@ -1,9 +1,9 @@
 // Arbitrary pairs of images, with arbitrary names, through the configuration
 // check, the cause-and-effect matrix and the timelines, the configuration in
-// words and the differences in words: nothing
-// may fail on content alone, every finding names a node the tree has, a
-// configuration differs from nothing in itself, and two configurations that
-// differ in any byte never compare as equal.
+// words and the differences in words: nothing may fail on content alone,
+// every finding names a node the tree has, every timeline bar lies inside
+// its picture, a configuration differs from nothing in itself, and two
+// configurations that differ in any byte never compare as equal.
 
 #include "tests/fuzz/FuzzCheck.h"
 
@@ -12,6 +12,7 @@
 #include "report/TConfigDescriber.h"
 #include "report/TConfigDiffer.h"
 #include "report/TReportSource.h"
+#include "report/TTimelineLayout.h"
 #include "report/TTimelineSvg.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -71,6 +72,11 @@ void check(const TImage& image, const TConfigCheck::Names& names)
     }
     FUZZ_CHECK(!matrix.text().empty() && !matrix.csv().empty() && !matrix.json().empty());
     FUZZ_CHECK(!TTimelineSvg::document(plans, heads, matrix.composition).empty());
+    // On their one scale every bar lies inside the picture, none negative.
+    const TTimelineLayout::Scale scale = TTimelineLayout::Scale::of(plans, TTimelineSvg::Width);
+    for (const TAlarmPlan::Input& plan : plans)
+        for (const TTimelineLayout::Bar& b : TTimelineLayout::of(plan, matrix.composition, scale).bars)
+            FUZZ_CHECK(b.width >= 0 && b.x >= TTimelineLayout::Margin && b.x + b.width <= scale.right() + 1e-6);
 }
 
 } // namespace

@@ -5,19 +5,24 @@
 
 #include "tests/gui/TMainFixture.h"
 
+#include "app/TCauseMatrixModel.h"
 #include "app/TFormMatrix.h"
 #include "app/TTimelineView.h"
 #include "image/TAlarmRecord.h"
 
 #include <QAbstractItemModel>
+#include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QImage>
+#include <QPainter>
 #include <QPushButton>
+#include <QStaticText>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 
 namespace {
 // Two splitters, a console, one relay module. IN-1: delay 00:30, stage 1
@@ -50,7 +55,7 @@ TImage planted()
     return image;
 }
 
-// Columns: LB1 OUT1..OUT4, LB2 OUT1..OUT4, Реле 1.1..1.4, K1, K2.
+// Columns: LB1 OUT1..OUT4, LB2 OUT1..OUT4, the relays of relay module 1, K1, K2.
 constexpr int Lb1Out1 = 0;
 constexpr int Lb1Out2 = 1;
 constexpr int Lb2Out3 = 6;
@@ -92,6 +97,61 @@ std::vector<QStringList> readCsv(const QByteArray& bytes)
     }
     return rows;
 }
+
+// Whether text, drawn in font on background as a cell draws it, stands whole in a picture:
+// its dark pixels, matched exactly anywhere. A text cut short or drawn over
+// is not found.
+bool pictureHolds(const QImage& picture, const QString& text, const QFont& font, const QColor& background)
+{
+    QStaticText laidOut(text);
+    laidOut.setTextFormat(Qt::PlainText);
+    laidOut.prepare(QTransform(), font);
+    QImage drawn(laidOut.size().toSize() + QSize(4, 4), QImage::Format_RGB32);
+    drawn.fill(background);
+    {
+        QPainter painter(&drawn);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        painter.drawStaticText(QPointF(2, 2), laidOut);
+    }
+    const auto dark = [](const QImage& image, int x, int y) { return qGray(image.pixel(x, y)) < 128; };
+    QRect ink;
+    for (int y = 0; y < drawn.height(); ++y)
+        for (int x = 0; x < drawn.width(); ++x)
+            if (dark(drawn, x, y))
+                ink |= QRect(x, y, 1, 1);
+    const QImage shown = picture.convertToFormat(QImage::Format_RGB32);
+    for (int top = 0; top + ink.height() <= shown.height(); ++top)
+        for (int left = 0; left + ink.width() <= shown.width(); ++left) {
+            bool same = true;
+            for (int y = 0; y < ink.height() && same; ++y)
+                for (int x = 0; x < ink.width() && same; ++x)
+                    same = dark(drawn, ink.x() + x, ink.y() + y) == dark(shown, left + x, top + y);
+            if (same)
+                return true;
+        }
+    return false;
+}
+
+// The tspans of each label of an SVG document, and its whole text.
+std::vector<QStringList> svgLabels(const QByteArray& svg, QString* error)
+{
+    std::vector<QStringList> labels;
+    QXmlStreamReader xml(svg);
+    bool inLabel = false;
+    while (!xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::StartElement && xml.name() == QStringLiteral("text")) {
+            inLabel = xml.attributes().value("class") == QStringLiteral("label");
+            if (inLabel)
+                labels.emplace_back();
+        } else if (token == QXmlStreamReader::StartElement && xml.name() == QStringLiteral("tspan") && inLabel) {
+            labels.back() << xml.readElementText();
+        }
+    }
+    *error = xml.hasError() ? xml.errorString() : QString();
+    return labels;
+}
 } // namespace
 
 class MatrixWindow : public TMainFixture {
@@ -132,9 +192,10 @@ TEST_F(MatrixWindow, CellsShowRunningStagesAndMarkWhatNoAlarmUses)
     ASSERT_EQ(grid->model()->rowCount(), 2);
     ASSERT_EQ(grid->model()->columnCount(), 14);
     EXPECT_EQ(grid->model()->headerData(0, Qt::Vertical).toString(), "IN-1 Пожар; \"1\"");
+    // The relays named as the report names them, on a few short lines.
     EXPECT_EQ(head(Lb2Out3), "LB2\nOUT3");
-    EXPECT_EQ(head(Relay12), "Реле\n1.2");
-    EXPECT_EQ(head(K1), "K1");
+    EXPECT_EQ(head(Relay12), "Релейный\nмодуль\n№1 K2");
+    EXPECT_EQ(head(K1), "Реле в\nKT7-CU\nK1");
     EXPECT_EQ(cell(0, Lb1Out1), "1, 2");
     EXPECT_EQ(cell(0, Lb2Out3), "1");
     EXPECT_EQ(cell(0, Relay12), "2");
@@ -149,6 +210,18 @@ TEST_F(MatrixWindow, CellsShowRunningStagesAndMarkWhatNoAlarmUses)
     EXPECT_FALSE(grid->model()->headerData(Lb1Out1, Qt::Horizontal, Qt::ToolTipRole).toString().contains("ни один"));
     EXPECT_TRUE(grid->model()->headerData(1, Qt::Vertical, Qt::ToolTipRole).toString().contains("ничего не включает"));
     EXPECT_FALSE(grid->model()->headerData(0, Qt::Vertical, Qt::ToolTipRole).toString().contains("ничего"));
+    // Exactly the algorithm that switches nothing is marked: its head and
+    // its cells under a column some alarm uses.
+    for (int r = 0; r < 2; ++r) {
+        EXPECT_EQ(grid->model()->headerData(r, Qt::Vertical, Qt::ForegroundRole).isValid(), r == 1) << r;
+        EXPECT_EQ(grid->model()->index(r, Lb1Out1).data(Qt::BackgroundRole).value<QBrush>().color()
+                      == TCauseMatrixModel::Unused,
+                  r == 1)
+            << r;
+    }
+    // Every column as wide as its head and its cells.
+    for (int c = 0; c < 14; ++c)
+        EXPECT_GE(grid->horizontalHeader()->sectionSize(c), grid->horizontalHeader()->sectionSizeHint(c)) << c;
 }
 
 TEST_F(MatrixWindow, DoubleClickAndEnterSelectTheStageAndTheRowHeadTheInput)
@@ -202,7 +275,7 @@ TEST_F(MatrixWindow, EditsShowInTheMatrixAndTheTimelineAtOnce)
     const double before = timeline->layout().bars[1].x;
     pick("CBDelay", 4);
     EXPECT_GT(timeline->layout().bars[1].x, before);
-    EXPECT_EQ(timeline->layout().bars[1].label.rfind("Этап 1  01:00–02:00 (01:00)", 0), 0u);
+    EXPECT_EQ(timeline->layout().bars[1].label().rfind("Этап 1  01:00–02:00 (01:00)", 0), 0u);
     EXPECT_TRUE(grid->model()->index(0, K1).data(Qt::ToolTipRole).toString().contains("Этап 1: 01:00–02:00"));
 
     // Stage 2 limited: stage 3 is off, so stage 4 still never runs.
@@ -211,7 +284,8 @@ TEST_F(MatrixWindow, EditsShowInTheMatrixAndTheTimelineAtOnce)
     ASSERT_TRUE(click(Main->inputNode(1)));
     EXPECT_EQ(timeline->layout().bars.size(), 3u);
     EXPECT_FALSE(timeline->layout().bars[2].open);
-    EXPECT_EQ(timeline->layout().note, "Не выполняется: этап 4 (после этапа 3, который выключен)");
+    EXPECT_EQ(timeline->layout().notes,
+              std::vector<std::string>{"Не выполняется: этап 4 (после этапа 3, который выключен)"});
 }
 
 TEST_F(MatrixWindow, AClickOnABarSelectsItsStage)
@@ -222,18 +296,81 @@ TEST_F(MatrixWindow, AClickOnABarSelectsItsStage)
     ASSERT_EQ(t.bars.size(), 3u);
     // The window at its size draws the labels whole.
     for (const TTimelineLayout::Bar& b : t.bars)
-        EXPECT_LE(timeline->fontMetrics().horizontalAdvance(QString::fromStdString(b.label)) + TTimelineLayout::Margin,
+        EXPECT_LE(timeline->fontMetrics().horizontalAdvance(QString::fromStdString(b.label()))
+                      + TTimelineLayout::Margin,
                   timeline->width())
-            << b.label;
+            << b.label();
     EXPECT_LE(t.height, timeline->height());
     const TTimelineLayout::Bar& stage2 = t.bars[2];
     QTest::mouseClick(timeline, Qt::LeftButton, {},
                       QPoint(static_cast<int>(stage2.x + 10), static_cast<int>(stage2.y + stage2.height / 2)));
     EXPECT_EQ(current(), Main->stageNode(1, 2));
+
+    // IN-2's axis ends at the right edge: its last time stands whole.
+    ASSERT_TRUE(click(Main->inputNode(2)));
+    QFont timeFont = timeline->font();
+    timeFont.setPixelSize(9);
+    const QFontMetrics time(timeFont);
+    const TTimelineLayout in2 = timeline->layout();
+    ASSERT_FALSE(in2.ticks.empty());
+    EXPECT_EQ(in2.ticks.back().text, "01:00");
+    for (const TTimelineLayout::Tick& tick : in2.ticks) {
+        const int width = time.horizontalAdvance(QString::fromStdString(tick.text));
+        const double from
+            = tick.textBefore ? tick.x - TTimelineLayout::TickTextGap - width : tick.x + TTimelineLayout::TickTextGap;
+        EXPECT_GE(from, 0) << tick.text;
+        EXPECT_LE(from + width, timeline->width()) << tick.text;
+    }
+}
+
+TEST_F(MatrixWindow, TheTimelineSavesAsSvgAndAsPicture)
+{
+    ASSERT_TRUE(click(Main->inputNode(1)));
+    QTemporaryDir dir;
+    dialogs.savePaths = {dir.filePath("in1.svg"), dir.filePath("in1.png"), QString()};
+    auto* save = ctl<QPushButton>("ButtonSaveTimeline");
+    ASSERT_TRUE(save->isVisible());
+    QTest::mouseClick(save, Qt::LeftButton);
+    ASSERT_EQ(dialogs.fileRequests.size(), 1u);
+    EXPECT_TRUE(dialogs.fileRequests[0].fileName.endsWith("IN-1.svg"))
+        << dialogs.fileRequests[0].fileName.toStdString();
+    QFile svg(dir.filePath("in1.svg"));
+    ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
+    QString error;
+    // Each part of a label its own tspan: no renderer runs them together.
+    EXPECT_EQ(svgLabels(svg.readAll(), &error),
+              (std::vector<QStringList>{{"Срабатывание, задержка 00:30"},
+                                        {"Этап 1", "00:30–01:30 (01:00)", "Панель №1", "2 вых., 1 реле"},
+                                        {"Этап 2", "с 01:30, неограниченно", "MS3-1 №2", "1 вых., 1 реле"}}));
+    EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+
+    QTest::mouseClick(save, Qt::LeftButton);
+    const QImage picture(dir.filePath("in1.png"));
+    ASSERT_FALSE(picture.isNull());
+    EXPECT_EQ(picture.width(), 900);
+    bool bar = false;
+    for (int y = 0; y < picture.height() && !bar; ++y)
+        for (int x = 0; x < picture.width() && !bar; ++x)
+            bar = picture.pixelColor(x, y) == QColor(91, 155, 213);
+    EXPECT_TRUE(bar);
+
+    // Cancelled: nothing said, nothing written.
+    QTest::mouseClick(save, Qt::LeftButton);
+    EXPECT_EQ(dialogs.fileRequests.size(), 3u);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
 }
 
 TEST_F(MatrixWindow, SavedCsvAndPictureHoldWhatTheWindowShows)
 {
+    // IN-2 runs five stages on LB2 OUT4: a cell wider than its head.
+    TImage image = planted();
+    TAlarmRecord in2(image, 2);
+    for (int k = 1; k <= Layout::StageCount; ++k) {
+        in2.stage(k).setDuration(2);
+        in2.stage(k).setOutputBit(Layout::outputBit(2, 4), true);
+    }
+    reloadWith(image);
     QTemporaryDir dir;
     const QString csv = dir.filePath("матрица.csv");
     dialogs.savePaths = {csv, dir.filePath("matrix.png"), dir.filePath("missing/x.csv")};
@@ -259,6 +396,9 @@ TEST_F(MatrixWindow, SavedCsvAndPictureHoldWhatTheWindowShows)
     ASSERT_FALSE(picture.isNull());
     EXPECT_GE(picture.width(), grid->horizontalHeader()->length());
     EXPECT_GE(picture.height(), grid->verticalHeader()->length());
+    ASSERT_EQ(cell(1, 7), "1, 2, 3, 4, 5");
+    EXPECT_TRUE(pictureHolds(picture, cell(1, 7), grid->font(), TCauseMatrixModel::Shaded));
+    EXPECT_FALSE(pictureHolds(picture, "5, 4, 3, 2, 1", grid->font(), TCauseMatrixModel::Shaded));
 
     // A folder that is not there: said in a box, nothing claimed.
     QTest::mouseClick(ctl<QPushButton>("ButtonSave"), Qt::LeftButton);

@@ -11,7 +11,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStringEncoder>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolButton>
 
 #include <sys/stat.h>
@@ -258,6 +260,30 @@ TEST_F(ProjectCommands, NamesFileThatCannotBeReadGivesEmptyNamesAndSaysSo)
     EXPECT_TRUE(dialogs.messages[1].text.contains(path("u.ini") + QStringLiteral(" похож на текст в UTF-8")))
         << dialogs.messages[1].text.toStdString();
     EXPECT_TRUE(dialogs.messages[1].text.endsWith(QStringLiteral("\nIN-1: РџРѕР¶Р°СЂ")));
+
+    // One whose byte-order mark says UTF-16 is read as what it is, and the
+    // user is told; one too large for a names file is named in an error.
+    writeFile(path("u.ini"),
+              QStringEncoder(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom)
+                  .encode(QStringLiteral("[Scenic]\r\nItem0=Пожар\r\n")));
+    Main->setSaved(true);
+    dialogs.openPaths = {path("u.usr")};
+    QTest::mouseClick(ctl<QToolButton>("TBOpen"), Qt::LeftButton);
+    ASSERT_EQ(dialogs.messages.size(), 3u);
+    EXPECT_EQ(dialogs.messages[2].text,
+              QStringLiteral("Файл имён %1 записан в кодировке UTF-16LE, а файлы имён хранятся в кодировке "
+                             "Windows-1251. Он прочитан в UTF-16LE, при сохранении будет записан в Windows-1251. "
+                             "Имена прочитаны так:\nIN-1: Пожар")
+                  .arg(path("u.ini")));
+    EXPECT_EQ(Main->inputNode(1)->text(0), QStringLiteral("IN-1 Пожар"));
+    writeFile(path("u.ini"), "[Scenic]\r\nItem0=x\r\n" + QByteArray(4 * 1024 * 1024, ';'));
+    Main->setSaved(true);
+    dialogs.openPaths = {path("u.usr")};
+    QTest::mouseClick(ctl<QToolButton>("TBOpen"), Qt::LeftButton);
+    ASSERT_EQ(dialogs.messages.size(), 4u);
+    EXPECT_EQ(dialogs.messages[3].icon, TMsgIcon::Error);
+    EXPECT_TRUE(dialogs.messages[3].text.startsWith("Unable to read " + path("u.ini")));
+    EXPECT_EQ(Main->inputNode(1)->text(0), "IN-1 ");
 }
 
 TEST_F(ProjectCommands, NewStartsAnEmptyProject)

@@ -314,6 +314,8 @@ TEST(EditHistory, EveryKeptStateComesBackExactly)
         }
         if (n % 7 == 0)
             state.names[random() % 24] = "name " + std::to_string(n) + std::string(n % 40, 'x');
+        if (n % 5 == 0)
+            state.site.field(static_cast<int>(random() % TSiteNames::FieldCount)) = "zone " + std::to_string(n);
         ASSERT_TRUE(history.record(state) || state == states.back());
         if (!(state == states.back()))
             states.push_back(state);

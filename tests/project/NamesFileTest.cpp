@@ -135,6 +135,72 @@ TEST(NamesFile, WhateverIsReadIsSavedAndReadBackUnchanged)
     EXPECT_EQ(again, read);
 }
 
+TEST(NamesFile, AFileMarkedAsUnicodeIsReadAsWhatItIsAndSavedInWindows1251)
+{
+    TTempFolder folder;
+    const std::string path = folder.path("site.ini");
+    const std::u16string text = u"; Пожарная сигнализация\r\n[Scenic]\r\nItem0=Пожар €\r\nItem1=\"  x  \"\r\n"
+                                u"Item2=";
+    const std::u16string tail = u"\r\n[Other]\r\nk=v\r\n";
+    const auto utf16 = [](const std::u16string& units, bool bigEndian) {
+        std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        for (const char16_t u : units) {
+            const char high = static_cast<char>(u >> 8);
+            const char low = static_cast<char>(u & 0xFF);
+            bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+        }
+        return bytes;
+    };
+    // A name of 3000 characters beyond the code page's: cut to 2047, as the
+    // Windows functions' buffer holds.
+    const std::u16string longName(3000, u'Ж');
+    std::string utf8Long;
+    for (int i = 0; i < 3000; ++i)
+        utf8Long += "Ж";
+    const std::string utf8Text = "; Пожарная сигнализация\r\n[Scenic]\r\nItem0=Пожар €\r\nItem1=\"  x  \"\r\nItem2=";
+    for (const std::string& file : {utf16(text + longName + tail, false), utf16(text + longName + tail, true),
+                                    "\xEF\xBB\xBF" + utf8Text + utf8Long + "\r\n[Other]\r\nk=v\r\n"}) {
+        TTempFolder::writeAll(path, file);
+        TNamesFile::Names read;
+        TNamesFile::Reading reading;
+        ASSERT_TRUE(TNamesFile::read(path, read, &reading));
+        EXPECT_NE(reading.encoding, TUnicodeText::Encoding::None);
+        EXPECT_FALSE(reading.utf8);
+        EXPECT_EQ(read[0], "Пожар €");
+        EXPECT_EQ(read[1], "  x  ");
+        EXPECT_EQ(read[2], utf8Long.substr(0, 2 * TNamesFile::ValueLimit));
+
+        // Saved, the whole file is Windows-1251 without the mark, the rest kept.
+        read[1] = "новое";
+        ASSERT_TRUE(TNamesFile::write(path, read));
+        const std::string saved = TTempFolder::readAll(path);
+        EXPECT_EQ(saved.rfind("; \xCF\xEE\xE6\xE0\xF0\xED\xE0\xFF", 0), 0u);
+        EXPECT_TRUE(contains(saved, "\r\nItem1=\xED\xEE\xE2\xEE\xE5\r\n"));
+        EXPECT_TRUE(contains(saved, "\r\n[Other]\r\nk=v\r\n"));
+        TNamesFile::Names again;
+        ASSERT_TRUE(TNamesFile::read(path, again, &reading));
+        EXPECT_EQ(reading.encoding, TUnicodeText::Encoding::None);
+        EXPECT_EQ(again, read);
+    }
+
+    // Outside the names, text Windows-1251 cannot hold: the file is kept as it was.
+    const std::string other = utf16(u"[Scenic]\r\nItem0=a\r\n[Other]\r\nk=火警\r\n", false);
+    TTempFolder::writeAll(path, other);
+    EXPECT_FALSE(TNamesFile::write(path, sampleNames()));
+    EXPECT_EQ(TTempFolder::readAll(path), other);
+
+    // A file too large for a names file is neither read nor replaced.
+    const std::string big = "[Scenic]\r\nItem0=x\r\n" + std::string(TNamesFile::FileLimit, ';');
+    TTempFolder::writeAll(path, big);
+    TNamesFile::Names kept = sampleNames();
+    const TFileResult result = TNamesFile::read(path, kept);
+    EXPECT_FALSE(result);
+    EXPECT_EQ(result.fileName(), path);
+    EXPECT_EQ(kept, sampleNames());
+    EXPECT_FALSE(TNamesFile::write(path, sampleNames()));
+    EXPECT_EQ(TTempFolder::readAll(path).size(), big.size());
+}
+
 TEST(NamesFile, MissingSectionIsAppendedWithTheLineEndsOfAnLfFile)
 {
     TTempFolder folder;

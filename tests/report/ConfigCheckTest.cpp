@@ -14,7 +14,7 @@ using Names = TConfigCheck::Names;
 
 // Four splitters, a console, paging and music, one message module and one
 // relay module. IN-1 runs stage 1 (30 s, MS3-1, an output) and stage 2
-// (unlimited, a relay); beyond them, and in the switched-off IN-2, lie
+// (unlimited, an output and a relay); beyond them, and in the switched-off IN-2, lie
 // leftovers the editor keeps: outputs of absent splitters, absent relay
 // modules and message modules, codes without a list entry.
 TImage clean()
@@ -34,6 +34,7 @@ TImage clean()
     s1.setOutputBit(Layout::outputBit(4, 4), true);
     TStageRecord s2 = in1.stage(2);
     s2.setDuration(255);
+    s2.setOutputBit(Layout::outputBit(4, 3), true);
     s2.setRelayBit(Layout::relayBit(1, 4), true);
     for (int k = 3; k <= 5; ++k) {
         TStageRecord left = in1.stage(k);
@@ -127,11 +128,12 @@ TEST(ConfigCheck, EachRuleFindsItsPlantedFaultAndNothingElse)
              stage(im, 1, 1).setOutputBit(Layout::outputBit(4, 4), false);
              stage(im, 1, 1).setK1(true);
          },
-         {"warning|IN-1, Этап 1|message-module-absent"}},
+         {"warning|IN-1, Этап 1|message-module-absent", "warning|IN-1, Этап 1|stage-silent"}},
         {"algorithm that switches nothing",
          [](TImage& im, Names&) {
              stage(im, 1, 1).setOutputBit(Layout::outputBit(4, 4), false);
              stage(im, 1, 2).setRelayBit(Layout::relayBit(1, 4), false);
+             stage(im, 1, 2).setOutputBit(Layout::outputBit(4, 3), false);
              stage(im, 1, 2).setOutputBit(Layout::outputBit(5, 1), true); // first absent: switches nothing
          },
          {"warning|IN-1|input-does-nothing", "warning|IN-1, Этап 2|stage-output-absent"}},
@@ -139,8 +141,25 @@ TEST(ConfigCheck, EachRuleFindsItsPlantedFaultAndNothingElse)
          [](TImage& im, Names&) {
              stage(im, 1, 2).setDuration(240);
              stage(im, 1, 2).setRelayBit(Layout::relayBit(1, 4), false);
+             stage(im, 1, 2).setOutputBit(Layout::outputBit(4, 3), false);
          },
          {"warning|IN-1, Этап 2|stage-does-nothing"}},
+        {"an unlimited stage with its message and relay but no output, while stage 1 is heard",
+         [](TImage& im, Names&) { stage(im, 1, 2).setOutputBit(Layout::outputBit(4, 3), false); },
+         {"warning|IN-1, Этап 2|stage-silent"}},
+        {"a stage heard only on outputs of absent splitters is heard nowhere",
+         [](TImage& im, Names&) {
+             stage(im, 1, 2).setOutputBit(Layout::outputBit(4, 3), false);
+             stage(im, 1, 2).setOutputBit(Layout::outputBit(5, 1), true);
+         },
+         {"warning|IN-1, Этап 2|stage-output-absent", "warning|IN-1, Этап 2|stage-silent"}},
+        {"an input that switches relays alone is heard nowhere and meant so",
+         [](TImage& im, Names&) {
+             stage(im, 1, 1).setOutputBit(Layout::outputBit(4, 4), false);
+             stage(im, 1, 1).setK1(true);
+             stage(im, 1, 2).setOutputBit(Layout::outputBit(4, 3), false);
+         },
+         {}},
         {"the list's own unlimited entry, code 241", [](TImage& im, Names&) { stage(im, 1, 2).setDuration(241); }, {}},
         {"music on without an output",
          [](TImage& im, Names&) { im.setBit(Layout::MusicMask, Layout::outputBit(1, 1), false); },

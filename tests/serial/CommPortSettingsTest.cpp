@@ -1,10 +1,15 @@
 #include "tests/serial/PtyPeer.h"
 #include "tests/serial/SerialFixture.h"
 
+#include "serial/TPortLock.h"
 #include "serial/TPortMap.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using CommPortSettings = SerialFixture;
 
@@ -105,6 +110,29 @@ TEST_F(CommPortSettings, PortMapPrefersTheUserLinkAndProbesExclusively)
     EXPECT_EQ(TPortMap::Probe(7), EBUSY);
     port.SetOpen(false);
     EXPECT_EQ(TPortMap::Probe(7), 0);
+
+    // A lock file names the holder of a port without the port being opened:
+    // ten characters or a binary int, read only while the holder runs.
+    const std::filesystem::path locks = std::filesystem::path(TPortMap::OverrideFolder()) / "locks";
+    std::filesystem::create_directories(locks);
+    std::string name = peer.SlavePath().substr(5); // pts/N as pts_N
+    name.replace(name.find('/'), 1, "_");
+    const auto lock = [&](const std::string& text) {
+        std::ofstream(locks / ("LCK.." + name), std::ios::binary) << text;
+        return TPortLock::holder(peer.SlavePath(), {"/nonexistent", locks.string()});
+    };
+    char decimal[16];
+    std::snprintf(decimal, sizeof decimal, "%10d\n", static_cast<int>(::getpid()));
+    EXPECT_EQ(lock(decimal), ::getpid());
+    const int pid = ::getpid();
+    EXPECT_EQ(lock(std::string(reinterpret_cast<const char*>(&pid), sizeof pid)), pid);
+    const pid_t ended = ::fork();
+    if (ended == 0)
+        ::_exit(0);
+    ::waitpid(ended, nullptr, 0);
+    EXPECT_EQ(lock(std::to_string(ended) + "\n"), 0);
+    std::filesystem::remove(locks / ("LCK.." + name));
+    EXPECT_EQ(TPortLock::holder(peer.SlavePath(), {locks.string()}), 0);
 
     const auto dangling = std::filesystem::path(TPortMap::OverrideFolder()) / "com8";
     std::filesystem::create_symlink("/dev/kt7-no-such-device", dangling);

@@ -100,6 +100,21 @@ TEST_F(ToolCheck, FindingsAsLinesAndJsonWithTheirStatus)
     TAlarmRecord(warned, 1).stage(1).setDuration(2);
     TAlarmRecord(warned, 1).stage(1).setMessageCode(0);
     EXPECT_EQ(TToolRun::of({"check", project("warned", warned)}).status, 1);
+    // An unlimited stage with a relay and its message on no output, after
+    // a stage that is heard.
+    TImage silent;
+    TAlarmRecord in1(silent, 1);
+    in1.setEnabled(true);
+    in1.stage(1).setDuration(2);
+    in1.stage(1).setOutputBit(0, true);
+    in1.stage(2).setDuration(255);
+    in1.stage(2).setK2(true);
+    run = TToolRun::of({"check", project("silent", silent)});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out,
+              QStringLiteral("warning: IN-1, Этап 2: Этап работает неограниченно, но выходы для трансляции его "
+                             "сообщения не назначены, а у этапа 1 назначены: речевое оповещение на это время "
+                             "смолкает\n"));
 
     // A names file named on the command line must be there.
     for (const QStringList& wrong : {QStringList{"check"}, QStringList{"check", dir.filePath("none.usr")},

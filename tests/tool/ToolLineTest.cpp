@@ -23,7 +23,9 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sys/inotify.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -129,6 +131,10 @@ TEST_F(ToolLine, IdentifyReadWriteWithBackupAndVerify)
     run = tool(sim, {"verify", path("before.usr")});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+    run = tool(sim, {"verify", path("before.usr"), "-v"});
+    EXPECT_TRUE(run.err.endsWith("s, 0 asked for again\nkt7tool: the controller holds " + path("before.usr") + "\n"))
+        << run.err.toStdString();
 
     // The write keeps what the controller held, then checks it all back.
     run = tool(sim, {"write", path("after.usr"), "--verify", "--quiet", "--force"});
@@ -137,9 +143,10 @@ TEST_F(ToolLine, IdentifyReadWriteWithBackupAndVerify)
     EXPECT_TRUE(backups()[0].startsWith("ABCDEFGHIJ-")) << backups()[0].toStdString();
     EXPECT_EQ(load("data/kt7config/backups/" + backups()[0]), before);
 
-    run = tool(sim, {"verify", path("before.usr")});
+    run = tool(sim, {"verify", path("before.usr"), "-v"});
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.out.contains("Байт 0x07FF: ")) << run.out.toStdString();
+    EXPECT_FALSE(run.err.contains("holds")) << run.err.toStdString();
 
     run = tool(sim, {"write", path("before.usr"), "--no-backup", "--force"});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
@@ -335,6 +342,16 @@ TEST_F(ToolLine, FaultsEndWithOneLineAndStatus2)
         // A file that cannot be made is told before the port is opened.
         EXPECT_EQ(oneLine(TToolRun::of({"read", path("no/r.usr"), "--device", path("none")})),
                   "kt7tool: " + path("no/r.usr").toStdString() + ": No such file or directory; nothing was read\n");
+        // So is anything but a regular file to be.
+        ASSERT_TRUE(QDir().mkdir(path("folder.usr")));
+        ASSERT_EQ(::mkfifo(path("fifo.usr").toLocal8Bit().constData(), 0600), 0);
+        for (const auto& [target, why] : std::vector<std::pair<QString, std::string>>{
+                 {path("folder.usr"), "Is a directory"},
+                 {path("fifo.usr"), "a FIFO, not a file (- writes the image to standard output)"},
+                 {"/proc/self/comm", "a file of the kernel (/proc or /sys), not a place for an image"},
+                 {"/dev/null", "a device or socket, not a file"}})
+            EXPECT_EQ(oneLine(TToolRun::of({"read", target, "--device", path("none")})),
+                      "kt7tool: " + target.toStdString() + ": " + why + "; nothing was read\n");
         EXPECT_EQ(oneLine(TToolRun::of({"identify", "--com"})), "kt7tool: --com needs a value\n");
         // The highest COM number, through a link whose device is gone.
         const QByteArray config = qgetenv("XDG_CONFIG_HOME");
@@ -347,7 +364,7 @@ TEST_F(ToolLine, FaultsEndWithOneLineAndStatus2)
                   "kt7tool: COM255: " + path("config/kt7config/ports/com255").toStdString() + " points at "
                       + path("gone").toStdString() + ", which does not exist\n");
         oneLine(TToolRun::of({"frobnicate"})); // no such command
-        EXPECT_NE(oneLine(TToolRun::of({"identify", "--device", "d", "--quiet", "-v"})).find("--quiet and -v"),
+        EXPECT_NE(oneLine(TToolRun::of({"read", "r.usr", "--device", "d", "--quiet", "-v"})).find("--quiet and -v"),
                   std::string::npos);
         EXPECT_NE(oneLine(TToolRun::of({"identify", "--device", "d", "--com", "1"})).find("--com and --device"),
                   std::string::npos);
@@ -584,7 +601,7 @@ TEST_F(ToolLine, StopSignalsEndBetweenBlocksAndSayWhatTheControllerHolds)
         TSimProcess sim({"--baud", "9600", "--image", path("old.usr"), "--dump", path("dump.usr")});
         QStringList arguments = {c.write ? "write" : "read", path(c.write ? "image.usr" : "read.usr"), "--device",
                                  sim.device(), "--quiet"};
-        if (!c.backup)
+        if (c.write && !c.backup)
             arguments << "--no-backup";
         QProcess tool;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -704,11 +721,26 @@ TEST_F(ToolLine, ScriptsUseStandardStreamsVerboseLinesProgressLinesAndJson)
     ASSERT_TRUE(QDir().mkpath(links));
     for (int n = 1; n <= 255; ++n)
         ASSERT_TRUE(QFile::link(n == 1 ? device : path("none"), links + "/com" + QString::number(n)));
+    // The list opens no port, which would raise DTR and RTS: of a port
+    // nobody has locked it knows nothing, of a missing one why. --probe opens
+    // each to tell free from busy.
+    const int opens = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(::inotify_add_watch(opens, device.toLocal8Bit().constData(), IN_OPEN), 0);
+    char event[256];
     run = TToolRun::of({"ports", "--json"});
     EXPECT_EQ(run.status, 0);
+    EXPECT_LT(::read(opens, event, sizeof event), 0);
     const QJsonArray ports = QJsonDocument::fromJson(run.outBytes).object()["ports"].toArray();
     ASSERT_EQ(ports.size(), 255) << run.out.toStdString();
     EXPECT_EQ(ports[0].toObject()["device"].toString(), device);
+    EXPECT_TRUE(ports[0].toObject()["state"].isNull()) << run.out.toStdString();
+    EXPECT_EQ(ports[1].toObject()["state"].toString(), "No such file or directory");
+    run = TToolRun::of({"ports"});
+    EXPECT_TRUE(run.out.startsWith("COM1\t" + device + "\t-\t-\nCOM2\t")) << run.out.toStdString();
+    run = TToolRun::of({"ports", "--probe"});
+    EXPECT_TRUE(run.out.startsWith("COM1\t" + device + "\t-\tfree\n")) << run.out.toStdString();
+    EXPECT_GT(::read(opens, event, sizeof event), 0);
+    ::close(opens);
 
     // Words of an image on standard input are those of its file.
     store("next.usr", next);

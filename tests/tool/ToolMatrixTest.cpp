@@ -40,24 +40,42 @@ TImage site()
     return image;
 }
 
-// Per input of the document: the stages of its bars, and whether it holds
-// one open bar.
-std::map<int, std::vector<int>> barsOf(const QString& svg, QString* error)
+// One input of the document as an XML reader sees it.
+struct Drawn {
+    std::vector<int> stages;         // of its stage bars
+    QStringList starts;              // of its stage bars: x, or "unknown"
+    QStringList labels;              // the parts of each label, joined by "|"
+    std::map<QString, double> ticks; // time -> x
+};
+
+std::map<int, Drawn> drawnOf(const QString& svg, QString* error)
 {
-    std::map<int, std::vector<int>> bars;
+    std::map<int, Drawn> inputs;
     QXmlStreamReader xml(svg);
-    int input = 0;
+    Drawn* in = nullptr;
+    bool label = false;
     while (!xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement)
             continue;
         const QXmlStreamAttributes a = xml.attributes();
-        if (xml.name() == QStringLiteral("g"))
-            input = a.value("data-input").toInt();
-        else if (xml.name() == QStringLiteral("rect") && a.value("class") == QStringLiteral("stage"))
-            bars[input].push_back(a.value("data-stage").toInt());
+        if (xml.name() == QStringLiteral("g")) {
+            in = &inputs[a.value("data-input").toInt()];
+        } else if (xml.name() == QStringLiteral("rect") && a.value("class") == QStringLiteral("stage")) {
+            in->stages.push_back(a.value("data-stage").toInt());
+            in->starts << (a.hasAttribute("data-start") ? a.value("data-start").toString() : a.value("x").toString());
+            EXPECT_GE(a.value("width").toDouble(), 0);
+        } else if (xml.name() == QStringLiteral("text")) {
+            label = a.value("class") == QStringLiteral("label");
+            if (label)
+                in->labels << QString();
+            else if (a.value("class") == QStringLiteral("time"))
+                in->ticks[xml.readElementText()] = a.value("x").toDouble();
+        } else if (xml.name() == QStringLiteral("tspan") && label) {
+            in->labels.back() += (in->labels.back().isEmpty() ? "" : "|") + xml.readElementText();
+        }
     }
     *error = xml.hasError() ? xml.errorString() : QString();
-    return bars;
+    return inputs;
 }
 
 } // namespace
@@ -69,25 +87,28 @@ TEST(ToolMatrix, MatrixAsTextCsvAndJsonTimelineAsSvg)
     ASSERT_TRUE(TImageFile::write(usr.toStdString(), site()).ok());
     TNamesFile::Names names;
     names[0] = "Пожар <1> & \"2\"";
+    names[1] = "Лестница; выход\x01";
     ASSERT_TRUE(TNamesFile::write(dir.filePath("site.ini").toStdString(), names).ok());
 
     TToolRun run = TToolRun::of({"matrix", usr}, dir.filePath("data"));
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     const QStringList lines = run.out.split('\n');
-    EXPECT_EQ(lines[0].simplified(), "Вход LB1 OUT1 LB1 OUT2 LB1 OUT3 LB1 OUT4 K1 K2");
+    EXPECT_EQ(lines[0].simplified(), "Вход LB1 OUT1 LB1 OUT2 LB1 OUT3 LB1 OUT4 Реле в KT7-CU K1 Реле в KT7-CU K2");
     EXPECT_EQ(lines[1].simplified(), "IN-1 Пожар <1> & \"2\" 1 2");
     // Columns aligned: the cells stand under their heads.
     EXPECT_EQ(lines[1].indexOf(" 1 ") + 1, lines[0].indexOf("LB1 OUT2"));
-    EXPECT_EQ(lines[2].simplified(), "IN-2 3");
-    EXPECT_TRUE(run.out.contains("Ни один алгоритм не включает: LB1 OUT3, LB1 OUT4, K1\n")) << run.out.toStdString();
+    EXPECT_EQ(lines[2].simplified(), "IN-2 Лестница; выход\\x01 3");
+    EXPECT_TRUE(run.out.contains("Ни один алгоритм не включает: LB1 OUT3, LB1 OUT4, Реле в KT7-CU K1\n"))
+        << run.out.toStdString();
 
     run = TToolRun::of({"matrix", usr, "--csv"}, dir.filePath("data"));
     ASSERT_EQ(run.status, 0);
-    // A quote in a name: the field is quoted, its quotes doubled.
+    // A quote or a ";" in a name: the field is quoted, its quotes doubled.
     EXPECT_EQ(run.outBytes,
-              QByteArray("\xEF\xBB\xBFВход;LB1 OUT1;LB1 OUT2;LB1 OUT3;LB1 OUT4;K1;K2\r\n"
+              QByteArray("\xEF\xBB\xBFВход;LB1 OUT1;LB1 OUT2;LB1 OUT3;LB1 OUT4;Реле в KT7-CU K1;Реле в "
+                         "KT7-CU K2\r\n"
                          "\"IN-1 Пожар <1> & \"\"2\"\"\";;1;;;;2\r\n"
-                         "IN-2;3;;;;;\r\n"));
+                         "\"IN-2 Лестница; выход\x01\";3;;;;;\r\n"));
 
     run = TToolRun::of({"matrix", usr, "--json"}, dir.filePath("data"));
     ASSERT_EQ(run.status, 0);
@@ -106,20 +127,43 @@ TEST(ToolMatrix, MatrixAsTextCsvAndJsonTimelineAsSvg)
     EXPECT_EQ(json["columns"].toArray().size(), 6);
     EXPECT_FALSE(json["columns"].toArray()[4].toObject()["used"].toBool());
 
+    // A control character in a name still gives XML that parses.
     run = TToolRun::of({"timeline", usr, "--svg"}, dir.filePath("data"));
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     QString xmlError;
-    std::map<int, std::vector<int>> bars = barsOf(run.out, &xmlError);
+    std::map<int, Drawn> drawn = drawnOf(run.out, &xmlError);
     EXPECT_TRUE(xmlError.isEmpty()) << xmlError.toStdString();
-    EXPECT_EQ(bars, (std::map<int, std::vector<int>>{{1, {1, 2}}, {2, {1, 2, 3}}}));
+    ASSERT_EQ(drawn.size(), 2u);
+    EXPECT_EQ(drawn[1].stages, (std::vector<int>{1, 2}));
+    EXPECT_EQ(drawn[2].stages, (std::vector<int>{1, 2, 3}));
     EXPECT_TRUE(run.out.contains("IN-1 Пожар &lt;1&gt; &amp; &quot;2&quot;"));
     EXPECT_TRUE(run.out.contains("Не выполняется: этап 4 (после этапа 2, который работает неограниченно)"));
+    // A stage is labelled with what it does alone.
+    EXPECT_EQ(drawn[1].labels,
+              QStringList({"Срабатывание, задержка 00:00", "Этап 1|00:00–00:30 (00:30)|Панель №1|1 вых.",
+                           "Этап 2|с 00:30, неограниченно|1 реле"}));
+    EXPECT_EQ(drawn[2].labels[1], "Этап 1|01:00–01:30 (00:30)");
+    // One time scale: IN-1 has an open end, IN-2 none, and their ticks
+    // stand at the same places.
+    EXPECT_EQ(drawn[1].ticks, drawn[2].ticks);
+    EXPECT_EQ(drawn[2].ticks.rbegin()->first, "02:30");
 
     run = TToolRun::of({"timeline", usr, "--svg", "--input", "2"}, dir.filePath("data"));
     ASSERT_EQ(run.status, 0);
-    bars = barsOf(run.out, &xmlError);
+    drawn = drawnOf(run.out, &xmlError);
     EXPECT_TRUE(xmlError.isEmpty());
-    EXPECT_EQ(bars, (std::map<int, std::vector<int>>{{2, {1, 2, 3}}}));
+    ASSERT_EQ(drawn.size(), 1u);
+    EXPECT_EQ(drawn[2].stages, (std::vector<int>{1, 2, 3}));
+
+    // A delay without a list entry: the stages are drawn as not known.
+    TImage unknown = site();
+    TAlarmRecord(unknown, 2).setDelayCode(27);
+    ASSERT_TRUE(TImageFile::write(usr.toStdString(), unknown).ok());
+    run = TToolRun::of({"timeline", usr, "--svg", "--input", "2"}, dir.filePath("data"));
+    ASSERT_EQ(run.status, 0);
+    drawn = drawnOf(run.out, &xmlError);
+    EXPECT_EQ(drawn[2].starts, QStringList({"unknown", "unknown", "unknown"}));
+    EXPECT_EQ(drawn[2].labels[1], "Этап 1|? (00:30)");
 }
 
 TEST(ToolMatrix, OptionsThatDoNotFitTheCommandAreRefused)
@@ -134,6 +178,17 @@ TEST(ToolMatrix, OptionsThatDoNotFitTheCommandAreRefused)
         {{"timeline", usr, "--svg", "--json"}, "kt7tool: timeline: --json belongs to kt7tool matrix\n"},
         {{"timeline", usr, "--svg", "--input", "3"}, "kt7tool: timeline: IN-3: the algorithm is switched off\n"},
         {{"timeline", usr, "--svg", "--input", "25"}, "kt7tool: --input: expected a number from 1 to 24, got '25'\n"},
+        {{"matrix", usr, "--input", "2"}, "kt7tool: matrix: --input belongs to kt7tool timeline\n"},
+        // Options of other commands: none is taken and ignored.
+        {{"show", usr, "--csv"}, "kt7tool: show: --csv belongs to kt7tool matrix\n"},
+        {{"show", usr, "--input", "3"}, "kt7tool: show: --input belongs to kt7tool timeline\n"},
+        {{"check", usr, "--names-a", "x"}, "kt7tool: check: --names-a belongs to kt7tool diff\n"},
+        {{"diff", usr, usr, "--json"}, "kt7tool: diff: takes no --json (see kt7tool diff --help)\n"},
+        {{"backups", "--com", "3"}, "kt7tool: backups: takes no --com (see kt7tool backups --help)\n"},
+        {{"ports", "-q"}, "kt7tool: ports: takes no -q (see kt7tool ports --help)\n"},
+        // Refused before anything is opened: the device is not looked for.
+        {{"write", usr, "--names", "/nonexistent.ini", "--device", dir.filePath("none")},
+         "kt7tool: write: takes no --names (see kt7tool write --help)\n"},
     };
     for (const auto& [arguments, message] : cases) {
         const TToolRun run = TToolRun::of(arguments, dir.filePath("data"));

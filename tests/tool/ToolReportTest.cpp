@@ -10,6 +10,7 @@
 #include "tests/support/TScriptedDialogs.h"
 #include "tests/tool/TToolRun.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -91,6 +92,15 @@ TEST(ToolReport, SameDocumentAsTheWindowForTheSameProject)
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     const QString tool = withoutDate(QString::fromUtf8(documentXml(docx)));
     ASSERT_FALSE(tool.isEmpty());
+    // - is standard output, not a file of that name.
+    const TToolRun piped = TToolRun::of({"report", usr, "-o", "-"});
+    ASSERT_EQ(piped.status, 0) << piped.err.toStdString();
+    EXPECT_FALSE(QFile::exists("-"));
+    QFile streamed(dir.filePath("streamed.docx"));
+    ASSERT_TRUE(streamed.open(QIODevice::WriteOnly));
+    streamed.write(piped.outBytes);
+    streamed.close();
+    EXPECT_EQ(withoutDate(QString::fromUtf8(documentXml(streamed.fileName()))), tool);
 
     // The window opens the project as the user does and reports it.
     TScriptedDialogs dialogs;

@@ -12,6 +12,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -169,6 +170,13 @@ TEST_F(ToolWords, DiffNamesChangedFactsThenRawBytes)
               "kt7tool: warning: " + read
                   + " has no names file: its algorithms' names are unknown and not "
                     "compared\n");
+    const QString again = dir.filePath("again.usr");
+    ASSERT_TRUE(QFile::copy(a, again));
+    run = TToolRun::of({"diff", read, again});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err,
+              "kt7tool: warning: neither " + read + " nor " + again
+                  + " has a names file: the algorithms' names are unknown and not compared\n");
     EXPECT_FALSE(TToolRun::of({"diff", "--help"}).out.contains("--com"));
 
     // Names of zones and relays: lines of their own before the facts, and
@@ -221,6 +229,38 @@ TEST_F(ToolWords, NamesAreShownSafelyAndEveryDifferingNameCounts)
               "kt7tool: warning: " + utf8
                   + QStringLiteral(": the names file looks like UTF-8, but names files are Windows-1251; its "
                                    "names read as: IN-3: РџРѕР¶Р°СЂ\n"));
+    // One whose byte-order mark says it is Unicode is read as what it is,
+    // with the same warning; one too large to be a names file is an error,
+    // never empty names.
+    const QString text = QStringLiteral("[Scenic]\r\nItem2=Пожар €\r\n");
+    const auto marking = [&text](QStringEncoder::Encoding encoding) {
+        return QByteArray(QStringEncoder(encoding, QStringEncoder::Flag::WriteBom).encode(text));
+    };
+    const QString big = dir.filePath("big.ini");
+    const std::vector<std::pair<QByteArray, QString>> marked = {
+        {marking(QStringEncoder::Utf8), "UTF-8"},
+        {marking(QStringEncoder::Utf16LE), "UTF-16LE"},
+        {marking(QStringEncoder::Utf16BE), "UTF-16BE"},
+        {"[Scenic]\r\nItem2=x\r\n" + QByteArray(4 * 1024 * 1024, ';'), ""},
+    };
+    for (const auto& [bytes, encoding] : marked) {
+        QFile file(big);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+        file.close();
+        const TToolRun run = TToolRun::of({"show", project("plain", fixture(), ""), "--names", big});
+        if (encoding.isEmpty()) {
+            EXPECT_EQ(run.status, 2);
+            EXPECT_EQ(run.err, "kt7tool: " + big + ": larger than 4 MB, which no names file is\n");
+            continue;
+        }
+        EXPECT_EQ(run.status, 0) << run.err.toStdString();
+        EXPECT_TRUE(run.out.contains(QStringLiteral("IN-3, Имя: Пожар €\n"))) << run.out.toStdString();
+        EXPECT_EQ(run.err,
+                  "kt7tool: warning: " + big + ": the names file is in " + encoding
+                      + ", but names files are Windows-1251; read as " + encoding
+                      + QStringLiteral(", its names are: IN-3: Пожар €\n"));
+    }
 
     // A name that carries an escape sequence reaches no terminal as one.
     const QString a = project("a", fixture(), "Пожар\x1b[31m в зале");

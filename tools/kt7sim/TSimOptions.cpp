@@ -128,6 +128,7 @@ read block and write block requests until it is ended (Ctrl+C, SIGTERM).
                         0 sends at once
   --gap MS              pause between the chunks of a split reply (default 20)
   --delay MS            pause before each reply, as a slow controller's turn-around (default 0)
+  -h, --help            this text
 
 Faults:
   --refuse-identify     answer identify with status 0xEE instead of 0xAA

@@ -11,9 +11,6 @@ int TToolCauseEffect::matrix()
 {
     if (m_o.csv && m_o.json)
         throw TToolError("matrix: --csv and --json ask for two formats; give one", TToolError::Usage);
-    if (m_o.svg || m_o.input != 0)
-        throw TToolError("matrix: " + std::string(m_o.svg ? "--svg" : "--input") + " belongs to kt7tool timeline",
-                         TToolError::Usage);
     TCauseMatrix::Names names;
     for (int i = 1; i <= Layout::InputCount; ++i)
         names[static_cast<size_t>(i - 1)] = TConfigDescriber::algorithmName(m_project, i);
@@ -24,11 +21,6 @@ int TToolCauseEffect::matrix()
 
 int TToolCauseEffect::timeline()
 {
-    if (!m_o.svg)
-        throw TToolError("timeline: the timelines are drawn as SVG; give --svg", TToolError::Usage);
-    if (m_o.csv || m_o.json)
-        throw TToolError(std::string("timeline: ") + (m_o.csv ? "--csv" : "--json") + " belongs to kt7tool matrix",
-                         TToolError::Usage);
     std::vector<TAlarmPlan::Input> plans;
     std::vector<std::string> heads;
     for (const TAlarmPlan::Input& plan : TAlarmPlan::all(m_project.image)) {

@@ -11,7 +11,7 @@ public:
     TToolCauseEffect(const TToolOptions& options, TReportInput project) : m_o(options), m_project(std::move(project)) {}
 
     // Writes the command's output; returns the exit status. Throws
-    // TToolError for options that do not fit the command.
+    // TToolError for options that do not fit together.
     int matrix();
     int timeline();
 

@@ -16,6 +16,7 @@
 #include "report/TPdfConversion.h"
 #include "report/TReportGenerator.h"
 #include "report/TReportSource.h"
+#include "serial/TPortLock.h"
 #include "serial/TPortMap.h"
 #include "tools/kt7tool/TDirectLink.h"
 #include "tools/kt7tool/TProgressBar.h"
@@ -32,8 +33,12 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <fcntl.h>
 #include <filesystem>
 #include <iostream>
+#include <linux/magic.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -104,39 +109,50 @@ std::string byIdName(const std::string& device)
     return "-";
 }
 
-} // namespace
-
-int TToolCommands::run()
+// Why no image file can be kept at path, or nothing when one can: only a
+// regular file in a folder is one; writing into a device, a FIFO or a file of
+// the kernel's would send the image elsewhere or fail after the transfer.
+std::string unwritable(const std::string& path)
 {
-    const std::string& c = m_o.command;
-    if (c == "ports")
-        return ports();
-    if (c == "identify")
-        return identify();
-    if (c == "read")
-        return read();
-    if (c == "write")
-        return write();
-    if (c == "verify")
-        return verify();
-    if (c == "show")
-        return show();
-    if (c == "diff")
-        return diff();
-    if (c == "check")
-        return check();
-    if (c == "backups")
-        return backups();
-    if (c == "pack")
-        return pack();
-    if (c == "matrix" || c == "timeline") {
-        TProject project;
-        loadProject(m_o.operands[0], m_o.names, project);
-        TToolCauseEffect causeEffect(m_o, reportInput(project));
-        return c == "matrix" ? causeEffect.matrix() : causeEffect.timeline();
+    const fs::path folder = fs::path(path).parent_path().empty() ? fs::path(".") : fs::path(path).parent_path();
+    struct stat info {};
+    const bool exists = ::stat(path.c_str(), &info) == 0;
+    if (!exists && errno != ENOENT)
+        return std::strerror(errno);
+    struct statfs system {};
+    if (::statfs(exists ? path.c_str() : folder.c_str(), &system) == 0
+        && (system.f_type == PROC_SUPER_MAGIC || system.f_type == SYSFS_MAGIC))
+        return "a file of the kernel (/proc or /sys), not a place for an image";
+    if (exists) {
+        if (S_ISDIR(info.st_mode))
+            return std::strerror(EISDIR);
+        if (S_ISFIFO(info.st_mode))
+            return "a FIFO, not a file (- writes the image to standard output)";
+        if (!S_ISREG(info.st_mode))
+            return "a device or socket, not a file";
+        if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
+            return std::strerror(errno);
+        return {};
     }
-    return report();
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec))
+        return std::strerror(ec ? ec.value() : ENOTDIR);
+    if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
+        return std::strerror(errno);
+    return {};
 }
+
+// What the system tells of a device without its being opened: a missing
+// device or one the user may not use as an errno value, EBUSY where a lock
+// file names a running program, else 0.
+int knownState(const std::string& device)
+{
+    if (::faccessat(AT_FDCWD, device.c_str(), R_OK | W_OK, AT_EACCESS) != 0)
+        return errno;
+    return TPortLock::holder(device) != 0 ? EBUSY : 0;
+}
+
+} // namespace
 
 std::string TToolCommands::devicePath() const
 {
@@ -252,15 +268,17 @@ int TToolCommands::ports()
         const std::string device = TPortMap::Device(n);
         if (device.empty())
             continue;
-        const int state = TPortMap::Probe(n);
-        const std::string use = state == 0 ? "free" : state == EBUSY ? "busy" : std::strerror(state);
+        // Without --probe nothing is opened: opening a port raises DTR and
+        // RTS, which resets some devices. Empty: not known.
+        const int state = m_o.probe ? TPortMap::Probe(n) : knownState(device);
+        const std::string use = state == 0 ? (m_o.probe ? "free" : "") : state == EBUSY ? "busy" : std::strerror(state);
         const std::string byId = byIdName(device);
         if (m_o.json)
             out += std::string(out.empty() ? "" : ",") + "\n  {\"com\": " + std::to_string(n) + ", \"device\": "
                 + TConfigDescriber::jsonString(device) + ", \"byId\": " + jsonOrNull(byId == "-" ? std::string() : byId)
-                + ", \"state\": " + TConfigDescriber::jsonString(use) + "}";
+                + ", \"state\": " + jsonOrNull(use) + "}";
         else
-            out += "COM" + std::to_string(n) + '\t' + device + '\t' + byId + '\t' + use + '\n';
+            out += "COM" + std::to_string(n) + '\t' + device + '\t' + byId + '\t' + (use.empty() ? "-" : use) + '\n';
     }
     if (m_o.json)
         out = "{\"ports\": [" + out + (out.empty() ? "" : "\n") + "]}\n";
@@ -292,10 +310,8 @@ int TToolCommands::read()
                          TToolError::Usage);
     // A file that cannot be made is found out before a transfer of seconds.
     if (!toOutput) {
-        const fs::path folder = fs::path(m_o.operands[0]).parent_path();
-        std::error_code ec;
-        if (!folder.empty() && !fs::is_directory(folder, ec))
-            throw TToolError(m_o.operands[0] + ": " + std::strerror(ec ? ec.value() : ENOTDIR) + "; nothing was read");
+        if (const std::string why = unwritable(m_o.operands[0]); !why.empty())
+            throw TToolError(m_o.operands[0] + ": " + why + "; nothing was read");
     }
     const auto link = openLink();
     identifyController(*link);
@@ -392,8 +408,11 @@ int TToolCommands::verify()
     transfer(*link, "read ", [&](const TDirectLink::Progress& progress) { link->read(image, progress); });
     noteRepeats(*link);
     // The controller holds no names: it is compared under the file's.
-    return printDifferences(
+    const int status = printDifferences(
         TConfigDiffer::compare(project.image(), &project.names(), image, nullptr, &project.siteNames()));
+    if (status == 0)
+        note("the controller holds " + fileName(m_o.operands[0]));
+    return status;
 }
 
 bool TToolCommands::loadProject(const std::string& path, const std::string& namesPath, TProject& project,
@@ -434,11 +453,13 @@ bool TToolCommands::loadProject(const std::string& path, const std::string& name
             throw TToolError(opened.names.text());
         warn(opened.names.text() + "; the algorithms have no names");
     }
-    if (opened.namesLookUtf8) {
+    const std::string names = TConfigDescriber::printable(TProjectFiles::namesAsRead(project, "; "));
+    if (opened.namesLookUtf8)
         warn(opened.namesPath
-             + ": the names file looks like UTF-8, but names files are Windows-1251; its names read as: "
-             + TConfigDescriber::printable(TProjectFiles::namesAsRead(project, "; ")));
-    }
+             + ": the names file looks like UTF-8, but names files are Windows-1251; its names read as: " + names);
+    if (!opened.namesUnicode.empty())
+        warn(opened.namesPath + ": the names file is in " + opened.namesUnicode
+             + ", but names files are Windows-1251; read as " + opened.namesUnicode + ", its names are: " + names);
     return opened.namesKnown;
 }
 
@@ -526,6 +547,9 @@ int TToolCommands::diff()
         const int unknown = named[0] ? 1 : 0;
         warn(fileName(m_o.operands[static_cast<size_t>(unknown)])
              + " has no names file: its algorithms' names are unknown and not compared");
+    } else if (!named[0]) {
+        warn("neither " + fileName(m_o.operands[0]) + " nor " + fileName(m_o.operands[1])
+             + " has a names file: the algorithms' names are unknown and not compared");
     }
     return printDifferences(TConfigDiffer::compare(projects[0].image(), named[0] ? &projects[0].names() : nullptr,
                                                    projects[1].image(), named[1] ? &projects[1].names() : nullptr,
@@ -555,6 +579,11 @@ int TToolCommands::backups()
 
 int TToolCommands::report()
 {
+    const bool toOutput = m_o.output == "-";
+    if (toOutput && ::isatty(STDOUT_FILENO))
+        throw TToolError("report: standard output is a terminal, and the document is binary data; redirect it or "
+                         "name a file",
+                         TToolError::Usage);
     std::setlocale(LC_TIME, "");
     TProject project;
     loadProject(m_o.operands[0], m_o.names, project);
@@ -565,16 +594,44 @@ int TToolCommands::report()
     } catch (const std::exception& e) {
         throw TToolError(m_o.operands[0] + ": the report cannot be made: " + e.what() + " (no document written)");
     }
+    std::string bytes;
     try {
-        TDocxWriter::save(doc.document(), m_o.output);
+        if (toOutput)
+            bytes = TDocxWriter::bytes(doc.document());
+        else
+            TDocxWriter::save(doc.document(), m_o.output);
     } catch (const std::exception& e) {
         throw TToolError(e.what());
     }
+    if (toOutput)
+        TToolOutput::write(bytes);
     return 0;
+}
+
+int TToolCommands::matrix()
+{
+    TProject project;
+    loadProject(m_o.operands[0], m_o.names, project);
+    return TToolCauseEffect(m_o, reportInput(project)).matrix();
+}
+
+int TToolCommands::timeline()
+{
+    TProject project;
+    loadProject(m_o.operands[0], m_o.names, project);
+    return TToolCauseEffect(m_o, reportInput(project)).timeline();
 }
 
 int TToolCommands::pack()
 {
+    const bool toOutput = m_o.output == "-";
+    if (toOutput && m_o.pdf)
+        throw TToolError("pack: --pdf makes a file beside the document; name the document with -o OUT.docx",
+                         TToolError::Usage);
+    if (toOutput && ::isatty(STDOUT_FILENO))
+        throw TToolError("pack: standard output is a terminal, and the document is binary data; redirect it or "
+                         "name a file",
+                         TToolError::Usage);
     std::setlocale(LC_TIME, "");
     TProject project;
     TCommissioningPack::Input input;
@@ -596,7 +653,12 @@ int TToolCommands::pack()
     }
     const TCommissioningPack pack = TCommissioningPack::of(input);
     try {
-        TDocxWriter::save(TPackDocument::of(pack), m_o.output);
+        if (toOutput)
+            TToolOutput::write(TDocxWriter::bytes(TPackDocument::of(pack)));
+        else
+            TDocxWriter::save(TPackDocument::of(pack), m_o.output);
+    } catch (const TToolError&) {
+        throw;
     } catch (const std::exception& e) {
         throw TToolError(e.what());
     }

@@ -1,7 +1,8 @@
 #pragma once
-// The commands of kt7tool. Results go to standard output, warnings to
-// standard error; failures throw TToolError. run() returns the exit status:
-// 0, or 1 when a check found a difference.
+// The commands of kt7tool, one handler each, run through TToolCommandTable.
+// Results go to standard output, warnings to standard error; failures throw
+// TToolError. A handler returns the exit status: 0, or 1 when a check found
+// a difference.
 
 #include "image/TImage.h"
 #include "link/TWriteSequence.h"
@@ -21,9 +22,6 @@ class TToolCommands {
 public:
     explicit TToolCommands(TToolOptions options) : m_o(std::move(options)) {}
 
-    int run();
-
-private:
     int ports();
     int identify();
     int read();
@@ -34,8 +32,11 @@ private:
     int diff();
     int backups();
     int report();
+    int matrix();
+    int timeline();
     int pack();
 
+private:
     std::unique_ptr<TDirectLink> openLink() const;
     std::string devicePath() const;
     // The port as the traffic log names it: COM N, or the device's path.

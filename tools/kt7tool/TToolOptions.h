@@ -1,6 +1,10 @@
 #pragma once
 // The command line of kt7tool: one command, its operands and the options,
-// which may stand before or after the command.
+// which may stand before or after the command. The commands are given as a
+// table of TToolCommand entries: what each takes decides what is accepted,
+// and the help is made from them.
+
+#include "tools/kt7tool/TToolCommand.h"
 
 #include <string>
 #include <vector>
@@ -31,11 +35,21 @@ public:
     bool csv = false;   // --csv (matrix)
     bool svg = false;   // --svg (timeline)
     int input = 0;      // --input N (timeline); 0: every switched-on input
+    bool probe = false; // --probe (ports): open each port to tell free from busy
 
-    // Throws TToolError (status 2) with a message for the user.
-    static TToolOptions parse(int argc, const char* const* argv);
+    // Throws TToolError (status 2) with a message for the user: an unknown
+    // command or option, an option the command does not take, a wrong
+    // number of operands, a port missing where the command needs one.
+    static TToolOptions parse(int argc, const char* const* argv, const std::vector<TToolCommand>& commands);
 
-    static const std::vector<std::string>& commands();
     // Usage of the whole tool, or of one command.
-    static std::string usage(const std::string& command = {});
+    static std::string usage(const std::vector<TToolCommand>& commands, const std::string& command = {});
+
+private:
+    // The options given, by long name, with the spelling used, in order.
+    struct Given {
+        std::string option;
+        std::string spelling;
+    };
+    std::vector<Given> m_given;
 };

@@ -3,11 +3,13 @@
 // report, for scripts and version control.
 
 #include "tools/kt7tool/TStopSignal.h"
+#include "tools/kt7tool/TToolCommandTable.h"
 #include "tools/kt7tool/TToolCommands.h"
 #include "tools/kt7tool/TToolError.h"
 #include "tools/kt7tool/TToolOptions.h"
 #include "tools/kt7tool/TToolOutput.h"
 
+#include <algorithm>
 #include <csignal>
 #include <iostream>
 
@@ -20,16 +22,23 @@ int main(int argc, char** argv)
     // with EFBIG, and what was made part-way is removed.
     std::signal(SIGXFSZ, SIG_IGN);
     try {
-        const TToolOptions options = TToolOptions::parse(argc, argv);
+        const std::vector<TToolCommand>& commands = TToolCommandTable::all();
+        const TToolOptions options = TToolOptions::parse(argc, argv, commands);
         if (options.version && !options.help) {
             TToolOutput::write("kt7tool " KT7CONFIG_VERSION "\n");
             return 0;
         }
         if (options.help) {
-            TToolOutput::write(TToolOptions::usage(options.command));
+            TToolOutput::write(TToolOptions::usage(commands, options.command));
             return 0;
         }
-        const int status = TToolCommands(options).run();
+        const auto entry = std::find_if(commands.begin(), commands.end(),
+                                        [&](const TToolCommand& c) { return c.name == options.command; });
+        // An entry without a handler is refused, never run as another command.
+        if (!entry->run)
+            throw TToolError(options.command + ": not handled by this kt7tool");
+        TToolCommands handlers(options);
+        const int status = (handlers.*entry->run)();
         // A stop signal that came after the last exchange still ends a
         // calling script, which must not take it for success.
         if (const int signal = TStopSignal::received()) {

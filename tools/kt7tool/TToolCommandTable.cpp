@@ -1,0 +1,200 @@
+#include "tools/kt7tool/TToolCommandTable.h"
+
+#include "tools/kt7tool/TToolCommands.h"
+
+#include <initializer_list>
+
+// An entry names only what its command needs; the other members keep their
+// defaults, which GCC 12 would warn of for designated initializers.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
+namespace {
+
+// The options of the commands that talk to the controller, and of those
+// that move the whole image.
+const std::vector<std::string> LineOptions = {"--com", "--device", "--baud", "--timeout"};
+const std::vector<std::string> TransferOptions = {"--quiet", "--verbose", "-vv", "--progress"};
+
+std::vector<std::string> joined(std::initializer_list<std::vector<std::string>> groups)
+{
+    std::vector<std::string> all;
+    for (const std::vector<std::string>& group : groups)
+        all.insert(all.end(), group.begin(), group.end());
+    return all;
+}
+
+} // namespace
+
+const std::vector<TToolCommand>& TToolCommandTable::all()
+{
+    // In the order the help lists them.
+    static const std::vector<TToolCommand> commands = {
+        {.name = "ports",
+         .synopsis = "kt7tool ports [--probe] [--json]",
+         .text = "Lists each COM number with the device it stands for, its /dev/serial/by-id\n"
+                 "name (or -) and what is known of its use, one port a line, tab-separated:\n"
+                 "busy where a lock file names a running program, the system's reason where\n"
+                 "the device cannot be used (missing, no permission), else -. No port is\n"
+                 "opened, for opening one raises DTR and RTS; with --probe each is opened\n"
+                 "to tell free from busy.\n"
+                 "With --json: {\"ports\": [{\"com\": N, \"device\": PATH, \"byId\": PATH | null,\n"
+                 "  \"state\": \"free\" | \"busy\" | REASON | null}]}\n",
+         .options = {"--probe", "--json"},
+         .run = &TToolCommands::ports},
+        {.name = "identify",
+         .synopsis = "kt7tool identify (--com N | --device PATH) [--json]",
+         .text = "Prints the controller's identification text, as the window shows it.\n"
+                 "With --json: {\"port\": \"COM N\" | PATH, \"device\": PATH,\n"
+                 "  \"identification\": \"S/N-KT7S (01.02.03)\", \"serial\": \"KT7S010203\"}\n",
+         .port = true,
+         .options = joined({LineOptions, {"--verbose", "-vv", "--json"}}),
+         .run = &TToolCommands::identify},
+        {.name = "read",
+         .synopsis = "kt7tool read OUT.usr (--com N | --device PATH)",
+         .text = "Reads the controller's whole image into OUT.usr. The file is replaced\n"
+                 "atomically: a failed read leaves no file, or the old one, behind.\n"
+                 "With - for OUT.usr the image goes to standard output, unless that is a terminal.\n",
+         .operands = 1,
+         .port = true,
+         .options = joined({LineOptions, TransferOptions, {"-"}}),
+         .run = &TToolCommands::read},
+        {.name = "write",
+         .synopsis = "kt7tool write IN.usr (--com N | --device PATH) [--no-backup] [--verify] [--force] [--always]",
+         .text = "Writes IN.usr into the controller, comparing every block's echo. A file\n"
+                 "that is not exactly 2048 bytes is refused unless --force. The configuration\n"
+                 "is checked as kt7tool check does, before the port is opened: errors refuse\n"
+                 "the write (exit status 2, nothing sent) unless --force, and warnings are\n"
+                 "printed on standard error. First the controller's current image is read and\n"
+                 "kept in a new file\n"
+                 "$XDG_DATA_HOME/kt7config/backups/<serial>-<UTC time>.usr (unless --no-backup),\n"
+                 "whose path is printed on standard error after the write (unless --quiet);\n"
+                 "when the controller already holds IN.usr nothing is sent, unless --always.\n"
+                 "With --verify the controller is read back and compared with IN.usr.\n"
+                 "A backup is restored with kt7tool write BACKUP.usr.\n"
+                 "Exit status 1 when an echo or the read-back differs.\n",
+         .operands = 1,
+         .port = true,
+         .options = joined({LineOptions, TransferOptions, {"--no-backup", "--verify", "--force", "--always", "-"}}),
+         .run = &TToolCommands::write},
+        {.name = "verify",
+         .synopsis = "kt7tool verify FILE.usr (--com N | --device PATH)",
+         .text = "Reads the controller and prints how it differs from FILE.usr, in the words\n"
+                 "of kt7tool diff (FILE.usr first). Exit status 1 when they differ.\n"
+                 "With -v a line says so when the controller holds FILE.usr.\n",
+         .operands = 1,
+         .port = true,
+         .options = joined({LineOptions, TransferOptions, {"-"}}),
+         .run = &TToolCommands::verify},
+        {.name = "show",
+         .synopsis = "kt7tool show FILE.usr [--names FILE.ini] [--json]",
+         .text = "Prints the configuration in words, one fact per line in a fixed order.\n"
+                 "The names file defaults to FILE.ini beside FILE.usr.\n",
+         .operands = 1,
+         .options = {"--names", "--json", "-"},
+         .run = &TToolCommands::show},
+        {.name = "check",
+         .synopsis = "kt7tool check FILE.usr [--names FILE.ini] [--json]",
+         .text = "Checks the configuration and prints one finding a line, in the order of the\n"
+                 "window's tree: 'error: WHERE: TEXT' or 'warning: WHERE: TEXT', WHERE naming\n"
+                 "the node as the tree does ('IN-3, Этап 2'). Errors are what the editor never\n"
+                 "makes or what silences an alarm; warnings are what it allows but is rarely\n"
+                 "meant. The algorithms' names (from the names file, by default FILE.ini\n"
+                 "beside FILE.usr) are checked when there is one. With --json:\n"
+                 "  {\"findings\": [{\"severity\": \"error\" | \"warning\", \"id\": \"stage-after-stop\",\n"
+                 "    \"node\": {\"kind\": \"system\" | \"settings\" | \"buttons\" | \"groups\" |\n"
+                 "              \"button\" | \"group\" | \"input\" | \"stage\", \"button\": K,\n"
+                 "              \"group\": G, \"input\": I, \"stage\": S},\n"
+                 "    \"where\": \"IN-3, Этап 2\", \"text\": \"...\"}]}\n"
+                 "where a node carries only the numbers of its kind. The identifiers are\n"
+                 "stable; the texts may change. Exit status 0 when nothing is found, 1 when\n"
+                 "there are findings.\n",
+         .operands = 1,
+         .options = {"--names", "--json", "-"},
+         .run = &TToolCommands::check},
+        {.name = "diff",
+         .synopsis = "kt7tool diff A.usr B.usr [--names-a FILE.ini] [--names-b FILE.ini]",
+         .text = "Prints the differences between two configurations in words: 'key: old → new',\n"
+                 "'- fact' only in A, '+ fact' only in B, then 'Байт 0xOOOO: AA → BB' for bytes\n"
+                 "that differ outside the facts shown. Exit status 1 when they differ.\n",
+         .operands = 2,
+         .options = {"--names-a", "--names-b", "-"},
+         .run = &TToolCommands::diff},
+        {.name = "backups",
+         .synopsis = "kt7tool backups [--json]",
+         .text = "Lists the kept images of the controllers, newest first, one a line:\n"
+                 "serial, UTC time and path, tab-separated. Both kt7tool write and the\n"
+                 "window's read keep them in $XDG_DATA_HOME/kt7config/backups.\n"
+                 "With --json: {\"backups\": [{\"serial\": S, \"time\": T, \"path\": P}]}\n",
+         .options = {"--json"},
+         .run = &TToolCommands::backups},
+        {.name = "report",
+         .synopsis = "kt7tool report FILE.usr [--names FILE.ini] -o OUT.docx",
+         .text = "Writes the configuration report the window makes as OUT.docx; with -o -\n"
+                 "on standard output.\n",
+         .operands = 1,
+         .options = {"--names", "--output", "-"},
+         .required = {{"--output", "name the document with -o OUT.docx"}},
+         .run = &TToolCommands::report},
+        {.name = "pack",
+         .synopsis = "kt7tool pack FILE.usr [--names FILE.ini] [--com N | --device PATH] -o OUT.docx [--pdf]",
+         .text = "Writes the commissioning pack of the project as OUT.docx (with -o - on\n"
+                 "standard output): a title page (site, address, project, controller, date,\n"
+                 "program, engineer), the verification against the controller, the\n"
+                 "configuration check's findings, the cause-and-effect matrix and the\n"
+                 "timelines on landscape pages, the zones of the console buttons, paging\n"
+                 "groups and music, page numbers and a signature block. The site and the\n"
+                 "names of zones and relays come from the names file ([Site], [Zones],\n"
+                 "[Relays]). With --com or --device the controller is read and compared\n"
+                 "with the project: the pack says it is equal, with the time and the serial\n"
+                 "number, or lists the differences (exit status 1); without a port it says\n"
+                 "it was not verified. With --pdf LibreOffice writes OUT.pdf beside OUT.docx;\n"
+                 "where it is not installed OUT.docx is written and the status is 2.\n",
+         .operands = 1,
+         .options = joined({LineOptions, TransferOptions, {"--names", "--output", "--pdf", "-"}}),
+         .required = {{"--output", "name the document with -o OUT.docx"}},
+         .run = &TToolCommands::pack},
+        {.name = "matrix",
+         .synopsis = "kt7tool matrix FILE.usr [--names FILE.ini] [--csv | --json]",
+         .text = "Prints the cause-and-effect matrix: a row for each switched-on algorithm\n"
+                 "('IN-3 name'), a column for each output of the splitters the system has\n"
+                 "('LB1 OUT1'), each relay of its relay modules ('Релейный модуль №1 K1')\n"
+                 "and K1, K2 ('Реле в KT7-CU K1'), as the report names them; a cell lists\n"
+                 "the running stages that switch it ('1, 2'). Stages beyond one\n"
+                 "that is off or unlimited never run and are not counted. Below come the\n"
+                 "outputs of the console buttons, paging groups and background music, the\n"
+                 "columns no algorithm switches and the algorithms that switch nothing.\n"
+                 "With --csv: one header row and one row per algorithm, ';'-separated, UTF-8\n"
+                 "with a byte-order mark, for a spreadsheet. With --json:\n"
+                 "  {\"columns\": [{\"head\": \"LB1 OUT1\", \"kind\": \"output\" | \"relay\" | \"K1\" | \"K2\",\n"
+                 "    \"splitter\": S, \"output\": O, \"module\": M, \"relay\": R, \"used\": BOOL}],\n"
+                 "   \"inputs\": [{\"input\": I, \"head\": \"IN-3 name\", \"delay\": SECONDS | null,\n"
+                 "    \"switches\": BOOL, \"stages\": [{\"stage\": K, \"start\": SECONDS | null,\n"
+                 "      \"end\": SECONDS | null, \"unlimited\": BOOL, \"time\": \"00:30–01:00\",\n"
+                 "      \"source\": \"Панель\", \"number\": N}], \"idle\": [K],\n"
+                 "    \"cells\": {\"LB1 OUT1\": [K]}}],\n"
+                 "   \"zones\": [{\"zone\": \"Кнопка 1\", \"outputs\": [\"LB1 OUT1\"]}]}\n"
+                 "Times count from the trigger; null is an unknown time (a delay without a\n"
+                 "list entry) or no end (an unlimited stage). 'idle' lists the stages switched\n"
+                 "on that never run.\n",
+         .operands = 1,
+         .options = {"--names", "--csv", "--json", "-"},
+         .sibling = "timeline",
+         .run = &TToolCommands::matrix},
+        {.name = "timeline",
+         .synopsis = "kt7tool timeline FILE.usr [--names FILE.ini] [--input N] --svg",
+         .text = "Writes the timelines of the switched-on algorithms (or of IN-N alone) as\n"
+                 "one SVG document on standard output, on one time scale from the trigger:\n"
+                 "the delay, then each running stage as a bar as long as its running time\n"
+                 "(an unlimited one with an open end), labelled with its time and what it\n"
+                 "does: its message and the number of outputs where it is heard, and the\n"
+                 "number of relays it switches. A running stage is a\n"
+                 "<rect class=\"stage\" data-stage=\"K\">, with data-start=\"unknown\" after a\n"
+                 "delay without a list entry. IN-N switched off is an error.\n",
+         .operands = 1,
+         .options = {"--names", "--input", "--svg", "-"},
+         .required = {{"--svg", "the timelines are drawn as SVG; give --svg"}},
+         .sibling = "matrix",
+         .run = &TToolCommands::timeline},
+    };
+    return commands;
+}
