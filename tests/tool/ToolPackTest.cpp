@@ -282,6 +282,14 @@ TEST_F(ToolPack, EveryMatrixCellIsTheMatrixOfKt7toolWithRowHeadsOnEveryPart)
     for (const auto& [key, times] : seen)
         EXPECT_EQ(times, 1) << key.toStdString();
 
+    // On standard output the package itself; a PDF needs a file beside it.
+    TToolRun out = TToolRun::of({"pack", usr, "-o", "-"});
+    EXPECT_EQ(out.status, 0) << out.err.toStdString();
+    EXPECT_TRUE(out.outBytes.startsWith("PK\x03\x04"));
+    out = TToolRun::of({"pack", usr, "-o", "-", "--pdf"});
+    EXPECT_EQ(out.status, 2);
+    EXPECT_TRUE(out.outBytes.isEmpty());
+
     // The PDF, made by LibreOffice where it is installed; where it is not
     // the document is written all the same and the status tells.
     QProcess without;
