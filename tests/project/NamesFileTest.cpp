@@ -289,6 +289,16 @@ TEST(NamesFile, SiteZoneAndRelayNamesHaveSectionsOfTheirOwnAndCostNothingWhenAbs
     EXPECT_EQ(TTempFolder::readAll(path), withNames);
     ASSERT_TRUE(TSiteNamesFile::write(path, {}));
     EXPECT_EQ(TTempFolder::readAll(path), old);
+
+    // Only the first of two sections of a name counts: taking a name from
+    // it never brings up the second's.
+    const std::string twice = old + "[Zones]\r\nLB1.OUT1=\r\n[Zones]\r\nLB1.OUT1=second\r\n";
+    TTempFolder::writeAll(path, twice);
+    ASSERT_TRUE(TSiteNamesFile::read(path, read));
+    EXPECT_EQ(read.zone(1, 1), "");
+    ASSERT_TRUE(TSiteNamesFile::write(path, read));
+    ASSERT_TRUE(TSiteNamesFile::read(path, read));
+    EXPECT_EQ(read, TSiteNames{});
 }
 
 TEST(NamesFile, EveryWindows1251ByteReadsAsTheSystemConverterReadsItAndWritesBack)
