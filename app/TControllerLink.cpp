@@ -192,6 +192,7 @@ void TControllerLink::handleIdentify(const TIdentReply& reply)
     m_linkState = Idle;
     if (reply.accepted()) {
         m_identification = QString::fromStdString(TCp1251::toUtf8(reply.text()));
+        m_serialNumber = reply.serialNumber();
         m_transfers->setController(projectNameFrom(reply.serial()), reply.serialNumber());
         m_host.setStatusText(1, m_identification);
         const QString connected = ConnectedOn + QString::number(m_portNumber);

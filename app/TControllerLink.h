@@ -65,6 +65,8 @@ public:
     TCommPort& commPort() { return CommPort; }
     QTimer* timer() const { return Timer; }
     const QString& identification() const { return m_identification; }
+    // The ten serial characters of the controller that answered last.
+    const std::string& serialNumber() const { return m_serialNumber; }
 
 private:
     void collectIdentify(const uint8_t* batch, int count);
@@ -92,4 +94,5 @@ private:
     TLinkEngine m_engine{TLinkPolicy::trusting()};
     TImageTransfers* m_transfers;
     QString m_identification;
+    std::string m_serialNumber;
 };

@@ -6,7 +6,9 @@
 #include "app/TFormCheck.h"
 #include "app/TFormCompare.h"
 #include "app/TFormMatrix.h"
+#include "app/TFormSiteNames.h"
 #include "app/TFormWord.h"
+#include "app/TPackCommand.h"
 #include "app/TProjectCommands.h"
 #include "app/TProjectDrop.h"
 #include "app/TScanPanel.h"
@@ -324,6 +326,13 @@ void TMain::projectChanged(TProject::Change change, int input)
         setWindowTitle(name.isEmpty() ? Title : Title + " - " + name);
         return;
     }
+    case TProject::Change::SiteNames:
+        // Unsaved and a step of their own, as any edit; a replay sets neither.
+        if (!m_undo->replaying()) {
+            setSaved(false);
+            m_undo->scheduleRecord();
+        }
+        return;
     case TProject::Change::Image: break;
     }
     RefreshStates();
@@ -371,6 +380,7 @@ TReportInput TMain::reportInput() const
     for (int p = 0; p < Layout::OutputBits; ++p)
         input.musicOutputs[static_cast<size_t>(p)] = PageControl->settingsPage()->musicBoxTicked(p);
     input.image = m_project.image();
+    input.site = m_project.siteNames();
     for (int i = 1; i <= Layout::InputCount; ++i)
         input.inputCaptions[static_cast<size_t>(i - 1)] = "IN-" + std::to_string(i) + ' ' + m_project.inputName(i);
     const QLocale locale;
@@ -410,9 +420,32 @@ void TMain::connectControls(int scanInterval)
     connect(ToolButton1, &QToolButton::clicked, this, &TMain::ToolButton1Click);
 
     m_link = new TControllerLink(*this, *PanelScan, scanInterval, this);
+    buildPack();
     connect(TBFind, &QToolButton::clicked, m_link, &TControllerLink::TBFindClick);
     connect(TBRead, &QToolButton::clicked, m_link, &TControllerLink::TBReadClick);
     connect(TBWrite, &QToolButton::clicked, m_link, &TControllerLink::TBWriteClick);
+}
+
+void TMain::buildPack()
+{
+    m_pack = new TPackCommand(*this,
+                              {[this] { return reportInput(); }, [this] { return m_commands->projectFile(); },
+                               [this] { return m_commands->startFolder(); }, [this] { return TBRead->isEnabled(); },
+                               [this] { return m_link->identification(); }, [this] { return m_link->serialNumber(); },
+                               [this](auto done) { readAside(std::move(done)); }});
+    ActionSiteNames = new QAction(QStringLiteral("Имена объекта, зон и реле…"), this);
+    ActionSiteNames->setObjectName("ActionSiteNames");
+    ActionSiteNames->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+    ActionSiteNames->setEnabled(false);
+    addAction(ActionSiteNames);
+    m_siteNames = new TFormSiteNames(m_project, m_undo->undoAction(), m_undo->redoAction(), this);
+    connect(ActionSiteNames, &QAction::triggered, m_siteNames, &TFormSiteNames::showNames);
+    auto* menu = new QMenu(this);
+    menu->setObjectName("MenuReport");
+    menu->addAction(m_pack->action());
+    menu->addAction(ActionSiteNames);
+    TBReport->setMenu(menu);
+    TBReport->setPopupMode(QToolButton::MenuButtonPopup);
 }
 
 bool TMain::mayReplaceImage()
@@ -460,6 +493,8 @@ void TMain::EditorReload()
     TBReport->setEnabled(true);
     ActionMatrix->setEnabled(true);
     ActionCompareFile->setEnabled(true);
+    m_pack->action()->setEnabled(true);
+    ActionSiteNames->setEnabled(true);
     updateControllerCompare();
     // Selecting the node runs the selection handler; so does this when the
     // node is selected already.

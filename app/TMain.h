@@ -30,6 +30,8 @@ class TFormBackups;
 class TFormCheck;
 class TFormCompare;
 class TFormMatrix;
+class TFormSiteNames;
+class TPackCommand;
 class TScanPanel;
 class TSettingsPage;
 class TSystemPage;
@@ -108,6 +110,9 @@ public:
     void writeBackup(const TImage& image, const std::string& serial) override;
     // The backups window (ActionBackups).
     TFormBackups* formBackups() const { return m_backups; }
+    // The commissioning pack (ActionPack) and the names it shows (ActionSiteNames).
+    TPackCommand* packCommand() const { return m_pack; }
+    TFormSiteNames* formSiteNames() const { return m_siteNames; }
 
     // TProjectHost
     bool mayReplaceImage() override;
@@ -181,6 +186,8 @@ private:
     void buildShortcuts();
     // "Сравнить" beside "Матрица": a menu of the comparisons and the backups.
     void buildCompareMenu(QToolBar* bar, QToolButton* after);
+    // The report button's menu: the commissioning pack and the site's names.
+    void buildPack();
     // The controller's image can be read: connected, a project to compare with.
     void updateControllerCompare();
     void buildStatusBar();
@@ -211,6 +218,7 @@ private:
     QAction* ActionBackups;
     QAction* ActionCompareFile;
     QAction* ActionCompareController;
+    QAction* ActionSiteNames;
     TNavigationTree* TV;
     TEditorPages* PageControl;
     TScanPanel* PanelScan;
@@ -227,6 +235,8 @@ private:
     TFormMatrix* m_matrix = nullptr;
     TFormCompare* m_compare = nullptr;
     TFormBackups* m_backups = nullptr;
+    TPackCommand* m_pack = nullptr;
+    TFormSiteNames* m_siteNames = nullptr;
     TUndoRedo* m_undo = nullptr;
     TGuide m_guide;
 

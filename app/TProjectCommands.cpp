@@ -10,6 +10,7 @@
 #include "project/TProject.h"
 #include "project/TProjectFiles.h"
 #include "project/TProjectName.h"
+#include "project/TSiteNamesFile.h"
 #include "widgets/TDialogs.h"
 
 #include <QCoreApplication>
@@ -59,13 +60,18 @@ TProjectCommands::SaveResult TProjectCommands::save()
         Dlg::error(failureText(UnableToWrite, result));
         return SaveResult::Failed;
     }
-    if (const TFileResult result = TNamesFile::write(TProjectName::namesFilePath(path), m_host.project().names());
-        !result) {
+    const std::string namesPath = TProjectName::namesFilePath(path);
+    if (const TFileResult result = TNamesFile::write(namesPath, m_host.project().names()); !result) {
+        Dlg::error(failureText(UnableToWrite, result));
+        return SaveResult::Failed;
+    }
+    if (const TFileResult result = TSiteNamesFile::write(namesPath, m_host.project().siteNames()); !result) {
         Dlg::error(failureText(UnableToWrite, result));
         return SaveResult::Failed;
     }
     m_host.ProjectSaved(filePath(TProjectName::fromPath(path)));
     m_projectFolder = QFileInfo(chosen).absolutePath();
+    m_projectFile = QFileInfo(chosen).absoluteFilePath();
     return SaveResult::Saved;
 }
 
@@ -144,6 +150,7 @@ TFileResult TProjectCommands::openChosen(const QString& chosen)
     m_host.EditorReload();
     m_host.ClearHistory();
     m_projectFolder = QFileInfo(chosen).absolutePath();
+    m_projectFile = QFileInfo(chosen).absoluteFilePath();
     return TFileResult::success();
 }
 
@@ -152,13 +159,16 @@ void TProjectCommands::openBackup(const TImage& image, const QString& projectNam
     if (!m_host.mayReplaceImage() || !saveQuestion())
         return;
     TProject& project = m_host.project();
-    if (QString::fromStdString(project.name()) != projectName)
+    if (QString::fromStdString(project.name()) != projectName) {
         for (int i = 1; i <= TNamesFile::Count; ++i)
             project.setInputName(i, std::string());
+        project.setSiteNames({});
+    }
     project.image() = image;
     project.setName(projectName.toStdString());
     // Not a project file: "Сохранить" starts where a new project's does.
     m_projectFolder.clear();
+    m_projectFile.clear();
     m_host.EditorReload();
     m_host.ClearHistory();
 }
@@ -179,9 +189,11 @@ void TProjectCommands::TBNewClick()
     TProject& project = m_host.project();
     project.setName(name.toStdString());
     m_projectFolder.clear();
+    m_projectFile.clear();
     project.image().clear();
     for (int i = 1; i <= TNamesFile::Count; ++i)
         project.setInputName(i, std::string());
+    project.setSiteNames({});
     m_host.EditorReload();
     m_host.ClearHistory();
 }

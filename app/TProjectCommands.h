@@ -37,6 +37,12 @@ public:
     void openBackup(const TImage& image, const QString& projectName);
     // True when the main window may close.
     bool FormClose();
+    // The image file the project was opened from or saved to; empty for a
+    // project that has none (new, a backup opened).
+    const QString& projectFile() const { return m_projectFile; }
+    // The folder the file dialogs start in: the current project's, else the
+    // one last chosen in a dialog during this run.
+    QString startFolder() const;
 
 private:
     enum class SaveResult { Saved, Cancelled, Failed };
@@ -48,9 +54,6 @@ private:
     // Open's steps after its dialog; a failure has changed nothing.
     TFileResult openChosen(const QString& chosen);
     void writeProgramNames();
-    // The folder the file dialogs start in: the current project's, else the
-    // one last chosen in a dialog during this run.
-    QString startFolder() const;
     void chosenInDialog(const QString& path);
     // The lead with the file name in place of %1, the reason on a second line.
     static QString failureText(const QString& lead, const TFileResult& result);
@@ -62,5 +65,6 @@ private:
     // Folder of the file the project was opened from or saved to; empty for
     // a new project.
     QString m_projectFolder;
+    QString m_projectFile;
     QString m_lastFolder;
 };

@@ -118,11 +118,26 @@ std::vector<Line> entries(const TReportInput& a, const TReportInput& b)
 
 } // namespace
 
-std::vector<Line> TConfigDiffer::compare(const TImage& a, const Names* namesA, const TImage& b, const Names* namesB)
+std::vector<std::string> TConfigDiffer::texts(const std::vector<Line>& lines)
+{
+    std::vector<std::string> out;
+    out.reserve(lines.size());
+    for (const Line& line : lines)
+        out.push_back(line.text);
+    return out;
+}
+
+std::vector<Line> TConfigDiffer::compare(const TImage& a, const Names* namesA, const TImage& b, const Names* namesB,
+                                         const TSiteNames* siteA, const TSiteNames* siteB)
 {
     // Unknown names take those of the other side, so they never differ.
     const Names none{};
     const Names& shownA = namesA ? *namesA : namesB ? *namesB : none;
     const Names& shownB = namesB ? *namesB : shownA;
-    return entries(TReportSource::of(a, shownA, {}, {}), TReportSource::of(b, shownB, {}, {}));
+    const TSiteNames noSite{};
+    const TSiteNames& knownA = siteA ? *siteA : noSite;
+    const TSiteNames& knownB = siteB ? *siteB : noSite;
+    const TSiteNames& siteShownA = namesA ? knownA : knownB;
+    const TSiteNames& siteShownB = namesB ? knownB : siteShownA;
+    return entries(TReportSource::of(a, shownA, {}, {}, siteShownA), TReportSource::of(b, shownB, {}, {}, siteShownB));
 }

@@ -8,6 +8,7 @@
 
 #include "image/ImageLayout.h"
 #include "image/TImage.h"
+#include "image/TSiteNames.h"
 #include "report/TConfigFinding.h"
 
 #include <array>
@@ -28,8 +29,13 @@ public:
     // Two configurations as they are opened, each with its names, or none
     // when it has no names file (a backup, the controller's image): a side
     // without names has unknown names, not empty ones, so names are compared
-    // only where both sides have them. Before the bytes come the algorithm
-    // names that differ where the facts do not tell it (an algorithm
-    // switched off on either side), as "IN-n, Имя: old → new".
-    static std::vector<Line> compare(const TImage& a, const Names* namesA, const TImage& b, const Names* namesB);
+    // only where both sides have them. The names of the site, zones and
+    // relays come from the names file too; a side that has the algorithm
+    // names without them (nullptr) has none. Before the bytes come the
+    // algorithm names that differ where the facts do not tell it (an
+    // algorithm switched off on either side), as "IN-n, Имя: old → new".
+    static std::vector<Line> compare(const TImage& a, const Names* namesA, const TImage& b, const Names* namesB,
+                                     const TSiteNames* siteA = nullptr, const TSiteNames* siteB = nullptr);
+    // The lines' texts alone.
+    static std::vector<std::string> texts(const std::vector<Line>& lines);
 };

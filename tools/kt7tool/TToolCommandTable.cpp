@@ -155,6 +155,24 @@ const std::vector<TToolCommand>& TToolCommandTable::all()
          .options = {"--names", "--output", "-"},
          .required = {{"--output", "name the document with -o OUT.docx"}},
          .run = &TToolCommands::report},
+        {.name = "pack",
+         .synopsis = "kt7tool pack FILE.usr [--names FILE.ini] [--com N | --device PATH] -o OUT.docx [--pdf]",
+         .text = "Writes the commissioning pack of the project as OUT.docx (with -o - on\n"
+                 "standard output): a title page (site, address, project, controller, date,\n"
+                 "program, engineer), the verification against the controller, the\n"
+                 "configuration check's findings, the cause-and-effect matrix and the\n"
+                 "timelines on landscape pages, the zones of the console buttons, paging\n"
+                 "groups and music, page numbers and a signature block. The site and the\n"
+                 "names of zones and relays come from the names file ([Site], [Zones],\n"
+                 "[Relays]). With --com or --device the controller is read and compared\n"
+                 "with the project: the pack says it is equal, with the time and the serial\n"
+                 "number, or lists the differences (exit status 1); without a port it says\n"
+                 "it was not verified. With --pdf LibreOffice writes OUT.pdf beside OUT.docx;\n"
+                 "where it is not installed OUT.docx is written and the status is 2.\n",
+         .operands = 1,
+         .options = joined({LineOptions, TransferOptions, {"--names", "--output", "--pdf", "-"}}),
+         .required = {{"--output", "name the document with -o OUT.docx"}},
+         .run = &TToolCommands::pack},
         {.name = "matrix",
          .synopsis = "kt7tool matrix FILE.usr [--names FILE.ini] [--csv | --json]",
          .text = "Prints the cause-and-effect matrix: a row for each switched-on algorithm\n"

@@ -8,9 +8,12 @@
 #include "project/TProject.h"
 #include "project/TProjectFiles.h"
 #include "project/TProjectName.h"
+#include "report/TCommissioningPack.h"
 #include "report/TConfigDescriber.h"
 #include "report/TConfigDiffer.h"
 #include "report/TDocxWriter.h"
+#include "report/TPackDocument.h"
+#include "report/TPdfConversion.h"
 #include "report/TReportGenerator.h"
 #include "report/TReportSource.h"
 #include "serial/TPortLock.h"
@@ -511,7 +514,8 @@ int TToolCommands::verify()
     transfer(*link, "read ", [&](const TDirectLink::Progress& progress) { link->read(image, progress); });
     noteRepeats(*link);
     // The controller holds no names: it is compared under the file's.
-    const int status = printDifferences(TConfigDiffer::compare(project.image(), &project.names(), image, nullptr));
+    const int status = printDifferences(
+        TConfigDiffer::compare(project.image(), &project.names(), image, nullptr, &project.siteNames()));
     if (status == 0)
         note("the controller holds " + fileName(m_o.operands[0]));
     return status;
@@ -567,7 +571,8 @@ bool TToolCommands::loadProject(const std::string& path, const std::string& name
 
 TReportInput TToolCommands::reportInput(const TProject& project, std::string dateTime)
 {
-    return TReportSource::of(project.image(), project.names(), project.name(), std::move(dateTime));
+    return TReportSource::of(project.image(), project.names(), project.name(), std::move(dateTime),
+                             project.siteNames());
 }
 
 int TToolCommands::printDifferences(const std::vector<TConfigDiffer::Line>& lines)
@@ -639,7 +644,8 @@ int TToolCommands::diff()
              + " has a names file: the algorithms' names are unknown and not compared");
     }
     return printDifferences(TConfigDiffer::compare(projects[0].image(), named[0] ? &projects[0].names() : nullptr,
-                                                   projects[1].image(), named[1] ? &projects[1].names() : nullptr));
+                                                   projects[1].image(), named[1] ? &projects[1].names() : nullptr,
+                                                   &projects[0].siteNames(), &projects[1].siteNames()));
 }
 
 int TToolCommands::backups()
@@ -709,4 +715,57 @@ int TToolCommands::timeline()
     TProject project;
     loadProject(m_o.operands[0], m_o.names, project);
     return TToolCauseEffect(m_o, reportInput(project)).timeline();
+}
+
+int TToolCommands::pack()
+{
+    const bool toOutput = m_o.output == "-";
+    if (toOutput && m_o.pdf)
+        throw TToolError("pack: --pdf makes a file beside the document; name the document with -o OUT.docx",
+                         TToolError::Usage);
+    if (toOutput && ::isatty(STDOUT_FILENO))
+        throw TToolError("pack: standard output is a terminal, and the document is binary data; redirect it or "
+                         "name a file",
+                         TToolError::Usage);
+    std::setlocale(LC_TIME, "");
+    TProject project;
+    TCommissioningPack::Input input;
+    input.namesKnown = loadProject(m_o.operands[0], m_o.names, project);
+    input.project = reportInput(project, nowText("%x %X"));
+    input.projectFile = m_o.operands[0] == "-" ? std::string() : fs::absolute(m_o.operands[0]).string();
+    input.program = "kt7config " KT7CONFIG_VERSION;
+    if (m_o.com != 0 || !m_o.device.empty()) {
+        const auto link = openLink();
+        const TIdentReply ident = identifyController(*link);
+        TCommissioningPack::Controller controller;
+        transfer(*link, "read ",
+                 [&](const TDirectLink::Progress& progress) { link->read(controller.image, progress); });
+        noteRepeats(*link);
+        controller.identification = identificationLine(ident);
+        controller.serial = TConfigDescriber::printable(latin1ToUtf8(ident.serialNumber()));
+        controller.readAt = nowText("%x %X");
+        input.controller = std::move(controller);
+    }
+    const TCommissioningPack pack = TCommissioningPack::of(input);
+    try {
+        if (toOutput)
+            TToolOutput::write(TDocxWriter::bytes(TPackDocument::of(pack)));
+        else
+            TDocxWriter::save(TPackDocument::of(pack), m_o.output);
+    } catch (const TToolError&) {
+        throw;
+    } catch (const std::exception& e) {
+        throw TToolError(e.what());
+    }
+    if (m_o.pdf) {
+        if (const std::string failed = TPdfConversion::run(m_o.output); !failed.empty())
+            throw TToolError("pack: no PDF made: " + failed + "; " + m_o.output + " is written");
+        note("PDF written to " + TPdfConversion::pdfPath(m_o.output));
+    }
+    if (pack.verdict != TCommissioningPack::Verdict::Differs)
+        return 0;
+    if (!m_o.quiet)
+        warn("the controller differs from " + fileName(m_o.operands[0]) + " (" + std::to_string(pack.differences.size())
+             + " differences, listed in the pack)");
+    return 1;
 }

@@ -36,6 +36,7 @@ public:
     int report();
     int matrix();
     int timeline();
+    int pack();
 
 private:
     std::unique_ptr<TDirectLink> openLink() const;
