@@ -98,7 +98,7 @@ QVariant TCauseMatrixModel::data(const QModelIndex& index, int role) const
         return qs(m_matrix.cell(r, c));
     case Qt::ToolTipRole:
         if (m_table == Table::Zones)
-            return qs(m_matrix.zones.at(r).head + " → " + column.head);
+            return qs(m_matrix.zones.at(r).head + " → " + column.named());
         return qs(m_matrix.detail(r, c));
     case Qt::TextAlignmentRole: return int(Qt::AlignCenter);
     case Qt::BackgroundRole:
@@ -118,10 +118,12 @@ QVariant TCauseMatrixModel::headerData(int section, Qt::Orientation orientation,
         if (section < 0 || section >= columnCount())
             return {};
         const TCauseMatrix::Column& column = m_matrix.columns.at(static_cast<size_t>(section));
+        // The site's name of a zone or relay under its head.
         if (role == Qt::DisplayRole)
-            return columnHead(column);
+            return column.name.empty() ? columnHead(column) : columnHead(column) + '\n' + qs(column.name);
         if (role == Qt::ToolTipRole)
-            return column.used ? qs(column.head) : qs(column.head) + QStringLiteral(": ни один алгоритм не включает");
+            return column.used ? qs(column.named())
+                               : qs(column.named()) + QStringLiteral(": ни один алгоритм не включает");
         if (role == Qt::ForegroundRole && !column.used)
             return QBrush(QColor(160, 40, 40));
         return {};

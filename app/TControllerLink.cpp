@@ -64,14 +64,23 @@ TControllerLink::TControllerLink(TLinkHost& host, TScanPanel& panel, int scanInt
     // time to answer short; the identify time-out is kept to the millisecond.
     Timer->setTimerType(Qt::PreciseTimer);
     connect(Timer, &QTimer::timeout, this, &TControllerLink::TimerTimer);
-    m_transfers = new TImageTransfers(host, panel, CommPort,
-                                      {[this] { return m_portNumber; },
-                                       [this](bool writing) {
-                                           m_linkState = writing ? Write : Read;
-                                           m_host.transferStarted();
-                                       },
-                                       [this] { endTransfer(); }},
-                                      this);
+    m_transfers = new TImageTransfers(host, panel, CommPort, this);
+    connect(m_transfers, &TImageTransfers::started, this, [this](bool writing) {
+        m_linkState = writing ? Write : Read;
+        m_host.transferStarted();
+    });
+    connect(m_transfers, &TImageTransfers::ended, this, &TControllerLink::endTransfer);
+    connect(m_transfers, &TImageTransfers::statusNoted, this,
+            [this](const QString& text) { m_host.setStatusText(2, text); });
+    connect(m_transfers, &TImageTransfers::noted, this, [](const QString& note) {
+        if (FormPort)
+            FormPort->logNote(note);
+    });
+    connect(m_transfers, &TImageTransfers::framed, this, [this](const QByteArray& bytes, bool received) {
+        if (FormPort)
+            FormPort->logFrame(reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<int>(bytes.size()),
+                               received, m_portNumber);
+    });
 
     CommPort.SetComNumber(1);
     CommPort.SetIBuffSize(2048);
@@ -183,6 +192,7 @@ void TControllerLink::handleIdentify(const TIdentReply& reply)
     m_linkState = Idle;
     if (reply.accepted()) {
         m_identification = QString::fromStdString(TCp1251::toUtf8(reply.text()));
+        m_serialNumber = reply.serialNumber();
         m_transfers->setController(projectNameFrom(reply.serial()), reply.serialNumber());
         m_host.setStatusText(1, m_identification);
         const QString connected = ConnectedOn + QString::number(m_portNumber);
@@ -196,24 +206,38 @@ void TControllerLink::handleIdentify(const TIdentReply& reply)
 
 // ---- transfers ------------------------------------------------------------
 
+bool TControllerLink::writeRefused()
+{
+    // Started again, a write would leave the controller mixed; "Подключить"
+    // stops it.
+    if (!m_transfers->writing())
+        return false;
+    Dlg::error(TransferRunning);
+    return true;
+}
+
 void TControllerLink::TBReadClick()
 {
-    m_transfers->read();
+    if (!writeRefused())
+        m_transfers->read();
 }
 
 void TControllerLink::TBWriteClick()
 {
-    m_transfers->write(m_host.image());
+    if (!writeRefused())
+        m_transfers->write(m_host.image());
 }
 
-void TControllerLink::writeImage(const TImage& image)
+void TControllerLink::writeImage(const TImage& image, const std::string& backupSerial)
 {
-    m_transfers->write(image);
+    if (!writeRefused())
+        m_transfers->write(image, backupSerial);
 }
 
 void TControllerLink::readAside(TImageTransfers::SideRead done)
 {
-    m_transfers->readAside(std::move(done));
+    if (!writeRefused())
+        m_transfers->readAside(std::move(done));
 }
 
 bool TControllerLink::mayReplaceImage()

@@ -14,6 +14,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <string>
 
 class QTimer;
 class TLinkHost;
@@ -41,8 +42,9 @@ public:
     void TBReadClick();
     void TBWriteClick();
     // Writes image in place of the project's, as "Запись" writes (the check's
-    // box, the question, the backup read first): a backup put back.
-    void writeImage(const TImage& image);
+    // box, the question, the backup read first): a backup put back, whose
+    // file name gives backupSerial.
+    void writeImage(const TImage& image, const std::string& backupSerial);
     // Reads the controller's image without touching the project, and keeps
     // it as every read does; done gets it once the read has completed.
     void readAside(TImageTransfers::SideRead done);
@@ -63,6 +65,8 @@ public:
     TCommPort& commPort() { return CommPort; }
     QTimer* timer() const { return Timer; }
     const QString& identification() const { return m_identification; }
+    // The ten serial characters of the controller that answered last.
+    const std::string& serialNumber() const { return m_serialNumber; }
 
 private:
     void collectIdentify(const uint8_t* batch, int count);
@@ -76,6 +80,9 @@ private:
     // The line has gone away: the link ends as a disconnect by the user ends it.
     void lineLost();
     bool automaticScan() const;
+    // True, after telling the user, while a write runs: "Чтение", "Запись"
+    // and a read aside would cut it short.
+    bool writeRefused();
 
     TLinkHost& m_host;
     TScanPanel& m_panel;
@@ -87,4 +94,5 @@ private:
     TLinkEngine m_engine{TLinkPolicy::trusting()};
     TImageTransfers* m_transfers;
     QString m_identification;
+    std::string m_serialNumber;
 };

@@ -112,6 +112,7 @@ TReportInput TEditorPages::reportInput(const TProject& project) const
     for (int p = 0; p < Layout::OutputBits; ++p)
         input.musicOutputs[static_cast<size_t>(p)] = m_settingsPage->musicBoxTicked(p);
     input.image = project.image();
+    input.site = project.siteNames();
     for (int i = 1; i <= Layout::InputCount; ++i)
         input.inputCaptions[static_cast<size_t>(i - 1)] = "IN-" + std::to_string(i) + ' ' + project.inputName(i);
     const QLocale locale;

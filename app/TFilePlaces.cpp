@@ -26,5 +26,6 @@ void TFilePlaces::chosen(const QString& path)
 
 void TFilePlaces::setProjectFile(const QString& path)
 {
+    m_projectFile = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
     m_projectFolder = path.isEmpty() ? QString() : QFileInfo(path).absolutePath();
 }

@@ -30,9 +30,12 @@ public:
     // The project now lives in the file at path (opened or saved there);
     // an empty path: it has no file (new, a backup opened).
     void setProjectFile(const QString& path);
+    // The project's image file, absolute; empty while it has none.
+    const QString& projectFile() const { return m_projectFile; }
 
 private:
     const TProject& m_project;
+    QString m_projectFile;
     QString m_projectFolder;
     QString m_lastFolder;
 };

@@ -34,10 +34,24 @@ QString localTime(const std::string& utc)
     return when.toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
 }
 
-bool samePaths(const std::vector<TBackupStore::Entry>& a, const std::vector<TBackupStore::Entry>& b)
+bool sameEntries(const std::vector<TBackupStore::Entry>& a, const std::vector<TBackupStore::Entry>& b)
 {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](const TBackupStore::Entry& x, const TBackupStore::Entry& y) { return x.path == y.path; });
+                      [](const TBackupStore::Entry& x, const TBackupStore::Entry& y) {
+                          return x.path == y.path && x.reason == y.reason && x.project == y.project;
+                      });
+}
+
+// Why a backup was kept, in the list's words.
+QString reasonText(TBackupStore::Reason reason)
+{
+    switch (reason) {
+    case TBackupStore::Reason::Read: return QStringLiteral("чтение");
+    case TBackupStore::Reason::Write: return QStringLiteral("перед записью");
+    case TBackupStore::Reason::Compare: return QStringLiteral("сравнение");
+    case TBackupStore::Reason::Unknown: break;
+    }
+    return QString();
 }
 } // namespace
 
@@ -49,8 +63,8 @@ TFormBackups::TFormBackups(TBackupsHost& host, QWidget* parent)
     ListBackups = new QTreeWidget(this);
     ListBackups->setObjectName("ListBackups");
     ListBackups->setRootIsDecorated(false);
-    ListBackups->setHeaderLabels(
-        {QStringLiteral("Контроллер"), QStringLiteral("Дата и время"), QStringLiteral("Файл")});
+    ListBackups->setHeaderLabels({QStringLiteral("Контроллер"), QStringLiteral("Дата и время"), QStringLiteral("Файл"),
+                                  QStringLiteral("Причина"), QStringLiteral("Проект")});
     ListBackups->header()->setStretchLastSection(true);
     auto* buttons = new QHBoxLayout;
     const auto addButton
@@ -117,7 +131,7 @@ void TFormBackups::refresh()
         m_folder->setText(QStringLiteral("В папке %1 нет резервных копий.").arg(folder));
     else
         m_folder->setText(QStringLiteral("Папка: %1").arg(folder));
-    if (samePaths(entries, m_entries) && ListBackups->topLevelItemCount() == static_cast<int>(entries.size()))
+    if (sameEntries(entries, m_entries) && ListBackups->topLevelItemCount() == static_cast<int>(entries.size()))
         return;
 
     const QTreeWidgetItem* current = ListBackups->currentItem();
@@ -132,12 +146,14 @@ void TFormBackups::refresh()
         item->setText(1, localTime(e.time));
         item->setText(2, QFileInfo(path).fileName());
         item->setToolTip(2, path);
+        item->setText(3, reasonText(e.reason));
+        item->setText(4, QString::fromStdString(e.project));
         item->setData(0, PathRole, path);
         if (path == chosen)
             again = item;
     }
-    ListBackups->resizeColumnToContents(0);
-    ListBackups->resizeColumnToContents(1);
+    for (const int column : {0, 1, 2, 3})
+        ListBackups->resizeColumnToContents(column);
     ListBackups->setCurrentItem(again ? again : ListBackups->topLevelItem(0));
     updateButtons();
 }
@@ -189,5 +205,5 @@ void TFormBackups::BtnBackupWriteClick()
     TImage image;
     TBackupStore::Entry entry;
     if (chosenImage(image, entry))
-        m_host.writeBackup(image);
+        m_host.writeBackup(image, entry.serial);
 }

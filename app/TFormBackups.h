@@ -1,7 +1,8 @@
 #pragma once
 // The controllers' kept images, newest first: the controller's serial
-// characters, the local date and time and the file, for every image that can
-// be put back. The chosen one is compared with the project, opened as the
+// characters, the local date and time, the file, why it was kept (a read, a
+// write, a comparison) and the project it was kept for where known, for
+// every image that can be put back. The chosen one is compared with the project, opened as the
 // project or written to the controller. The list follows new backups while
 // the window is shown, and says when the folder is missing or unreadable.
 // Enter or a double-click on a backup compares it with the project.

@@ -88,7 +88,7 @@ void TFormCompare::compareWithFile()
     // without a names file has them.
     const bool named = opened.namesKnown && opened.names;
     compareWith(file.image(), named ? &file.names() : nullptr,
-                QStringLiteral("файл %1").arg(QFileInfo(chosen).fileName()));
+                QStringLiteral("файл %1").arg(QFileInfo(chosen).fileName()), file.siteNames());
 }
 
 void TFormCompare::compareWithController()
@@ -104,10 +104,12 @@ void TFormCompare::compareWithBackup(const TImage& image, const QString& fileNam
     compareWith(image, nullptr, QStringLiteral("резервная копия %1").arg(fileName));
 }
 
-void TFormCompare::compareWith(const TImage& image, const TConfigDiffer::Names* names, const QString& what)
+void TFormCompare::compareWith(const TImage& image, const TConfigDiffer::Names* names, const QString& what,
+                               const TSiteNames& site)
 {
     m_other = image;
     m_otherNames = names ? std::optional(*names) : std::nullopt;
+    m_otherSite = site;
     m_what = what;
     m_compared = true;
     m_controllerRead = QDateTime();
@@ -119,8 +121,8 @@ void TFormCompare::compareWith(const TImage& image, const TConfigDiffer::Names* 
 void TFormCompare::refresh()
 {
     const TProject& project = m_host.project();
-    m_lines
-        = TConfigDiffer::compare(m_other, m_otherNames ? &*m_otherNames : nullptr, project.image(), &project.names());
+    m_lines = TConfigDiffer::compare(m_other, m_otherNames ? &*m_otherNames : nullptr, project.image(),
+                                     &project.names(), &m_otherSite, &project.siteNames());
     const QString sides = QStringLiteral("До стрелки и в строках «-»: %1; после стрелки и в строках «+»: проект «%2».")
                               .arg(m_what, text(project.name()));
     m_summary->setText(m_lines.empty() ? NoDifferences + ". " + sides

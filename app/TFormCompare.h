@@ -47,7 +47,8 @@ public:
 private:
     // The other side with its names, or none when it has no names file;
     // shows the window with the differences.
-    void compareWith(const TImage& image, const TConfigDiffer::Names* names, const QString& what);
+    void compareWith(const TImage& image, const TConfigDiffer::Names* names, const QString& what,
+                     const TSiteNames& site = {});
     void refresh();
     void onActivated(int row);
 
@@ -59,6 +60,7 @@ private:
     QLabel* m_note;
     TImage m_other;
     std::optional<TConfigDiffer::Names> m_otherNames;
+    TSiteNames m_otherSite;
     QString m_what;
     bool m_compared = false;
     // When the controller shown was read; invalid for any other side.

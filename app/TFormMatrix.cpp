@@ -121,7 +121,7 @@ void TFormMatrix::showEvent(QShowEvent* event)
 void TFormMatrix::rebuild()
 {
     const TProject& project = m_host.project();
-    const TCauseMatrix matrix = TCauseMatrix::of(project.image(), project.names());
+    const TCauseMatrix matrix = TCauseMatrix::of(project.image(), project.names(), project.siteNames());
     m_algorithms->show(matrix);
     m_zones->show(matrix);
     fitColumns(*GridMatrix, m_widths);

@@ -28,6 +28,8 @@ public:
     // A read or write has completed: tree and pages follow the image.
     virtual void EditorReload() = 0;
     virtual void SetProjectName(const QString& name) = 0;
+    // The project's name, which labels the backup of a write.
+    virtual QString projectName() const = 0;
     // Before a write of image sends anything: false when the configuration
     // has errors and the user, told of them, did not choose to write it.
     virtual bool approveWrite(const TImage& image) = 0;

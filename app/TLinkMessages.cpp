@@ -6,12 +6,14 @@
 #include <QStringList>
 
 namespace {
-constexpr int Blocks = TWriteSequence::Blocks;
+
+using Holds = TWriteSequence::Holds;
 
 QString hex(unsigned value)
 {
     return QString::fromStdString(THexText::of(value, 4));
 }
+
 } // namespace
 
 QString TLinkMessages::failure(const TLinkEngine::Step& step, int timeoutMs)
@@ -33,42 +35,108 @@ QString TLinkMessages::failure(const TLinkEngine::Step& step, int timeoutMs)
     return QStringLiteral("блок %1: %2 (попыток: %3)").arg(hex(step.block), why).arg(step.tries);
 }
 
-QString TLinkMessages::writeStopped(const QString& cause, const TWriteSequence::CutShort& c, const std::string& port)
+QString TLinkMessages::holds(const Verdict& v)
 {
-    QString text = QStringLiteral("Запись прервана: %1.\n").arg(cause);
-    if (c.nothingWritten()) {
-        text += QStringLiteral("В контроллер ничего не записано: он хранит прежнюю конфигурацию.");
-    } else {
-        text += QStringLiteral("Контроллер принял %1 из %2 блоков").arg(c.done).arg(Blocks);
-        if (c.maybeNext)
-            text += QStringLiteral(" (%1, если контроллер принял блок %2)").arg(c.mostDone()).arg(hex(c.nextAddress));
-        text += c.mixed
-            ? QStringLiteral(".\nКонтроллер хранит смешанную конфигурацию: начало новой, остальное прежней.")
-            : QStringLiteral(".\nКонтроллер может хранить смешанную конфигурацию.");
+    const QString block = hex(v.doubtAddress);
+    switch (v.holds) {
+    case Holds::New: return QStringLiteral("Все измененные блоки записаны: контроллер хранит новую конфигурацию.");
+    case Holds::Earlier:
+        return QStringLiteral("Ни один измененный блок не записан: контроллер хранит прежнюю конфигурацию.");
+    case Holds::Mixed: {
+        // Mixed by an earlier write only.
+        if (v.changedIn == 0 && !v.doubtChanged)
+            return QStringLiteral("Контроллер хранит смешанную конфигурацию.");
+        QString text = QStringLiteral("Контроллер хранит смешанную конфигурацию: начало новой, остальное прежней. "
+                                      "Из %1 измененных блоков записано %2, не записано %3")
+                           .arg(v.changed)
+                           .arg(v.changedIn)
+                           .arg(v.changedOut());
+        if (v.doubtChanged)
+            text += QStringLiteral(", блок %1 — неизвестно").arg(block);
+        return text + '.';
     }
-    return text + restore(c.backup, port);
+    case Holds::NewOrEarlier:
+        return QStringLiteral("Контроллер может хранить новую конфигурацию (если принял блок %1) или прежнюю (если "
+                              "не принял).")
+            .arg(block);
+    case Holds::NewOrMixed:
+        return QStringLiteral("Контроллер может хранить новую конфигурацию (если принял блок %1) или смешанную, без "
+                              "этого блока.")
+            .arg(block);
+    case Holds::EarlierOrMixed:
+        return QStringLiteral("Контроллер может хранить прежнюю конфигурацию (если не принял блок %1) или смешанную, "
+                              "с одним этим блоком новой.")
+            .arg(block);
+    }
+    return {};
 }
 
-QString TLinkMessages::echoDiffers(const std::vector<uint16_t>& blocks, const std::string& backup,
-                                   const std::string& port)
+QString TLinkMessages::writeStopped(const QString& cause, const Verdict& v, const std::string& command)
+{
+    QString text = QStringLiteral("Запись прервана: %1.\n").arg(cause);
+    if (v.nothingWritten() && v.holds == Holds::Earlier) {
+        text += QStringLiteral("В контроллер ничего не записано: он хранит прежнюю конфигурацию.");
+    } else {
+        if (v.nothingWritten()) {
+            text += QStringLiteral("В контроллер ничего не записано.\n");
+        } else {
+            text += QStringLiteral("Контроллер принял %1 из %2 блоков").arg(v.done).arg(TImage::Blocks);
+            if (v.inDoubt)
+                text
+                    += QStringLiteral(" (%1, если контроллер принял блок %2)").arg(v.done + 1).arg(hex(v.doubtAddress));
+            text += QStringLiteral(".\n");
+        }
+        text += holds(v);
+    }
+    return text + before(v) + restore(v, command);
+}
+
+QString TLinkMessages::backupStopped(const QString& cause, const Verdict& v, const std::string& command)
+{
+    return QStringLiteral("Запись не выполнена: чтение конфигурации контроллера перед записью прервано: %1.\nВ "
+                          "контроллер ничего не записано.")
+               .arg(cause)
+        + before(v) + restore(v, command);
+}
+
+QString TLinkMessages::backupNotKept(const Verdict& v, const std::string& command)
+{
+    return QStringLiteral("Запись не выполнена: резервная копия конфигурации контроллера не сохранена:\n%1\nВ "
+                          "контроллер ничего не записано.")
+               .arg(QString::fromStdString(v.backupResult.text()))
+        + before(v) + restore(v, command);
+}
+
+QString TLinkMessages::before(const Verdict& v)
+{
+    if (!v.mixedBefore)
+        return {};
+    return QStringLiteral("\nКонтроллер хранил смешанную конфигурацию уже до этой записи: предыдущая запись в него не "
+                          "завершена.");
+}
+
+QString TLinkMessages::echoDiffers(const Verdict& v, const std::string& command)
 {
     QStringList names;
-    for (const uint16_t address : blocks)
+    for (const uint16_t address : v.differing)
         names << hex(address);
     return QStringLiteral("Запись завершена, но эхо %1 из %2 блоков не совпало с записанным (%3).\nКонтроллер может "
                           "хранить не ту конфигурацию, что записана.")
                .arg(names.size())
-               .arg(Blocks)
+               .arg(TImage::Blocks)
                .arg(names.join(QStringLiteral(", ")))
-        + restore(backup, port);
+        + restore(v, command);
 }
 
-QString TLinkMessages::restore(const std::string& backup, const std::string& port)
+QString TLinkMessages::restore(const Verdict& v, const std::string& command)
 {
-    if (backup.empty())
-        return QString();
+    if (!v.doubtful())
+        return {};
+    if (command.empty())
+        return QStringLiteral("\n\nРезервной копии прежней конфигурации контроллера нет.");
     return QStringLiteral(
                "\n\nПрежняя конфигурация контроллера сохранена в файле\n%1\nЧтобы вернуть ее, выберите эту "
-               "копию в окне «Резервные копии» (Ctrl+B) и нажмите «Записать в контроллер» или выполните:\n%2")
-        .arg(QString::fromStdString(backup), QString::fromStdString(TWriteSequence::restoreCommand(backup, port)));
+               "копию в окне «Резервные копии» (Ctrl+B) и нажмите «Записать в контроллер» или отожмите «Подключить», "
+               "чтобы освободить порт, и выполните:\n%2")
+        .arg(QString::fromStdString(v.previous), QString::fromStdString(command));
 }

@@ -1,7 +1,6 @@
 #include "app/TLinkTransfer.h"
 
 #include "app/TScanPanel.h"
-#include "diag/TFormPort.h"
 #include "link/FrameLayout.h"
 #include "link/THexText.h"
 #include "link/TLinkPolicy.h"
@@ -23,11 +22,10 @@ int ceilMs(std::chrono::microseconds wait)
 }
 } // namespace
 
-TLinkTransfer::TLinkTransfer(TCommPort& port, TScanPanel& panel, std::function<int()> portNumber, Ended ended,
-                             QObject* parent)
-    : QObject(parent), m_port(port), m_panel(panel), m_portNumber(std::move(portNumber)), m_ended(std::move(ended)),
-      m_engine(TLinkPolicy::checked(TLinkPolicy::DefaultTimeoutMs, 9600)), m_settle(new QTimer(this)),
-      m_reply(new QTimer(this))
+TLinkTransfer::TLinkTransfer(TCommPort& port, TScanPanel& panel, QObject* parent)
+    : QObject(parent), m_port(port), m_panel(panel),
+      m_engine(TLinkPolicy::checked(TLinkPolicy::DefaultTimeoutMs, TLinkPolicy::DefaultBaud)),
+      m_settle(new QTimer(this)), m_reply(new QTimer(this))
 {
     m_settle->setSingleShot(true);
     m_reply->setSingleShot(true);
@@ -92,10 +90,9 @@ int TLinkTransfer::staleInterval() const
     return m_engine.policy().timeoutMs + 2 * Frame::BlockFrameSize * 10 * 1000 / baud;
 }
 
-void TLinkTransfer::log(const uint8_t* bytes, int count, bool received) const
+void TLinkTransfer::log(const uint8_t* bytes, int count, bool received)
 {
-    if (FormPort)
-        FormPort->logFrame(bytes, count, received, m_portNumber());
+    emit framed(QByteArray(reinterpret_cast<const char*>(bytes), count), received);
 }
 
 void TLinkTransfer::send(const std::vector<uint8_t>& request)
@@ -158,15 +155,13 @@ void TLinkTransfer::replyOverdue()
 
 void TLinkTransfer::handle(const TLinkEngine::Step& step)
 {
-    if (FormPort)
-        for (const std::string& note : step.notes)
-            FormPort->logNote(QString::fromStdString(note));
+    for (const std::string& note : step.notes)
+        emit noted(QString::fromStdString(note));
     switch (step.outcome) {
     case TLinkEngine::Outcome::Waiting: return;
     case TLinkEngine::Outcome::Again:
         m_reply->stop();
-        if (FormPort)
-            FormPort->logNote(RepeatNote.arg(QString::fromStdString(THexText::of(m_engine.blockAsked(), 4))));
+        emit noted(RepeatNote.arg(QString::fromStdString(THexText::of(m_engine.blockAsked(), 4))));
         m_request = step.request;
         m_wait = Wait::Quiet;
         m_quietSince.start();
@@ -208,5 +203,5 @@ void TLinkTransfer::end(bool complete, const TLinkEngine::Step& step)
     if (!complete)
         ending.failure = step;
     ending.differing = m_differing;
-    m_ended(ending);
+    emit ended(ending);
 }

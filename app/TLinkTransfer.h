@@ -3,19 +3,19 @@
 // checked rules: the engine says what to send and how to judge a reply, and
 // this class sends each request through the serial port component (the
 // input cleared first, after a quiet line for a repeat), waits for its reply
-// no longer than the engine allows, logs the traffic, moves the progress bar
-// and tells its owner once how the transfer ended. A read fills an image of
-// its own, so whatever ends it leaves the project as it was.
+// no longer than the engine allows, moves the progress bar and tells by its
+// signals what went over the line and, once, how the transfer ended. A read
+// fills an image of its own, so whatever ends it leaves the project as it was.
 
 #include "image/TImage.h"
 #include "link/TLinkEngine.h"
 
+#include <QByteArray>
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 class QTimer;
@@ -33,16 +33,14 @@ public:
         // A write: the blocks whose echo differs from what was sent.
         std::vector<uint16_t> differing;
     };
-    using Ended = std::function<void(const Ending&)>;
 
-    TLinkTransfer(TCommPort& port, TScanPanel& panel, std::function<int()> portNumber, Ended ended,
-                  QObject* parent = nullptr);
+    TLinkTransfer(TCommPort& port, TScanPanel& panel, QObject* parent = nullptr);
 
     // Begins the job: a write sends image, a read fills received(). A
     // transfer still running is given up first; the rest of the reply to
     // its outstanding request is let in and dropped before block 0 goes out.
     void start(TLinkEngine::Job job, const TImage& image, const QString& caption);
-    // Gives the transfer up without telling the owner, who ended it.
+    // Gives the transfer up without a signal: its owner ended it.
     void stop();
     // A batch of received bytes.
     void take(const uint8_t* batch, int count);
@@ -57,6 +55,13 @@ public:
     int repeats() const { return m_engine.repeats(); }
     int timeoutMs() const { return m_engine.policy().timeoutMs; }
 
+signals:
+    // Bytes that went out whole or in part, or came in.
+    void framed(const QByteArray& bytes, bool received);
+    // A line for the traffic log.
+    void noted(const QString& note);
+    void ended(const TLinkTransfer::Ending& ending);
+
 private:
     enum class Wait { None, Stale, Quiet, Reply, Box };
 
@@ -66,13 +71,11 @@ private:
     void replyOverdue();
     void handle(const TLinkEngine::Step& step);
     void end(bool complete, const TLinkEngine::Step& step);
-    void log(const uint8_t* bytes, int count, bool received) const;
+    void log(const uint8_t* bytes, int count, bool received);
     int staleInterval() const;
 
     TCommPort& m_port;
     TScanPanel& m_panel;
-    std::function<int()> m_portNumber;
-    Ended m_ended;
     TLinkEngine m_engine;
     TLinkEngine::Job m_job = TLinkEngine::Job::Read;
     TImage m_image; // what a write sends

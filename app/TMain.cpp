@@ -5,8 +5,10 @@
 #include "app/TFormCheck.h"
 #include "app/TFormCompare.h"
 #include "app/TFormMatrix.h"
+#include "app/TFormSiteNames.h"
 #include "app/TFormWord.h"
 #include "app/TMainToolBar.h"
+#include "app/TPackCommand.h"
 #include "app/TProjectDrop.h"
 #include "app/TScanPanel.h"
 #include "app/TSetComPort.h"
@@ -124,6 +126,13 @@ void TMain::connectControls(int scanInterval)
     connect(bar.ActionCompareFile, &QAction::triggered, this, [this] { formCompare()->compareWithFile(); });
     connect(bar.ActionCompareController, &QAction::triggered, this, [this] { formCompare()->compareWithController(); });
     connect(bar.ActionBackups, &QAction::triggered, this, [this] { formBackups()->showBackups(); });
+    connect(bar.ActionSiteNames, &QAction::triggered, this, [this] { formSiteNames()->showNames(); });
+    m_pack = new TPackCommand(*this,
+                              {[this] { return reportInput(); }, [this] { return m_places.projectFile(); },
+                               [this]() -> TFilePlaces& { return m_places; }, [this] { return m_state.connected; },
+                               [this] { return m_link->identification(); }, [this] { return m_link->serialNumber(); },
+                               [this](auto done) { m_sides->readAside(std::move(done)); }});
+    bar.addReportMenu(m_pack->action());
     connect(bar.ActionHelp, &QAction::triggered, this, [this] { m_guide.show(); });
     connect(bar.ActionCheck, &QAction::triggered, this, &TMain::ShowFindings);
     // The toolbar keeps its button hidden; the service engineer reaches the
@@ -236,6 +245,13 @@ void TMain::projectChanged(TProject::Change change, int input)
     case TProject::Change::InputName: TV->showInputName(input); return;
     case TProject::Change::ProjectName: showTitle(); return;
     case TProject::Change::Saved: setWindowModified(!m_project.saved()); return;
+    case TProject::Change::SiteNames:
+        // Unsaved and a step of their own, as any edit; a replay sets neither.
+        if (!m_undo->replaying()) {
+            setSaved(false);
+            m_undo->scheduleRecord();
+        }
+        return;
     case TProject::Change::Image: break;
     }
     RefreshStates();
@@ -323,6 +339,13 @@ void TMain::replayHistory()
 void TMain::ShowFindings()
 {
     formCheck()->showList();
+}
+
+TFormSiteNames* TMain::formSiteNames()
+{
+    if (!m_siteNames)
+        m_siteNames = new TFormSiteNames(m_project, m_undo->undoAction(), m_undo->redoAction(), this);
+    return m_siteNames;
 }
 
 void TMain::TBDebugClick()

@@ -33,8 +33,10 @@ class TFormBackups;
 class TFormCheck;
 class TFormCompare;
 class TFormMatrix;
+class TFormSiteNames;
 class TFormWord;
 class TMainToolBar;
+class TPackCommand;
 class TScanPanel;
 class TSetComPort;
 class TSettingsPage;
@@ -57,7 +59,7 @@ public:
     TImage& image() override { return m_project.image(); }
     bool saved() const override { return m_project.saved(); }
     void setSaved(bool saved) { m_project.setSaved(saved); }
-    QString projectName() const { return QString::fromStdString(m_project.name()); }
+    QString projectName() const override { return QString::fromStdString(m_project.name()); }
     void setLoading(bool loading) { Loading = loading; }
     TFilePlaces& filePlaces() override { return m_places; }
 
@@ -97,6 +99,10 @@ public:
     void ShowFindings();
     // The user's guide, which F1 shows.
     TGuide& guide() { return m_guide; }
+    // The commissioning pack (ActionPack) and the names it shows
+    // (ActionSiteNames), whose window is made when first asked for.
+    TPackCommand* packCommand() const { return m_pack; }
+    TFormSiteNames* formSiteNames();
 
     // TProjectHost
     bool mayReplaceImage() override;
@@ -205,6 +211,8 @@ private:
     TProjectCommands* m_commands = nullptr;
     TControllerLink* m_link = nullptr;
     TSideWindows* m_sides = nullptr;
+    TPackCommand* m_pack = nullptr;
+    QPointer<TFormSiteNames> m_siteNames;
     TUndoRedo* m_undo = nullptr;
     std::function<TSetComPort*()> m_makePortDialog;
     // The report window this window has wired to itself.

@@ -130,6 +130,19 @@ void TMainToolBar::buildKeys(QMainWindow& window)
     ActionCheck = addKey(window, "ActionCheck", TBCheck->text(), QKeySequence(Qt::Key_F8));
     TBCheck->setToolTip(QStringLiteral("Проверка конфигурации (F8)"));
     ActionDebug = addKey(window, "ActionDebug", TBDebug->text(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
+    ActionSiteNames = addKey(window, "ActionSiteNames", QStringLiteral("Имена объекта, зон и реле…"),
+                             QKeySequence(Qt::CTRL | Qt::Key_I));
+}
+
+void TMainToolBar::addReportMenu(QAction* pack)
+{
+    ActionPack = pack;
+    auto* menu = new QMenu(this);
+    menu->setObjectName("MenuReport");
+    menu->addAction(ActionPack);
+    menu->addAction(ActionSiteNames);
+    TBReport->setMenu(menu);
+    TBReport->setPopupMode(QToolButton::MenuButtonPopup);
 }
 
 void TMainToolBar::apply(const TWindowState& state)
@@ -146,7 +159,10 @@ void TMainToolBar::apply(const TWindowState& state)
         {ActionMatrix, state.project},
         {ActionCompareFile, state.project},
         {ActionCompareController, state.project && state.connected},
+        {ActionSiteNames, state.project},
+        {ActionPack, state.project},
     };
     for (const auto& [action, usable] : actions)
-        action->setEnabled(usable);
+        if (action)
+            action->setEnabled(usable);
 }

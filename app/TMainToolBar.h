@@ -40,6 +40,13 @@ public:
     QAction* ActionCheck;
     // Ctrl+Shift+D: the diagnostic windows shown, or hidden again.
     QAction* ActionDebug;
+    // Ctrl+I: the names of the site, its zones and relays.
+    QAction* ActionSiteNames;
+    // The commissioning pack, from the report button's menu.
+    QAction* ActionPack = nullptr;
+
+    // The report button's menu: the pack and the site's names.
+    void addReportMenu(QAction* pack);
 
 private:
     QToolButton* addButton(const char* name, const QString& caption, const QIcon& icon, bool checkable);

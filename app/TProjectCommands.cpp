@@ -11,6 +11,7 @@
 #include "project/TProject.h"
 #include "project/TProjectFiles.h"
 #include "project/TProjectName.h"
+#include "project/TSiteNamesFile.h"
 #include "widgets/TDialogs.h"
 
 #include <QCoreApplication>
@@ -61,8 +62,12 @@ TProjectCommands::SaveResult TProjectCommands::save()
         Dlg::error(failureText(UnableToWrite, result));
         return SaveResult::Failed;
     }
-    if (const TFileResult result = TNamesFile::write(TProjectName::namesFilePath(path), m_host.project().names());
-        !result) {
+    const std::string namesPath = TProjectName::namesFilePath(path);
+    if (const TFileResult result = TNamesFile::write(namesPath, m_host.project().names()); !result) {
+        Dlg::error(failureText(UnableToWrite, result));
+        return SaveResult::Failed;
+    }
+    if (const TFileResult result = TSiteNamesFile::write(namesPath, m_host.project().siteNames()); !result) {
         Dlg::error(failureText(UnableToWrite, result));
         return SaveResult::Failed;
     }
@@ -145,9 +150,11 @@ void TProjectCommands::openBackup(const TImage& image, const QString& projectNam
     if (!m_host.mayReplaceImage() || !saveQuestion())
         return;
     TProject& project = m_host.project();
-    if (QString::fromStdString(project.name()) != projectName)
+    if (QString::fromStdString(project.name()) != projectName) {
         for (int i = 1; i <= TNamesFile::Count; ++i)
             project.setInputName(i, std::string());
+        project.setSiteNames({});
+    }
     project.image() = image;
     project.setName(projectName.toStdString());
     // Not a project file: "Сохранить" starts where a new project's does.
@@ -175,6 +182,7 @@ void TProjectCommands::TBNewClick()
     project.image().clear();
     for (int i = 1; i <= TNamesFile::Count; ++i)
         project.setInputName(i, std::string());
+    project.setSiteNames({});
     m_host.EditorReload();
     m_host.ClearHistory();
 }

@@ -105,8 +105,8 @@ void TSideWindows::openBackup(const TImage& image, const QString& projectName)
         m_commands->openBackup(image, projectName);
 }
 
-void TSideWindows::writeBackup(const TImage& image)
+void TSideWindows::writeBackup(const TImage& image, const std::string& serial)
 {
     if (connected() && m_link->mayReplaceImage())
-        m_link->writeImage(image);
+        m_link->writeImage(image, serial);
 }

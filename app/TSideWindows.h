@@ -64,7 +64,7 @@ public:
     // TBackupsHost
     void compareWithBackup(const TImage& image, const QString& fileName) override;
     void openBackup(const TImage& image, const QString& projectName) override;
-    void writeBackup(const TImage& image) override;
+    void writeBackup(const TImage& image, const std::string& serial) override;
 
 private:
     // True when a controller is connected; else the user is told.

@@ -8,11 +8,13 @@
 #include "report/TTimelineSvg.h"
 
 #include <QApplication>
+#include <QHelpEvent>
 #include <QImage>
 #include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QToolTip>
 
 namespace {
 const QColor DelayColour(200, 200, 200);
@@ -187,6 +189,27 @@ bool TTimelineView::ButtonSaveTimelineClick()
             const TAlarmPlan::Input plan = TAlarmPlan::of(project.image(), shown);
             return TTimelineSvg::document({plan}, {caption(shown)}, TAlarmPlan::Composition::of(project.image()));
         });
+}
+
+bool TTimelineView::event(QEvent* event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QWidget::event(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const int stage = layout().rowAt(help->pos().y());
+    const TProject& project = m_host.project();
+    const TAlarmPlan::Input plan = TAlarmPlan::of(project.image(), input());
+    QStringList lines;
+    for (const TAlarmPlan::Stage& s : plan.running)
+        if (s.number == stage)
+            for (const std::string& line :
+                 TTimelineLayout::stageEffects(s, TAlarmPlan::Composition::of(project.image()), project.siteNames()))
+                lines << QString::fromStdString(line);
+    if (lines.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(help->globalPos(), lines.join('\n'), this);
+    return true;
 }
 
 void TTimelineView::mousePressEvent(QMouseEvent* event)

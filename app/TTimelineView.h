@@ -4,7 +4,8 @@
 // its time, message and the number of outputs and relays (TTimelineLayout).
 // It is drawn from the project whenever it is painted and repainted on every
 // change of the image; its page asks again for its size when it shows another
-// input. A click on a stage's row selects that stage in the tree.
+// input. A click on a stage's row selects that stage in the tree; its tool
+// tip lists the outputs and relays the stage switches, with their names.
 // "Сохранить…" below the drawing writes the alarm under its heading as SVG
 // (as kt7tool timeline does) or as a PNG picture.
 
@@ -39,6 +40,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     int input() const;

@@ -30,6 +30,8 @@ class TImage {
 public:
     static constexpr int Size = 2048;
     static constexpr int BlockSize = 32;
+    // A whole-image transfer moves the image in this many blocks.
+    static constexpr int Blocks = Size / BlockSize;
     using Bytes = std::array<uint8_t, Size>;
 
     TImage() { clear(); }

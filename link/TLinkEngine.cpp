@@ -61,7 +61,7 @@ std::vector<uint8_t> TLinkEngine::start(Job job, const TImage& image)
         m_request.assign(frame.begin(), frame.end());
         return m_request;
     }
-    m_received.reserve(TImage::Size / BlockSize);
+    m_received.reserve(TImage::Blocks);
     if (job == Job::Write)
         m_written = image.bytes();
     return requestFor(0);

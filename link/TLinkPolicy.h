@@ -46,8 +46,10 @@ public:
     bool quietBeforeRepeat = false;
     unsigned baud = 9600;
 
-    // The controller's turn-around both front ends allow a reply by default.
+    // The controller's turn-around both front ends allow a reply by default,
+    // and the line's default speed.
     static constexpr int DefaultTimeoutMs = 500;
+    static constexpr unsigned DefaultBaud = 9600;
 
     // Collected by length, surplus dropped, any address inside the image
     // trusted, checksums counted, no repeats, no time-outs.

@@ -1,79 +1,157 @@
 #pragma once
-// What a write of the whole image does around the blocks it sends, the same
-// for the window and kt7tool: it first reads what the controller holds and
-// keeps that as a backup, writes nothing when the controller holds the image
-// already, and, when the write is cut short, tells from the blocks the
-// controller confirmed what it holds now and where its earlier configuration
-// is kept.
+// A write of the whole image from start to end, the same for the window and
+// kt7tool, which only carry out the steps it hands out and word what it
+// decides. It reads what the controller holds first and keeps that as a
+// backup, writes nothing when the controller holds the image already, writes,
+// reads back when asked, and at any end tells what the controller holds now,
+// judged from the blocks the write changes and those the controller
+// confirmed, with the way back to the whole configuration it held before.
+//
+// That configuration is remembered across writes and across runs in the
+// backup store: a write that may leave the controller between two
+// configurations is marked unfinished there until one leaves it whole again,
+// so a later write never offers a backup of a mixed controller as the way
+// back.
 
 #include "image/TImage.h"
+#include "project/TBackupStore.h"
 #include "project/TFileResult.h"
 
 #include <cstdint>
 #include <ctime>
 #include <string>
+#include <vector>
 
 class TWriteSequence {
 public:
-    static constexpr int Blocks = TImage::Size / TImage::BlockSize;
+    // The line a transfer used, as a kt7tool command names it.
+    struct Line {
+        int com = 0;        // --com N
+        std::string device; // --device PATH, in place of the COM number
+        unsigned baud;
+        int timeoutMs;
+
+        // The options: the port, then the speed and the time-out where they
+        // are not the defaults.
+        std::string options() const;
+    };
 
     struct Options {
         // Read the controller first and keep what it holds.
         bool keepBackup = true;
         // Write even when the controller holds the image already.
         bool always = false;
+        // Read the image back after the write.
+        bool verify = false;
+        // The project written, to label its backup.
+        std::string project;
+        // A kept image put back: the serial characters of its file name.
+        std::string backupSerial;
     };
 
-    enum class Next {
-        Write,         // the backup is kept (or none was asked for): write
-        AlreadyHeld,   // the controller holds the image: nothing to write, nothing kept
-        BackupNotKept, // the backup could not be stored (backupResult says why): write nothing
+    enum class Step { ReadBackup, Write, ReadBack, Done };
+
+    enum class End {
+        Written,         // every block written (echo as differing says)
+        AlreadyHeld,     // the controller held the image: nothing written, nothing kept
+        BackupNotKept,   // the backup could not be stored: nothing written
+        BackupStopped,   // the read before the write did not complete: nothing written
+        WriteStopped,    // the write was cut short
+        ReadBackStopped, // written, but the read back did not complete
     };
 
-    // What a write cut short leaves in the controller.
-    struct CutShort {
-        int done = 0;             // blocks whose echo was taken
-        bool maybeNext = false;   // the next block's request went out whole, its reply was not taken
-        uint16_t nextAddress = 0; // that block
-        bool mixed = false;       // blocks of both configurations for certain; otherwise it may be
-        std::string backup;       // the earlier configuration's file; empty when none was kept
-
-        bool nothingWritten() const { return done == 0 && !maybeNext; }
-        // Counting the block that may have been taken.
-        int mostDone() const { return done + (maybeNext ? 1 : 0); }
+    // What the controller holds at the end.
+    enum class Holds {
+        New,            // the image written
+        Earlier,        // the whole configuration it held before
+        Mixed,          // blocks of both, whichever way the block in doubt went
+        NewOrEarlier,   // only the block in doubt decides
+        NewOrMixed,     // new if it took the block in doubt
+        EarlierOrMixed, // earlier unless it took the block in doubt
     };
 
-    // serialNumber names the backup (all ten characters of the identify reply).
-    TWriteSequence(const TImage& image, std::string serialNumber, Options options);
-    TWriteSequence(const TImage& image, std::string serialNumber) : TWriteSequence(image, std::move(serialNumber), {})
-    {
-    }
+    struct Verdict {
+        End end = End::Written;
+        Holds holds = Holds::New;
+        int done = 0;              // blocks whose echo was taken
+        bool inDoubt = false;      // the request for the next block went out whole, its reply was not taken
+        uint16_t doubtAddress = 0; // that block
+        int changed = 0;           // blocks the write changes; every block when what the controller held is unknown
+        int changedIn = 0;         // of them, confirmed
+        bool doubtChanged = false; // the block in doubt is one of them
+        // The controller held blocks of two configurations already, left by
+        // an earlier write.
+        bool mixedBefore = false;
+        std::vector<uint16_t> differing; // blocks whose echo differs from what was written
+        bool readBack = false;           // the image was read back after the write
+        bool readBackDiffers = false;    // and differs from what was written
+        std::string backup;              // what the controller held before this write; empty when none was kept
+        // The whole configuration the controller held before the first
+        // write that left it unfinished (this one or an earlier); empty
+        // when no backup of it is known.
+        std::string previous;
+        TFileResult backupResult = TFileResult::success(); // with BackupNotKept
+
+        // Changed blocks that are not written, counting neither those
+        // confirmed nor the one in doubt.
+        int changedOut() const { return changed - changedIn - (doubtChanged ? 1 : 0); }
+        // Nothing was written in this write, the block in doubt included.
+        bool nothingWritten() const { return done == 0 && !inDoubt; }
+        // The controller may hold neither configuration whole: the way back
+        // is told.
+        bool doubtful() const;
+    };
+
+    // serialNumber: all ten characters of the identify reply, which name
+    // the controller's backups.
+    TWriteSequence(const TImage& image, std::string serialNumber, Line line, Options options);
 
     // What is written: the image as it was when the write was asked for.
     const TImage& image() const { return m_image; }
-    bool readsFirst() const { return m_options.keepBackup; }
-
-    // The read before the write has brought what the controller holds.
-    Next backupRead(const TImage& held, std::time_t when = std::time(nullptr));
+    // What the controller held, once the backup read has brought it.
     const TImage& held() const { return m_held; }
-    const std::string& backupPath() const { return m_backupPath; }
-    const TFileResult& backupResult() const { return m_backupResult; }
+    // A kept image of another controller than the one that answered: the
+    // window asks before the first step, kt7tool refuses unless forced.
+    bool foreignBackup() const;
+    const std::string& serialNumber() const { return m_serial; }
 
-    // The write stopped after blocksDone confirmed blocks; requestUnanswered
-    // when the request for the next one went out whole.
-    CutShort cutShort(int blocksDone, bool requestUnanswered) const;
+    Step next() const { return m_next; }
+    // The outcomes of the steps.
+    void backupRead(const TImage& held, std::time_t when = std::time(nullptr));
+    void backupStopped();
+    void written(const std::vector<uint16_t>& differing);
+    // The write stopped after blocksDone confirmed blocks; requestWentOut
+    // when the request for the next one had gone out whole.
+    void writeStopped(int blocksDone, bool requestWentOut);
+    void readBack(const TImage& back);
+    void readBackStopped();
 
-    // The command that writes the backup back, as a shell takes it: port
-    // is kt7tool's port option ("--com 3", "--device /dev/ttyUSB0").
-    static std::string restoreCommand(const std::string& backup, const std::string& port);
+    // Once the next step is Done.
+    const Verdict& verdict() const { return m_verdict; }
+    const TImage& readBackImage() const { return m_back; }
+    // The command that writes the previous configuration back, as a shell
+    // takes it; empty unless the verdict is doubtful and that backup known.
+    std::string restoreCommand() const;
+    static std::string restoreCommand(const std::string& backup, const Line& line);
     // A word for a shell command line, quoted when it needs to be.
     static std::string shellWord(const std::string& word);
 
 private:
+    // The write is about to send its first block.
+    void beginWrite();
+    void recallUnfinished();
+    void judge(int done, bool inDoubt);
+    void finish(End end);
+
     TImage m_image;
-    std::string m_serialNumber;
+    std::string m_serial;
+    Line m_line;
     Options m_options;
+    Step m_next;
     TImage m_held;
-    std::string m_backupPath;
-    TFileResult m_backupResult = TFileResult::success();
+    bool m_heldKnown = false;
+    TImage m_back;
+    Verdict m_verdict;
+    // The controller was marked unfinished when this write began.
+    bool m_wasMarked = false;
 };

@@ -45,6 +45,10 @@ TEditHistory::Step TEditHistory::difference(const TEditState& from, const TEditS
     step.names.shrink_to_fit();
     if (from.project != to.project)
         step.project = from.project;
+    for (int n = 0; n < TSiteNames::FieldCount; ++n)
+        if (from.site.field(n) != to.site.field(n))
+            step.site.emplace_back(static_cast<uint8_t>(n), from.site.field(n));
+    step.site.shrink_to_fit();
     return step;
 }
 
@@ -59,6 +63,8 @@ void TEditHistory::exchange(Step& step, TEditState& state)
         std::swap(name, state.names[n]);
     if (step.project)
         std::swap(*step.project, state.project);
+    for (auto& [n, name] : step.site)
+        std::swap(name, state.site.field(n));
 }
 
 bool TEditHistory::record(const TEditState& now)
@@ -98,9 +104,25 @@ size_t TEditHistory::heapUse(const std::string& text)
     return text.capacity() > std::string().capacity() ? text.capacity() + 1 : 0;
 }
 
-size_t TEditHistory::heapUse(const TEditState& state)
+size_t TEditHistory::heapUse(const TSiteNames& site)
 {
     size_t total = 0;
+    for (int n = 0; n < TSiteNames::FieldCount; ++n)
+        total += heapUse(site.field(n));
+    return total;
+}
+
+size_t TEditHistory::heapUse(const std::vector<std::pair<uint8_t, std::string>>& names)
+{
+    size_t total = names.capacity() * sizeof(names[0]);
+    for (const auto& name : names)
+        total += heapUse(name.second);
+    return total;
+}
+
+size_t TEditHistory::heapUse(const TEditState& state)
+{
+    size_t total = heapUse(state.site);
     for (const std::string& name : state.names)
         total += heapUse(name);
     return total + heapUse(state.project);
@@ -112,10 +134,8 @@ size_t TEditHistory::memoryUse() const
     if (m_saved)
         total += heapUse(*m_saved);
     for (const Step& step : m_steps) {
-        total += sizeof(Step) + step.runs.capacity() * sizeof(Run) + step.bytes.capacity()
-            + step.names.capacity() * sizeof(step.names[0]);
-        for (const auto& name : step.names)
-            total += heapUse(name.second);
+        total += sizeof(Step) + step.runs.capacity() * sizeof(Run) + step.bytes.capacity() + heapUse(step.names)
+            + heapUse(step.site);
         if (step.project)
             total += heapUse(*step.project);
     }

@@ -1,11 +1,13 @@
 #pragma once
-// The undo history of the editor: the image, the 24 algorithm names and the
-// project name as they stood after each change. Only what differs is kept: a step holds the
+// The undo history of the editor: the image, the 24 algorithm names, the
+// project name and the names of the site, its zones and relays as they stood
+// after each change. Only what differs is kept: a step holds the
 // byte runs and names of the other side of its change, and undoing or redoing
 // swaps them with the current state, so a step costs its changed bytes once.
 
 #include "image/ImageLayout.h"
 #include "image/TImage.h"
+#include "image/TSiteNames.h"
 
 #include <array>
 #include <cstdint>
@@ -21,6 +23,7 @@ struct TEditState {
     // A controller read names the project after the controller; undoing the
     // read gives the name back with the image.
     std::string project; // UTF-8
+    TSiteNames site;
 
     bool operator==(const TEditState&) const = default;
 };
@@ -69,11 +72,14 @@ private:
         std::vector<uint8_t> bytes; // the runs' contents, one after the other
         std::vector<std::pair<uint8_t, std::string>> names;
         std::optional<std::string> project;
+        std::vector<std::pair<uint8_t, std::string>> site; // by TSiteNames::field
     };
 
     static Step difference(const TEditState& from, const TEditState& to);
     static void exchange(Step& step, TEditState& state);
     static size_t heapUse(const std::string& text);
+    static size_t heapUse(const TSiteNames& site);
+    static size_t heapUse(const std::vector<std::pair<uint8_t, std::string>>& names);
     static size_t heapUse(const TEditState& state);
 
     TEditState m_state;

@@ -151,3 +151,24 @@ void TIniText::setValue(std::string_view section, std::string_view key, std::str
             after = i;
     insertLine(after + 1, std::string(key) + "=" + std::string(value));
 }
+
+void TIniText::removeKey(std::string_view section, std::string_view key)
+{
+    const auto header = findSection(section);
+    if (!header)
+        return;
+    if (const auto at = findKey(*header, key))
+        m_lines.erase(m_lines.begin() + static_cast<std::ptrdiff_t>(*at));
+    const size_t end = sectionEnd(*header);
+    for (size_t i = *header + 1; i < end; ++i)
+        if (!trimmed(m_lines[i].body).empty())
+            return;
+    // A later section of the same name would take this one's place.
+    for (size_t i = end; i < m_lines.size(); ++i)
+        if (const auto name = sectionName(m_lines[i].body); name && sameName(*name, section))
+            return;
+    const bool blankBefore = *header > 0 && trimmed(m_lines[*header - 1].body).empty();
+    const size_t first = blankBefore ? *header - 1 : *header;
+    m_lines.erase(m_lines.begin() + static_cast<std::ptrdiff_t>(first),
+                  m_lines.begin() + static_cast<std::ptrdiff_t>(end));
+}

@@ -46,6 +46,20 @@ bool TNamesFile::canStore(std::string_view name)
     return storable(name).has_value();
 }
 
+std::optional<std::string> TNamesFile::storedValue(std::string_view name)
+{
+    const auto bytes = storable(name);
+    return bytes ? std::optional<std::string>(quoted(*bytes)) : std::nullopt;
+}
+
+std::string TNamesFile::nameOf(std::string_view raw, bool unicode)
+{
+    const std::string_view value = unquoted(raw);
+    if (unicode)
+        return std::string(TUnicodeText::firstCharacters(value, ValueLimit));
+    return TCp1251::toUtf8(value.substr(0, ValueLimit));
+}
+
 std::string TNamesFile::quoted(const std::string& bytes)
 {
     const bool needsQuotes = !bytes.empty()

@@ -16,6 +16,7 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -49,10 +50,18 @@ public:
     // 2047 characters.
     static bool canStore(std::string_view name);
 
+    // A name as a value of the file holds it: its Windows-1251 bytes, quoted
+    // where blanks or quotes would otherwise be lost; nothing when canStore()
+    // refuses it. Other sections of the file keep their texts so too.
+    static std::optional<std::string> storedValue(std::string_view name);
+    // The name a value of the file stands for, read as the private-profile
+    // functions read it; unicode: the file was read as Unicode (readText).
+    static std::string nameOf(std::string_view raw, bool unicode = false);
+    // The file's text, as UTF-8 when it is marked as Unicode (encoding tells).
+    static TFileResult readText(const std::string& path, std::string& text, TUnicodeText::Encoding& encoding);
+
 private:
     static std::string key(int index);
     static std::string quoted(const std::string& bytes);
     static std::string_view unquoted(std::string_view raw);
-    // The file's text, as UTF-8 when it is marked as Unicode (encoding tells).
-    static TFileResult readText(const std::string& path, std::string& text, TUnicodeText::Encoding& encoding);
 };

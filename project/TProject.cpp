@@ -71,12 +71,21 @@ void TProject::setInputName(int i, const std::string& name)
     notify(Change::InputName, i);
 }
 
+void TProject::setSiteNames(const TSiteNames& names)
+{
+    if (names == m_site)
+        return;
+    m_site = names;
+    notify(Change::SiteNames, 0);
+}
+
 TEditState TProject::state() const
 {
     TEditState state;
     state.bytes = m_image.bytes();
     state.names = m_names;
     state.project = m_name;
+    state.site = m_site;
     return state;
 }
 
@@ -97,6 +106,7 @@ bool TProject::step(bool (TEditHistory::*move)())
     for (int i = 1; i <= Layout::InputCount; ++i)
         setInputName(i, state.names[static_cast<size_t>(i - 1)]);
     setName(state.project);
+    setSiteNames(state.site);
     setSaved(m_history.atSaved());
     return true;
 }

@@ -1,13 +1,14 @@
 #pragma once
 // The project being edited, below the windows: the controller image, the 24
-// algorithm names, the project's name, whether it is saved, and the undo
-// history of all three. Whoever shows a part of it subscribes to its one
-// change notification and keeps the subscription, which ends when it is
-// destroyed; the image is written in place by the pages, who then report the
-// edit with imageEdited().
+// algorithm names, the names of the site, its zones and relays, the
+// project's name, whether it is saved, and the undo history of them all.
+// Whoever shows a part of it subscribes to its one change notification and
+// keeps the subscription, which ends when it is destroyed; the image is
+// written in place by the pages, who then report the edit with imageEdited().
 
 #include "image/ImageLayout.h"
 #include "image/TImage.h"
+#include "image/TSiteNames.h"
 #include "project/TEditHistory.h"
 
 #include <array>
@@ -21,9 +22,10 @@ class TProject {
 public:
     using Names = std::array<std::string, Layout::InputCount>; // UTF-8
 
-    // What changed: the image was edited, the name of an input (1..24) or
-    // the project's name was set, or the project became saved or unsaved.
-    enum class Change { Image, InputName, ProjectName, Saved };
+    // What changed: the image was edited, the name of an input (1..24), the
+    // project's name or the names of the site, zones and relays were set, or
+    // the project became saved or unsaved.
+    enum class Change { Image, InputName, ProjectName, SiteNames, Saved };
     using Listener = std::function<void(Change change, int input)>;
 
     // Held by a subscriber: while it lives its listener hears every change;
@@ -68,6 +70,10 @@ public:
     void setInputName(int i, const std::string& name);
     const Names& names() const { return m_names; }
 
+    const TSiteNames& siteNames() const { return m_site; }
+    // Tells the listeners only when the names differ from those held.
+    void setSiteNames(const TSiteNames& names);
+
     bool saved() const { return m_saved; }
     void setSaved(bool saved);
 
@@ -101,6 +107,7 @@ private:
 
     TImage m_image;
     Names m_names;
+    TSiteNames m_site;
     std::string m_name;
     bool m_saved = true;
     TEditHistory m_history;

@@ -4,6 +4,7 @@
 #include "project/TNamesFile.h"
 #include "project/TProject.h"
 #include "project/TProjectName.h"
+#include "project/TSiteNamesFile.h"
 #include "project/TUnicodeText.h"
 
 #include <cerrno>
@@ -30,8 +31,11 @@ TProjectFiles::Opened TProjectFiles::readNames(const std::string& namesPath, boo
     Opened opened;
     opened.namesPath = namesPath;
     TNamesFile::Names loaded;
+    TSiteNames site;
     TNamesFile::Reading reading;
     opened.names = TNamesFile::read(namesPath, loaded, &reading);
+    if (opened.names)
+        opened.names = TSiteNamesFile::read(namesPath, site);
     if (opened.names && !reading.found && namedApart)
         opened.names = TFileResult::fromErrno(namesPath, ENOENT);
     // Names that cannot be read stay empty, never those of the project
@@ -43,6 +47,7 @@ TProjectFiles::Opened TProjectFiles::readNames(const std::string& namesPath, boo
     opened.namesUnicode = opened.namesKnown ? TUnicodeText::name(reading.encoding) : std::string();
     for (int i = 0; i < TNamesFile::Count; ++i)
         project.setInputName(i + 1, loaded[static_cast<size_t>(i)]);
+    project.setSiteNames(site);
     return opened;
 }
 

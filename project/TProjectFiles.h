@@ -1,7 +1,8 @@
 #pragma once
 // Opening a project from its files, for the window's Open and for kt7tool:
 // the image file (*.usr) and the names file beside it (*.ini), or a names
-// file named apart. The project's name comes from the image file's name.
+// file named apart, which holds the algorithm names and those of the site,
+// its zones and relays. The project's name comes from the image file's name.
 
 #include "project/TFileResult.h"
 

@@ -79,19 +79,30 @@ std::string TCauseMatrix::columnName(Kind kind, int unit, int index)
     return {};
 }
 
-TCauseMatrix TCauseMatrix::of(const TImage& image, const Names& names)
+TCauseMatrix TCauseMatrix::of(const TImage& image, const Names& names, const TSiteNames& site)
 {
     using namespace Layout;
     TCauseMatrix m;
     m.composition = TAlarmPlan::Composition::of(image);
+    const auto add = [&m, &site](Kind kind, int unit, int index) {
+        Column c;
+        c.kind = kind;
+        c.unit = unit;
+        c.index = index;
+        c.head = columnName(kind, unit, index);
+        c.name = kind == Kind::Output ? site.zone(unit, index)
+            : kind == Kind::Relay     ? site.relay(unit, index)
+                                      : site.controllerRelay(index);
+        m.columns.push_back(std::move(c));
+    };
     for (int s = 1; s <= m.composition.splitters; ++s)
         for (int o = 1; o <= OutputsPerSplitter; ++o)
-            m.columns.push_back({Kind::Output, s, o, columnName(Kind::Output, s, o)});
+            add(Kind::Output, s, o);
     for (int r = 1; r <= m.composition.relayModules; ++r)
         for (int k = 1; k <= RelaysPerModule; ++k)
-            m.columns.push_back({Kind::Relay, r, k, columnName(Kind::Relay, r, k)});
-    m.columns.push_back({Kind::K1, 0, 1, columnName(Kind::K1, 0, 1)});
-    m.columns.push_back({Kind::K2, 0, 2, columnName(Kind::K2, 0, 2)});
+            add(Kind::Relay, r, k);
+    add(Kind::K1, 0, 1);
+    add(Kind::K2, 0, 2);
 
     for (const TAlarmPlan::Input& plan : TAlarmPlan::all(image)) {
         if (!plan.enabled)
@@ -142,7 +153,7 @@ std::string TCauseMatrix::detail(size_t row, size_t column) const
 {
     const Row& r = rows.at(row);
     const Column& c = columns.at(column);
-    std::string out = r.head + " → " + c.head;
+    std::string out = r.head + " → " + c.named();
     if (r.plan.delay == TAlarmPlan::Unknown)
         out += "\n" + std::string(TReportTerms::Delay) + ": вне списка (код " + std::to_string(r.plan.delayCode) + ")";
     for (const int k : r.cells.at(column)) {
@@ -202,6 +213,12 @@ std::string TCauseMatrix::text() const
         out += "\nНи один алгоритм не включает: " + unused + "\n";
     if (const std::string idle = idleRows(); !idle.empty())
         out += "Ничего не включают: " + idle + "\n";
+    std::string named;
+    for (const Column& c : columns)
+        if (!c.name.empty())
+            named += c.head + ": " + TConfigDescriber::printable(c.name) + "\n";
+    if (!named.empty())
+        out += "\nИмена зон и реле:\n" + named;
     return out;
 }
 
@@ -220,7 +237,7 @@ std::string TCauseMatrix::csv() const
     std::string out = "\xEF\xBB\xBF";
     out += csvField(Corner);
     for (const Column& c : columns)
-        out += ";" + csvField(c.head);
+        out += ";" + csvField(c.named());
     out += "\r\n";
     for (size_t r = 0; r < rows.size(); ++r) {
         out += csvField(rows[r].head);
@@ -244,7 +261,10 @@ std::string TCauseMatrix::json() const
             out += ", \"splitter\": " + std::to_string(col.unit) + ", \"output\": " + std::to_string(col.index);
         else if (col.kind == Kind::Relay)
             out += ", \"module\": " + std::to_string(col.unit) + ", \"relay\": " + std::to_string(col.index);
-        out += std::string(", \"used\": ") + (col.used ? "true" : "false") + "}";
+        out += std::string(", \"used\": ") + (col.used ? "true" : "false");
+        if (!col.name.empty())
+            out += ", \"name\": " + str(col.name);
+        out += "}";
     }
     out += columns.empty() ? "],\n\"inputs\": [" : "\n],\n\"inputs\": [";
     for (size_t r = 0; r < rows.size(); ++r) {

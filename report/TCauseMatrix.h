@@ -7,6 +7,7 @@
 // image through TAlarmPlan; written as text for a terminal, as CSV for a
 // spreadsheet and as JSON. UTF-8.
 
+#include "image/TSiteNames.h"
 #include "report/TAlarmPlan.h"
 #include "report/TConfigFinding.h"
 
@@ -25,6 +26,10 @@ public:
         int index = 0;     // OUT 1..4 or relay 1..4
         std::string head;  // columnName()
         bool used = false; // some running stage switches it
+        std::string name;  // what the site calls the zone or relay; empty when unnamed
+
+        // The head, and the name in parentheses where there is one.
+        std::string named() const { return name.empty() ? head : head + " (" + name + ")"; }
     };
     struct Row {
         TAlarmPlan::Input plan;
@@ -44,7 +49,7 @@ public:
     static constexpr const char* ZoneCorner = "Зона";
     static constexpr const char* ZoneMark = "X";
 
-    static TCauseMatrix of(const TImage& image, const Names& names);
+    static TCauseMatrix of(const TImage& image, const Names& names, const TSiteNames& site = {});
     // The head of a column: "LB2 OUT3" for output 3 of splitter 2; a relay
     // as the report names it, "Релейный модуль №1 K2" (unit 1..6, index
     // 1..4), and the controller's own "Реле в KT7-CU K1" (K1, K2). Every
@@ -67,10 +72,11 @@ public:
     std::string idleRows() const;
 
     // Aligned columns, the zones below the algorithms, then what no alarm
-    // reaches and what switches nothing.
+    // reaches, what switches nothing and the names of the named columns.
     std::string text() const;
     // One header row and one row per algorithm, cells as shown, separated
-    // by ";", lines ending in CR LF, UTF-8 with a byte-order mark.
+    // by ";", lines ending in CR LF, UTF-8 with a byte-order mark. A named
+    // column's head carries its name.
     std::string csv() const;
     // {"columns": [...], "inputs": [...], "zones": [...]}; see kt7tool matrix --help.
     std::string json() const;

@@ -52,6 +52,7 @@ public:
 
     std::vector<TFact> run()
     {
+        names();
         composition();
         if (m_in.music)
             music();
@@ -68,11 +69,11 @@ public:
 private:
     void add(std::vector<std::string> path, std::string value, std::vector<Bits> source)
     {
-        m_facts.push_back({std::move(path), std::move(value), std::move(source), false, m_node, m_number, m_stage});
+        m_facts.push_back({std::move(path), std::move(value), std::move(source), false, {}, m_node, m_number, m_stage});
     }
-    void mark(std::vector<std::string> path, Bits source)
+    void mark(std::vector<std::string> path, Bits source, std::string name = {})
     {
-        m_facts.push_back({std::move(path), {}, {source}, true, m_node, m_number, m_stage});
+        m_facts.push_back({std::move(path), {}, {source}, true, std::move(name), m_node, m_number, m_stage});
     }
     // The node of the facts added from here on.
     void shownOn(TConfigFinding::Node node, int number = 0, int stage = 0)
@@ -80,6 +81,27 @@ private:
         m_node = node;
         m_number = number;
         m_stage = stage;
+    }
+
+    // The site and the names of zones and relays, one a line, before what
+    // uses them; a project without names has none of these lines.
+    void names()
+    {
+        const TSiteNames& site = m_in.site;
+        shownOn(TConfigFinding::Node::System);
+        for (const auto& [word, text] :
+             {std::pair{"Объект", &site.object}, {"Адрес", &site.address}, {"Наладчик", &site.engineer}})
+            if (!text->empty())
+                add({word}, *text, {});
+        for (int bit = 0; bit < Layout::OutputBits; ++bit)
+            if (const std::string& name = site.zones[static_cast<size_t>(bit)]; !name.empty())
+                add({"Имя зоны", output(bit)}, name, {});
+        for (int k = 1; k <= 2; ++k)
+            if (const std::string& name = site.controllerRelay(k); !name.empty())
+                add({"Имя реле", TReportTerms::relayName(0, k)}, name, {});
+        for (int bit = 0; bit < Layout::RelayBits; ++bit)
+            if (const std::string& name = site.relays[static_cast<size_t>(bit)]; !name.empty())
+                add({"Имя реле", moduleRelay(bit)}, name, {});
     }
 
     void composition()
@@ -106,13 +128,18 @@ private:
     {
         return TReportTerms::outputName(bit / Layout::OutputsPerSplitter + 1, bit % Layout::OutputsPerSplitter + 1);
     }
+    static std::string moduleRelay(int bit)
+    {
+        return TReportTerms::relayName(bit / Layout::RelaysPerModule + 1, bit % Layout::RelaysPerModule + 1);
+    }
+    const std::string& zoneName(int bit) const { return m_in.site.zones[static_cast<size_t>(bit)]; }
 
     void music()
     {
         shownOn(TConfigFinding::Node::Settings);
         for (int p = 0; p < Layout::OutputBits; ++p)
             if (m_in.musicOutputs[static_cast<size_t>(p)])
-                mark({TReportTerms::Music, output(p)}, maskBit(Layout::MusicMask, p));
+                mark({TReportTerms::Music, output(p)}, maskBit(Layout::MusicMask, p), zoneName(p));
     }
 
     void zones(const std::string& itemWord, int table, bool groupCode)
@@ -125,7 +152,7 @@ private:
                 item += " (Код-" + std::to_string(Layout::GroupCodeBase + k) + ")";
             for (int bit = 0; bit < Layout::OutputBits; ++bit)
                 if (m_image.bit(mask, bit))
-                    mark({item, output(bit)}, maskBit(mask, bit));
+                    mark({item, output(bit)}, maskBit(mask, bit), zoneName(bit));
         }
     }
 
@@ -155,17 +182,18 @@ private:
             add({in, name, TReportTerms::Number}, std::to_string(stage.messageNumber()), {message});
             for (int bit = 0; bit < Layout::OutputBits; ++bit)
                 if (stage.outputBit(bit))
-                    mark({in, name, output(bit)}, maskBit(s + Layout::Stage::Outputs, bit));
+                    mark({in, name, output(bit)}, maskBit(s + Layout::Stage::Outputs, bit), zoneName(bit));
+            const TSiteNames& site = m_in.site;
             if (stage.k1())
-                mark({in, name, TReportTerms::relayName(0, 1)}, rangeBits(Layout::Stage::K1.at(s)));
+                mark({in, name, TReportTerms::relayName(0, 1)}, rangeBits(Layout::Stage::K1.at(s)),
+                     site.controllerRelay(1));
             if (stage.k2())
-                mark({in, name, TReportTerms::relayName(0, 2)}, rangeBits(Layout::Stage::K2.at(s)));
+                mark({in, name, TReportTerms::relayName(0, 2)}, rangeBits(Layout::Stage::K2.at(s)),
+                     site.controllerRelay(2));
             for (int bit = 0; bit < Layout::RelayBits; ++bit)
                 if (stage.relayBit(bit))
-                    mark(
-                        {in, name,
-                         TReportTerms::relayName(bit / Layout::RelaysPerModule + 1, bit % Layout::RelaysPerModule + 1)},
-                        maskBit(s + Layout::Stage::Relays, bit));
+                    mark({in, name, moduleRelay(bit)}, maskBit(s + Layout::Stage::Relays, bit),
+                         site.relays[static_cast<size_t>(bit)]);
         }
     }
 
@@ -246,7 +274,10 @@ std::string TConfigDescriber::json(const std::vector<TFact>& facts)
         out += i == 0 ? "\n  {\"path\": [" : ",\n  {\"path\": [";
         for (size_t p = 0; p < facts[i].path.size(); ++p)
             out += (p == 0 ? "" : ", ") + jsonString(facts[i].path[p]);
-        out += "], \"value\": " + (facts[i].mark ? std::string("true") : jsonString(facts[i].value)) + "}";
+        out += "], \"value\": " + (facts[i].mark ? std::string("true") : jsonString(facts[i].value));
+        if (!facts[i].name.empty())
+            out += ", \"name\": " + jsonString(facts[i].name);
+        out += "}";
     }
     return out + (facts.empty() ? "]}\n" : "\n]}\n");
 }

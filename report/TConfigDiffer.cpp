@@ -3,6 +3,8 @@
 #include "image/ImageLayout.h"
 #include "link/THexText.h"
 #include "report/TConfigDescriber.h"
+#include "report/TFact.h"
+#include "report/TReportInput.h"
 #include "report/TReportSource.h"
 
 #include <array>
@@ -84,32 +86,10 @@ std::vector<Line> printable(std::vector<Line> lines)
         line.text = TConfigDescriber::printable(line.text);
     return lines;
 }
-} // namespace
 
-std::vector<std::string> TConfigDiffer::texts(const std::vector<Line>& lines)
-{
-    std::vector<std::string> out;
-    out.reserve(lines.size());
-    for (const Line& line : lines)
-        out.push_back(line.text);
-    return out;
-}
-
-std::vector<std::string> TConfigDiffer::lines(const std::vector<TFact>& a, const TImage& imageA,
-                                              const std::vector<TFact>& b, const TImage& imageB)
-{
-    std::array<uint8_t, TImage::Size> explained{};
-    std::vector<Line> out = printable(factLines(a, b, explained));
-    addByteLines(imageA, imageB, explained, out);
-    return texts(out);
-}
-
-std::vector<std::string> TConfigDiffer::lines(const TReportInput& a, const TReportInput& b)
-{
-    return texts(entries(a, b));
-}
-
-std::vector<Line> TConfigDiffer::entries(const TReportInput& a, const TReportInput& b)
+// Two whole configurations: the facts, the names the facts do not tell,
+// then the bytes.
+std::vector<Line> entries(const TReportInput& a, const TReportInput& b)
 {
     std::array<uint8_t, TImage::Size> explained{};
     std::vector<Line> out = factLines(TConfigDescriber::facts(a), TConfigDescriber::facts(b), explained);
@@ -136,11 +116,28 @@ std::vector<Line> TConfigDiffer::entries(const TReportInput& a, const TReportInp
     return out;
 }
 
-std::vector<Line> TConfigDiffer::compare(const TImage& a, const Names* namesA, const TImage& b, const Names* namesB)
+} // namespace
+
+std::vector<std::string> TConfigDiffer::texts(const std::vector<Line>& lines)
+{
+    std::vector<std::string> out;
+    out.reserve(lines.size());
+    for (const Line& line : lines)
+        out.push_back(line.text);
+    return out;
+}
+
+std::vector<Line> TConfigDiffer::compare(const TImage& a, const Names* namesA, const TImage& b, const Names* namesB,
+                                         const TSiteNames* siteA, const TSiteNames* siteB)
 {
     // Unknown names take those of the other side, so they never differ.
     const Names none{};
     const Names& shownA = namesA ? *namesA : namesB ? *namesB : none;
     const Names& shownB = namesB ? *namesB : shownA;
-    return entries(TReportSource::of(a, shownA, {}, {}), TReportSource::of(b, shownB, {}, {}));
+    const TSiteNames noSite{};
+    const TSiteNames& knownA = siteA ? *siteA : noSite;
+    const TSiteNames& knownB = siteB ? *siteB : noSite;
+    const TSiteNames& siteShownA = namesA ? knownA : knownB;
+    const TSiteNames& siteShownB = namesB ? knownB : siteShownA;
+    return entries(TReportSource::of(a, shownA, {}, {}, siteShownA), TReportSource::of(b, shownB, {}, {}, siteShownB));
 }

@@ -8,9 +8,8 @@
 
 #include "image/ImageLayout.h"
 #include "image/TImage.h"
+#include "image/TSiteNames.h"
 #include "report/TConfigFinding.h"
-#include "report/TFact.h"
-#include "report/TReportInput.h"
 
 #include <array>
 #include <optional>
@@ -27,17 +26,16 @@ public:
     };
     using Names = std::array<std::string, Layout::InputCount>; // UTF-8
 
-    static std::vector<std::string> lines(const std::vector<TFact>& a, const TImage& imageA,
-                                          const std::vector<TFact>& b, const TImage& imageB);
-    // Two whole projects: their facts as above and, before the bytes, every
-    // algorithm name that differs where the facts do not tell it (an
-    // algorithm switched off in either project), as "IN-n, Имя: old → new".
-    static std::vector<std::string> lines(const TReportInput& a, const TReportInput& b);
-    static std::vector<Line> entries(const TReportInput& a, const TReportInput& b);
-    // Two projects as they are opened, each with its names, or none when it
-    // has no names file (a backup, the controller's image): a side without
-    // names has unknown names, not empty ones, so names are compared only
-    // where both sides have them.
-    static std::vector<Line> compare(const TImage& a, const Names* namesA, const TImage& b, const Names* namesB);
+    // Two configurations as they are opened, each with its names, or none
+    // when it has no names file (a backup, the controller's image): a side
+    // without names has unknown names, not empty ones, so names are compared
+    // only where both sides have them. The names of the site, zones and
+    // relays come from the names file too; a side that has the algorithm
+    // names without them (nullptr) has none. Before the bytes come the
+    // algorithm names that differ where the facts do not tell it (an
+    // algorithm switched off on either side), as "IN-n, Имя: old → new".
+    static std::vector<Line> compare(const TImage& a, const Names* namesA, const TImage& b, const Names* namesB,
+                                     const TSiteNames* siteA = nullptr, const TSiteNames* siteB = nullptr);
+    // The lines' texts alone.
     static std::vector<std::string> texts(const std::vector<Line>& lines);
 };

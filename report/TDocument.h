@@ -1,9 +1,11 @@
 #pragma once
-// The document model: the body as a sequence of paragraphs and tables.
+// The document model: the body as a sequence of paragraphs and tables, the
+// page of its last section and a footer shown on every page.
 
 #include "report/TParagraph.h"
 #include "report/TTable.h"
 
+#include <optional>
 #include <variant>
 #include <vector>
 
@@ -22,6 +24,11 @@ public:
     const TTable* tableAt(int block) const { return std::get_if<TTable>(&m_body.at(static_cast<size_t>(block))); }
 
     int newTableId() { return ++m_lastTableId; }
+
+    // The page of the section that ends with the body; paragraphs end the
+    // sections before it.
+    TPageSetup lastSection;
+    std::optional<TParagraph> footer;
 
 private:
     std::vector<Block> m_body;

@@ -12,6 +12,7 @@ namespace {
 const char* const W = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
 const char* const Rel = "http://schemas.openxmlformats.org/package/2006/relationships";
 const char* const OfficeRel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+const char* const FooterId = "rId2";
 constexpr int BorderEighths = 4; // half-point lines
 constexpr zip_uint32_t FastestDeflate = 1;
 
@@ -131,14 +132,53 @@ private:
     bool open = false;
 };
 
-void writeRun(Xml& x, const TTextRun& run)
+void runProperties(Xml& x, const TTextRun& run)
 {
-    x.start("w:r");
     x.start("w:rPr");
     if (run.bold)
         x.start("w:b"), x.end();
     x.val("w:sz", number(run.sizePt * 2));
     x.end();
+}
+
+// A field as the word processor keeps one it computes: its instruction
+// between a begin and a separate mark, then its last result up to the end mark.
+void writeField(Xml& x, const TTextRun& run)
+{
+    const auto mark = [&](const char* type) {
+        x.start("w:r");
+        runProperties(x, run);
+        x.start("w:fldChar");
+        x.attr("w:fldCharType", type);
+        x.end();
+        x.end();
+    };
+    mark("begin");
+    x.start("w:r");
+    runProperties(x, run);
+    x.start("w:instrText");
+    x.attr("xml:space", "preserve");
+    x.characters(" " + run.field + " ");
+    x.end();
+    x.end();
+    mark("separate");
+    x.start("w:r");
+    runProperties(x, run);
+    x.start("w:t");
+    x.characters(run.text);
+    x.end();
+    x.end();
+    mark("end");
+}
+
+void writeRun(Xml& x, const TTextRun& run)
+{
+    if (!run.field.empty()) {
+        writeField(x, run);
+        return;
+    }
+    x.start("w:r");
+    runProperties(x, run);
     if (run.pageBreak) {
         x.start("w:br");
         x.attr("w:type", "page");
@@ -163,13 +203,44 @@ void writeRun(Xml& x, const TTextRun& run)
     x.end();
 }
 
-void writeParagraph(Xml& x, const TParagraph& p)
+void writeSection(Xml& x, const TPageSetup& page, bool footer)
+{
+    x.start("w:sectPr");
+    if (footer) {
+        x.start("w:footerReference");
+        x.attr("w:type", "default");
+        x.attr("r:id", FooterId);
+        x.end();
+    }
+    x.start("w:pgSz");
+    x.attr("w:w", number(page.width()));
+    x.attr("w:h", number(page.height()));
+    if (page.landscape)
+        x.attr("w:orient", "landscape");
+    x.end();
+    x.start("w:pgMar");
+    const std::pair<const char*, TTwips> margins[]
+        = {{"w:top", page.top},   {"w:right", page.right}, {"w:bottom", page.bottom},
+           {"w:left", page.left}, {"w:header", 709},       {"w:footer", 709},
+           {"w:gutter", 0}};
+    for (const auto& [side, value] : margins)
+        x.attr(side, number(value));
+    x.end();
+    x.end();
+}
+
+void writeParagraph(Xml& x, const TParagraph& p, bool footer = false)
 {
     x.start("w:p");
     // Left is the default alignment and needs no mark.
-    if (p.align == TAlign::Centre) {
+    if (p.align == TAlign::Centre || p.keepWithNext || p.sectionEnd) {
         x.start("w:pPr");
-        x.val("w:jc", "center");
+        if (p.keepWithNext)
+            x.start("w:keepNext"), x.end();
+        if (p.align == TAlign::Centre)
+            x.val("w:jc", "center");
+        if (p.sectionEnd)
+            writeSection(x, *p.sectionEnd, footer);
         x.end();
     }
     for (const TTextRun& run : p.runs)
@@ -231,10 +302,12 @@ void writeTable(Xml& x, const TTable& table)
     for (int r = 1; r <= table.rowCount(); ++r) {
         const TTable::Row& row = table.rows()[static_cast<size_t>(r - 1)];
         x.start("w:tr");
-        if (table.rowHeading(r)) {
+        if (table.rowHeading(r) || table.rowUnbroken(r)) {
             x.start("w:trPr");
-            x.start("w:tblHeader");
-            x.end();
+            if (table.rowUnbroken(r))
+                x.start("w:cantSplit"), x.end();
+            if (table.rowHeading(r))
+                x.start("w:tblHeader"), x.end();
             x.end();
         }
         TTwips left = 0;
@@ -277,24 +350,6 @@ void writeTable(Xml& x, const TTable& table)
     x.end();
 }
 
-void writeSection(Xml& x)
-{
-    x.start("w:sectPr");
-    x.start("w:pgSz");
-    x.attr("w:w", number(PageWidth));
-    x.attr("w:h", number(PageHeight));
-    x.end();
-    x.start("w:pgMar");
-    const std::pair<const char*, TTwips> margins[]
-        = {{"w:top", MarginTop},   {"w:right", MarginRight}, {"w:bottom", MarginBottom},
-           {"w:left", MarginLeft}, {"w:header", 709},        {"w:footer", 709},
-           {"w:gutter", 0}};
-    for (const auto& [side, value] : margins)
-        x.attr(side, number(value));
-    x.end();
-    x.end();
-}
-
 std::string stylesXml()
 {
     Xml x;
@@ -332,21 +387,38 @@ std::string stylesXml()
     return x.finish();
 }
 
-std::string relationships(const std::string& type, const std::string& target)
+struct Relationship {
+    const char* id;
+    const char* type;
+    const char* target;
+};
+
+std::string relationships(std::initializer_list<Relationship> list)
 {
     Xml x;
     x.start("Relationships");
     x.attr("xmlns", Rel);
-    x.start("Relationship");
-    x.attr("Id", "rId1");
-    x.attr("Type", std::string(OfficeRel) + "/" + type);
-    x.attr("Target", target);
-    x.end();
+    for (const Relationship& r : list) {
+        x.start("Relationship");
+        x.attr("Id", r.id);
+        x.attr("Type", std::string(OfficeRel) + "/" + r.type);
+        x.attr("Target", r.target);
+        x.end();
+    }
     x.end();
     return x.finish();
 }
 
-std::string contentTypes()
+std::string footerXml(const TParagraph& footer)
+{
+    Xml x;
+    x.root("w:ftr");
+    writeParagraph(x, footer);
+    x.end();
+    return x.finish();
+}
+
+std::string contentTypes(bool footer)
 {
     const std::string wml = "application/vnd.openxmlformats-officedocument.wordprocessingml.";
     Xml x;
@@ -360,9 +432,12 @@ std::string contentTypes()
         x.attr("ContentType", type);
         x.end();
     }
-    const std::pair<const char*, std::string> parts[]
-        = {{"/word/document.xml", wml + "document.main+xml"}, {"/word/styles.xml", wml + "styles+xml"}};
+    const std::pair<const char*, std::string> parts[] = {{"/word/document.xml", wml + "document.main+xml"},
+                                                         {"/word/styles.xml", wml + "styles+xml"},
+                                                         {"/word/footer1.xml", wml + "footer+xml"}};
     for (const auto& [part, type] : parts) {
+        if (!footer && std::string(part) == "/word/footer1.xml")
+            continue;
         x.start("Override");
         x.attr("PartName", part);
         x.attr("ContentType", type);
@@ -405,31 +480,40 @@ std::string zipErrorText(zip_error_t& error)
 // The package's parts, by name within it.
 Parts parts(const TDocument& doc)
 {
-    return {
-        {"[Content_Types].xml", contentTypes()},
-        {"_rels/.rels", relationships("officeDocument", "word/document.xml")},
-        {"word/_rels/document.xml.rels", relationships("styles", "styles.xml")},
+    const bool footer = doc.footer.has_value();
+    Parts all = {
+        {"[Content_Types].xml", contentTypes(footer)},
+        {"_rels/.rels", relationships({{"rId1", "officeDocument", "word/document.xml"}})},
+        {"word/_rels/document.xml.rels",
+         footer ? relationships({{"rId1", "styles", "styles.xml"}, {FooterId, "footer", "footer1.xml"}})
+                : relationships({{"rId1", "styles", "styles.xml"}})},
         {"word/document.xml", TDocxWriter::documentXml(doc)},
         {"word/styles.xml", stylesXml()},
     };
+    if (footer)
+        all.emplace_back("word/footer1.xml", footerXml(*doc.footer));
+    return all;
 }
 } // namespace
 
 std::string TDocxWriter::documentXml(const TDocument& doc)
 {
+    const bool footer = doc.footer.has_value();
     Xml x;
     x.root("w:document");
+    if (footer)
+        x.attr("xmlns:r", OfficeRel);
     x.start("w:body");
     for (const TDocument::Block& block : doc.body()) {
         if (const auto* p = std::get_if<TParagraph>(&block))
-            writeParagraph(x, *p);
+            writeParagraph(x, *p, footer);
         else
             writeTable(x, std::get<TTable>(block));
     }
     // The body must not end with a table.
     if (std::holds_alternative<TTable>(doc.body().back()))
         writeParagraph(x, TParagraph{});
-    writeSection(x);
+    writeSection(x, doc.lastSection, footer);
     x.end();
     x.end();
     return x.finish();

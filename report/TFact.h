@@ -20,6 +20,9 @@ struct TFact {
     std::string value;
     std::vector<Bits> source;
     bool mark = false;
+    // What the site calls the output or relay of a mark; empty when unnamed.
+    // Not part of the key: a renamed zone changes no fact of the image.
+    std::string name;
     // The tree node the fact belongs to, named as the check names nodes.
     TConfigFinding::Node node = TConfigFinding::Node::System;
     int number = 0;
@@ -33,6 +36,12 @@ struct TFact {
             k += (k.empty() ? "" : ", ") + part;
         return k;
     }
-    // "key: value", or the key alone for a mark.
-    std::string line() const { return mark ? key() : key() + ":" + (value.empty() ? "" : " " + value); }
+    // "key: value", or the key alone for a mark, followed by its name in
+    // parentheses where it has one.
+    std::string line() const
+    {
+        if (mark)
+            return name.empty() ? key() : key() + " (" + name + ")";
+        return key() + ":" + (value.empty() ? "" : " " + value);
+    }
 };

@@ -4,6 +4,7 @@
 
 #include "image/ImageLayout.h"
 #include "image/TImage.h"
+#include "image/TSiteNames.h"
 
 #include <array>
 #include <string>
@@ -25,4 +26,7 @@ struct TReportInput {
     std::array<std::string, Layout::InputCount> inputCaptions;
     // Current date and time in the system's short date and long time format.
     std::string dateTime;
+    // The site, its zones and relays as the project names them; the report
+    // itself does not show them.
+    TSiteNames site;
 };

@@ -20,10 +20,12 @@ std::string TReportSource::caption(int input, const std::string& name)
     return "IN-" + std::to_string(input) + " " + name;
 }
 
-TReportInput TReportSource::of(const TImage& image, const Names& names, std::string projectName, std::string dateTime)
+TReportInput TReportSource::of(const TImage& image, const Names& names, std::string projectName, std::string dateTime,
+                               const TSiteNames& site)
 {
     using namespace Layout;
     TReportInput input;
+    input.site = site;
     input.projectName = std::move(projectName);
     input.dateTime = std::move(dateTime);
     input.image = image;

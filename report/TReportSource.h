@@ -14,7 +14,8 @@ class TReportSource {
 public:
     using Names = std::array<std::string, Layout::InputCount>; // UTF-8
 
-    static TReportInput of(const TImage& image, const Names& names, std::string projectName, std::string dateTime);
+    static TReportInput of(const TImage& image, const Names& names, std::string projectName, std::string dateTime,
+                           const TSiteNames& site = {});
 
     // Number of splitters, or 0 when the stored field holds no valid count.
     static int splitters(const TImage& image);

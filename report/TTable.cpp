@@ -200,6 +200,20 @@ bool TTable::rowHeading(int row) const
     return std::any_of(cells.begin(), cells.end(), [](const TTableCell& c) { return c.heading; });
 }
 
+void TTable::setRowUnbroken(int row)
+{
+    checkRow(row);
+    for (TTableCell& c : m_rows[row - 1])
+        c.unbroken = true;
+}
+
+bool TTable::rowUnbroken(int row) const
+{
+    checkRow(row);
+    const Row& cells = m_rows[row - 1];
+    return std::any_of(cells.begin(), cells.end(), [](const TTableCell& c) { return c.unbroken; });
+}
+
 void TTable::checkRow(int row) const
 {
     if (row < 1 || row > rowCount())

@@ -48,6 +48,8 @@ public:
     void setRowBottom(int row, TLineStyle style);
     void setRowHeading(int row);
     bool rowHeading(int row) const;
+    void setRowUnbroken(int row);
+    bool rowUnbroken(int row) const;
 
     TLineStyle inside = TLineStyle::None;
     TLineStyle outside = TLineStyle::None;

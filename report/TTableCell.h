@@ -21,6 +21,8 @@ struct TTableCell {
     // The cell's row is a heading row, repeated at the top of every page the
     // table continues on; kept by each cell of the row, as the row's bottom border is.
     bool heading = false;
+    // The cell's row stays whole on one page, kept by each cell as heading is.
+    bool unbroken = false;
 
     bool empty() const { return paragraphs.size() == 1 && paragraphs.front().empty(); }
 };

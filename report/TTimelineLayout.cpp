@@ -140,3 +140,26 @@ int TTimelineLayout::rowAt(double y) const
             return b.stage;
     return -1;
 }
+
+std::vector<std::string> TTimelineLayout::stageEffects(const TAlarmPlan::Stage& stage,
+                                                       const TAlarmPlan::Composition& composition,
+                                                       const TSiteNames& site)
+{
+    std::vector<std::string> lines;
+    const auto line = [&lines](std::string what, const std::string& name) {
+        lines.push_back(name.empty() ? std::move(what) : what + " — " + name);
+    };
+    for (int s = 1; s <= composition.splitters; ++s)
+        for (int o = 1; o <= Layout::OutputsPerSplitter; ++o)
+            if (stage.outputs[static_cast<size_t>(Layout::outputBit(s, o))])
+                line(TReportTerms::outputName(s, o), site.zone(s, o));
+    if (stage.k1)
+        line(TReportTerms::relayName(0, 1), site.controllerRelay(1));
+    if (stage.k2)
+        line(TReportTerms::relayName(0, 2), site.controllerRelay(2));
+    for (int m = 1; m <= composition.relayModules; ++m)
+        for (int r = 1; r <= Layout::RelaysPerModule; ++r)
+            if (stage.relays[static_cast<size_t>(Layout::relayBit(m, r))])
+                line(TReportTerms::relayName(m, r), site.relay(m, r));
+    return lines;
+}

@@ -6,6 +6,7 @@
 // show. The window paints it, kt7tool writes it as SVG: both draw these
 // boxes and texts and nothing else. Lengths in pixels.
 
+#include "image/TSiteNames.h"
 #include "report/TAlarmPlan.h"
 
 #include <string>
@@ -82,4 +83,9 @@ public:
     // The label of a stage's bar.
     static std::vector<std::string> stageLabel(const TAlarmPlan::Stage& stage,
                                                const TAlarmPlan::Composition& composition);
+    // What the stage switches that the system has, one line each in the
+    // report's words, with the name the site gives it:
+    // "Zarna KT7-LB №2 OUT3 — 2 этаж, коридор", "Реле в KT7-CU K1".
+    static std::vector<std::string> stageEffects(const TAlarmPlan::Stage& stage,
+                                                 const TAlarmPlan::Composition& composition, const TSiteNames& site);
 };

@@ -25,7 +25,7 @@ void TWordDocument::insertAfter(const std::string& text)
         const size_t end = text.find('\n', start);
         const std::string piece = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
         if (!piece.empty())
-            currentParagraph().runs.push_back(TTextRun{piece, m_size, m_bold, false});
+            currentParagraph().runs.push_back(TTextRun{piece, m_size, m_bold, false, {}});
         if (end == std::string::npos)
             break;
         TParagraph next;
@@ -44,7 +44,7 @@ void TWordDocument::insertBreak()
 {
     if (m_tableSelected)
         throw TAutomationError("InsertBreak");
-    currentParagraph().runs.push_back(TTextRun{"", m_size, m_bold, true});
+    currentParagraph().runs.push_back(TTextRun{"", m_size, m_bold, true, {}});
 }
 
 int TWordDocument::placeRows(std::vector<TTable::Row> rows)

@@ -97,6 +97,11 @@ std::string TPortMap::Device(int number)
     return static_cast<size_t>(number) <= devices.size() ? devices[number - 1] : std::string();
 }
 
+std::string TPortMap::OwnDevice(int number)
+{
+    return Link(number).empty() ? std::string() : Device(number);
+}
+
 int TPortMap::Probe(int number)
 {
     const std::string path = Device(number);

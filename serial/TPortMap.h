@@ -26,6 +26,10 @@ public:
     // The comN entry of the override folder for COM `number` when there is
     // one, whether or not what it points at exists; empty otherwise.
     static std::string Link(int number);
+    // The device COM `number` stands for when the number is the user's own
+    // (an override), which another user's numbering does not have; empty
+    // when it is the system's numbering.
+    static std::string OwnDevice(int number);
 
     // The detected devices in numbering order (COM1 first).
     static std::vector<std::string> Numbered();

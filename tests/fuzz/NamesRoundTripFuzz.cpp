@@ -1,11 +1,14 @@
 // Reads arbitrary bytes as a names file, writes the names it got back, both
 // into that same file (which keeps everything else in it) and into a new one,
-// and reads each again: the names must come back unchanged.
+// and reads each again: the names must come back unchanged. So too the names
+// of the site, zones and relays, which must leave the algorithm names as
+// they were.
 
 #include "tests/fuzz/FuzzCheck.h"
 #include "tests/fuzz/TFuzzFolder.h"
 
 #include "project/TNamesFile.h"
+#include "project/TSiteNamesFile.h"
 
 namespace {
 
@@ -15,6 +18,17 @@ void requireSameAfterWrite(const std::string& path, const TNamesFile::Names& nam
     TNamesFile::Names again;
     FUZZ_CHECK(TNamesFile::read(path, again).ok());
     FUZZ_CHECK(again == names);
+}
+
+void requireSameSiteAfterWrite(const std::string& path, const TSiteNames& site, const TNamesFile::Names& names)
+{
+    FUZZ_CHECK(TSiteNamesFile::write(path, site).ok());
+    TSiteNames again;
+    FUZZ_CHECK(TSiteNamesFile::read(path, again).ok());
+    FUZZ_CHECK(again == site);
+    TNamesFile::Names algorithms;
+    FUZZ_CHECK(TNamesFile::read(path, algorithms).ok());
+    FUZZ_CHECK(algorithms == names);
 }
 
 } // namespace
@@ -31,7 +45,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_CHECK(TNamesFile::read(original, names).ok());
     for (const std::string& name : names)
         FUZZ_CHECK(TNamesFile::canStore(name));
+    TSiteNames site;
+    FUZZ_CHECK(TSiteNamesFile::read(original, site).ok());
+    for (int n = 0; n < TSiteNames::FieldCount; ++n)
+        FUZZ_CHECK(TNamesFile::canStore(site.field(n)));
     requireSameAfterWrite(fresh, names);
     requireSameAfterWrite(original, names);
+    requireSameSiteAfterWrite(fresh, site, names);
+    requireSameSiteAfterWrite(original, site, names);
     return 0;
 }

@@ -135,14 +135,27 @@ TEST_F(BackupsAndComparisons, TheListShowsWhatCanBeRestoredNewestFirstAndFollows
     EXPECT_EQ(list->topLevelItem(1)->text(0), QStringLiteral("ABCDEFGHIJ"));
     EXPECT_EQ(form->folderText(), QStringLiteral("Папка: ") + backupFolder());
 
-    // A read keeps a backup, and the open list shows it on top.
-    simulate(1, {"--image", backupFolder() + "/ABCDEFGHIJ-20250301T080000Z.usr"});
+    // A read keeps a backup, and the open list shows it on top with why it
+    // was kept; the backup chosen stays chosen.
+    chooseBackup(1);
+    writeFile(file("held.usr"), randomImage(4));
+    simulate(1, {"--image", file("held.usr")});
     connectTo(1);
     QTest::mouseClick(button("TBRead"), Qt::LeftButton);
     ASSERT_TRUE(waitFor([&] { return transferDone(); }));
     ASSERT_TRUE(waitFor([&] { return list->topLevelItemCount() == 3; }));
     EXPECT_EQ(list->topLevelItem(0)->text(0), QString(Serial));
+    EXPECT_EQ(list->topLevelItem(0)->text(3), QStringLiteral("чтение"));
+    EXPECT_EQ(list->topLevelItem(1)->text(3), QString());
     EXPECT_TRUE(backups().contains(list->topLevelItem(0)->toolTip(2)));
+    EXPECT_EQ(list->currentItem(), list->topLevelItem(2));
+    EXPECT_EQ(list->currentItem()->text(2), QStringLiteral("ABCDEFGHIJ-20250301T080000Z.usr"));
+    // Read again, the controller holds what the newest backup holds: no
+    // other is kept.
+    QTest::mouseClick(button("TBRead"), Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return transferDone(); }));
+    idle(2 * TFormBackups::PollMs);
+    EXPECT_EQ(list->topLevelItemCount(), 3);
 
     // A dialog's keys: Enter on a row compares it with the project, Return
     // on a focused button presses it, Esc closes the window.
@@ -212,6 +225,19 @@ TEST_F(BackupsAndComparisons, AFileComparedSaysWhatKt7toolDiffSaysAndLeadsToTheT
     EXPECT_EQ(shown(differences()), QStringList{QStringLiteral("Нет различий")});
     EXPECT_TRUE(compareWindow()->summary().startsWith(QStringLiteral("Нет различий")))
         << compareWindow()->summary().toStdString();
+    EXPECT_FALSE(compareWindow()->findChild<QLabel*>("LabelNames")->isVisible());
+
+    // A file without a names file: its names are unknown and not compared.
+    const QString bare = file("bare.usr");
+    saveProject(bare, siteImage(), nullptr);
+    dialogs.openPaths = {bare};
+    compareWindow()->close();
+    pressOnMain(Qt::Key_F9);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(compareWindow()));
+    EXPECT_EQ(
+        shown(differences()),
+        (QStringList{QStringLiteral("+ IN-1, Этап 1, Zarna KT7-LB №1 OUT2"), QStringLiteral("Байт 0x07D0: 00 → 5A")}));
+    EXPECT_TRUE(compareWindow()->findChild<QLabel*>("LabelNames")->isVisible());
     EXPECT_TRUE(dialogs.texts().isEmpty()) << dialogs.texts().join('\n').toStdString();
 }
 
@@ -239,12 +265,36 @@ TEST_F(BackupsAndComparisons, TheControllerComparedIsReadBesideTheProjectWhichSt
     EXPECT_FALSE(Main->saved());
     EXPECT_TRUE(dialogs.texts().isEmpty()) << dialogs.texts().join('\n').toStdString();
     EXPECT_FALSE(wrote());
-    ASSERT_TRUE(sim.finish());
-    EXPECT_EQ(readFile(dump), held);
 
-    // Kept as every read; the controller has no names, so they are not compared.
+    // Kept as every read, labelled with the project compared; the
+    // controller has no names, so they are not compared.
     ASSERT_EQ(backups().size(), 1);
     EXPECT_EQ(readFile(backups()[0]), held);
+    compareWindow()->close();
+    pressOnMain(Qt::Key_B, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Main->formBackups()));
+    const QTreeWidgetItem* kept = Main->formBackups()->list()->topLevelItem(0);
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(kept->text(3), QStringLiteral("сравнение"));
+    EXPECT_EQ(kept->text(4), QStringLiteral("site"));
+
+    // No backup can be kept: the box is worded for a comparison, which
+    // leaves the project as it was.
+    const QByteArray data = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", heldPath.toLocal8Bit());
+    Main->formBackups()->close();
+    pressOnMain(Qt::Key_F9, Qt::ShiftModifier);
+    ASSERT_TRUE(waitFor([&] { return transferDone() && !dialogs.messages.empty(); }));
+    qputenv("XDG_DATA_HOME", data);
+    EXPECT_EQ(dialogs.texts(),
+              QStringList{QStringLiteral("Резервная копия прочитанной конфигурации не сохранена:\n%1: "
+                                         "Not a directory\nКонфигурация контроллера прочитана только "
+                                         "для сравнения; проект не изменен.")
+                              .arg(heldPath + "/kt7config/backups")});
+    EXPECT_EQ(Main->image(), siteImage());
+    EXPECT_FALSE(Main->saved());
+    ASSERT_TRUE(sim.finish());
+    EXPECT_EQ(readFile(dump), held);
     const QString projectPath = file("site.usr");
     saveProject(projectPath, Main->image(), &names);
     const QStringList lines = shown(differences());
@@ -293,9 +343,36 @@ TEST_F(BackupsAndComparisons, ABackupOpensAsTheProjectAndIsPutBackDespiteItsErro
     EXPECT_EQ(Main->image(), faulty);
     EXPECT_EQ(Main->inputName(1), QStringLiteral("Холл"));
 
+    // A backup of another controller is put back only when the user says
+    // so, asked with both serial numbers; one that has become shorter than
+    // an image since it was listed is refused. Neither sends anything.
+    writeFile(backupFolder() + "/KLMNOPQRST-20250302T080000Z.usr", faulty);
+    writeFile(backupFolder() + "/ABCDEFGHIJ-20250303T080000Z.usr", faulty);
+    ASSERT_TRUE(waitFor([&] { return Main->formBackups()->list()->topLevelItemCount() == 3; }));
+    FormPort->show();
+    chooseBackup(1);
+    dialogs.messages.clear();
+    dialogs.answers = {mbCancel};
+    click("BtnBackupWrite");
+    EXPECT_EQ(dialogs.texts(),
+              QStringList{QStringLiteral("Резервная копия сделана с контроллера KLMNOPQRST, а "
+                                         "подключен контроллер ABCDEFGHIJ.\nЗаписать ее в этот "
+                                         "контроллер?")});
+    chooseBackup(0);
+    ASSERT_TRUE(QFile::resize(backupFolder() + "/ABCDEFGHIJ-20250303T080000Z.usr", 2047));
+    dialogs.messages.clear();
+    click("BtnBackupWrite");
+    EXPECT_EQ(dialogs.texts(),
+              QStringList{QStringLiteral("Резервную копию %1 не удалось прочитать: в файле не 2048 байт")
+                              .arg(backupFolder() + "/ABCDEFGHIJ-20250303T080000Z.usr")});
+    EXPECT_EQ(Main->formBackups()->list()->topLevelItemCount(), 2);
+    EXPECT_TRUE(transferDone());
+    EXPECT_FALSE(wrote());
+
     // Put back with its errors shown, whatever the project holds.
     Main->image() = siteImage();
     Main->EditorReload();
+    chooseBackup(1);
     dialogs.messages.clear();
     dialogs.choiceLists.clear();
     click("BtnBackupWrite");

@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QImage>
 #include <QPainter>
 #include <QPushButton>
@@ -22,6 +23,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QToolTip>
 #include <QXmlStreamReader>
 
 namespace {
@@ -265,6 +267,22 @@ TEST_F(MatrixWindow, EditsShowInTheMatrixAndTheTimelineAtOnce)
     QTest::mouseClick(box(97 + Layout::outputBit(2, 3)), Qt::LeftButton);
     EXPECT_EQ(cell(1, Lb2Out3), "1");
     EXPECT_FALSE(grid->model()->headerData(1, Qt::Vertical, Qt::ToolTipRole).toString().contains("ничего"));
+
+    // A name given to the zone shows under its head, in its tool tips and
+    // in the timeline's tool tip of the stage that switches it.
+    TSiteNames site;
+    site.zones[static_cast<size_t>(Layout::outputBit(2, 3))] = "Холл";
+    Main->project().setSiteNames(site);
+    EXPECT_EQ(head(Lb2Out3), "LB2\nOUT3\nХолл");
+    EXPECT_EQ(grid->model()->headerData(Lb2Out3, Qt::Horizontal, Qt::ToolTipRole).toString(), "LB2 OUT3 (Холл)");
+    EXPECT_TRUE(grid->model()->index(1, Lb2Out3).data(Qt::ToolTipRole).toString().contains("→ LB2 OUT3 (Холл)\n"));
+    ASSERT_TRUE(click(Main->inputNode(2)));
+    auto* drawn = ctl<TTimelineView>("Timeline");
+    const TTimelineLayout::Bar& bar = drawn->layout().bars.at(1);
+    const QPoint at(static_cast<int>(bar.x + 2), static_cast<int>(bar.y + 2));
+    QHelpEvent help(QEvent::ToolTip, at, drawn->mapToGlobal(at));
+    QCoreApplication::sendEvent(drawn, &help);
+    EXPECT_TRUE(QToolTip::text().split('\n').contains("Zarna KT7-LB №2 OUT3 — Холл")) << QToolTip::text().toStdString();
 
     // A longer delay on the page of IN-1 moves its stages on the timeline
     // and in the cells' times.

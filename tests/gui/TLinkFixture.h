@@ -71,16 +71,25 @@ protected:
     static QString title() { return Main->windowTitle().remove(QStringLiteral("[*]")); }
     QString log() const { return FormPort->memo()->toPlainText(); }
 
-    // Starts kt7sim published as COM `com`, unpaced unless arguments say otherwise.
+    // Starts kt7sim published as COM `com`, unpaced unless arguments say
+    // otherwise. COM `com` is a link of the test's own to a name that stays
+    // while simulators come and go, as a /dev/serial/by-id name does.
     TSimProcess& simulate(int com, QStringList arguments = {})
     {
-        arguments << "--com" << QString::number(com) << "--serial" << Serial;
+        arguments << "--serial" << Serial;
         if (!arguments.contains("--baud"))
             arguments << "--baud"
                       << "0";
         m_sims.push_back(std::make_unique<TSimProcess>(arguments));
+        const QString alias = line(com);
+        const QString link = QString::fromStdString(TPortMap::OverrideFolder()) + "/com" + QString::number(com);
+        QFile::remove(alias);
+        QFile::remove(link);
+        EXPECT_TRUE(QFile::link(m_sims.back()->device(), alias) && QFile::link(alias, link));
         return *m_sims.back();
     }
+    // The name that stands for the simulator published as COM `com`.
+    QString line(int com) const { return m_config.filePath(QStringLiteral("line%1").arg(com)); }
     // COM `com` names a device that does not exist.
     void absent(int com) const
     {
@@ -89,25 +98,27 @@ protected:
     }
 
     // Presses TBFind and answers the port dialog with Ok: automatic detection
-    // when com is 0, else the fixed port com.
-    void pressFind(int com)
+    // when com is 0, else the fixed port com; the line's speed when given.
+    void pressFind(int com, int baud = 0)
     {
-        dialogs.modals.push_back([com](QDialog& dialog) {
+        dialogs.modals.push_back([com, baud](QDialog& dialog) {
             auto* automatic = dialog.findChild<QCheckBox*>("CheckBox1");
             if (automatic->isChecked() != (com == 0))
                 automatic->click();
             if (com != 0)
                 dialog.findChild<QComboBox*>("ComboBoxPort")->setEditText(QString::number(com));
+            if (baud != 0)
+                dialog.findChild<QComboBox*>("ComboBoxSpeed")->setEditText(QString::number(baud));
             dialog.findChild<QPushButton*>("Button1")->click();
             return dialog.result();
         });
         button("TBFind")->click();
     }
     // Connects to the simulator on COM `com` and waits for its answer.
-    void connectTo(int com)
+    void connectTo(int com, int baud = 0)
     {
         dialogs.messages.clear();
-        pressFind(com);
+        pressFind(com, baud);
         ASSERT_TRUE(waitFor([&] { return !dialogs.messages.empty(); })) << "no identify reply";
         dialogs.messages.clear();
     }

@@ -3,9 +3,12 @@
 
 #include "tests/gui/TMainFixture.h"
 
+#include "app/TFormSiteNames.h"
+
 #include <QAction>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -14,6 +17,14 @@
 #include <utility>
 
 namespace {
+// Types text as a keyboard with its layout gives it: each character a key
+// press of its own carrying the character.
+void type(QWidget* widget, const QString& text)
+{
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
 // Names of the 24 inputs as the captions hold them.
 QStringList names()
 {
@@ -207,6 +218,84 @@ TEST_F(Undo, NewProjectsAChangeAfterUndoAndCtrlZRightAfterAChange)
     EXPECT_TRUE(ctl<QCheckBox>("CBPhone")->isChecked());
 }
 
+// The site's, zones' and relays' names, typed in their window: each taken
+// change is a step of the project's history, saved in the names file and
+// opened with the project again.
+TEST_F(Undo, SiteNamesTypedInTheirWindowAreUndoneSavedAndOpenedAgain)
+{
+    dialogs.modals.push_back([](QDialog& dialog) {
+        dialog.findChild<QLineEdit*>("ProjectName")->setText("site");
+        return QDialog::Accepted;
+    });
+    click(ctl<QToolButton>("TBNew"));
+    keys(Qt::Key_I, Qt::ControlModifier);
+    TFormSiteNames* form = Main->formSiteNames();
+    ASSERT_TRUE(form->isVisible());
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+
+    click(form->EditObject);
+    type(form->EditObject, QStringLiteral("Гостиница"));
+    QTest::keyClick(form->EditObject, Qt::Key_Return);
+    settle();
+    // Splitter 2's OUT3, typed into its cell after a double-click.
+    QTableWidget* table = form->TableNames;
+    const int row = Layout::outputBit(2, 3);
+    EXPECT_EQ(table->item(row, 0)->text(), QStringLiteral("Zarna KT7-LB №2 OUT3"));
+    table->scrollToItem(table->item(row, 1));
+    const QPoint cell = table->visualItemRect(table->item(row, 1)).center();
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell);
+    QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, cell);
+    QWidget* editor = QApplication::focusWidget();
+    ASSERT_TRUE(qobject_cast<QLineEdit*>(editor));
+    type(editor, QStringLiteral("2 этаж, коридор"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    settle();
+    TSiteNames expected;
+    expected.object = "Гостиница";
+    expected.zones[static_cast<size_t>(row)] = "2 этаж, коридор";
+    EXPECT_EQ(Main->project().siteNames(), expected);
+    EXPECT_FALSE(Main->saved());
+
+    // Ctrl+Z in the names' window undoes one change at a time; Ctrl+Y brings it back.
+    QTest::keyClick(table, Qt::Key_Z, Qt::ControlModifier);
+    settle();
+    EXPECT_EQ(Main->project().siteNames().zone(2, 3), "");
+    EXPECT_TRUE(table->item(row, 1)->text().isEmpty());
+    EXPECT_EQ(form->EditObject->text(), QStringLiteral("Гостиница"));
+    QTest::keyClick(table, Qt::Key_Z, Qt::ControlModifier);
+    settle();
+    EXPECT_EQ(Main->project().siteNames(), TSiteNames{});
+    EXPECT_TRUE(form->EditObject->text().isEmpty());
+    QTest::keyClick(table, Qt::Key_Y, Qt::ControlModifier);
+    QTest::keyClick(table, Qt::Key_Y, Qt::ControlModifier);
+    settle();
+    EXPECT_EQ(Main->project().siteNames(), expected);
+    EXPECT_EQ(table->item(row, 1)->text(), QStringLiteral("2 этаж, коридор"));
+
+    dialogs.savePaths.push_back(dir.filePath("site.usr"));
+    click(ctl<QToolButton>("TBSave"));
+    ASSERT_TRUE(Main->saved());
+    QFile ini(dir.filePath("site.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    const QByteArray text = ini.readAll();
+    EXPECT_TRUE(text.startsWith("[Scenic]\r\n"));
+    EXPECT_TRUE(text.endsWith("\r\n\r\n[Site]\r\nObject=\xC3\xEE\xF1\xF2\xE8\xED\xE8\xF6\xE0\r\n\r\n[Zones]\r\n"
+                              "LB2.OUT3=2 \xFD\xF2\xE0\xE6, \xEA\xEE\xF0\xE8\xE4\xEE\xF0\r\n"))
+        << text.toStdString();
+
+    // New forgets the names; Open brings them back.
+    dialogs.modals.push_back([](QDialog&) { return QDialog::Accepted; });
+    click(ctl<QToolButton>("TBNew"));
+    EXPECT_EQ(Main->project().siteNames(), TSiteNames{});
+    EXPECT_TRUE(form->EditObject->text().isEmpty());
+    dialogs.answers = {mbCancel}; // not saved
+    dialogs.openPaths.push_back(dir.filePath("site.usr"));
+    click(ctl<QToolButton>("TBOpen"));
+    EXPECT_EQ(Main->project().siteNames(), expected);
+    EXPECT_EQ(table->item(row, 1)->text(), QStringLiteral("2 этаж, коридор"));
+}
+
 // The history on its own: whatever bytes and names a step changes, going
 // back and forth gives every state exactly, as far back as it keeps steps.
 TEST(EditHistory, EveryKeptStateComesBackExactly)
@@ -225,6 +314,8 @@ TEST(EditHistory, EveryKeptStateComesBackExactly)
         }
         if (n % 7 == 0)
             state.names[random() % 24] = "name " + std::to_string(n) + std::string(n % 40, 'x');
+        if (n % 5 == 0)
+            state.site.field(static_cast<int>(random() % TSiteNames::FieldCount)) = "zone " + std::to_string(n);
         ASSERT_TRUE(history.record(state) || state == states.back());
         if (!(state == states.back()))
             states.push_back(state);

@@ -1,5 +1,6 @@
 // Backups kept in one second never replace each other and are listed newest
-// first; other files in the folder are left out.
+// first with why they were kept; other files in the folder are left out, and
+// an image the newest backup of its controller holds is not kept twice.
 
 #include "project/TBackupStore.h"
 #include "project/TImageFile.h"
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 TEST(BackupStore, KeptInOneSecondSideBySideAndListedNewestFirst)
 {
@@ -21,7 +23,9 @@ TEST(BackupStore, KeptInOneSecondSideBySideAndListedNewestFirst)
     for (int i = 0; i < 3; ++i) {
         TImage image;
         image.setByte(0, static_cast<uint8_t>(i + 1));
-        ASSERT_TRUE(TBackupStore::keep(i < 2 ? "KT7S010203" : "AB/C\x01", image, paths[i], when - (i == 2)));
+        ASSERT_TRUE(TBackupStore::keep(i < 2 ? "KT7S010203" : "AB/C\x01", image, paths[i],
+                                       i == 0 ? TBackupStore::Reason::Compare : TBackupStore::Reason::Write, "site\t1",
+                                       when - (i == 2)));
     }
     const std::string dir = folder.path("data/kt7config/backups/");
     EXPECT_EQ(paths[0], dir + "KT7S010203-20261130T005320Z.usr");
@@ -42,6 +46,22 @@ TEST(BackupStore, KeptInOneSecondSideBySideAndListedNewestFirst)
     EXPECT_EQ(listed[1].path, paths[0]);
     EXPECT_EQ(listed[2].path, paths[2]);
     EXPECT_EQ(listed[2].serial, "AB_C_");
+    EXPECT_EQ(listed[1].reason, TBackupStore::Reason::Compare);
+    EXPECT_EQ(listed[0].reason, TBackupStore::Reason::Write);
+    EXPECT_EQ(listed[0].project, "site 1");
+
+    // The newest backup of the controller holds it: that one is named.
+    TImage again;
+    again.setByte(0, 2);
+    std::string path;
+    ASSERT_TRUE(TBackupStore::keep("KT7S010203", again, path, TBackupStore::Reason::Read, {}, when + 5));
+    EXPECT_EQ(path, paths[1]);
+    // Without the index the labels are unknown; the backups stay.
+    std::filesystem::remove(dir + ".index");
+    ASSERT_TRUE(TBackupStore::list(listed));
+    ASSERT_EQ(listed.size(), 3u);
+    EXPECT_EQ(listed[0].reason, TBackupStore::Reason::Unknown);
+    EXPECT_EQ(listed[0].project, "");
 
     xdg ? ::setenv("XDG_DATA_HOME", savedXdg.c_str(), 1) : ::unsetenv("XDG_DATA_HOME");
 }

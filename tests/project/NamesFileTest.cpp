@@ -1,6 +1,7 @@
 #include "project/TCp1251.h"
 #include "project/TNamesFile.h"
 #include "project/TProgramNamesFile.h"
+#include "project/TSiteNamesFile.h"
 #include "tests/project/TTempFolder.h"
 #include "tests/support/TFileSizeLimit.h"
 
@@ -233,6 +234,71 @@ TEST(NamesFile, NameWindows1251CannotHoldIsRefusedAndNothingIsWritten)
     EXPECT_EQ(TTempFolder::readAll(path), old);
     EXPECT_FALSE(TNamesFile::write(folder.path("new.ini"), names));
     EXPECT_EQ(folder.entries(), std::vector<std::string>{"site.ini"});
+}
+
+TEST(NamesFile, SiteZoneAndRelayNamesHaveSectionsOfTheirOwnAndCostNothingWhenAbsent)
+{
+    TTempFolder folder;
+    const std::string path = folder.path("site.ini");
+    // A names file of the old format: [Scenic] alone, as Windows writes it.
+    std::string old = "[Scenic]\r\n";
+    for (int i = 0; i < 24; ++i)
+        old += "Item" + std::to_string(i) + "=" + (i == 0 ? "\xCF\xEE\xE6\xE0\xF0" : "") + "\r\n";
+    TTempFolder::writeAll(path, old);
+    TSiteNames read;
+    read.object = "stale";
+    ASSERT_TRUE(TSiteNamesFile::read(path, read));
+    EXPECT_EQ(read, TSiteNames{});
+    ASSERT_TRUE(TSiteNamesFile::write(path, {}));
+    EXPECT_EQ(TTempFolder::readAll(path), old) << "no names, no sections";
+
+    TSiteNames site;
+    site.object = " Гостиница «Северная» ";
+    site.engineer = "Иванов И. И.";
+    site.zones[static_cast<size_t>(Layout::outputBit(2, 3))] = "2 этаж, коридор";
+    site.zones[static_cast<size_t>(Layout::outputBit(12, 4))] = "\"Холл\"";
+    site.controllerRelays[0] = "Дымоудаление";
+    site.relays[static_cast<size_t>(Layout::relayBit(6, 4))] = "Лифты";
+    ASSERT_TRUE(TSiteNamesFile::write(path, site));
+    EXPECT_EQ(TTempFolder::readAll(path),
+              old
+                  + "\r\n[Site]\r\nObject=\" \xC3\xEE\xF1\xF2\xE8\xED\xE8\xF6\xE0 "
+                    "\xAB\xD1\xE5\xE2\xE5\xF0\xED\xE0\xFF\xBB \"\r\n"
+                    "Engineer=\xC8\xE2\xE0\xED\xEE\xE2 \xC8. \xC8.\r\n"
+                    "\r\n[Zones]\r\nLB2.OUT3=2 \xFD\xF2\xE0\xE6, \xEA\xEE\xF0\xE8\xE4\xEE\xF0\r\n"
+                    "LB12.OUT4=\"\"\xD5\xEE\xEB\xEB\"\"\r\n"
+                    "\r\n[Relays]\r\nCU.K1=\xC4\xFB\xEC\xEE\xF3\xE4\xE0\xEB\xE5\xED\xE8\xE5\r\n"
+                    "RM6.K4=\xCB\xE8\xF4\xF2\xFB\r\n");
+    ASSERT_TRUE(TSiteNamesFile::read(path, read));
+    EXPECT_EQ(read, site);
+    TNamesFile::Names algorithms;
+    ASSERT_TRUE(TNamesFile::read(path, algorithms));
+    EXPECT_EQ(algorithms[0], "Пожар");
+    ASSERT_TRUE(TNamesFile::write(path, algorithms));
+    ASSERT_TRUE(TSiteNamesFile::read(path, read));
+    EXPECT_EQ(read, site) << "saving the algorithm names keeps the other sections";
+
+    // A name that cannot be stored writes nothing; names taken away take
+    // their sections with them.
+    const std::string withNames = TTempFolder::readAll(path);
+    TSiteNames refused = site;
+    refused.relays[0] = "two\nlines";
+    const TFileResult result = TSiteNamesFile::write(path, refused);
+    EXPECT_FALSE(result);
+    EXPECT_TRUE(contains(result.reason(), "[Relays] RM1.K1")) << result.reason();
+    EXPECT_EQ(TTempFolder::readAll(path), withNames);
+    ASSERT_TRUE(TSiteNamesFile::write(path, {}));
+    EXPECT_EQ(TTempFolder::readAll(path), old);
+
+    // Only the first of two sections of a name counts: taking a name from
+    // it never brings up the second's.
+    const std::string twice = old + "[Zones]\r\nLB1.OUT1=\r\n[Zones]\r\nLB1.OUT1=second\r\n";
+    TTempFolder::writeAll(path, twice);
+    ASSERT_TRUE(TSiteNamesFile::read(path, read));
+    EXPECT_EQ(read.zone(1, 1), "");
+    ASSERT_TRUE(TSiteNamesFile::write(path, read));
+    ASSERT_TRUE(TSiteNamesFile::read(path, read));
+    EXPECT_EQ(read, TSiteNames{});
 }
 
 TEST(NamesFile, EveryWindows1251ByteReadsAsTheSystemConverterReadsItAndWritesBack)

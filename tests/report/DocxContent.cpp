@@ -13,6 +13,14 @@ int DocxTable::countMarks() const
     return marks;
 }
 
+const DocxSection& DocxContent::sectionOfTable(int t) const
+{
+    for (const DocxSection& s : sections)
+        if (t < s.tablesBefore)
+            return s;
+    return sections.back();
+}
+
 QString DocxContent::bodyText() const
 {
     QStringList all;
@@ -29,6 +37,17 @@ DocxContent DocxContent::load(const QString& path)
     if (!archive)
         return {};
     QByteArray xml;
+    QByteArray footer;
+    if (zip_name_locate(archive, "word/footer1.xml", 0) >= 0) {
+        zip_stat_t st;
+        zip_file_t* f = zip_fopen(archive, "word/footer1.xml", 0);
+        if (f && zip_stat(archive, "word/footer1.xml", 0, &st) == 0) {
+            footer.resize(static_cast<qsizetype>(st.size));
+            zip_fread(f, footer.data(), st.size);
+        }
+        if (f)
+            zip_fclose(f);
+    }
     for (const char* name : {"[Content_Types].xml", "_rels/.rels", "word/styles.xml", "word/document.xml"}) {
         zip_stat_t st;
         EXPECT_EQ(zip_stat(archive, name, 0, &st), 0) << name;
@@ -42,7 +61,15 @@ DocxContent DocxContent::load(const QString& path)
         xml = data;
     }
     zip_close(archive);
-    return parse(xml);
+    DocxContent doc = parse(xml);
+    for (QXmlStreamReader r(footer); !footer.isEmpty() && !r.atEnd();) {
+        r.readNext();
+        if (r.isStartElement() && r.name() == u"t")
+            doc.footerText += r.readElementText();
+        else if (r.isStartElement() && r.name() == u"instrText")
+            doc.footerFields << r.readElementText().trimmed();
+    }
+    return doc;
 }
 
 DocxContent DocxContent::parse(const QByteArray& documentXml)
@@ -95,6 +122,11 @@ DocxContent DocxContent::parse(const QByteArray& documentXml)
                 para.bold = true;
             } else if (name == u"sz" && inRun && para.halfPoints == 0) {
                 para.halfPoints = val.toInt();
+            } else if (name == u"pgSz") {
+                const auto a = r.attributes();
+                doc.sections.push_back({a.value(QLatin1String("w:orient")) == u"landscape",
+                                        a.value(QLatin1String("w:w")).toInt(), a.value(QLatin1String("w:h")).toInt(),
+                                        static_cast<int>(doc.tables.size())});
             } else if (name == u"tab") {
                 para.text += QLatin1Char('\t');
             } else if (name == u"br") {

@@ -34,6 +34,14 @@ struct DocxTable {
     int countMarks() const;
 };
 
+// The page of a section and how many body tables lie before its end.
+struct DocxSection {
+    bool landscape = false;
+    int width = 0; // twips
+    int height = 0;
+    int tablesBefore = 0;
+};
+
 class DocxContent {
 public:
     // Reads word/document.xml out of the package; fails the test when it cannot.
@@ -43,5 +51,12 @@ public:
     std::vector<DocxParagraph> paragraphs; // body paragraphs only
     std::vector<DocxTable> tables;
     QString order; // 'p' and 't' for each body block
+    std::vector<DocxSection> sections;
+    // The footer's text (a field by its last result) and the fields'
+    // instructions, when the package has a footer.
+    QString footerText;
+    QStringList footerFields;
     QString bodyText() const;
+    // The section that holds body table t (from 0).
+    const DocxSection& sectionOfTable(int t) const;
 };

@@ -1,12 +1,16 @@
 // kt7tool check, and the check in front of every write: its lines, its JSON,
 // its exit status, and a write refused or forced against kt7sim.
 
+#include "image/ImageLayout.h"
 #include "image/TAlarmRecord.h"
 #include "project/TImageFile.h"
 #include "project/TNamesFile.h"
 #include "tests/support/TSimProcess.h"
 #include "tests/tool/TToolRun.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -165,6 +169,11 @@ TEST_F(ToolCheck, WriteRefusesErrorsUnlessForcedAndGoesOnWithWarnings)
     }
 }
 
+// The command a write cut short prints puts the backup back as printed: run
+// by a shell for another user (another HOME, nothing of the first user's
+// configuration), with the line's speed and time-out the write used, from a
+// backups folder whose path holds a quote, despite the check's errors. The
+// port the first user calls COM 1 is named by its device.
 TEST_F(ToolCheck, ThePrintedRestoreCommandPutsBackABackupWhoseCheckFindsErrors)
 {
     // The controller's configuration has an error the editor leaves: the
@@ -176,24 +185,71 @@ TEST_F(ToolCheck, ThePrintedRestoreCommandPutsBackABackupWhoseCheckFindsErrors)
     in1.stage(1).setMessageCode(10);
     in1.stage(1).setOutputBit(0, true);
     const QString heldPath = project("held", held, false);
+    // COM 1 is a link of this user's own to a device name that stays.
+    const QString line = dir.filePath("line");
+    const QString ports = qEnvironmentVariable("XDG_CONFIG_HOME") + "/kt7config/ports";
+    ASSERT_TRUE(QDir().mkpath(ports));
+    QFile::remove(ports + "/com1");
+    ASSERT_TRUE(QFile::link(line, ports + "/com1"));
+    const QString data = dir.filePath("it's data");
+    // The new configuration differs at the start and in the bytes the tool
+    // keeps but does not use, at the end.
+    TImage next;
+    for (int i = Layout::FirstUnused; i < TImage::Size; ++i)
+        next.setByte(i, 0xA5);
     TToolRun run;
     {
-        TSimProcess sim({"--baud", "0", "--com", "1", "--image", heldPath, "--close-after", "70", "--dump",
-                         dir.filePath("dump.usr")});
-        run = TToolRun::of({"write", project("new", TImage(), false), "--com", "1"}, dir.filePath("data"));
+        TSimProcess sim(
+            {"--baud", "0", "--image", heldPath, "--close-after", "70", "--dump", dir.filePath("dump.usr")});
+        ASSERT_TRUE(QFile::link(sim.device(), line));
+        run = TToolRun::of({"write", project("new", next, false), "--com", "1", "--baud", "19200", "--timeout", "700"},
+                           data);
         EXPECT_EQ(run.status, 2);
         sim.finish();
     }
     const QString printed = run.err.section("restore it with: ", 1).trimmed();
-    ASSERT_TRUE(printed.startsWith("kt7tool write ")) << run.err.toStdString();
-    TSimProcess sim(
-        {"--baud", "0", "--com", "1", "--image", dir.filePath("dump.usr"), "--dump", dir.filePath("dump.usr")});
-    // The same configuration outside the backups folder is refused.
-    EXPECT_EQ(TToolRun::of({"write", heldPath, "--com", "1"}, dir.filePath("data")).status, 2);
-    run = TToolRun::of(QProcess::splitCommand(printed).mid(1), dir.filePath("data"));
-    EXPECT_EQ(run.status, 0) << run.err.toStdString();
-    EXPECT_TRUE(run.err.startsWith("kt7tool: warning: IN-1, Этап 1: Источник сообщения MS3-1"))
+    const QString backup
+        = QDir(data + "/kt7config/backups").filePath(QDir(data + "/kt7config/backups").entryList(QDir::Files)[0]);
+    EXPECT_EQ(printed,
+              "kt7tool restore '" + QString(backup).replace("'", "'\\''") + "' --device " + line
+                  + " --baud 19200 --timeout 700")
         << run.err.toStdString();
+    TSimProcess sim({"--baud", "0", "--image", dir.filePath("dump.usr"), "--dump", dir.filePath("dump.usr")});
+    ASSERT_TRUE(QFile::remove(line) && QFile::link(sim.device(), line));
+    // The same configuration written as a project is refused.
+    EXPECT_EQ(TToolRun::of({"write", heldPath, "--com", "1"}, data).status, 2);
+    QProcess shell;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    const QString other = dir.filePath("other");
+    ASSERT_TRUE(QDir().mkpath(other));
+    env.insert("HOME", other);
+    for (const char* variable : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME"})
+        env.remove(variable);
+    env.insert("PATH", QFileInfo(KT7TOOL_PATH).absolutePath() + ':' + env.value("PATH"));
+    shell.setProcessEnvironment(env);
+    shell.start("sh", {"-c", printed});
+    ASSERT_TRUE(shell.waitForFinished(30000));
+    const QString err = QString::fromUtf8(shell.readAllStandardError());
+    EXPECT_EQ(shell.exitCode(), 0) << err.toStdString();
+    EXPECT_TRUE(err.startsWith("kt7tool: warning: IN-1, Этап 1: Источник сообщения MS3-1")) << err.toStdString();
     ASSERT_TRUE(sim.finish());
+    EXPECT_EQ(dumped(), held);
+
+    // A backup of another controller than the one that answers is refused
+    // unless forced.
+    TSimProcess otherController({"--baud", "0", "--serial", "ZZZZ123456", "--dump", dir.filePath("dump.usr")});
+    run = TToolRun::of({"restore", backup, "--device", otherController.device()}, data);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.err.endsWith("kt7tool: " + backup
+                                 + " is a backup of controller KT7S010203, but controller ZZZZ123456 answered; "
+                                   "nothing was written (--force writes it all the same)\n"))
+        << run.err.toStdString();
+    run = TToolRun::of({"restore", backup, "--device", otherController.device(), "--force", "--quiet"}, data);
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("warning: " + backup
+                                 + " is a backup of controller KT7S010203, but controller "
+                                   "ZZZZ123456 answered; written all the same (--force)"))
+        << run.err.toStdString();
+    ASSERT_TRUE(otherController.finish());
     EXPECT_EQ(dumped(), held);
 }

@@ -5,6 +5,7 @@
 #include "image/TAlarmRecord.h"
 #include "project/TImageFile.h"
 #include "project/TNamesFile.h"
+#include "project/TSiteNamesFile.h"
 #include "tests/tool/TToolRun.h"
 
 #include <QJsonArray>
@@ -164,6 +165,24 @@ TEST(ToolMatrix, MatrixAsTextCsvAndJsonTimelineAsSvg)
     drawn = drawnOf(run.out, &xmlError);
     EXPECT_EQ(drawn[2].starts, QStringList({"unknown", "unknown", "unknown"}));
     EXPECT_EQ(drawn[2].labels[1], "Этап 1|? (00:30)");
+
+    // The site's names of zones and relays: in the CSV's heads, as JSON
+    // names, and below the text; the cells keep their heads.
+    TSiteNames named;
+    named.zones[static_cast<size_t>(Layout::outputBit(1, 2))] = "Зал; 1";
+    named.controllerRelays[1] = "Лифты";
+    ASSERT_TRUE(TSiteNamesFile::write(dir.filePath("site.ini").toStdString(), named).ok());
+    run = TToolRun::of({"matrix", usr, "--csv"}, dir.filePath("data"));
+    EXPECT_TRUE(run.outBytes.startsWith("\xEF\xBB\xBFВход;LB1 OUT1;\"LB1 OUT2 (Зал; 1)\";LB1 OUT3;LB1 OUT4;Реле в "
+                                        "KT7-CU K1;Реле в KT7-CU K2 (Лифты)\r\n"))
+        << run.out.toStdString();
+    run = TToolRun::of({"matrix", usr, "--json"}, dir.filePath("data"));
+    const QJsonArray columns = QJsonDocument::fromJson(run.outBytes).object()["columns"].toArray();
+    EXPECT_EQ(columns[1].toObject()["name"], "Зал; 1");
+    EXPECT_FALSE(columns[0].toObject().contains("name"));
+    run = TToolRun::of({"matrix", usr}, dir.filePath("data"));
+    EXPECT_TRUE(run.out.endsWith("\nИмена зон и реле:\nLB1 OUT2: Зал; 1\nРеле в KT7-CU K2: Лифты\n"))
+        << run.out.toStdString();
 }
 
 TEST(ToolMatrix, OptionsThatDoNotFitTheCommandAreRefused)

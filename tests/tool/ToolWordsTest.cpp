@@ -4,6 +4,7 @@
 #include "image/TAlarmRecord.h"
 #include "project/TImageFile.h"
 #include "project/TNamesFile.h"
+#include "project/TSiteNamesFile.h"
 #include "tests/tool/TToolRun.h"
 
 #include <QDir>
@@ -177,6 +178,40 @@ TEST_F(ToolWords, DiffNamesChangedFactsThenRawBytes)
               "kt7tool: warning: neither " + read + " nor " + again
                   + " has a names file: the algorithms' names are unknown and not compared\n");
     EXPECT_FALSE(TToolRun::of({"diff", "--help"}).out.contains("--com"));
+
+    // Names of zones and relays: lines of their own before the facts, and
+    // in parentheses after a mark of a named zone, which a rename leaves as it was.
+    TSiteNames site;
+    site.zones[0] = "Зал";
+    site.controllerRelays[0] = "Дымоудаление";
+    ASSERT_TRUE(TSiteNamesFile::write(dir.filePath("a.ini").toStdString(), site));
+    site.zones[0] = "Зал 2";
+    site.zones[static_cast<size_t>(Layout::outputBit(2, 3))] = "Склад";
+    site.object = "Гостиница";
+    ASSERT_TRUE(TSiteNamesFile::write(dir.filePath("b.ini").toStdString(), site));
+    run = TToolRun::of({"diff", a, b});
+    EXPECT_EQ(run.status, 1) << run.err.toStdString();
+    EXPECT_EQ(run.out.toStdString(),
+              "+ Объект: Гостиница\n"
+              "Имя зоны, Zarna KT7-LB №1 OUT1: Зал → Зал 2\n"
+              "+ Имя зоны, Zarna KT7-LB №2 OUT3: Склад\n"
+              "+ Кнопка 4, Zarna KT7-LB №2 OUT3 (Склад)\n"
+              "IN-3, Имя: Пожар в зале → Пожар\n"
+              "IN-3, Этап 2, Время работы этапа: 00:30 → 01:00\n"
+              "Байт 0x0023: 04 → 00\n"
+              "Байт 0x00C3: 00 → 40\n"
+              "Байт 0x07D0: 00 → 5A\n");
+    run = TToolRun::of({"show", b});
+    EXPECT_TRUE(run.out.startsWith("Объект: Гостиница\nИмя зоны, Zarna KT7-LB №1 OUT1: Зал 2\n"
+                                   "Имя зоны, Zarna KT7-LB №2 OUT3: Склад\n"
+                                   "Имя реле, Реле в KT7-CU K1: Дымоудаление\n"
+                                   "Конфигурация системы,"))
+        << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains("\nIN-3, Этап 1, Реле в KT7-CU K1 (Дымоудаление)\n"));
+    run = TToolRun::of({"show", b, "--json"});
+    EXPECT_TRUE(run.out.contains("\"path\": [\"IN-3\", \"Этап 1\", \"Zarna KT7-LB №1 OUT1\"], \"value\": true, "
+                                 "\"name\": \"Зал 2\"}"))
+        << run.out.toStdString();
 }
 
 TEST_F(ToolWords, NamesAreShownSafelyAndEveryDifferingNameCounts)

@@ -152,6 +152,8 @@ TSimController::Chunk TSimController::blockReply(uint8_t command, uint16_t addre
         frame[Frame::PosBlockChecksum] ^= 0x5A;
         ++m_badChecksumsSent;
     }
+    if (block == m_faults.cutReplyBlock && static_cast<size_t>(m_faults.cutReplyBytes) < frame.size())
+        frame.resize(static_cast<size_t>(m_faults.cutReplyBytes));
     if (block == m_faults.lateBlock && !m_lateSent) {
         m_holdMs = m_faults.lateMs;
         m_lateSent = true;

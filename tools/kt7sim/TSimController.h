@@ -38,6 +38,8 @@ public:
         int lateBlock = -1;        // block number whose first reply is held back
         int lateMs = 0;            // for so long
         int identifyBytes = -1;    // bytes of the identify reply sent; -1: all
+        int cutReplyBlock = -1;    // block number whose replies stop short
+        int cutReplyBytes = 0;     // after so many bytes
     };
 
     static constexpr uint8_t StatusRefused = 0xEE;

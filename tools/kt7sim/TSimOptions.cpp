@@ -91,6 +91,13 @@ TSimOptions TSimOptions::parse(int argc, const char* const* argv)
                 throw std::invalid_argument("--late: K:MS expected");
             o.faults.lateBlock = static_cast<int>(number(option, item.substr(0, colon), 63));
             o.faults.lateMs = static_cast<int>(number(option, item.substr(colon + 1), 60000));
+        } else if (option == "--cut-reply") {
+            const std::string item = value();
+            const size_t colon = item.find(':');
+            if (colon == std::string::npos)
+                throw std::invalid_argument("--cut-reply: K:N expected");
+            o.faults.cutReplyBlock = static_cast<int>(number(option, item.substr(0, colon), 63));
+            o.faults.cutReplyBytes = static_cast<int>(number(option, item.substr(colon + 1), 38));
         } else if (option == "--surplus") {
             o.faults.surplus = number(option, value(), 1024);
         } else if (option == "--surplus-apart") {
@@ -141,6 +148,7 @@ Faults:
   --bad-checksum K[:N]  the first N replies (default 1) to block K (address K*32) carry
                         a wrong checksum
   --late K:MS           hold the first reply to block K back MS ms more
+  --cut-reply K:N       send only the first N bytes of every reply to block K
   --silent-after N      answer N block requests, then none (identify is still answered)
   --close-after N       close the line after the N-th block reply and exit
   --garbage N           send N noise bytes ahead of the first block reply

@@ -20,9 +20,7 @@
 
 class TDirectLink {
 public:
-    static constexpr int Blocks = TImage::Size / TImage::BlockSize;
-
-    // blocks done so far, of Blocks
+    // blocks done so far, of TImage::Blocks
     using Progress = std::function<void(int done)>;
 
     TDirectLink(std::string device, unsigned baud, int timeoutMs);

@@ -14,7 +14,7 @@ int TToolCauseEffect::matrix()
     TCauseMatrix::Names names;
     for (int i = 1; i <= Layout::InputCount; ++i)
         names[static_cast<size_t>(i - 1)] = TConfigDescriber::algorithmName(m_project, i);
-    const TCauseMatrix m = TCauseMatrix::of(m_project.image, names);
+    const TCauseMatrix m = TCauseMatrix::of(m_project.image, names, m_project.site);
     TToolOutput::write(m_o.csv ? m.csv() : m_o.json ? m.json() : m.text());
     return 0;
 }

@@ -70,11 +70,27 @@ const std::vector<TToolCommand>& TToolCommandTable::all()
                  "whose path is printed on standard error after the write (unless --quiet);\n"
                  "when the controller already holds IN.usr nothing is sent, unless --always.\n"
                  "With --verify the controller is read back and compared with IN.usr.\n"
-                 "A backup is restored with kt7tool write BACKUP.usr.\n"
+                 "A backup is restored with kt7tool restore BACKUP.usr. A file named as the\n"
+                 "backups are, of another controller than the one that answers, is refused\n"
+                 "unless --force. A write cut short says what the controller holds and, when\n"
+                 "it may hold neither configuration whole, the command that restores the\n"
+                 "configuration it held before.\n"
                  "Exit status 1 when an echo or the read-back differs.\n",
          .operands = 1,
          .port = true,
          .options = joined({LineOptions, TransferOptions, {"--no-backup", "--verify", "--force", "--always", "-"}}),
+         .run = &TToolCommands::write},
+        {.name = "restore",
+         .synopsis
+         = "kt7tool restore BACKUP.usr (--com N | --device PATH) [--no-backup] [--verify] [--force] [--always]",
+         .text = "Writes a kept image back into the controller as write does, but the\n"
+                 "configuration check's errors are printed as warnings: a backup is what a\n"
+                 "controller held. A backup whose file name names another controller than the\n"
+                 "one that answers is refused (exit status 2, nothing sent) unless --force.\n"
+                 "A write cut short prints this command with the line settings it used.\n",
+         .operands = 1,
+         .port = true,
+         .options = joined({LineOptions, TransferOptions, {"--no-backup", "--verify", "--force", "--always"}}),
          .run = &TToolCommands::write},
         {.name = "verify",
          .synopsis = "kt7tool verify FILE.usr (--com N | --device PATH)",
@@ -122,9 +138,13 @@ const std::vector<TToolCommand>& TToolCommandTable::all()
         {.name = "backups",
          .synopsis = "kt7tool backups [--json]",
          .text = "Lists the kept images of the controllers, newest first, one a line:\n"
-                 "serial, UTC time and path, tab-separated. Both kt7tool write and the\n"
-                 "window's read keep them in $XDG_DATA_HOME/kt7config/backups.\n"
-                 "With --json: {\"backups\": [{\"serial\": S, \"time\": T, \"path\": P}]}\n",
+                 "serial, UTC time, path and why it was kept (read, write: before a write,\n"
+                 "compare: a comparison with the controller; - when not known),\n"
+                 "tab-separated. kt7tool write and the window's reads, writes and\n"
+                 "comparisons keep them in $XDG_DATA_HOME/kt7config/backups, none when the\n"
+                 "newest backup of the controller holds the same image.\n"
+                 "With --json: {\"backups\": [{\"serial\": S, \"time\": T, \"path\": P,\n"
+                 "  \"reason\": \"read\" | \"write\" | \"compare\" | null, \"project\": NAME | null}]}\n",
          .options = {"--json"},
          .run = &TToolCommands::backups},
         {.name = "report",
@@ -135,6 +155,24 @@ const std::vector<TToolCommand>& TToolCommandTable::all()
          .options = {"--names", "--output", "-"},
          .required = {{"--output", "name the document with -o OUT.docx"}},
          .run = &TToolCommands::report},
+        {.name = "pack",
+         .synopsis = "kt7tool pack FILE.usr [--names FILE.ini] [--com N | --device PATH] -o OUT.docx [--pdf]",
+         .text = "Writes the commissioning pack of the project as OUT.docx (with -o - on\n"
+                 "standard output): a title page (site, address, project, controller, date,\n"
+                 "program, engineer), the verification against the controller, the\n"
+                 "configuration check's findings, the cause-and-effect matrix and the\n"
+                 "timelines on landscape pages, the zones of the console buttons, paging\n"
+                 "groups and music, page numbers and a signature block. The site and the\n"
+                 "names of zones and relays come from the names file ([Site], [Zones],\n"
+                 "[Relays]). With --com or --device the controller is read and compared\n"
+                 "with the project: the pack says it is equal, with the time and the serial\n"
+                 "number, or lists the differences (exit status 1); without a port it says\n"
+                 "it was not verified. With --pdf LibreOffice writes OUT.pdf beside OUT.docx;\n"
+                 "where it is not installed OUT.docx is written and the status is 2.\n",
+         .operands = 1,
+         .options = joined({LineOptions, TransferOptions, {"--names", "--output", "--pdf", "-"}}),
+         .required = {{"--output", "name the document with -o OUT.docx"}},
+         .run = &TToolCommands::pack},
         {.name = "matrix",
          .synopsis = "kt7tool matrix FILE.usr [--names FILE.ini] [--csv | --json]",
          .text = "Prints the cause-and-effect matrix: a row for each switched-on algorithm\n"

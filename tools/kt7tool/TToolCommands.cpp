@@ -8,9 +8,12 @@
 #include "project/TProject.h"
 #include "project/TProjectFiles.h"
 #include "project/TProjectName.h"
+#include "report/TCommissioningPack.h"
 #include "report/TConfigDescriber.h"
 #include "report/TConfigDiffer.h"
 #include "report/TDocxWriter.h"
+#include "report/TPackDocument.h"
+#include "report/TPdfConversion.h"
 #include "report/TReportGenerator.h"
 #include "report/TReportSource.h"
 #include "serial/TPortLock.h"
@@ -34,6 +37,7 @@
 #include <filesystem>
 #include <iostream>
 #include <linux/magic.h>
+#include <optional>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <system_error>
@@ -213,7 +217,7 @@ void TToolCommands::transfer(TDirectLink& link, const std::string& what,
     const int repeated = link.repeats();
     const auto start = std::chrono::steady_clock::now();
     {
-        TProgressBar bar(what, TDirectLink::Blocks, progressStyle());
+        TProgressBar bar(what, TImage::Blocks, progressStyle());
         body([&](int done) { bar.show(done); });
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -221,7 +225,7 @@ void TToolCommands::transfer(TDirectLink& link, const std::string& what,
     std::snprintf(took, sizeof took, "%.2f s", seconds);
     std::string name = what;
     name.erase(name.find_last_not_of(' ') + 1);
-    note(name + ": " + std::to_string(TDirectLink::Blocks) + " blocks in " + took + ", "
+    note(name + ": " + std::to_string(TImage::Blocks) + " blocks in " + took + ", "
          + std::to_string(link.repeats() - repeated) + " asked for again");
 }
 
@@ -235,27 +239,6 @@ void TToolCommands::noteRepeats(const TDirectLink& link) const
     if (link.repeats() > 0 && !m_o.quiet)
         warn(link.device() + ": " + std::to_string(link.repeats())
              + (link.repeats() == 1 ? " reply was" : " replies were") + " late or damaged and asked for again");
-}
-
-std::string TToolCommands::cutShort(const TWriteSequence::CutShort& c) const
-{
-    const auto blocks
-        = [](int n) { return std::to_string(n) + " of " + std::to_string(TDirectLink::Blocks) + " blocks"; };
-    if (c.nothingWritten())
-        return "nothing was written, the controller still holds its earlier configuration"
-            + (c.backup.empty() ? std::string() : " (kept in " + c.backup + ")");
-    std::string text = "write cut short after " + blocks(c.done);
-    if (c.maybeNext)
-        text += ", " + std::to_string(c.mostDone()) + " if the controller took block 0x"
-            + THexText::of(c.nextAddress, 4) + " before its reply failed";
-    text
-        += c.mixed ? ", the controller holds a mixed configuration" : ", the controller may hold a mixed configuration";
-    if (c.backup.empty())
-        return text + " (no backup was kept)";
-    const std::string port
-        = m_o.device.empty() ? "--com " + std::to_string(m_o.com) : "--device " + TWriteSequence::shellWord(m_o.device);
-    return text + "; its earlier configuration is in " + c.backup
-        + ", restore it with: " + TWriteSequence::restoreCommand(c.backup, port);
 }
 
 int TToolCommands::ports()
@@ -320,7 +303,7 @@ int TToolCommands::read()
             throw;
         throw TToolError(
             std::string(e.what()) + "; read cut short after " + std::to_string(link->blocksDone()) + " of "
-                + std::to_string(TDirectLink::Blocks) + " blocks, "
+                + std::to_string(TImage::Blocks) + " blocks, "
                 + (toOutput ? "nothing was written to standard output" : m_o.operands[0] + " is left as it was"),
             e.status());
     }
@@ -336,63 +319,189 @@ int TToolCommands::read()
 
 int TToolCommands::write()
 {
+    const std::string& file = m_o.operands[0];
     TProject project;
-    const bool named = loadProject(m_o.operands[0], {}, project, !m_o.force);
-    const TImage image = project.image();
-    refuseFaultyConfiguration(project, named);
+    const bool named = loadProject(file, {}, project, !m_o.force);
+    const bool restoring = m_o.command == "restore";
+    // A kept image is what a controller held: its findings never refuse it.
+    refuseFaultyConfiguration(project, named, restoring || TBackupStore::holds(file));
     const auto link = openLink();
     const TIdentReply ident = identifyController(*link);
-    TWriteSequence sequence(image, ident.serialNumber(), {!m_o.noBackup, m_o.always});
-    if (sequence.readsFirst()) {
-        TImage current;
+    TWriteSequence::Options options;
+    options.keepBackup = !m_o.noBackup;
+    options.always = m_o.always;
+    options.verify = m_o.verify;
+    // A backup put back was made for no project.
+    options.project = restoring || file == "-" ? std::string() : TProjectName::fromPath(file);
+    options.backupSerial = TBackupStore::serialOf(file);
+    TWriteSequence sequence(project.image(), ident.serialNumber(), line(), options);
+    if (sequence.foreignBackup()) {
+        const std::string controllers = fileName(file) + " is a backup of controller " + options.backupSerial
+            + ", but controller " + TBackupStore::serialInName(ident.serialNumber()) + " answered";
+        if (!m_o.force)
+            throw TToolError(controllers + "; nothing was written (--force writes it all the same)");
+        warn(controllers + "; written all the same (--force)");
+    }
+
+    // Why the last step did not complete.
+    std::optional<TToolError> stop;
+    const auto carry = [&](const std::string& what, const std::function<void(const TDirectLink::Progress&)>& body) {
         try {
-            transfer(*link, "backup", [&](const TDirectLink::Progress& progress) { link->read(current, progress); });
+            transfer(*link, what, body);
+            return true;
         } catch (const TToolError& e) {
-            throw TToolError(std::string(e.what()) + " while keeping the backup; nothing was written to the controller",
-                             e.status());
+            stop = e;
+            return false;
         }
-        switch (sequence.backupRead(current)) {
-        case TWriteSequence::Next::AlreadyHeld:
-            if (!m_o.quiet)
-                std::cerr << "kt7tool: the controller already holds " << fileName(m_o.operands[0])
-                          << "; nothing was written (--always writes all the same)\n";
-            return 0;
-        case TWriteSequence::Next::BackupNotKept:
-            throw TToolError(sequence.backupResult().text() + " (nothing was written to the controller)");
-        case TWriteSequence::Next::Write: break;
+    };
+    for (;;) {
+        switch (sequence.next()) {
+        case TWriteSequence::Step::ReadBackup: {
+            TImage held;
+            if (carry("backup", [&](const TDirectLink::Progress& progress) { link->read(held, progress); }))
+                sequence.backupRead(held);
+            else
+                sequence.backupStopped();
+            continue;
         }
+        case TWriteSequence::Step::Write: {
+            std::vector<uint16_t> differing;
+            if (carry("write ", [&](const TDirectLink::Progress& progress) {
+                    differing = link->write(sequence.image(), progress);
+                }))
+                sequence.written(differing);
+            else
+                sequence.writeStopped(link->blocksDone(), link->nextRequestSent());
+            continue;
+        }
+        case TWriteSequence::Step::ReadBack: {
+            TImage back;
+            if (carry("verify", [&](const TDirectLink::Progress& progress) { link->read(back, progress); }))
+                sequence.readBack(back);
+            else
+                sequence.readBackStopped();
+            continue;
+        }
+        case TWriteSequence::Step::Done: break;
+        }
+        break;
     }
-    const std::string& backup = sequence.backupPath();
-    std::vector<uint16_t> differing;
-    try {
-        transfer(*link, "write ",
-                 [&](const TDirectLink::Progress& progress) { differing = link->write(sequence.image(), progress); });
-    } catch (const TToolError& e) {
-        throw TToolError(std::string(e.what()) + "; "
-                             + cutShort(sequence.cutShort(link->blocksDone(), link->nextRequestSent())),
-                         e.status());
+    return writeEnded(sequence, stop, *link);
+}
+
+int TToolCommands::writeEnded(const TWriteSequence& sequence, const std::optional<TToolError>& stop,
+                              const TDirectLink& link) const
+{
+    using End = TWriteSequence::End;
+    const TWriteSequence::Verdict& v = sequence.verdict();
+    const std::string command = sequence.restoreCommand();
+    const std::string cause = stop ? stop->what() : std::string();
+    const int status = stop ? stop->status() : 2;
+    switch (v.end) {
+    case End::AlreadyHeld:
+        if (!m_o.quiet)
+            std::cerr << "kt7tool: the controller already holds " << fileName(m_o.operands[0])
+                      << "; nothing was written (--always writes all the same)\n";
+        return 0;
+    case End::BackupNotKept:
+        throw TToolError(v.backupResult.text() + " (nothing was written to the controller)" + before(v, command));
+    case End::BackupStopped:
+        throw TToolError(
+            cause + " while keeping the backup; nothing was written to the controller" + before(v, command), status);
+    case End::WriteStopped: throw TToolError(cause + "; " + writeStopped(v, command), status);
+    case End::Written:
+    case End::ReadBackStopped: break;
     }
-    for (const uint16_t address : differing)
-        std::cerr << "kt7tool: " << link->device() << ": block 0x" << THexText::of(address, 4)
+    for (const uint16_t address : v.differing)
+        std::cerr << "kt7tool: " << link.device() << ": block 0x" << THexText::of(address, 4)
                   << ": the echo differs from what was written\n";
-    int status = differing.empty() ? 0 : 1;
-    if (m_o.verify) {
-        TImage back;
-        try {
-            transfer(*link, "verify", [&](const TDirectLink::Progress& progress) { link->read(back, progress); });
-        } catch (const TToolError& e) {
-            throw TToolError(std::string(e.what()) + " while reading back; all " + std::to_string(TDirectLink::Blocks)
-                                 + " blocks were written",
-                             e.status());
-        }
-        const TReportInput file = TReportSource::of(image, {}, {}, {});
-        const TReportInput controller = TReportSource::of(back, {}, {}, {});
-        status = std::max(status, printDifferences(TConfigDiffer::entries(file, controller)));
+    if (!v.differing.empty() && !command.empty())
+        std::cerr << "kt7tool: the controller may hold another configuration than the one written; its earlier "
+                     "configuration is in "
+                  << v.previous << ", restore it with: " << command << '\n';
+    if (v.end == End::ReadBackStopped)
+        throw TToolError(cause + " while reading back; all " + std::to_string(TImage::Blocks) + " blocks were written",
+                         status);
+    int result = v.differing.empty() ? 0 : 1;
+    if (v.readBack)
+        result = std::max(
+            result,
+            printDifferences(TConfigDiffer::compare(sequence.image(), nullptr, sequence.readBackImage(), nullptr)));
+    noteRepeats(link);
+    if (!v.backup.empty() && !m_o.quiet)
+        std::cerr << "kt7tool: backup of the controller in " << v.backup << '\n';
+    return result;
+}
+
+TWriteSequence::Line TToolCommands::line() const
+{
+    // A COM number of the user's own is named by its device, which anyone
+    // who runs the command reaches by that name.
+    return {m_o.com, m_o.device.empty() ? TPortMap::OwnDevice(m_o.com) : m_o.device, m_o.baud, m_o.timeoutMs};
+}
+
+std::string TToolCommands::holds(const TWriteSequence::Verdict& v)
+{
+    using Holds = TWriteSequence::Holds;
+    const std::string block = "block 0x" + THexText::of(v.doubtAddress, 4);
+    switch (v.holds) {
+    case Holds::New: return "every block the write changes was confirmed: the controller holds the new configuration";
+    case Holds::Earlier:
+        return "no block the write changes was written: the controller still holds its earlier configuration";
+    case Holds::Mixed: {
+        if (v.changedIn == 0 && !v.doubtChanged)
+            return "the controller holds a mixed configuration";
+        return "the controller holds a mixed configuration (" + std::to_string(v.changedIn) + " of the "
+            + std::to_string(v.changed) + " blocks the write changes written, " + std::to_string(v.changedOut())
+            + " not" + (v.doubtChanged ? ", " + block + " unknown" : std::string()) + ")";
     }
-    noteRepeats(*link);
-    if (!backup.empty() && !m_o.quiet)
-        std::cerr << "kt7tool: backup of the controller in " << backup << '\n';
-    return status;
+    case Holds::NewOrEarlier:
+        return "the controller may hold the new configuration (if it took " + block + ") or its earlier one (if not)";
+    case Holds::NewOrMixed:
+        return "the controller may hold the new configuration (if it took " + block
+            + ") or a mixed one without that block";
+    case Holds::EarlierOrMixed:
+        return "the controller may hold its earlier configuration (if it did not take " + block
+            + ") or a mixed one with that block new";
+    }
+    return {};
+}
+
+std::string TToolCommands::writeStopped(const TWriteSequence::Verdict& v, const std::string& command)
+{
+    const auto blocks = [](int n) { return std::to_string(n) + " of " + std::to_string(TImage::Blocks) + " blocks"; };
+    std::string text;
+    if (v.nothingWritten() && v.holds == TWriteSequence::Holds::Earlier)
+        return "nothing was written, the controller still holds its earlier configuration"
+            + (v.backup.empty() ? std::string() : " (kept in " + v.backup + ")");
+    if (v.nothingWritten()) {
+        text = "nothing was written, " + holds(v);
+    } else {
+        text = "write cut short after " + blocks(v.done);
+        if (v.inDoubt)
+            text += ", " + std::to_string(v.done + 1) + " if the controller took block 0x"
+                + THexText::of(v.doubtAddress, 4) + " before its reply failed";
+        text += ", " + holds(v);
+    }
+    if (v.mixedBefore)
+        text += "; an earlier write had left it mixed already";
+    if (!v.doubtful())
+        return text;
+    return text + advice(v, command);
+}
+
+std::string TToolCommands::before(const TWriteSequence::Verdict& v, const std::string& command)
+{
+    if (!v.mixedBefore)
+        return {};
+    return "; the controller holds a mixed configuration an earlier write left" + advice(v, command);
+}
+
+std::string TToolCommands::advice(const TWriteSequence::Verdict& v, const std::string& command)
+{
+    if (command.empty())
+        return " (no backup was kept)";
+    return "; its earlier configuration is in " + v.previous + ", restore it with: " + command;
 }
 
 int TToolCommands::verify()
@@ -405,7 +514,8 @@ int TToolCommands::verify()
     transfer(*link, "read ", [&](const TDirectLink::Progress& progress) { link->read(image, progress); });
     noteRepeats(*link);
     // The controller holds no names: it is compared under the file's.
-    const int status = printDifferences(TConfigDiffer::compare(project.image(), &project.names(), image, nullptr));
+    const int status = printDifferences(
+        TConfigDiffer::compare(project.image(), &project.names(), image, nullptr, &project.siteNames()));
     if (status == 0)
         note("the controller holds " + fileName(m_o.operands[0]));
     return status;
@@ -461,7 +571,8 @@ bool TToolCommands::loadProject(const std::string& path, const std::string& name
 
 TReportInput TToolCommands::reportInput(const TProject& project, std::string dateTime)
 {
-    return TReportSource::of(project.image(), project.names(), project.name(), std::move(dateTime));
+    return TReportSource::of(project.image(), project.names(), project.name(), std::move(dateTime),
+                             project.siteNames());
 }
 
 int TToolCommands::printDifferences(const std::vector<TConfigDiffer::Line>& lines)
@@ -473,24 +584,10 @@ int TToolCommands::printDifferences(const std::vector<TConfigDiffer::Line>& line
     return lines.empty() ? 0 : 1;
 }
 
-bool TToolCommands::isBackup(const std::string& path)
-{
-    if (path == "-")
-        return false;
-    std::error_code ec;
-    const fs::path file = fs::canonical(path, ec);
-    if (ec)
-        return false;
-    const fs::path folder = fs::canonical(TBackupStore::folder(), ec);
-    return !ec && file.parent_path() == folder;
-}
-
-void TToolCommands::refuseFaultyConfiguration(const TProject& project, bool named) const
+void TToolCommands::refuseFaultyConfiguration(const TProject& project, bool named, bool backup) const
 {
     const std::vector<TConfigFinding> findings = TConfigCheck::run(project.image(), named ? &project.names() : nullptr);
     const int errors = TConfigCheck::errors(findings);
-    // A backup is what a controller held: putting it back is never refused.
-    const bool backup = errors > 0 && isBackup(m_o.operands[0]);
     std::string out;
     for (const TConfigFinding& f : findings)
         out += std::string("kt7tool: ")
@@ -501,7 +598,7 @@ void TToolCommands::refuseFaultyConfiguration(const TProject& project, bool name
         return;
     const std::string count = std::to_string(errors) + (errors == 1 ? " error" : " errors");
     if (backup) {
-        warn(m_o.operands[0] + " is a backup of what a controller held: written all the same, its " + count
+        warn(fileName(m_o.operands[0]) + " is a backup of what a controller held: written all the same, its " + count
              + " shown as warnings");
         return;
     }
@@ -547,7 +644,8 @@ int TToolCommands::diff()
              + " has a names file: the algorithms' names are unknown and not compared");
     }
     return printDifferences(TConfigDiffer::compare(projects[0].image(), named[0] ? &projects[0].names() : nullptr,
-                                                   projects[1].image(), named[1] ? &projects[1].names() : nullptr));
+                                                   projects[1].image(), named[1] ? &projects[1].names() : nullptr,
+                                                   &projects[0].siteNames(), &projects[1].siteNames()));
 }
 
 int TToolCommands::backups()
@@ -558,12 +656,15 @@ int TToolCommands::backups()
         throw TToolError(listed.text());
     std::string out;
     for (const TBackupStore::Entry& e : entries) {
+        const bool known = e.reason != TBackupStore::Reason::Unknown;
         if (m_o.json)
             out += std::string(out.empty() ? "" : ",") + "\n  {\"serial\": " + TConfigDescriber::jsonString(e.serial)
                 + ", \"time\": " + TConfigDescriber::jsonString(e.time)
-                + ", \"path\": " + TConfigDescriber::jsonString(e.path) + "}";
+                + ", \"path\": " + TConfigDescriber::jsonString(e.path) + ", \"reason\": "
+                + (known ? TConfigDescriber::jsonString(TBackupStore::reasonWord(e.reason)) : std::string("null"))
+                + ", \"project\": " + jsonOrNull(e.project) + "}";
         else
-            out += e.serial + '\t' + e.time + '\t' + e.path + '\n';
+            out += e.serial + '\t' + e.time + '\t' + e.path + '\t' + TBackupStore::reasonWord(e.reason) + '\n';
     }
     if (m_o.json)
         out = "{\"backups\": [" + out + (out.empty() ? "" : "\n") + "]}\n";
@@ -614,4 +715,57 @@ int TToolCommands::timeline()
     TProject project;
     loadProject(m_o.operands[0], m_o.names, project);
     return TToolCauseEffect(m_o, reportInput(project)).timeline();
+}
+
+int TToolCommands::pack()
+{
+    const bool toOutput = m_o.output == "-";
+    if (toOutput && m_o.pdf)
+        throw TToolError("pack: --pdf makes a file beside the document; name the document with -o OUT.docx",
+                         TToolError::Usage);
+    if (toOutput && ::isatty(STDOUT_FILENO))
+        throw TToolError("pack: standard output is a terminal, and the document is binary data; redirect it or "
+                         "name a file",
+                         TToolError::Usage);
+    std::setlocale(LC_TIME, "");
+    TProject project;
+    TCommissioningPack::Input input;
+    input.namesKnown = loadProject(m_o.operands[0], m_o.names, project);
+    input.project = reportInput(project, nowText("%x %X"));
+    input.projectFile = m_o.operands[0] == "-" ? std::string() : fs::absolute(m_o.operands[0]).string();
+    input.program = "kt7config " KT7CONFIG_VERSION;
+    if (m_o.com != 0 || !m_o.device.empty()) {
+        const auto link = openLink();
+        const TIdentReply ident = identifyController(*link);
+        TCommissioningPack::Controller controller;
+        transfer(*link, "read ",
+                 [&](const TDirectLink::Progress& progress) { link->read(controller.image, progress); });
+        noteRepeats(*link);
+        controller.identification = identificationLine(ident);
+        controller.serial = TConfigDescriber::printable(latin1ToUtf8(ident.serialNumber()));
+        controller.readAt = nowText("%x %X");
+        input.controller = std::move(controller);
+    }
+    const TCommissioningPack pack = TCommissioningPack::of(input);
+    try {
+        if (toOutput)
+            TToolOutput::write(TDocxWriter::bytes(TPackDocument::of(pack)));
+        else
+            TDocxWriter::save(TPackDocument::of(pack), m_o.output);
+    } catch (const TToolError&) {
+        throw;
+    } catch (const std::exception& e) {
+        throw TToolError(e.what());
+    }
+    if (m_o.pdf) {
+        if (const std::string failed = TPdfConversion::run(m_o.output); !failed.empty())
+            throw TToolError("pack: no PDF made: " + failed + "; " + m_o.output + " is written");
+        note("PDF written to " + TPdfConversion::pdfPath(m_o.output));
+    }
+    if (pack.verdict != TCommissioningPack::Verdict::Differs)
+        return 0;
+    if (!m_o.quiet)
+        warn("the controller differs from " + fileName(m_o.operands[0]) + " (" + std::to_string(pack.differences.size())
+             + " differences, listed in the pack)");
+    return 1;
 }

@@ -12,10 +12,12 @@
 #include "report/TReportInput.h"
 #include "tools/kt7tool/TDirectLink.h"
 #include "tools/kt7tool/TProgressBar.h"
+#include "tools/kt7tool/TToolError.h"
 #include "tools/kt7tool/TToolOptions.h"
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class TToolCommands {
@@ -34,6 +36,7 @@ public:
     int report();
     int matrix();
     int timeline();
+    int pack();
 
 private:
     std::unique_ptr<TDirectLink> openLink() const;
@@ -58,16 +61,23 @@ private:
     static bool loadProject(const std::string& path, const std::string& namesPath, TProject& project,
                             bool exactSize = false);
     static TReportInput reportInput(const TProject& project, std::string dateTime = {});
-    // The file lies in the folder of the controllers' backups.
-    static bool isBackup(const std::string& path);
     // Before a write: errors refuse it unless --force or the file is a
     // backup; findings are printed, a backup's all as warnings.
-    void refuseFaultyConfiguration(const TProject& project, bool named) const;
+    void refuseFaultyConfiguration(const TProject& project, bool named, bool backup) const;
     // Prints the differences; returns 1 when there are any.
     static int printDifferences(const std::vector<TConfigDiffer::Line>& lines);
-    // What a write that stopped part-way leaves in the controller, and how
-    // to put back what it held.
-    std::string cutShort(const TWriteSequence::CutShort& c) const;
+    // Words the end of a write: the status, or a TToolError with what
+    // stopped it and what the controller holds.
+    int writeEnded(const TWriteSequence& sequence, const std::optional<TToolError>& stop,
+                   const TDirectLink& link) const;
+    // The line as a restore command names it.
+    TWriteSequence::Line line() const;
+    // What the controller holds; what a write cut short leaves; that an
+    // earlier write left it mixed; the way back.
+    static std::string holds(const TWriteSequence::Verdict& v);
+    static std::string writeStopped(const TWriteSequence::Verdict& v, const std::string& command);
+    static std::string before(const TWriteSequence::Verdict& v, const std::string& command);
+    static std::string advice(const TWriteSequence::Verdict& v, const std::string& command);
     // A warning when replies had to be asked for again.
     void noteRepeats(const TDirectLink& link) const;
 

@@ -135,6 +135,10 @@ const std::vector<Option>& optionTable()
          "--svg",
          "the timelines as an SVG document",
          [](TToolOptions& o, const std::string&) { o.svg = true; }},
+        {{"--pdf"},
+         "--pdf",
+         "also a PDF of the document beside it, made by LibreOffice",
+         [](TToolOptions& o, const std::string&) { o.pdf = true; }},
         {{"--json"},
          "--json",
          "the result as one JSON object",
@@ -218,8 +222,8 @@ std::string TToolOptions::usage(const std::vector<TToolCommand>& commands, const
         text += "  " + c.synopsis + "\n";
     text += "\nOptions:\n" + optionLines([](const Option&) { return true; })
         + "\n"
-          "Ctrl+C, SIGTERM or SIGHUP during identify, read, write or verify finish the\n"
-          "block exchange under way, then stop and say what the controller holds.\n\n"
+          "Ctrl+C, SIGTERM or SIGHUP during identify, read, write, restore or verify finish\n"
+          "the block exchange under way, then stop and say what the controller holds.\n\n"
           "Exit status: 0 success, 1 a difference or (check) a finding, 2 usage or I/O\n"
           "error, or a write refused, 128+N stopped by signal N (130 SIGINT, 143 SIGTERM,\n"
           "129 SIGHUP).\n";

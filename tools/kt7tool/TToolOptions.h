@@ -30,7 +30,8 @@ public:
     std::string names;  // --names (show, report)
     std::string namesA; // --names-a (diff)
     std::string namesB; // --names-b (diff)
-    std::string output; // -o (report)
+    std::string output; // -o (report, pack)
+    bool pdf = false;   // --pdf (pack)
     bool csv = false;   // --csv (matrix)
     bool svg = false;   // --svg (timeline)
     int input = 0;      // --input N (timeline); 0: every switched-on input
