@@ -117,6 +117,19 @@ TUnicodeText::Encoding TUnicodeText::marked(std::string_view bytes)
         return Encoding::Utf16Le;
     if (bytes.substr(0, Utf16BeMark.size()) == Utf16BeMark)
         return Encoding::Utf16Be;
+    // Without a mark, UTF-16 has a zero byte in every Latin letter, digit,
+    // bracket and line end, all on the same side of their characters; text
+    // in a one-byte code page has no zero byte at all.
+    size_t zeros[2] = {0, 0};
+    for (size_t i = 0; i < bytes.size(); ++i)
+        if (bytes[i] == '\0')
+            ++zeros[i % 2];
+    if (bytes.size() % 2 == 0) {
+        if (zeros[1] >= 2 && zeros[0] == 0)
+            return Encoding::Utf16Le;
+        if (zeros[0] >= 2 && zeros[1] == 0)
+            return Encoding::Utf16Be;
+    }
     return Encoding::None;
 }
 
@@ -135,8 +148,10 @@ std::string TUnicodeText::toUtf8(std::string_view bytes, Encoding encoding)
 {
     switch (encoding) {
     case Encoding::Utf8: return fromUtf8(bytes.substr(Utf8Mark.size()));
-    case Encoding::Utf16Le: return fromUtf16(bytes.substr(Utf16LeMark.size()), false);
-    case Encoding::Utf16Be: return fromUtf16(bytes.substr(Utf16BeMark.size()), true);
+    case Encoding::Utf16Le:
+        return fromUtf16(bytes.substr(bytes.substr(0, 2) == Utf16LeMark ? Utf16LeMark.size() : 0), false);
+    case Encoding::Utf16Be:
+        return fromUtf16(bytes.substr(bytes.substr(0, 2) == Utf16BeMark ? Utf16BeMark.size() : 0), true);
     case Encoding::None: break;
     }
     return std::string(bytes);

@@ -1,7 +1,7 @@
 #pragma once
 // Text files that begin with a byte-order mark, as Windows' Notepad saves
 // them in Unicode: UTF-8, or UTF-16 little- or big-endian. The mark says what
-// the bytes are; a file without one is no Unicode text to this class.
+// the bytes are; without one, only UTF-16 is told, by its zero bytes.
 
 #include <cstddef>
 #include <optional>
@@ -12,7 +12,8 @@ class TUnicodeText {
 public:
     enum class Encoding { None, Utf8, Utf16Le, Utf16Be };
 
-    // The encoding the bytes' byte-order mark names.
+    // The encoding the bytes' byte-order mark names, or UTF-16 without a
+    // mark where the zero bytes show it.
     static Encoding marked(std::string_view bytes);
     // "UTF-8", "UTF-16LE", "UTF-16BE"; empty for None.
     static std::string name(Encoding encoding);

@@ -135,15 +135,15 @@ TEST(NamesFile, WhateverIsReadIsSavedAndReadBackUnchanged)
     EXPECT_EQ(again, read);
 }
 
-TEST(NamesFile, AFileMarkedAsUnicodeIsReadAsWhatItIsAndSavedInWindows1251)
+TEST(NamesFile, AFileInUnicodeIsReadAsWhatItIsAndSavedInWindows1251)
 {
     TTempFolder folder;
     const std::string path = folder.path("site.ini");
     const std::u16string text = u"; Пожарная сигнализация\r\n[Scenic]\r\nItem0=Пожар €\r\nItem1=\"  x  \"\r\n"
                                 u"Item2=";
     const std::u16string tail = u"\r\n[Other]\r\nk=v\r\n";
-    const auto utf16 = [](const std::u16string& units, bool bigEndian) {
-        std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    const auto utf16 = [](const std::u16string& units, bool bigEndian, bool mark = true) {
+        std::string bytes = !mark ? "" : bigEndian ? "\xFE\xFF" : "\xFF\xFE";
         for (const char16_t u : units) {
             const char high = static_cast<char>(u >> 8);
             const char low = static_cast<char>(u & 0xFF);
@@ -158,8 +158,11 @@ TEST(NamesFile, AFileMarkedAsUnicodeIsReadAsWhatItIsAndSavedInWindows1251)
     for (int i = 0; i < 3000; ++i)
         utf8Long += "Ж";
     const std::string utf8Text = "; Пожарная сигнализация\r\n[Scenic]\r\nItem0=Пожар €\r\nItem1=\"  x  \"\r\nItem2=";
-    for (const std::string& file : {utf16(text + longName + tail, false), utf16(text + longName + tail, true),
-                                    "\xEF\xBB\xBF" + utf8Text + utf8Long + "\r\n[Other]\r\nk=v\r\n"}) {
+    // UTF-16 without a mark is told by its zero bytes.
+    for (const std::string& file :
+         {utf16(text + longName + tail, false), utf16(text + longName + tail, true),
+          utf16(text + longName + tail, false, false), utf16(text + longName + tail, true, false),
+          "\xEF\xBB\xBF" + utf8Text + utf8Long + "\r\n[Other]\r\nk=v\r\n"}) {
         TTempFolder::writeAll(path, file);
         TNamesFile::Names read;
         TNamesFile::Reading reading;
