@@ -1,6 +1,7 @@
 #include "app/TPackCommand.h"
 
 #include "app/TFilePlaces.h"
+#include "project/TBackupStore.h"
 #include "project/TProject.h"
 #include "report/TDocxWriter.h"
 #include "report/TPackDocument.h"
@@ -84,6 +85,9 @@ void TPackCommand::make(std::optional<TCommissioningPack::Controller> controller
     input.project = m_sources.project();
     input.projectFile = m_sources.projectFile().toStdString();
     input.program = "kt7config " + QCoreApplication::applicationVersion().toStdString();
+    if (controller)
+        if (const auto backup = TBackupStore::beforeLastWrite(m_sources.serialNumber()))
+            input.backupBeforeWrite = TCommissioningPack::Backup{backup->path, backup->time};
     input.controller = std::move(controller);
     try {
         TDocxWriter::save(TPackDocument::of(TCommissioningPack::of(input)), native(m_target));

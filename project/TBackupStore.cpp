@@ -116,6 +116,8 @@ struct Index {
         bool unfinished = false;
         std::string backup;
         bool doubtful = false;
+        // The backup named by the last write's mark, finished or not.
+        std::string lastWrite;
     };
     std::map<std::string, Mark> marks;
 };
@@ -163,9 +165,10 @@ Index readIndex()
         if (whole && f.size() == 4 && f[0] == "kept") {
             index.labels.try_emplace(f[1], Index::Label{reasonOf(f[2]), f[3]});
         } else if (whole && f.size() == 3 && f[0] == "unfinished") {
-            index.marks[f[1]] = {true, f[2], false};
+            index.marks[f[1]] = {true, f[2], false, f[2]};
         } else if (whole && f.size() == 2 && f[0] == "finished") {
-            index.marks[f[1]] = {false, {}, false};
+            Index::Mark& mark = index.marks[f[1]];
+            mark = {false, {}, false, mark.lastWrite};
         } else {
             // Whatever the line was, marks before it can no longer be
             // trusted to be the last word.
@@ -374,4 +377,18 @@ std::optional<std::string> TBackupStore::unfinished(const std::string& serial)
     if (!fs::is_regular_file(fs::symlink_status(path, ec)) || ec)
         return std::string();
     return path;
+}
+
+std::optional<TBackupStore::Entry> TBackupStore::beforeLastWrite(const std::string& serial)
+{
+    const Index index = readIndex();
+    const auto mark = index.marks.find(serialInName(serial));
+    if (mark == index.marks.end() || mark->second.lastWrite.empty())
+        return std::nullopt;
+    std::vector<Entry> entries;
+    if (!list(entries))
+        return std::nullopt;
+    const auto kept = std::find_if(entries.begin(), entries.end(),
+                                   [&](const Entry& e) { return fileName(e.path) == mark->second.lastWrite; });
+    return kept == entries.end() ? std::nullopt : std::optional<Entry>(*kept);
 }

@@ -73,4 +73,9 @@ public:
     // is not marked (or the index cannot tell), an empty text when the mark
     // has no backup.
     static std::optional<std::string> unfinished(const std::string& serial);
+    // The whole configuration the controller held before its last write
+    // began, as the write's mark names it: after a write stopped twice, the
+    // one held before the first. None where the index cannot tell or the
+    // file is gone.
+    static std::optional<Entry> beforeLastWrite(const std::string& serial);
 };

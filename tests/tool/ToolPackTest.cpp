@@ -204,6 +204,21 @@ TEST_F(ToolPack, TitleVerificationPagesAndSectionsForAnEqualADifferingAndNoContr
         QStringList({"- Кнопка 2, Zarna KT7-LB №2 OUT2", "+ IN-2, Этап 1, Zarna KT7-LB №2 OUT3 (2 этаж, коридор)"}));
     for (const QString& line : lines)
         EXPECT_TRUE(body.contains("\n" + line + "\n")) << line.toStdString();
+
+    // The project written since: equal, and the pack names the backup of
+    // what the controller held before that write.
+    const TToolRun write
+        = TToolRun::of({"write", usr, "--device", sim.device(), "--force", "-q"}, dir.filePath("data"));
+    ASSERT_EQ(write.status, 0) << write.err.toStdString();
+    run = TToolRun::of({"pack", usr, "-o", docx, "--device", sim.device()}, dir.filePath("data"));
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    const QRegularExpressionMatch kept
+        = QRegularExpression("до последней записи, сохранена в резервной копии (\\S+\\.usr) \\(")
+              .match(DocxContent::load(docx).bodyText());
+    ASSERT_TRUE(kept.hasMatch()) << DocxContent::load(docx).bodyText().toStdString();
+    TImage before;
+    ASSERT_TRUE(TImageFile::read(kept.captured(1).toStdString(), before));
+    EXPECT_EQ(before, image);
 }
 
 TEST_F(ToolPack, EveryMatrixCellIsTheMatrixOfKt7toolWithRowHeadsOnEveryPart)

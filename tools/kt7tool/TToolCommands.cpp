@@ -745,6 +745,8 @@ int TToolCommands::pack()
         controller.serial = TConfigDescriber::printable(latin1ToUtf8(ident.serialNumber()));
         controller.readAt = nowText("%x %X");
         input.controller = std::move(controller);
+        if (const auto backup = TBackupStore::beforeLastWrite(ident.serialNumber()))
+            input.backupBeforeWrite = TCommissioningPack::Backup{backup->path, backup->time};
     }
     const TCommissioningPack pack = TCommissioningPack::of(input);
     try {
