@@ -85,7 +85,11 @@ void TFormCompare::compareWithFile()
         return;
     }
     // Names that cannot be read leave the file's names unknown, as a file
-    // without a names file has them.
+    // without a names file has them, and the user learns why.
+    if (!opened.names)
+        Dlg::error(QStringLiteral("Unable to read %1\n%2")
+                       .arg(QFile::decodeName(QByteArray::fromStdString(opened.names.fileName())),
+                            text(opened.names.reason())));
     const bool named = opened.namesKnown && opened.names;
     compareWith(file.image(), named ? &file.names() : nullptr,
                 QStringLiteral("файл %1").arg(QFileInfo(chosen).fileName()), file.siteNames());

@@ -239,6 +239,23 @@ TEST_F(BackupsAndComparisons, AFileComparedSaysWhatKt7toolDiffSaysAndLeadsToTheT
         (QStringList{QStringLiteral("+ IN-1, Этап 1, Zarna KT7-LB №1 OUT2"), QStringLiteral("Байт 0x07D0: 00 → 5A")}));
     EXPECT_TRUE(compareWindow()->findChild<QLabel*>("LabelNames")->isVisible());
     EXPECT_TRUE(dialogs.texts().isEmpty()) << dialogs.texts().join('\n').toStdString();
+
+    // A names file that cannot be taken whole is named in a box; the names
+    // stay unknown, never read as empty.
+    const QString big = file("big.usr");
+    saveProject(big, siteImage(), nullptr);
+    QFile bigNames(file("big.ini"));
+    ASSERT_TRUE(bigNames.open(QIODevice::WriteOnly));
+    bigNames.write("[Scenic]\r\nItem0=Холл\r\n" + QByteArray(5 << 20, ';'));
+    bigNames.close();
+    dialogs.openPaths = {big};
+    compareWindow()->close();
+    pressOnMain(Qt::Key_F9);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(compareWindow()));
+    EXPECT_EQ(shown(differences()).size(), 2);
+    EXPECT_TRUE(compareWindow()->findChild<QLabel*>("LabelNames")->isVisible());
+    ASSERT_EQ(dialogs.texts().size(), 1);
+    EXPECT_TRUE(dialogs.texts()[0].contains(file("big.ini"))) << dialogs.texts()[0].toStdString();
 }
 
 TEST_F(BackupsAndComparisons, TheControllerComparedIsReadBesideTheProjectWhichStaysAsItWas)
