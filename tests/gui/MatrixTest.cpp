@@ -278,7 +278,7 @@ TEST_F(MatrixWindow, EditsShowInTheMatrixAndTheTimelineAtOnce)
     EXPECT_TRUE(grid->model()->index(1, Lb2Out3).data(Qt::ToolTipRole).toString().contains("→ LB2 OUT3 (Холл)\n"));
     ASSERT_TRUE(click(Main->inputNode(2)));
     auto* drawn = ctl<TTimelineView>("Timeline");
-    const TTimelineLayout::Bar& bar = drawn->layout().bars.at(1);
+    const TTimelineLayout::Bar bar = drawn->layout().bars.at(1);
     const QPoint at(static_cast<int>(bar.x + 2), static_cast<int>(bar.y + 2));
     QHelpEvent help(QEvent::ToolTip, at, drawn->mapToGlobal(at));
     QCoreApplication::sendEvent(drawn, &help);
