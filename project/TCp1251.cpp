@@ -52,6 +52,23 @@ std::optional<std::string> TCp1251::fromUtf8(std::string_view text)
     return out;
 }
 
+std::string TCp1251::held(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    while (!text.empty()) {
+        const std::string_view rest = text;
+        const std::optional<char32_t> c = TUnicodeText::take(text);
+        if (!c)
+            text.remove_prefix(1);
+        if (c && byteOf(*c) >= 0)
+            out.append(rest.substr(0, rest.size() - text.size()));
+        else
+            out += '?';
+    }
+    return out;
+}
+
 bool TCp1251::looksUtf8(std::string_view bytes)
 {
     bool beyondAscii = false;

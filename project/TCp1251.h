@@ -18,6 +18,10 @@ public:
     // as 0x98.
     static std::string toUtf8(std::string_view bytes);
     static bool canHold(std::string_view text) { return fromUtf8(text).has_value(); }
+    // The UTF-8 text with every character the code page lacks, and every
+    // byte that is no valid UTF-8, replaced by '?', as Windows' single-byte
+    // functions read Unicode text.
+    static std::string held(std::string_view text);
     // True when bytes read as Windows-1251 are most likely UTF-8: they hold
     // characters beyond ASCII and every one is a valid UTF-8 sequence, which
     // Russian text in Windows-1251 practically never is.

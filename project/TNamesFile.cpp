@@ -56,7 +56,7 @@ std::string TNamesFile::nameOf(std::string_view raw, bool unicode)
 {
     const std::string_view value = unquoted(raw);
     if (unicode)
-        return std::string(TUnicodeText::firstCharacters(value, ValueLimit));
+        return TCp1251::held(TUnicodeText::firstCharacters(value, ValueLimit));
     return TCp1251::toUtf8(value.substr(0, ValueLimit));
 }
 
@@ -106,7 +106,7 @@ TFileResult TNamesFile::read(const std::string& path, Names& names, Reading* rea
         const auto raw = ini.value(Section, key(i));
         const std::string_view value = raw ? unquoted(*raw) : std::string_view();
         if (unicode) {
-            names[static_cast<size_t>(i)] = TUnicodeText::firstCharacters(value, ValueLimit);
+            names[static_cast<size_t>(i)] = TCp1251::held(TUnicodeText::firstCharacters(value, ValueLimit));
         } else {
             const std::string_view bytes = value.substr(0, ValueLimit);
             all.append(bytes).push_back('\n');

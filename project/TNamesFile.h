@@ -5,8 +5,9 @@
 //
 // Reading does what those functions do: blanks around a value and one pair
 // of matching quotes (single or double) around it are dropped, and a value is
-// cut to 2047 characters, what their 2048-character buffer holds. A file that
-// begins with a byte-order mark (UTF-8, UTF-16) is read as what the mark says.
+// cut to 2047 characters, what their 2048-character buffer holds. A file in
+// Unicode (marked UTF-8 or UTF-16, or UTF-16 without a mark) is read as what
+// it is, a character Windows-1251 lacks reading as '?' as it does there.
 // Writing quotes a name that would otherwise lose blanks or quotes, so every
 // name that canStore() accepts reads back exactly as written, and always
 // writes Windows-1251: a file in Unicode becomes one in Windows-1251.

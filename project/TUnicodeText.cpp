@@ -118,16 +118,20 @@ TUnicodeText::Encoding TUnicodeText::marked(std::string_view bytes)
     if (bytes.substr(0, Utf16BeMark.size()) == Utf16BeMark)
         return Encoding::Utf16Be;
     // Without a mark, UTF-16 has a zero byte in every Latin letter, digit,
-    // bracket and line end, all on the same side of their characters; text
-    // in a one-byte code page has no zero byte at all.
+    // bracket and line end, all on the same side of their characters, and a
+    // names file has many such characters (its section heads, its keys, its
+    // line ends), however long its names. Text in a one-byte code page has
+    // no zero byte at all; a few stray ones make no UTF-16.
     size_t zeros[2] = {0, 0};
     for (size_t i = 0; i < bytes.size(); ++i)
         if (bytes[i] == '\0')
             ++zeros[i % 2];
+    const size_t units = bytes.size() / 2;
+    const auto onOneSide = [&](size_t side, size_t other) { return other == 0 && side >= 8 && side * 256 >= units; };
     if (bytes.size() % 2 == 0) {
-        if (zeros[1] >= 2 && zeros[0] == 0)
+        if (onOneSide(zeros[1], zeros[0]))
             return Encoding::Utf16Le;
-        if (zeros[0] >= 2 && zeros[1] == 0)
+        if (onOneSide(zeros[0], zeros[1]))
             return Encoding::Utf16Be;
     }
     return Encoding::None;

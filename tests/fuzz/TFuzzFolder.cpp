@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 TFuzzFolder& TFuzzFolder::instance()
@@ -36,4 +38,10 @@ void TFuzzFolder::writeAll(const std::string& path, const uint8_t* data, size_t 
     const bool written = std::fwrite(data, 1, size, file) == size;
     if (std::fclose(file) != 0 || !written)
         throw std::runtime_error("cannot write the fuzz file " + path);
+}
+
+std::string TFuzzFolder::readAll(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }

@@ -13,6 +13,8 @@ public:
 
     std::string path(const std::string& name) const { return (m_root / name).string(); }
     static void writeAll(const std::string& path, const uint8_t* data, size_t size);
+    // The file's bytes; none for a file that is not there.
+    static std::string readAll(const std::string& path);
 
 private:
     TFuzzFolder();

@@ -186,9 +186,22 @@ TEST(NamesFile, AFileInUnicodeIsReadAsWhatItIsAndSavedInWindows1251)
         EXPECT_EQ(again, read);
     }
 
+    // A few stray zero bytes, all on one side, make no UTF-16 of a file in
+    // the code page.
+    TTempFolder::writeAll(path, std::string("[Scenic]\r\nItem0=\xCF\0\r\nItem1=x\0\r\n", 30));
+    TNamesFile::Names stray;
+    TNamesFile::Reading reading;
+    ASSERT_TRUE(TNamesFile::read(path, stray, &reading));
+    EXPECT_EQ(reading.encoding, TUnicodeText::Encoding::None);
+    EXPECT_EQ(stray[0].rfind("П", 0), 0u);
+
     // Outside the names, text Windows-1251 cannot hold: the file is kept as it was.
-    const std::string other = utf16(u"[Scenic]\r\nItem0=a\r\n[Other]\r\nk=火警\r\n", false);
+    // A name holding it reads with '?' in its place, as Windows reads it.
+    const std::string other = utf16(u"[Scenic]\r\nItem0=a\r\nItem1=火 Ж\r\n[Other]\r\nk=火警\r\n", false);
     TTempFolder::writeAll(path, other);
+    TNamesFile::Names held;
+    ASSERT_TRUE(TNamesFile::read(path, held));
+    EXPECT_EQ(held[1], "? Ж");
     EXPECT_FALSE(TNamesFile::write(path, sampleNames()));
     EXPECT_EQ(TTempFolder::readAll(path), other);
 
