@@ -32,6 +32,18 @@ QStringList unalignedRequests(const QString& log)
     return wrong;
 }
 
+// Runs a command as a box printed it, through sh, in the given environment
+// with kt7tool on PATH; it must succeed.
+void runAsPrinted(const QString& command, QProcessEnvironment env)
+{
+    env.insert("PATH", QFileInfo(KT7TOOL_PATH).absolutePath() + ':' + env.value("PATH"));
+    QProcess shell;
+    shell.setProcessEnvironment(env);
+    shell.start("sh", {"-c", command});
+    ASSERT_TRUE(shell.waitForFinished(30000));
+    EXPECT_EQ(shell.exitCode(), 0) << shell.readAllStandardError().toStdString();
+}
+
 } // namespace
 
 using ControllerLinkFaults = TLinkFixture;
@@ -194,16 +206,11 @@ TEST_F(ControllerLinkFaults, AWriteCutShortSaysWhatTheControllerHoldsAndHowToPut
         // run by another user: another home, none of this one's settings.
         if (ending.byUser) {
             TSimProcess& again = simulate(1, QStringList{"--image", dump, "--dump", dump});
-            QProcess shell;
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert("PATH", QFileInfo(KT7TOOL_PATH).absolutePath() + ':' + env.value("PATH"));
             env.insert("HOME", m_config.filePath("other"));
             for (const char* variable : {"XDG_CONFIG_HOME", "XDG_DATA_HOME"})
                 env.remove(variable);
-            shell.setProcessEnvironment(env);
-            shell.start("sh", {"-c", box.text.section('\n', -1)});
-            ASSERT_TRUE(shell.waitForFinished(30000));
-            EXPECT_EQ(shell.exitCode(), 0) << shell.readAllStandardError().toStdString();
+            ASSERT_NO_FATAL_FAILURE(runAsPrinted(box.text.section('\n', -1), env));
             ASSERT_TRUE(again.finish());
             EXPECT_EQ(firstDifference(readFile(dump), TImage()), -1);
         }
@@ -270,13 +277,7 @@ TEST_F(ControllerLinkFaults, AWriteStoppedTwiceNamesTheConfigurationHeldBeforeTh
                              "конфигурацию уже до этой записи: предыдущая запись в него не завершена.")
                   + box.mid(box.indexOf(QStringLiteral("\n\nПрежняя"))));
 
-    QProcess shell;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("PATH", QFileInfo(KT7TOOL_PATH).absolutePath() + ':' + env.value("PATH"));
-    shell.setProcessEnvironment(env);
-    shell.start("sh", {"-c", box.section('\n', -1)});
-    ASSERT_TRUE(shell.waitForFinished(30000));
-    EXPECT_EQ(shell.exitCode(), 0) << shell.readAllStandardError().toStdString();
+    ASSERT_NO_FATAL_FAILURE(runAsPrinted(box.section('\n', -1), QProcessEnvironment::systemEnvironment()));
     ASSERT_TRUE(sim.finish());
     EXPECT_EQ(readFile(dump), first);
 }
@@ -387,12 +388,7 @@ TEST_F(ControllerLinkFaults, TheWindowAndKt7toolTellTheSameStopAlike)
                       .arg(said.section("its earlier configuration is in ", 1).section(',', 0, 0), line(1)));
         ASSERT_TRUE(tool.finish());
         TSimProcess& again = simulate(1, {"--image", dump, "--dump", dump});
-        QProcess shell;
-        env.insert("PATH", QFileInfo(KT7TOOL_PATH).absolutePath() + ':' + env.value("PATH"));
-        shell.setProcessEnvironment(env);
-        shell.start("sh", {"-c", windowCommand});
-        ASSERT_TRUE(shell.waitForFinished(30000));
-        EXPECT_EQ(shell.exitCode(), 0) << shell.readAllStandardError().toStdString();
+        ASSERT_NO_FATAL_FAILURE(runAsPrinted(windowCommand, env));
         ASSERT_TRUE(again.finish());
         EXPECT_EQ(readFile(dump), held);
     }
