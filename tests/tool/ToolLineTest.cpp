@@ -475,13 +475,25 @@ TEST_F(ToolLine, RetriesTimeOutsAndWhatAFailedWriteLeaves)
         ASSERT_TRUE(sim.finish());
         EXPECT_EQ(blocksFrom(load("dump.usr"), image, old), 1);
     }
-    {
+    for (const bool keepBackup : {false, true}) {
         // An echo that tells of a write the controller did not keep: the
-        // read-back finds it.
-        TSimProcess sim({"--baud", "0", "--image", path("old.usr"), "--drop-write", "7"});
-        const TToolRun run = tool(sim, {"write", path("image.usr"), "--no-backup", "--verify"});
+        // read-back finds it, and where a backup was kept, the way back is
+        // told as for an echo that differs (of a controller no write before
+        // left mixed).
+        TSimProcess sim({"--baud", "0", "--image", path("old.usr"), "--drop-write", "7", "--serial",
+                         keepBackup ? "KT7S999999" : "KT7S010203"});
+        QStringList arguments = {"write", path("image.usr"), "--verify", "--quiet"};
+        if (!keepBackup)
+            arguments << "--no-backup";
+        const TToolRun run = tool(sim, arguments);
         EXPECT_EQ(run.status, 1);
-        EXPECT_EQ(run.err, "");
+        if (keepBackup)
+            EXPECT_TRUE(run.err.startsWith("kt7tool: the controller may hold another configuration than the one "
+                                           "written; its earlier configuration is in "))
+                << run.err.toStdString();
+        else
+            EXPECT_EQ(run.err, "");
+        EXPECT_EQ(run.err.count('\n'), keepBackup ? 1 : 0);
         // Block 7 (0x00E0..0x00FF) lies in a switched-off algorithm: its
         // bytes are told as bytes.
         EXPECT_TRUE(run.out.startsWith("Байт 0x00E0: ")) << run.out.toStdString();

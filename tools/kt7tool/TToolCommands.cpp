@@ -415,7 +415,9 @@ int TToolCommands::writeEnded(const TWriteSequence& sequence, const std::optiona
     for (const uint16_t address : v.differing)
         std::cerr << "kt7tool: " << link.device() << ": block 0x" << THexText::of(address, 4)
                   << ": the echo differs from what was written\n";
-    if (!v.differing.empty() && !command.empty())
+    // A command is given only where an echo or the read-back leaves the
+    // controller in doubt.
+    if (!command.empty())
         std::cerr << "kt7tool: the controller may hold another configuration than the one written; its earlier "
                      "configuration is in "
                   << v.previous << ", restore it with: " << command << '\n';
