@@ -3,6 +3,7 @@
 #include "app/TFilePlaces.h"
 #include "project/TBackupStore.h"
 #include "project/TProject.h"
+#include "report/TConfigDescriber.h"
 #include "report/TDocxWriter.h"
 #include "report/TPackDocument.h"
 #include "report/TPdfConversion.h"
@@ -16,6 +17,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QProcess>
+#include <QTimer>
 #include <QWidget>
 
 namespace {
@@ -71,8 +73,11 @@ void TPackCommand::ActionPackTrigger()
     m_sources.readAside([this](const TImage& image) {
         m_running = true;
         TCommissioningPack::Controller controller;
-        controller.identification = m_sources.identification().trimmed().toStdString();
-        controller.serial = m_sources.serialNumber();
+        // As kt7tool puts them: the serial's bytes as Latin-1, neither text
+        // with a control character.
+        controller.identification = TConfigDescriber::printable(m_sources.identification().trimmed().toStdString());
+        controller.serial = TConfigDescriber::printable(
+            QString::fromLatin1(QByteArray::fromStdString(m_sources.serialNumber())).toStdString());
         controller.image = image;
         controller.readAt = localNow().toStdString();
         make(controller);
@@ -115,7 +120,9 @@ void TPackCommand::make(std::optional<TCommissioningPack::Controller> controller
     connect(m_process, &QProcess::finished, this, [this](int code, QProcess::ExitStatus status) {
         const QString pdf = QFile::decodeName(QByteArray::fromStdString(TPdfConversion::pdfPath(native(m_document))));
         QString failure;
-        if (status != QProcess::NormalExit || code != 0)
+        if (m_timedOut)
+            failure = QStringLiteral("LibreOffice не закончил за %1 с").arg(TPdfConversion::TimeoutSeconds);
+        else if (status != QProcess::NormalExit || code != 0)
             failure = QStringLiteral("LibreOffice завершился с кодом %1").arg(code);
         else if (!QFile::exists(pdf))
             failure = QStringLiteral("LibreOffice не создал PDF");
@@ -133,7 +140,13 @@ void TPackCommand::make(std::optional<TCommissioningPack::Controller> controller
         converted(QStringLiteral("LibreOffice не запускается"));
     });
     QFile::remove(QFile::decodeName(QByteArray::fromStdString(TPdfConversion::pdfPath(native(m_document)))));
+    m_timedOut = false;
     m_process->start();
+    // Killed, it ends as a failed conversion.
+    QTimer::singleShot(TPdfConversion::TimeoutSeconds * 1000, m_process, [this, process = m_process] {
+        m_timedOut = true;
+        process->kill();
+    });
 }
 
 void TPackCommand::converted(const QString& failure)

@@ -65,6 +65,7 @@ private:
     QAction* m_action;
     Opener m_opener;
     QProcess* m_process = nullptr;
+    bool m_timedOut = false; // the conversion took too long and was killed
     bool m_running = false;
     QString m_target;
     QString m_document;

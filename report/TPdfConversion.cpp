@@ -44,7 +44,8 @@ std::string fileUrl(const std::string& path)
     std::string url = "file://";
     for (const char c : path) {
         const auto u = static_cast<unsigned char>(c);
-        if (std::isalnum(u) || std::strchr("/-._~", c))
+        // ASCII only, whatever bytes the locale calls letters.
+        if ((u < 0x80 && std::isalnum(u)) || (c != '\0' && std::strchr("/-._~", c)))
             url += c;
         else
             url += {'%', hex[u >> 4], hex[u & 15]};

@@ -19,7 +19,11 @@ public:
     static std::vector<std::string> arguments(const std::string& docx);
     // Where that PDF goes: docx with its extension replaced by ".pdf".
     static std::string pdfPath(const std::string& docx);
+    // How long a conversion may take before it is given up: a LibreOffice
+    // that hangs must not hold the pack for good.
+    static constexpr int TimeoutSeconds = 180;
+
     // Runs the conversion and waits for it (at most timeoutSeconds); the
     // reason it failed, or empty when the PDF is there.
-    static std::string run(const std::string& docx, int timeoutSeconds = 180);
+    static std::string run(const std::string& docx, int timeoutSeconds = TimeoutSeconds);
 };
