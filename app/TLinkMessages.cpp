@@ -43,8 +43,7 @@ QString TLinkMessages::holds(const Verdict& v)
     case Holds::Earlier:
         return QStringLiteral("Ни один измененный блок не записан: контроллер хранит прежнюю конфигурацию.");
     case Holds::Mixed: {
-        // Mixed by an earlier write only.
-        if (v.changedIn == 0 && !v.doubtChanged)
+        if (v.mixedByEarlierOnly())
             return QStringLiteral("Контроллер хранит смешанную конфигурацию.");
         QString text = QStringLiteral("Контроллер хранит смешанную конфигурацию: начало новой, остальное прежней. "
                                       "Из %1 измененных блоков записано %2, не записано %3")
@@ -74,7 +73,7 @@ QString TLinkMessages::holds(const Verdict& v)
 QString TLinkMessages::writeStopped(const QString& cause, const Verdict& v, const std::string& command)
 {
     QString text = QStringLiteral("Запись прервана: %1.\n").arg(cause);
-    if (v.nothingWritten() && v.holds == Holds::Earlier) {
+    if (v.untouched()) {
         text += QStringLiteral("В контроллер ничего не записано: он хранит прежнюю конфигурацию.");
     } else {
         if (v.nothingWritten()) {

@@ -97,6 +97,10 @@ public:
         int changedOut() const { return changed - changedIn - (doubtChanged ? 1 : 0); }
         // Nothing was written in this write, the block in doubt included.
         bool nothingWritten() const { return done == 0 && !inDoubt; }
+        // Nothing was written and the controller holds its earlier configuration whole.
+        bool untouched() const { return nothingWritten() && holds == Holds::Earlier; }
+        // Mixed, but by an earlier write only: none of this one's changes is in.
+        bool mixedByEarlierOnly() const { return changedIn == 0 && !doubtChanged; }
         // The controller may hold neither configuration whole: the way back
         // is told.
         bool doubtful() const;

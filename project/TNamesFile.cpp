@@ -104,14 +104,9 @@ TFileResult TNamesFile::read(const std::string& path, Names& names, Reading* rea
     std::string all;
     for (int i = 0; i < Count; ++i) {
         const auto raw = ini.value(Section, key(i));
-        const std::string_view value = raw ? unquoted(*raw) : std::string_view();
-        if (unicode) {
-            names[static_cast<size_t>(i)] = TCp1251::held(TUnicodeText::firstCharacters(value, ValueLimit));
-        } else {
-            const std::string_view bytes = value.substr(0, ValueLimit);
-            all.append(bytes).push_back('\n');
-            names[static_cast<size_t>(i)] = TCp1251::toUtf8(bytes);
-        }
+        names[static_cast<size_t>(i)] = raw ? nameOf(*raw, unicode) : std::string();
+        if (!unicode && raw)
+            all.append(unquoted(*raw).substr(0, ValueLimit)).push_back('\n');
     }
     if (reading) {
         reading->found = result.ok();

@@ -451,7 +451,7 @@ std::string TToolCommands::holds(const TWriteSequence::Verdict& v)
     case Holds::Earlier:
         return "no block the write changes was written: the controller still holds its earlier configuration";
     case Holds::Mixed: {
-        if (v.changedIn == 0 && !v.doubtChanged)
+        if (v.mixedByEarlierOnly())
             return "the controller holds a mixed configuration";
         return "the controller holds a mixed configuration (" + std::to_string(v.changedIn) + " of the "
             + std::to_string(v.changed) + " blocks the write changes written, " + std::to_string(v.changedOut())
@@ -473,7 +473,7 @@ std::string TToolCommands::writeStopped(const TWriteSequence::Verdict& v, const 
 {
     const auto blocks = [](int n) { return std::to_string(n) + " of " + std::to_string(TImage::Blocks) + " blocks"; };
     std::string text;
-    if (v.nothingWritten() && v.holds == TWriteSequence::Holds::Earlier)
+    if (v.untouched())
         return "nothing was written, the controller still holds its earlier configuration"
             + (v.backup.empty() ? std::string() : " (kept in " + v.backup + ")");
     if (v.nothingWritten()) {
