@@ -20,36 +20,21 @@ const QString Title = QStringLiteral("Имена объекта, зон и ре�
 constexpr int ControllerRow = Layout::OutputBits; // K1, then K2
 constexpr int FirstModuleRow = ControllerRow + 2;
 constexpr int RowCount = FirstModuleRow + Layout::RelayBits;
+// The rows follow the names' own numbering after the object, the address
+// and the engineer.
+constexpr int FirstRowField = 3;
 
-QString flat(std::string label)
-{
-    return QString::fromStdString(label).replace('\n', ' ');
-}
-
-// The row's unit in the report's words, and its name in the names.
+// The row's unit in the report's words.
 QString rowLabel(int row)
 {
-    if (row < ControllerRow) {
-        const int unit = row / Layout::OutputsPerSplitter;
-        return flat(TReportTerms::unitLabel(unit)) + ' '
-            + QString::fromStdString(TReportTerms::rowLabel(unit, row % Layout::OutputsPerSplitter + 1));
-    }
-    if (row < FirstModuleRow)
-        return flat(TReportTerms::unitLabel(TReportTerms::ControllerRelayUnit))
-            + QStringLiteral(" K%1").arg(row - ControllerRow + 1);
-    const int bit = row - FirstModuleRow;
-    const int unit = TReportTerms::ControllerRelayUnit + 1 + bit / Layout::RelaysPerModule;
-    return flat(TReportTerms::unitLabel(unit)) + ' '
-        + QString::fromStdString(TReportTerms::rowLabel(unit, bit % Layout::RelaysPerModule + 1));
-}
-
-std::string& nameAt(TSiteNames& names, int row)
-{
     if (row < ControllerRow)
-        return names.zones[static_cast<size_t>(row)];
+        return QString::fromStdString(
+            TReportTerms::outputName(row / Layout::OutputsPerSplitter + 1, row % Layout::OutputsPerSplitter + 1));
     if (row < FirstModuleRow)
-        return names.controllerRelays[static_cast<size_t>(row - ControllerRow)];
-    return names.relays[static_cast<size_t>(row - FirstModuleRow)];
+        return QString::fromStdString(TReportTerms::relayName(0, row - ControllerRow + 1));
+    const int bit = row - FirstModuleRow;
+    return QString::fromStdString(
+        TReportTerms::relayName(bit / Layout::RelaysPerModule + 1, bit % Layout::RelaysPerModule + 1));
 }
 
 bool present(int row, const TAlarmPlan::Composition& c)
@@ -137,10 +122,9 @@ void TFormSiteNames::load()
     setText(EditObject, names.object);
     setText(EditAddress, names.address);
     setText(EditEngineer, names.engineer);
-    TSiteNames copy = names;
     const TAlarmPlan::Composition composition = TAlarmPlan::Composition::of(m_project.image());
     for (int row = 0; row < RowCount; ++row) {
-        TableNames->item(row, 1)->setText(QString::fromStdString(nameAt(copy, row)));
+        TableNames->item(row, 1)->setText(QString::fromStdString(names.field(FirstRowField + row)));
         const QColor shade
             = palette().color(present(row, composition) ? QPalette::Active : QPalette::Disabled, QPalette::Text);
         TableNames->item(row, 0)->setForeground(shade);
@@ -157,6 +141,6 @@ void TFormSiteNames::commit()
     names.address = EditAddress->text().toStdString();
     names.engineer = EditEngineer->text().toStdString();
     for (int row = 0; row < RowCount; ++row)
-        nameAt(names, row) = TableNames->item(row, 1)->text().toStdString();
+        names.field(FirstRowField + row) = TableNames->item(row, 1)->text().toStdString();
     m_project.setSiteNames(names);
 }

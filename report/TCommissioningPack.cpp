@@ -13,12 +13,6 @@
 namespace {
 using Kind = TCauseMatrix::Kind;
 
-std::string flat(std::string label)
-{
-    std::replace(label.begin(), label.end(), '\n', ' ');
-    return label;
-}
-
 std::string orDash(const std::string& text)
 {
     return text.empty() ? "—" : text;
@@ -30,7 +24,7 @@ TCommissioningPack::Column columnOf(const TCauseMatrix::Column& c, const TSiteNa
     TCommissioningPack::Column column;
     switch (c.kind) {
     case Kind::Output:
-        column.unit = flat(TReportTerms::unitLabel(c.unit - 1));
+        column.unit = TReportTerms::unitName(c.unit - 1);
         column.unitIndex = c.unit - 1;
         column.label = TReportTerms::rowLabel(c.unit - 1, c.index);
         column.name = site.zone(c.unit, c.index);
@@ -38,15 +32,15 @@ TCommissioningPack::Column columnOf(const TCauseMatrix::Column& c, const TSiteNa
     case Kind::K1:
     case Kind::K2: {
         const int k = c.kind == Kind::K1 ? 1 : 2;
-        column.unit = flat(TReportTerms::unitLabel(TReportTerms::ControllerRelayUnit));
+        column.unit = TReportTerms::unitName(TReportTerms::ControllerRelayUnit);
         column.unitIndex = TReportTerms::ControllerRelayUnit;
-        column.label = "K" + std::to_string(k);
+        column.label = TReportTerms::rowLabel(TReportTerms::ControllerRelayUnit, k);
         column.name = site.controllerRelay(k);
         break;
     }
     case Kind::Relay:
         column.unitIndex = TReportTerms::ControllerRelayUnit + c.unit;
-        column.unit = flat(TReportTerms::unitLabel(column.unitIndex));
+        column.unit = TReportTerms::unitName(column.unitIndex);
         column.label = TReportTerms::rowLabel(column.unitIndex, c.index);
         column.name = site.relay(c.unit, c.index);
         break;
@@ -56,9 +50,8 @@ TCommissioningPack::Column columnOf(const TCauseMatrix::Column& c, const TSiteNa
 
 std::string outputWithName(int bit, const TSiteNames& site)
 {
-    const int unit = bit / Layout::OutputsPerSplitter;
     const std::string& name = site.zones[static_cast<size_t>(bit)];
-    return flat(TReportTerms::unitLabel(unit)) + " " + TReportTerms::rowLabel(unit, bit % 4 + 1)
+    return TReportTerms::outputName(bit / Layout::OutputsPerSplitter + 1, bit % Layout::OutputsPerSplitter + 1)
         + (name.empty() ? "" : " — " + name);
 }
 
