@@ -134,6 +134,7 @@ void TImageTransfers::write(const TImage& image, const std::string& backupSerial
     if (!m_host.approveWrite(image) || !Dlg::confirm(WriteQuestion))
         return;
     m_write.emplace(std::move(sequence));
+    m_write->start();
     m_aside = nullptr;
     m_purpose = Purpose::Write;
     m_cause.clear();

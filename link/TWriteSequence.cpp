@@ -46,8 +46,14 @@ TWriteSequence::TWriteSequence(const TImage& image, std::string serialNumber, Li
     : m_image(image), m_serial(std::move(serialNumber)), m_line(std::move(line)), m_options(std::move(options)),
       m_next(m_options.keepBackup ? Step::ReadBackup : Step::Write)
 {
-    if (!m_options.keepBackup)
-        recallUnfinished();
+}
+
+void TWriteSequence::start()
+{
+    if (m_options.keepBackup)
+        return;
+    recallUnfinished();
+    beginWrite();
 }
 
 bool TWriteSequence::foreignBackup() const

@@ -119,6 +119,10 @@ public:
     bool foreignBackup() const;
     const std::string& serialNumber() const { return m_serial; }
 
+    // The write goes ahead: called once, before the first step. A write
+    // that keeps no backup is marked unfinished here, so that even a run
+    // that never gets to say how it ended leaves that known.
+    void start();
     Step next() const { return m_next; }
     // The outcomes of the steps.
     void backupRead(const TImage& held, std::time_t when = std::time(nullptr));

@@ -342,6 +342,7 @@ int TToolCommands::write()
             throw TToolError(controllers + "; nothing was written (--force writes it all the same)");
         warn(controllers + "; written all the same (--force)");
     }
+    sequence.start();
 
     // Why the last step did not complete.
     std::optional<TToolError> stop;
