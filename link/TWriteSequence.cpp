@@ -85,7 +85,8 @@ void TWriteSequence::backupRead(const TImage& held, std::time_t when)
         return;
     }
     m_verdict.backupResult
-        = TBackupStore::keep(m_serial, held, m_verdict.backup, TBackupStore::Reason::Write, m_options.project, when);
+        = TBackupStore::keep(m_serial, held, m_verdict.backup, TBackupStore::Reason::Write,
+                             m_options.backupSerial.empty() ? m_options.project : std::string(), when);
     if (!m_verdict.backupResult) {
         m_verdict.backup.clear();
         m_verdict.holds = m_verdict.mixedBefore ? Holds::Mixed : Holds::Earlier;

@@ -43,7 +43,8 @@ public:
         bool always = false;
         // Read the image back after the write.
         bool verify = false;
-        // The project written, to label its backup.
+        // The project written, to label its backup; a kept image put back
+        // was made for no project.
         std::string project;
         // A kept image put back: the serial characters of its file name.
         std::string backupSerial;

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -210,7 +211,22 @@ TEST_F(WriteSequence, TheWayBackIsTheLastWholeConfigurationAcrossWrites)
     // A backup of another controller is told before anything is sent.
     const TWriteSequence foreign(a, "ZZZZ123456", Com3, {true, false, false, {}, "ABCDEFGHIJ"});
     EXPECT_TRUE(foreign.foreignBackup());
-    EXPECT_FALSE(TWriteSequence(a, Serial, Com3, {true, false, false, {}, "ABCDEFGHIJ"}).foreignBackup());
+    TWriteSequence putBack(first, Serial, Com3, {true, false, false, "hotel", "ABCDEFGHIJ"});
+    EXPECT_FALSE(putBack.foreignBackup());
+
+    // The backup before a write is labelled with the project written; one
+    // taken before a kept image is put back, with none.
+    TWriteSequence labelled(b, Serial, Com3, {true, false, false, "hotel", {}});
+    labelled.backupRead(pattern(7));
+    putBack.backupRead(pattern(8));
+    std::vector<TBackupStore::Entry> entries;
+    ASSERT_TRUE(TBackupStore::list(entries));
+    const auto projectOf = [&](const std::string& path) {
+        const auto it = std::find_if(entries.begin(), entries.end(), [&](const auto& e) { return e.path == path; });
+        return it == entries.end() ? std::string("(not listed)") : it->project;
+    };
+    EXPECT_EQ(projectOf(labelled.verdict().backup), "hotel");
+    EXPECT_EQ(projectOf(putBack.verdict().backup), "");
 }
 
 // The command names the backup and the line as the write used it, and a
