@@ -131,13 +131,20 @@ QVariant TCauseMatrixModel::headerData(int section, Qt::Orientation orientation,
     if (section < 0 || section >= rowCount())
         return {};
     const auto r = static_cast<size_t>(section);
-    if (role == Qt::DisplayRole)
-        return qs(m_table == Table::Zones ? m_matrix.zones.at(r).head : m_matrix.rows.at(r).head);
+    if (role == Qt::DisplayRole && m_table == Table::Zones)
+        return qs(m_matrix.zones.at(r).head);
+    // What triggers the input under its head, as a column's name is.
+    if (role == Qt::DisplayRole) {
+        const TCauseMatrix::Row& row = m_matrix.rows.at(r);
+        return row.cause.empty() ? qs(row.head) : qs(row.head) + '\n' + qs(row.cause);
+    }
     if (role == Qt::ToolTipRole && m_table == Table::Algorithms) {
         const TAlarmPlan::Input& plan = m_matrix.rows.at(r).plan;
         QString tip = qs(m_matrix.rows.at(r).head);
         if (!m_matrix.rows.at(r).switches)
             tip += QStringLiteral(": ничего не включает");
+        if (const std::string& cause = m_matrix.rows.at(r).cause; !cause.empty())
+            tip += QStringLiteral("\nИсточник сигнала: ") + qs(cause);
         if (const std::string idle = plan.idleText(); !idle.empty())
             tip += '\n' + qs(idle);
         return tip;

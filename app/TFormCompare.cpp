@@ -2,6 +2,7 @@
 
 #include "app/TCompareHost.h"
 #include "app/TFilePlaces.h"
+#include "app/TFileWords.h"
 #include "project/TProject.h"
 #include "project/TProjectFiles.h"
 #include "widgets/TDialogs.h"
@@ -81,7 +82,7 @@ void TFormCompare::compareWithFile()
     if (!opened.image) {
         Dlg::error(QStringLiteral("Unable to open %1\n%2")
                        .arg(QFile::decodeName(QByteArray::fromStdString(opened.image.fileName())),
-                            text(opened.image.reason())));
+                            TFileWords::reason(opened.image)));
         return;
     }
     // Names that cannot be read leave the file's names unknown, as a file
@@ -89,7 +90,7 @@ void TFormCompare::compareWithFile()
     if (!opened.names)
         Dlg::error(QStringLiteral("Unable to read %1\n%2")
                        .arg(QFile::decodeName(QByteArray::fromStdString(opened.names.fileName())),
-                            text(opened.names.reason())));
+                            TFileWords::reason(opened.names)));
     const bool named = opened.namesKnown && opened.names;
     compareWith(file.image(), named ? &file.names() : nullptr,
                 QStringLiteral("файл %1").arg(QFileInfo(chosen).fileName()), file.siteNames());

@@ -344,7 +344,8 @@ void TMain::ShowFindings()
 TFormSiteNames* TMain::formSiteNames()
 {
     if (!m_siteNames)
-        m_siteNames = new TFormSiteNames(m_project, m_undo->undoAction(), m_undo->redoAction(), this);
+        m_siteNames
+            = new TFormSiteNames(m_project, m_undo->undoAction(), m_undo->redoAction(), m_bar->ActionSave, this);
     return m_siteNames;
 }
 

@@ -123,6 +123,8 @@ void TMainToolBar::buildKeys(QMainWindow& window)
         const QByteArray name = "Action" + button->objectName().mid(2).toLatin1();
         QAction* action = addKey(window, name.constData(), button->text(), key);
         connect(action, &QAction::triggered, button, &QToolButton::click);
+        if (button == TBSave)
+            ActionSave = action;
         button->setToolTip(QStringLiteral("%1 (%2)").arg(button->text(), key.toString(QKeySequence::NativeText)));
     }
     ActionHelp = addKey(window, "ActionHelp", QStringLiteral("Руководство"), QKeySequence(Qt::Key_F1));

@@ -34,6 +34,8 @@ public:
     QAction* ActionCompareFile;
     QAction* ActionCompareController;
     QAction* ActionBackups;
+    // Ctrl+S, as a click on TBSave; the names window's key reaches it too.
+    QAction* ActionSave = nullptr;
     // F1: the user's guide.
     QAction* ActionHelp;
     // F8: the check's findings, as TBCheck.

@@ -1,17 +1,16 @@
 #include "app/TProjectCommands.h"
 
 #include "app/TFilePlaces.h"
+#include "app/TFileWords.h"
 #include "app/TFormProjectName.h"
 #include "app/TProjectHost.h"
 #include "diag/TDbg.h"
 #include "diag/TFormPort.h"
 #include "project/TFileResult.h"
-#include "project/TImageFile.h"
 #include "project/TProgramNamesFile.h"
 #include "project/TProject.h"
 #include "project/TProjectFiles.h"
 #include "project/TProjectName.h"
-#include "project/TSiteNamesFile.h"
 #include "widgets/TDialogs.h"
 
 #include <QCoreApplication>
@@ -43,7 +42,7 @@ std::string TProjectCommands::nativePath(const QString& path)
 
 QString TProjectCommands::failureText(const QString& lead, const TFileResult& result)
 {
-    return lead.arg(filePath(result.fileName())) + '\n' + QString::fromStdString(result.reason());
+    return lead.arg(filePath(result.fileName())) + '\n' + TFileWords::reason(result);
 }
 
 TProjectCommands::SaveResult TProjectCommands::save()
@@ -54,24 +53,13 @@ TProjectCommands::SaveResult TProjectCommands::save()
     if (chosen.isEmpty())
         return SaveResult::Cancelled;
     places.chosen(chosen);
-    const std::string path = nativePath(chosen);
 
-    // The names file is only written beside an image that was written, and
-    // the project counts as saved only when both are on disk.
-    if (const TFileResult result = TImageFile::write(path, m_host.project().image()); !result) {
+    // The project counts as saved only when both files are on disk.
+    if (const TFileResult result = TProjectFiles::save(nativePath(chosen), m_host.project()); !result) {
         Dlg::error(failureText(UnableToWrite, result));
         return SaveResult::Failed;
     }
-    const std::string namesPath = TProjectName::namesFilePath(path);
-    if (const TFileResult result = TNamesFile::write(namesPath, m_host.project().names()); !result) {
-        Dlg::error(failureText(UnableToWrite, result));
-        return SaveResult::Failed;
-    }
-    if (const TFileResult result = TSiteNamesFile::write(namesPath, m_host.project().siteNames()); !result) {
-        Dlg::error(failureText(UnableToWrite, result));
-        return SaveResult::Failed;
-    }
-    m_host.ProjectSaved(filePath(TProjectName::fromPath(path)));
+    m_host.ProjectSaved(filePath(TProjectName::fromPath(nativePath(chosen))));
     places.setProjectFile(chosen);
     return SaveResult::Saved;
 }
@@ -139,6 +127,8 @@ TFileResult TProjectCommands::openChosen(const QString& chosen)
                                         "Windows-1251. Имена прочитаны так:\n%3")
                              .arg(filePath(opened.namesPath), QString::fromStdString(opened.namesUnicode),
                                   QString::fromStdString(TProjectFiles::namesAsRead(project, "\n"))));
+    if (!opened.namesCut.empty())
+        Dlg::information(TFileWords::cutNames(filePath(opened.namesPath), opened.namesCut));
     m_host.EditorReload();
     m_host.ClearHistory();
     m_host.filePlaces().setProjectFile(chosen);

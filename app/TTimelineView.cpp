@@ -200,6 +200,10 @@ bool TTimelineView::event(QEvent* event)
     const TProject& project = m_host.project();
     const TAlarmPlan::Input plan = TAlarmPlan::of(project.image(), input());
     QStringList lines;
+    // The delay's row tells what triggers the input.
+    if (const std::string& cause = project.siteNames().cause(input());
+        stage == TTimelineLayout::DelayRow && !cause.empty())
+        lines << QStringLiteral("Источник сигнала: ") + QString::fromStdString(cause);
     for (const TAlarmPlan::Stage& s : plan.running)
         if (s.number == stage)
             for (const std::string& line :

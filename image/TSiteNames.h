@@ -1,27 +1,77 @@
 #pragma once
-// What the installation's people call its parts: the site (object, address,
-// the engineer who commissions it), each splitter output (a loudspeaker
-// zone), each relay of the relay modules and the controller's own relays K1
-// and K2. None of it is in the controller's image; the project keeps it
-// beside the algorithm names. An empty text is no name. UTF-8.
+// What the installation's people call its parts, and what its handover
+// papers say of it: the site (object, address, the engineer who commissions
+// it) and the title block of its documents (document number, revision,
+// customer, installer, designer, the design's code), each splitter output (a
+// loudspeaker zone), each relay of the relay modules and the controller's own
+// relays K1 and K2, what triggers each of the 24 inputs (a source reference,
+// «ППК, выход 3; ЗКПС 1 этаж; лист ОП-2») and each message the stages can
+// play. None of it is in the controller's image; the project keeps it beside
+// the algorithm names. An empty text is no name. UTF-8.
+//
+// Every name is listed once, in entries(): which part it names, and the
+// section and key that hold it in the names file. The names file, the names
+// window, the undo history and the reports all go through that list.
 
 #include "image/ImageLayout.h"
 
-#include <algorithm>
 #include <array>
 #include <string>
 #include <utility>
+#include <vector>
 
 struct TSiteNames {
+    // The messages a stage can play: the controller's own 8, then 8 of each
+    // message module, by message code.
+    static constexpr int MessageCodes = 32;
+
     std::string object;
     std::string address;
     std::string engineer;
+    std::string documentNumber;
+    std::string revision;
+    std::string customer;
+    std::string installer;
+    std::string designer;
+    std::string designCode;
     // Output bit 4 x (splitter - 1) + (OUT - 1).
     std::array<std::string, Layout::OutputBits> zones;
     // Relay bit 4 x (module - 1) + (relay - 1).
     std::array<std::string, Layout::RelayBits> relays;
     // K1, K2.
     std::array<std::string, 2> controllerRelays;
+    // What triggers input 1..24, by input - 1.
+    std::array<std::string, Layout::InputCount> causes;
+    // By message code: source x 8 + (number - 1).
+    std::array<std::string, MessageCodes> messages;
+
+    enum class Part { Site, Zone, ControllerRelay, Relay, Cause, Message };
+    struct Entry {
+        Part part;
+        // Site: the field, 0..SiteFields - 1; Zone: the output bit; ControllerRelay:
+        // 1 or 2; Relay: the relay bit; Cause: the input 1..24; Message: the code.
+        int number;
+        std::string section;
+        std::string key;
+        // The site's fields in words ("Объект", "Шифр проекта"); the inputs
+        // as "IN-3". Empty for zones, relays and messages, which are named
+        // in the report's words.
+        std::string label;
+    };
+    static constexpr int SiteFields = 9;
+    // The site's fields from here on are the title block's.
+    static constexpr int TitleBlockFrom = 3;
+    // The one list: the site's fields, the zones, K1 and K2, the relays, the
+    // causes, the messages. Its index is a name's number.
+    static const std::vector<Entry>& entries();
+    static constexpr int FieldCount
+        = SiteFields + Layout::OutputBits + 2 + Layout::RelayBits + Layout::InputCount + MessageCodes;
+
+    std::string& name(const Entry& entry) { return const_cast<std::string&>(std::as_const(*this).name(entry)); }
+    const std::string& name(const Entry& entry) const;
+    // Every name by its number in entries().
+    std::string& field(int i) { return name(entries().at(static_cast<size_t>(i))); }
+    const std::string& field(int i) const { return name(entries().at(static_cast<size_t>(i))); }
 
     const std::string& zone(int splitter, int output) const
     {
@@ -33,32 +83,14 @@ struct TSiteNames {
     }
     // K1 or K2: relay 1 or 2.
     const std::string& controllerRelay(int relay) const { return controllerRelays[static_cast<size_t>(relay - 1)]; }
+    // Input 1..24.
+    const std::string& cause(int input) const { return causes.at(static_cast<size_t>(input - 1)); }
+    const std::string& message(int code) const { return messages.at(static_cast<size_t>(code)); }
 
-    // Every name by one number, 0..FieldCount - 1: the object, the address,
-    // the engineer, the zones, K1 and K2, the relays.
-    static constexpr int FieldCount = 3 + Layout::OutputBits + 2 + Layout::RelayBits;
-    std::string& field(int i) { return const_cast<std::string&>(std::as_const(*this).field(i)); }
-    const std::string& field(int i) const
-    {
-        if (i < 3)
-            return i == 0 ? object : i == 1 ? address : engineer;
-        i -= 3;
-        if (i < Layout::OutputBits)
-            return zones.at(static_cast<size_t>(i));
-        i -= Layout::OutputBits;
-        if (i < 2)
-            return controllerRelays.at(static_cast<size_t>(i));
-        return relays.at(static_cast<size_t>(i - 2));
-    }
-
-    bool hasSite() const { return !object.empty() || !address.empty() || !engineer.empty(); }
-    bool hasPartNames() const
-    {
-        const auto named = [](const std::string& name) { return !name.empty(); };
-        return std::any_of(zones.begin(), zones.end(), named) || std::any_of(relays.begin(), relays.end(), named)
-            || std::any_of(controllerRelays.begin(), controllerRelays.end(), named);
-    }
-    bool empty() const { return !hasSite() && !hasPartNames(); }
+    // The title block of the handover papers beyond the object, the address
+    // and the engineer: each named field with its label, in the list's
+    // order ("Номер документа", "Шифр проекта"); none when nothing is named.
+    std::vector<std::pair<std::string, std::string>> titleBlock() const;
 
     bool operator==(const TSiteNames&) const = default;
 };

@@ -11,7 +11,7 @@ TFileResult notRegular(const std::string& path, const struct stat& info)
 {
     if (S_ISDIR(info.st_mode))
         return TFileResult::fromErrno(path, EISDIR);
-    return TFileResult::failure(path, "not a regular file");
+    return TFileResult::failure(path, TFileResult::Kind::NotRegularFile, {}, "not a regular file");
 }
 } // namespace
 

@@ -6,6 +6,7 @@ TFileResult TFileResult::fromErrno(std::string fileName, int code)
 {
     TFileResult result = failure(std::move(fileName), std::strerror(code));
     result.m_code = code;
+    result.m_kind = Kind::System;
     return result;
 }
 

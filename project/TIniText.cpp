@@ -27,16 +27,17 @@ bool sameName(std::string_view a, std::string_view b)
 
 TIniText::TIniText(std::string_view text)
 {
+    // A line ends in CR LF, LF or a CR alone (files from old Macs and some
+    // editors), as the Windows functions split them.
     while (!text.empty()) {
-        const size_t lf = text.find('\n');
-        if (lf == std::string_view::npos) {
+        const size_t at = text.find_first_of("\r\n");
+        if (at == std::string_view::npos) {
             m_lines.push_back({std::string(text), {}});
             break;
         }
-        const bool crlf = lf > 0 && text[lf - 1] == '\r';
-        const size_t bodyLength = crlf ? lf - 1 : lf;
-        m_lines.push_back({std::string(text.substr(0, bodyLength)), crlf ? "\r\n" : "\n"});
-        text.remove_prefix(lf + 1);
+        const size_t endLength = text.substr(at, 2) == "\r\n" ? 2 : 1;
+        m_lines.push_back({std::string(text.substr(0, at)), std::string(text.substr(at, endLength))});
+        text.remove_prefix(at + endLength);
     }
 }
 
@@ -50,13 +51,11 @@ std::string TIniText::text() const
 
 std::optional<std::string> TIniText::sectionName(const std::string& body)
 {
+    // The name ends at the first ']', or at the end of a line without one.
     const std::string_view line = trimmed(body);
     if (line.empty() || line.front() != '[')
         return std::nullopt;
-    const size_t close = line.rfind(']');
-    if (close == std::string_view::npos)
-        return std::nullopt;
-    return std::string(trimmed(line.substr(1, close - 1)));
+    return std::string(trimmed(line.substr(1, line.find(']') - 1)));
 }
 
 std::optional<TIniText::KeyLine> TIniText::keyLine(const std::string& body)
@@ -115,10 +114,15 @@ std::optional<std::string> TIniText::value(std::string_view section, std::string
 
 std::string TIniText::newline() const
 {
-    const bool anyLf = std::any_of(m_lines.begin(), m_lines.end(), [](const Line& line) { return line.end == "\n"; });
-    const bool anyCrLf
-        = std::any_of(m_lines.begin(), m_lines.end(), [](const Line& line) { return line.end == "\r\n"; });
-    return anyLf && !anyCrLf ? "\n" : "\r\n";
+    // New lines end as the file's lines do where they all end alike.
+    std::string end;
+    for (const Line& line : m_lines)
+        if (!line.end.empty() && line.end != end) {
+            if (!end.empty())
+                return "\r\n";
+            end = line.end;
+        }
+    return end.empty() ? "\r\n" : end;
 }
 
 void TIniText::insertLine(size_t at, std::string body)

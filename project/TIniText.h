@@ -2,8 +2,10 @@
 // The text of an INI file, edited in place as the Windows private-profile
 // functions see it: section and key names match without regard to case,
 // blanks around names and values do not count, the first section of a name
-// and the first key of a name in it are the ones that count, lines end in
-// CRLF or LF. Values are raw bytes: no code page, no quotes handled here.
+// and the first key of a name in it are the ones that count (a second
+// section of that name is never read nor written), lines end in CRLF, LF or
+// a CR alone, and a section's name ends at its first ']'. Values are raw
+// bytes: no code page, no quotes handled here.
 //
 // Changing a value touches nothing but that value: every other line, comment,
 // blank and line end stays byte for byte.
@@ -33,7 +35,7 @@ public:
 private:
     struct Line {
         std::string body;
-        std::string end; // "\r\n", "\n", or empty for a last line without one
+        std::string end; // "\r\n", "\n", "\r", or empty for a last line without one
     };
     struct KeyLine {
         std::string name;

@@ -1,12 +1,15 @@
 #pragma once
-// Opening a project from its files, for the window's Open and for kt7tool:
-// the image file (*.usr) and the names file beside it (*.ini), or a names
-// file named apart, which holds the algorithm names and those of the site,
-// its zones and relays. The project's name comes from the image file's name.
+// Opening and saving a project with its files, for the window and for
+// kt7tool: the image file (*.usr) and the names file beside it (*.ini), or a
+// names file named apart, which holds the algorithm names and those of the
+// site, its zones, relays, causes and messages. The project's name comes
+// from the image file's name.
 
 #include "project/TFileResult.h"
+#include "project/TNamesFile.h"
 
 #include <string>
+#include <vector>
 
 class TProject;
 
@@ -28,6 +31,8 @@ public:
         // named and it was read in, where names files are Windows-1251;
         // empty for a names file without one.
         std::string namesUnicode;
+        // Names a NUL byte cut short, as Windows reads them.
+        std::vector<TNamesFile::Reading::Cut> namesCut;
     };
 
     // Reads the image file into the project and gives it the file's name,
@@ -38,6 +43,11 @@ public:
     static Opened open(const std::string& path, TProject& project, const std::string& namesPath = {});
     // The names alone, for an image that came from elsewhere.
     static Opened readNames(const std::string& namesPath, bool namedApart, TProject& project);
+    // Writes the image file at path and the names file beside it, each in one
+    // atomic write; the project's state is left to the caller. A name that
+    // cannot be stored, or a names file that cannot be read to keep the rest
+    // of it, writes neither file.
+    static TFileResult save(const std::string& path, const TProject& project);
     // The named inputs as read, "IN-1: name", separated by separator, for
     // telling what a names file that looks like UTF-8 was read as.
     static std::string namesAsRead(const TProject& project, const std::string& separator);

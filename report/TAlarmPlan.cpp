@@ -12,6 +12,7 @@ TAlarmPlan::Composition TAlarmPlan::Composition::of(const TImage& image)
     c.splitters = splitterField < Splitters ? splitterField + 1 : Splitters;
     const int relayField = image.value(RelayModuleCount.at(SystemNode));
     c.relayModules = relayField <= RelayModules ? relayField : RelayModules;
+    c.messageModules = image.value(MessageModules.at(SystemNode));
     return c;
 }
 
@@ -43,7 +44,7 @@ std::string TAlarmPlan::Stage::span() const
 
 std::string TAlarmPlan::Stage::message() const
 {
-    return TReportTerms::messageSource(messageCode) + ", сообщение " + std::to_string(messageCode % 8 + 1);
+    return TReportTerms::messageName(messageCode);
 }
 
 int TAlarmPlan::Input::limitedSpan() const

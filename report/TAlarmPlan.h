@@ -26,6 +26,7 @@ public:
     struct Composition {
         int splitters = 1;
         int relayModules = 0;
+        int messageModules = 0;
         static Composition of(const TImage& image);
     };
 

@@ -84,6 +84,7 @@ TCauseMatrix TCauseMatrix::of(const TImage& image, const Names& names, const TSi
     using namespace Layout;
     TCauseMatrix m;
     m.composition = TAlarmPlan::Composition::of(image);
+    m.messages = site.messages;
     const auto add = [&m, &site](Kind kind, int unit, int index) {
         Column c;
         c.kind = kind;
@@ -111,6 +112,7 @@ TCauseMatrix TCauseMatrix::of(const TImage& image, const Names& names, const TSi
         row.plan = plan;
         row.head = TReportSource::caption(plan.number, names[static_cast<size_t>(plan.number - 1)]);
         row.head.erase(row.head.find_last_not_of(' ') + 1);
+        row.cause = site.cause(plan.number);
         row.cells.resize(m.columns.size());
         for (size_t c = 0; c < m.columns.size(); ++c) {
             for (const TAlarmPlan::Stage& stage : plan.running)
@@ -160,8 +162,10 @@ std::string TCauseMatrix::detail(size_t row, size_t column) const
         const auto stage = std::find_if(r.plan.running.begin(), r.plan.running.end(),
                                         [k](const TAlarmPlan::Stage& s) { return s.number == k; });
         out += "\nЭтап " + std::to_string(k) + ": " + stage->span();
-        if (c.kind == Kind::Output)
-            out += ", " + stage->message();
+        if (c.kind == Kind::Output) {
+            const std::string& name = messages.at(stage->messageCode);
+            out += ", " + stage->message() + (name.empty() ? "" : " (" + name + ")");
+        }
     }
     return out;
 }

@@ -34,6 +34,7 @@ public:
     struct Row {
         TAlarmPlan::Input plan;
         std::string head;                    // "IN-3 name"
+        std::string cause;                   // what triggers the input, as the site has it; empty when unnamed
         std::vector<std::vector<int>> cells; // per column: the stages that switch it
         bool switches = false;               // some cell is not empty
     };
@@ -60,11 +61,14 @@ public:
     std::vector<Column> columns;
     std::vector<Row> rows;
     std::vector<ZoneRow> zones;
+    // What the site calls each message, by message code; empty when unnamed.
+    std::array<std::string, TSiteNames::MessageCodes> messages;
 
     // The stages as a cell shows them: "1, 2", or empty.
     std::string cell(size_t row, size_t column) const;
     // What a cell means, one line each: the input and the effect, then each
-    // stage with its time from the trigger (and the message, on an output).
+    // stage with its time from the trigger (and the message, with its name
+    // in parentheses where it has one, on an output).
     std::string detail(size_t row, size_t column) const;
     // "LB2 OUT3, Релейный модуль №1 K2": the columns no alarm switches.
     std::string unusedColumns() const;

@@ -83,25 +83,27 @@ private:
         m_stage = stage;
     }
 
-    // The site and the names of zones and relays, one a line, before what
-    // uses them; a project without names has none of these lines.
+    // The site, its title block and the names of zones, relays, causes and
+    // messages, one a line, before what uses them; a project without names
+    // has none of these lines.
     void names()
     {
-        const TSiteNames& site = m_in.site;
+        using Part = TSiteNames::Part;
         shownOn(TConfigFinding::Node::System);
-        for (const auto& [word, text] :
-             {std::pair{"Объект", &site.object}, {"Адрес", &site.address}, {"Наладчик", &site.engineer}})
-            if (!text->empty())
-                add({word}, *text, {});
-        for (int bit = 0; bit < Layout::OutputBits; ++bit)
-            if (const std::string& name = site.zones[static_cast<size_t>(bit)]; !name.empty())
-                add({"Имя зоны", output(bit)}, name, {});
-        for (int k = 1; k <= 2; ++k)
-            if (const std::string& name = site.controllerRelay(k); !name.empty())
-                add({"Имя реле", TReportTerms::relayName(0, k)}, name, {});
-        for (int bit = 0; bit < Layout::RelayBits; ++bit)
-            if (const std::string& name = site.relays[static_cast<size_t>(bit)]; !name.empty())
-                add({"Имя реле", moduleRelay(bit)}, name, {});
+        for (const TSiteNames::Entry& e : TSiteNames::entries()) {
+            const std::string& name = m_in.site.name(e);
+            if (name.empty())
+                continue;
+            const std::string label = TReportTerms::nameLabel(e);
+            switch (e.part) {
+            case Part::Site: add({label}, name, {}); break;
+            case Part::Zone: add({"Имя зоны", label}, name, {}); break;
+            case Part::ControllerRelay:
+            case Part::Relay: add({"Имя реле", label}, name, {}); break;
+            case Part::Cause: add({"Источник сигнала", label}, name, {}); break;
+            case Part::Message: add({"Имя сообщения", label}, name, {}); break;
+            }
+        }
     }
 
     void composition()
@@ -180,6 +182,7 @@ private:
             const Bits message = rangeBits(Layout::Stage::Message.at(s));
             add({in, name, TReportTerms::Source}, TReportTerms::messageSource(stage.messageCode()), {message});
             add({in, name, TReportTerms::Number}, std::to_string(stage.messageNumber()), {message});
+            m_facts.back().name = m_in.site.message(stage.messageCode());
             for (int bit = 0; bit < Layout::OutputBits; ++bit)
                 if (stage.outputBit(bit))
                     mark({in, name, output(bit)}, maskBit(s + Layout::Stage::Outputs, bit), zoneName(bit));

@@ -20,8 +20,9 @@ struct TFact {
     std::string value;
     std::vector<Bits> source;
     bool mark = false;
-    // What the site calls the output or relay of a mark; empty when unnamed.
-    // Not part of the key: a renamed zone changes no fact of the image.
+    // What the site calls the output or relay of a mark, or the message a
+    // stage plays; empty when unnamed. Not part of the key nor of the value:
+    // a renamed zone changes no fact of the image.
     std::string name;
     // The tree node the fact belongs to, named as the check names nodes.
     TConfigFinding::Node node = TConfigFinding::Node::System;
@@ -40,8 +41,9 @@ struct TFact {
     // parentheses where it has one.
     std::string line() const
     {
+        const std::string named = name.empty() ? "" : " (" + name + ")";
         if (mark)
-            return name.empty() ? key() : key() + " (" + name + ")";
-        return key() + ":" + (value.empty() ? "" : " " + value);
+            return key() + named;
+        return key() + ":" + (value.empty() ? "" : " " + value) + named;
     }
 };

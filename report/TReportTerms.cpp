@@ -42,3 +42,23 @@ std::string TReportTerms::messageSource(int code)
     static const char* const sources[] = {"Панель", "MS3-1", "MS3-2", "MS3-3"};
     return sources[(code / 8) & 3];
 }
+
+std::string TReportTerms::messageName(int code)
+{
+    return messageSource(code) + ", сообщение " + std::to_string(code % 8 + 1);
+}
+
+std::string TReportTerms::nameLabel(const TSiteNames::Entry& entry)
+{
+    using Part = TSiteNames::Part;
+    const int n = entry.number;
+    switch (entry.part) {
+    case Part::Zone: return outputName(n / Layout::OutputsPerSplitter + 1, n % Layout::OutputsPerSplitter + 1);
+    case Part::ControllerRelay: return relayName(0, n);
+    case Part::Relay: return relayName(n / Layout::RelaysPerModule + 1, n % Layout::RelaysPerModule + 1);
+    case Part::Message: return messageName(n);
+    case Part::Site:
+    case Part::Cause: break;
+    }
+    return entry.label;
+}

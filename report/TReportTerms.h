@@ -2,6 +2,8 @@
 // The words of the configuration report, shared by the report itself and by
 // the texts that describe a configuration line by line. UTF-8.
 
+#include "image/TSiteNames.h"
+
 #include <string>
 
 class TReportTerms {
@@ -40,4 +42,11 @@ public:
     static std::string relayName(int module, int relay);
     // "Панель", "MS3-1".."MS3-3" for a message code 0..31.
     static std::string messageSource(int code);
+    // "Панель, сообщение 2", "MS3-1, сообщение 8": the message of a code 0..31.
+    static std::string messageName(int code);
+    // A name's label in these words: the site's fields and the inputs as the
+    // list of names has them, a zone as outputName(), a relay as
+    // relayName(), a message as messageName(). Whatever lists the site's
+    // names (the names window, kt7tool show, the pack) labels them so.
+    static std::string nameLabel(const TSiteNames::Entry& entry);
 };

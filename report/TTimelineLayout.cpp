@@ -149,6 +149,8 @@ std::vector<std::string> TTimelineLayout::stageEffects(const TAlarmPlan::Stage& 
     const auto line = [&lines](std::string what, const std::string& name) {
         lines.push_back(name.empty() ? std::move(what) : what + " — " + name);
     };
+    if (const std::string& message = site.message(stage.messageCode); !message.empty())
+        line(TReportTerms::messageName(stage.messageCode), message);
     for (int s = 1; s <= composition.splitters; ++s)
         for (int o = 1; o <= Layout::OutputsPerSplitter; ++o)
             if (stage.outputs[static_cast<size_t>(Layout::outputBit(s, o))])

@@ -83,9 +83,10 @@ public:
     // The label of a stage's bar.
     static std::vector<std::string> stageLabel(const TAlarmPlan::Stage& stage,
                                                const TAlarmPlan::Composition& composition);
-    // What the stage switches that the system has, one line each in the
-    // report's words, with the name the site gives it:
-    // "Zarna KT7-LB №2 OUT3 — 2 этаж, коридор", "Реле в KT7-CU K1".
+    // The message the stage plays where the site names it, then what the
+    // stage switches that the system has, one line each in the report's
+    // words, with the name the site gives it: "Панель, сообщение 2 —
+    // Эвакуация", "Zarna KT7-LB №2 OUT3 — 2 этаж, коридор", "Реле в KT7-CU K1".
     static std::vector<std::string> stageEffects(const TAlarmPlan::Stage& stage,
                                                  const TAlarmPlan::Composition& composition, const TSiteNames& site);
 };

@@ -1,7 +1,8 @@
 // Reads arbitrary bytes as a names file, writes the names it got back, both
 // into that same file (which keeps everything else in it) and into a new one,
-// and reads each again: the names must come back unchanged. So too the names
-// of the site, zones and relays, which must leave the algorithm names as
+// and reads each again: the algorithm names and those of the site, zones,
+// relays, causes and messages must come back unchanged. Writing the
+// algorithm names alone must leave the other names of a Windows-1251 file as
 // they were. A file in Unicode is written whole in Windows-1251, so one that
 // holds, besides the names, characters Windows-1251 lacks may be refused, and
 // is then left as it was.
@@ -10,7 +11,6 @@
 #include "tests/fuzz/TFuzzFolder.h"
 
 #include "project/TNamesFile.h"
-#include "project/TSiteNamesFile.h"
 
 namespace {
 
@@ -24,28 +24,21 @@ bool refusedAndKept(const TFileResult& result, const std::string& path, const st
     return true;
 }
 
-void requireSameAfterWrite(const std::string& path, const TNamesFile::Names& names, bool mayRefuse = false)
+// Writes the names, the site's too unless site is null, and reads them back;
+// the site's names read back must be expected.
+void requireSameAfterWrite(const std::string& path, const TNamesFile::Names& names, const TSiteNames* site,
+                           const TSiteNames* expected, bool mayRefuse = false)
 {
     const std::string before = TFuzzFolder::readAll(path);
-    if (refusedAndKept(TNamesFile::write(path, names), path, before, mayRefuse))
+    const TFileResult result = site ? TNamesFile::write(path, names, *site) : TNamesFile::write(path, names);
+    if (refusedAndKept(result, path, before, mayRefuse))
         return;
     TNamesFile::Names again;
-    FUZZ_CHECK(TNamesFile::read(path, again).ok());
+    TSiteNames againSite;
+    FUZZ_CHECK(TNamesFile::read(path, again, againSite).ok());
     FUZZ_CHECK(again == names);
-}
-
-void requireSameSiteAfterWrite(const std::string& path, const TSiteNames& site, const TNamesFile::Names& names,
-                               bool mayRefuse = false)
-{
-    const std::string before = TFuzzFolder::readAll(path);
-    if (refusedAndKept(TSiteNamesFile::write(path, site), path, before, mayRefuse))
-        return;
-    TSiteNames again;
-    FUZZ_CHECK(TSiteNamesFile::read(path, again).ok());
-    FUZZ_CHECK(again == site);
-    TNamesFile::Names algorithms;
-    FUZZ_CHECK(TNamesFile::read(path, algorithms).ok());
-    FUZZ_CHECK(algorithms == names);
+    if (expected)
+        FUZZ_CHECK(againSite == *expected);
 }
 
 } // namespace
@@ -59,18 +52,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::remove(fresh.c_str());
 
     TNamesFile::Names names;
+    TSiteNames site;
     TNamesFile::Reading reading;
-    FUZZ_CHECK(TNamesFile::read(original, names, &reading).ok());
+    FUZZ_CHECK(TNamesFile::read(original, names, site, &reading).ok());
     const bool unicode = reading.encoding != TUnicodeText::Encoding::None;
     for (const std::string& name : names)
         FUZZ_CHECK(TNamesFile::canStore(name));
-    TSiteNames site;
-    FUZZ_CHECK(TSiteNamesFile::read(original, site).ok());
     for (int n = 0; n < TSiteNames::FieldCount; ++n)
         FUZZ_CHECK(TNamesFile::canStore(site.field(n)));
-    requireSameAfterWrite(fresh, names);
-    requireSameAfterWrite(original, names, unicode);
-    requireSameSiteAfterWrite(fresh, site, names);
-    requireSameSiteAfterWrite(original, site, names, unicode);
+    for (const TNamesFile::Reading::Cut& cut : reading.cut)
+        FUZZ_CHECK(!cut.where.empty() && TNamesFile::canStore(cut.kept));
+    requireSameAfterWrite(fresh, names, nullptr, nullptr);
+    requireSameAfterWrite(original, names, nullptr, unicode ? nullptr : &site, unicode);
+    requireSameAfterWrite(fresh, names, &site, &site);
+    requireSameAfterWrite(original, names, &site, &site, unicode);
     return 0;
 }

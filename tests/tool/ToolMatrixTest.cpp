@@ -5,7 +5,6 @@
 #include "image/TAlarmRecord.h"
 #include "project/TImageFile.h"
 #include "project/TNamesFile.h"
-#include "project/TSiteNamesFile.h"
 #include "tests/tool/TToolRun.h"
 
 #include <QJsonArray>
@@ -171,7 +170,9 @@ TEST(ToolMatrix, MatrixAsTextCsvAndJsonTimelineAsSvg)
     TSiteNames named;
     named.zones[static_cast<size_t>(Layout::outputBit(1, 2))] = "Зал; 1";
     named.controllerRelays[1] = "Лифты";
-    ASSERT_TRUE(TSiteNamesFile::write(dir.filePath("site.ini").toStdString(), named).ok());
+    TNamesFile::Names algorithms;
+    ASSERT_TRUE(TNamesFile::read(dir.filePath("site.ini").toStdString(), algorithms).ok());
+    ASSERT_TRUE(TNamesFile::write(dir.filePath("site.ini").toStdString(), algorithms, named).ok());
     run = TToolRun::of({"matrix", usr, "--csv"}, dir.filePath("data"));
     EXPECT_TRUE(run.outBytes.startsWith("\xEF\xBB\xBFВход;LB1 OUT1;\"LB1 OUT2 (Зал; 1)\";LB1 OUT3;LB1 OUT4;Реле в "
                                         "KT7-CU K1;Реле в KT7-CU K2 (Лифты)\r\n"))

@@ -7,7 +7,6 @@
 #include "image/TAlarmRecord.h"
 #include "project/TImageFile.h"
 #include "project/TNamesFile.h"
-#include "project/TSiteNamesFile.h"
 #include "tests/report/DocxContent.h"
 #include "tests/support/TScriptedDialogs.h"
 #include "tests/support/TSimProcess.h"
@@ -97,8 +96,7 @@ protected:
         for (int i = 0; i < Layout::InputCount; ++i)
             names[static_cast<size_t>(i)] = "Пожар, зона " + std::to_string(i + 1);
         const std::string ini = dir.filePath(name + ".ini").toStdString();
-        EXPECT_TRUE(TNamesFile::write(ini, names).ok());
-        EXPECT_TRUE(TSiteNamesFile::write(ini, site).ok());
+        EXPECT_TRUE(TNamesFile::write(ini, names, site).ok());
         return usr;
     }
     static TSiteNames site()

@@ -4,7 +4,6 @@
 #include "image/TAlarmRecord.h"
 #include "project/TImageFile.h"
 #include "project/TNamesFile.h"
-#include "project/TSiteNamesFile.h"
 #include "tests/tool/TToolRun.h"
 
 #include <QDir>
@@ -181,14 +180,19 @@ TEST_F(ToolWords, DiffNamesChangedFactsThenRawBytes)
 
     // Names of zones and relays: lines of their own before the facts, and
     // in parentheses after a mark of a named zone, which a rename leaves as it was.
+    const auto addSite = [this](const char* ini, const TSiteNames& site) {
+        TNamesFile::Names names;
+        const std::string path = dir.filePath(ini).toStdString();
+        return TNamesFile::read(path, names).ok() && TNamesFile::write(path, names, site).ok();
+    };
     TSiteNames site;
     site.zones[0] = "Зал";
     site.controllerRelays[0] = "Дымоудаление";
-    ASSERT_TRUE(TSiteNamesFile::write(dir.filePath("a.ini").toStdString(), site));
+    ASSERT_TRUE(addSite("a.ini", site));
     site.zones[0] = "Зал 2";
     site.zones[static_cast<size_t>(Layout::outputBit(2, 3))] = "Склад";
     site.object = "Гостиница";
-    ASSERT_TRUE(TSiteNamesFile::write(dir.filePath("b.ini").toStdString(), site));
+    ASSERT_TRUE(addSite("b.ini", site));
     run = TToolRun::of({"diff", a, b});
     EXPECT_EQ(run.status, 1) << run.err.toStdString();
     EXPECT_EQ(run.out.toStdString(),

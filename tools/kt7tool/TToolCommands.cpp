@@ -569,6 +569,10 @@ bool TToolCommands::loadProject(const std::string& path, const std::string& name
     if (!opened.namesUnicode.empty())
         warn(opened.namesPath + ": the names file is in " + opened.namesUnicode
              + ", but names files are Windows-1251; read as " + opened.namesUnicode + ", its names are: " + names);
+    for (const TNamesFile::Reading::Cut& cut : opened.namesCut)
+        warn(opened.namesPath + ": a NUL byte ends the name " + cut.where + ", as Windows reads it: read as \""
+             + TConfigDescriber::printable(cut.kept) + "\"; what follows it (\"" + TConfigDescriber::printable(cut.lost)
+             + "\") cannot be part of a name and stays in the file only while the name is unchanged");
     return opened.namesKnown;
 }
 
