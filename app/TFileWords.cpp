@@ -71,7 +71,8 @@ QString TFileWords::cutNames(const QString& path, const std::vector<TNamesFile::
         return {};
     QString lines;
     for (const TNamesFile::Reading::Cut& c : cut)
-        lines += QStringLiteral("\n%1: «%2», после нулевого байта: «%3»").arg(text(c.where), text(c.kept), text(c.lost));
+        lines
+            += QStringLiteral("\n%1: «%2», после нулевого байта: «%3»").arg(text(c.where), text(c.kept), text(c.lost));
     return QStringLiteral("В файле имён %1 нулевой байт обрывает имена, как их читает Windows; прочитано то, что "
                           "стоит до него. Остальное не может быть частью имени: пока имя не изменено, строка "
                           "сохраняется как есть.")

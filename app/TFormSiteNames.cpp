@@ -108,6 +108,14 @@ TFormSiteNames::TFormSiteNames(TProject& project, QAction* undo, QAction* redo, 
     });
 }
 
+TFormSiteNames::~TFormSiteNames()
+{
+    // Closing the window as it goes takes the focus from a field, which would
+    // take its text into the project with this window half gone.
+    for (QObject* child : findChildren<QObject*>())
+        disconnect(child, nullptr, this, nullptr);
+}
+
 QTableWidget* TFormSiteNames::addTable(const char* name, const QString& tab, const QString& head)
 {
     auto* table = new QTableWidget(0, 2, TabsNames);

@@ -25,6 +25,7 @@ class TFormSiteNames : public TSideWindow {
 public:
     // The main window's undo, redo and save, which the keys here trigger too.
     TFormSiteNames(TProject& project, QAction* undo, QAction* redo, QAction* save, QWidget* parent);
+    ~TFormSiteNames() override;
 
     // Shows the window with the project's names and raises it.
     void showNames();

@@ -31,22 +31,30 @@ std::vector<TSiteNames::Entry> makeEntries()
         list.push_back({Part::Site, f, "Site", Fields[f].key, Fields[f].label});
     for (int s = 1; s <= Layout::Splitters; ++s)
         for (int o = 1; o <= Layout::OutputsPerSplitter; ++o)
-            list.push_back({Part::Zone, Layout::outputBit(s, o), "Zones",
-                            "LB" + std::to_string(s) + ".OUT" + std::to_string(o), {}});
+            list.push_back({Part::Zone,
+                            Layout::outputBit(s, o),
+                            "Zones",
+                            "LB" + std::to_string(s) + ".OUT" + std::to_string(o),
+                            {}});
     for (int k = 1; k <= 2; ++k)
         list.push_back({Part::ControllerRelay, k, "Relays", "CU.K" + std::to_string(k), {}});
     for (int m = 1; m <= Layout::RelayModules; ++m)
         for (int r = 1; r <= Layout::RelaysPerModule; ++r)
-            list.push_back({Part::Relay, Layout::relayBit(m, r), "Relays",
-                            "RM" + std::to_string(m) + ".K" + std::to_string(r), {}});
+            list.push_back({Part::Relay,
+                            Layout::relayBit(m, r),
+                            "Relays",
+                            "RM" + std::to_string(m) + ".K" + std::to_string(r),
+                            {}});
     for (int i = 1; i <= Layout::InputCount; ++i)
         list.push_back({Part::Cause, i, "Causes", "IN-" + std::to_string(i), "IN-" + std::to_string(i)});
     // The controller's own messages, then those of message modules 1..3.
     for (int code = 0; code < TSiteNames::MessageCodes; ++code)
-        list.push_back({Part::Message, code, "Messages",
-                        (code < 8 ? std::string("CU") : "MS" + std::to_string(code / 8)) + ".M"
-                            + std::to_string(code % 8 + 1),
-                        {}});
+        list.push_back(
+            {Part::Message,
+             code,
+             "Messages",
+             (code < 8 ? std::string("CU") : "MS" + std::to_string(code / 8)) + ".M" + std::to_string(code % 8 + 1),
+             {}});
     return list;
 }
 

@@ -270,19 +270,40 @@ TEST_F(MatrixWindow, EditsShowInTheMatrixAndTheTimelineAtOnce)
 
     // A name given to the zone shows under its head, in its tool tips and
     // in the timeline's tool tip of the stage that switches it.
+    // So too what triggers the input, under its head and in its tool tip and
+    // the timeline's delay, and the name of the message in the tool tips of
+    // the cell and the stage.
     TSiteNames site;
     site.zones[static_cast<size_t>(Layout::outputBit(2, 3))] = "Холл";
+    site.causes[1] = "ЗКПС 1 этаж";
+    TImage image = Main->image();
+    const int code = TAlarmRecord(image, 2).stage(1).messageCode();
+    site.messages[static_cast<size_t>(code)] = "Эвакуация";
     Main->project().setSiteNames(site);
     EXPECT_EQ(head(Lb2Out3), "LB2\nOUT3\nХолл");
     EXPECT_EQ(grid->model()->headerData(Lb2Out3, Qt::Horizontal, Qt::ToolTipRole).toString(), "LB2 OUT3 (Холл)");
-    EXPECT_TRUE(grid->model()->index(1, Lb2Out3).data(Qt::ToolTipRole).toString().contains("→ LB2 OUT3 (Холл)\n"));
+    const QString cellTip = grid->model()->index(1, Lb2Out3).data(Qt::ToolTipRole).toString();
+    EXPECT_TRUE(cellTip.contains("→ LB2 OUT3 (Холл)\n")) << cellTip.toStdString();
+    EXPECT_TRUE(cellTip.endsWith(QStringLiteral(", сообщение %1 (Эвакуация)").arg(code % 8 + 1)))
+        << cellTip.toStdString();
+    EXPECT_TRUE(grid->model()->headerData(1, Qt::Vertical).toString().endsWith(QStringLiteral("\nЗКПС 1 этаж")));
+    EXPECT_FALSE(grid->model()->headerData(0, Qt::Vertical).toString().contains('\n'));
+    EXPECT_TRUE(grid->model()
+                    ->headerData(1, Qt::Vertical, Qt::ToolTipRole)
+                    .toString()
+                    .contains(QStringLiteral("\nИсточник сигнала: ЗКПС 1 этаж")));
     ASSERT_TRUE(click(Main->inputNode(2)));
     auto* drawn = ctl<TTimelineView>("Timeline");
-    const TTimelineLayout::Bar bar = drawn->layout().bars.at(1);
-    const QPoint at(static_cast<int>(bar.x + 2), static_cast<int>(bar.y + 2));
-    QHelpEvent help(QEvent::ToolTip, at, drawn->mapToGlobal(at));
-    QCoreApplication::sendEvent(drawn, &help);
-    EXPECT_TRUE(QToolTip::text().split('\n').contains("Zarna KT7-LB №2 OUT3 — Холл")) << QToolTip::text().toStdString();
+    const auto tipAt = [drawn](const TTimelineLayout::Bar& bar) {
+        const QPoint at(static_cast<int>(bar.x + 2), static_cast<int>(bar.y + 2));
+        QHelpEvent help(QEvent::ToolTip, at, drawn->mapToGlobal(at));
+        QCoreApplication::sendEvent(drawn, &help);
+        return QToolTip::text().split('\n');
+    };
+    const QStringList stageTip = tipAt(drawn->layout().bars.at(1));
+    EXPECT_TRUE(stageTip.contains("Zarna KT7-LB №2 OUT3 — Холл")) << stageTip.join('|').toStdString();
+    EXPECT_TRUE(stageTip.first().endsWith(QStringLiteral(", сообщение %1 — Эвакуация").arg(code % 8 + 1)));
+    EXPECT_EQ(tipAt(drawn->layout().bars.at(0)), QStringList{QStringLiteral("Источник сигнала: ЗКПС 1 этаж")});
 
     // A longer delay on the page of IN-1 moves its stages on the timeline
     // and in the cells' times.

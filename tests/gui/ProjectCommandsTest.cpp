@@ -284,7 +284,7 @@ TEST_F(ProjectCommands, NamesFileThatCannotBeReadGivesEmptyNamesAndSaysSo)
     EXPECT_EQ(Main->inputNode(1)->text(0), "IN-1 ");
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].icon, TMsgIcon::Error);
-    EXPECT_TRUE(dialogs.messages[0].text.startsWith("Unable to read " + path("p.ini")));
+    EXPECT_EQ(dialogs.messages[0].text, "Unable to read " + path("p.ini") + QStringLiteral("\nэто папка, а не файл"));
 
     // A names file in UTF-8 is read as names files are, in Windows-1251, and
     // the user is told what its names were read as.
@@ -319,8 +319,27 @@ TEST_F(ProjectCommands, NamesFileThatCannotBeReadGivesEmptyNamesAndSaysSo)
     QTest::mouseClick(ctl<QToolButton>("TBOpen"), Qt::LeftButton);
     ASSERT_EQ(dialogs.messages.size(), 4u);
     EXPECT_EQ(dialogs.messages[3].icon, TMsgIcon::Error);
-    EXPECT_TRUE(dialogs.messages[3].text.startsWith("Unable to read " + path("u.ini")));
+    EXPECT_EQ(dialogs.messages[3].text,
+              "Unable to read " + path("u.ini") + QStringLiteral("\nфайл больше 4 МБ, такого файла имён не бывает"));
     EXPECT_EQ(Main->inputNode(1)->text(0), "IN-1 ");
+
+    // One written by hand: line ends of a CR alone, a section and keys in
+    // another case and with blanks, a second section of the name that
+    // counts for nothing, and a NUL that ends a name, which is said.
+    using namespace std::string_literals;
+    writeFile(path("u.ini"),
+              QByteArray::fromStdString(" [ sCeNiC ] \r item0 = \xCF\xEE\xE6\xE0\xF0\0\xE7\xE0\xEB\r"
+                                        "ITEM1=b\r[Scenic]\rItem2=c\r"s));
+    Main->setSaved(true);
+    dialogs.openPaths = {path("u.usr")};
+    QTest::mouseClick(ctl<QToolButton>("TBOpen"), Qt::LeftButton);
+    EXPECT_EQ(captions().mid(0, 3), (QStringList{QStringLiteral("IN-1 Пожар"), "IN-2 b", "IN-3 "}));
+    ASSERT_EQ(dialogs.messages.size(), 5u);
+    EXPECT_EQ(dialogs.messages[4].text,
+              QStringLiteral("В файле имён %1 нулевой байт обрывает имена, как их читает Windows; прочитано то, что "
+                             "стоит до него. Остальное не может быть частью имени: пока имя не изменено, строка "
+                             "сохраняется как есть.\nIN-1: «Пожар», после нулевого байта: «зал»")
+                  .arg(path("u.ini")));
 }
 
 TEST_F(ProjectCommands, NewStartsAnEmptyProject)
@@ -468,8 +487,12 @@ TEST_F(ProjectCommands, FailedSaveLosesNothingAndSaysWhy)
     dialogs.savePaths = {path("old.usr")};
     Main->TBSaveClick();
     ASSERT_EQ(dialogs.messages.size(), 3u);
-    EXPECT_TRUE(dialogs.messages[2].text.startsWith("Unable to write to " + path("old.ini") + "\n"));
+    EXPECT_EQ(dialogs.messages[2].text,
+              "Unable to write to " + path("old.ini")
+                  + QStringLiteral("\nимя IN-1 содержит знак, которого нет в кодировке "
+                                   "Windows-1251, перевод строки или длиннее 2047 знаков"));
     EXPECT_EQ(contents(path("old.ini")), "[Scenic]\r\nItem0=old\r\n");
+    EXPECT_EQ(contents(path("old.usr")), "old image") << "nothing is written";
 
     EXPECT_EQ(title(), "Конфигурация - site");
     EXPECT_FALSE(Main->saved());

@@ -8,6 +8,8 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -218,9 +220,10 @@ TEST_F(Undo, NewProjectsAChangeAfterUndoAndCtrlZRightAfterAChange)
     EXPECT_TRUE(ctl<QCheckBox>("CBPhone")->isChecked());
 }
 
-// The site's, zones' and relays' names, typed in their window: each taken
-// change is a step of the project's history, saved in the names file and
-// opened with the project again.
+// The site's names, typed in their window: each taken change is a step of
+// the project's history, saved in the names file (Ctrl+S there as in the
+// main window) and opened with the project again. Showing the window again
+// changes nothing of the project.
 TEST_F(Undo, SiteNamesTypedInTheirWindowAreUndoneSavedAndOpenedAgain)
 {
     dialogs.modals.push_back([](QDialog& dialog) {
@@ -228,29 +231,47 @@ TEST_F(Undo, SiteNamesTypedInTheirWindowAreUndoneSavedAndOpenedAgain)
         return QDialog::Accepted;
     });
     click(ctl<QToolButton>("TBNew"));
+    const size_t steps = Main->history().undoCount();
+    const bool saved = Main->saved();
     keys(Qt::Key_I, Qt::ControlModifier);
     TFormSiteNames* form = Main->formSiteNames();
     ASSERT_TRUE(form->isVisible());
     form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+    EXPECT_EQ(Main->history().undoCount(), steps);
+    EXPECT_EQ(Main->saved(), saved);
+
+    // One splitter and no message module: the rows of the rest are grey.
+    QTableWidget* table = form->TableNames;
+    const auto grey = [form](QTableWidget* t, int row) {
+        return t->item(row, 0)->foreground().color() == form->palette().color(QPalette::Disabled, QPalette::Text);
+    };
+    EXPECT_FALSE(grey(table, Layout::outputBit(1, 4)));
+    EXPECT_TRUE(grey(table, Layout::outputBit(2, 1)));
+    EXPECT_TRUE(grey(table, Layout::outputBit(12, 4)));
+    EXPECT_FALSE(grey(form->TableMessages, 7));
+    EXPECT_TRUE(grey(form->TableMessages, 8));
 
     click(form->EditObject);
     type(form->EditObject, QStringLiteral("Гостиница"));
     QTest::keyClick(form->EditObject, Qt::Key_Return);
     settle();
-    // Splitter 2's OUT3, typed into its cell after a double-click.
-    QTableWidget* table = form->TableNames;
+    // A name typed into its table's cell after a double-click.
+    const auto typeIn = [](QTableWidget* t, int row, const QString& text) {
+        t->scrollToItem(t->item(row, 1));
+        const QPoint cell = t->visualItemRect(t->item(row, 1)).center();
+        QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, cell);
+        QTest::mouseDClick(t->viewport(), Qt::LeftButton, {}, cell);
+        QWidget* editor = QApplication::focusWidget();
+        ASSERT_TRUE(qobject_cast<QLineEdit*>(editor));
+        type(editor, text);
+        QTest::keyClick(editor, Qt::Key_Return);
+        settle();
+    };
+    // Splitter 2's OUT3.
     const int row = Layout::outputBit(2, 3);
     EXPECT_EQ(table->item(row, 0)->text(), QStringLiteral("Zarna KT7-LB №2 OUT3"));
-    table->scrollToItem(table->item(row, 1));
-    const QPoint cell = table->visualItemRect(table->item(row, 1)).center();
-    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell);
-    QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, cell);
-    QWidget* editor = QApplication::focusWidget();
-    ASSERT_TRUE(qobject_cast<QLineEdit*>(editor));
-    type(editor, QStringLiteral("2 этаж, коридор"));
-    QTest::keyClick(editor, Qt::Key_Return);
-    settle();
+    typeIn(table, row, QStringLiteral("2 этаж, коридор"));
     TSiteNames expected;
     expected.object = "Гостиница";
     expected.zones[static_cast<size_t>(row)] = "2 этаж, коридор";
@@ -273,16 +294,50 @@ TEST_F(Undo, SiteNamesTypedInTheirWindowAreUndoneSavedAndOpenedAgain)
     EXPECT_EQ(Main->project().siteNames(), expected);
     EXPECT_EQ(table->item(row, 1)->text(), QStringLiteral("2 этаж, коридор"));
 
+    // What triggers IN-3, the panel's message 2 and the design's code, each
+    // on its tab.
+    QTabBar* tabs = form->TabsNames->tabBar();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+    EXPECT_EQ(form->TableCauses->item(2, 0)->text(), "IN-3");
+    typeIn(form->TableCauses, 2, QStringLiteral("ППК, выход 3; лист ОП-2"));
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(2).center());
+    EXPECT_EQ(form->TableMessages->item(1, 0)->text(), QStringLiteral("Панель, сообщение 2"));
+    typeIn(form->TableMessages, 1, QStringLiteral("Эвакуация"));
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(3).center());
+    auto* designCode = form->findChild<QLineEdit*>("EditDesignCode");
+    click(designCode);
+    type(designCode, QStringLiteral("1234-СОУЭ"));
+    QTest::keyClick(designCode, Qt::Key_Return);
+    settle();
+    expected.causes[2] = "ППК, выход 3; лист ОП-2";
+    expected.messages[1] = "Эвакуация";
+    expected.designCode = "1234-СОУЭ";
+    EXPECT_EQ(Main->project().siteNames(), expected);
+    QTest::keyClick(designCode, Qt::Key_Z, Qt::ControlModifier);
+    settle();
+    EXPECT_TRUE(designCode->text().isEmpty());
+    QTest::keyClick(designCode, Qt::Key_Y, Qt::ControlModifier);
+    settle();
+
     dialogs.savePaths.push_back(dir.filePath("site.usr"));
-    click(ctl<QToolButton>("TBSave"));
+    QTest::keyClick(designCode, Qt::Key_S, Qt::ControlModifier);
+    settle();
     ASSERT_TRUE(Main->saved());
     QFile ini(dir.filePath("site.ini"));
     ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
     const QByteArray text = ini.readAll();
     EXPECT_TRUE(text.startsWith("[Scenic]\r\n"));
-    EXPECT_TRUE(text.endsWith("\r\n\r\n[Site]\r\nObject=\xC3\xEE\xF1\xF2\xE8\xED\xE8\xF6\xE0\r\n\r\n[Zones]\r\n"
-                              "LB2.OUT3=2 \xFD\xF2\xE0\xE6, \xEA\xEE\xF0\xE8\xE4\xEE\xF0\r\n"))
+    EXPECT_TRUE(
+        text.endsWith("\r\n\r\n[Site]\r\nObject=\xC3\xEE\xF1\xF2\xE8\xED\xE8\xF6\xE0\r\n"
+                      "DesignCode=1234-\xD1\xCE\xD3\xDD\r\n\r\n[Zones]\r\n"
+                      "LB2.OUT3=2 \xFD\xF2\xE0\xE6, \xEA\xEE\xF0\xE8\xE4\xEE\xF0\r\n"
+                      "\r\n[Causes]\r\nIN-3=\xCF\xCF\xCA, \xE2\xFB\xF5\xEE\xE4 3; \xEB\xE8\xF1\xF2 \xCE\xCF-2\r\n"
+                      "\r\n[Messages]\r\nCU.M2=\xDD\xE2\xE0\xEA\xF3\xE0\xF6\xE8\xFF\r\n"))
         << text.toStdString();
+    const size_t savedSteps = Main->history().undoCount();
+    keys(Qt::Key_I, Qt::ControlModifier);
+    EXPECT_TRUE(Main->saved()) << "shown again, nothing changed";
+    EXPECT_EQ(Main->history().undoCount(), savedSteps);
 
     // New forgets the names; Open brings them back.
     dialogs.modals.push_back([](QDialog&) { return QDialog::Accepted; });
@@ -294,6 +349,7 @@ TEST_F(Undo, SiteNamesTypedInTheirWindowAreUndoneSavedAndOpenedAgain)
     click(ctl<QToolButton>("TBOpen"));
     EXPECT_EQ(Main->project().siteNames(), expected);
     EXPECT_EQ(table->item(row, 1)->text(), QStringLiteral("2 этаж, коридор"));
+    EXPECT_EQ(form->TableCauses->item(2, 1)->text(), QStringLiteral("ППК, выход 3; лист ОП-2"));
 }
 
 // The history on its own: whatever bytes and names a step changes, going

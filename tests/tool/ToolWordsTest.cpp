@@ -192,13 +192,19 @@ TEST_F(ToolWords, DiffNamesChangedFactsThenRawBytes)
     site.zones[0] = "Зал 2";
     site.zones[static_cast<size_t>(Layout::outputBit(2, 3))] = "Склад";
     site.object = "Гостиница";
+    site.documentNumber = "ОП-2";
+    site.causes[2] = "ППК, выход 3";
+    site.messages[20] = "Эвакуация";
     ASSERT_TRUE(addSite("b.ini", site));
     run = TToolRun::of({"diff", a, b});
     EXPECT_EQ(run.status, 1) << run.err.toStdString();
     EXPECT_EQ(run.out.toStdString(),
               "+ Объект: Гостиница\n"
+              "+ Номер документа: ОП-2\n"
               "Имя зоны, Zarna KT7-LB №1 OUT1: Зал → Зал 2\n"
               "+ Имя зоны, Zarna KT7-LB №2 OUT3: Склад\n"
+              "+ Источник сигнала, IN-3: ППК, выход 3\n"
+              "+ Имя сообщения, MS3-2, сообщение 5: Эвакуация\n"
               "+ Кнопка 4, Zarna KT7-LB №2 OUT3 (Склад)\n"
               "IN-3, Имя: Пожар в зале → Пожар\n"
               "IN-3, Этап 2, Время работы этапа: 00:30 → 01:00\n"
@@ -206,12 +212,17 @@ TEST_F(ToolWords, DiffNamesChangedFactsThenRawBytes)
               "Байт 0x00C3: 00 → 40\n"
               "Байт 0x07D0: 00 → 5A\n");
     run = TToolRun::of({"show", b});
-    EXPECT_TRUE(run.out.startsWith("Объект: Гостиница\nИмя зоны, Zarna KT7-LB №1 OUT1: Зал 2\n"
+    EXPECT_TRUE(run.out.startsWith("Объект: Гостиница\nНомер документа: ОП-2\n"
+                                   "Имя зоны, Zarna KT7-LB №1 OUT1: Зал 2\n"
                                    "Имя зоны, Zarna KT7-LB №2 OUT3: Склад\n"
                                    "Имя реле, Реле в KT7-CU K1: Дымоудаление\n"
+                                   "Источник сигнала, IN-3: ППК, выход 3\n"
+                                   "Имя сообщения, MS3-2, сообщение 5: Эвакуация\n"
                                    "Конфигурация системы,"))
         << run.out.toStdString();
     EXPECT_TRUE(run.out.contains("\nIN-3, Этап 1, Реле в KT7-CU K1 (Дымоудаление)\n"));
+    EXPECT_TRUE(run.out.contains("\nIN-3, Этап 1, Номер сообщения: 5 (Эвакуация)\n"));
+    EXPECT_TRUE(run.out.contains("\nIN-3, Этап 2, Номер сообщения: 1\n"));
     run = TToolRun::of({"show", b, "--json"});
     EXPECT_TRUE(run.out.contains("\"path\": [\"IN-3\", \"Этап 1\", \"Zarna KT7-LB №1 OUT1\"], \"value\": true, "
                                  "\"name\": \"Зал 2\"}"))
@@ -235,36 +246,53 @@ TEST_F(ToolWords, NamesAreShownSafelyAndEveryDifferingNameCounts)
                                    "names read as: IN-3: РџРѕР¶Р°СЂ\n"));
     // One whose byte-order mark says it is Unicode is read as what it is,
     // with the same warning; one too large to be a names file is an error,
-    // never empty names.
+    // never empty names. Files written on Windows or by hand are read as
+    // Windows reads them: line ends of a CR alone, names in another case and
+    // with blanks, only the first of two sections of a name, and a NUL that
+    // ends a name, which is said.
     const QString text = QStringLiteral("[Scenic]\r\nItem2=Пожар €\r\n");
     const auto marking = [&text](QStringEncoder::Encoding encoding) {
         return QByteArray(QStringEncoder(encoding, QStringEncoder::Flag::WriteBom).encode(text));
     };
     const QString big = dir.filePath("big.ini");
-    const std::vector<std::pair<QByteArray, QString>> marked = {
-        {marking(QStringEncoder::Utf8), "UTF-8"},
-        {marking(QStringEncoder::Utf16LE), "UTF-16LE"},
-        {marking(QStringEncoder::Utf16BE), "UTF-16BE"},
-        {"[Scenic]\r\nItem2=x\r\n" + QByteArray(4 * 1024 * 1024, ';'), ""},
+    const QByteArray fire = "\xCF\xEE\xE6\xE0\xF0 \x88"; // "Пожар €" in Windows-1251
+    const auto unicode = [&big](const QString& encoding) {
+        return "kt7tool: warning: " + big + ": the names file is in " + encoding
+            + ", but names files are Windows-1251; read as " + encoding
+            + QStringLiteral(", its names are: IN-3: Пожар €\n");
     };
-    for (const auto& [bytes, encoding] : marked) {
+    const struct {
+        QByteArray bytes;
+        QString err; // empty: none
+    } files[] = {
+        {marking(QStringEncoder::Utf8), unicode("UTF-8")},
+        {marking(QStringEncoder::Utf16LE), unicode("UTF-16LE")},
+        {marking(QStringEncoder::Utf16BE), unicode("UTF-16BE")},
+        {"[Scenic]\rItem0=a\rItem2=" + fire + "\r", {}},
+        {"  [ sCeNiC ]\r\n  iTeM2 =  " + fire + "  \r\n[Scenic]\r\nItem2=second\r\n", {}},
+        {"[Scenic]\nItem2=" + fire + QByteArray("\0\xE5\xF9\xB8\n", 5),
+         "kt7tool: warning: " + big
+             + QStringLiteral(": a NUL byte ends the name IN-3, as Windows reads it: read as \"Пожар €\"; what "
+                              "follows it (\"ещё\") cannot be part of a name and stays in the file only while the "
+                              "name is unchanged\n")},
+    };
+    for (const auto& [bytes, err] : files) {
         QFile file(big);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(bytes);
         file.close();
         const TToolRun run = TToolRun::of({"show", project("plain", fixture(), ""), "--names", big});
-        if (encoding.isEmpty()) {
-            EXPECT_EQ(run.status, 2);
-            EXPECT_EQ(run.err, "kt7tool: " + big + ": larger than 4 MB, which no names file is\n");
-            continue;
-        }
         EXPECT_EQ(run.status, 0) << run.err.toStdString();
         EXPECT_TRUE(run.out.contains(QStringLiteral("IN-3, Имя: Пожар €\n"))) << run.out.toStdString();
-        EXPECT_EQ(run.err,
-                  "kt7tool: warning: " + big + ": the names file is in " + encoding
-                      + ", but names files are Windows-1251; read as " + encoding
-                      + QStringLiteral(", its names are: IN-3: Пожар €\n"));
+        EXPECT_EQ(run.err, err);
     }
+    QFile large(big);
+    ASSERT_TRUE(large.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    large.write("[Scenic]\r\nItem2=x\r\n" + QByteArray(4 * 1024 * 1024, ';'));
+    large.close();
+    const TToolRun tooLarge = TToolRun::of({"show", project("plain", fixture(), ""), "--names", big});
+    EXPECT_EQ(tooLarge.status, 2);
+    EXPECT_EQ(tooLarge.err, "kt7tool: " + big + ": larger than 4 MB, which no names file is\n");
 
     // A name that carries an escape sequence reaches no terminal as one.
     const QString a = project("a", fixture(), "Пожар\x1b[31m в зале");
