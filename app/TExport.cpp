@@ -1,6 +1,7 @@
 #include "app/TExport.h"
 
 #include "app/TFilePlaces.h"
+#include "app/TFileWords.h"
 #include "project/TAtomicFile.h"
 
 #include <QBuffer>
@@ -18,7 +19,7 @@ bool TExport::save(TFilePlaces& places, const TFileRequest& request, const Maker
         return false;
     const TFileResult written = TAtomicFile::write(QFile::encodeName(chosen).toStdString(), *made);
     if (!written) {
-        Dlg::error(QStringLiteral("Unable to write to %1\n%2").arg(chosen, QString::fromStdString(written.reason())));
+        Dlg::error(QStringLiteral("Unable to write to %1\n%2").arg(chosen, TFileWords::reason(written)));
         return false;
     }
     return true;

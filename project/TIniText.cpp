@@ -161,7 +161,8 @@ void TIniText::removeKey(std::string_view section, std::string_view key)
     const auto header = findSection(section);
     if (!header)
         return;
-    if (const auto at = findKey(*header, key))
+    // Every line of the key goes: a second one would count in its place.
+    while (const auto at = findKey(*header, key))
         m_lines.erase(m_lines.begin() + static_cast<std::ptrdiff_t>(*at));
     const size_t end = sectionEnd(*header);
     for (size_t i = *header + 1; i < end; ++i)

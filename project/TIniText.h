@@ -24,7 +24,7 @@ public:
     // Replaces the value where the key exists; otherwise adds the key after
     // the last key of the section, or the section at the end of the text.
     void setValue(std::string_view section, std::string_view key, std::string_view value);
-    // Removes the key's line; a section left with nothing but blank lines
+    // Removes the key's lines; a section left with nothing but blank lines
     // goes too, with the blank line before its header, unless another
     // section of its name follows, which would then count in its place.
     void removeKey(std::string_view section, std::string_view key);

@@ -388,9 +388,10 @@ TEST(NamesFile, SiteNamesHaveSectionsOfTheirOwnAndCostNothingWhenAbsent)
     ASSERT_TRUE(TNamesFile::write(path, algorithms, {}));
     EXPECT_EQ(TTempFolder::readAll(path), old);
 
-    // Only the first of two sections of a name counts: taking a name from
-    // it never brings up the second's, and the second stays as it was.
-    const std::string twice = old + "[Zones]\r\nLB1.OUT1=\r\n[Zones]\r\nLB1.OUT1=second\r\n";
+    // Only the first of two sections of a name, and the first of two keys,
+    // count: taking a name away never brings up the second's, and the
+    // second section stays as it was.
+    const std::string twice = old + "[Zones]\r\nLB1.OUT1=\r\nlb1.out1=hidden\r\n[Zones]\r\nLB1.OUT1=second\r\n";
     TTempFolder::writeAll(path, twice);
     ASSERT_TRUE(TNamesFile::read(path, algorithms, read));
     EXPECT_EQ(read.zone(1, 1), "");
