@@ -6,6 +6,7 @@
 #include "project/TIniText.h"
 
 #include <cerrno>
+#include <optional>
 #include <sys/stat.h>
 
 namespace {
@@ -72,12 +73,6 @@ template <typename Visit> void forEachName(bool withSite, Visit&& visit)
 bool TNamesFile::canStore(std::string_view name)
 {
     return storable(name).has_value();
-}
-
-std::optional<std::string> TNamesFile::storedValue(std::string_view name)
-{
-    const auto bytes = storable(name);
-    return bytes ? std::optional<std::string>(quoted(*bytes)) : std::nullopt;
 }
 
 std::string TNamesFile::nameOf(std::string_view raw, bool unicode)

@@ -23,7 +23,6 @@
 
 #include <array>
 #include <cstddef>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -74,10 +73,6 @@ public:
     // 2047 characters.
     static bool canStore(std::string_view name);
 
-    // A name as a value of the file holds it: its Windows-1251 bytes, quoted
-    // where blanks or quotes would otherwise be lost; nothing when canStore()
-    // refuses it.
-    static std::optional<std::string> storedValue(std::string_view name);
     // The name a value of the file stands for, read as the private-profile
     // functions read it; unicode: the file was read as Unicode (readText).
     static std::string nameOf(std::string_view raw, bool unicode = false);
