@@ -289,16 +289,22 @@ TEST(NamesFile, AFileInUnicodeIsReadAsWhatItIsAndSavedInWindows1251)
     EXPECT_EQ(TTempFolder::readAll(path).size(), big.size());
 }
 
-TEST(NamesFile, MissingSectionIsAppendedWithTheLineEndsOfAnLfFile)
+TEST(NamesFile, MissingSectionIsAppendedWithTheFilesLineEnds)
 {
     TTempFolder folder;
     const std::string path = folder.path("site.ini");
-    TTempFolder::writeAll(path, "[Other]\nkey=value");
-    ASSERT_TRUE(TNamesFile::write(path, {}));
-    std::string items;
-    for (int i = 0; i < 24; ++i)
-        items += "Item" + std::to_string(i) + "=\n";
-    EXPECT_EQ(TTempFolder::readAll(path), "[Other]\nkey=value\n\n[Scenic]\n" + items);
+    // The file's line ends where they are all alike, CR LF where they differ.
+    for (const auto& [file, end] : {std::pair<std::string, std::string>{"[Other]\nkey=value", "\n"},
+                                    {"[Other]\rkey=value", "\r"},
+                                    {"[Other]\r\nkey=value", "\r\n"},
+                                    {"[Other]\rk=v\nkey=value", "\r\n"}}) {
+        TTempFolder::writeAll(path, file);
+        ASSERT_TRUE(TNamesFile::write(path, {}));
+        std::string items;
+        for (int i = 0; i < 24; ++i)
+            items += "Item" + std::to_string(i) + "=" + end;
+        EXPECT_EQ(TTempFolder::readAll(path), file + end + end + "[Scenic]" + end + items);
+    }
 }
 
 TEST(NamesFile, NameWindows1251CannotHoldIsRefusedAndNothingIsWritten)
