@@ -78,8 +78,6 @@ TFormSiteNames::TFormSiteNames(TProject& project, QAction* undo, QAction* redo, 
         m_places[i] = {nullptr, table, row};
     }
     EditObject = findChild<QLineEdit*>("EditObject");
-    EditAddress = findChild<QLineEdit*>("EditAddress");
-    EditEngineer = findChild<QLineEdit*>("EditEngineer");
     for (QTableWidget* table : {TableNames, TableCauses, TableMessages})
         connect(table, &QTableWidget::itemChanged, this, [this] { commit(); });
 

@@ -30,9 +30,9 @@ public:
     // Shows the window with the project's names and raises it.
     void showNames();
 
+    // The site's fields are named "Edit" and their key in the names file:
+    // EditObject, EditAddress, ..., EditDesignCode.
     QLineEdit* EditObject;
-    QLineEdit* EditAddress;
-    QLineEdit* EditEngineer;
     // "Зоны и реле", "Входы", "Сообщения", "Документ".
     QTabWidget* TabsNames;
     // Rows: zones LB1 OUT1 .. LB12 OUT4, K1, K2, relay modules 1..6 K1..K4.

@@ -323,6 +323,7 @@ TEST_F(Undo, SiteNamesTypedInTheirWindowAreUndoneSavedAndOpenedAgain)
     QTest::keyClick(designCode, Qt::Key_S, Qt::ControlModifier);
     settle();
     ASSERT_TRUE(Main->saved());
+    EXPECT_TRUE(dialogs.texts().isEmpty()) << "saved without a question";
     QFile ini(dir.filePath("site.ini"));
     ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
     const QByteArray text = ini.readAll();
