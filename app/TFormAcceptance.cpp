@@ -47,11 +47,43 @@ QColor stateShade(State state)
     return {};
 }
 
-QTableWidgetItem* cell(const QString& text)
+// What one cell shows.
+struct Cell {
+    QString text;
+    QColor shade; // none: the table's own
+    bool italic = false;
+    bool editable = false;
+    QString tip;
+};
+
+// Puts a cell into its item, changing only what differs: a table of a few
+// hundred rows is brought up to date after every result without being made
+// again.
+void put(QTableWidget* grid, int row, int column, const Cell& cell, int number = 0)
 {
-    auto* item = new QTableWidgetItem(text);
-    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-    return item;
+    QTableWidgetItem* item = grid->item(row, column);
+    if (!item) {
+        item = new QTableWidgetItem;
+        grid->setItem(row, column, item);
+    }
+    const Qt::ItemFlags flags
+        = Qt::ItemIsEnabled | Qt::ItemIsSelectable | (cell.editable ? Qt::ItemIsEditable : Qt::NoItemFlags);
+    if (item->flags() != flags)
+        item->setFlags(flags);
+    if (item->text() != cell.text)
+        item->setText(cell.text);
+    const QBrush brush = cell.shade.isValid() ? QBrush(cell.shade) : QBrush();
+    if (item->background() != brush)
+        item->setBackground(brush);
+    if (item->font().italic() != cell.italic) {
+        QFont font = item->font();
+        font.setItalic(cell.italic);
+        item->setFont(font);
+    }
+    if (item->toolTip() != cell.tip)
+        item->setToolTip(cell.tip);
+    if (item->data(NumberRole).toInt() != number)
+        item->setData(NumberRole, number);
 }
 
 QTableWidget* table(QWidget* parent, const char* name, const QStringList& heads)
@@ -73,10 +105,9 @@ TFormAcceptance::TFormAcceptance(TAcceptanceHost& host, QWidget* parent)
     addSummary();
     auto* split = new QSplitter(this);
     split->setObjectName("SplitterAcceptance");
-    GridInputs = table(split, "GridInputs", {QStringLiteral("Вход"), QStringLiteral("Состояние"),
-                                             QStringLiteral("Испытано")});
+    GridInputs
+        = table(split, "GridInputs", {QStringLiteral("Вход"), QStringLiteral("Состояние"), QStringLiteral("Испытано")});
     GridInputs->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    GridInputs->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
 
     auto* right = new QWidget(split);
     auto* layout = new QVBoxLayout(right);
@@ -104,7 +135,6 @@ TFormAcceptance::TFormAcceptance(TAcceptanceHost& host, QWidget* parent)
     GridEffects->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
                                  | QAbstractItemView::AnyKeyPressed);
     GridEffects->horizontalHeader()->setStretchLastSection(false);
-    GridEffects->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     GridEffects->horizontalHeader()->setSectionResizeMode(ColNote, QHeaderView::Stretch);
     GridEffects->installEventFilter(this);
     layout->addWidget(GridEffects, 1);
@@ -172,7 +202,8 @@ QString TFormAcceptance::resultsFile() const
     const QString project = m_host.filePlaces().projectFile();
     if (project.isEmpty())
         return {};
-    return QFile::decodeName(QByteArray::fromStdString(TAcceptanceFile::pathFor(QFile::encodeName(project).toStdString())));
+    return QFile::decodeName(
+        QByteArray::fromStdString(TAcceptanceFile::pathFor(QFile::encodeName(project).toStdString())));
 }
 
 void TFormAcceptance::showAcceptance()
@@ -255,15 +286,14 @@ void TFormAcceptance::showInputs()
         const TAcceptance::Input& in = m_acceptance.inputs[static_cast<size_t>(r)];
         const QString counts = QStringLiteral("%1 из %2").arg(in.tested).arg(in.effects());
         const QString texts[] = {text(in.head), QString::fromUtf8(TAcceptance::word(in.state)), counts};
-        for (int c = 0; c < 3; ++c) {
-            QTableWidgetItem* item = cell(texts[c]);
-            item->setData(NumberRole, in.number);
-            if (const QColor shade = stateShade(in.state); shade.isValid())
-                item->setBackground(shade);
-            GridInputs->setItem(r, c, item);
-        }
+        for (int c = 0; c < 3; ++c)
+            put(GridInputs, r, c, {texts[c], stateShade(in.state), false, false, {}}, in.number);
         if (in.number == keep)
             current = r;
+    }
+    if (m_inputsFitted != GridInputs->rowCount()) {
+        m_inputsFitted = GridInputs->rowCount();
+        GridInputs->resizeColumnsToContents();
     }
     if (GridInputs->rowCount() > 0)
         GridInputs->setCurrentCell(current, 0);
@@ -291,8 +321,8 @@ void TFormAcceptance::showEffects()
     for (int r = 0; r < rows + gone; ++r) {
         const bool expected = r < rows;
         const TAcceptance::Row* row = expected ? &in->rows[static_cast<size_t>(r)] : nullptr;
-        const TAcceptanceResult* result = row ? (row->result ? &*row->result : nullptr)
-                                              : &in->gone[static_cast<size_t>(r - rows)];
+        const TAcceptanceResult* result
+            = row ? (row->result ? &*row->result : nullptr) : &in->gone[static_cast<size_t>(r - rows)];
         const bool stale = !expected || row->stale;
         QString verdict;
         if (result)
@@ -314,28 +344,18 @@ void TFormAcceptance::showEffects()
         texts[ColResult] = verdict;
         texts[ColNote] = result ? text(result->note) : QString();
         if (result)
-            texts[ColRecorded] = (result->tester.empty() ? QString() : text(result->tester) + ", ")
-                + shownTime(result->time);
+            texts[ColRecorded]
+                = (result->tester.empty() ? QString() : text(result->tester) + ", ") + shownTime(result->time);
+        const QColor shade = !result           ? QColor()
+            : stale                            ? StaleShade
+            : result->verdict == Verdict::Pass ? PassShade
+            : result->verdict == Verdict::Fail ? FailShade
+                                               : QColor();
         for (int c = 0; c < Columns; ++c) {
-            QTableWidgetItem* item = cell(texts[c]);
-            if (c == ColNote && expected)
-                item->setFlags(item->flags() | Qt::ItemIsEditable);
-            if (c == ColTarget && expected)
-                item->setToolTip(text(row->effect.key));
-            if (result && (c == ColResult || c == ColNote || c == ColRecorded)) {
-                const QColor shade = stale                                 ? StaleShade
-                    : result->verdict == Verdict::Pass                     ? PassShade
-                    : result->verdict == Verdict::Fail                     ? FailShade
-                                                                           : QColor();
-                if (shade.isValid())
-                    item->setBackground(shade);
-            }
-            if (stale && result) {
-                QFont font = item->font();
-                font.setItalic(true);
-                item->setFont(font);
-            }
-            GridEffects->setItem(r, c, item);
+            const bool ofResult = c == ColResult || c == ColNote || c == ColRecorded;
+            put(GridEffects, r, c,
+                {texts[c], ofResult ? shade : QColor(), stale && result != nullptr, c == ColNote && expected,
+                 c == ColTarget && expected ? text(row->effect.key) : QString()});
         }
         if (first < 0 && expected && row->verdict() == Verdict::Unchecked)
             first = r;
@@ -361,6 +381,12 @@ void TFormAcceptance::showEffects()
             line += QStringLiteral(". Испытатель: %1, начато %2")
                         .arg(in->tester.empty() ? QStringLiteral("—") : text(in->tester), shownTime(in->time));
         LabelInput->setText(line);
+    }
+    // Columns as wide as their texts, fitted when another input or another
+    // number of rows is shown rather than at every result.
+    if (!same || m_effectsFitted != GridEffects->rowCount()) {
+        m_effectsFitted = GridEffects->rowCount();
+        GridEffects->resizeColumnsToContents();
     }
     m_filling = false;
     goToRow(keep >= 0 ? keep : std::max(first, 0));

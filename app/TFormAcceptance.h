@@ -84,5 +84,8 @@ private:
     bool m_stale = true;
     bool m_filling = false;
     bool m_testerTyped = false;
+    // Rows the columns were last fitted to.
+    int m_inputsFitted = -1;
+    int m_effectsFitted = -1;
     TProject::Subscription m_subscription;
 };

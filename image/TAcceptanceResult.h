@@ -9,9 +9,9 @@
 struct TAcceptanceResult {
     enum class Verdict { Unchecked, Pass, Fail };
 
-    int input = 0;          // 1..24
-    int stage = 0;          // 1..5
-    std::string target;     // the names file's key: "LB2.OUT3", "CU.K1", "RM1.K2"
+    int input = 0;      // 1..24
+    int stage = 0;      // 1..5
+    std::string target; // the names file's key: "LB2.OUT3", "CU.K1", "RM1.K2"
     Verdict verdict = Verdict::Unchecked;
     std::string fingerprint; // of what the input did when this was recorded
     std::string time;        // local, "2026-12-08T10:27:24+03:00"

@@ -105,8 +105,9 @@ std::optional<int> number(std::string_view text, int min, int max)
 
 bool fingerprint(std::string_view text)
 {
-    return text.size() == 16
-        && std::all_of(text.begin(), text.end(), [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+    return text.size() == 16 && std::all_of(text.begin(), text.end(), [](char c) {
+               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+           });
 }
 
 std::vector<std::string_view> split(std::string_view line, char separator)
@@ -136,8 +137,8 @@ std::optional<std::string> TAcceptanceFile::line(const TAcceptanceResult& r)
         || !utf8(r.note))
         return std::nullopt;
     return "IN-" + std::to_string(r.input) + "\t" + std::to_string(r.stage) + "\t" + r.target + "\t"
-        + TAcceptanceResult::word(r.verdict) + "\t" + r.fingerprint + "\t" + escaped(r.time) + "\t"
-        + escaped(r.tester) + "\t" + escaped(r.note);
+        + TAcceptanceResult::word(r.verdict) + "\t" + r.fingerprint + "\t" + escaped(r.time) + "\t" + escaped(r.tester)
+        + "\t" + escaped(r.note);
 }
 
 std::optional<TAcceptanceResult> TAcceptanceFile::parse(std::string_view line, std::string& reason)
@@ -158,8 +159,8 @@ std::optional<TAcceptanceResult> TAcceptanceFile::parse(std::string_view line, s
         return std::nullopt;
     }
     TAcceptanceResult r;
-    const std::optional<int> input = f[0].substr(0, 3) == "IN-" ? number(f[0].substr(3), 1, Layout::InputCount)
-                                                                 : std::nullopt;
+    const std::optional<int> input
+        = f[0].substr(0, 3) == "IN-" ? number(f[0].substr(3), 1, Layout::InputCount) : std::nullopt;
     const std::optional<int> stage = number(f[1], 1, Layout::StageCount);
     const auto verdict = std::find_if(std::begin(Verdicts), std::end(Verdicts),
                                       [&](Verdict v) { return f[3] == TAcceptanceResult::word(v); });
@@ -219,9 +220,10 @@ TFileResult TAcceptanceFile::record(const std::string& path, const std::vector<T
     for (const TAcceptanceResult& r : results) {
         const std::optional<std::string> text = line(r);
         if (!text)
-            return TFileResult::failure(path, "IN-" + std::to_string(r.input) + ", " + r.target
-                                                  + ": the result cannot be written (a text that is no UTF-8, or "
-                                                    "a field out of its range)");
+            return TFileResult::failure(path,
+                                        "IN-" + std::to_string(r.input) + ", " + r.target
+                                            + ": the result cannot be written (a text that is no UTF-8, or "
+                                              "a field out of its range)");
         added.push_back(*text);
     }
     std::string text;

@@ -188,9 +188,9 @@ std::string TAcceptance::json() const
             const TAcceptancePlan::Effect& e = row.effect;
             out += std::string(r == 0 ? "\n    " : ",\n    ") + "{\"stage\": " + std::to_string(e.stage)
                 + ", \"start\": " + (e.start == TAlarmPlan::Unknown ? "null" : std::to_string(e.start))
-                + ", \"time\": " + str(e.time) + ", \"message\": " + strOrNull(e.message) + ", \"target\": "
-                + str(e.key) + ", \"head\": " + str(e.head) + ", \"name\": " + strOrNull(e.name) + ", "
-                + resultJson(row.result, row.stale) + "}";
+                + ", \"time\": " + str(e.time) + ", \"message\": " + strOrNull(e.message)
+                + ", \"target\": " + str(e.key) + ", \"head\": " + str(e.head) + ", \"name\": " + strOrNull(e.name)
+                + ", " + resultJson(row.result, row.stale) + "}";
         }
         out += in.rows.empty() ? "], \"gone\": [" : "\n   ], \"gone\": [";
         for (size_t g = 0; g < in.gone.size(); ++g)

@@ -23,19 +23,19 @@ class TAcceptancePlan {
 public:
     struct Effect {
         int stage = 0;
-        int start = 0;           // seconds from the trigger, or TAlarmPlan::Unknown
-        std::string time;        // "00:30–01:30", "с 01:30, неограниченно", "?"
-        std::string message;     // on a zone: "Панель, сообщение 1"; empty on a relay
+        int start = 0;       // seconds from the trigger, or TAlarmPlan::Unknown
+        std::string time;    // "00:30–01:30", "с 01:30, неограниченно", "?"
+        std::string message; // on a zone: "Панель, сообщение 1"; empty on a relay
         TCauseMatrix::Kind kind = TCauseMatrix::Kind::Output;
-        std::string key;         // "LB2.OUT3", "CU.K1", "RM1.K2"
-        std::string head;        // as the matrix heads its column: "LB2 OUT3"
-        std::string name;        // the site's name of the zone or relay; empty when unnamed
+        std::string key;  // "LB2.OUT3", "CU.K1", "RM1.K2"
+        std::string head; // as the matrix heads its column: "LB2 OUT3"
+        std::string name; // the site's name of the zone or relay; empty when unnamed
     };
     struct Input {
         int number = 0;
-        std::string head;        // "IN-3 name"
+        std::string head;            // "IN-3 name"
         std::vector<Effect> effects; // by stage, then in the matrix's column order
-        std::string fingerprint; // 16 hex digits
+        std::string fingerprint;     // 16 hex digits
     };
 
     using Names = TCauseMatrix::Names;

@@ -108,8 +108,7 @@ int main(int argc, char** argv)
         },
         21);
     const TAcceptance whole = TAcceptance::of(plan, contents.results);
-    const double write
-        = median([&] { (void)TAcceptanceFile::record(fullPath, {full[full.size() / 2]}); }, 21);
+    const double write = median([&] { (void)TAcceptanceFile::record(fullPath, {full[full.size() / 2]}); }, 21);
 
     // One input from the keyboard: "1" on each of its rows.
     Main->findChild<QAction*>("ActionAcceptance")->trigger();
@@ -132,8 +131,8 @@ int main(int argc, char** argv)
 
     std::printf("results model of the largest configuration with a full record (%zu results, %zu bytes): read "
                 "%.2f ms, expected effects and states %.2f ms (median of 21); %d of %zu inputs passed\n",
-                full.size(), static_cast<size_t>(QFileInfo(QString::fromStdString(fullPath)).size()),
-                read, model, whole.passedInputs, whole.inputs.size());
+                full.size(), static_cast<size_t>(QFileInfo(QString::fromStdString(fullPath)).size()), read, model,
+                whole.passedInputs, whole.inputs.size());
     std::printf("one result recorded into that file (read, replaced atomically, flushed): median %.2f ms\n", write);
     std::printf("one input from the keyboard (%d effects, 1 key each): %.2f s, per key median %.1f ms, 95th %.1f "
                 "ms; the input %s\n",

@@ -67,8 +67,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
 
     // The effect of the first result read, or one no file names.
-    TAcceptanceResult added{24, 5, "RM6.K4", TAcceptanceResult::Verdict::Fail, "0123456789abcdef",
-                            "2026-12-08T10:27:24+03:00", "Иванов", "тихо\tи\\хрипит\n"};
+    TAcceptanceResult added{24,
+                            5,
+                            "RM6.K4",
+                            TAcceptanceResult::Verdict::Fail,
+                            "0123456789abcdef",
+                            "2026-12-08T10:27:24+03:00",
+                            "Иванов",
+                            "тихо\tи\\хрипит\n"};
     if (!contents.results.empty()) {
         added.input = contents.results.front().input;
         added.stage = contents.results.front().stage;

@@ -99,9 +99,9 @@ TEST(AcceptanceFile, RecordingReplacesTheSameEffectWhereItStandsAndKeepsEveryOth
 
     // A hand-edited file: damaged lines, a comment, CR LF, no last line end.
     const std::string damaged = "IN-3\t1\tLB2.OUT3\tгоден\t<<<<<<< HEAD\r";
-    TTempFolder::writeAll(path, "# mine\n" + *TAcceptanceFile::line(result(3, 1, "LB2.OUT3", V::Pass)) + "\r\n"
-                                    + damaged + "\n" + *TAcceptanceFile::line(result(3, 2, "LB2.OUT3", V::Fail))
-                                    + "\n\xFF\xFE");
+    TTempFolder::writeAll(path,
+                          "# mine\n" + *TAcceptanceFile::line(result(3, 1, "LB2.OUT3", V::Pass)) + "\r\n" + damaged
+                              + "\n" + *TAcceptanceFile::line(result(3, 2, "LB2.OUT3", V::Fail)) + "\n\xFF\xFE");
     ASSERT_TRUE(TAcceptanceFile::read(path, contents).ok());
     ASSERT_EQ(contents.results.size(), 2u);
     ASSERT_EQ(contents.damaged.size(), 2u);
@@ -109,14 +109,13 @@ TEST(AcceptanceFile, RecordingReplacesTheSameEffectWhereItStandsAndKeepsEveryOth
     EXPECT_EQ(contents.damaged[0].reason, "ожидалось 8 полей через табуляцию, а их 5");
     EXPECT_EQ(contents.damaged[1].line, 5);
 
-    ASSERT_TRUE(TAcceptanceFile::record(path,
-                                        {result(3, 1, "LB2.OUT3", V::Fail, "тихо\tи хрипит"),
-                                         result(4, 1, "CU.K1", V::Pass)},
-                                        &contents)
-                    .ok());
+    ASSERT_TRUE(
+        TAcceptanceFile::record(
+            path, {result(3, 1, "LB2.OUT3", V::Fail, "тихо\tи хрипит"), result(4, 1, "CU.K1", V::Pass)}, &contents)
+            .ok());
     EXPECT_EQ(TTempFolder::readAll(path),
-              "# mine\n" + *TAcceptanceFile::line(result(3, 1, "LB2.OUT3", V::Fail, "тихо\tи хрипит")) + "\n"
-                  + damaged + "\n" + *TAcceptanceFile::line(result(3, 2, "LB2.OUT3", V::Fail)) + "\n\xFF\xFE\n"
+              "# mine\n" + *TAcceptanceFile::line(result(3, 1, "LB2.OUT3", V::Fail, "тихо\tи хрипит")) + "\n" + damaged
+                  + "\n" + *TAcceptanceFile::line(result(3, 2, "LB2.OUT3", V::Fail)) + "\n\xFF\xFE\n"
                   + *TAcceptanceFile::line(result(4, 1, "CU.K1", V::Pass)) + "\n");
     ASSERT_EQ(contents.results.size(), 3u);
     EXPECT_EQ(contents.results[0].note, "тихо\tи хрипит");

@@ -82,9 +82,10 @@ TEST_F(ToolAcceptance, RecordedResultsGiveEachInputsStateAndTheExitStatus)
     // Nothing recorded: every input untested, and no file made.
     TToolRun r = run({"results", usr});
     EXPECT_EQ(r.status, 1) << r.err.toStdString();
-    EXPECT_EQ(r.out, "IN-1 Пожар: не испытан, испытано 0 из 4, годен 0, замечаний 0\n"
-                     "IN-2: не испытан, испытано 0 из 1, годен 0, замечаний 0\n\n"
-                     "Испытано входов: 0 из 2; годен: 0; замечаний: 0\n");
+    EXPECT_EQ(r.out,
+              "IN-1 Пожар: не испытан, испытано 0 из 4, годен 0, замечаний 0\n"
+              "IN-2: не испытан, испытано 0 из 1, годен 0, замечаний 0\n\n"
+              "Испытано входов: 0 из 2; годен: 0; замечаний: 0\n");
     EXPECT_FALSE(QFile::exists(results));
 
     // Without --stage a result holds for every stage that switches the target.
@@ -97,8 +98,7 @@ TEST_F(ToolAcceptance, RecordedResultsGiveEachInputsStateAndTheExitStatus)
     EXPECT_EQ(got[1].stage, 2);
     EXPECT_EQ(got[1].tester, "Иванов И. И.");
     ASSERT_EQ(run({"record", usr, "--input", "1", "--target", "lb1.out1", "--pass", "--by", "Петров"}).status, 0);
-    ASSERT_EQ(run({"record", usr, "--input", "1", "--target", "CU.K1", "--fail", "--note", "не включилось"}).status,
-              0);
+    ASSERT_EQ(run({"record", usr, "--input", "1", "--target", "CU.K1", "--fail", "--note", "не включилось"}).status, 0);
     r = run({"results", usr});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.out.startsWith("IN-1 Пожар: не годен, испытано 4 из 4, годен 3, замечаний 1; Иванов И. И., "))
@@ -131,8 +131,10 @@ TEST_F(ToolAcceptance, RecordedResultsGiveEachInputsStateAndTheExitStatus)
     append.close();
     r = run({"results", usr, "--json"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err.toStdString(), "kt7tool: warning: " + results.toStdString() + ":7: ожидалось 8 полей через табуляцию, а их 1; the line is no "
-                                                      "result and is kept as it is\n");
+    EXPECT_EQ(r.err.toStdString(),
+              "kt7tool: warning: " + results.toStdString()
+                  + ":7: ожидалось 8 полей через табуляцию, а их 1; the line is no "
+                    "result and is kept as it is\n");
     json = QJsonDocument::fromJson(r.outBytes).object();
     EXPECT_EQ(json["inputs"].toArray()[0].toObject()["state"], "passed");
     const QJsonObject in2 = json["inputs"].toArray()[1].toObject();
