@@ -67,6 +67,20 @@ int hexDigit(char c)
     return -1;
 }
 
+// The control character that "\xNN" at text[at] stands for, or -1. Only
+// control characters are written so: any other byte could make the text no
+// UTF-8.
+int controlAt(std::string_view text, size_t at)
+{
+    if (at + 3 >= text.size() || text[at + 1] != 'x')
+        return -1;
+    const int high = hexDigit(text[at + 2]);
+    const int low = hexDigit(text[at + 3]);
+    if (high < 0 || low < 0 || !control(static_cast<char>(high * 16 + low)))
+        return -1;
+    return high * 16 + low;
+}
+
 // A backslash before anything else than what escaped() writes stands for itself.
 std::string unescaped(std::string_view text)
 {
@@ -79,8 +93,8 @@ std::string unescaped(std::string_view text)
         } else if (next == '\\' || next == 't' || next == 'n' || next == 'r') {
             out += next == 't' ? '\t' : next == 'n' ? '\n' : next == 'r' ? '\r' : '\\';
             ++i;
-        } else if (next == 'x' && i + 3 < text.size() && hexDigit(text[i + 2]) >= 0 && hexDigit(text[i + 3]) >= 0) {
-            out += static_cast<char>(hexDigit(text[i + 2]) * 16 + hexDigit(text[i + 3]));
+        } else if (const int code = controlAt(text, i); code >= 0) {
+            out += static_cast<char>(code);
             i += 3;
         } else {
             out += c;

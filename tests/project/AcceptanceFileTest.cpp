@@ -43,6 +43,8 @@ TEST(AcceptanceFile, EveryLineIsAResultOrToldAsDamagedWithWhy)
         {good + "тихо\r", "", "тихо"},
         {good.substr(0, good.size() - 1), ""}, // the remark's tab lost
         {good + "a\\tb\\nc\\\\d\\x01\\q\\x4", "", "a\tb\nc\\d\x01\\q\\x4"},
+        // Only control characters come from \xNN: another byte would be no UTF-8.
+        {good + "\\xC3\\xA9", "", "\\xC3\\xA9"},
         {"", ""},
         {"   ", ""},
         {"# a comment\tIN-99", ""},
