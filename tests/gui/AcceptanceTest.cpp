@@ -9,6 +9,7 @@
 #include "app/TFormAcceptance.h"
 #include "image/TAlarmRecord.h"
 #include "project/TAcceptanceFile.h"
+#include "tests/support/TAcceptanceSite.h"
 
 #include <QApplication>
 #include <QDir>
@@ -20,34 +21,12 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 
-namespace {
-// One splitter. IN-1: stage 1 (30 s) on LB1 OUT1 and LB1 OUT2, stage 2
-// unlimited on LB1 OUT2 and K1. IN-2: stage 1 on LB1 OUT3.
-TImage planted()
-{
-    TImage image;
-    TAlarmRecord in1(image, 1);
-    in1.setEnabled(true);
-    in1.stage(1).setDuration(2);
-    in1.stage(1).setOutputBit(Layout::outputBit(1, 1), true);
-    in1.stage(1).setOutputBit(Layout::outputBit(1, 2), true);
-    in1.stage(2).setDuration(255);
-    in1.stage(2).setOutputBit(Layout::outputBit(1, 2), true);
-    in1.stage(2).setK1(true);
-    TAlarmRecord in2(image, 2);
-    in2.setEnabled(true);
-    in2.stage(1).setDuration(2);
-    in2.stage(1).setOutputBit(Layout::outputBit(1, 3), true);
-    return image;
-}
-} // namespace
-
 class AcceptanceWindow : public TMainFixture {
 protected:
     void SetUp() override
     {
         TMainFixture::SetUp();
-        reloadWith(planted());
+        reloadWith(acceptanceSite());
         Main->setInputName(1, "Пожар");
         TSiteNames site;
         site.engineer = "Иванов И. И.";

@@ -9,6 +9,7 @@
 #include "project/TImageFile.h"
 #include "project/TNamesFile.h"
 #include "project/TSiteNamesFile.h"
+#include "tests/support/TAcceptanceSite.h"
 #include "tests/tool/TToolRun.h"
 
 #include <QDir>
@@ -24,31 +25,11 @@
 
 namespace {
 
-// One splitter. IN-1: stage 1 (30 s) on LB1 OUT1 and LB1 OUT2, stage 2
-// unlimited on LB1 OUT2 and K1. IN-2: stage 1 on LB1 OUT3. IN-3 is off.
-TImage site()
-{
-    TImage image;
-    TAlarmRecord in1(image, 1);
-    in1.setEnabled(true);
-    in1.stage(1).setDuration(2);
-    in1.stage(1).setOutputBit(Layout::outputBit(1, 1), true);
-    in1.stage(1).setOutputBit(Layout::outputBit(1, 2), true);
-    in1.stage(2).setDuration(255);
-    in1.stage(2).setOutputBit(Layout::outputBit(1, 2), true);
-    in1.stage(2).setK1(true);
-    TAlarmRecord in2(image, 2);
-    in2.setEnabled(true);
-    in2.stage(1).setDuration(2);
-    in2.stage(1).setOutputBit(Layout::outputBit(1, 3), true);
-    return image;
-}
-
 class ToolAcceptance : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(TImageFile::write(usr.toStdString(), site()).ok());
+        ASSERT_TRUE(TImageFile::write(usr.toStdString(), acceptanceSite()).ok());
         TNamesFile::Names names;
         names[0] = "Пожар";
         ASSERT_TRUE(TNamesFile::write(dir.filePath("site.ini").toStdString(), names).ok());
@@ -122,7 +103,7 @@ TEST_F(ToolAcceptance, RecordedResultsGiveEachInputsStateAndTheExitStatus)
 
     // An edit of IN-2 makes its results stale, IN-1's stay; a line damaged
     // by hand is told and kept.
-    TImage edited = site();
+    TImage edited = acceptanceSite();
     TAlarmRecord(edited, 2).stage(1).setDuration(4);
     ASSERT_TRUE(TImageFile::write(usr.toStdString(), edited).ok());
     QFile append(results);
