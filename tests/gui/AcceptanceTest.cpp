@@ -7,7 +7,6 @@
 #include "tests/gui/TMainFixture.h"
 
 #include "app/TFormAcceptance.h"
-#include "image/TAlarmRecord.h"
 #include "project/TAcceptanceFile.h"
 #include "tests/support/TAcceptanceSite.h"
 
