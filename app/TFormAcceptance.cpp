@@ -189,7 +189,7 @@ TFormAcceptance::TFormAcceptance(TAcceptanceHost& host, QWidget* parent)
         // their changes: the file is looked for once they are done.
         if (change == TProject::Change::ProjectName || change == TProject::Change::Saved)
             QTimer::singleShot(0, this, [this] {
-                if (isVisible() && resultsFile().toStdString() != m_path)
+                if (isVisible() && resultsPath() != m_path)
                     reload();
             });
         else if (isVisible())
@@ -197,26 +197,27 @@ TFormAcceptance::TFormAcceptance(TAcceptanceHost& host, QWidget* parent)
     });
 }
 
-QString TFormAcceptance::resultsFile() const
+std::string TFormAcceptance::resultsPath() const
 {
     const QString project = m_host.filePlaces().projectFile();
-    if (project.isEmpty())
-        return {};
-    return QFile::decodeName(
-        QByteArray::fromStdString(TAcceptanceFile::pathFor(QFile::encodeName(project).toStdString())));
+    return project.isEmpty() ? std::string() : TAcceptanceFile::pathFor(QFile::encodeName(project).toStdString());
+}
+
+QString TFormAcceptance::resultsFile() const
+{
+    return QFile::decodeName(QByteArray::fromStdString(resultsPath()));
 }
 
 void TFormAcceptance::showAcceptance()
 {
     bringUp();
-    reload();
     GridEffects->setFocus();
 }
 
 void TFormAcceptance::showEvent(QShowEvent* event)
 {
-    if (m_stale)
-        reload();
+    // What kt7tool recorded while the window was closed shows.
+    reload();
     TSideWindow::showEvent(event);
 }
 
@@ -230,7 +231,7 @@ bool TFormAcceptance::event(QEvent* event)
 
 void TFormAcceptance::reload()
 {
-    m_path = QFile::encodeName(resultsFile()).toStdString();
+    m_path = resultsPath();
     m_contents = {};
     m_readError.clear();
     if (!m_path.empty())
@@ -241,7 +242,7 @@ void TFormAcceptance::reload()
 
 void TFormAcceptance::rebuild()
 {
-    if (QFile::encodeName(resultsFile()).toStdString() != m_path) {
+    if (resultsPath() != m_path) {
         reload();
         return;
     }
@@ -478,7 +479,7 @@ bool TFormAcceptance::record(int row, Verdict verdict, const QString& note)
     if (number == 0 || !haveFile())
         return false;
     // Saving may have changed what is shown: the effect is taken afresh.
-    if (m_stale || QFile::encodeName(resultsFile()).toStdString() != m_path)
+    if (m_stale || resultsPath() != m_path)
         reload();
     const TAcceptance::Input* in = m_acceptance.input(number);
     if (!in || row >= in->effects())

@@ -53,6 +53,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // resultsFile() as the system names it.
+    std::string resultsPath() const;
     // The results file read again, then the window rebuilt.
     void reload();
     // The expected effects from the project as it is, with the results read.
