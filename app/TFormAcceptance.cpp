@@ -153,9 +153,10 @@ TFormAcceptance::TFormAcceptance(TAcceptanceHost& host, QWidget* parent)
     ButtonPass = button("ButtonPass", QStringLiteral("Годен (1)"), Verdict::Pass);
     ButtonFail = button("ButtonFail", QStringLiteral("Не годен (2)"), Verdict::Fail);
     ButtonUnchecked = button("ButtonUnchecked", QStringLiteral("Не проверено (0)"), Verdict::Unchecked);
-    auto* keys = new QLabel(QStringLiteral("1 или + — годен, 2 или − — не годен и примечание, 0 — не проверено; "
-                                           "затем следующая строка. Буква, Enter или F2 — примечание."),
-                            right);
+    auto* keys
+        = new QLabel(QStringLiteral("На строке: 1 или + — годен; 2 или - — не годен и примечание; 0 или Delete — "
+                                    "не проверено; затем следующая строка. Буква, Enter или F2 — примечание."),
+                     right);
     keys->setObjectName("LabelKeys");
     keys->setWordWrap(true);
     buttons->addWidget(keys, 1);
