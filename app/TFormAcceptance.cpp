@@ -432,14 +432,15 @@ bool TFormAcceptance::eventFilter(QObject* watched, QEvent* event)
 
 bool TFormAcceptance::setVerdict(int row, Verdict verdict)
 {
-
     const TAcceptance::Input* in = selected();
     if (!in || row < 0 || row >= in->effects())
         return false;
     const TAcceptance::Row& shown = in->rows[static_cast<size_t>(row)];
     // A remark made on what the input did before is no remark on what it does now.
     const QString note = shown.result && !shown.stale ? text(shown.result->note) : QString();
-    if (!record(row, verdict, note))
+    // «Не проверено» where nothing was ever recorded says nothing new.
+    const bool unchanged = verdict == Verdict::Unchecked && !shown.result;
+    if (!unchanged && !record(row, verdict, note))
         return false;
     if (verdict != Verdict::Fail) {
         goToRow(row + 1);
@@ -457,7 +458,7 @@ bool TFormAcceptance::setNote(int row, const QString& note)
     if (!in || row < 0 || row >= in->effects())
         return false;
     const TAcceptance::Row& shown = in->rows[static_cast<size_t>(row)];
-    if (shown.result && !shown.stale && text(shown.result->note) == note)
+    if (shown.result ? !shown.stale && text(shown.result->note) == note : note.isEmpty())
         return true;
     return record(row, shown.verdict(), note);
 }

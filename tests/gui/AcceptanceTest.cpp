@@ -183,6 +183,11 @@ TEST_F(AcceptanceWindow, AProjectWithoutAFileIsSavedBeforeItsFirstResult)
     open();
     EXPECT_TRUE(form->summary().contains("Проект еще не сохранен в файле"));
     effects->setFocus();
+    // «Не проверено» where nothing was recorded writes nothing, and asks nothing.
+    press(Qt::Key_0);
+    EXPECT_TRUE(dialogs.texts().isEmpty());
+    EXPECT_EQ(effects->currentRow(), 1);
+    press(Qt::Key_Up);
     dialogs.answers = {mbCancel};
     press(Qt::Key_1);
     EXPECT_EQ(dialogs.texts().last(),
