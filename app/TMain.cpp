@@ -1,6 +1,7 @@
 #include "app/TMain.h"
 
 #include "app/TControllerLink.h"
+#include "app/TFormAcceptance.h"
 #include "app/TFormBackups.h"
 #include "app/TFormCheck.h"
 #include "app/TFormCompare.h"
@@ -127,6 +128,7 @@ void TMain::connectControls(int scanInterval)
     connect(bar.ActionCompareController, &QAction::triggered, this, [this] { formCompare()->compareWithController(); });
     connect(bar.ActionBackups, &QAction::triggered, this, [this] { formBackups()->showBackups(); });
     connect(bar.ActionSiteNames, &QAction::triggered, this, [this] { formSiteNames()->showNames(); });
+    connect(bar.ActionAcceptance, &QAction::triggered, this, [this] { m_sides->acceptance()->showAcceptance(); });
     m_pack = new TPackCommand(*this,
                               {[this] { return reportInput(); }, [this] { return m_places.projectFile(); },
                                [this]() -> TFilePlaces& { return m_places; }, [this] { return m_state.connected; },

@@ -134,6 +134,8 @@ void TMainToolBar::buildKeys(QMainWindow& window)
     ActionDebug = addKey(window, "ActionDebug", TBDebug->text(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
     ActionSiteNames = addKey(window, "ActionSiteNames", QStringLiteral("Имена объекта, зон и реле…"),
                              QKeySequence(Qt::CTRL | Qt::Key_I));
+    ActionAcceptance
+        = addKey(window, "ActionAcceptance", QStringLiteral("Испытания…"), QKeySequence(Qt::CTRL | Qt::Key_T));
 }
 
 void TMainToolBar::addReportMenu(QAction* pack)
@@ -142,6 +144,7 @@ void TMainToolBar::addReportMenu(QAction* pack)
     auto* menu = new QMenu(this);
     menu->setObjectName("MenuReport");
     menu->addAction(ActionPack);
+    menu->addAction(ActionAcceptance);
     menu->addAction(ActionSiteNames);
     TBReport->setMenu(menu);
     TBReport->setPopupMode(QToolButton::MenuButtonPopup);
@@ -162,6 +165,7 @@ void TMainToolBar::apply(const TWindowState& state)
         {ActionCompareFile, state.project},
         {ActionCompareController, state.project && state.connected},
         {ActionSiteNames, state.project},
+        {ActionAcceptance, state.project},
         {ActionPack, state.project},
     };
     for (const auto& [action, usable] : actions)

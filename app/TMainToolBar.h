@@ -44,10 +44,12 @@ public:
     QAction* ActionDebug;
     // Ctrl+I: the names of the site, its zones and relays.
     QAction* ActionSiteNames;
+    // Ctrl+T: the acceptance test.
+    QAction* ActionAcceptance;
     // The commissioning pack, from the report button's menu.
     QAction* ActionPack = nullptr;
 
-    // The report button's menu: the pack and the site's names.
+    // The report button's menu: the pack, the acceptance test and the site's names.
     void addReportMenu(QAction* pack);
 
 private:

@@ -1,6 +1,8 @@
 #include "app/TSideWindows.h"
 
 #include "app/TControllerLink.h"
+#include "app/TFilePlaces.h"
+#include "app/TFormAcceptance.h"
 #include "app/TFormBackups.h"
 #include "app/TFormCheck.h"
 #include "app/TFormCompare.h"
@@ -56,6 +58,11 @@ TFormBackups* TSideWindows::backups()
     return made<TFormBackups, TBackupsHost>(m_backups, *this, m_parts.window);
 }
 
+TFormAcceptance* TSideWindows::acceptance()
+{
+    return made<TFormAcceptance, TAcceptanceHost>(m_acceptance, *this, m_parts.window);
+}
+
 bool TSideWindows::approveWrite(const TImage& image)
 {
     // Another image than the project's (a backup put back) has no names.
@@ -109,4 +116,11 @@ void TSideWindows::writeBackup(const TImage& image, const std::string& serial)
 {
     if (connected() && m_link->mayReplaceImage())
         m_link->writeImage(image, serial);
+}
+
+bool TSideWindows::saveProject()
+{
+    if (m_commands)
+        m_commands->TBSaveClick();
+    return !m_parts.places.projectFile().isEmpty();
 }

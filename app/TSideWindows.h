@@ -1,11 +1,13 @@
 #pragma once
 // The windows beside the main window: the check's findings, the
-// cause-and-effect matrix, the comparison and the backups. None is built
+// cause-and-effect matrix, the comparison, the backups and the acceptance
+// test. None is built
 // before it is first asked for; what they need from the main window (the
 // project, the tree, the link, the project commands, the file dialogs'
 // places) they get here. The timeline of the input page draws through it
 // too.
 
+#include "app/TAcceptanceHost.h"
 #include "app/TBackupsHost.h"
 #include "app/TCheckHost.h"
 #include "app/TCompareHost.h"
@@ -16,6 +18,7 @@
 
 class QWidget;
 class TControllerLink;
+class TFormAcceptance;
 class TFilePlaces;
 class TFormBackups;
 class TFormCheck;
@@ -26,7 +29,12 @@ class TNavigationTree;
 class TProjectCommands;
 struct TWindowState;
 
-class TSideWindows : public QObject, public TCheckHost, public TMatrixHost, public TCompareHost, public TBackupsHost {
+class TSideWindows : public QObject,
+                     public TCheckHost,
+                     public TMatrixHost,
+                     public TCompareHost,
+                     public TBackupsHost,
+                     public TAcceptanceHost {
     Q_OBJECT
 public:
     struct Parts {
@@ -47,6 +55,7 @@ public:
     TFormMatrix* matrix();
     TFormCompare* compare();
     TFormBackups* backups();
+    TFormAcceptance* acceptance();
 
     // Before a write of image sends anything: the check's question when it
     // has errors; false when the user did not choose to write.
@@ -66,6 +75,9 @@ public:
     void openBackup(const TImage& image, const QString& projectName) override;
     void writeBackup(const TImage& image, const std::string& serial) override;
 
+    // TAcceptanceHost
+    bool saveProject() override;
+
 private:
     // True when a controller is connected; else the user is told.
     bool connected() const;
@@ -78,4 +90,5 @@ private:
     QPointer<TFormMatrix> m_matrix;
     QPointer<TFormCompare> m_compare;
     QPointer<TFormBackups> m_backups;
+    QPointer<TFormAcceptance> m_acceptance;
 };

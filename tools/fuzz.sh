@@ -8,7 +8,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 seconds=${1:-20}
-targets="fuzz_receive fuzz_project_open fuzz_names_roundtrip fuzz_config_words"
+targets="fuzz_receive fuzz_project_open fuzz_names_roundtrip fuzz_config_words fuzz_results_file"
 
 flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug \

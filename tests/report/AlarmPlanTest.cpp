@@ -3,12 +3,14 @@
 // cause-and-effect matrix and the timelines drawn from them.
 
 #include "image/TAlarmRecord.h"
+#include "report/TAcceptance.h"
 #include "report/TAlarmPlan.h"
 #include "report/TCauseMatrix.h"
 #include "report/TTimelineLayout.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -48,6 +50,9 @@ struct Case {
     std::vector<int> idle;                // stages of IN-1 that never run
     std::vector<std::string> labels = {}; // of IN-1's timeline bars, then its notes; empty: not looked at
     size_t columns = 14;
+    // IN-1's effects for the acceptance test, "stage time key (name): message";
+    // empty: only counted against the cells.
+    std::vector<std::string> effects = {};
 };
 
 std::vector<std::string> cellsOf(const TCauseMatrix& m)
@@ -138,7 +143,10 @@ TEST(AlarmPlan, RunningStagesTimesAndMatrixCellsOfPlantedImages)
          {},
          // A stage heard on no output is labelled without a message.
          {"Срабатывание, задержка 00:30", "Этап 1  00:30–01:30 (01:00)  Панель №1  1 вых., 1 реле",
-          "Этап 2  с 01:30, неограниченно  1 реле"}},
+          "Этап 2  с 01:30, неограниченно  1 реле"},
+         14,
+         {"1 00:30–01:30 LB1.OUT1 (Зал): Панель, сообщение 1",
+          "1 00:30–01:30 CU.K1: ", "2 с 01:30, неограниченно RM1.K2: "}},
         {"a 5-minute delay and a short stage that ends the alarm",
          [](TImage& im) {
              TAlarmRecord(im, 1).setDelayCode(17);
@@ -186,7 +194,11 @@ TEST(AlarmPlan, RunningStagesTimesAndMatrixCellsOfPlantedImages)
          },
          {"IN-1|LB1 OUT1|1, 3", "IN-1|LB2 OUT4|3", "IN-1|" + K1 + "|1"},
          {"1: 30+60", "2: 90+60", "3: 150+30"},
-         {}},
+         {},
+         {},
+         14,
+         {"1 00:30–01:30 LB1.OUT1 (Зал): Панель, сообщение 1", "1 00:30–01:30 CU.K1: ",
+          "3 02:30–03:00 LB1.OUT1 (Зал): Панель, сообщение 1", "3 02:30–03:00 LB2.OUT4: Панель, сообщение 1"}},
         {"outputs of absent splitters and relays of absent modules have no column and are not counted",
          [](TImage& im) {
              stage(im, 1).setOutputBit(Layout::outputBit(3, 1), true);
@@ -216,7 +228,9 @@ TEST(AlarmPlan, RunningStagesTimesAndMatrixCellsOfPlantedImages)
          {},
          {"Срабатывание, задержка 00:30", "Этап 1  00:30–01:30 (01:00)  Панель №1  2 вых., 1 реле",
           "Этап 2  с 01:30, неограниченно  1 реле"},
-         48 + 24 + 2},
+         48 + 24 + 2,
+         {"1 00:30–01:30 LB1.OUT1 (Зал): Панель, сообщение 1", "1 00:30–01:30 LB12.OUT4: Панель, сообщение 1",
+          "1 00:30–01:30 CU.K1: ", "2 с 01:30, неограниченно RM1.K2: "}},
         {"stage 1 off: nothing runs", [](TImage& im) { stage(im, 1).setDuration(0); }, {}, {}, {2}},
         {"a duration code above 240 runs without a limit",
          [](TImage& im) {
@@ -249,11 +263,28 @@ TEST(AlarmPlan, RunningStagesTimesAndMatrixCellsOfPlantedImages)
          {},
          {"Срабатывание, задержка 00:30", "note: Алгоритм выключен: этапы не выполняются"}},
     };
+    TSiteNames site;
+    site.zones[static_cast<size_t>(Layout::outputBit(1, 1))] = "Зал";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TImage image = base();
         c.plant(image);
         const TCauseMatrix m = TCauseMatrix::of(image, {});
+        // The acceptance test expects one effect per stage of every cell.
+        const TAcceptancePlan acceptance = TAcceptancePlan::of(image, {}, site);
+        const TAcceptancePlan::Input* in1 = acceptance.input(1);
+        std::vector<std::string> effects;
+        for (const TAcceptancePlan::Effect& e : in1 ? in1->effects : std::vector<TAcceptancePlan::Effect>())
+            effects.push_back(std::to_string(e.stage) + " " + e.time + " " + e.key
+                              + (e.name.empty() ? "" : " (" + e.name + ")") + ": " + e.message);
+        size_t stages = 0;
+        for (const std::string& cell : c.cells)
+            stages += static_cast<size_t>(std::count(cell.begin(), cell.end(), ',')) + 1;
+        EXPECT_EQ(effects.size(), stages);
+        EXPECT_EQ(in1 != nullptr, TAlarmRecord(image, 1).enabled());
+        if (!c.effects.empty()) {
+            EXPECT_EQ(effects, c.effects);
+        }
         EXPECT_EQ(cellsOf(m), c.cells);
         EXPECT_EQ(m.columns.size(), c.columns);
         const TAlarmPlan::Input plan = TAlarmPlan::of(image, 1);
@@ -302,4 +333,113 @@ TEST(AlarmPlan, MatrixMarksUnusedColumnsAndIdleRowsInEveryFormat)
     const TCauseMatrix paged = TCauseMatrix::of(image, names);
     ASSERT_EQ(paged.zones.size(), static_cast<size_t>(Layout::MaskCount));
     EXPECT_EQ(paged.zones.back().head, "Группа 12 (Код-212)");
+}
+
+TEST(AlarmPlan, AcceptanceResultsGoStaleWhenTheirInputChangesAndOnlyThen)
+{
+    // base() with IN-2 on LB2 OUT1 for 30 s, and the hall of LB1 OUT1 named.
+    TImage image = base();
+    TAlarmRecord in2(image, 2);
+    in2.setEnabled(true);
+    in2.stage(1).setDuration(2);
+    in2.stage(1).setOutputBit(Layout::outputBit(2, 1), true);
+    TCauseMatrix::Names names;
+    names[0] = "Пожар";
+    TSiteNames site;
+    site.zones[static_cast<size_t>(Layout::outputBit(1, 1))] = "Зал";
+    site.engineer = "Иванов";
+
+    // Every effect of both inputs passed on the configuration as it was.
+    std::vector<TAcceptanceResult> passed;
+    for (const TAcceptancePlan::Input& in : TAcceptancePlan::of(image, names, site).inputs)
+        for (const TAcceptancePlan::Effect& e : in.effects)
+            passed.push_back({in.number, e.stage, e.key, TAcceptanceResult::Verdict::Pass, in.fingerprint,
+                              "2026-12-08T10:00:0" + std::to_string(e.stage) + "+03:00", "Петров", ""});
+    ASSERT_EQ(passed.size(), 4u);
+
+    using State = TAcceptance::State;
+    struct Edit {
+        const char* name;
+        std::function<void(TImage&, TCauseMatrix::Names&, TSiteNames&)> apply;
+        State in1;
+        State in2;
+    };
+    const std::vector<Edit> edits = {
+        {"nothing", [](TImage&, TCauseMatrix::Names&, TSiteNames&) {}, State::Passed, State::Passed},
+        {"an output of IN-1",
+         [](TImage& im, auto&, auto&) { stage(im, 1).setOutputBit(Layout::outputBit(1, 2), true); }, State::Stale,
+         State::Passed},
+        {"the delay of IN-1", [](TImage& im, auto&, auto&) { TAlarmRecord(im, 1).setDelayCode(3); }, State::Stale,
+         State::Passed},
+        {"the message of IN-1's stage 1", [](TImage& im, auto&, auto&) { stage(im, 1).setMessageCode(9); },
+         State::Stale, State::Passed},
+        {"a stage of IN-1 beyond its end", [](TImage& im, auto&, auto&) { stage(im, 4).setDuration(3); }, State::Stale,
+         State::Passed},
+        {"a relay of IN-2", [](TImage& im, auto&, auto&) { TAlarmRecord(im, 2).stage(1).setK2(true); }, State::Passed,
+         State::Stale},
+        {"the name of IN-1", [](TImage&, auto& n, auto&) { n[0] = "Пожар, 1 этаж"; }, State::Passed, State::Passed},
+        {"the name of a zone IN-1 switches", [](TImage&, auto&, TSiteNames& s) { s.zones[0] = "Большой зал"; },
+         State::Stale, State::Passed},
+        {"the name of a zone no input switches", [](TImage&, auto&, TSiteNames& s) { s.zones[1] = "Холл"; },
+         State::Passed, State::Passed},
+        {"the relay module IN-1 switches taken away",
+         [](TImage& im, auto&, auto&) { im.setValue(Layout::RelayModuleCount.at(Layout::SystemNode), 0); },
+         State::Stale, State::Passed},
+        {"a splitter added",
+         [](TImage& im, auto&, auto&) { im.setValue(Layout::SplitterCount.at(Layout::SystemNode), 2); }, State::Passed,
+         State::Passed},
+        {"a console button's outputs",
+         [](TImage& im, auto&, auto&) { im.setBit(Layout::buttonOffset(1), Layout::outputBit(1, 1), true); },
+         State::Passed, State::Passed},
+        {"IN-1 switched off and on again",
+         [](TImage& im, auto&, auto&) {
+             TAlarmRecord(im, 1).setEnabled(false);
+             TAlarmRecord(im, 1).setEnabled(true);
+         },
+         State::Passed, State::Passed},
+    };
+    for (const Edit& e : edits) {
+        SCOPED_TRACE(e.name);
+        TImage edited = image;
+        TCauseMatrix::Names n = names;
+        TSiteNames s = site;
+        e.apply(edited, n, s);
+        const TAcceptance a = TAcceptance::of(TAcceptancePlan::of(edited, n, s), passed);
+        ASSERT_EQ(a.inputs.size(), 2u);
+        EXPECT_EQ(a.inputs[0].state, e.in1);
+        EXPECT_EQ(a.inputs[1].state, e.in2);
+        // Stale results are shown, never counted.
+        const int passedInputs = (e.in1 == State::Passed ? 1 : 0) + (e.in2 == State::Passed ? 1 : 0);
+        EXPECT_EQ(a.passedInputs, passedInputs);
+        EXPECT_EQ(a.allPassed(), passedInputs == 2);
+        if (e.in1 == State::Stale) {
+            EXPECT_EQ(a.inputs[0].passed, 0);
+            EXPECT_GT(a.inputs[0].stale + static_cast<int>(a.inputs[0].gone.size()), 0);
+        }
+    }
+
+    // A failure with its remark is a deviation; a later result of the same
+    // effect replaces an earlier one; a result of an effect the input no
+    // longer has is kept apart.
+    std::vector<TAcceptanceResult> results = passed;
+    results.push_back({1, 2, "RM1.K2", TAcceptanceResult::Verdict::Fail, passed[2].fingerprint,
+                       "2026-12-08T09:00:00+03:00", "Петров", "не включилось"});
+    results.push_back({1, 2, "LB2.OUT2", TAcceptanceResult::Verdict::Pass, passed[0].fingerprint, "", "", ""});
+    results.push_back({2, 1, "LB2.OUT1", TAcceptanceResult::Verdict::Unchecked, passed[3].fingerprint,
+                       "2026-12-08T11:00:00+03:00", "Петров", "нет доступа"});
+    const TAcceptance a = TAcceptance::of(TAcceptancePlan::of(image, names, site), results);
+    EXPECT_EQ(a.inputs[0].state, State::Failed);
+    EXPECT_EQ(a.inputs[0].tested, 3);
+    EXPECT_EQ(a.inputs[0].passed, 2);
+    EXPECT_EQ(a.inputs[0].remarks, 1);
+    EXPECT_EQ(a.inputs[0].tester, "Петров");
+    EXPECT_EQ(a.inputs[0].time, "2026-12-08T09:00:00+03:00");
+    ASSERT_EQ(a.inputs[0].gone.size(), 1u);
+    EXPECT_EQ(a.inputs[0].gone[0].target, "LB2.OUT2");
+    EXPECT_EQ(a.inputs[1].state, State::Untested);
+    EXPECT_EQ(a.inputs[1].tested, 0);
+    EXPECT_EQ(a.summary(), "Испытано входов: 1 из 2; годен: 0; замечаний: 2");
+    ASSERT_EQ(a.deviations.size(), 1u);
+    EXPECT_NE(a.text().find("IN-1, этап 2, RM1.K2: не годен — не включилось\n"), std::string::npos) << a.text();
+    EXPECT_NE(a.json().find("\"state\": \"failed\""), std::string::npos);
 }

@@ -201,7 +201,7 @@ TEST(ToolMatrix, OptionsThatDoNotFitTheCommandAreRefused)
         {{"matrix", usr, "--input", "2"}, "kt7tool: matrix: --input belongs to kt7tool timeline\n"},
         // Options of other commands: none is taken and ignored.
         {{"show", usr, "--csv"}, "kt7tool: show: --csv belongs to kt7tool matrix\n"},
-        {{"show", usr, "--input", "3"}, "kt7tool: show: --input belongs to kt7tool timeline\n"},
+        {{"show", usr, "--input", "3"}, "kt7tool: show: takes no --input (see kt7tool show --help)\n"},
         {{"check", usr, "--names-a", "x"}, "kt7tool: check: --names-a belongs to kt7tool diff\n"},
         {{"diff", usr, usr, "--json"}, "kt7tool: diff: takes no --json (see kt7tool diff --help)\n"},
         {{"backups", "--com", "3"}, "kt7tool: backups: takes no --com (see kt7tool backups --help)\n"},

@@ -215,6 +215,52 @@ const std::vector<TToolCommand>& TToolCommandTable::all()
          .required = {{"--svg", "the timelines are drawn as SVG; give --svg"}},
          .sibling = "matrix",
          .run = &TToolCommands::timeline},
+        {.name = "results",
+         .synopsis = "kt7tool results FILE.usr [--names FILE.ini] [--json]",
+         .text = "Prints the acceptance test of the project as recorded in FILE.results.txt\n"
+                 "beside it (by the window's \"Испытания…\" and kt7tool record): for each\n"
+                 "switched-on input its state (не испытан, годен, не годен, устарел: results\n"
+                 "recorded before an edit changed what the input does), the effects tested of\n"
+                 "those expected, passed and with a remark, who tested and when; then every\n"
+                 "«не годен» with its remark and 'Испытано входов: N из M; годен: K;\n"
+                 "замечаний: L'. Damaged lines of the file are warned of and kept.\n"
+                 "With --json: {\"inputs\": [{\"input\": I, \"head\": \"IN-3 name\",\n"
+                 "  \"state\": \"untested\" | \"passed\" | \"failed\" | \"stale\", \"fingerprint\": F,\n"
+                 "  \"effects\": M, \"tested\": N, \"passed\": K, \"remarks\": L, \"stale\": S,\n"
+                 "  \"tester\": T | null, \"time\": T | null, \"results\": [{\"stage\": K,\n"
+                 "    \"start\": SECONDS | null, \"time\": \"00:30–01:30\", \"message\": M | null,\n"
+                 "    \"target\": \"LB2.OUT3\", \"head\": \"LB2 OUT3\", \"name\": N | null,\n"
+                 "    \"result\": null | \"pass\" | \"fail\" | \"unchecked\", \"stale\": BOOL,\n"
+                 "    \"note\": N, \"tester\": T, \"recorded\": TIME, \"fingerprint\": F}],\n"
+                 "  \"gone\": [{\"stage\": K, \"target\": KEY, ...}]}],\n"
+                 " \"deviations\": [{\"input\": I, \"stage\": K, \"target\": KEY, \"name\": N | null,\n"
+                 "  \"note\": N}], \"total\": M, \"tested\": N, \"passed\": K, \"remarks\": L,\n"
+                 " \"allPassed\": BOOL}\n"
+                 "'gone' holds results of effects the input no longer has.\n"
+                 "Exit status 0 only when every switched-on input passed on the configuration\n"
+                 "as it is, 1 otherwise (also when no input is switched on).\n",
+         .operands = 1,
+         .options = {"--names", "--json"},
+         .sibling = "record",
+         .run = &TToolCommands::results},
+        {.name = "record",
+         .synopsis = "kt7tool record FILE.usr --input N --target KEY (--pass | --fail) [--stage S] [--note TEXT] "
+                     "[--by NAME] [--names FILE.ini]",
+         .text = "Records one result of the acceptance test in FILE.results.txt beside the\n"
+                 "project, as the window's \"Испытания…\" does: IN-N was tripped and the zone\n"
+                 "or relay KEY (LB2.OUT3, CU.K1, RM1.K2) did (--pass) or did not (--fail) what\n"
+                 "it should, in stage S or, without --stage, in every stage that switches it.\n"
+                 "The result carries the time, the tester (--by, else the engineer of the\n"
+                 "names file) and the fingerprint of what the input does now, and replaces an\n"
+                 "earlier result of the same effect; the file is replaced atomically. An input\n"
+                 "switched off, a target the input (or stage S) never switches, or an option\n"
+                 "of another command: exit status 2 and nothing recorded.\n",
+         .operands = 1,
+         .options = {"--names", "--input", "--target", "--pass", "--fail", "--stage", "--note", "--by"},
+         .required = {{"--input", "name the input tripped with --input N"},
+                      {"--target", "name the zone or relay with --target KEY"}},
+         .sibling = "results",
+         .run = &TToolCommands::record},
     };
     return commands;
 }

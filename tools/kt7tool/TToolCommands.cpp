@@ -21,6 +21,7 @@
 #include "tools/kt7tool/TDirectLink.h"
 #include "tools/kt7tool/TProgressBar.h"
 #include "tools/kt7tool/TStopSignal.h"
+#include "tools/kt7tool/TToolAcceptance.h"
 #include "tools/kt7tool/TToolCauseEffect.h"
 #include "tools/kt7tool/TToolError.h"
 #include "tools/kt7tool/TToolInput.h"
@@ -715,6 +716,22 @@ int TToolCommands::matrix()
     TProject project;
     loadProject(m_o.operands[0], m_o.names, project);
     return TToolCauseEffect(m_o, reportInput(project)).matrix();
+}
+
+int TToolCommands::results()
+{
+    TToolAcceptance acceptance(m_o);
+    TProject project;
+    loadProject(m_o.operands[0], m_o.names, project);
+    return acceptance.results(project);
+}
+
+int TToolCommands::record()
+{
+    TToolAcceptance acceptance(m_o);
+    TProject project;
+    loadProject(m_o.operands[0], m_o.names, project);
+    return acceptance.record(project);
 }
 
 int TToolCommands::timeline()

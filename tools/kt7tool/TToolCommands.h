@@ -36,6 +36,8 @@ public:
     int report();
     int matrix();
     int timeline();
+    int results();
+    int record();
     int pack();
 
 private:

@@ -34,7 +34,13 @@ public:
     bool pdf = false;   // --pdf (pack)
     bool csv = false;   // --csv (matrix)
     bool svg = false;   // --svg (timeline)
-    int input = 0;      // --input N (timeline); 0: every switched-on input
+    int input = 0;      // --input N (timeline, record); 0: every switched-on input
+    std::string target; // --target KEY (record): "LB2.OUT3", "CU.K1", "RM1.K2"
+    int stage = 0;      // --stage S (record); 0: every stage that switches the target
+    bool pass = false;  // --pass (record)
+    bool fail = false;  // --fail (record)
+    std::string note;   // --note TEXT (record)
+    std::string by;     // --by NAME (record); empty: the site's engineer
     bool probe = false; // --probe (ports): open each port to tell free from busy
 
     // Throws TToolError (status 2) with a message for the user: an unknown
