@@ -4,9 +4,9 @@
 // that come back as written, and zone and relay keys spelt as the names
 // file spells them.
 
+#include "image/TSiteNames.h"
 #include "image/TTargetKey.h"
 #include "project/TAcceptanceFile.h"
-#include "image/TSiteNames.h"
 #include "tests/project/TTempFolder.h"
 
 #include <gtest/gtest.h>
