@@ -1,7 +1,8 @@
 #pragma once
 // The rules by which a transfer engine talks to the controller, in one place:
 // how a reply is collected, what becomes of bytes beyond it, which addresses
-// a block reply may carry, what a wrong reply checksum means, how often a
+// a block reply may carry and what another one means, what a wrong reply
+// checksum means, how often a
 // block is asked for again and how long a reply is waited for. Two sets are
 // in use: the trusting one, which takes the line as the controller's
 // protocol describes it and serves the window's scan for a controller, and
@@ -30,11 +31,18 @@ public:
         Counted, // a wrong reply checksum is noted and counted, the reply is used
         AskAgain // a reply with a wrong checksum is no reply: the block is asked for again
     };
+    // With ExactlyAsked, a reply that carries another address than the one
+    // asked for (and is no late reply to the block before).
+    enum class OtherAddress {
+        Ends,    // ends the transfer at once
+        AskAgain // is no reply: the block is asked for again
+    };
 
     Collect collect = Collect::ByLength;
     Surplus surplus = Surplus::DroppedBeyondReply;
     Addresses addresses = Addresses::InsideImage;
     Checksum checksum = Checksum::Counted;
+    OtherAddress otherAddress = OtherAddress::Ends;
     // How often a block whose reply failed is asked for again.
     int repeats = 0;
     // The controller's turn-around for a reply; below 0 a reply is waited
@@ -55,9 +63,9 @@ public:
     // trusted, checksums counted, no repeats, no time-outs.
     static TLinkPolicy trusting();
     // Replies taken from their start, the input cleared before every
-    // request, only the address asked for, a wrong checksum asked for
-    // again, two repeats after a quiet line, and a time-out on top of the
-    // line time of request and reply.
+    // request, only the address asked for, a wrong checksum and another
+    // address asked for again as silence is, two repeats after a quiet line,
+    // and a time-out on top of the line time of request and reply.
     static TLinkPolicy checked(int timeoutMs, unsigned baud);
 
     bool timeOuts() const { return timeoutMs >= 0; }
