@@ -64,6 +64,7 @@ TEST_F(ControllerLinkFaults, RepliesThatDoNotLineUpStillMoveTheImageExactly)
         {"garbage before the first reply", {"--garbage", "9"}},
         {"a checksum damaged twice", {"--bad-checksum", "4:2"}},
         {"a reply later than the time-out", {"--late", "6:700"}},
+        {"a reply for another block, twice", {"--wrong-address", "0x40:0x80:2"}},
     };
     const TImage controller = randomImage(51);
     const QString path = m_config.filePath("controller.usr");
@@ -273,12 +274,36 @@ TEST_F(ControllerLinkFaults, AWriteStoppedTwiceNamesTheConfigurationHeldBeforeTh
     }));
     EXPECT_EQ(dialogs.messages.back().text,
               QStringLiteral("Запись не выполнена: чтение конфигурации контроллера перед записью прервано: отключение "
-                             "от контроллера.\nВ контроллер ничего не записано.\nКонтроллер хранил смешанную "
+                             "от контроллера.\nВ контроллер ничего не записано.\nКонтроллер мог хранить смешанную "
+                             "конфигурацию уже до этой записи: предыдущая запись в него не завершена, а проверить это "
+                             "не удалось: чтение перед записью прервано.")
+                  + box.mid(box.indexOf(QStringLiteral("\n\nПрежняя"))));
+
+    // A write whose first block never goes out whole has written nothing,
+    // into a controller still mixed.
+    idle(300);
+    connectTo(1);
+    link().commPort().SetOBuffSize(16);
+    dialogs.answers = {mbChoice, mbOK};
+    QTest::mouseClick(button("TBWrite"), Qt::LeftButton);
+    ASSERT_TRUE(waitFor(
+        [&] {
+            return transferDone() && dialogs.messages.back().text.startsWith(QStringLiteral("Запись прервана"));
+        },
+        20000));
+    link().commPort().SetOBuffSize(4096);
+    QTest::mouseClick(button("TBFind"), Qt::LeftButton);
+    EXPECT_EQ(dialogs.messages.back().text,
+              QStringLiteral("Запись прервана: блок 0000: нет ответа за 500 мс (попыток: 3).\nВ контроллер ничего не "
+                             "записано.\nКонтроллер хранит смешанную конфигурацию.\nКонтроллер хранил смешанную "
                              "конфигурацию уже до этой записи: предыдущая запись в него не завершена.")
                   + box.mid(box.indexOf(QStringLiteral("\n\nПрежняя"))));
 
-    ASSERT_NO_FATAL_FAILURE(runAsPrinted(box.section('\n', -1), QProcessEnvironment::systemEnvironment()));
+    // The controller as the writes left it, without the request cut short.
     ASSERT_TRUE(sim.finish());
+    TSimProcess& again = simulate(1, {"--image", dump, "--dump", dump});
+    ASSERT_NO_FATAL_FAILURE(runAsPrinted(box.section('\n', -1), QProcessEnvironment::systemEnvironment()));
+    ASSERT_TRUE(again.finish());
     EXPECT_EQ(readFile(dump), first);
 }
 
