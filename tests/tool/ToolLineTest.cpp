@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -22,6 +23,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <memory>
 #include <poll.h>
 #include <sys/inotify.h>
 #include <sys/ioctl.h>
@@ -433,8 +435,8 @@ TEST_F(ToolLine, RetriesTimeOutsAndWhatAFailedWriteLeaves)
     {
         // The third try of a block still counts, after damaged replies or
         // replies for another block.
-        TSimProcess sim({"--baud", "0", "--image", path("image.usr"), "--bad-checksum", "5:2", "--wrong-address",
-                         "0x40:0x80:2"});
+        TSimProcess sim(
+            {"--baud", "0", "--image", path("image.usr"), "--bad-checksum", "5:2", "--wrong-address", "0x40:0x80:2"});
         const TToolRun run = tool(sim, {"read", path("read.usr")});
         EXPECT_EQ(run.status, 0);
         EXPECT_EQ(run.err.toStdString(),
@@ -701,6 +703,123 @@ TEST_F(ToolLine, StopSignalsEndBetweenBlocksAndSayWhatTheControllerHolds)
                 << err.toStdString();
             EXPECT_EQ(load("data/kt7config/backups/" + backups()[0]), old);
         }
+    }
+}
+
+// What a write cut short remembers yields to what the controller holds, as
+// users meet it: after the first write, another user writes a whole
+// configuration, or runs the restore command it printed, or nothing
+// happens; the next write is cut short too. Its message and the command it
+// prints, run literally by another user, put back what the controller held
+// just before it: the configuration before the first write only while the
+// controller still holds a mix of the two. A write without a backup says
+// what it sent and that what the controller holds is not known.
+TEST_F(ToolLine, AMarkOfAWriteCutShortYieldsToWhatTheControllerHolds)
+{
+    const TImage earlier = patterned(13);
+    const TImage project = patterned(14);
+    store("project.usr", project);
+    store("other.usr", patterned(15));
+    store("next.usr", patterned(16));
+    const QString line = path("line");
+    const QString unread = "the controller was not read before the write (--no-backup), so what it holds now is "
+                           "unknown: the new configuration if its other blocks held it already, a mixed one otherwise";
+    enum class Between { Nothing, OtherWrites, OtherRestores };
+    struct Case {
+        const char* what;
+        bool noBackup; // the first write keeps none
+        bool equal;    // the controller holds the project already
+        Between between;
+        QString first;  // said of the first write
+        QString next;   // said by the next, before its way back
+        bool toEarlier; // the way back is the configuration before the first write
+    };
+    const Case cases[] = {
+        {"still mixed", false, false, Between::Nothing,
+         "the controller holds a mixed configuration (20 of the 64 blocks the write changes written, 43 not",
+         "(10 of the 64 blocks the write changes written, 53 not, block 0x0140 unknown); an earlier write had left "
+         "it mixed already; its earlier configuration is in ",
+         true},
+        {"another user's whole write", false, false, Between::OtherWrites, "",
+         "unknown); its earlier configuration is in ", false},
+        {"another user's restore", false, false, Between::OtherRestores, "",
+         "unknown); its earlier configuration is in ", false},
+        {"no backup, the same configuration", true, true, Between::Nothing, unread + " (no backup was kept)\n",
+         "unknown); its earlier configuration is in ", false},
+        {"no backup, another configuration", true, false, Between::Nothing, unread + " (no backup was kept)\n",
+         "unknown); an earlier write that did not finish may have left it mixed already (too little of that write "
+         "was kept to tell); what it held before this write is in ",
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString data = path("user" + QString::number(&c - cases));
+        std::unique_ptr<TSimProcess> sim;
+        // The controller as the last one left it, on the same line.
+        const auto simulate = [&](const QString& image, const QStringList& faults) {
+            if (sim) {
+                EXPECT_TRUE(sim->finish());
+            }
+            sim = std::make_unique<TSimProcess>(QStringList{"--baud", "0", "--image", image, "--dump", path("dump.usr")}
+                                                + faults);
+            QFile::remove(line);
+            EXPECT_TRUE(QFile::link(sim->device(), line));
+        };
+        const auto write
+            = [&](const QString& file, const QString& as, const QStringList& more = {}, long fileLimit = 0) {
+                  return TToolRun::of(QStringList{"write", file, "--device", line, "--timeout", "300"} + more, as, {},
+                                      {}, fileLimit);
+              };
+        // As printed, by another user: another home, none of the first's
+        // settings or backups.
+        const auto runAsOther = [&](const QString& command) {
+            QProcess shell;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("HOME", path("other"));
+            for (const char* variable : {"XDG_CONFIG_HOME", "XDG_DATA_HOME"})
+                env.remove(variable);
+            env.insert("PATH", QFileInfo(KT7TOOL_PATH).absolutePath() + ':' + env.value("PATH"));
+            shell.setProcessEnvironment(env);
+            shell.start("sh", {"-c", command});
+            EXPECT_TRUE(shell.waitForFinished(30000));
+            EXPECT_EQ(shell.exitCode(), 0) << shell.readAllStandardError().toStdString();
+        };
+
+        store("start.usr", c.equal ? project : earlier);
+        simulate(path("start.usr"), {"--silent-after", c.noBackup ? "20" : "84"});
+        TToolRun run = write(path("project.usr"), data, c.noBackup ? QStringList{"--no-backup"} : QStringList{});
+        EXPECT_EQ(run.status, 2);
+        EXPECT_TRUE(run.err.contains(c.first)) << run.err.toStdString();
+        simulate(path("dump.usr"), {});
+        EXPECT_EQ(blocksFrom(load("dump.usr"), project, c.equal ? project : earlier), c.equal ? 64 : 20);
+        if (c.between == Between::OtherWrites) {
+            EXPECT_EQ(write(path("other.usr"), path("other/data")).status, 0);
+        }
+        if (c.between == Between::OtherRestores)
+            runAsOther(run.err.section("restore it with: ", 1).trimmed());
+        if (c.toEarlier) {
+            // A write that cannot keep its backup writes nothing, and says
+            // the controller is mixed and how to put it back.
+            run = write(path("next.usr"), data, {}, 1024);
+            EXPECT_EQ(run.status, 2);
+            EXPECT_TRUE(run.err.contains("File too large (nothing was written to the controller); the controller "
+                                         "holds a mixed configuration an earlier write left; its earlier "
+                                         "configuration is in "))
+                << run.err.toStdString();
+        }
+        simulate(path("dump.usr"), {"--silent-after", "74"});
+        const TImage before = load("dump.usr");
+        run = write(path("next.usr"), data);
+        EXPECT_EQ(run.status, 2);
+        const QString wayBack = run.err.section(c.next, 1).section(", restore it with: ", 0, 0);
+        ASSERT_FALSE(wayBack.isEmpty()) << run.err.toStdString();
+        EXPECT_EQ(loadAt(wayBack), c.toEarlier ? earlier : before);
+        const QString command = run.err.section("restore it with: ", 1).trimmed();
+        EXPECT_EQ(command, "kt7tool restore " + wayBack + " --device " + line + " --timeout 300");
+        simulate(path("dump.usr"), {});
+        runAsOther(command);
+        ASSERT_TRUE(sim->finish());
+        EXPECT_EQ(load("dump.usr"), loadAt(wayBack));
     }
 }
 
