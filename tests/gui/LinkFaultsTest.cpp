@@ -287,9 +287,7 @@ TEST_F(ControllerLinkFaults, AWriteStoppedTwiceNamesTheConfigurationHeldBeforeTh
     dialogs.answers = {mbChoice, mbOK};
     QTest::mouseClick(button("TBWrite"), Qt::LeftButton);
     ASSERT_TRUE(waitFor(
-        [&] {
-            return transferDone() && dialogs.messages.back().text.startsWith(QStringLiteral("Запись прервана"));
-        },
+        [&] { return transferDone() && dialogs.messages.back().text.startsWith(QStringLiteral("Запись прервана")); },
         20000));
     link().commPort().SetOBuffSize(4096);
     QTest::mouseClick(button("TBFind"), Qt::LeftButton);
@@ -305,6 +303,112 @@ TEST_F(ControllerLinkFaults, AWriteStoppedTwiceNamesTheConfigurationHeldBeforeTh
     ASSERT_NO_FATAL_FAILURE(runAsPrinted(box.section('\n', -1), QProcessEnvironment::systemEnvironment()));
     ASSERT_TRUE(again.finish());
     EXPECT_EQ(readFile(dump), first);
+}
+
+// A write whose echo differed leaves the controller marked; what the
+// controller holds when the next write reads it decides, not the mark. Put
+// back to its earlier memory by other means, a read stopped part-way cannot
+// show it: the controller may be mixed, and the box says so and why. Holding
+// blocks of another configuration, the mark was wrong. Written whole by
+// another user with kt7tool, the controller holds that configuration, which
+// the next write cut short names as the way back, and the command it prints
+// puts back.
+TEST_F(ControllerLinkFaults, WhatTheControllerHoldsIsBelievedOverTheMark)
+{
+    const TImage earlier = randomImage(111);
+    const TImage written = randomImage(112);
+    const TImage other = randomImage(113);
+    const QString earlierPath = m_config.filePath("earlier.usr");
+    const QString otherPath = m_config.filePath("other.usr");
+    writeFile(earlierPath, earlier);
+    writeFile(otherPath, other);
+    const QString dump = m_config.filePath("dump.usr");
+    const QString stopped = QStringLiteral("Запись не выполнена: чтение конфигурации контроллера перед записью "
+                                           "прервано: блок 0200: контроллер ответил адресом 0220 (попыток: 3).\nВ "
+                                           "контроллер ничего не записано.");
+    QProcessEnvironment otherUser = QProcessEnvironment::systemEnvironment();
+    otherUser.insert("HOME", m_config.filePath("other"));
+    for (const char* variable : {"XDG_CONFIG_HOME", "XDG_DATA_HOME"})
+        otherUser.remove(variable);
+    struct Case {
+        const char* what;
+        QString held;         // what the controller is given after the write, by other means
+        bool otherUserWrites; // then another user writes other.usr whole with kt7tool
+        QString box;          // the start of the next write's box
+        bool wayBack;         // the box names the way back
+    };
+    const Case cases[] = {
+        {"put back, the read stopped", earlierPath, false,
+         stopped
+             + QStringLiteral(
+                 "\nКонтроллер мог хранить смешанную конфигурацию уже до этой записи: предыдущая запись в "
+                 "него не завершена, а проверить это не удалось: чтение перед записью прервано.\n\nПрежняя "
+                 "конфигурация контроллера сохранена в файле\n"),
+         true},
+        {"another configuration, the read stopped", otherPath, false, stopped, false},
+        {"another user's whole write", dump, true,
+         QStringLiteral("Запись прервана: блок 0140: нет ответа за 500 мс (попыток: 3).\nКонтроллер принял 10 из 64 "
+                        "блоков (11, если контроллер принял блок 0140).\nКонтроллер хранит смешанную конфигурацию: "
+                        "начало новой, остальное прежней. Из 64 измененных блоков записано 10, не записано 53, блок "
+                        "0140 — неизвестно.\n\nПрежняя конфигурация контроллера сохранена в файле\n"),
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (button("TBFind")->isChecked())
+            QTest::mouseClick(button("TBFind"), Qt::LeftButton);
+        m_sims.clear();
+        QDir(m_config.filePath("data/kt7config/backups")).removeRecursively();
+        TSimProcess& echo = simulate(1, {"--image", earlierPath, "--dump", dump, "--corrupt-echo", "5"});
+        connectTo(1);
+        Main->image() = written;
+        dialogs.answers = {mbChoice, mbOK};
+        QTest::mouseClick(button("TBWrite"), Qt::LeftButton);
+        ASSERT_TRUE(waitFor([&] { return transferDone() && dialogs.texts().join('|').contains("эхо 1 из 64"); }))
+            << dialogs.texts().join('|').toStdString();
+        QTest::mouseClick(button("TBFind"), Qt::LeftButton);
+        ASSERT_TRUE(echo.finish());
+        ASSERT_EQ(readFile(dump), written);
+
+        const bool stops = !c.otherUserWrites;
+        if (c.otherUserWrites) {
+            TSimProcess& sim = simulate(1, {"--image", dump, "--dump", dump});
+            QProcess tool;
+            tool.setProcessEnvironment(otherUser);
+            tool.start(KT7TOOL_PATH, {"write", otherPath, "--device", line(1), "--force", "--quiet"});
+            ASSERT_TRUE(tool.waitForFinished(30000));
+            EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+            ASSERT_TRUE(sim.finish());
+            ASSERT_EQ(readFile(dump), other);
+        }
+        const TImage before = readFile(c.held);
+        simulate(1,
+                 QStringList{"--image", c.held, "--dump", dump}
+                     + (stops ? QStringList{"--wrong-address", "0x200:0x220"} : QStringList{"--silent-after", "74"}));
+        connectTo(1);
+        Main->image() = randomImage(114);
+        dialogs.messages.clear();
+        dialogs.answers = {mbChoice, mbOK};
+        QTest::mouseClick(button("TBWrite"), Qt::LeftButton);
+        ASSERT_TRUE(waitFor([&] { return transferDone() && dialogs.messages.size() == 3; }, 20000))
+            << dialogs.texts().join('|').toStdString();
+        const QString box = dialogs.messages.back().text;
+        EXPECT_TRUE(c.wayBack ? box.startsWith(c.box) : box == c.box) << box.toStdString();
+        if (!c.wayBack)
+            continue;
+        const QString wayBack = box.section('\n', c.box.count('\n'), c.box.count('\n'));
+        // The configuration before the echo's write while the controller may
+        // still be mixed; what the other user wrote once it holds that.
+        EXPECT_EQ(readFile(wayBack), stops ? earlier : other);
+        if (stops)
+            continue;
+        QTest::mouseClick(button("TBFind"), Qt::LeftButton);
+        ASSERT_TRUE(m_sims.back()->finish());
+        TSimProcess& again = simulate(1, {"--image", dump, "--dump", dump});
+        ASSERT_NO_FATAL_FAILURE(runAsPrinted(box.section('\n', -1), otherUser));
+        ASSERT_TRUE(again.finish());
+        EXPECT_EQ(readFile(dump), before);
+    }
 }
 
 // The same stop, in the window and in kt7tool: the same verdict from what
