@@ -25,7 +25,8 @@ public:
     // of the project (none for a kept image put back); path receives the
     // file that holds it.
     virtual TFileResult keep(const std::string& serial, const TImage& image, const std::string& project,
-                             std::time_t when, std::string& path) = 0;
+                             std::time_t when, std::string& path)
+        = 0;
     // A kept image, whole; false when it cannot be read.
     virtual bool read(const std::string& path, TImage& image) const = 0;
 
@@ -34,8 +35,7 @@ public:
     virtual std::optional<TWriteMark> unfinished(const std::string& serial) const = 0;
     // Marks the controller: a write that keeps the backup named (or none)
     // sends what `sent` says.
-    virtual void markUnfinished(const std::string& serial, const std::string& backup,
-                                const TWriteMark::Sent& sent) = 0;
+    virtual void markUnfinished(const std::string& serial, const std::string& backup, const TWriteMark::Sent& sent) = 0;
     // Another write to a marked controller.
     virtual void markAnotherWrite(const std::string& serial, const TWriteMark::Sent& sent) = 0;
     // The controller holds a whole configuration again.

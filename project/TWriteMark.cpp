@@ -16,7 +16,8 @@ bool sameBlock(const TImage& a, const TImage& b, int block)
 
 bool hexDigits(const std::string& text)
 {
-    return std::all_of(text.begin(), text.end(), [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
 }
 
 } // namespace
