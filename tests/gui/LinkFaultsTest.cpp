@@ -412,7 +412,7 @@ TEST_F(ControllerLinkFaults, WhatTheControllerHoldsIsBelievedOverTheMark)
 }
 
 // The same stop, in the window and in kt7tool: the same verdict from what
-// the write changes, and, where the controller may hold neither
+// the write changes, and, where the controller is not known to hold one
 // configuration whole, the same restore command.
 TEST_F(ControllerLinkFaults, TheWindowAndKt7toolTellTheSameStopAlike)
 {
@@ -442,6 +442,10 @@ TEST_F(ControllerLinkFaults, TheWindowAndKt7toolTellTheSameStopAlike)
         {"block 63 unchanged, stopped at 63", blocks(0, 63), 63, 0,
          QStringLiteral("Все измененные блоки записаны: контроллер хранит новую конфигурацию."),
          "every block the write changes was confirmed: the controller holds the new configuration"},
+        {"block 5 alone changes, in doubt", blocks(5, 6), 5, 0,
+         QStringLiteral("Контроллер может хранить новую конфигурацию (если принял блок 00A0) или прежнюю (если не "
+                        "принял)."),
+         "the controller may hold the new configuration (if it took block 0x00A0) or its earlier one (if not)"},
         {"every block changed, block 0000 in doubt", all, 0, 0,
          QStringLiteral("Контроллер может хранить прежнюю конфигурацию (если не принял блок 0000) или смешанную, с "
                         "одним этим блоком новой."),
@@ -504,9 +508,9 @@ TEST_F(ControllerLinkFaults, TheWindowAndKt7toolTellTheSameStopAlike)
                                       .arg(c.stopAt + 1)
                                       .arg(hex, c.tool)))
             << said.toStdString();
-        // The way back, told where the controller may hold neither
-        // configuration whole, is the same command, which puts back what the
-        // controller held.
+        // The way back, told wherever the controller is not known to hold
+        // one configuration whole (one of two included), is the same
+        // command, which puts back what the controller held.
         const QString windowCommand = box.contains("kt7tool restore ") ? box.section('\n', -1) : QString();
         EXPECT_EQ(said.section("restore it with: ", 1), windowCommand);
         EXPECT_EQ(windowCommand.isEmpty(), c.tool.startsWith("every") || c.tool.startsWith("no block"));
