@@ -272,14 +272,9 @@ TLinkEngine::Step TLinkEngine::takeBlock(Step step, TImage& image)
             wait.notes = std::move(step.notes);
             return wait;
         }
-        const std::string text = "the reply carries address 0x" + THexText::of(step.address, 4)
-            + (fitsImage(step.address) ? "" : ", outside the image");
-        if (m_policy.otherAddress == TLinkPolicy::OtherAddress::AskAgain)
-            return attemptFailed(std::move(step), Cause::WrongAddress, text);
-        step.cause = Cause::WrongAddress;
-        step.block = m_asked;
-        step.tries = m_attempt + 1;
-        return failed(std::move(step), blockName(m_asked) + ": " + text, false);
+        return attemptFailed(std::move(step), Cause::WrongAddress,
+                             "the reply carries address 0x" + THexText::of(step.address, 4)
+                                 + (fitsImage(step.address) ? "" : ", outside the image"));
     }
     if (!fitsImage(step.address)) {
         stop();

@@ -14,7 +14,6 @@ TLinkPolicy TLinkPolicy::checked(int timeoutMs, unsigned baud)
     p.surplus = Surplus::InputClearedBeforeRequest;
     p.addresses = Addresses::ExactlyAsked;
     p.checksum = Checksum::AskAgain;
-    p.otherAddress = OtherAddress::AskAgain;
     p.repeats = 2;
     p.timeoutMs = timeoutMs;
     p.quietBeforeRepeat = true;

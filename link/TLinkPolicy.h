@@ -1,8 +1,7 @@
 #pragma once
 // The rules by which a transfer engine talks to the controller, in one place:
 // how a reply is collected, what becomes of bytes beyond it, which addresses
-// a block reply may carry and what another one means, what a wrong reply
-// checksum means, how often a
+// a block reply may carry, what a wrong reply checksum means, how often a
 // block is asked for again and how long a reply is waited for. Two sets are
 // in use: the trusting one, which takes the line as the controller's
 // protocol describes it and serves the window's scan for a controller, and
@@ -25,24 +24,20 @@ public:
     };
     enum class Addresses {
         InsideImage, // any block address whose 32 bytes lie inside the image; the transfer goes on from it
-        ExactlyAsked // only the address asked for; a late second reply to the block before is dropped
+        // Only the address asked for: a late second reply to the block
+        // before is dropped, any other is no reply and the block is asked
+        // for again.
+        ExactlyAsked
     };
     enum class Checksum {
         Counted, // a wrong reply checksum is noted and counted, the reply is used
         AskAgain // a reply with a wrong checksum is no reply: the block is asked for again
-    };
-    // With ExactlyAsked, a reply that carries another address than the one
-    // asked for (and is no late reply to the block before).
-    enum class OtherAddress {
-        Ends,    // ends the transfer at once
-        AskAgain // is no reply: the block is asked for again
     };
 
     Collect collect = Collect::ByLength;
     Surplus surplus = Surplus::DroppedBeyondReply;
     Addresses addresses = Addresses::InsideImage;
     Checksum checksum = Checksum::Counted;
-    OtherAddress otherAddress = OtherAddress::Ends;
     // How often a block whose reply failed is asked for again.
     int repeats = 0;
     // The controller's turn-around for a reply; below 0 a reply is waited
