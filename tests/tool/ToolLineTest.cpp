@@ -144,6 +144,15 @@ TEST_F(ToolLine, IdentifyReadWriteWithBackupAndVerify)
     ASSERT_EQ(backups().size(), 1);
     EXPECT_TRUE(backups()[0].startsWith("ABCDEFGHIJ-")) << backups()[0].toStdString();
     EXPECT_EQ(load("data/kt7config/backups/" + backups()[0]), before);
+    {
+        // That write left the controller whole: a write whose read stops
+        // has no earlier write to tell of.
+        TSimProcess cut({"--baud", "0", "--image", path("after.usr"), "--silent-after", "10"});
+        EXPECT_EQ(tool(cut, {"write", path("before.usr")}).err,
+                  "kt7tool: " + cut.device()
+                      + ": block 0x0140: no reply within 300 ms (3 tries) while keeping the backup; nothing was "
+                        "written to the controller\n");
+    }
 
     run = tool(sim, {"verify", path("before.usr"), "-v"});
     EXPECT_EQ(run.status, 1);
