@@ -147,7 +147,8 @@ TEST_F(ToolLine, IdentifyReadWriteWithBackupAndVerify)
     {
         // That write left the controller whole: a write whose read stops
         // has no earlier write to tell of.
-        TSimProcess cut({"--baud", "0", "--image", path("after.usr"), "--silent-after", "10"});
+        TSimProcess cut(
+            {"--baud", "0", "--image", path("after.usr"), "--silent-after", "10", "--serial", "ABCDEFGHIJ"});
         EXPECT_EQ(tool(cut, {"write", path("before.usr")}).err,
                   "kt7tool: " + cut.device()
                       + ": block 0x0140: no reply within 300 ms (3 tries) while keeping the backup; nothing was "
