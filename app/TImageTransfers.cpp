@@ -127,7 +127,7 @@ void TImageTransfers::write(const TImage& image, const std::string& backupSerial
     options.project = m_host.projectName().toStdString();
     options.backupSerial = backupSerial;
     // The image as it is now is what goes out; the pages wait meanwhile.
-    TWriteSequence sequence(image, m_serialNumber, line(), options);
+    TWriteSequence sequence(m_backups, image, m_serialNumber, line(), options);
     if (sequence.foreignBackup()
         && !Dlg::confirm(ForeignBackup.arg(qs(backupSerial), qs(TBackupStore::serialInName(m_serialNumber)))))
         return;
@@ -170,7 +170,9 @@ void TImageTransfers::stepEnded(bool complete, const TLinkTransfer::Ending& endi
     switch (write.next()) {
     case Step::ReadBackup:
         if (!complete) {
-            write.backupStopped();
+            TImage partial;
+            const int blocks = m_transfer->readSoFar(partial);
+            write.backupStopped(partial, blocks);
             break;
         }
         write.backupRead(m_transfer->received());

@@ -9,6 +9,8 @@
 
 #include "app/TLinkTransfer.h"
 #include "link/TWriteSequence.h"
+#include "project/TBackupFolder.h"
+#include "project/TBackupStore.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -92,6 +94,7 @@ private:
     TCommPort& m_port;
     TLinkTransfer* m_transfer;
     Purpose m_purpose = Purpose::Read;
+    TBackupFolder m_backups;
     std::optional<TWriteSequence> m_write;
     // Why the write's last step did not complete; whether its box waits for
     // the component's.

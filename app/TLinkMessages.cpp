@@ -43,6 +43,8 @@ QString TLinkMessages::holds(const Verdict& v)
     case Holds::Earlier:
         return QStringLiteral("Ни один измененный блок не записан: контроллер хранит прежнюю конфигурацию.");
     case Holds::Mixed: {
+        if (v.mixedByEarlierOnly() && v.before == TWriteSequence::Before::MayBeMixed)
+            return QStringLiteral("Контроллер может хранить смешанную конфигурацию.");
         if (v.mixedByEarlierOnly())
             return QStringLiteral("Контроллер хранит смешанную конфигурацию.");
         QString text = QStringLiteral("Контроллер хранит смешанную конфигурацию: начало новой, остальное прежней. "
@@ -66,6 +68,9 @@ QString TLinkMessages::holds(const Verdict& v)
         return QStringLiteral("Контроллер может хранить прежнюю конфигурацию (если не принял блок %1) или смешанную, "
                               "с одним этим блоком новой.")
             .arg(block);
+    case Holds::Unknown:
+        return QStringLiteral("Контроллер не прочитан перед записью, поэтому неизвестно, что он хранит теперь: новую "
+                              "конфигурацию, если остальные блоки уже совпадали с ней, иначе смешанную.");
     }
     return {};
 }
@@ -108,10 +113,19 @@ QString TLinkMessages::backupNotKept(const Verdict& v, const std::string& comman
 
 QString TLinkMessages::before(const Verdict& v)
 {
-    if (!v.mixedBefore)
+    using Unseen = TWriteSequence::Unseen;
+    if (v.before == TWriteSequence::Before::Mixed)
+        return QStringLiteral("\nКонтроллер хранил смешанную конфигурацию уже до этой записи: предыдущая запись в него "
+                              "не завершена.");
+    if (v.before != TWriteSequence::Before::MayBeMixed)
         return {};
-    return QStringLiteral("\nКонтроллер хранил смешанную конфигурацию уже до этой записи: предыдущая запись в него не "
-                          "завершена.");
+    const QString why = v.unseen == Unseen::ReadStopped ? QStringLiteral("чтение перед записью прервано")
+        : v.unseen == Unseen::NotRead ? QStringLiteral("перед записью он не прочитан")
+                                      : QStringLiteral("сохраненных сведений о той записи недостаточно для сравнения");
+    return QStringLiteral(
+               "\nКонтроллер мог хранить смешанную конфигурацию уже до этой записи: предыдущая запись в него "
+               "не завершена, а проверить это не удалось: %1.")
+        .arg(why);
 }
 
 QString TLinkMessages::echoDiffers(const Verdict& v, const std::string& command)
@@ -133,9 +147,14 @@ QString TLinkMessages::restore(const Verdict& v, const std::string& command)
         return {};
     if (command.empty())
         return QStringLiteral("\n\nРезервной копии прежней конфигурации контроллера нет.");
+    // Where no backup from before the earlier write is known, the way back
+    // is what the controller held before this one.
+    const QString what = v.mixedBefore() && v.previous == v.backup
+        ? QStringLiteral("Конфигурация, которую контроллер хранил перед этой записью,")
+        : QStringLiteral("Прежняя конфигурация контроллера");
     return QStringLiteral(
-               "\n\nПрежняя конфигурация контроллера сохранена в файле\n%1\nЧтобы вернуть ее, выберите эту "
+               "\n\n%3 сохранена в файле\n%1\nЧтобы вернуть ее, выберите эту "
                "копию в окне «Резервные копии» (Ctrl+B) и нажмите «Записать в контроллер» или отожмите «Подключить», "
                "чтобы освободить порт, и выполните:\n%2")
-        .arg(QString::fromStdString(v.previous), QString::fromStdString(command));
+        .arg(QString::fromStdString(v.previous), QString::fromStdString(command), what);
 }

@@ -29,7 +29,7 @@ private:
     // What the controller holds, in one sentence.
     static QString holds(const Verdict& v);
     // That an earlier write left the controller mixed; the way back where
-    // the controller may hold neither configuration whole.
+    // the controller is not known to hold one configuration whole.
     static QString before(const Verdict& v);
     static QString restore(const Verdict& v, const std::string& command);
 };

@@ -51,6 +51,8 @@ public:
     // Blocks whose reply was taken; the request for the next went out whole.
     int blocksDone() const { return m_engine.blocksDone(); }
     bool requestUnanswered() const { return m_engine.requestUnanswered(); }
+    // What a read that did not complete took, from block 0 on: how many blocks.
+    int readSoFar(TImage& image) const { return m_engine.readSoFar(image); }
     // Replies asked for again in the transfer now running or last run.
     int repeats() const { return m_engine.repeats(); }
     int timeoutMs() const { return m_engine.policy().timeoutMs; }

@@ -91,7 +91,7 @@ void TPackCommand::make(std::optional<TCommissioningPack::Controller> controller
     input.projectFile = m_sources.projectFile().toStdString();
     input.program = "kt7config " + QCoreApplication::applicationVersion().toStdString();
     if (controller)
-        if (const auto backup = TBackupStore::beforeLastWrite(m_sources.serialNumber()))
+        if (const auto backup = TBackupStore::beforeLastWrite(m_sources.serialNumber(), controller->image))
             input.backupBeforeWrite = TCommissioningPack::Backup{backup->path, backup->time};
     input.controller = std::move(controller);
     try {

@@ -71,7 +71,20 @@ void TLinkEngine::stop()
 {
     m_active = false;
     m_reply.clear();
-    m_received.clear();
+}
+
+int TLinkEngine::readSoFar(TImage& image) const
+{
+    if (m_job != Job::Read)
+        return 0;
+    int blocks = 0;
+    for (const Block& block : m_received) {
+        if (block.address != blocks * BlockSize)
+            break;
+        image.blockIn(block.address, block.data.data());
+        ++blocks;
+    }
+    return blocks;
 }
 
 bool TLinkEngine::clearsInput() const
@@ -259,14 +272,9 @@ TLinkEngine::Step TLinkEngine::takeBlock(Step step, TImage& image)
             wait.notes = std::move(step.notes);
             return wait;
         }
-        const bool outside = !fitsImage(step.address);
-        step.cause = Cause::WrongAddress;
-        step.block = m_asked;
-        step.tries = m_attempt + 1;
-        return failed(std::move(step),
-                      blockName(m_asked) + ": the reply carries address 0x" + THexText::of(step.address, 4)
-                          + (outside ? ", outside the image" : ""),
-                      false);
+        return attemptFailed(std::move(step), Cause::WrongAddress,
+                             "the reply carries address 0x" + THexText::of(step.address, 4)
+                                 + (fitsImage(step.address) ? "" : ", outside the image"));
     }
     if (!fitsImage(step.address)) {
         stop();

@@ -64,8 +64,12 @@ public:
 
     // Begins a job and returns its first request (for a transfer, block 0).
     std::vector<uint8_t> start(Job job, const TImage& image);
-    // Ends the job; blocks a read has received are dropped.
+    // Ends the job. The image a read fills is left as it was; the blocks it
+    // received are kept apart until the next job begins.
     void stop();
+    // The blocks a read has received from block 0 on, without a gap, copied
+    // into image; returns how many.
+    int readSoFar(TImage& image) const;
 
     // Handles one batch of received bytes. Without an active job the batch
     // is ignored and the step is Waiting without notes.

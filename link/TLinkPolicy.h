@@ -24,7 +24,10 @@ public:
     };
     enum class Addresses {
         InsideImage, // any block address whose 32 bytes lie inside the image; the transfer goes on from it
-        ExactlyAsked // only the address asked for; a late second reply to the block before is dropped
+        // Only the address asked for: a late second reply to the block
+        // before is dropped, any other is no reply and the block is asked
+        // for again.
+        ExactlyAsked
     };
     enum class Checksum {
         Counted, // a wrong reply checksum is noted and counted, the reply is used
@@ -55,9 +58,9 @@ public:
     // trusted, checksums counted, no repeats, no time-outs.
     static TLinkPolicy trusting();
     // Replies taken from their start, the input cleared before every
-    // request, only the address asked for, a wrong checksum asked for
-    // again, two repeats after a quiet line, and a time-out on top of the
-    // line time of request and reply.
+    // request, only the address asked for, a wrong checksum and another
+    // address asked for again as silence is, two repeats after a quiet line,
+    // and a time-out on top of the line time of request and reply.
     static TLinkPolicy checked(int timeoutMs, unsigned baud);
 
     bool timeOuts() const { return timeoutMs >= 0; }

@@ -1,7 +1,6 @@
 #include "link/TWriteSequence.h"
 
 #include "link/TLinkPolicy.h"
-#include "project/TImageFile.h"
 
 #include <algorithm>
 #include <cctype>
@@ -42,9 +41,10 @@ bool TWriteSequence::Verdict::doubtful() const
     return readBack ? readBackDiffers : !differing.empty();
 }
 
-TWriteSequence::TWriteSequence(const TImage& image, std::string serialNumber, Line line, Options options)
-    : m_image(image), m_serial(std::move(serialNumber)), m_line(std::move(line)), m_options(std::move(options)),
-      m_next(m_options.keepBackup ? Step::ReadBackup : Step::Write)
+TWriteSequence::TWriteSequence(TBackupKeeper& backups, const TImage& image, std::string serialNumber, Line line,
+                               Options options)
+    : m_backups(backups), m_image(image), m_serial(std::move(serialNumber)), m_line(std::move(line)),
+      m_options(std::move(options)), m_next(m_options.keepBackup ? Step::ReadBackup : Step::Write)
 {
 }
 
@@ -52,67 +52,95 @@ void TWriteSequence::start()
 {
     if (m_options.keepBackup)
         return;
-    recallUnfinished();
+    recallMark();
+    if (m_mark) {
+        m_verdict.before = Before::MayBeMixed;
+        m_verdict.unseen = Unseen::NotRead;
+    }
     beginWrite();
 }
 
 bool TWriteSequence::foreignBackup() const
 {
-    return !m_options.backupSerial.empty() && m_options.backupSerial != TBackupStore::serialInName(m_serial);
+    return !m_options.backupSerial.empty() && m_options.backupSerial != TBackupKeeper::serialInName(m_serial);
 }
 
-void TWriteSequence::recallUnfinished()
+void TWriteSequence::recallMark()
 {
-    const std::optional<std::string> marked = TBackupStore::unfinished(m_serial);
-    m_wasMarked = marked.has_value();
-    m_verdict.previous = marked ? *marked : m_verdict.backup;
-    // Marked, the controller was left between two configurations, unless it
-    // holds the one its mark names whole.
-    TImage before;
-    m_verdict.mixedBefore
-        = marked && !(m_heldKnown && !marked->empty() && TImageFile::read(*marked, before) && before == m_held);
+    m_mark = m_backups.unfinished(m_serial);
+    m_earlierKnown = m_mark && !m_mark->backup.empty() && m_backups.read(m_mark->backup, m_earlier);
+}
+
+void TWriteSequence::weigh(const TImage& held, int blocks)
+{
+    if (!m_mark)
+        return;
+    using Shows = TWriteMark::Shows;
+    switch (m_mark->check(earlier(), held, blocks)) {
+    case Shows::Earlier:
+    case Shows::Sent: endMark(); return;
+    case Shows::Neither:
+        m_verdict.before = Before::Stale;
+        endMark();
+        return;
+    case Shows::Mixed: m_verdict.before = Before::Mixed; return;
+    case Shows::Unclear:
+        m_verdict.before = Before::MayBeMixed;
+        m_verdict.unseen = blocks < TImage::Blocks ? Unseen::ReadStopped : Unseen::NotKept;
+        return;
+    }
+}
+
+void TWriteSequence::endMark()
+{
+    m_backups.markFinished(m_serial);
+    m_mark.reset();
+    m_earlierKnown = false;
 }
 
 void TWriteSequence::backupRead(const TImage& held, std::time_t when)
 {
     m_held = held;
     m_heldKnown = true;
-    recallUnfinished();
+    recallMark();
+    weigh(held, TImage::Blocks);
     // Nothing changes in the controller, so nothing needs keeping.
     if (held == m_image && !m_options.always) {
         m_verdict.holds = Holds::New;
         finish(End::AlreadyHeld);
         return;
     }
-    m_verdict.backupResult
-        = TBackupStore::keep(m_serial, held, m_verdict.backup, TBackupStore::Reason::Write,
-                             m_options.backupSerial.empty() ? m_options.project : std::string(), when);
+    m_verdict.backupResult = m_backups.keep(m_serial, held, m_options.backupSerial.empty() ? m_options.project : "",
+                                            when, m_verdict.backup);
     if (!m_verdict.backupResult) {
         m_verdict.backup.clear();
-        m_verdict.holds = m_verdict.mixedBefore ? Holds::Mixed : Holds::Earlier;
+        m_verdict.holds = m_verdict.mixedBefore() ? Holds::Mixed : Holds::Earlier;
         finish(End::BackupNotKept);
         return;
     }
-    if (!m_wasMarked)
-        m_verdict.previous = m_verdict.backup;
     beginWrite();
 }
 
 void TWriteSequence::beginWrite()
 {
     // Marked before the first block goes out: whatever ends the write, even
-    // a run that never gets to say so, the next one knows.
-    if (!m_wasMarked) {
-        TBackupStore::markUnfinished(m_serial, m_verdict.previous);
-        m_wasMarked = true;
+    // a run that never gets to say so, the next one knows what it sent.
+    if (m_mark) {
+        m_backups.markAnotherWrite(m_serial, TWriteMark::sentOf(m_image, earlier()));
+    } else {
+        const TImage* held = m_heldKnown ? &m_held : nullptr;
+        m_backups.markUnfinished(m_serial, m_verdict.backup, TWriteMark::sentOf(m_image, held));
+        m_mark.emplace();
+        m_mark->backup = m_verdict.backup;
     }
     m_next = Step::Write;
 }
 
-void TWriteSequence::backupStopped()
+void TWriteSequence::backupStopped(const TImage& partial, int blocksRead)
 {
-    recallUnfinished();
-    m_verdict.holds = m_verdict.mixedBefore ? Holds::Mixed : Holds::Earlier;
+    recallMark();
+    weigh(partial, blocksRead);
+    m_verdict.holds = m_verdict.mixedBefore() ? Holds::Mixed : Holds::Earlier;
     finish(End::BackupStopped);
 }
 
@@ -167,8 +195,13 @@ void TWriteSequence::judge(int done, bool inDoubt)
     const auto holds = [&](int in, int out) {
         if (out == 0)
             return Holds::New;
-        return in == 0 && !v.mixedBefore ? Holds::Earlier : Holds::Mixed;
+        return in == 0 && !v.mixedBefore() ? Holds::Earlier : Holds::Mixed;
     };
+    // Unread, the blocks not written may hold the image already or not.
+    if (!m_heldKnown && !v.nothingWritten() && v.changedIn < v.changed) {
+        v.holds = Holds::Unknown;
+        return;
+    }
     if (!v.doubtChanged) {
         v.holds = holds(v.changedIn, v.changedOut());
         return;
@@ -187,11 +220,11 @@ void TWriteSequence::finish(End end)
 {
     m_verdict.end = end;
     m_next = Step::Done;
-    const bool whole = !m_verdict.doubtful();
-    if (whole && m_wasMarked)
-        TBackupStore::markFinished(m_serial);
-    else if (!whole && !m_wasMarked)
-        TBackupStore::markUnfinished(m_serial, m_verdict.previous);
+    // The way back: what the controller held before the first write the
+    // mark counts, or, where it names no backup, what this write kept.
+    m_verdict.previous = m_mark && !m_mark->backup.empty() ? m_mark->backup : m_verdict.backup;
+    if (m_mark && !m_verdict.doubtful())
+        endMark();
 }
 
 std::string TWriteSequence::restoreCommand() const

@@ -7,18 +7,24 @@
 // judged from the blocks the write changes and those the controller
 // confirmed, with the way back to the whole configuration it held before.
 //
-// That configuration is remembered across writes and across runs in the
-// backup store: a write that may leave the controller between two
-// configurations is marked unfinished there until one leaves it whole again,
-// so a later write never offers a backup of a mixed controller as the way
-// back.
+// That configuration is remembered across writes and across runs by the
+// backups: every write marks the controller unfinished before its first
+// block goes out, with what it sends, and a write that leaves the
+// controller whole ends the mark. The next write's backup read is believed
+// over the mark: compared block by block with the backup the mark names and
+// with what the marked writes sent, it shows the controller still mixed
+// (the mark stands, and a backup of the mixed controller is never offered
+// as the way back), whole again, or written by someone else since (the mark
+// is over, and what the controller holds now is the way back). What the read
+// could not show is said as what may be.
 
 #include "image/TImage.h"
-#include "project/TBackupStore.h"
+#include "project/TBackupKeeper.h"
 #include "project/TFileResult.h"
 
 #include <cstdint>
 #include <ctime>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -69,6 +75,23 @@ public:
         NewOrEarlier,   // only the block in doubt decides
         NewOrMixed,     // new if it took the block in doubt
         EarlierOrMixed, // earlier unless it took the block in doubt
+        // Written in part without reading it first: new where the blocks
+        // not written held the image already, mixed otherwise.
+        Unknown,
+    };
+
+    // What the controller held before this write, as far as an earlier
+    // write that did not finish goes.
+    enum class Before {
+        Whole,      // no write is marked unfinished, or the read shows the mark over: one configuration whole
+        Stale,      // marked, but the read found a block of no configuration the mark knows: another was written since
+        Mixed,      // the read found only blocks of the configuration before those writes and of what they sent
+        MayBeMixed, // marked, and the read could not show it (unseen says why)
+    };
+    enum class Unseen {
+        ReadStopped, // the read before this write did not complete
+        NotRead,     // the controller was not read before this write
+        NotKept,     // the mark keeps too little to tell: no backup, or what its writes sent
     };
 
     struct Verdict {
@@ -80,16 +103,16 @@ public:
         int changed = 0;           // blocks the write changes; every block when what the controller held is unknown
         int changedIn = 0;         // of them, confirmed
         bool doubtChanged = false; // the block in doubt is one of them
-        // The controller held blocks of two configurations already, left by
-        // an earlier write.
-        bool mixedBefore = false;
+        Before before = Before::Whole;
+        Unseen unseen = Unseen::NotKept; // with MayBeMixed
         std::vector<uint16_t> differing; // blocks whose echo differs from what was written
         bool readBack = false;           // the image was read back after the write
         bool readBackDiffers = false;    // and differs from what was written
         std::string backup;              // what the controller held before this write; empty when none was kept
-        // The whole configuration the controller held before the first
-        // write that left it unfinished (this one or an earlier); empty
-        // when no backup of it is known.
+        // The way back: the whole configuration the controller held before
+        // the first write that left it unfinished (this one or an earlier),
+        // or, where the mark names none, the backup this write kept; empty
+        // when neither is known.
         std::string previous;
         TFileResult backupResult = TFileResult::success(); // with BackupNotKept
 
@@ -102,14 +125,17 @@ public:
         bool untouched() const { return nothingWritten() && holds == Holds::Earlier; }
         // Mixed, but by an earlier write only: none of this one's changes is in.
         bool mixedByEarlierOnly() const { return changedIn == 0 && !doubtChanged; }
-        // The controller may hold neither configuration whole: the way back
-        // is told.
+        // An earlier write left the controller mixed, as seen or as may be.
+        bool mixedBefore() const { return before == Before::Mixed || before == Before::MayBeMixed; }
+        // It is not known that the controller holds one configuration whole
+        // (mixed, one of two, unknown, an echo or read-back that differs):
+        // the way back is told.
         bool doubtful() const;
     };
 
     // serialNumber: all ten characters of the identify reply, which name
-    // the controller's backups.
-    TWriteSequence(const TImage& image, std::string serialNumber, Line line, Options options);
+    // the controller's backups; backups must outlive the sequence.
+    TWriteSequence(TBackupKeeper& backups, const TImage& image, std::string serialNumber, Line line, Options options);
 
     // What is written: the image as it was when the write was asked for.
     const TImage& image() const { return m_image; }
@@ -127,7 +153,8 @@ public:
     Step next() const { return m_next; }
     // The outcomes of the steps.
     void backupRead(const TImage& held, std::time_t when = std::time(nullptr));
-    void backupStopped();
+    // The read stopped; its first blocksRead blocks are in partial.
+    void backupStopped(const TImage& partial, int blocksRead);
     void written(const std::vector<uint16_t>& differing);
     // The write stopped after blocksDone confirmed blocks; requestWentOut
     // when the request for the next one had gone out whole.
@@ -148,10 +175,16 @@ public:
 private:
     // The write is about to send its first block.
     void beginWrite();
-    void recallUnfinished();
+    // Reads the controller's mark and the backup it names.
+    void recallMark();
+    // Believes the read (the first `blocks` blocks of held) over the mark.
+    void weigh(const TImage& held, int blocks);
+    void endMark();
+    const TImage* earlier() const { return m_earlierKnown ? &m_earlier : nullptr; }
     void judge(int done, bool inDoubt);
     void finish(End end);
 
+    TBackupKeeper& m_backups;
     TImage m_image;
     std::string m_serial;
     Line m_line;
@@ -161,6 +194,8 @@ private:
     bool m_heldKnown = false;
     TImage m_back;
     Verdict m_verdict;
-    // The controller was marked unfinished when this write began.
-    bool m_wasMarked = false;
+    // The controller's mark while it stands, and the image of its backup.
+    std::optional<TWriteMark> m_mark;
+    TImage m_earlier;
+    bool m_earlierKnown = false;
 };

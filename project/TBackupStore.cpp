@@ -1,6 +1,7 @@
 #include "project/TBackupStore.h"
 
 #include "project/TAtomicFile.h"
+#include "project/TBackupKeeper.h"
 #include "project/TImageFile.h"
 #include "project/TProgramNamesFile.h"
 
@@ -110,14 +111,12 @@ struct Index {
         std::string project;
     };
     std::map<std::string, Label> labels; // by file name; the first record counts
-    // By serial as in file names: the last mark, the backup it names, and
-    // whether a damaged line follows it.
+    // By serial as in file names: the mark of the last writes, finished or
+    // not (its backup a file name), and whether a damaged line follows it.
     struct Mark {
         bool unfinished = false;
-        std::string backup;
+        TWriteMark writes;
         bool doubtful = false;
-        // The backup named by the last write's mark, finished or not.
-        std::string lastWrite;
     };
     std::map<std::string, Mark> marks;
 };
@@ -162,13 +161,27 @@ Index readIndex()
         const std::vector<std::string> f
             = fields(end == std::string::npos ? std::string() : text.substr(from, end - from));
         const bool whole = end != std::string::npos;
+        // What a write sent; a mark of an older program has none.
+        const std::optional<TWriteMark::Sent> sent
+            = f.size() >= 3 ? TWriteMark::Sent::parse(f.back()) : std::optional<TWriteMark::Sent>();
         if (whole && f.size() == 4 && f[0] == "kept") {
             index.labels.try_emplace(f[1], Index::Label{reasonOf(f[2]), f[3]});
-        } else if (whole && f.size() == 3 && f[0] == "unfinished") {
-            index.marks[f[1]] = {true, f[2], false, f[2]};
+        } else if (whole && f[0] == "unfinished" && (f.size() == 3 || (f.size() == 4 && sent))) {
+            TWriteMark writes;
+            writes.backup = f[2];
+            writes.sentKnown = f.size() == 4;
+            if (sent && f.size() == 4)
+                writes.sent.push_back(*sent);
+            index.marks[f[1]] = {true, std::move(writes), false};
+        } else if (whole && f.size() == 3 && f[0] == "sent" && sent) {
+            // Another write to a marked controller; one that is not marked
+            // has no mark to add it to.
+            if (const auto mark = index.marks.find(f[1]); mark != index.marks.end() && mark->second.unfinished)
+                mark->second.writes.sent.push_back(*sent);
         } else if (whole && f.size() == 2 && f[0] == "finished") {
             Index::Mark& mark = index.marks[f[1]];
-            mark = {false, {}, false, mark.lastWrite};
+            mark.unfinished = false;
+            mark.doubtful = false;
         } else {
             // Whatever the line was, marks before it can no longer be
             // trusted to be the last word.
@@ -232,10 +245,7 @@ std::string TBackupStore::folder()
 
 std::string TBackupStore::serialInName(const std::string& serial)
 {
-    std::string name;
-    for (const char c : serial)
-        name += serialCharacter(c) ? c : '_';
-    return name.empty() ? "_" : name;
+    return TBackupKeeper::serialInName(serial);
 }
 
 const char* TBackupStore::reasonWord(Reason reason)
@@ -353,9 +363,15 @@ bool TBackupStore::holds(const std::string& path)
     return !ec && file.parent_path() == where;
 }
 
-void TBackupStore::markUnfinished(const std::string& serial, const std::string& backup)
+void TBackupStore::markUnfinished(const std::string& serial, const std::string& backup, const TWriteMark::Sent& sent)
 {
-    append("unfinished\t" + serialInName(serial) + "\t" + field(backup.empty() ? std::string() : fileName(backup)));
+    append("unfinished\t" + serialInName(serial) + "\t" + field(backup.empty() ? std::string() : fileName(backup))
+           + "\t" + sent.text());
+}
+
+void TBackupStore::markAnotherWrite(const std::string& serial, const TWriteMark::Sent& sent)
+{
+    append("sent\t" + serialInName(serial) + "\t" + sent.text());
 }
 
 void TBackupStore::markFinished(const std::string& serial)
@@ -363,32 +379,39 @@ void TBackupStore::markFinished(const std::string& serial)
     append("finished\t" + serialInName(serial));
 }
 
-std::optional<std::string> TBackupStore::unfinished(const std::string& serial)
+std::optional<TWriteMark> TBackupStore::unfinished(const std::string& serial)
 {
     const Index index = readIndex();
     const auto mark = index.marks.find(serialInName(serial));
     if (mark == index.marks.end() || !mark->second.unfinished || mark->second.doubtful)
         return std::nullopt;
-    if (mark->second.backup.empty())
-        return std::string();
+    TWriteMark writes = mark->second.writes;
     // The backup may have been removed since: the mark stands without it.
-    const std::string path = folder() + "/" + mark->second.backup;
+    const std::string path = folder() + "/" + writes.backup;
     std::error_code ec;
-    if (!fs::is_regular_file(fs::symlink_status(path, ec)) || ec)
-        return std::string();
-    return path;
+    writes.backup = !writes.backup.empty() && fs::is_regular_file(fs::symlink_status(path, ec)) && !ec ? path : "";
+    return writes;
 }
 
-std::optional<TBackupStore::Entry> TBackupStore::beforeLastWrite(const std::string& serial)
+std::optional<TBackupStore::Entry> TBackupStore::beforeLastWrite(const std::string& serial, const TImage& held)
 {
     const Index index = readIndex();
     const auto mark = index.marks.find(serialInName(serial));
-    if (mark == index.marks.end() || mark->second.lastWrite.empty())
+    if (mark == index.marks.end() || mark->second.writes.backup.empty())
         return std::nullopt;
+    const TWriteMark& writes = mark->second.writes;
     std::vector<Entry> entries;
     if (!list(entries))
         return std::nullopt;
     const auto kept = std::find_if(entries.begin(), entries.end(),
-                                   [&](const Entry& e) { return fileName(e.path) == mark->second.lastWrite; });
-    return kept == entries.end() ? std::nullopt : std::optional<Entry>(*kept);
+                                   [&](const Entry& e) { return fileName(e.path) == writes.backup; });
+    if (kept == entries.end())
+        return std::nullopt;
+    // A controller that holds a block none of those writes left has been
+    // written since by someone else, whose backup this store does not know.
+    TImage earlier;
+    const bool known = TImageFile::read(kept->path, earlier).ok();
+    if (writes.check(known ? &earlier : nullptr, held, TImage::Blocks) == TWriteMark::Shows::Neither)
+        return std::nullopt;
+    return *kept;
 }

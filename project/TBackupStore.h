@@ -17,6 +17,7 @@
 
 #include "image/TImage.h"
 #include "project/TFileResult.h"
+#include "project/TWriteMark.h"
 
 #include <ctime>
 #include <optional>
@@ -64,18 +65,20 @@ public:
     // A write that may leave the controller between two configurations is
     // marked unfinished before it sends anything, with the backup of the
     // whole configuration the controller held then (empty when none was
-    // kept), and finished once the controller holds a whole configuration
-    // again. While a controller is marked, a later write keeps the mark: its
-    // own backup may be of a mixed controller.
-    static void markUnfinished(const std::string& serial, const std::string& backup);
+    // kept) and what it sends, and finished once a read shows the controller
+    // whole again. While a controller is marked, a later write adds what it
+    // sends to the mark: its own backup may be of a mixed controller.
+    static void markUnfinished(const std::string& serial, const std::string& backup, const TWriteMark::Sent& sent);
+    static void markAnotherWrite(const std::string& serial, const TWriteMark::Sent& sent);
     static void markFinished(const std::string& serial);
-    // The backup recorded by the controller's unfinished mark: none when it
-    // is not marked (or the index cannot tell), an empty text when the mark
-    // has no backup.
-    static std::optional<std::string> unfinished(const std::string& serial);
+    // The controller's unfinished mark, its backup as a path (empty when
+    // the mark has none or the file is gone); none when it is not marked or
+    // the index cannot tell.
+    static std::optional<TWriteMark> unfinished(const std::string& serial);
     // The whole configuration the controller held before its last write
     // began, as the write's mark names it: after a write stopped twice, the
-    // one held before the first. None where the index cannot tell or the
-    // file is gone.
-    static std::optional<Entry> beforeLastWrite(const std::string& serial);
+    // one held before the first. None where the index cannot tell, the file
+    // is gone, or the controller, holding `held`, holds what none of those
+    // writes left: another wrote it since.
+    static std::optional<Entry> beforeLastWrite(const std::string& serial, const TImage& held);
 };

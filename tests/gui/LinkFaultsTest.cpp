@@ -64,6 +64,7 @@ TEST_F(ControllerLinkFaults, RepliesThatDoNotLineUpStillMoveTheImageExactly)
         {"garbage before the first reply", {"--garbage", "9"}},
         {"a checksum damaged twice", {"--bad-checksum", "4:2"}},
         {"a reply later than the time-out", {"--late", "6:700"}},
+        {"a reply for another block, twice", {"--wrong-address", "0x40:0x80:2"}},
     };
     const TImage controller = randomImage(51);
     const QString path = m_config.filePath("controller.usr");
@@ -273,17 +274,145 @@ TEST_F(ControllerLinkFaults, AWriteStoppedTwiceNamesTheConfigurationHeldBeforeTh
     }));
     EXPECT_EQ(dialogs.messages.back().text,
               QStringLiteral("Запись не выполнена: чтение конфигурации контроллера перед записью прервано: отключение "
-                             "от контроллера.\nВ контроллер ничего не записано.\nКонтроллер хранил смешанную "
+                             "от контроллера.\nВ контроллер ничего не записано.\nКонтроллер мог хранить смешанную "
+                             "конфигурацию уже до этой записи: предыдущая запись в него не завершена, а проверить это "
+                             "не удалось: чтение перед записью прервано.")
+                  + box.mid(box.indexOf(QStringLiteral("\n\nПрежняя"))));
+
+    // A write whose first block never goes out whole has written nothing,
+    // into a controller still mixed.
+    idle(300);
+    connectTo(1);
+    link().commPort().SetOBuffSize(16);
+    dialogs.answers = {mbChoice, mbOK};
+    QTest::mouseClick(button("TBWrite"), Qt::LeftButton);
+    ASSERT_TRUE(waitFor(
+        [&] { return transferDone() && dialogs.messages.back().text.startsWith(QStringLiteral("Запись прервана")); },
+        20000));
+    link().commPort().SetOBuffSize(4096);
+    QTest::mouseClick(button("TBFind"), Qt::LeftButton);
+    EXPECT_EQ(dialogs.messages.back().text,
+              QStringLiteral("Запись прервана: блок 0000: нет ответа за 500 мс (попыток: 3).\nВ контроллер ничего не "
+                             "записано.\nКонтроллер хранит смешанную конфигурацию.\nКонтроллер хранил смешанную "
                              "конфигурацию уже до этой записи: предыдущая запись в него не завершена.")
                   + box.mid(box.indexOf(QStringLiteral("\n\nПрежняя"))));
 
-    ASSERT_NO_FATAL_FAILURE(runAsPrinted(box.section('\n', -1), QProcessEnvironment::systemEnvironment()));
+    // The controller as the writes left it, without the request cut short.
     ASSERT_TRUE(sim.finish());
+    TSimProcess& again = simulate(1, {"--image", dump, "--dump", dump});
+    ASSERT_NO_FATAL_FAILURE(runAsPrinted(box.section('\n', -1), QProcessEnvironment::systemEnvironment()));
+    ASSERT_TRUE(again.finish());
     EXPECT_EQ(readFile(dump), first);
 }
 
+// A write whose echo differed leaves the controller marked; what the
+// controller holds when the next write reads it decides, not the mark. Put
+// back to its earlier memory by other means, a read stopped part-way cannot
+// show it: the controller may be mixed, and the box says so and why. Holding
+// blocks of another configuration, the mark was wrong. Written whole by
+// another user with kt7tool, the controller holds that configuration, which
+// the next write cut short names as the way back, and the command it prints
+// puts back.
+TEST_F(ControllerLinkFaults, WhatTheControllerHoldsIsBelievedOverTheMark)
+{
+    const TImage earlier = randomImage(111);
+    const TImage written = randomImage(112);
+    const TImage other = randomImage(113);
+    const QString earlierPath = m_config.filePath("earlier.usr");
+    const QString otherPath = m_config.filePath("other.usr");
+    writeFile(earlierPath, earlier);
+    writeFile(otherPath, other);
+    const QString dump = m_config.filePath("dump.usr");
+    const QString stopped = QStringLiteral("Запись не выполнена: чтение конфигурации контроллера перед записью "
+                                           "прервано: блок 0200: контроллер ответил адресом 0220 (попыток: 3).\nВ "
+                                           "контроллер ничего не записано.");
+    QProcessEnvironment otherUser = QProcessEnvironment::systemEnvironment();
+    otherUser.insert("HOME", m_config.filePath("other"));
+    for (const char* variable : {"XDG_CONFIG_HOME", "XDG_DATA_HOME"})
+        otherUser.remove(variable);
+    struct Case {
+        const char* what;
+        QString held;         // what the controller is given after the write, by other means
+        bool otherUserWrites; // then another user writes other.usr whole with kt7tool
+        QString box;          // the start of the next write's box
+        bool wayBack;         // the box names the way back
+    };
+    const Case cases[] = {
+        {"put back, the read stopped", earlierPath, false,
+         stopped
+             + QStringLiteral(
+                 "\nКонтроллер мог хранить смешанную конфигурацию уже до этой записи: предыдущая запись в "
+                 "него не завершена, а проверить это не удалось: чтение перед записью прервано.\n\nПрежняя "
+                 "конфигурация контроллера сохранена в файле\n"),
+         true},
+        {"another configuration, the read stopped", otherPath, false, stopped, false},
+        {"another user's whole write", dump, true,
+         QStringLiteral("Запись прервана: блок 0140: нет ответа за 500 мс (попыток: 3).\nКонтроллер принял 10 из 64 "
+                        "блоков (11, если контроллер принял блок 0140).\nКонтроллер хранит смешанную конфигурацию: "
+                        "начало новой, остальное прежней. Из 64 измененных блоков записано 10, не записано 53, блок "
+                        "0140 — неизвестно.\n\nПрежняя конфигурация контроллера сохранена в файле\n"),
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (button("TBFind")->isChecked())
+            QTest::mouseClick(button("TBFind"), Qt::LeftButton);
+        m_sims.clear();
+        QDir(m_config.filePath("data/kt7config/backups")).removeRecursively();
+        TSimProcess& echo = simulate(1, {"--image", earlierPath, "--dump", dump, "--corrupt-echo", "5"});
+        connectTo(1);
+        Main->image() = written;
+        dialogs.answers = {mbChoice, mbOK};
+        QTest::mouseClick(button("TBWrite"), Qt::LeftButton);
+        ASSERT_TRUE(waitFor([&] { return transferDone() && dialogs.texts().join('|').contains("эхо 1 из 64"); }))
+            << dialogs.texts().join('|').toStdString();
+        QTest::mouseClick(button("TBFind"), Qt::LeftButton);
+        ASSERT_TRUE(echo.finish());
+        ASSERT_EQ(readFile(dump), written);
+
+        const bool stops = !c.otherUserWrites;
+        if (c.otherUserWrites) {
+            TSimProcess& sim = simulate(1, {"--image", dump, "--dump", dump});
+            QProcess tool;
+            tool.setProcessEnvironment(otherUser);
+            tool.start(KT7TOOL_PATH, {"write", otherPath, "--device", line(1), "--force", "--quiet"});
+            ASSERT_TRUE(tool.waitForFinished(30000));
+            EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+            ASSERT_TRUE(sim.finish());
+            ASSERT_EQ(readFile(dump), other);
+        }
+        const TImage before = readFile(c.held);
+        simulate(1,
+                 QStringList{"--image", c.held, "--dump", dump}
+                     + (stops ? QStringList{"--wrong-address", "0x200:0x220"} : QStringList{"--silent-after", "74"}));
+        connectTo(1);
+        Main->image() = randomImage(114);
+        dialogs.messages.clear();
+        dialogs.answers = {mbChoice, mbOK};
+        QTest::mouseClick(button("TBWrite"), Qt::LeftButton);
+        ASSERT_TRUE(waitFor([&] { return transferDone() && dialogs.messages.size() == 3; }, 20000))
+            << dialogs.texts().join('|').toStdString();
+        const QString box = dialogs.messages.back().text;
+        EXPECT_TRUE(c.wayBack ? box.startsWith(c.box) : box == c.box) << box.toStdString();
+        if (!c.wayBack)
+            continue;
+        const QString wayBack = box.section('\n', c.box.count('\n'), c.box.count('\n'));
+        // The configuration before the echo's write while the controller may
+        // still be mixed; what the other user wrote once it holds that.
+        EXPECT_EQ(readFile(wayBack), stops ? earlier : other);
+        if (stops)
+            continue;
+        QTest::mouseClick(button("TBFind"), Qt::LeftButton);
+        ASSERT_TRUE(m_sims.back()->finish());
+        TSimProcess& again = simulate(1, {"--image", dump, "--dump", dump});
+        ASSERT_NO_FATAL_FAILURE(runAsPrinted(box.section('\n', -1), otherUser));
+        ASSERT_TRUE(again.finish());
+        EXPECT_EQ(readFile(dump), before);
+    }
+}
+
 // The same stop, in the window and in kt7tool: the same verdict from what
-// the write changes, and, where the controller may hold neither
+// the write changes, and, where the controller is not known to hold one
 // configuration whole, the same restore command.
 TEST_F(ControllerLinkFaults, TheWindowAndKt7toolTellTheSameStopAlike)
 {
@@ -313,6 +442,10 @@ TEST_F(ControllerLinkFaults, TheWindowAndKt7toolTellTheSameStopAlike)
         {"block 63 unchanged, stopped at 63", blocks(0, 63), 63, 0,
          QStringLiteral("Все измененные блоки записаны: контроллер хранит новую конфигурацию."),
          "every block the write changes was confirmed: the controller holds the new configuration"},
+        {"block 5 alone changes, in doubt", blocks(5, 6), 5, 0,
+         QStringLiteral("Контроллер может хранить новую конфигурацию (если принял блок 00A0) или прежнюю (если не "
+                        "принял)."),
+         "the controller may hold the new configuration (if it took block 0x00A0) or its earlier one (if not)"},
         {"every block changed, block 0000 in doubt", all, 0, 0,
          QStringLiteral("Контроллер может хранить прежнюю конфигурацию (если не принял блок 0000) или смешанную, с "
                         "одним этим блоком новой."),
@@ -375,9 +508,9 @@ TEST_F(ControllerLinkFaults, TheWindowAndKt7toolTellTheSameStopAlike)
                                       .arg(c.stopAt + 1)
                                       .arg(hex, c.tool)))
             << said.toStdString();
-        // The way back, told where the controller may hold neither
-        // configuration whole, is the same command, which puts back what the
-        // controller held.
+        // The way back, told wherever the controller is not known to hold
+        // one configuration whole (one of two included), is the same
+        // command, which puts back what the controller held.
         const QString windowCommand = box.contains("kt7tool restore ") ? box.section('\n', -1) : QString();
         EXPECT_EQ(said.section("restore it with: ", 1), windowCommand);
         EXPECT_EQ(windowCommand.isEmpty(), c.tool.startsWith("every") || c.tool.startsWith("no block"));

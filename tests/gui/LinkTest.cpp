@@ -387,8 +387,9 @@ TEST_F(ControllerLink, CorruptedEchoIsReportedOnceAndTheWriteGoesOn)
 }
 
 // A reply for a block other than the one asked for, inside the image or
-// not, ends the read with one box; the project, its name and its saved flag
-// stay as they were and no backup is kept.
+// not, is asked for again as silence is; the third ends the read with one
+// box, and the project, its name and its saved flag stay as they were and no
+// backup is kept.
 TEST_F(ControllerLink, ReplyForAnotherBlockOrCutShortEndsTheReadAndChangesNothing)
 {
     const TImage controller = randomImage(5);
@@ -399,9 +400,9 @@ TEST_F(ControllerLink, ReplyForAnotherBlockOrCutShortEndsTheReadAndChangesNothin
         QString cause;
     };
     const Fault faults[] = {
-        {{"--wrong-address", "0x20:0x40"}, QStringLiteral("блок 0020: контроллер ответил адресом 0040 (попыток: 1)")},
-        {{"--wrong-address", "0x40:0x800"}, QStringLiteral("блок 0040: контроллер ответил адресом 0800 (попыток: 1)")},
-        {{"--wrong-address", "0x40:0x7f0"}, QStringLiteral("блок 0040: контроллер ответил адресом 07F0 (попыток: 1)")},
+        {{"--wrong-address", "0x20:0x40"}, QStringLiteral("блок 0020: контроллер ответил адресом 0040 (попыток: 3)")},
+        {{"--wrong-address", "0x40:0x800"}, QStringLiteral("блок 0040: контроллер ответил адресом 0800 (попыток: 3)")},
+        {{"--wrong-address", "0x40:0x7f0"}, QStringLiteral("блок 0040: контроллер ответил адресом 07F0 (попыток: 3)")},
         {{"--cut-reply", "3:20"}, QStringLiteral("блок 0060: ответ неполный (20 из 39 байт) (попыток: 3)")},
     };
     for (const Fault& fault : faults) {

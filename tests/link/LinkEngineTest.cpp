@@ -268,14 +268,27 @@ TEST(LinkEngine, ToolPolicyDemandsTheAskedAddressAndAsksAgainForADamagedReply)
     EXPECT_EQ(tool.blocksDone(), 1);
     EXPECT_FALSE(tool.active());
     EXPECT_EQ(image, TImage());
+    // What the read took before it failed stays apart from the image.
+    TImage soFar;
+    EXPECT_EQ(tool.readSoFar(soFar), 1);
+    EXPECT_EQ(soFar.byte(31), 0x05 + 31);
+    EXPECT_EQ(soFar.byte(32), 0x00);
 
-    // Any other address ends the read at once; the window would go on from it.
+    // Any other address is no reply either; the window would go on from it.
     EXPECT_EQ(tool.start(TLinkEngine::Job::Read, image), first);
     const Bytes other = blockReply(0x0040, 0x07);
+    for (int attempt = 0; attempt < 2; ++attempt)
+        EXPECT_EQ(tool.take(other.data(), other.size(), image).outcome, Outcome::Again);
     s = tool.take(other.data(), other.size(), image);
     EXPECT_EQ(s.outcome, Outcome::Failed);
-    EXPECT_EQ(s.failure, "block 0x0000: the reply carries address 0x0040");
-    EXPECT_EQ(tool.repeats(), 2) << "counted over every job";
+    EXPECT_EQ(s.failure, "block 0x0000: the reply carries address 0x0040 (3 tries)");
+    EXPECT_EQ(s.cause, TLinkEngine::Cause::WrongAddress);
+    EXPECT_EQ(s.address, 0x0040);
+    EXPECT_EQ(tool.repeats(), 4) << "counted over every job";
+    EXPECT_EQ(tool.readSoFar(soFar), 0);
+    tool.start(TLinkEngine::Job::Read, image);
+    EXPECT_EQ(tool.take(other.data(), other.size(), image).outcome, Outcome::Again);
+    EXPECT_EQ(tool.take(block0.data(), block0.size(), image).outcome, Outcome::NextBlock);
 
     // A damaged identify reply is no identification.
     Bytes ident = {0x00, 0x01, 0x0E, 0xAA, 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J'};

@@ -65,3 +65,68 @@ TEST(BackupStore, KeptInOneSecondSideBySideAndListedNewestFirst)
 
     xdg ? ::setenv("XDG_DATA_HOME", savedXdg.c_str(), 1) : ::unsetenv("XDG_DATA_HOME");
 }
+
+// The marks in the index as a later program reads them: a write and those
+// added to it with what each sent, a mark of an older program without it,
+// and nothing where the index cannot tell. The backup before the last write
+// is named only while the controller holds what those writes left.
+TEST(BackupStore, MarksAreReadAsWrittenAndTheBackupBeforeTheLastWriteAsTheControllerShowsIt)
+{
+    TTempFolder folder;
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    const std::string savedXdg = xdg ? xdg : "";
+    ::setenv("XDG_DATA_HOME", folder.path("data").c_str(), 1);
+
+    TImage earlier, sent, third;
+    for (int i = 0; i < TImage::Size; ++i) {
+        sent.setByte(i, static_cast<uint8_t>(i % 251));
+        third.setByte(i, static_cast<uint8_t>(i % 13 + 1));
+    }
+    std::string backup;
+    ASSERT_TRUE(TBackupStore::keep("KT7S010203", earlier, backup, TBackupStore::Reason::Write));
+    const TWriteMark::Sent what = TWriteMark::sentOf(sent, &earlier);
+    ASSERT_EQ(TWriteMark::Sent::parse(what.text()), what);
+    const std::string name = std::filesystem::path(backup).filename().string();
+    const std::string index = folder.path("data/kt7config/backups/.index");
+    const std::string kept = "kept\t" + name + "\twrite\t\n";
+    const std::string mark = "unfinished\tKT7S010203\t" + name + "\t" + what.text() + "\n";
+    struct Case {
+        const char* what;
+        std::string index;
+        bool marked;
+        size_t sent;
+        bool sentKnown;
+        bool named; // the backup before the last write, the controller holding what was sent
+    };
+    const Case cases[] = {
+        {"a write", kept + mark, true, 1, true, true},
+        {"and another", kept + mark + "sent\tKT7S010203\t-\n", true, 2, true, true},
+        {"finished", kept + mark + "finished\tKT7S010203\n", false, 0, true, true},
+        {"an older program's", kept + "unfinished\tKT7S010203\t" + name + "\n", true, 0, false, true},
+        {"a damaged line after it", kept + mark + "unfinished\tKT7S010203\t" + name + "\t0:xyz\n", false, 0, true,
+         true},
+        {"what was sent out of the image", kept + "unfinished\tKT7S010203\t" + name + "\t64:0123456789abcdef\n", false,
+         0, true, false},
+        {"added to no mark", kept + "sent\tKT7S010203\t-\n", false, 0, true, false},
+        {"its backup gone", kept + "unfinished\tKT7S010203\tKT7S010203-20000101T000000Z.usr\t-\n", true, 1, true,
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TTempFolder::writeAll(index, c.index);
+        const std::optional<TWriteMark> read = TBackupStore::unfinished("KT7S010203");
+        ASSERT_EQ(read.has_value(), c.marked);
+        if (c.marked) {
+            EXPECT_EQ(read->backup, c.named ? backup : "");
+            EXPECT_EQ(read->sent.size(), c.sent);
+            EXPECT_EQ(read->sentKnown, c.sentKnown);
+        }
+        const auto before = TBackupStore::beforeLastWrite("KT7S010203", sent);
+        EXPECT_EQ(before ? before->path : "", c.named ? backup : "");
+        // Written since by someone else: only an older program's mark,
+        // which tells nothing of what was sent, names it still.
+        EXPECT_EQ(TBackupStore::beforeLastWrite("KT7S010203", third).has_value(), c.named && !c.sentKnown);
+    }
+
+    xdg ? ::setenv("XDG_DATA_HOME", savedXdg.c_str(), 1) : ::unsetenv("XDG_DATA_HOME");
+}

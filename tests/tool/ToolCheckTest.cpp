@@ -232,6 +232,27 @@ TEST_F(ToolCheck, ThePrintedRestoreCommandPutsBackABackupWhoseCheckFindsErrors)
     const QString err = QString::fromUtf8(shell.readAllStandardError());
     EXPECT_EQ(shell.exitCode(), 0) << err.toStdString();
     EXPECT_TRUE(err.startsWith("kt7tool: warning: IN-1, Этап 1: Источник сообщения MS3-1")) << err.toStdString();
+
+    // A renamed copy put back was made for no project: so is the backup
+    // kept before it. Written from the backups folder, a backup is what a
+    // controller held, its errors warnings as restore has them.
+    ASSERT_EQ(TToolRun::of({"write", project("new", next, false), "--com", "1", "--quiet"}, data).status, 0);
+    ASSERT_TRUE(QFile::copy(backup, dir.filePath("site.usr")));
+    run = TToolRun::of({"restore", dir.filePath("site.usr"), "--com", "1", "--quiet"}, data);
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    const QJsonObject newest
+        = QJsonDocument::fromJson(TToolRun::of({"backups", "--json"}, data).outBytes)["backups"][0].toObject();
+    TImage kept;
+    EXPECT_TRUE(TImageFile::read(newest["path"].toString().toStdString(), kept).ok());
+    EXPECT_EQ(kept, next);
+    EXPECT_TRUE(newest["project"].isNull()) << newest["project"].toString().toStdString();
+    ASSERT_EQ(TToolRun::of({"write", dir.filePath("new.usr"), "--com", "1", "--quiet"}, data).status, 0);
+    run = TToolRun::of({"write", backup, "--com", "1", "--quiet"}, data);
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("kt7tool: warning: " + backup
+                                 + " is a backup of what a controller held: written all "
+                                   "the same, its 1 error shown as warnings"))
+        << run.err.toStdString();
     ASSERT_TRUE(sim.finish());
     EXPECT_EQ(dumped(), held);
 

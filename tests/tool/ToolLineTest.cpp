@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -22,6 +23,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <memory>
 #include <poll.h>
 #include <sys/inotify.h>
 #include <sys/ioctl.h>
@@ -142,6 +144,16 @@ TEST_F(ToolLine, IdentifyReadWriteWithBackupAndVerify)
     ASSERT_EQ(backups().size(), 1);
     EXPECT_TRUE(backups()[0].startsWith("ABCDEFGHIJ-")) << backups()[0].toStdString();
     EXPECT_EQ(load("data/kt7config/backups/" + backups()[0]), before);
+    {
+        // That write left the controller whole: a write whose read stops
+        // has no earlier write to tell of.
+        TSimProcess cut(
+            {"--baud", "0", "--image", path("after.usr"), "--silent-after", "10", "--serial", "ABCDEFGHIJ"});
+        EXPECT_EQ(tool(cut, {"write", path("before.usr")}).err,
+                  "kt7tool: " + cut.device()
+                      + ": block 0x0140: no reply within 300 ms (3 tries) while keeping the backup; nothing was "
+                        "written to the controller\n");
+    }
 
     run = tool(sim, {"verify", path("before.usr"), "-v"});
     EXPECT_EQ(run.status, 1);
@@ -320,7 +332,7 @@ TEST_F(ToolLine, FaultsEndWithOneLineAndStatus2)
     {
         TSimProcess sim({"--baud", "0", "--wrong-address", "0x40:0x800"});
         EXPECT_NE(oneLine(tool(sim, {"read", path("r.usr")}))
-                      .find("block 0x0040: the reply carries address 0x0800, outside the image"),
+                      .find("block 0x0040: the reply carries address 0x0800, outside the image (3 tries)"),
                   std::string::npos);
         EXPECT_FALSE(QFile::exists(path("r.usr")));
     }
@@ -355,6 +367,8 @@ TEST_F(ToolLine, FaultsEndWithOneLineAndStatus2)
                       .find("block 0x0020: only a reply to block 0x0000, the block before, within 300 ms (3 tries)"),
                   std::string::npos);
         oneLine(TToolRun::of({"read", path("r.usr")})); // no port
+        EXPECT_EQ(oneLine(TToolRun::of({"restore", path("image.usr")})),
+                  "kt7tool: restore: name the port with --com N or --device PATH\n");
         // A file that cannot be made is told before the port is opened.
         EXPECT_EQ(oneLine(TToolRun::of({"read", path("no/r.usr"), "--device", path("none")})),
                   "kt7tool: " + path("no/r.usr").toStdString() + ": No such file or directory; nothing was read\n");
@@ -429,13 +443,15 @@ TEST_F(ToolLine, RetriesTimeOutsAndWhatAFailedWriteLeaves)
     store("old.usr", old);
     store("image.usr", image);
     {
-        // The third try of a block still counts.
-        TSimProcess sim({"--baud", "0", "--image", path("image.usr"), "--bad-checksum", "5:2"});
+        // The third try of a block still counts, after damaged replies or
+        // replies for another block.
+        TSimProcess sim(
+            {"--baud", "0", "--image", path("image.usr"), "--bad-checksum", "5:2", "--wrong-address", "0x40:0x80:2"});
         const TToolRun run = tool(sim, {"read", path("read.usr")});
         EXPECT_EQ(run.status, 0);
         EXPECT_EQ(run.err.toStdString(),
                   "kt7tool: warning: " + sim.device().toStdString()
-                      + ": 2 replies were late or damaged and asked for again\n");
+                      + ": 4 replies were late or damaged and asked for again\n");
         EXPECT_EQ(load("read.usr"), image);
     }
     {
@@ -448,17 +464,18 @@ TEST_F(ToolLine, RetriesTimeOutsAndWhatAFailedWriteLeaves)
         EXPECT_EQ(run.err.toStdString(),
                   "kt7tool: " + sim.device().toStdString()
                       + ": block 0x0060: reply with a wrong checksum (3 tries); write cut short after 3 of 64 "
-                        "blocks, 4 if the controller took block 0x0060 before its reply failed, the "
-                        "controller holds a mixed configuration (3 of the 64 blocks the write changes written, 60 "
-                        "not, block 0x0060 unknown) (no backup was kept)\n");
+                        "blocks, 4 if the controller took block 0x0060 before its reply failed, the controller was "
+                        "not read before the write (--no-backup), so what it holds now is unknown: the new "
+                        "configuration if its other blocks held it already, a mixed one otherwise (no backup was "
+                        "kept)\n");
         ASSERT_TRUE(sim.finish());
         EXPECT_EQ(blocksFrom(load("dump.usr"), image, old), 4);
     }
     {
         // At 1200 bit/s a write request and its reply take 650 ms on the
         // line; the time-out is only the controller's turn-around (and the
-        // simulator's, on a loaded machine). The write before left the
-        // controller mixed, which is remembered.
+        // simulator's, on a loaded machine). The write before may have left
+        // the controller mixed: remembered, but unread it is told as may be.
         TSimProcess sim(
             {"--baud", "1200", "--image", path("old.usr"), "--silent-after", "1", "--dump", path("dump.usr")});
         const TToolRun run = TToolRun::of(
@@ -468,10 +485,11 @@ TEST_F(ToolLine, RetriesTimeOutsAndWhatAFailedWriteLeaves)
         EXPECT_EQ(run.err.toStdString(),
                   "kt7tool: " + sim.device().toStdString()
                       + ": block 0x0020: no reply within 200 ms (3 tries); write cut short after 1 of 64 "
-                        "blocks, 2 if the controller took block 0x0020 before its reply failed, the "
-                        "controller holds a mixed configuration (1 of the 64 blocks the write changes written, 62 "
-                        "not, block 0x0020 unknown); an earlier write had left it mixed already (no backup was "
-                        "kept)\n");
+                        "blocks, 2 if the controller took block 0x0020 before its reply failed, the controller was "
+                        "not read before the write (--no-backup), so what it holds now is unknown: the new "
+                        "configuration if its other blocks held it already, a mixed one otherwise; an earlier write "
+                        "that did not finish may have left it mixed already (it was not read before this write) (no "
+                        "backup was kept)\n");
         ASSERT_TRUE(sim.finish());
         EXPECT_EQ(blocksFrom(load("dump.usr"), image, old), 1);
     }
@@ -675,9 +693,11 @@ TEST_F(ToolLine, StopSignalsEndBetweenBlocksAndSayWhatTheControllerHolds)
         }
         // The exchange under way was finished: the count is exact.
         EXPECT_FALSE(err.contains(" if the controller took")) << err.toStdString();
-        const QRegularExpressionMatch cut = QRegularExpression("; write cut short after (\\d+) of 64 blocks, the "
-                                                               "controller holds a mixed configuration")
-                                                .match(err);
+        // Unread first, what the controller holds is not known.
+        const QRegularExpressionMatch cut
+            = QRegularExpression(QStringLiteral("; write cut short after (\\d+) of 64 blocks, the controller ")
+                                 + (c.backup ? "holds a mixed configuration" : "was not read before the write"))
+                  .match(err);
         const int claimed = cut.hasMatch() ? cut.captured(1).toInt() : 0;
         EXPECT_LT(claimed, 64);
         if (!cut.hasMatch()) {
@@ -693,6 +713,123 @@ TEST_F(ToolLine, StopSignalsEndBetweenBlocksAndSayWhatTheControllerHolds)
                 << err.toStdString();
             EXPECT_EQ(load("data/kt7config/backups/" + backups()[0]), old);
         }
+    }
+}
+
+// What a write cut short remembers yields to what the controller holds, as
+// users meet it: after the first write, another user writes a whole
+// configuration, or runs the restore command it printed, or nothing
+// happens; the next write is cut short too. Its message and the command it
+// prints, run literally by another user, put back what the controller held
+// just before it: the configuration before the first write only while the
+// controller still holds a mix of the two. A write without a backup says
+// what it sent and that what the controller holds is not known.
+TEST_F(ToolLine, AMarkOfAWriteCutShortYieldsToWhatTheControllerHolds)
+{
+    const TImage earlier = patterned(13);
+    const TImage project = patterned(14);
+    store("project.usr", project);
+    store("other.usr", patterned(15));
+    store("next.usr", patterned(16));
+    const QString line = path("line");
+    const QString unread = "the controller was not read before the write (--no-backup), so what it holds now is "
+                           "unknown: the new configuration if its other blocks held it already, a mixed one otherwise";
+    enum class Between { Nothing, OtherWrites, OtherRestores };
+    struct Case {
+        const char* what;
+        bool noBackup; // the first write keeps none
+        bool equal;    // the controller holds the project already
+        Between between;
+        QString first;  // said of the first write
+        QString next;   // said by the next, before its way back
+        bool toEarlier; // the way back is the configuration before the first write
+    };
+    const Case cases[] = {
+        {"still mixed", false, false, Between::Nothing,
+         "the controller holds a mixed configuration (20 of the 64 blocks the write changes written, 43 not",
+         "(10 of the 64 blocks the write changes written, 53 not, block 0x0140 unknown); an earlier write had left "
+         "it mixed already; its earlier configuration is in ",
+         true},
+        {"another user's whole write", false, false, Between::OtherWrites, "",
+         "unknown); its earlier configuration is in ", false},
+        {"another user's restore", false, false, Between::OtherRestores, "",
+         "unknown); its earlier configuration is in ", false},
+        {"no backup, the same configuration", true, true, Between::Nothing, unread + " (no backup was kept)\n",
+         "unknown); its earlier configuration is in ", false},
+        {"no backup, another configuration", true, false, Between::Nothing, unread + " (no backup was kept)\n",
+         "unknown); an earlier write that did not finish may have left it mixed already (too little of that write "
+         "was kept to tell); what it held before this write is in ",
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString data = path("user" + QString::number(&c - cases));
+        std::unique_ptr<TSimProcess> sim;
+        // The controller as the last one left it, on the same line.
+        const auto simulate = [&](const QString& image, const QStringList& faults) {
+            if (sim) {
+                EXPECT_TRUE(sim->finish());
+            }
+            sim = std::make_unique<TSimProcess>(QStringList{"--baud", "0", "--image", image, "--dump", path("dump.usr")}
+                                                + faults);
+            QFile::remove(line);
+            EXPECT_TRUE(QFile::link(sim->device(), line));
+        };
+        const auto write
+            = [&](const QString& file, const QString& as, const QStringList& more = {}, long fileLimit = 0) {
+                  return TToolRun::of(QStringList{"write", file, "--device", line, "--timeout", "300"} + more, as, {},
+                                      {}, fileLimit);
+              };
+        // As printed, by another user: another home, none of the first's
+        // settings or backups.
+        const auto runAsOther = [&](const QString& command) {
+            QProcess shell;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("HOME", path("other"));
+            for (const char* variable : {"XDG_CONFIG_HOME", "XDG_DATA_HOME"})
+                env.remove(variable);
+            env.insert("PATH", QFileInfo(KT7TOOL_PATH).absolutePath() + ':' + env.value("PATH"));
+            shell.setProcessEnvironment(env);
+            shell.start("sh", {"-c", command});
+            EXPECT_TRUE(shell.waitForFinished(30000));
+            EXPECT_EQ(shell.exitCode(), 0) << shell.readAllStandardError().toStdString();
+        };
+
+        store("start.usr", c.equal ? project : earlier);
+        simulate(path("start.usr"), {"--silent-after", c.noBackup ? "20" : "84"});
+        TToolRun run = write(path("project.usr"), data, c.noBackup ? QStringList{"--no-backup"} : QStringList{});
+        EXPECT_EQ(run.status, 2);
+        EXPECT_TRUE(run.err.contains(c.first)) << run.err.toStdString();
+        simulate(path("dump.usr"), {});
+        EXPECT_EQ(blocksFrom(load("dump.usr"), project, c.equal ? project : earlier), c.equal ? 64 : 20);
+        if (c.between == Between::OtherWrites) {
+            EXPECT_EQ(write(path("other.usr"), path("other/data")).status, 0);
+        }
+        if (c.between == Between::OtherRestores)
+            runAsOther(run.err.section("restore it with: ", 1).trimmed());
+        if (c.toEarlier) {
+            // A write that cannot keep its backup writes nothing, and says
+            // the controller is mixed and how to put it back.
+            run = write(path("next.usr"), data, {}, 1024);
+            EXPECT_EQ(run.status, 2);
+            EXPECT_TRUE(run.err.contains("File too large (nothing was written to the controller); the controller "
+                                         "holds a mixed configuration an earlier write left; its earlier "
+                                         "configuration is in "))
+                << run.err.toStdString();
+        }
+        simulate(path("dump.usr"), {"--silent-after", "74"});
+        const TImage before = load("dump.usr");
+        run = write(path("next.usr"), data);
+        EXPECT_EQ(run.status, 2);
+        const QString wayBack = run.err.section(c.next, 1).section(", restore it with: ", 0, 0);
+        ASSERT_FALSE(wayBack.isEmpty()) << run.err.toStdString();
+        EXPECT_EQ(loadAt(wayBack), c.toEarlier ? earlier : before);
+        const QString command = run.err.section("restore it with: ", 1).trimmed();
+        EXPECT_EQ(command, "kt7tool restore " + wayBack + " --device " + line + " --timeout 300");
+        simulate(path("dump.usr"), {});
+        runAsOther(command);
+        ASSERT_TRUE(sim->finish());
+        EXPECT_EQ(load("dump.usr"), loadAt(wayBack));
     }
 }
 

@@ -217,6 +217,16 @@ TEST_F(ToolPack, TitleVerificationPagesAndSectionsForAnEqualADifferingAndNoContr
     TImage before;
     ASSERT_TRUE(TImageFile::read(kept.captured(1).toStdString(), before));
     EXPECT_EQ(before, image);
+
+    // Another user has written a third configuration since: the backups of
+    // this user know nothing of what the controller held before that write.
+    image.setBit(Layout::buttonOffset(3), 7, !image.bit(Layout::buttonOffset(3), 7));
+    ASSERT_TRUE(TImageFile::write(held.toStdString(), image).ok());
+    ASSERT_EQ(TToolRun::of({"write", held, "--device", sim.device(), "--force", "-q"}, dir.filePath("other")).status,
+              0);
+    run = TToolRun::of({"pack", usr, "-o", docx, "--device", sim.device()}, dir.filePath("data"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_FALSE(DocxContent::load(docx).bodyText().contains("до последней записи"));
 }
 
 TEST_F(ToolPack, EveryMatrixCellIsTheMatrixOfKt7toolWithRowHeadsOnEveryPart)

@@ -131,9 +131,11 @@ TSimController::Chunk TSimController::identifyReply() const
 TSimController::Chunk TSimController::blockReply(uint8_t command, uint16_t address)
 {
     uint16_t carried = address;
-    for (const Redirect& r : m_faults.wrongAddress)
-        if (r.from == address)
+    for (Redirect& r : m_faults.wrongAddress)
+        if (r.from == address && r.times != 0) {
             carried = r.to;
+            r.times -= r.times > 0 ? 1 : 0;
+        }
 
     Chunk frame(Frame::BlockFrameSize);
     frame[Frame::PosLead0] = Frame::Lead0;

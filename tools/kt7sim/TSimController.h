@@ -18,8 +18,9 @@ public:
     using Chunk = std::vector<uint8_t>;
 
     struct Redirect {
-        uint16_t from; // address requested
-        uint16_t to;   // address the reply carries instead
+        uint16_t from;  // address requested
+        uint16_t to;    // address the reply carries instead
+        int times = -1; // how many of its replies; every one below 0
     };
 
     struct Faults {

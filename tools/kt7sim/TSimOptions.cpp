@@ -71,9 +71,12 @@ TSimOptions TSimOptions::parse(int argc, const char* const* argv)
             const std::string pair = value();
             const size_t colon = pair.find(':');
             if (colon == std::string::npos)
-                throw std::invalid_argument("--wrong-address: FROM:TO expected");
-            o.faults.wrongAddress.push_back({static_cast<uint16_t>(number(option, pair.substr(0, colon), 0xFFFF)),
-                                             static_cast<uint16_t>(number(option, pair.substr(colon + 1), 0xFFFF))});
+                throw std::invalid_argument("--wrong-address: FROM:TO[:N] expected");
+            const size_t second = pair.find(':', colon + 1);
+            o.faults.wrongAddress.push_back(
+                {static_cast<uint16_t>(number(option, pair.substr(0, colon), 0xFFFF)),
+                 static_cast<uint16_t>(number(option, pair.substr(colon + 1, second - colon - 1), 0xFFFF)),
+                 second == std::string::npos ? -1 : static_cast<int>(number(option, pair.substr(second + 1), 1000))});
         } else if (option == "--corrupt-echo") {
             o.faults.corruptEchoBlock = static_cast<int>(number(option, value(), 63));
         } else if (option == "--drop-write") {
@@ -140,9 +143,9 @@ read block and write block requests until it is ended (Ctrl+C, SIGTERM).
 Faults:
   --refuse-identify     answer identify with status 0xEE instead of 0xAA
   --split A,B,...       send each reply in chunks of A, B, ... bytes (rest in one more)
-  --wrong-address F:T   the reply to a block request for address F carries address T
-                        (with the memory at T); T >= 0x800 gives an address past the image;
-                        may be given several times
+  --wrong-address F:T[:N]  the replies (the first N) to a block request for address F
+                        carry address T (with the memory at T); T >= 0x800 gives an
+                        address past the image; may be given several times
   --corrupt-echo K      change one byte of the write echo of block K (address K*32)
   --drop-write K        echo writes of block K as sent, but keep what the memory held
   --bad-checksum K[:N]  the first N replies (default 1) to block K (address K*32) carry

@@ -39,6 +39,8 @@ public:
     // The request for the block after those went out whole, but no reply to
     // it was taken: the controller may hold that block too.
     bool nextRequestSent() const { return m_engine.requestUnanswered(); }
+    // What a read that failed took, from block 0 on: how many blocks.
+    int readSoFar(TImage& image) const { return m_engine.readSoFar(image); }
     // Replies that had to be asked for again.
     int repeats() const { return m_engine.repeats(); }
 

@@ -73,8 +73,8 @@ const std::vector<TToolCommand>& TToolCommandTable::all()
                  "A backup is restored with kt7tool restore BACKUP.usr. A file named as the\n"
                  "backups are, of another controller than the one that answers, is refused\n"
                  "unless --force. A write cut short says what the controller holds and, when\n"
-                 "it may hold neither configuration whole, the command that restores the\n"
-                 "configuration it held before.\n"
+                 "it is not known to hold one configuration whole, the command that restores\n"
+                 "the configuration it held before.\n"
                  "Exit status 1 when an echo or the read-back differs.\n",
          .operands = 1,
          .port = true,

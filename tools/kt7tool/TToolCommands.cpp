@@ -3,6 +3,7 @@
 #include "link/TFrameLine.h"
 #include "link/THexText.h"
 #include "link/TWriteSequence.h"
+#include "project/TBackupFolder.h"
 #include "project/TBackupStore.h"
 #include "project/TImageFile.h"
 #include "project/TProject.h"
@@ -335,7 +336,8 @@ int TToolCommands::write()
     // A backup put back was made for no project.
     options.project = restoring || file == "-" ? std::string() : TProjectName::fromPath(file);
     options.backupSerial = TBackupStore::serialOf(file);
-    TWriteSequence sequence(project.image(), ident.serialNumber(), line(), options);
+    TBackupFolder backups;
+    TWriteSequence sequence(backups, project.image(), ident.serialNumber(), line(), options);
     if (sequence.foreignBackup()) {
         const std::string controllers = fileName(file) + " is a backup of controller " + options.backupSerial
             + ", but controller " + TBackupStore::serialInName(ident.serialNumber()) + " answered";
@@ -360,10 +362,12 @@ int TToolCommands::write()
         switch (sequence.next()) {
         case TWriteSequence::Step::ReadBackup: {
             TImage held;
-            if (carry("backup", [&](const TDirectLink::Progress& progress) { link->read(held, progress); }))
+            if (carry("backup", [&](const TDirectLink::Progress& progress) { link->read(held, progress); })) {
                 sequence.backupRead(held);
-            else
-                sequence.backupStopped();
+            } else {
+                const int blocks = link->readSoFar(held);
+                sequence.backupStopped(held, blocks);
+            }
             continue;
         }
         case TWriteSequence::Step::Write: {
@@ -454,7 +458,8 @@ std::string TToolCommands::holds(const TWriteSequence::Verdict& v)
         return "no block the write changes was written: the controller still holds its earlier configuration";
     case Holds::Mixed: {
         if (v.mixedByEarlierOnly())
-            return "the controller holds a mixed configuration";
+            return v.before == TWriteSequence::Before::MayBeMixed ? "the controller may hold a mixed configuration"
+                                                                  : "the controller holds a mixed configuration";
         return "the controller holds a mixed configuration (" + std::to_string(v.changedIn) + " of the "
             + std::to_string(v.changed) + " blocks the write changes written, " + std::to_string(v.changedOut())
             + " not" + (v.doubtChanged ? ", " + block + " unknown" : std::string()) + ")";
@@ -467,6 +472,9 @@ std::string TToolCommands::holds(const TWriteSequence::Verdict& v)
     case Holds::EarlierOrMixed:
         return "the controller may hold its earlier configuration (if it did not take " + block
             + ") or a mixed one with that block new";
+    case Holds::Unknown:
+        return "the controller was not read before the write (--no-backup), so what it holds now is unknown: the new "
+               "configuration if its other blocks held it already, a mixed one otherwise";
     }
     return {};
 }
@@ -487,8 +495,10 @@ std::string TToolCommands::writeStopped(const TWriteSequence::Verdict& v, const 
                 + THexText::of(v.doubtAddress, 4) + " before its reply failed";
         text += ", " + holds(v);
     }
-    if (v.mixedBefore)
+    if (v.before == TWriteSequence::Before::Mixed)
         text += "; an earlier write had left it mixed already";
+    if (v.before == TWriteSequence::Before::MayBeMixed)
+        text += "; an earlier write that did not finish may have left it mixed already (" + unseen(v) + ")";
     if (!v.doubtful())
         return text;
     return text + advice(v, command);
@@ -496,15 +506,33 @@ std::string TToolCommands::writeStopped(const TWriteSequence::Verdict& v, const 
 
 std::string TToolCommands::before(const TWriteSequence::Verdict& v, const std::string& command)
 {
-    if (!v.mixedBefore)
-        return {};
-    return "; the controller holds a mixed configuration an earlier write left" + advice(v, command);
+    if (v.before == TWriteSequence::Before::Mixed)
+        return "; the controller holds a mixed configuration an earlier write left" + advice(v, command);
+    if (v.before == TWriteSequence::Before::MayBeMixed)
+        return "; the controller may hold a mixed configuration an earlier write left (" + unseen(v) + ")"
+            + advice(v, command);
+    return {};
+}
+
+std::string TToolCommands::unseen(const TWriteSequence::Verdict& v)
+{
+    using Unseen = TWriteSequence::Unseen;
+    switch (v.unseen) {
+    case Unseen::ReadStopped: return "the read before this write stopped";
+    case Unseen::NotRead: return "it was not read before this write";
+    case Unseen::NotKept: break;
+    }
+    return "too little of that write was kept to tell";
 }
 
 std::string TToolCommands::advice(const TWriteSequence::Verdict& v, const std::string& command)
 {
     if (command.empty())
         return " (no backup was kept)";
+    // Where no backup from before the earlier write is known, the way back
+    // is what the controller held before this one.
+    if (v.mixedBefore() && v.previous == v.backup)
+        return "; what it held before this write is in " + v.previous + ", restore it with: " + command;
     return "; its earlier configuration is in " + v.previous + ", restore it with: " + command;
 }
 
@@ -769,7 +797,7 @@ int TToolCommands::pack()
         controller.serial = TConfigDescriber::printable(latin1ToUtf8(ident.serialNumber()));
         controller.readAt = nowText("%x %X");
         input.controller = std::move(controller);
-        if (const auto backup = TBackupStore::beforeLastWrite(ident.serialNumber()))
+        if (const auto backup = TBackupStore::beforeLastWrite(ident.serialNumber(), controller.image))
             input.backupBeforeWrite = TCommissioningPack::Backup{backup->path, backup->time};
     }
     const TCommissioningPack pack = TCommissioningPack::of(input);

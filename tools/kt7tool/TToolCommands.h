@@ -80,6 +80,8 @@ private:
     static std::string writeStopped(const TWriteSequence::Verdict& v, const std::string& command);
     static std::string before(const TWriteSequence::Verdict& v, const std::string& command);
     static std::string advice(const TWriteSequence::Verdict& v, const std::string& command);
+    // Why a read could not show that an earlier write left it mixed.
+    static std::string unseen(const TWriteSequence::Verdict& v);
     // A warning when replies had to be asked for again.
     void noteRepeats(const TDirectLink& link) const;
 
